@@ -1,0 +1,43 @@
+// Parameter transformations between fixed datums. All pass through geocentric coordinates.
+// Latitudes and longitudes in decimal degrees; heights in metres.
+#pragma once
+
+#include "common/codes.hpp"
+#include "geodesy/lat_lon.hpp"
+
+namespace velmora {
+
+// Seven parameters of the ANG to GDA94 direction. Translations in metres, rotations in
+// arc-seconds (coordinate frame), scale in parts per million.
+struct HelmertParams {
+  double tx = 0.0;
+  double ty = 0.0;
+  double tz = 0.0;
+  double rx = 0.0;
+  double ry = 0.0;
+  double rz = 0.0;
+  double s = 0.0;
+};
+
+// AGD66/AGD84 <-> GDA94. The height is taken as 0 and none is returned.
+LatLon agd66ToGda94(double latitude, double longitude);
+LatLon agd84ToGda94(double latitude, double longitude);
+LatLon gda94ToAgd66(double latitude, double longitude);
+LatLon gda94ToAgd84(double latitude, double longitude);
+
+// GDA94 <-> GDA2020 with the ellipsoidal height carried; the overload with heightOut also
+// writes the transformed height.
+LatLon gda2020ToGda94(double latitude, double longitude, double height);
+LatLon gda2020ToGda94(double latitude, double longitude, double height, double& heightOut);
+LatLon gda94ToGda2020(double latitude, double longitude, double height);
+LatLon gda94ToGda2020(double latitude, double longitude, double height, double& heightOut);
+
+// NZGD49 (code 6) <-> NZGD2000 (code 7); equal codes return the input unchanged.
+LatLon nzgdTransform(DatumCode source, DatumCode target, double latitude, double longitude);
+
+// ANG <-> GDA94 with the parameters of the ANG to GDA94 direction. Molodensky's formulas when
+// rotations and scale are all exactly 0, a Helmert transformation otherwise.
+LatLon angToGda94(double latitude, double longitude, const HelmertParams& params);
+LatLon gda94ToAng(double latitude, double longitude, const HelmertParams& params);
+
+}  // namespace velmora

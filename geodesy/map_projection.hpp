@@ -1,0 +1,16 @@
+// The two operations of a ProjectionParams record, dispatching on its projection kind.
+// Both work in place on a pair of doubles.
+#pragma once
+
+#include "geodesy/projection_params.hpp"
+
+namespace velmora {
+
+// In: first = longitude, second = latitude (degrees). Out: first = easting, second = northing
+// (metres; yards on the ANG grid).
+void geographicToGrid(const ProjectionParams& params, double& first, double& second);
+
+// In: first = easting, second = northing. Out: first = longitude, second = latitude (degrees).
+void gridToGeographic(const ProjectionParams& params, double& first, double& second);
+
+}  // namespace velmora

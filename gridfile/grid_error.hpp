@@ -1,0 +1,41 @@
+// Error codes of the grid-file library; 0 means success. Every failing operation reports one.
+#pragma once
+
+#include <array>
+
+namespace velmora {
+
+using GridError = int;
+
+inline constexpr GridError kGridOk = 0;
+inline constexpr GridError kGridNoMemory = 1;
+inline constexpr GridError kGridIoError = 2;
+inline constexpr GridError kGridInvalidLatMinMax = 201;  // LAT_MIN >= LAT_MAX
+inline constexpr GridError kGridInvalidLonMinMax = 202;  // LON_MIN >= LON_MAX
+inline constexpr GridError kGridInvalidLatInc = 205;
+inline constexpr GridError kGridInvalidLonInc = 206;
+inline constexpr GridError kGridInvalidNumORec = 301;
+inline constexpr GridError kGridInvalidNumSRec = 302;
+inline constexpr GridError kGridInvalidNumFile = 303;
+inline constexpr GridError kGridInvalidGsType = 304;
+inline constexpr GridError kGridInvalidGsCount = 305;
+inline constexpr GridError kGridInvalidParentName = 307;
+inline constexpr GridError kGridParentNotFound = 308;
+inline constexpr GridError kGridNoTopLevelParent = 309;
+inline constexpr GridError kGridParentLoop = 310;
+inline constexpr GridError kGridCannotOpenFile = 321;
+inline constexpr GridError kGridUnexpectedEof = 322;
+inline constexpr GridError kGridInvalidLine = 323;
+
+struct GridErrorMessage {
+  GridError code;
+  const char* message;  // nullptr in the closing entry
+};
+
+// Every code with its message, in the library's table order, closed by {-1, nullptr}.
+extern const std::array<GridErrorMessage, 37> kGridErrorMessages;
+
+// The message of a code, or nullptr for a code the table does not hold.
+const char* gridErrorMessage(GridError code);
+
+}  // namespace velmora

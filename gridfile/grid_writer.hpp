@@ -1,0 +1,64 @@
+// Writers of both NTv2 forms from a neutral description, for fixtures and format conversion.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gridfile/grid_file.hpp"
+
+namespace velmora {
+
+struct GridNode {
+  float latShift = 0.0F;     // file unit, north positive
+  float lonShift = 0.0F;     // file unit, WEST positive
+  float latAccuracy = 0.0F;
+  float lonAccuracy = 0.0F;
+};
+
+struct SubGridImage {
+  std::string name = "SUBGRID";
+  std::string parent = "NONE";
+  std::string created = "";
+  std::string updated = "";
+  double sLat = 0.0;  // bounds and spacings in the file unit; longitudes positive WEST
+  double nLat = 0.0;
+  double eLong = 0.0;
+  double wLong = 0.0;
+  double latInc = 0.0;
+  double longInc = 0.0;
+  std::optional<std::int32_t> gsCount;  // written instead of nodes.size() when set
+  std::vector<GridNode> nodes;          // node order: rows from the south, each row east to west
+};
+
+struct GridImage {
+  std::string gsType = "SECONDS";
+  std::string version = "NTv2.0";
+  std::string systemF = "";
+  std::string systemT = "";
+  double majorF = 0.0;
+  double minorF = 0.0;
+  double majorT = 0.0;
+  double minorT = 0.0;
+  std::optional<std::int32_t> numFile;  // written instead of subGrids.size() when set
+  std::vector<SubGridImage> subGrids;
+};
+
+struct BinaryLayout {
+  bool bigEndian = false;  // byte order of numbers in the file
+  bool paddedInts = true;  // int32 values followed by 4 zero bytes
+  bool endRecord = true;   // write the closing "END     " record
+};
+
+std::string encodeBinaryGrid(const GridImage& image, const BinaryLayout& layout = {});
+std::string encodeAsciiGrid(const GridImage& image);
+
+// Description of an opened grid, for writing it in another form (text files carry no accuracies).
+GridImage gridImageFromFile(const GridFile& grid);
+
+// Writes bytes to a file; false when the file cannot be written whole.
+bool writeBytesToFile(std::string_view fileName, std::string_view bytes);
+
+}  // namespace velmora
