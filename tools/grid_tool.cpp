@@ -1,0 +1,149 @@
+#include "tools/grid_tool.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <memory>
+#include <system_error>
+#include <utility>
+
+#include "common/ascii_text.hpp"
+#include "gridfile/ascii_reader.hpp"
+#include "gridfile/binary_reader.hpp"
+#include "gridfile/grid_error.hpp"
+#include "gridfile/grid_file.hpp"
+#include "gridfile/grid_writer.hpp"
+
+namespace velmora {
+
+const std::string_view kGridToolUsage =
+    "usage: velmora-grid info FILE\n"
+    "       velmora-grid shift FILE LATITUDE LONGITUDE\n"
+    "       velmora-grid convert IN OUT\n"
+    "\n"
+    "  info     shows the form, unit, defects and sub-grid tree of an NTv2 grid file\n"
+    "  shift    interpolates the file at a point in decimal degrees, north and east positive\n"
+    "  convert  writes IN in the form named by OUT's extension\n"
+    "\n"
+    "FILE, IN and OUT end in .gsb (binary form) or .gsa (text form).\n"
+    "Exit status: 0 done, 1 usage or failure, 2 no sub-grid holds the point.\n";
+
+namespace {
+
+constexpr std::string_view kToolName = "velmora-grid";
+
+struct OpenedGrid {
+  std::unique_ptr<GridFile> grid;
+  GridForm form = GridForm::kBinary;
+};
+
+GridToolResult usage() { return GridToolResult{kToolFailure, std::string(kGridToolUsage), ""}; }
+
+GridToolResult failure(std::string_view fileName, std::string_view what) {
+  GridToolResult result;
+  result.status = kToolFailure;
+  result.err = std::string(kToolName) + ": " + std::string(fileName) + ": " + std::string(what) + '\n';
+  return result;
+}
+
+std::string counted(std::size_t count, std::string_view noun) {
+  return std::to_string(count) + ' ' + std::string(noun) + (count == 1 ? "" : "s");
+}
+
+std::string unknownExtension() { return "unknown extension, expected .gsb or .gsa"; }
+
+// Opens by extension with the reader of that form, so that the reader's code can be shown.
+OpenedGrid openForTool(std::string_view fileName, std::string& problem) {
+  OpenedGrid opened;
+  const std::optional<GridForm> form = gridFormFromName(fileName);
+  if (!form) {
+    problem = unknownExtension();
+    return opened;
+  }
+  opened.form = *form;
+  GridError error = kGridOk;
+  opened.grid = *form == GridForm::kBinary ? openBinaryGridFile(fileName, error) : openAsciiGridFile(fileName, error);
+  if (opened.grid == nullptr) {
+    const char* message = gridErrorMessage(error);
+    problem = "error " + std::to_string(error) + ": " + (message != nullptr ? message : "Unknown error");
+  }
+  return opened;
+}
+
+GridToolResult runInfo(std::string_view fileName) {
+  std::string problem;
+  const OpenedGrid opened = openForTool(fileName, problem);
+  if (opened.grid == nullptr) return failure(fileName, problem);
+  return GridToolResult{kToolSuccess, formatGridInfo(*opened.grid, opened.form), ""};
+}
+
+GridToolResult runShift(std::string_view fileName, double latitude, double longitude) {
+  std::string problem;
+  const OpenedGrid opened = openForTool(fileName, problem);
+  if (opened.grid == nullptr) return failure(fileName, problem);
+  GridShiftReport report = formatGridShift(*opened.grid, opened.form, latitude, longitude);
+  if (!report.found) {
+    GridToolResult result = failure(fileName, "no sub-grid holds latitude " + formatFixed(latitude, 9) +
+                                                  ", longitude " + formatFixed(longitude, 9));
+    result.status = kToolOutsideGrid;
+    return result;
+  }
+  return GridToolResult{kToolSuccess, std::move(report.text), ""};
+}
+
+GridToolResult runConvert(std::string_view inName, std::string_view outName) {
+  // The output form is checked first, so that a mistyped name costs no read of a large file.
+  const std::optional<GridForm> outForm = gridFormFromName(outName);
+  if (!outForm) return failure(outName, unknownExtension());
+  std::string problem;
+  const OpenedGrid opened = openForTool(inName, problem);
+  if (opened.grid == nullptr) return failure(inName, problem);
+
+  const GridImage image = gridImageFromFile(*opened.grid);
+  const std::string bytes = *outForm == GridForm::kBinary ? encodeBinaryGrid(image) : encodeAsciiGrid(image);
+  if (!writeBytesToFile(outName, bytes)) return failure(outName, "cannot write the file");
+
+  std::size_t nodes = 0;
+  for (const SubGridImage& sub : image.subGrids) nodes += sub.nodes.size();
+  GridToolResult result;
+  result.out = "Wrote " + std::string(outName) + ": " + (*outForm == GridForm::kBinary ? "binary" : "text") +
+               " form, " + counted(image.subGrids.size(), "sub-grid") + ", " + counted(nodes, "node") + '\n';
+  return result;
+}
+
+}  // namespace
+
+std::optional<GridForm> gridFormFromName(std::string_view fileName) {
+  const std::size_t dot = fileName.rfind('.');
+  if (dot == std::string_view::npos) return std::nullopt;
+  const std::string_view extension = fileName.substr(dot + 1);
+  if (equalsIgnoreCase(extension, "gsb")) return GridForm::kBinary;
+  if (equalsIgnoreCase(extension, "gsa")) return GridForm::kText;
+  return std::nullopt;
+}
+
+std::optional<double> parseDecimalNumber(std::string_view text) {
+  // std::from_chars ignores the locale, which is the point: "." is the decimal point everywhere.
+  // It takes no leading "+", which users write for north and east.
+  if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+') text.remove_prefix(1);
+  if (text.empty()) return std::nullopt;
+  double value = 0.0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+GridToolResult runGridTool(std::span<const std::string_view> arguments) {
+  if (arguments.empty()) return usage();
+  const std::string_view command = arguments[0];
+  if (command == "info" && arguments.size() == 2) return runInfo(arguments[1]);
+  if (command == "shift" && arguments.size() == 4) {
+    const std::optional<double> latitude = parseDecimalNumber(arguments[2]);
+    const std::optional<double> longitude = parseDecimalNumber(arguments[3]);
+    if (!latitude || !longitude) return usage();
+    return runShift(arguments[1], *latitude, *longitude);
+  }
+  if (command == "convert" && arguments.size() == 3) return runConvert(arguments[1], arguments[2]);
+  return usage();
+}
+
+}  // namespace velmora
