@@ -1,0 +1,28 @@
+// Angles as degrees-minutes-seconds and degrees-decimal-minutes text for the result lines.
+#pragma once
+
+#include <string>
+
+namespace velmora {
+
+struct DegreeParts {
+  std::string degreeText;  // "%d" of the whole degrees; "-0" for a negative angle of less than 1 degree
+  int minutes = 0;         // whole minutes, never negative
+  double seconds = 0.0;    // never negative
+};
+
+// angle in decimal degrees. The degrees are the angle truncated toward zero. When they fall outside
+// -90..90 (latitude) or -180..180 (longitude), or the angle is not a number, the parts are those of
+// a zero angle: "0 0 0", or "-0 0 0" when the angle is negative. Minutes and seconds never carry
+// into the next unit, so seconds may print as 60.0000 after rounding.
+DegreeParts formatDegreeParts(double angle, bool isLatitude);
+
+// "%s %d %.4f": degree text, whole minutes, seconds, e.g. "-33 52 10.5000".
+void formatDms(double angle, bool isLatitude, std::string& text);
+std::string formatDms(double angle, bool isLatitude);
+
+// "%s %.8f": degree text and decimal minutes, e.g. "-33 52.17500000".
+void formatDm(double angle, bool isLatitude, std::string& text);
+std::string formatDm(double angle, bool isLatitude);
+
+}  // namespace velmora

@@ -1,0 +1,81 @@
+// Sexagesimal angles are written with the sign on the degrees only ("-33 52 10.5" is 33 degrees 52
+// minutes 10.5 seconds south). Because the degrees are read as an integer, "-0 30 0" would lose its
+// sign; the sign is therefore taken from the text of the degrees when they read as zero.
+#include "frontend/coordinate_parser.hpp"
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+
+#include "frontend/number_text.hpp"
+
+namespace velmora {
+namespace {
+
+constexpr double kMinutesPerDegree = 60.0;
+constexpr double kSecondsPerDegree = 3600.0;
+
+// The first N non-empty runs of characters other than ' '. Returns how many were found (at most N).
+template <std::size_t N>
+std::size_t splitAtSpaces(std::string_view token, std::array<std::string_view, N>& parts) {
+  std::size_t count = 0;
+  std::size_t pos = 0;
+  while (count < N) {
+    pos = token.find_first_not_of(' ', pos);
+    if (pos == std::string_view::npos) break;
+    std::size_t end = token.find(' ', pos);
+    if (end == std::string_view::npos) end = token.size();
+    parts[count++] = token.substr(pos, end - pos);
+    pos = end;
+  }
+  return count;
+}
+
+struct SignedDegrees {
+  double magnitude = 0.0;  // |degrees|, whole
+  double sign = 1.0;       // -1.0 for a negative angle, "-0" included
+};
+
+SignedDegrees readSignedDegrees(std::string_view degreesPart) {
+  // A tab or line feed can sit before the sign (a field "\t-0 30 0" of an input line).
+  const std::string_view trimmed = trimLeadingSpace(degreesPart);
+  const int degrees = readWholeNumber(trimmed);
+  const bool negative = degrees < 0 || (degrees == 0 && !trimmed.empty() && trimmed.front() == '-');
+  // Through double: the absolute value of INT_MIN does not fit an int.
+  return {std::fabs(static_cast<double>(degrees)), negative ? -1.0 : 1.0};
+}
+
+}  // namespace
+
+double parseDms(std::string_view token) {
+  std::array<std::string_view, 3> parts;
+  if (splitAtSpaces(token, parts) < parts.size()) return 0.0;
+  const double seconds = readDecimal(parts[2]);
+  const int minutes = readWholeNumber(parts[1]);
+  const SignedDegrees degrees = readSignedDegrees(parts[0]);
+  return degrees.sign * ((degrees.magnitude + minutes / kMinutesPerDegree) + seconds / kSecondsPerDegree);
+}
+
+double parseDm(std::string_view token) {
+  std::array<std::string_view, 2> parts;
+  if (splitAtSpaces(token, parts) < parts.size()) return 0.0;
+  const double minutes = readDecimal(parts[1]);
+  const SignedDegrees degrees = readSignedDegrees(parts[0]);
+  return degrees.sign * (degrees.magnitude + minutes / kMinutesPerDegree);
+}
+
+double parseCoordinate(CoordTypeCode coordType, std::string_view token) {
+  switch (coordType) {
+    case kEn:
+    case kDd:
+      return readDecimal(token);
+    case kDms:
+      return parseDms(token);
+    case kDm:
+      return parseDm(token);
+    default:
+      return 0.0;
+  }
+}
+
+}  // namespace velmora

@@ -1,0 +1,69 @@
+#include "frontend/number_text.hpp"
+
+#include <array>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "common/ascii_text.hpp"
+
+namespace velmora {
+namespace {
+
+// Characters that can belong to a number strtod accepts: digits, letters (exponent, hexadecimal
+// digits and prefix, "inf", "nan"), sign, point, and the parentheses and underscore of "nan(...)".
+constexpr bool mayBelongToNumber(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' || c == '+' ||
+         c == '-' || c == '(' || c == ')' || c == '_';
+}
+
+// Numbers up to this many characters are converted from a copy on the stack; only an absurdly long
+// run of digits needs the heap.
+constexpr std::size_t kStackNumberChars = 127;
+
+}  // namespace
+
+std::string_view trimLeadingSpace(std::string_view text) {
+  std::size_t start = 0;
+  while (start < text.size() && isAsciiSpace(text[start])) ++start;
+  return text.substr(start);
+}
+
+double readDecimal(std::string_view text) {
+  const std::string_view trimmed = trimLeadingSpace(text);
+  std::size_t end = 0;
+  while (end < trimmed.size() && mayBelongToNumber(trimmed[end])) ++end;
+  // strtod stops at the first character that cannot continue the number; the copy holds a superset
+  // of that number and ends where the number must end, so the value is the one atof gives.
+  const std::string_view candidate = trimmed.substr(0, end);
+  if (candidate.size() <= kStackNumberChars) {
+    std::array<char, kStackNumberChars + 1> copy{};
+    std::memcpy(copy.data(), candidate.data(), candidate.size());
+    return std::strtod(copy.data(), nullptr);
+  }
+  const std::string copy(candidate);
+  return std::strtod(copy.c_str(), nullptr);
+}
+
+int readWholeNumber(std::string_view text) {
+  const std::string_view trimmed = trimLeadingSpace(text);
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < trimmed.size() && (trimmed[i] == '+' || trimmed[i] == '-')) {
+    negative = trimmed[i] == '-';
+    ++i;
+  }
+  // Accumulated as a negative number so that INT_MIN itself is reachable without overflow.
+  long long value = 0;
+  constexpr long long kBeyondInt = static_cast<long long>(INT_MAX) + 2;  // saturation point, any sign
+  for (; i < trimmed.size() && trimmed[i] >= '0' && trimmed[i] <= '9'; ++i) {
+    if (value > -kBeyondInt) value = value * 10 - (trimmed[i] - '0');
+  }
+  if (!negative) value = -value;
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+}  // namespace velmora

@@ -1,0 +1,21 @@
+// Readers of the leading number of a text, with the rules of the C library's atof and atoi but
+// working on a string_view (no terminator needed) and never undefined for any input.
+#pragma once
+
+#include <string_view>
+
+namespace velmora {
+
+// The leading decimal number as atof reads it: white space skipped, optional sign, digits with an
+// optional fraction and exponent (also "inf", "nan" and hexadecimal forms); whatever follows is
+// ignored. 0.0 when the text starts with no number; +-HUGE_VAL when it overflows.
+double readDecimal(std::string_view text);
+
+// The leading integer as atoi reads it ("52.9" gives 52, "55abc" gives 55, "abc" gives 0), except
+// that a value beyond the int range saturates to INT_MIN or INT_MAX instead of being undefined.
+int readWholeNumber(std::string_view text);
+
+// Removes white space (space, tab, line feed, vertical tab, form feed, carriage return) from the start.
+std::string_view trimLeadingSpace(std::string_view text);
+
+}  // namespace velmora
