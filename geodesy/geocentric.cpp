@@ -1,0 +1,68 @@
+// Geographic <-> geocentric conversions. The reverse direction is Bowring's closed form (1985):
+// a parametric latitude u first, then the geodetic latitude in one step, accurate to well under
+// a millimetre for points near the surface, so no iteration is needed.
+#include "geodesy/geocentric.hpp"
+
+#include <cmath>
+
+#include "geodesy/angle_units.hpp"
+
+namespace velmora {
+namespace {
+
+struct GeographicRad {
+  double latitude = 0.0;
+  double longitude = 0.0;
+};
+
+GeographicRad closedForm(const Geocentric& point, double e2TimesA, double oneMinusF) {
+  const double p = std::sqrt(point.x * point.x + point.y * point.y);
+  const double r = std::sqrt(p * p + point.z * point.z);
+  const double u = std::atan((point.z / p) * (oneMinusF + e2TimesA / r));
+  const double sinU = std::sin(u);
+  const double cosU = std::cos(u);
+  const double latitude = std::atan2(point.z * oneMinusF + e2TimesA * sinU * sinU * sinU,
+                                     oneMinusF * (p - e2TimesA * cosU * cosU * cosU));
+  return GeographicRad{latitude, std::atan2(point.y, point.x)};
+}
+
+LatLon toDegrees(const GeographicRad& position) {
+  return LatLon{position.latitude * kDegreesPerRadian, position.longitude * kDegreesPerRadian};
+}
+
+}  // namespace
+
+Geocentric geographicToGeocentric(double latitude, double longitude, double height,
+                                  const DatumEllipsoid& ellipsoid) {
+  const double phi = latitude * kRadiansPerDegree;
+  const double lambda = longitude * kRadiansPerDegree;
+  const double sinPhi = std::sin(phi);
+  const double cosPhi = std::cos(phi);
+  const double nu = ellipsoid.semiMajorAxis / std::sqrt(1.0 - ellipsoid.eccentricitySquared * sinPhi * sinPhi);
+  return Geocentric{(nu + height) * cosPhi * std::cos(lambda), (nu + height) * cosPhi * std::sin(lambda),
+                    (nu * ellipsoid.oneMinusE2 + height) * sinPhi};
+}
+
+LatLon geocentricToGeographic(const Geocentric& point, double semiMajorAxis, double inverseFlattening) {
+  const double f = 1.0 / inverseFlattening;
+  const double e2 = 2.0 * f - f * f;
+  return toDegrees(closedForm(point, e2 * semiMajorAxis, 1.0 - f));
+}
+
+LatLon geocentricToGeographic(const Geocentric& point, double semiMajorAxis, double inverseFlattening,
+                              double& height) {
+  const double f = 1.0 / inverseFlattening;
+  const double e2 = 2.0 * f - f * f;
+  const GeographicRad position = closedForm(point, e2 * semiMajorAxis, 1.0 - f);
+  const double p = std::sqrt(point.x * point.x + point.y * point.y);
+  const double sinPhi = std::sin(position.latitude);
+  height = p * std::cos(position.latitude) + point.z * sinPhi -
+           semiMajorAxis * std::sqrt(1.0 - e2 * sinPhi * sinPhi);
+  return toDegrees(position);
+}
+
+LatLon geocentricToGeographic(const Geocentric& point, const DatumEllipsoid& ellipsoid) {
+  return toDegrees(closedForm(point, ellipsoid.e2TimesA, ellipsoid.oneMinusFlattening));
+}
+
+}  // namespace velmora

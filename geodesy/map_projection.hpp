@@ -1,5 +1,6 @@
 // The two operations of a ProjectionParams record, dispatching on its projection kind.
-// Both work in place on a pair of doubles.
+// Both work in place on a pair of doubles; no input is rejected (NaN in gives NaN out). A
+// record of a kind other than 0 to 3 leaves the pair unchanged.
 #pragma once
 
 #include "geodesy/projection_params.hpp"

@@ -1,0 +1,209 @@
+// Redfearn's series for the Transverse Mercator projection, in the form published in the GDA
+// technical manual: the forward series in powers of the longitude difference omega from the
+// central meridian, the reverse through the footpoint latitude (the latitude whose meridian arc
+// equals the true northing) and the inverse series in powers of x = E'/nu.
+//
+// Conventions that matter here: latitudes are negative in the south and the false northing
+// (10000000 m in the southern hemisphere) is added after the series, so southern northings are
+// 10000000 m minus the arc. psi is the ratio nu/rho of the two radii of curvature. The ANG grid
+// is the same series without a scale factor, expressed in yards about its own false origin.
+//
+// Stored coordinates were produced with two rounded constants that are therefore kept: the
+// reverse longitude passes through 57.295779514 (a shortened 180/pi), and the forward central
+// meridian is converted with 3.141592653589793/180, which equals the double nearest pi/180, so
+// that a point on the central meridian gets omega = 0 and the false easting exactly.
+#include "geodesy/transverse_mercator.hpp"
+
+#include <cmath>
+
+#include "geodesy/angle_units.hpp"
+
+namespace velmora {
+namespace {
+
+constexpr double kCentralMeridianRadiansPerDegree = 3.141592653589793 / 180;
+constexpr double kShortenedDegreesPerRadian = 57.295779514;  // reverse longitude only
+
+constexpr double kMetresToYards = 1.0936132983377078;  // yards per metre
+constexpr double kYardsToMetres = 0.9144;              // metres per yard
+constexpr double kAngFalseEastingYd = 400000.0;
+constexpr double kAngFalseNorthingYd = 4915813.467;
+
+// rho is the derivative of the meridian arc, so each footpoint pass is a Newton step and a real
+// latitude needs two or three. The pass cap only stops inputs whose residual can never fall to
+// 1 m (arcs so large that their rounding error exceeds a metre), which would otherwise loop.
+constexpr double kFootpointToleranceM = 1.0;
+constexpr int kFootpointMaxPasses = 100;
+
+// The last pass of the footpoint iteration. Redfearn's reverse series reuse its radii and its
+// sine, which belong to the latitude before the final correction.
+struct Footpoint {
+  double latitudeRad = 0.0;  // corrected footpoint latitude phi'
+  double sinLatitude = 0.0;  // sine of the latitude the last pass started from
+  double nu = 0.0;           // prime-vertical radius of curvature of the last pass, metres
+  double rho = 0.0;          // meridian radius of curvature of the last pass, metres
+};
+
+Footpoint solveFootpoint(double a, double e2, double meridianArc) {
+  const double semiMinorAxis = std::sqrt(a * a - a * a * e2);
+  double phi = meridianArc / semiMinorAxis;
+  Footpoint last;
+  for (int pass = 0; pass < kFootpointMaxPasses; ++pass) {
+    const double sinPhi = std::sin(phi);
+    const double residual = meridianArc - meridianDistance(a, e2, phi);
+    const double w2 = 1.0 - e2 * sinPhi * sinPhi;
+    const double nu = a / std::sqrt(w2);
+    const double rho = (1.0 - e2) * nu / w2;
+    phi += residual / rho;
+    last = Footpoint{phi, sinPhi, nu, rho};
+    // The correction of the pass that meets the tolerance is still applied. A residual that is
+    // not a number fails the comparison and ends the iteration too.
+    if (!(std::fabs(residual) > kFootpointToleranceM)) break;
+  }
+  return last;
+}
+
+// Redfearn's forward series without scale factor or false origin.
+struct SeriesOffsets {
+  double easting = 0.0;   // metres east of the central meridian
+  double northing = 0.0;  // metres north of the equator (negative in the south)
+};
+
+SeriesOffsets forwardSeries(double a, double e2, double phi, double omega) {
+  const double sinPhi = std::sin(phi);
+  const double cosPhi = std::cos(phi);
+  const double secondEccentricity2 = e2 / (1.0 - e2);
+  const double psi = 1.0 + secondEccentricity2 * cosPhi * cosPhi;
+  const double nu = (a / std::sqrt(1.0 - e2)) / std::sqrt(psi);
+  const double t = sinPhi / cosPhi;
+
+  const double t2 = t * t;
+  const double t4 = t2 * t2;
+  const double t6 = t4 * t2;
+  const double psi2 = psi * psi;
+  const double psi3 = psi2 * psi;
+  const double psi4 = psi3 * psi;
+  const double w2 = omega * omega;
+  const double w4 = w2 * w2;
+  const double w6 = w4 * w2;
+  const double w8 = w6 * w2;
+  const double c2 = cosPhi * cosPhi;
+  const double c3 = c2 * cosPhi;
+  const double c4 = c2 * c2;
+  const double c5 = c4 * cosPhi;
+  const double c6 = c4 * c2;
+  const double c7 = c6 * cosPhi;
+
+  const double eastingBracket =
+      1.0 + (w2 / 6.0) * c2 * (psi - t2) +
+      (w4 / 120.0) * c4 * (4.0 * psi3 * (1.0 - 6.0 * t2) + psi2 * (1.0 + 8.0 * t2) - 2.0 * psi * t2 + t4) +
+      (w6 / 5040.0) * c6 * (61.0 - 479.0 * t2 + 179.0 * t4 - t6);
+
+  const double nuSin = nu * sinPhi;
+  const double northing =
+      meridianDistance(a, e2, phi) + (w2 / 2.0) * nuSin * cosPhi +
+      (w4 / 24.0) * nuSin * c3 * (4.0 * psi2 + psi - t2) +
+      (w6 / 720.0) * nuSin * c5 *
+          (8.0 * psi4 * (11.0 - 24.0 * t2) - 28.0 * psi3 * (1.0 - 6.0 * t2) + psi2 * (1.0 - 32.0 * t2) -
+           2.0 * psi * t2 + t4) +
+      (w8 / 40320.0) * nuSin * c7 * (1385.0 - 3111.0 * t2 + 543.0 * t4 - t6);
+
+  return SeriesOffsets{nu * omega * cosPhi * eastingBracket, northing};
+}
+
+// Redfearn's reverse series from true (unscaled, origin-free) grid offsets in metres. Writes
+// longitude and latitude in degrees.
+void reverseSeries(double a, double e2, double eastingM, double northingM, double centralMeridianDeg,
+                   double& longitude, double& latitude) {
+  const Footpoint foot = solveFootpoint(a, e2, northingM);
+  const double cosFoot = std::cos(foot.latitudeRad);
+  const double t = foot.sinLatitude / cosFoot;
+  const double rho = foot.rho;
+  const double psi = foot.nu / rho;
+  const double x = eastingM / foot.nu;
+
+  const double t2 = t * t;
+  const double t4 = t2 * t2;
+  const double t6 = t4 * t2;
+  const double psi2 = psi * psi;
+  const double psi3 = psi2 * psi;
+  const double psi4 = psi3 * psi;
+  const double x3 = x * x * x;
+  const double x5 = x3 * x * x;
+  const double x7 = x5 * x * x;
+  const double tOverRho = t / rho;
+
+  const double phi =
+      foot.latitudeRad - tOverRho * (eastingM * x / 2.0) +
+      tOverRho * (eastingM * x3 / 24.0) * (-4.0 * psi2 + 9.0 * psi * (1.0 - t2) + 12.0 * t2) -
+      tOverRho * (eastingM * x5 / 720.0) *
+          (8.0 * psi4 * (11.0 - 24.0 * t2) - 12.0 * psi3 * (21.0 - 71.0 * t2) +
+           15.0 * psi2 * (15.0 - 98.0 * t2 + 15.0 * t4) + 180.0 * psi * (5.0 * t2 - 3.0 * t4) + 360.0 * t4) +
+      tOverRho * (eastingM * x7 / 40320.0) * (1385.0 + 3633.0 * t2 + 4095.0 * t4 + 1575.0 * t6);
+
+  const double omega =
+      (1.0 / cosFoot) *
+      (x - (x3 / 6.0) * (psi + 2.0 * t2) +
+       (x5 / 120.0) * (-4.0 * psi3 * (1.0 - 6.0 * t2) + psi2 * (9.0 - 68.0 * t2) + 72.0 * psi * t2 + 24.0 * t4) -
+       (x7 / 5040.0) * (61.0 + 662.0 * t2 + 1320.0 * t4 + 720.0 * t6));
+
+  latitude = phi / kRadiansPerDegree;
+  longitude = ((omega * kShortenedDegreesPerRadian + centralMeridianDeg) / kShortenedDegreesPerRadian) /
+              kRadiansPerDegree;
+}
+
+double scaleFactor(const ProjectionParams& params) {
+  return params.projectionKind == kIsgGrid ? kIsgScaleFactor : kUtmScaleFactor;
+}
+
+}  // namespace
+
+double meridianDistance(double semiMajorAxis, double eccentricitySquared, double latitudeRad) {
+  const double e2 = eccentricitySquared;
+  const double e4 = e2 * e2;
+  const double e6 = e4 * e2;
+  const double a0 = 1.0 - e2 / 4.0 - 3.0 * e4 / 64.0 - 5.0 * e6 / 256.0;
+  const double a2 = (3.0 / 8.0) * (e2 + e4 / 4.0 + 15.0 * e6 / 128.0);
+  const double a4 = (15.0 / 256.0) * (e4 + 3.0 * e6 / 4.0);
+  const double a6 = 35.0 * e6 / 3072.0;
+  const double phi = latitudeRad;
+  return semiMajorAxis *
+         (a0 * phi - a2 * std::sin(2.0 * phi) + a4 * std::sin(4.0 * phi) - a6 * std::sin(6.0 * phi));
+}
+
+double footpointLatitude(double semiMajorAxis, double eccentricitySquared, double meridianArc) {
+  return solveFootpoint(semiMajorAxis, eccentricitySquared, meridianArc).latitudeRad;
+}
+
+void transverseMercatorForward(const ProjectionParams& params, double& first, double& second) {
+  const double phi = second * kRadiansPerDegree;
+  const double lambda = first * kRadiansPerDegree;
+  const double omega = lambda - centralMeridianDegrees(params) * kCentralMeridianRadiansPerDegree;
+  const SeriesOffsets offsets = forwardSeries(params.semiMajorAxis, params.eccentricitySquared, phi, omega);
+
+  if (params.projectionKind == kAngGrid) {
+    first = kAngFalseEastingYd + kMetresToYards * offsets.easting;
+    second = kAngFalseNorthingYd + kMetresToYards * offsets.northing;
+    return;
+  }
+  const double k0 = scaleFactor(params);
+  first = params.falseEasting + k0 * offsets.easting;
+  second = params.falseNorthing + k0 * offsets.northing;
+}
+
+void transverseMercatorReverse(const ProjectionParams& params, double& first, double& second) {
+  double eastingM = 0.0;
+  double northingM = 0.0;
+  if (params.projectionKind == kAngGrid) {
+    eastingM = (first - kAngFalseEastingYd) * kYardsToMetres;
+    northingM = (second - kAngFalseNorthingYd) * kYardsToMetres;
+  } else {
+    const double k0 = scaleFactor(params);
+    eastingM = (first - params.falseEasting) / k0;
+    northingM = (second - params.falseNorthing) / k0;
+  }
+  reverseSeries(params.semiMajorAxis, params.eccentricitySquared, eastingM, northingM,
+                centralMeridianDegrees(params), first, second);
+}
+
+}  // namespace velmora

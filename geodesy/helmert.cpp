@@ -1,0 +1,46 @@
+// The seven-parameter Helmert transformation (coordinate-frame rotation convention). Positive
+// rotations turn the coordinate frame, not the point: a positive rz moves a point on the
+// X axis towards negative Y.
+#include "geodesy/helmert.hpp"
+
+#include "geodesy/angle_units.hpp"
+
+namespace velmora {
+namespace {
+
+constexpr double kPartsPerMillion = 1e-6;
+
+double arcSecondsToRadians(double arcSeconds) { return arcSeconds * kRadiansPerDegree / kArcSecondsPerDegree; }
+
+}  // namespace
+
+HelmertTransformation helmertFromParams(const HelmertParams& params) {
+  return HelmertTransformation{params.tx,
+                               params.ty,
+                               params.tz,
+                               arcSecondsToRadians(params.rx),
+                               arcSecondsToRadians(params.ry),
+                               arcSecondsToRadians(params.rz),
+                               1.0 + params.s * kPartsPerMillion};
+}
+
+Geocentric helmertForward(const Geocentric& point, const HelmertTransformation& set) {
+  const double k = set.scale;
+  return Geocentric{set.tx + k * (point.x + set.rz * point.y - set.ry * point.z),
+                    set.ty + k * (-set.rz * point.x + point.y + set.rx * point.z),
+                    set.tz + k * (set.ry * point.x - set.rx * point.y + point.z)};
+}
+
+Geocentric rotateTransposed(const Geocentric& point, const HelmertTransformation& set) {
+  return Geocentric{point.x - set.rz * point.y + set.ry * point.z,
+                    set.rz * point.x + point.y - set.rx * point.z,
+                    -set.ry * point.x + set.rx * point.y + point.z};
+}
+
+Geocentric helmertTransposed(const Geocentric& point, const HelmertTransformation& set) {
+  const Geocentric unscaled{(point.x - set.tx) / set.scale, (point.y - set.ty) / set.scale,
+                            (point.z - set.tz) / set.scale};
+  return rotateTransposed(unscaled, set);
+}
+
+}  // namespace velmora

@@ -1,0 +1,35 @@
+// The seven-parameter similarity (Helmert) transformation of geocentric coordinates, in the
+// coordinate-frame convention: X' = t + k * R * X with
+//   R = [ 1   rz  -ry ]
+//       [ -rz 1    rx ]
+//       [ ry  -rx  1  ]
+// for small rotations in radians. The reverse of a published set uses the transposed form
+// X = R^T * (X' - t) / k, which is exact to first order in the rotations.
+#pragma once
+
+#include "geodesy/datum_transforms.hpp"
+#include "geodesy/geocentric.hpp"
+
+namespace velmora {
+
+struct HelmertTransformation {
+  double tx = 0.0;  // metres
+  double ty = 0.0;
+  double tz = 0.0;
+  double rx = 0.0;  // radians
+  double ry = 0.0;
+  double rz = 0.0;
+  double scale = 1.0;  // k = 1 + s * 1e-6
+};
+
+// From published units: translations in metres, rotations in arc-seconds, scale in ppm.
+HelmertTransformation helmertFromParams(const HelmertParams& params);
+
+// X' = t + k * R * X.
+Geocentric helmertForward(const Geocentric& point, const HelmertTransformation& set);
+// X' = R^T * (X - t) / k, the reverse of helmertForward to first order in the rotations.
+Geocentric helmertTransposed(const Geocentric& point, const HelmertTransformation& set);
+// R^T * X alone, without translation or scale.
+Geocentric rotateTransposed(const Geocentric& point, const HelmertTransformation& set);
+
+}  // namespace velmora
