@@ -1,0 +1,349 @@
+// Datum changes by NTv2 grids: the forward leg adds and the inverse leg subtracts the shift
+// interpolated at the given position; legs that find no shift fall back to the parameters; the
+// grid slots open at first need, retry a failed open and stay filled.
+#include "pipeline/grid_shift.hpp"
+
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "geodesy/ang_parameters.hpp"
+#include "geodesy/datum_transforms.hpp"
+#include "geodesy/itrf.hpp"
+#include "gridfile/grid_search.hpp"
+#include "gridfile/grid_writer.hpp"
+#include "pipeline/grid_slots.hpp"
+#include "pipeline/transform_datum.hpp"
+#include "tests/pipeline/pipeline_fixtures.hpp"
+
+namespace velmora {
+namespace {
+
+using testing::Extent;
+using testing::Plane;
+
+constexpr double kSecondsPerDegree = 3600.0;
+constexpr double kShiftToleranceDeg = 1e-12;  // rounding of a bilinear interpolation, ~0.1 micrometre
+
+struct ShiftPlanes {
+  const char* fileName;
+  Extent extent;
+  Plane latitudeShift;       // arc-seconds, north positive
+  Plane longitudeShiftEast;  // arc-seconds, east positive
+};
+
+// Node values are short binary fractions, so the float nodes hold the planes exactly.
+const ShiftPlanes kAgd66Grid{"AGD66_Australia.gsb", {}, {2.5, 0.125, 0.0625}, {-1.5, 0.0625, 0.03125}};
+const ShiftPlanes kAgd84Grid{"AGD84_Australia.gsb", {}, {1.25, -0.0625, 0.125}, {3.0, 0.125, -0.0625}};
+const ShiftPlanes kGda2020Grid{
+    "GDA2020_Australia.gsb", {-45.0, 0.0, 110.0, 155.0, 5.0}, {0.5, 0.03125, 0.0}, {0.25, 0.0, 0.015625}};
+
+constexpr LatLon kInside{-33.3, 138.7};       // inside all three grids
+constexpr LatLon kOutside{-20.0, 170.0};      // more than one spacing outside all three
+constexpr LatLon kOnlyGda2020{-2.0, 130.0};   // outside the AGD grids, inside the GDA2020 grid
+
+// One grid leg: sign +1 forward (shift added), -1 inverse (shift subtracted).
+struct Leg {
+  const ShiftPlanes* grid;
+  double sign;
+};
+
+LatLon applyLeg(LatLon p, const Leg& leg) {
+  const double dLat = leg.grid->latitudeShift.at(p.latitude, p.longitude) / kSecondsPerDegree;
+  const double dLon = leg.grid->longitudeShiftEast.at(p.latitude, p.longitude) / kSecondsPerDegree;
+  return {p.latitude + leg.sign * dLat, p.longitude + leg.sign * dLon};
+}
+
+LatLon applyLegs(LatLon p, const std::vector<Leg>& legs) {
+  for (const Leg& leg : legs) p = applyLeg(p, leg);
+  return p;
+}
+
+void expectNear(LatLon actual, LatLon expected, const std::string& what) {
+  EXPECT_NEAR(actual.latitude, expected.latitude, kShiftToleranceDeg) << what;
+  EXPECT_NEAR(actual.longitude, expected.longitude, kShiftToleranceDeg) << what;
+}
+
+void expectBitEqual(LatLon actual, LatLon expected, const std::string& what) {
+  EXPECT_EQ(actual.latitude, expected.latitude) << what;
+  EXPECT_EQ(actual.longitude, expected.longitude) << what;
+}
+
+bool writeGrid(const testing::TempFolder& folder, const ShiftPlanes& grid) {
+  return testing::writeShiftGrid(folder.file(grid.fileName), grid.extent, grid.latitudeShift,
+                                 grid.longitudeShiftEast);
+}
+
+class GridShiftTest : public testing::GridSlotTest {
+ protected:
+  void writeAllGrids() {
+    ASSERT_TRUE(writeGrid(folder_, kAgd66Grid));
+    ASSERT_TRUE(writeGrid(folder_, kAgd84Grid));
+    ASSERT_TRUE(writeGrid(folder_, kGda2020Grid));
+  }
+  LatLon viaDispatcher(LatLon p, DatumCode from, DatumCode to, double epoch = 2012.0, bool itrf2008 = false) {
+    return transformDatum(p.latitude, p.longitude, from, to, epoch, true, itrf2008, folder_.prefix());
+  }
+  testing::TempFolder folder_;
+};
+
+TEST_F(GridShiftTest, SingleLegsAddForwardAndSubtractInverse) {
+  writeAllGrids();
+  struct Case {
+    const char* what;
+    bool gda2020Leg;
+    DatumCode source;
+    DatumCode target;
+    Leg leg;
+  };
+  const Case cases[] = {
+      {"AGD66 to GDA94", false, kAgd66, kGda94, {&kAgd66Grid, 1.0}},
+      {"ISG to GDA94 uses the AGD66 grid", false, kIsg, kGda94, {&kAgd66Grid, 1.0}},
+      {"AGD84 to GDA94", false, kAgd84, kGda94, {&kAgd84Grid, 1.0}},
+      {"GDA94 to AGD66", false, kGda94, kAgd66, {&kAgd66Grid, -1.0}},
+      {"GDA94 to ISG uses the AGD66 grid", false, kGda94, kIsg, {&kAgd66Grid, -1.0}},
+      {"GDA94 to AGD84", false, kGda94, kAgd84, {&kAgd84Grid, -1.0}},
+      {"GDA94 to GDA2020", true, kGda94, kGda2020, {&kGda2020Grid, 1.0}},
+      {"GDA2020 to GDA94", true, kGda2020, kGda94, {&kGda2020Grid, -1.0}},
+  };
+  for (const LatLon p : {kInside, LatLon{-40.0, 145.0}, LatLon{-10.0, 155.0}}) {
+    for (const Case& c : cases) {
+      LatLon out{-999.0, -999.0};
+      const bool shifted =
+          c.gda2020Leg ? applyGda2020GridShift(p.latitude, p.longitude, c.target, folder_.prefix(), out)
+                       : applyAgdGridShift(p.latitude, p.longitude, c.source, c.target, folder_.prefix(), out);
+      ASSERT_TRUE(shifted) << c.what;
+      expectNear(out, applyLeg(p, c.leg), c.what);
+    }
+  }
+}
+
+TEST_F(GridShiftTest, InverseUsesTheShiftAtTheGivenPositionWithoutIterating) {
+  writeAllGrids();
+  LatLon forward;
+  ASSERT_TRUE(applyAgdGridShift(kInside.latitude, kInside.longitude, kAgd66, kGda94, folder_.prefix(), forward));
+  LatLon back;
+  ASSERT_TRUE(applyAgdGridShift(forward.latitude, forward.longitude, kGda94, kAgd66, folder_.prefix(), back));
+  // The round trip misses the start by the change of the planar shift between the two positions.
+  const LatLon expected = applyLeg(applyLeg(kInside, {&kAgd66Grid, 1.0}), {&kAgd66Grid, -1.0});
+  expectNear(back, expected, "round trip");
+  EXPECT_GT(std::abs(back.latitude - kInside.latitude), 1e-9);
+}
+
+TEST_F(GridShiftTest, PointOutsideTheGridGivesNoShiftAndLeavesOutputAndSlotAlone) {
+  writeAllGrids();
+  LatLon out{7.0, 8.0};
+  EXPECT_FALSE(applyAgdGridShift(kOutside.latitude, kOutside.longitude, kAgd84, kGda94, folder_.prefix(), out));
+  EXPECT_FALSE(applyGda2020GridShift(kOutside.latitude, kOutside.longitude, kGda2020, folder_.prefix(), out));
+  EXPECT_EQ(out.latitude, 7.0);
+  EXPECT_EQ(out.longitude, 8.0);
+  EXPECT_NE(gridSlot(GridSlotId::kAgd84Grid), nullptr);
+  EXPECT_NE(gridSlot(GridSlotId::kGda2020Grid), nullptr);
+  // The next point inside is served by the same grid.
+  EXPECT_TRUE(applyAgdGridShift(kInside.latitude, kInside.longitude, kAgd84, kGda94, folder_.prefix(), out));
+}
+
+TEST_F(GridShiftTest, GridStageRowsChainTheirLegs) {
+  writeAllGrids();
+  struct Case {
+    const char* what;
+    DatumCode from;
+    DatumCode to;
+    std::vector<Leg> legs;
+  };
+  const Case cases[] = {
+      {"AGD66 to GDA94", kAgd66, kGda94, {{&kAgd66Grid, 1.0}}},
+      {"ISG to GDA94", kIsg, kGda94, {{&kAgd66Grid, 1.0}}},
+      {"AGD84 to GDA94", kAgd84, kGda94, {{&kAgd84Grid, 1.0}}},
+      {"GDA94 to AGD66", kGda94, kAgd66, {{&kAgd66Grid, -1.0}}},
+      {"GDA94 to ISG", kGda94, kIsg, {{&kAgd66Grid, -1.0}}},
+      {"GDA94 to AGD84", kGda94, kAgd84, {{&kAgd84Grid, -1.0}}},
+      {"GDA94 to GDA2020", kGda94, kGda2020, {{&kGda2020Grid, 1.0}}},
+      {"GDA2020 to GDA94", kGda2020, kGda94, {{&kGda2020Grid, -1.0}}},
+      {"AGD66 to GDA2020", kAgd66, kGda2020, {{&kAgd66Grid, 1.0}, {&kGda2020Grid, 1.0}}},
+      {"ISG to GDA2020", kIsg, kGda2020, {{&kAgd66Grid, 1.0}, {&kGda2020Grid, 1.0}}},
+      {"AGD84 to GDA2020", kAgd84, kGda2020, {{&kAgd84Grid, 1.0}, {&kGda2020Grid, 1.0}}},
+      {"GDA2020 to AGD66", kGda2020, kAgd66, {{&kGda2020Grid, -1.0}, {&kAgd66Grid, -1.0}}},
+      {"GDA2020 to ISG", kGda2020, kIsg, {{&kGda2020Grid, -1.0}, {&kAgd66Grid, -1.0}}},
+      {"GDA2020 to AGD84", kGda2020, kAgd84, {{&kGda2020Grid, -1.0}, {&kAgd84Grid, -1.0}}},
+  };
+  for (const Case& c : cases) expectNear(viaDispatcher(kInside, c.from, c.to), applyLegs(kInside, c.legs), c.what);
+}
+
+TEST_F(GridShiftTest, ItrfRowsUseTheAgdGridForTheirGdaLeg) {
+  writeAllGrids();
+  constexpr double kEpoch = 2012.0;
+  constexpr double kChainToleranceDeg = 1e-11;  // grid rounding carried through one more transformation
+  struct Case {
+    const char* what;
+    DatumCode from;
+    DatumCode to;
+    bool itrf2008;
+    LatLon (*expected)(LatLon, bool);
+  };
+  const Case cases[] = {
+      {"AGD66 to WGS84", kAgd66, kWgs84, false,
+       [](LatLon p, bool) {
+         const LatLon g = applyLeg(p, {&kAgd66Grid, 1.0});
+         return gda94ToItrf(g.latitude, g.longitude, kEpoch, 2000);
+       }},
+      {"ISG to WGS84 (ITRF2008)", kIsg, kWgs84, true,
+       [](LatLon p, bool) {
+         const LatLon g = applyLeg(p, {&kAgd66Grid, 1.0});
+         return gda94ToItrf(g.latitude, g.longitude, kEpoch, 2008);
+       }},
+      {"AGD84 to WGS84", kAgd84, kWgs84, false,
+       [](LatLon p, bool) {
+         const LatLon g = applyLeg(p, {&kAgd84Grid, 1.0});
+         return gda94ToItrf(g.latitude, g.longitude, kEpoch, 2000);
+       }},
+      {"WGS84 to AGD66", kWgs84, kAgd66, false,
+       [](LatLon p, bool) { return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, 2000), {&kAgd66Grid, -1.0}); }},
+      {"WGS84 to ISG (ITRF2008)", kWgs84, kIsg, true,
+       [](LatLon p, bool) { return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, 2008), {&kAgd66Grid, -1.0}); }},
+      {"WGS84 to AGD84", kWgs84, kAgd84, false,
+       [](LatLon p, bool) { return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, 2000), {&kAgd84Grid, -1.0}); }},
+  };
+  for (const Case& c : cases) {
+    const LatLon actual = viaDispatcher(kInside, c.from, c.to, kEpoch, c.itrf2008);
+    const LatLon expected = c.expected(kInside, c.itrf2008);
+    EXPECT_NEAR(actual.latitude, expected.latitude, kChainToleranceDeg) << c.what;
+    EXPECT_NEAR(actual.longitude, expected.longitude, kChainToleranceDeg) << c.what;
+  }
+}
+
+// Where no grid serves, or the pair never uses one, the parameters run on the unshifted point.
+TEST_F(GridShiftTest, ParametersWhereNoGridServes) {
+  writeAllGrids();
+  constexpr double kEpoch = 2012.0;
+  struct Case {
+    const char* what;
+    LatLon point;
+    DatumCode from;
+    DatumCode to;
+    LatLon (*expected)(LatLon);
+  };
+  const Case cases[] = {
+      {"AGD66 to GDA94 outside the grid", kOutside, kAgd66, kGda94,
+       [](LatLon p) { return agd66ToGda94(p.latitude, p.longitude); }},
+      {"GDA94 to AGD84 outside the grid", kOutside, kGda94, kAgd84,
+       [](LatLon p) { return gda94ToAgd84(p.latitude, p.longitude); }},
+      {"GDA2020 to GDA94 outside the grid", kOutside, kGda2020, kGda94,
+       [](LatLon p) { return gda2020ToGda94(p.latitude, p.longitude, 0.0); }},
+      {"AGD66 to GDA2020 outside AGD66 grid, inside GDA2020 grid", kOnlyGda2020, kAgd66, kGda2020,
+       [](LatLon p) {
+         const LatLon g = agd66ToGda94(p.latitude, p.longitude);
+         return gda94ToGda2020(g.latitude, g.longitude, 0.0);
+       }},
+      {"GDA2020 to AGD84: first leg served, second not", kOnlyGda2020, kGda2020, kAgd84,
+       [](LatLon p) {
+         const LatLon g = gda2020ToGda94(p.latitude, p.longitude, 0.0);
+         return gda94ToAgd84(g.latitude, g.longitude);
+       }},
+      {"AGD66 to WGS84 outside the grid", kOutside, kAgd66, kWgs84,
+       [](LatLon p) {
+         const LatLon g = agd66ToGda94(p.latitude, p.longitude);
+         return gda94ToItrf(g.latitude, g.longitude, kEpoch, 2000);
+       }},
+      {"WGS84 to AGD84 outside the grid", kOutside, kWgs84, kAgd84,
+       [](LatLon p) {
+         const LatLon g = itrfToGda94(p.latitude, p.longitude, kEpoch, 2000);
+         return gda94ToAgd84(g.latitude, g.longitude);
+       }},
+      {"AGD84 to AGD66 never uses a grid", kInside, kAgd84, kAgd66,
+       [](LatLon p) {
+         const LatLon g = agd84ToGda94(p.latitude, p.longitude);
+         return gda94ToAgd66(g.latitude, g.longitude);
+       }},
+      {"ANG to GDA2020 uses parameters for GDA2020", kInside, kAng, kGda2020,
+       [](LatLon p) {
+         const LatLon g = angToGda94(p.latitude, p.longitude, kAngToGda94Params);
+         return gda94ToGda2020(g.latitude, g.longitude, 0.0);
+       }},
+      {"GDA2020 to ANG uses parameters for GDA2020", kInside, kGda2020, kAng,
+       [](LatLon p) {
+         const LatLon g = gda2020ToGda94(p.latitude, p.longitude, 0.0);
+         return gda94ToAng(g.latitude, g.longitude, kAngToGda94Params);
+       }},
+      {"WGS84 to GDA2020", kInside, kWgs84, kGda2020,
+       [](LatLon p) { return itrfToGda2020(p.latitude, p.longitude, kEpoch, false); }},
+      {"GDA2020 to WGS84", kInside, kGda2020, kWgs84,
+       [](LatLon p) { return gda2020ToItrf(p.latitude, p.longitude, kEpoch, false); }},
+  };
+  for (const Case& c : cases) expectBitEqual(viaDispatcher(c.point, c.from, c.to, kEpoch), c.expected(c.point), c.what);
+  // The GDA2020 grid does cover the point the AGD66 grid misses.
+  expectNear(viaDispatcher(kOnlyGda2020, kGda94, kGda2020), applyLeg(kOnlyGda2020, {&kGda2020Grid, 1.0}),
+             "GDA94 to GDA2020 inside the GDA2020 grid");
+}
+
+TEST_F(GridShiftTest, MissingFileFallsBackAndIsTriedAgainUntilItOpens) {
+  const LatLon parameters = agd84ToGda94(kInside.latitude, kInside.longitude);
+  expectBitEqual(viaDispatcher(kInside, kAgd84, kGda94), parameters, "file absent");
+  EXPECT_EQ(gridSlot(GridSlotId::kAgd84Grid), nullptr);
+  expectBitEqual(viaDispatcher(kInside, kAgd84, kGda94), parameters, "still absent");
+
+  ASSERT_TRUE(writeGrid(folder_, kAgd84Grid));
+  const LatLon gridded = applyLeg(kInside, {&kAgd84Grid, 1.0});
+  expectNear(viaDispatcher(kInside, kAgd84, kGda94), gridded, "file written");
+  EXPECT_NE(gridSlot(GridSlotId::kAgd84Grid), nullptr);
+
+  // Once open, the grid is held: removing the file changes nothing for later points.
+  std::filesystem::remove(folder_.file(kAgd84Grid.fileName));
+  expectNear(viaDispatcher(kInside, kAgd84, kGda94), gridded, "file removed after open");
+  // The other slots stayed empty: only the grid needed was opened.
+  EXPECT_EQ(gridSlot(GridSlotId::kAgd66Grid), nullptr);
+  EXPECT_EQ(gridSlot(GridSlotId::kGda2020Grid), nullptr);
+
+  closeDatumGridSlots();
+  EXPECT_EQ(gridSlot(GridSlotId::kAgd84Grid), nullptr);
+  expectBitEqual(viaDispatcher(kInside, kAgd84, kGda94), parameters, "closed and file gone");
+}
+
+TEST_F(GridShiftTest, UnreadableFileFallsBackToParameters) {
+  ASSERT_TRUE(writeBytesToFile(folder_.file(kAgd66Grid.fileName), "not an NTv2 file at all"));
+  expectBitEqual(viaDispatcher(kInside, kGda94, kAgd66), gda94ToAgd66(kInside.latitude, kInside.longitude),
+                 "unreadable file");
+  EXPECT_EQ(gridSlot(GridSlotId::kAgd66Grid), nullptr);
+}
+
+TEST_F(GridShiftTest, EmptyFolderMeansTheCurrentDirectory) {
+  writeAllGrids();
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder_.prefix());
+  LatLon out;
+  const bool shifted = applyAgdGridShift(kInside.latitude, kInside.longitude, kAgd66, kGda94, "", out);
+  std::filesystem::current_path(previous);
+  ASSERT_TRUE(shifted);
+  expectNear(out, applyLeg(kInside, {&kAgd66Grid, 1.0}), "bare file name");
+}
+
+// A real national grid (New Zealand, NZGD49 to NZGD2000) placed under the AGD66 name: the grid
+// stage runs before the New Zealand substitution, and its result must agree with the
+// seven-parameter NZGD transformation to within that transformation's few metres.
+TEST_F(GridShiftTest, RealNationalGridAgreesWithTheParameterTransformation) {
+  const std::filesystem::path real = "/usr/share/proj/nzgd2kgrid0005.gsb";
+  if (!std::filesystem::exists(real)) GTEST_SKIP() << real << " not installed";
+  std::filesystem::copy_file(real, folder_.file(kAgd66Grid.fileName));
+
+  constexpr std::array<LatLon, 3> kPoints{{{-41.3, 174.78}, {-36.85, 174.76}, {-45.87, 170.5}}};
+  constexpr double kParameterAccuracyDeg = 1e-4;  // about 10 m
+  constexpr double kRoundTripDeg = 1e-7;          // about 1 cm: the shift hardly changes over 200 m
+  for (const LatLon& p : kPoints) {
+    const LatLon gridded = viaDispatcher(p, kAgd66, kGda94);
+    const LatLon parameters = nzgdTransform(kNzgd49, kNzgd2000, p.latitude, p.longitude);
+    EXPECT_NEAR(gridded.latitude, parameters.latitude, kParameterAccuracyDeg);
+    EXPECT_NEAR(gridded.longitude, parameters.longitude, kParameterAccuracyDeg);
+    EXPECT_NE(gridded.latitude, parameters.latitude);  // the grid, not the parameters, served
+
+    const LatLon back = viaDispatcher(gridded, kGda94, kAgd66);
+    EXPECT_NEAR(back.latitude, p.latitude, kRoundTripDeg);
+    EXPECT_NEAR(back.longitude, p.longitude, kRoundTripDeg);
+  }
+}
+
+}  // namespace
+}  // namespace velmora
