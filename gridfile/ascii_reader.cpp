@@ -1,0 +1,350 @@
+// The text NTv2 form: the records of the binary form one per line, key first and value second,
+// then one line per node: latitude shift, longitude shift (positive WEST) and optionally the two
+// accuracies, in the file's unit and in node order. "#" starts a comment; blank lines and
+// carriage returns are ignored. Numbers always use "." as decimal point, whatever the locale.
+//
+// Physical lines are read whole, however long, so a long comment never spills into a record.
+
+#include "gridfile/ascii_reader.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <climits>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "common/ascii_text.hpp"
+#include "gridfile/grid_keys.hpp"
+#include "gridfile/sub_file_header.hpp"
+
+namespace velmora {
+
+namespace {
+
+constexpr std::int32_t kRecordsPerHeader = 11;  // NUM_OREC and NUM_SREC of every NTv2 file
+constexpr std::size_t kReadBlockBytes = 65536;
+constexpr int kHeaderLineFields = 2;  // key and value
+constexpr int kNodeLineFields = 4;    // two shifts and optionally two accuracies
+constexpr int kEndLineFields = 1;
+constexpr std::size_t kMaxFields = 4;
+constexpr std::int64_t kMinNodeLineBytes = 4;     // "0 0" and its line end
+constexpr std::int64_t kMinSubFileBytes = 16;     // eleven one-character header lines and a node
+constexpr std::string_view kEndLine = "END";
+
+// Logical lines of a file read in large blocks: comment removed, white space trimmed, empty
+// lines skipped.
+class LineReader {
+ public:
+  explicit LineReader(std::FILE* file) : file_(file), block_(kReadBlockBytes) {}
+
+  // Bytes consumed so far: the file position just after the last line returned.
+  std::int64_t position() const { return position_; }
+
+  // The next non-empty logical line, valid until the next call; false at the end of the file.
+  bool next(std::string_view& line) {
+    std::string_view physical;
+    while (nextPhysical(physical)) {
+      if (const std::size_t hash = physical.find('#'); hash != std::string_view::npos) {
+        physical = physical.substr(0, hash);
+      }
+      line = trim(physical);
+      if (!line.empty()) return true;
+    }
+    return false;
+  }
+
+  static std::string_view trim(std::string_view text) {
+    while (!text.empty() && isAsciiSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isAsciiSpace(text.back())) text.remove_suffix(1);
+    return text;
+  }
+
+ private:
+  bool refill() {
+    begin_ = 0;
+    end_ = std::fread(block_.data(), 1, block_.size(), file_);
+    return end_ > 0;
+  }
+
+  bool nextPhysical(std::string_view& line) {
+    bool partial = false;  // the line began in an earlier block and is gathered in pending_
+    for (;;) {
+      if (begin_ == end_ && !refill()) {
+        if (!partial) return false;
+        line = pending_;
+        return true;
+      }
+      const char* start = block_.data() + begin_;
+      const std::size_t available = end_ - begin_;
+      const void* newline = std::memchr(start, '\n', available);
+      if (newline != nullptr) {
+        const auto length = static_cast<std::size_t>(static_cast<const char*>(newline) - start);
+        begin_ += length + 1;
+        position_ += static_cast<std::int64_t>(length + 1);
+        if (partial) {
+          pending_.append(start, length);
+          line = pending_;
+        } else {
+          line = std::string_view(start, length);
+        }
+        return true;
+      }
+      if (!partial) pending_.clear();
+      pending_.append(start, available);
+      partial = true;
+      begin_ = end_;
+      position_ += static_cast<std::int64_t>(available);
+    }
+  }
+
+  std::FILE* file_;
+  std::vector<char> block_;
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+  std::string pending_;
+  std::int64_t position_ = 0;
+};
+
+struct LineFields {
+  std::array<std::string_view, kMaxFields> values{};  // fields beyond count are empty
+  int count = 0;
+};
+
+bool isQuote(char c) { return c == '"' || c == '\''; }
+
+// Splits a trimmed logical line into at most limit fields (1 to kMaxFields). Runs of white space
+// separate fields except inside double quotes; the last field takes the rest of the line. A
+// field enclosed in a pair of the same quote character loses the quotes.
+LineFields splitFields(std::string_view line, int limit) {
+  LineFields fields;
+  std::size_t pos = 0;
+  while (fields.count < limit) {
+    while (pos < line.size() && isAsciiSpace(line[pos])) ++pos;
+    if (pos >= line.size()) break;
+    std::string_view field;
+    if (fields.count == limit - 1) {
+      field = line.substr(pos);
+      pos = line.size();
+    } else {
+      const std::size_t start = pos;
+      bool quoted = false;
+      while (pos < line.size() && (quoted || !isAsciiSpace(line[pos]))) {
+        if (line[pos] == '"') quoted = !quoted;
+        ++pos;
+      }
+      field = line.substr(start, pos - start);
+    }
+    field = LineReader::trim(field);
+    if (field.size() >= 2 && isQuote(field.front()) && field.back() == field.front()) {
+      field = LineReader::trim(field.substr(1, field.size() - 2));
+    }
+    fields.values[static_cast<std::size_t>(fields.count)] = field;
+    ++fields.count;
+  }
+  return fields;
+}
+
+// Leading sign and digits, 0 when there are none; values beyond int32 saturate instead of
+// overflowing.
+std::int32_t parseInteger(std::string_view text) {
+  std::size_t pos = 0;
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
+  std::int64_t value = 0;
+  constexpr std::int64_t kSaturation = std::int64_t{INT32_MAX} + 1;
+  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
+    value = std::min(value * 10 + (text[pos] - '0'), kSaturation);
+  }
+  if (negative) value = -value;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+// A number too large or too small for a double: converted as the C library would, after putting
+// the locale's decimal point in place of the file's ".", which gives an infinity or a zero.
+double outOfRangeReal(std::string_view text) {
+  std::string copy(text);
+  if (const std::size_t dot = copy.find('.'); dot != std::string::npos) {
+    copy[dot] = *std::localeconv()->decimal_point;
+  }
+  return std::strtod(copy.c_str(), nullptr);
+}
+
+// The leading number of text with "." as decimal point under any locale; 0.0 when there is none.
+double parseReal(std::string_view text) {
+  const char* first = text.data();
+  const char* last = text.data() + text.size();
+  bool negative = false;
+  if (first != last && (*first == '+' || *first == '-')) {
+    negative = *first == '-';
+    ++first;
+  }
+  if (first == last || *first == '+' || *first == '-') return 0.0;
+  double value = 0.0;
+  std::from_chars_result result{};
+  if (last - first > 2 && first[0] == '0' && (first[1] == 'x' || first[1] == 'X')) {
+    result = std::from_chars(first + 2, last, value, std::chars_format::hex);
+  } else {
+    result = std::from_chars(first, last, value);
+  }
+  if (result.ec == std::errc::result_out_of_range) {
+    value = outOfRangeReal(std::string_view(first, static_cast<std::size_t>(last - first)));
+  } else if (result.ec != std::errc{}) {
+    value = 0.0;
+  }
+  return negative ? -value : value;
+}
+
+// Narrowing to float32 without undefined behaviour for values beyond its range.
+float toFloat32(double value) {
+  if (std::isfinite(value) && std::fabs(value) > std::numeric_limits<float>::max()) {
+    return value > 0.0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
+  }
+  return static_cast<float>(value);
+}
+
+// A text value in an 8-character field: its first 8 characters, blank-padded.
+std::string textField(std::string_view value) {
+  std::string field(value.substr(0, 8));
+  field.resize(8, ' ');
+  return field;
+}
+
+class AsciiGridReader {
+ public:
+  AsciiGridReader(GridFile& grid, std::int64_t fileSize) : grid_(grid), in_(grid.file.get()), fileSize_(fileSize) {}
+
+  GridError read() {
+    if (const GridError error = readOverview(); error != kGridOk) return error;
+
+    // Sub-grids are added as their headers arrive; the reservation never exceeds what the file
+    // could hold, whatever NUM_FILE claims.
+    const std::int64_t room = std::max<std::int64_t>(fileSize_ - in_.position(), 0) / kMinSubFileBytes + 1;
+    grid_.subGrids.reserve(static_cast<std::size_t>(std::min<std::int64_t>(grid_.subGridCount, room)));
+    for (int i = 0; i < grid_.subGridCount; ++i) {
+      if (const GridError error = readSubFile(i); error != kGridOk) return error;
+    }
+
+    std::string_view line;
+    if (!in_.next(line) || !gridNamesEqual(splitFields(line, kEndLineFields).values[0], kEndLine)) {
+      grid_.defects |= kDefectNoEndRecord;
+    }
+    return checkGridHierarchy(grid_);
+  }
+
+ private:
+  // The value of the next header line; false at the end of the file.
+  bool nextValue(std::string_view& value) {
+    std::string_view line;
+    if (!in_.next(line)) return false;
+    value = splitFields(line, kHeaderLineFields).values[1];
+    return true;
+  }
+
+  bool nextText(std::string& value) {
+    std::string_view text;
+    if (!nextValue(text)) return false;
+    value = textField(text);
+    return true;
+  }
+
+  bool nextReal(double& value) {
+    std::string_view text;
+    if (!nextValue(text)) return false;
+    value = parseReal(text);
+    return true;
+  }
+
+  bool nextInteger(std::int32_t& value) {
+    std::string_view text;
+    if (!nextValue(text)) return false;
+    value = parseInteger(text);
+    return true;
+  }
+
+  GridError readOverview() {
+    std::int32_t value = 0;
+    if (!nextInteger(value)) return kGridUnexpectedEof;
+    if (value != kRecordsPerHeader) return kGridInvalidNumORec;
+    if (!nextInteger(value)) return kGridUnexpectedEof;
+    if (value != kRecordsPerHeader) return kGridInvalidNumSRec;
+    if (!nextInteger(value)) return kGridUnexpectedEof;
+    if (value <= 0) return kGridInvalidNumFile;
+    grid_.subGridCount = value;
+
+    std::string gsType;
+    GridOverview& overview = grid_.overview;
+    const bool whole = nextText(gsType) && nextText(overview.version) && nextText(overview.systemF) &&
+                       nextText(overview.systemT) && nextReal(overview.majorF) && nextReal(overview.minorF) &&
+                       nextReal(overview.majorT) && nextReal(overview.minorT);
+    if (!whole) return kGridUnexpectedEof;
+
+    const std::string normalised = normaliseGridKey(gsType, KeyMode::kType, grid_.defects);
+    grid_.gsType = normalised;
+    if (!setGridUnit(grid_, normalised)) return kGridInvalidGsType;
+    return kGridOk;
+  }
+
+  GridError readSubFile(int index) {
+    SubFileHeader header;
+    const bool whole = nextText(header.name) && nextText(header.parent) && nextText(header.created) &&
+                       nextText(header.updated) && nextReal(header.sLat) && nextReal(header.nLat) &&
+                       nextReal(header.eLong) && nextReal(header.wLong) && nextReal(header.latInc) &&
+                       nextReal(header.longInc) && nextInteger(header.gsCount);
+    if (!whole) return kGridUnexpectedEof;
+
+    SubGrid& subGrid = grid_.subGrids.emplace_back();
+    if (const GridError error =
+            subGridFromHeader(header, grid_.toDegrees, index, in_.position(), grid_.defects, subGrid);
+        error != kGridOk) {
+      return error;
+    }
+
+    // GS_COUNT may promise more lines than the file holds: reserve only what the rest of the
+    // file could hold and let the array grow with the lines.
+    const std::int64_t room = std::max<std::int64_t>(fileSize_ - in_.position(), 0) / kMinNodeLineBytes + 1;
+    const auto expected = static_cast<std::size_t>(std::min<std::int64_t>(subGrid.nodeCount, room));
+    subGrid.shifts.reserve(expected * 2);
+    std::string_view line;
+    for (std::uint32_t n = 0; n < subGrid.nodeCount; ++n) {
+      if (!in_.next(line)) return kGridUnexpectedEof;
+      const LineFields fields = splitFields(line, kNodeLineFields);
+      if (fields.count != 2 && fields.count != 4) return kGridInvalidLine;
+      const double latShift = parseReal(fields.values[0]);
+      const double lonShift = parseReal(fields.values[1]);
+      subGrid.shifts.push_back(toFloat32(lonShift));
+      subGrid.shifts.push_back(toFloat32(latShift));
+    }
+    return kGridOk;
+  }
+
+  GridFile& grid_;
+  LineReader in_;
+  std::int64_t fileSize_;
+};
+
+std::int64_t fileSizeOf(std::FILE* file) {
+  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+  const long size = std::ftell(file);
+  if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
+  return size;
+}
+
+}  // namespace
+
+std::unique_ptr<GridFile> openAsciiGridFile(std::string_view fileName, GridError& error) {
+  std::unique_ptr<GridFile> grid = createGridFile(fileName, error);
+  if (!grid) return nullptr;
+  // The size only bounds reservations; a stream whose size is unknown is read all the same.
+  const std::int64_t fileSize = std::max<std::int64_t>(fileSizeOf(grid->file.get()), 0);
+  std::rewind(grid->file.get());
+  AsciiGridReader reader(*grid, fileSize);
+  error = reader.read();
+  if (error != kGridOk) return nullptr;
+  return grid;  // the file stays open, attached to the grid, until it is closed
+}
+
+}  // namespace velmora

@@ -12,8 +12,12 @@ inline constexpr GridError kGridNoMemory = 1;
 inline constexpr GridError kGridIoError = 2;
 inline constexpr GridError kGridInvalidLatMinMax = 201;  // LAT_MIN >= LAT_MAX
 inline constexpr GridError kGridInvalidLonMinMax = 202;  // LON_MIN >= LON_MAX
-inline constexpr GridError kGridInvalidLatInc = 205;
-inline constexpr GridError kGridInvalidLonInc = 206;
+inline constexpr GridError kGridInvalidLatMin = 203;     // S_LAT not finite
+inline constexpr GridError kGridInvalidLatMax = 204;     // N_LAT not finite
+inline constexpr GridError kGridInvalidLatInc = 205;     // LAT_INC zero, negative or not finite
+inline constexpr GridError kGridInvalidLonMin = 207;     // W_LONG not finite
+inline constexpr GridError kGridInvalidLonMax = 208;     // E_LONG not finite
+inline constexpr GridError kGridInvalidLonInc = 206;     // LONG_INC zero, negative or not finite
 inline constexpr GridError kGridInvalidNumORec = 301;
 inline constexpr GridError kGridInvalidNumSRec = 302;
 inline constexpr GridError kGridInvalidNumFile = 303;

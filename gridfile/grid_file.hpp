@@ -35,6 +35,33 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
+// A sub-file header as the file holds it: file angle unit, longitudes positive WEST. Kept so
+// that a grid can be written again in either form without rounding its bounds.
+struct SubFileHeader {
+  std::string name;     // SUB_NAME, 8 raw bytes (binary) or the text value (text form)
+  std::string parent;   // PARENT, raw
+  std::string created;  // CREATED, raw, not used
+  std::string updated;  // UPDATED, raw, not used
+  double sLat = 0.0;
+  double nLat = 0.0;
+  double eLong = 0.0;
+  double wLong = 0.0;
+  double latInc = 0.0;
+  double longInc = 0.0;
+  std::int32_t gsCount = 0;
+};
+
+// The overview values that no computation uses, kept for rewriting the file.
+struct GridOverview {
+  std::string version;  // VERSION, raw
+  std::string systemF;  // SYSTEM_F, raw
+  std::string systemT;  // SYSTEM_T, raw
+  double majorF = 0.0;  // semi-axes of the two ellipsoids, metres
+  double minorF = 0.0;
+  double majorT = 0.0;
+  double minorT = 0.0;
+};
+
 struct SubGrid {
   std::string name;        // SUB_NAME, normalised to 8 characters
   std::string parentName;  // PARENT, normalised; "NONE    " at top level
@@ -56,6 +83,7 @@ struct SubGrid {
   std::int64_t dataOffset = 0;     // file position of the first node record
   std::vector<float> shifts;       // 2n: longitude shift (positive west), 2n+1: latitude shift; file unit
   std::vector<float> accuracies;   // as shifts; empty for text-form files
+  SubFileHeader header;            // the header as read
 };
 
 struct GridFile {
@@ -75,6 +103,7 @@ struct GridFile {
   std::vector<SubGrid> subGrids;  // file order
   SubGrid* firstTopLevel = nullptr;
   FileHandle file;             // text-form files stay open until the GridFile is closed
+  GridOverview overview;       // unused overview values as read
 };
 
 // Opens a .gsb (binary) or .gsa (text) file, extension compared ignoring case; nullptr on any
@@ -83,6 +112,11 @@ std::unique_ptr<GridFile> openGridFile(std::string_view fileName);
 
 // Releases the grid (closing its file if still open) and empties the holder; nothing for none.
 void closeGridFile(std::unique_ptr<GridFile>& grid);
+
+// First step of both readers: a GridFile holding the name and the file opened "rb".
+// nullptr and 321 when the name is empty, holds a zero byte, is longer than kMaxGridPathLength
+// characters or the file cannot be opened.
+std::unique_ptr<GridFile> createGridFile(std::string_view fileName, GridError& error);
 
 // Case-insensitive whole-string comparison used for names, parents, "NONE", "END" and extensions.
 bool gridNamesEqual(std::string_view a, std::string_view b);

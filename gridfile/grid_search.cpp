@@ -1,0 +1,254 @@
+// Choosing the sub-grid for a point and bilinear interpolation of its node values.
+//
+// Positions inside a sub-grid count columns WESTWARD from its eastern edge and rows northward
+// from its southern edge, the node order of the file. Edges are compared with a relative
+// tolerance, so a point computed a few ulps off an edge still counts as on it. Each location
+// class reads only nodes that exist: the northern edge reads the last row, the western edge the
+// last column, the north-western corner the corner node; a point within one spacing outside a
+// top-level sub-grid gets the edge values faded linearly to zero at one spacing out.
+
+#include "gridfile/grid_search.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+
+constexpr double kNearnessUlps = 8.881784197001252e-16;  // 2^-50, relative tolerance of edge tests
+constexpr double kSecondsPerDegree = 3600.0;
+constexpr double kNoDataAtOrBelow = -998.0;  // geoid files mark areas without data with -999
+constexpr int kNoClass = 6;                  // worse than every location class
+
+bool near(double a, double b) {
+  return a == b || std::fabs(a - b) <= ((std::fabs(a) + std::fabs(b)) * 0.5 + 1.0) * kNearnessUlps;
+}
+bool belowOrNear(double a, double b) { return a < b || near(a, b); }
+bool clearlyBelow(double a, double b) { return a < b && !near(a, b); }
+
+// Class 1 to 4 of the closed rectangle, or 0 when the point is not on it.
+int rectangleClass(const SubGrid& g, double x, double y) {
+  const bool insideRows = belowOrNear(g.latMin, y) && clearlyBelow(y, g.latMax);
+  const bool onNorthEdge = near(y, g.latMax);
+  if (clearlyBelow(g.lonMin, x) && belowOrNear(x, g.lonMax)) {
+    if (insideRows) return kClassInterior;
+    if (onNorthEdge) return kClassNorthernEdge;
+  } else if (near(x, g.lonMin)) {
+    if (insideRows) return kClassWesternEdge;
+    if (onNorthEdge) return kClassNorthWestCorner;
+  }
+  return 0;
+}
+
+bool inMargin(const SubGrid& g, double x, double y) {
+  return clearlyBelow(g.lonMin - g.lonInc, x) && clearlyBelow(x, g.lonMax + g.lonInc) &&
+         clearlyBelow(g.latMin - g.latInc, y) && clearlyBelow(y, g.latMax + g.latInc);
+}
+
+// The two node lines that bracket a position along one axis, and the fraction between them.
+struct Span {
+  std::size_t low = 0;
+  std::size_t high = 0;
+  double fraction = 0.0;
+  int side = 0;  // margin only: -1 or +1 when the position lies beyond the first or last node
+};
+
+// Inside the sub-grid. A position that rounding (or an extent that is not a whole number of
+// spacings) puts on or past the last node line is brought back onto the last cell; a sub-grid
+// with a single node line reads that line.
+Span insideSpan(double position, int count) {
+  if (count < 2) return {};
+  const double lastCell = count - 2;
+  const double cell = std::clamp(std::trunc(position), 0.0, lastCell);
+  const auto low = static_cast<std::size_t>(cell);
+  return {low, low + 1, std::clamp(position - cell, 0.0, 1.0), 0};
+}
+
+// The last node line only: the northern edge reads the last row, the western edge the last column.
+Span lastLineSpan(int count) {
+  const auto last = static_cast<std::size_t>(count - 1);
+  return {last, last, 0.0, 0};
+}
+
+// Within one spacing outside. The fraction is taken from the unlimited cell, so it runs from the
+// edge node to one spacing beyond it; the cell is then limited to the nodes that exist.
+Span marginSpan(double position, int count, int sideBefore, int sideAfter) {
+  const double cell = position < 0.0 ? -1.0 : std::trunc(std::min(position, static_cast<double>(count)));
+  Span span;
+  span.fraction = std::clamp(position - cell, 0.0, 1.0);
+  if (cell < 0.0) {
+    span.side = sideBefore;
+  } else if (cell > count - 2) {
+    span.side = sideAfter;
+  }
+  if (count < 2) return span;
+  span.low = static_cast<std::size_t>(std::clamp(cell, 0.0, static_cast<double>(count - 2)));
+  span.high = span.low + 1;
+  return span;
+}
+
+constexpr int kEastSide = 1;   // columns: position before the first (eastern) column
+constexpr int kWestSide = -1;  // columns: position past the last (western) column
+constexpr int kSouthSide = -1;
+constexpr int kNorthSide = 1;
+
+struct Cell {
+  Span column;
+  Span row;
+};
+
+Cell locateCell(const SubGrid& g, int locationClass, double x, double y) {
+  const double columnPosition = (g.lonMax - x) / g.lonInc;
+  const double rowPosition = (y - g.latMin) / g.latInc;
+  switch (locationClass) {
+    case kClassInterior:
+      return {insideSpan(columnPosition, g.columns), insideSpan(rowPosition, g.rows)};
+    case kClassNorthernEdge:
+      return {insideSpan(columnPosition, g.columns), lastLineSpan(g.rows)};
+    case kClassWesternEdge:
+      return {lastLineSpan(g.columns), insideSpan(rowPosition, g.rows)};
+    case kClassNorthWestCorner:
+      return {lastLineSpan(g.columns), lastLineSpan(g.rows)};
+    default:
+      return {marginSpan(columnPosition, g.columns, kEastSide, kWestSide),
+              marginSpan(rowPosition, g.rows, kSouthSide, kNorthSide)};
+  }
+}
+
+// Bilinear value of one quantity (component 0: longitude, 1: latitude of the node pairs), in the
+// file's unit.
+double interpolate(const std::vector<float>& values, std::size_t component, std::size_t columns, const Cell& cell) {
+  const auto at = [&](std::size_t row, std::size_t column) {
+    return static_cast<double>(values[(row * columns + column) * 2 + component]);
+  };
+  double a00 = at(cell.row.low, cell.column.low);
+  double a01 = at(cell.row.low, cell.column.high);
+  double a10 = at(cell.row.high, cell.column.low);
+  double a11 = at(cell.row.high, cell.column.high);
+  // Margin: the nodes beyond the edge are taken as zero, so the value fades out over one spacing.
+  if (cell.column.side == kWestSide) {
+    a00 = a01;
+    a10 = a11;
+    a01 = 0.0;
+    a11 = 0.0;
+  } else if (cell.column.side == kEastSide) {
+    a01 = a00;
+    a11 = a10;
+    a00 = 0.0;
+    a10 = 0.0;
+  }
+  if (cell.row.side == kSouthSide) {
+    a10 = a00;
+    a11 = a01;
+    a00 = 0.0;
+    a01 = 0.0;
+  } else if (cell.row.side == kNorthSide) {
+    a00 = a10;
+    a01 = a11;
+    a10 = 0.0;
+    a11 = 0.0;
+  }
+  const double fx = cell.column.fraction;
+  const double fy = cell.row.fraction;
+  return a00 + (a01 - a00) * fx + (a10 - a00) * fy + (a00 - a01 - a10 + a11) * fx * fy;
+}
+
+bool holdsNodes(const SubGrid& g, const std::vector<float>& values) {
+  return g.rows >= 1 && g.columns >= 1 &&
+         values.size() / 2 >= static_cast<std::size_t>(g.rows) * static_cast<std::size_t>(g.columns);
+}
+
+}  // namespace
+
+SubGridMatch findSubGrid(const GridFile& grid, double x, double y) {
+  // Every edge test is false for NaN but true for an infinity ("near" anything); neither may go on
+  // to the cell arithmetic.
+  if (!std::isfinite(x) || !std::isfinite(y)) return {};
+
+  const SubGrid* chosen = nullptr;
+  int best = kNoClass;
+  for (const SubGrid* top = grid.firstTopLevel; top != nullptr; top = top->nextSibling) {
+    const int locationClass = rectangleClass(*top, x, y);
+    if (locationClass == kClassInterior) {
+      chosen = top;
+      best = kClassInterior;
+      break;
+    }
+    if (locationClass != 0) {
+      // Among the edges a later sub-grid wins only with a strictly better class.
+      if (best > locationClass) {
+        chosen = top;
+        best = locationClass;
+      }
+    } else if (best == kNoClass && inMargin(*top, x, y)) {
+      chosen = top;  // the first margin in list order; any later edge or interior replaces it
+      best = kClassMargin;
+    }
+  }
+  if (chosen == nullptr) return {};
+  if (best == kClassMargin) return {chosen, best};
+
+  // Descend into the deepest child that holds the point. The descent class d is kept across
+  // levels; ties among siblings on edges go to the later sibling, an interior sibling ends the scan.
+  int descent = kNoClass;
+  for (const SubGrid* level = chosen; level->firstChild != nullptr;) {
+    const SubGrid* picked = nullptr;
+    for (const SubGrid* child = level->firstChild; child != nullptr; child = child->nextSibling) {
+      const int locationClass = rectangleClass(*child, x, y);
+      if (locationClass == kClassInterior) {
+        picked = child;
+        best = descent = kClassInterior;
+        break;
+      }
+      if (locationClass != 0 && descent >= locationClass) {
+        picked = child;
+        best = descent = locationClass;
+      }
+    }
+    if (picked == nullptr) break;
+    chosen = picked;
+    level = picked;
+  }
+  return {chosen, best};
+}
+
+bool interpolateGridShift(const GridFile& grid, double factor, std::array<double, 2>& point,
+                          std::array<double, 2>& accuracies) {
+  if (!(factor > 0.0)) factor = 1.0;
+  const double x = point[0] * factor;
+  const double y = point[1] * factor;
+  const SubGridMatch match = findSubGrid(grid, x, y);
+  if (match.subGrid == nullptr) return false;
+  const SubGrid& g = *match.subGrid;
+  if (!holdsNodes(g, g.shifts)) return false;
+
+  const Cell cell = locateCell(g, match.locationClass, x, y);
+  const auto columns = static_cast<std::size_t>(g.columns);
+  const auto toDegrees = [&](double value) { return value * grid.toSeconds / kSecondsPerDegree; };
+  const double lonShift = toDegrees(interpolate(g.shifts, 0, columns, cell));
+  const double latShift = toDegrees(interpolate(g.shifts, 1, columns, cell));
+  // Text-form files carry no accuracies: they report 0.
+  const bool hasAccuracies = holdsNodes(g, g.accuracies);
+  const double lonAccuracy = hasAccuracies ? toDegrees(interpolate(g.accuracies, 0, columns, cell)) : 0.0;
+  const double latAccuracy = hasAccuracies ? toDegrees(interpolate(g.accuracies, 1, columns, cell)) : 0.0;
+
+  // NTv2 longitude shifts are positive west; the accuracy takes the same change of sign.
+  point[0] = -lonShift * kSecondsPerDegree;
+  point[1] = latShift * kSecondsPerDegree;
+  accuracies[0] = -lonAccuracy * kSecondsPerDegree;
+  accuracies[1] = latAccuracy * kSecondsPerDegree;
+  return true;
+}
+
+bool interpolateGridValue(const GridFile& grid, bool negate, double latitude, double longitude, double& value) {
+  std::array<double, 2> point = {longitude, latitude};
+  std::array<double, 2> accuracies = {0.0, 0.0};
+  if (!interpolateGridShift(grid, 1.0, point, accuracies)) return false;
+  const double separation = point[1];
+  if (!(separation > kNoDataAtOrBelow)) return false;  // no data, or not a number
+  value = negate ? -separation : separation;
+  return true;
+}
+
+}  // namespace velmora
