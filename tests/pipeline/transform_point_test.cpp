@@ -68,7 +68,7 @@ TEST(TransformPoint, GridToGridRoundTripOnOneDatum) {
       {"GDA2020 zone 55", kGda2020, 55, 0, -37.8, 144.9},
       {"AGD66 zone 50", kAgd66, 50, 0, -31.95, 115.86},
       {"ISG zone 56 sub-zone 2", kIsg, 56, 2, -33.5, 151.25},
-      {"ANG grid (yards)", kAng, 56, 0, -33.5, 151.25},
+      {"ANG grid (yards), near its central meridian", kAng, 56, 0, -31.95, 113.5},
       {"NZGD2000 grid", kNzgd2000, 56, 0, -41.3, 174.78},
       {"NZ Map Grid", kNzgd49, 56, 0, -41.3, 174.78},
   };
