@@ -1,0 +1,116 @@
+#include "tools/grid_tool.hpp"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+TEST(ParseDecimalNumber, AcceptsSignedDecimalsAndExponentsOnly) {
+  const struct {
+    std::string_view text;
+    std::optional<double> value;
+  } cases[] = {
+      {"-41.5", -41.5},
+      {"+174.25", 174.25},  // a leading plus is common for north and east
+      {"174", 174.0},
+      {"174.", 174.0},
+      {".5", 0.5},
+      {"-0", -0.0},
+      {"1e2", 100.0},
+      {"-1.5E-1", -0.15},
+      {"", std::nullopt},
+      {"+", std::nullopt},
+      {"-", std::nullopt},
+      {"+-1", std::nullopt},
+      {"++1", std::nullopt},
+      {"--1", std::nullopt},
+      {"abc", std::nullopt},
+      {"1,5", std::nullopt},  // a comma is never a decimal point here
+      {"12abc", std::nullopt},
+      {"12 ", std::nullopt},
+      {" 12", std::nullopt},
+      {"0x10", std::nullopt},
+      {"nan", std::nullopt},
+      {"inf", std::nullopt},
+      {"-infinity", std::nullopt},
+      {"1e400", std::nullopt},  // overflows to infinity
+  };
+  for (const auto& c : cases) EXPECT_EQ(parseDecimalNumber(c.text), c.value) << '"' << c.text << '"';
+}
+
+TEST(ParseDecimalNumber, ReadsAPointUnderACommaLocale) {
+  const std::string saved = std::setlocale(LC_ALL, nullptr);
+  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no de_DE.UTF-8 locale";
+  const std::optional<double> point = parseDecimalNumber("-41.25");
+  const std::optional<double> comma = parseDecimalNumber("-41,25");
+  std::setlocale(LC_ALL, saved.c_str());
+  EXPECT_EQ(point, -41.25);
+  EXPECT_EQ(comma, std::nullopt);
+}
+
+TEST(GridFormFromName, ComparesTheWholeLastExtensionIgnoringCase) {
+  const struct {
+    std::string_view name;
+    std::optional<GridForm> form;
+  } cases[] = {
+      {"a.gsb", GridForm::kBinary},  {"A.GSB", GridForm::kBinary}, {"dir.x/a.GsB", GridForm::kBinary},
+      {"x.gsa", GridForm::kText},    {"X.Gsa", GridForm::kText},   {".gsa", GridForm::kText},
+      {"a.gsb.bak", std::nullopt},   {"a.gs", std::nullopt},       {"a.gsbx", std::nullopt},
+      {"gsb", std::nullopt},         {"", std::nullopt},           {"a.", std::nullopt},
+      {"dir.gsb/file", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(gridFormFromName(c.name), c.form) << '"' << c.name << '"';
+}
+
+TEST(RunGridTool, WrongArgumentsPrintTheUsageToStandardOutputWithStatusOne) {
+  const std::vector<std::vector<std::string_view>> cases = {
+      {},
+      {"info"},
+      {"info", "a.gsb", "b.gsb"},
+      {"INFO", "a.gsb"},  // commands are lower case
+      {"shift", "a.gsb", "-41"},
+      {"shift", "a.gsb", "-41", "174", "0"},
+      {"shift", "a.gsb", "south", "174"},
+      {"shift", "a.gsb", "-41", "174E"},
+      {"shift", "a.gsb", "-41,5", "174"},
+      {"convert", "a.gsb"},
+      {"convert", "a.gsb", "b.gsa", "c.gsa"},
+      {"help"},
+      {"--help"},
+  };
+  for (const auto& arguments : cases) {
+    const GridToolResult result = runGridTool(arguments);
+    EXPECT_EQ(result.status, kToolFailure) << arguments.size();
+    EXPECT_EQ(result.out, kGridToolUsage) << arguments.size();
+    EXPECT_EQ(result.err, "") << arguments.size();
+  }
+}
+
+TEST(RunGridTool, UnknownExtensionsAreRefusedBeforeAnyFileIsRead) {
+  const struct {
+    std::vector<std::string_view> arguments;
+    const char* err;
+  } cases[] = {
+      {{"info", "grid.txt"}, "velmora-grid: grid.txt: unknown extension, expected .gsb or .gsa\n"},
+      {{"info", "grid"}, "velmora-grid: grid: unknown extension, expected .gsb or .gsa\n"},
+      {{"shift", "grid.gsb.gz", "0", "0"}, "velmora-grid: grid.gsb.gz: unknown extension, expected .gsb or .gsa\n"},
+      // The output name is checked first: the input here does not even exist.
+      {{"convert", "missing.gsb", "out.ntv2"}, "velmora-grid: out.ntv2: unknown extension, expected .gsb or .gsa\n"},
+      {{"convert", "missing.txt", "out.gsa"}, "velmora-grid: missing.txt: unknown extension, expected .gsb or .gsa\n"},
+  };
+  for (const auto& c : cases) {
+    const GridToolResult result = runGridTool(c.arguments);
+    EXPECT_EQ(result.status, kToolFailure);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, c.err);
+  }
+}
+
+}  // namespace
+}  // namespace velmora

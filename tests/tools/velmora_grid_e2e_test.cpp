@@ -1,0 +1,480 @@
+// End-to-end tests of the velmora-grid executable: each case runs the built program in a fresh
+// temporary folder that holds the grid files it needs, and compares standard output, standard
+// error and the exit status exactly.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "gridfile/grid_writer.hpp"
+
+#ifndef VELMORA_GRID_PATH
+#error "VELMORA_GRID_PATH must name the velmora-grid executable"
+#endif
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kSecondsPerDegree = 3600.0;
+constexpr const char* kRealNzGrid = "/usr/share/proj/nzgd2kgrid0005.gsb";  // Debian proj-data
+
+class TempFolder {
+ public:
+  TempFolder() {
+    static int serial = 0;
+    path_ = fs::temp_directory_path() /
+            ("velmora-grid-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  ~TempFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  const fs::path& path() const { return path_; }
+
+  void write(const std::string& name, const std::string& bytes) const {
+    ASSERT_TRUE(writeBytesToFile((path_ / name).string(), bytes)) << name;
+  }
+  std::string read(const std::string& name) const {
+    std::ifstream in(path_ / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+ private:
+  fs::path path_;
+};
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string shellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// Runs velmora-grid with its working folder in the temporary folder.
+ToolRun runTool(const TempFolder& folder, const std::vector<std::string>& arguments) {
+  std::string command = "cd " + shellQuoted(folder.path().string()) + " && " + shellQuoted(VELMORA_GRID_PATH);
+  for (const std::string& argument : arguments) command += " " + shellQuoted(argument);
+  command += " >run.out 2>run.err";
+  const int raw = std::system(command.c_str());
+  ToolRun run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.out = folder.read("run.out");
+  run.err = folder.read("run.err");
+  return run;
+}
+
+// Shifts that form planes over the node rows j and columns i, so that every interpolated value
+// is known exactly. Bounds and spacings in arc-seconds, longitudes positive west as in the file.
+// PARENT: lat -42 .. -40, lon 173 .. 175 east, 0.5 degree spacing, 5 x 5 nodes;
+//   latShift = 1.5 + 0.25 j + 0.125 i, lonShift (west) = -2 + 0.5 j - 0.0625 i, accuracies 0.5, 0.25.
+// CHILD: lat -41.5 .. -40.5, lon 174 .. 174.5 east, 0.25 degree spacing, 5 x 3 nodes;
+//   latShift = 10 + 0.25 j + 0.125 i, lonShift (west) = 20 - 0.5 j + 0.25 i, accuracies 0.125, 0.0625.
+SubGridImage planeSubGrid(const std::string& name, const std::string& parent, double south, double north,
+                          double east, double west, double inc, float latBase, float lonBase, float lonPerRow,
+                          float lonPerColumn, float latAccuracy, float lonAccuracy) {
+  SubGridImage sub;
+  sub.name = name;
+  sub.parent = parent;
+  sub.sLat = south * kSecondsPerDegree;
+  sub.nLat = north * kSecondsPerDegree;
+  sub.eLong = -east * kSecondsPerDegree;
+  sub.wLong = -west * kSecondsPerDegree;
+  sub.latInc = inc * kSecondsPerDegree;
+  sub.longInc = inc * kSecondsPerDegree;
+  const int rows = static_cast<int>((north - south) / inc + 0.5) + 1;
+  const int columns = static_cast<int>((east - west) / inc + 0.5) + 1;
+  for (int j = 0; j < rows; ++j) {
+    for (int i = 0; i < columns; ++i) {
+      GridNode node;
+      node.latShift = latBase + 0.25F * static_cast<float>(j) + 0.125F * static_cast<float>(i);
+      node.lonShift = lonBase + lonPerRow * static_cast<float>(j) + lonPerColumn * static_cast<float>(i);
+      node.latAccuracy = latAccuracy;
+      node.lonAccuracy = lonAccuracy;
+      sub.nodes.push_back(node);
+    }
+  }
+  return sub;
+}
+
+GridImage twoLevelImage() {
+  GridImage image;
+  image.subGrids.push_back(
+      planeSubGrid("PARENT", "NONE", -42.0, -40.0, 175.0, 173.0, 0.5, 1.5F, -2.0F, 0.5F, -0.0625F, 0.5F, 0.25F));
+  image.subGrids.push_back(
+      planeSubGrid("CHILD", "PARENT", -41.5, -40.5, 174.5, 174.0, 0.25, 10.0F, 20.0F, -0.5F, 0.25F, 0.125F, 0.0625F));
+  return image;
+}
+
+// A geoid-style file: the latitude-shift field holds the separation in metres, -999 for no data.
+// 2 rows x 3 columns over lat 0 .. 1, lon 10 .. 12 east; the western column (lon 10) has no data.
+GridImage geoidImage() {
+  GridImage image;
+  SubGridImage sub;
+  sub.name = "GEOID";
+  sub.sLat = 0.0;
+  sub.nLat = 1.0 * kSecondsPerDegree;
+  sub.eLong = -12.0 * kSecondsPerDegree;
+  sub.wLong = -10.0 * kSecondsPerDegree;
+  sub.latInc = 1.0 * kSecondsPerDegree;
+  sub.longInc = 1.0 * kSecondsPerDegree;
+  for (int j = 0; j < 2; ++j) {
+    for (int i = 0; i < 3; ++i) sub.nodes.push_back(GridNode{i == 2 ? -999.0F : 20.5F, 0.0F, 0.0F, 0.0F});
+  }
+  image.subGrids.push_back(sub);
+  return image;
+}
+
+const std::string kTreeTitle =
+    "Sub-grid tree (lat and lon in degrees: south .. north and west .. east, then the spacing):\n";
+const std::string kTwoLevelTree =
+    kTreeTitle +
+    "  [0] \"PARENT  \" parent \"NONE    \", 5 x 5 nodes (rows x columns), 25 stored, lat -42.000000000 .. "
+    "-40.000000000 step 0.500000000, lon 173.000000000 .. 175.000000000 step 0.500000000\n"
+    "    [1] \"CHILD   \" parent \"PARENT  \", 5 x 3 nodes (rows x columns), 15 stored, lat -41.500000000 .. "
+    "-40.500000000 step 0.250000000, lon 174.000000000 .. 174.500000000 step 0.250000000\n";
+
+class VelmoraGridTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_.write("two.gsb", encodeBinaryGrid(twoLevelImage()));
+    folder_.write("two.gsa", encodeAsciiGrid(twoLevelImage()));
+  }
+  TempFolder folder_;
+};
+
+TEST_F(VelmoraGridTool, NoArgumentsPrintTheUsageWithStatusOne) {
+  const ToolRun run = runTool(folder_, {});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out,
+            "usage: velmora-grid info FILE\n"
+            "       velmora-grid shift FILE LATITUDE LONGITUDE\n"
+            "       velmora-grid convert IN OUT\n"
+            "\n"
+            "  info     shows the form, unit, defects and sub-grid tree of an NTv2 grid file\n"
+            "  shift    interpolates the file at a point in decimal degrees, north and east positive\n"
+            "  convert  writes IN in the form named by OUT's extension\n"
+            "\n"
+            "FILE, IN and OUT end in .gsb (binary form) or .gsa (text form).\n"
+            "Exit status: 0 done, 1 usage or failure, 2 no sub-grid holds the point.\n");
+  EXPECT_EQ(run.err, "");
+  const ToolRun wrong = runTool(folder_, {"shift", "two.gsb", "41S", "174E"});
+  EXPECT_EQ(wrong.status, 1);
+  EXPECT_EQ(wrong.out, run.out);
+  EXPECT_EQ(wrong.err, "");
+}
+
+TEST_F(VelmoraGridTool, InfoDescribesBinaryLayoutsUnitsAndDefects) {
+  BinaryLayout bigUnpadded;
+  bigUnpadded.bigEndian = true;
+  bigUnpadded.paddedInts = false;
+  bigUnpadded.endRecord = false;
+  folder_.write("big.gsb", encodeBinaryGrid(twoLevelImage(), bigUnpadded));
+  GridImage lowerCase = twoLevelImage();
+  lowerCase.gsType = "seconds";
+  folder_.write("lower.gsb", encodeBinaryGrid(lowerCase));
+
+  const struct {
+    const char* file;
+    std::string out;
+  } cases[] = {
+      {"two.gsb",
+       "File:        two.gsb\n"
+       "Form:        binary\n"
+       "Byte order:  little-endian\n"
+       "Integers:    padded to 8 bytes\n"
+       "Unit:        SECONDS\n"
+       "Sub-grids:   2 (1 top-level)\n"
+       "Defects:     none\n" +
+           kTwoLevelTree},
+      {"big.gsb",
+       "File:        big.gsb\n"
+       "Form:        binary\n"
+       "Byte order:  big-endian\n"
+       "Integers:    not padded (4 bytes)\n"
+       "Unit:        SECONDS\n"
+       "Sub-grids:   2 (1 top-level)\n"
+       "Defects:     0x20\n"
+       "  0x20  the end record after the last sub-grid is missing\n" +
+           kTwoLevelTree},
+      {"lower.gsb",
+       "File:        lower.gsb\n"
+       "Form:        binary\n"
+       "Byte order:  little-endian\n"
+       "Integers:    padded to 8 bytes\n"
+       "Unit:        SECONDS\n"
+       "Sub-grids:   2 (1 top-level)\n"
+       "Defects:     0x02\n"
+       "  0x02  GS_TYPE held lower-case letters; they were read as upper case\n" +
+           kTwoLevelTree},
+      {"two.gsa",
+       "File:        two.gsa\n"
+       "Form:        text\n"
+       "Unit:        SECONDS\n"
+       "Sub-grids:   2 (1 top-level)\n"
+       "Defects:     none\n" +
+           kTwoLevelTree},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run = runTool(folder_, {"info", c.file});
+    EXPECT_EQ(run.status, 0) << c.file;
+    EXPECT_EQ(run.out, c.out) << c.file;
+    EXPECT_EQ(run.err, "") << c.file;
+  }
+}
+
+TEST_F(VelmoraGridTool, OpenFailuresNameTheFileTheCodeAndItsMessage) {
+  std::string badOrec = encodeBinaryGrid(twoLevelImage());
+  badOrec[8] = 12;  // NUM_OREC value, little-endian
+  folder_.write("orec.gsb", badOrec);
+  const std::string whole = encodeBinaryGrid(twoLevelImage());
+  folder_.write("cut.gsb", whole.substr(0, whole.size() - 16 - 8));  // ends inside the last node record
+  folder_.write("badline.gsa",
+                "NUM_OREC 11\nNUM_SREC 11\nNUM_FILE 1\nGS_TYPE SECONDS\nVERSION NTv2.0\nSYSTEM_F A\n"
+                "SYSTEM_T B\nMAJOR_F 0\nMINOR_F 0\nMAJOR_T 0\nMINOR_T 0\n"
+                "SUB_NAME ONE\nPARENT NONE\nCREATED x\nUPDATED x\nS_LAT 0\nN_LAT 3600\nE_LONG -3600\n"
+                "W_LONG 0\nLAT_INC 3600\nLONG_INC 3600\nGS_COUNT 4\n"
+                "0 0 0 0\n0 0 0\n0 0 0 0\n0 0 0 0\nEND\n");
+  folder_.write("short.gsa", "NUM_OREC 11\nNUM_SREC 11\nNUM_FILE 1\n");
+
+  const struct {
+    std::vector<std::string> arguments;
+    const char* err;
+  } cases[] = {
+      {{"info", "missing.gsb"}, "velmora-grid: missing.gsb: error 321: Cannot open file\n"},
+      {{"info", "missing.gsa"}, "velmora-grid: missing.gsa: error 321: Cannot open file\n"},
+      {{"info", "orec.gsb"}, "velmora-grid: orec.gsb: error 301: Invalid NUM_OREC\n"},
+      {{"info", "cut.gsb"}, "velmora-grid: cut.gsb: error 2: I/O error\n"},
+      {{"info", "badline.gsa"}, "velmora-grid: badline.gsa: error 323: Invalid line\n"},
+      {{"info", "short.gsa"}, "velmora-grid: short.gsa: error 322: Unexpected EOF\n"},
+      {{"info", "two.txt"}, "velmora-grid: two.txt: unknown extension, expected .gsb or .gsa\n"},
+      {{"shift", "orec.gsb", "-41", "174"}, "velmora-grid: orec.gsb: error 301: Invalid NUM_OREC\n"},
+      {{"convert", "missing.gsa", "out.gsb"}, "velmora-grid: missing.gsa: error 321: Cannot open file\n"},
+      {{"convert", "two.gsb", "no-such-folder/out.gsa"},
+       "velmora-grid: no-such-folder/out.gsa: cannot write the file\n"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run = runTool(folder_, c.arguments);
+    EXPECT_EQ(run.status, 1) << c.arguments[1];
+    EXPECT_EQ(run.out, "") << c.arguments[1];
+    EXPECT_EQ(run.err, c.err) << c.arguments[1];
+  }
+}
+
+// The shift report from the "Sub-grid:" line on; the file and point lines are checked once.
+std::string shiftBody(const std::string& out) {
+  const auto at = out.find("Sub-grid:");
+  return at == std::string::npos ? out : out.substr(at);
+}
+
+TEST_F(VelmoraGridTool, ShiftReportsTheSubGridClassShiftsAccuraciesAndValue) {
+  const struct {
+    const char* latitude;
+    const char* longitude;
+    const char* source;
+    std::string body;
+  } cases[] = {
+      {"-41", "174.2", "child interior: j 2, i 1.2",
+       "Sub-grid:           [1] \"CHILD   \" (class 1, interior)\n"
+       "Latitude shift:     10.650000000 arc-seconds (north positive)\n"
+       "Longitude shift:    -19.300000000 arc-seconds (east positive)\n"
+       "Latitude accuracy:  0.125000000 arc-seconds\n"
+       "Longitude accuracy: 0.062500000 arc-seconds\n"
+       "Geoid/value:        10.650000000\n"},
+      {"-41.75", "173.3", "parent interior outside the child: j 0.5, i 3.4",
+       "Sub-grid:           [0] \"PARENT  \" (class 1, interior)\n"
+       "Latitude shift:     2.050000000 arc-seconds (north positive)\n"
+       "Longitude shift:    1.962500000 arc-seconds (east positive)\n"
+       "Latitude accuracy:  0.500000000 arc-seconds\n"
+       "Longitude accuracy: 0.250000000 arc-seconds\n"
+       "Geoid/value:        2.050000000\n"},
+      {"-40", "+173.3", "parent northern edge: j 4, i 3.4",
+       "Sub-grid:           [0] \"PARENT  \" (class 2, northern edge)\n"
+       "Latitude shift:     2.925000000 arc-seconds (north positive)\n"
+       "Longitude shift:    0.212500000 arc-seconds (east positive)\n"
+       "Latitude accuracy:  0.500000000 arc-seconds\n"
+       "Longitude accuracy: 0.250000000 arc-seconds\n"
+       "Geoid/value:        2.925000000\n"},
+      {"-41", "175.25", "half a spacing east of the parent: half of node j 2, i 0",
+       "Sub-grid:           [0] \"PARENT  \" (class 5, margin outside the sub-grid)\n"
+       "Latitude shift:     1.000000000 arc-seconds (north positive)\n"
+       "Longitude shift:    0.500000000 arc-seconds (east positive)\n"
+       "Latitude accuracy:  0.250000000 arc-seconds\n"
+       "Longitude accuracy: 0.125000000 arc-seconds\n"
+       "Geoid/value:        1.000000000\n"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run = runTool(folder_, {"shift", "two.gsb", c.latitude, c.longitude});
+    EXPECT_EQ(run.status, 0) << c.source;
+    EXPECT_EQ(shiftBody(run.out), c.body) << c.source;
+    EXPECT_EQ(run.err, "") << c.source;
+  }
+  const ToolRun first = runTool(folder_, {"shift", "two.gsb", "-41", "174.2"});
+  EXPECT_EQ(first.out.substr(0, first.out.find("Sub-grid:")),
+            "File:               two.gsb\n"
+            "Point:              latitude -41.000000000, longitude 174.200000000\n");
+}
+
+TEST_F(VelmoraGridTool, ShiftOnTheTextFormSaysTheAccuraciesAreNotStored) {
+  const ToolRun run = runTool(folder_, {"shift", "two.gsa", "-41.75", "173.3"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            "File:               two.gsa\n"
+            "Point:              latitude -41.750000000, longitude 173.300000000\n"
+            "Sub-grid:           [0] \"PARENT  \" (class 1, interior)\n"
+            "Latitude shift:     2.050000000 arc-seconds (north positive)\n"
+            "Longitude shift:    1.962500000 arc-seconds (east positive)\n"
+            "Latitude accuracy:  not stored in the text form\n"
+            "Longitude accuracy: not stored in the text form\n"
+            "Geoid/value:        2.050000000\n");
+  EXPECT_EQ(run.err, "");
+}
+
+TEST_F(VelmoraGridTool, ShiftOutsideEverySubGridExitsWithStatusTwo) {
+  const struct {
+    const char* latitude;
+    const char* longitude;
+    const char* err;
+  } cases[] = {
+      {"-45", "174", "velmora-grid: two.gsb: no sub-grid holds latitude -45.000000000, longitude 174.000000000\n"},
+      // A full spacing east of the eastern edge is past the margin.
+      {"-41", "175.5", "velmora-grid: two.gsb: no sub-grid holds latitude -41.000000000, longitude 175.500000000\n"},
+      // The order of the arguments is latitude first: this is longitude -41.
+      {"174", "-41", "velmora-grid: two.gsb: no sub-grid holds latitude 174.000000000, longitude -41.000000000\n"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run = runTool(folder_, {"shift", "two.gsb", c.latitude, c.longitude});
+    EXPECT_EQ(run.status, 2) << c.err;
+    EXPECT_EQ(run.out, "") << c.err;
+    EXPECT_EQ(run.err, c.err);
+  }
+}
+
+TEST_F(VelmoraGridTool, GeoidValueIsShownOrNoDataBelowMinus998) {
+  folder_.write("geoid.gsb", encodeBinaryGrid(geoidImage()));
+  const ToolRun inData = runTool(folder_, {"shift", "geoid.gsb", "0.5", "11.5"});
+  EXPECT_EQ(inData.status, 0);
+  EXPECT_NE(inData.out.find("\nGeoid/value:        20.500000000\n"), std::string::npos) << inData.out;
+  // On the western edge only the western column is read, and it holds -999.
+  const ToolRun noData = runTool(folder_, {"shift", "geoid.gsb", "0.5", "10"});
+  EXPECT_EQ(noData.status, 0);
+  EXPECT_EQ(shiftBody(noData.out),
+            "Sub-grid:           [0] \"GEOID   \" (class 3, western edge)\n"
+            "Latitude shift:     -999.000000000 arc-seconds (north positive)\n"
+            "Longitude shift:    0.000000000 arc-seconds (east positive)\n"
+            "Latitude accuracy:  0.000000000 arc-seconds\n"
+            "Longitude accuracy: 0.000000000 arc-seconds\n"
+            "Geoid/value:        no data\n");
+}
+
+// The report lines that describe the shifts, without the file name and the accuracies that the
+// text form does not carry.
+std::string shiftLines(const std::string& out) {
+  std::istringstream in(out);
+  std::string kept;
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with("Sub-grid:") || line.find(" shift:") != std::string::npos ||
+        line.starts_with("Geoid/value:")) {
+      kept += line + '\n';
+    }
+  }
+  return kept;
+}
+
+TEST_F(VelmoraGridTool, ConvertRoundTripBinaryTextBinaryKeepsTheShifts) {
+  const ToolRun toText = runTool(folder_, {"convert", "two.gsb", "copy.gsa"});
+  EXPECT_EQ(toText.status, 0);
+  EXPECT_EQ(toText.out, "Wrote copy.gsa: text form, 2 sub-grids, 40 nodes\n");
+  EXPECT_EQ(toText.err, "");
+  const ToolRun toBinary = runTool(folder_, {"convert", "copy.gsa", "back.GSB"});
+  EXPECT_EQ(toBinary.status, 0);
+  EXPECT_EQ(toBinary.out, "Wrote back.GSB: binary form, 2 sub-grids, 40 nodes\n");
+
+  // Everything but the file name: same layout, unit, defects and tree.
+  const auto afterFirstLine = [](const std::string& text) { return text.substr(text.find('\n') + 1); };
+  EXPECT_EQ(afterFirstLine(runTool(folder_, {"info", "back.GSB"}).out),
+            afterFirstLine(runTool(folder_, {"info", "two.gsb"}).out));
+  const char* points[][2] = {{"-41", "174.2"}, {"-41.75", "173.3"}, {"-40", "173.3"}, {"-41", "175.25"},
+                             {"-40.5", "174"},  {"-42", "175"}};
+  for (const auto& p : points) {
+    const ToolRun original = runTool(folder_, {"shift", "two.gsb", p[0], p[1]});
+    const ToolRun back = runTool(folder_, {"shift", "back.GSB", p[0], p[1]});
+    EXPECT_EQ(back.status, 0);
+    EXPECT_EQ(shiftLines(back.out), shiftLines(original.out)) << p[0] << ' ' << p[1];
+  }
+}
+
+TEST_F(VelmoraGridTool, RealNzGridInfoMatchesItsHeader) {
+  if (!fs::exists(kRealNzGrid)) GTEST_SKIP() << kRealNzGrid << " is not installed";
+  // Values read from the file's headers with an independent decoder: one sub-grid NZNAT, S_LAT
+  // -172800, N_LAT -122400, E_LONG -648000, W_LONG -597600, increments 360 seconds, GS_COUNT 19881,
+  // and eight non-zero bytes after the END key.
+  const ToolRun run = runTool(folder_, {"info", kRealNzGrid});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, std::string("File:        ") + kRealNzGrid +
+                         "\n"
+                         "Form:        binary\n"
+                         "Byte order:  little-endian\n"
+                         "Integers:    padded to 8 bytes\n"
+                         "Unit:        SECONDS\n"
+                         "Sub-grids:   1 (1 top-level)\n"
+                         "Defects:     0x80\n"
+                         "  0x80  the eight bytes after the END key are not all zero\n" +
+                         kTreeTitle +
+                         "  [0] \"NZNAT   \" parent \"NONE    \", 141 x 141 nodes (rows x columns), 19881 stored, "
+                         "lat -48.000000000 .. -34.000000000 step 0.100000000, lon 166.000000000 .. "
+                         "180.000000000 step 0.100000000\n");
+  EXPECT_EQ(run.err, "");
+}
+
+TEST_F(VelmoraGridTool, RealNzGridShiftMatchesAnIndependentBilinearInterpolation) {
+  if (!fs::exists(kRealNzGrid)) GTEST_SKIP() << kRealNzGrid << " is not installed";
+  // Auckland: column 52.4, row 111.5 of the 0.1 degree grid; the four node records read from the
+  // file and interpolated separately.
+  const ToolRun run = runTool(folder_, {"shift", kRealNzGrid, "-36.85", "174.76"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(shiftBody(run.out),
+            "Sub-grid:           [0] \"NZNAT   \" (class 1, interior)\n"
+            "Latitude shift:     6.491913748 arc-seconds (north positive)\n"
+            "Longitude shift:    0.689928192 arc-seconds (east positive)\n"
+            "Latitude accuracy:  0.001232900 arc-seconds\n"
+            "Longitude accuracy: 0.001540900 arc-seconds\n"
+            "Geoid/value:        6.491913748\n");
+}
+
+TEST_F(VelmoraGridTool, RealNzGridConvertRoundTripKeepsTheShifts) {
+  if (!fs::exists(kRealNzGrid)) GTEST_SKIP() << kRealNzGrid << " is not installed";
+  fs::copy_file(kRealNzGrid, folder_.path() / "nz.gsb");
+  ASSERT_EQ(runTool(folder_, {"convert", "nz.gsb", "nz.gsa"}).status, 0);
+  ASSERT_EQ(runTool(folder_, {"convert", "nz.gsa", "nz2.gsb"}).status, 0);
+  const char* points[][2] = {{"-36.85", "174.76"}, {"-41.3", "174.8"}, {"-45.87", "170.5"},
+                             {"-48", "166"},        {"-34", "180"},     {"-34.03", "166.01"}};
+  for (const auto& p : points) {
+    const ToolRun original = runTool(folder_, {"shift", "nz.gsb", p[0], p[1]});
+    const ToolRun text = runTool(folder_, {"shift", "nz.gsa", p[0], p[1]});
+    const ToolRun back = runTool(folder_, {"shift", "nz2.gsb", p[0], p[1]});
+    EXPECT_EQ(original.status, 0) << p[0] << ' ' << p[1];
+    EXPECT_EQ(shiftLines(text.out), shiftLines(original.out)) << p[0] << ' ' << p[1];
+    EXPECT_EQ(shiftLines(back.out), shiftLines(original.out)) << p[0] << ' ' << p[1];
+  }
+}
+
+}  // namespace
+}  // namespace velmora
