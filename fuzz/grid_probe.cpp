@@ -1,0 +1,137 @@
+#include "fuzz/grid_probe.hpp"
+
+#include <unistd.h>
+
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <system_error>
+
+#include "gridfile/grid_search.hpp"
+#include "gridfile/grid_writer.hpp"
+
+namespace velmora {
+namespace {
+
+// Probing every sub-grid of a file that declares thousands would make each input slow; the
+// first few cover the search well, since the search itself walks all of them.
+constexpr std::size_t kMaxProbedSubGrids = 8;
+
+// Re-encoding writes every node; above this many nodes in the file it is skipped to keep the
+// fuzzer fast (inputs are small, so only counts that disagree with the data get this far).
+constexpr std::size_t kMaxEncodedNodes = 1U << 16U;
+
+class ScratchFiles {
+ public:
+  ScratchFiles() = default;
+  ScratchFiles(const ScratchFiles&) = delete;
+  ScratchFiles& operator=(const ScratchFiles&) = delete;
+  ~ScratchFiles() {
+    for (const auto& [extension, name] : names_) {
+      std::error_code ignored;
+      std::filesystem::remove(name, ignored);
+    }
+  }
+  const std::string& get(std::string_view extension) {
+    const std::string key(extension);
+    auto it = names_.find(key);
+    if (it == names_.end()) {
+      const std::filesystem::path path =
+          std::filesystem::temp_directory_path() / ("velmora-fuzz-" + std::to_string(::getpid()) + key);
+      it = names_.emplace(key, path.string()).first;
+    }
+    return it->second;
+  }
+
+ private:
+  std::map<std::string, std::string> names_;
+};
+
+void probePoint(const GridFile& grid, double x, double y) {
+  const SubGridMatch match = findSubGrid(grid, x, y);
+  if (match.locationClass < 0 || match.locationClass > kClassMargin) __builtin_trap();
+  if ((match.subGrid == nullptr) != (match.locationClass == 0)) __builtin_trap();
+
+  std::array<double, 2> point{x, y};
+  std::array<double, 2> accuracies{-1.0, -1.0};
+  const bool found = interpolateGridShift(grid, 1.0, point, accuracies);
+  // The interpolation uses the search: both must agree on whether a sub-grid holds the point.
+  if (found != (match.subGrid != nullptr)) __builtin_trap();
+  if (!found) {  // outputs untouched on failure, compared bit for bit so that NaN counts too
+    if (std::bit_cast<std::uint64_t>(point[0]) != std::bit_cast<std::uint64_t>(x) ||
+        std::bit_cast<std::uint64_t>(point[1]) != std::bit_cast<std::uint64_t>(y) || accuracies[0] != -1.0 ||
+        accuracies[1] != -1.0) {
+      __builtin_trap();
+    }
+  }
+
+  double value = 12345.0;
+  (void)interpolateGridValue(grid, false, y, x, value);
+  (void)interpolateGridValue(grid, true, y, x, value);
+  // A factor other than 1: the same point given in arc-seconds.
+  std::array<double, 2> seconds{x * 3600.0, y * 3600.0};
+  (void)interpolateGridShift(grid, 1.0 / 3600.0, seconds, accuracies);
+}
+
+void probeSubGrid(const GridFile& grid, const SubGrid& sub) {
+  const std::array<double, 5> xs{sub.lonMin, sub.lonMax, 0.5 * (sub.lonMin + sub.lonMax),
+                                 std::nextafter(sub.lonMin, -INFINITY), std::nextafter(sub.lonMax, INFINITY)};
+  const std::array<double, 5> ys{sub.latMin, sub.latMax, 0.5 * (sub.latMin + sub.latMax),
+                                 std::nextafter(sub.latMin, -INFINITY), std::nextafter(sub.latMax, INFINITY)};
+  for (const double x : xs) {
+    for (const double y : ys) probePoint(grid, x, y);
+  }
+  // Inside the margin (half a spacing out) and at its limit (a full spacing out), on each side.
+  const double midX = xs[2];
+  const double midY = ys[2];
+  for (const double part : {0.5, 1.0}) {
+    probePoint(grid, sub.lonMax + part * sub.lonInc, midY);
+    probePoint(grid, sub.lonMin - part * sub.lonInc, midY);
+    probePoint(grid, midX, sub.latMax + part * sub.latInc);
+    probePoint(grid, midX, sub.latMin - part * sub.latInc);
+    probePoint(grid, sub.lonMax + part * sub.lonInc, sub.latMax + part * sub.latInc);
+    probePoint(grid, sub.lonMin - part * sub.lonInc, sub.latMin - part * sub.latInc);
+  }
+  // A node-sized step in from the north-western corner, where rounding meets the last row and column.
+  probePoint(grid, sub.lonMin + sub.lonInc, sub.latMax - sub.latInc);
+}
+
+}  // namespace
+
+const std::string& fuzzScratchFile(std::string_view extension) {
+  static ScratchFiles files;
+  return files.get(extension);
+}
+
+bool writeFuzzScratch(const std::string& fileName, const std::uint8_t* data, std::size_t size) {
+  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  return static_cast<bool>(out);
+}
+
+void probeGrid(const GridFile& grid) {
+  std::size_t probed = 0;
+  std::size_t nodes = 0;
+  for (const SubGrid& sub : grid.subGrids) {
+    nodes += sub.nodeCount;
+    if (!sub.inUse || probed >= kMaxProbedSubGrids) continue;
+    ++probed;
+    probeSubGrid(grid, sub);
+  }
+  probePoint(grid, 0.0, 0.0);
+  probePoint(grid, NAN, 0.0);
+  probePoint(grid, 0.0, INFINITY);
+
+  if (nodes <= kMaxEncodedNodes) {
+    const GridImage image = gridImageFromFile(grid);
+    (void)encodeBinaryGrid(image);
+    (void)encodeBinaryGrid(image, BinaryLayout{true, false, false});
+    (void)encodeAsciiGrid(image);
+  }
+}
+
+}  // namespace velmora
