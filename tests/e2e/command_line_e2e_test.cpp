@@ -1,0 +1,176 @@
+// The program as a user runs it: exact standard output, standard error and exit status for the
+// front end's own behaviour (usage, options, coordinate forms, input files, program folder).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/velmora_folder.hpp"
+
+namespace velmora::testing {
+namespace {
+
+const std::string kUsage =
+    "USAGE:\n"
+    "  Velmora [options] <easting_or_latitude> <northing_or_longitude> [height]\n"
+    "  Velmora [options] --inputFile <filename>\n"
+    "\n"
+    "    --fromDatum <datum>\n"
+    "    --fromCoordType <coordtype>\n"
+    "    --fromHeightType <heighttype> (optional. Only valid when datum is GDA94 or GDA2020)\n"
+    "\n"
+    "    --toDatum <datum>\n"
+    "    --toCoordType <coordtype>\n"
+    "    --toHeightType <heighttype> (optional. Only valid when datum is GDA94 or GDA2020)\n"
+    "\n"
+    "    --zone <utmzone>  (only necessary if fromCoordType is EN)\n"
+    "    --ISGSubZone <isg_zone>  (only necessary if datum is ISG)\n"
+    "    --epoch <epoch> (optional. default is 1994.0)\n"
+    "    --useGridShift (optional. default is no grid shift)\n"
+    "    --hemisphere <hemisphere> (optional, default is S)\n"
+    "    --useITRF2008 (optional, default is ITRF2000)\n"
+    "    --useAusGeoid98 (optional, default is AusGeoid09)\n"
+    "\n"
+    "Valid values for datum: AGD66, AGD84, ISG, GDA94, GDA2020, WGS84\n"
+    "Valid values for coordtype: EN, DMS, DM, DD\n"
+    "Valid values for heighttype: None, Ellipsoid, AHD\n"
+    "Valid values for hemisphere: S, N\n";
+
+struct Expected {
+  int status;
+  std::string standardOutput;
+  std::string standardError;
+};
+
+void expectRun(const ProcessResult& result, const Expected& expected) {
+  EXPECT_EQ(result.status, expected.status);
+  EXPECT_EQ(result.standardOutput, expected.standardOutput);
+  EXPECT_EQ(result.standardError, expected.standardError);
+}
+
+struct RunCase {
+  std::vector<std::string> arguments;
+  Expected expected;
+};
+
+TEST(CommandLineE2e, UsageAndExitStatus) {
+  const VelmoraFolder velmora;
+  const RunCase cases[] = {
+      {{}, {1, kUsage, ""}},
+      // An option that needs a value but stands last.
+      {{"--fromDatum"}, {1, kUsage, ""}},
+      {{"-33.5", "151.25", "--zone"}, {0, "-33.50000000,151.25000000,0.000\n", ""}},
+      {{"--zone"}, {1, kUsage, ""}},
+      // Fewer than two coordinates.
+      {{"--useGridShift"}, {1, kUsage, ""}},
+      {{"-33.5"}, {1, kUsage, ""}},
+      {{"--fromDatum", "GDA94", "--toDatum", "GDA94"}, {1, kUsage, ""}},
+      {{"--inputFile", "absent.csv"}, {1, "Could not open input file\n", ""}},
+      {{"--inputFile", "absent.csv", "-33.5", "151.25"}, {1, "Could not open input file\n", ""}},
+      {{"--inputFile", "."}, {1, "Could not open input file\n", ""}},
+  };
+  for (const RunCase& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.arguments.size() << " arguments");
+    expectRun(velmora.run(c.arguments), c.expected);
+  }
+}
+
+// Same datum on both sides: the coordinates pass through the pipeline unchanged, so every line
+// here shows the front end's parsing and formatting alone.
+TEST(CommandLineE2e, CoordinateFormsInAndOut) {
+  const VelmoraFolder velmora;
+  const std::vector<std::string> sameDatum{"--fromDatum", "GDA94", "--toDatum", "GDA94"};
+  const RunCase cases[] = {
+      {{"-33.5", "151.25", "12.5"}, {0, "-33.50000000,151.25000000,12.500\n", ""}},
+      {{"--fromCoordType", "DMS", "-33 52 10.5", "151 12 30"}, {0, "-33.86958333,151.20833333,0.000\n", ""}},
+      {{"--fromCoordType", "DMS", "--toCoordType", "DMS", "-33 52 10.5", "151 12 30", "7.25"},
+       {0, "-33 52 10.5000,151 12 30.0000,7.250\n", ""}},
+      {{"--fromCoordType", "DM", "--toCoordType", "DM", "-33 52.175", "151 12.5"},
+       {0, "-33 52.17500000,151 12.50000000,0.000\n", ""}},
+      {{"--toCoordType", "DM", "-0.5", "0.25"}, {0, "-0 30.00000000,0 15.00000000,0.000\n", ""}},
+      {{"--toCoordType", "DMS", "-0.5", "-0.25"}, {0, "-0 30 0.0000,-0 15 0.0000,0.000\n", ""}},
+      {{"--fromCoordType", "DMS", "--toCoordType", "DMS", "-0 30 0", "+0 30 0"},
+       {0, "-0 30 0.0000,0 30 0.0000,0.000\n", ""}},
+      // Minutes keep their own sign; no carry into the next unit.
+      {{"--fromCoordType", "DMS", "-33 -52 10", "151 12 30"}, {0, "-32.13611111,151.20833333,0.000\n", ""}},
+      {{"--toCoordType", "DMS", "-33.99999999", "151.25"}, {0, "-33 59 60.0000,151 15 0.0000,0.000\n", ""}},
+      // Out of range, infinite and not-a-number angles print as the zero angle.
+      {{"--toCoordType", "DMS", "91.5", "-181"}, {0, "0 0 0.0000,-0 0 0.0000,0.000\n", ""}},
+      {{"--toCoordType", "DM", "nan", "1e300"}, {0, "0 0.00000000,0 0.00000000,0.000\n", ""}},
+      {{"--toCoordType", "DMS", "-1e300", "-inf"}, {0, "-0 0 0.0000,-0 0 0.0000,0.000\n", ""}},
+      // Text that is no number reads as 0; extra positional arguments are ignored.
+      {{"abc", "151.25abc", "2.5m", "extra"}, {0, "0.00000000,151.25000000,2.500\n", ""}},
+      // Unknown coordinate type names fall to DD; unknown options are skipped alone.
+      {{"--toCoordType", "dms", "--bogus", "-33.5", "151.25"}, {0, "-33.50000000,151.25000000,0.000\n", ""}},
+      // A height type on one side only leaves the height as read.
+      {{"--fromHeightType", "AHD", "-33.5", "151.25", "12.5"}, {0, "-33.50000000,151.25000000,12.500\n", ""}},
+  };
+  for (const RunCase& c : cases) {
+    std::vector<std::string> arguments = sameDatum;
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    SCOPED_TRACE(::testing::Message() << c.arguments.back());
+    expectRun(velmora.run(arguments), c.expected);
+  }
+}
+
+TEST(CommandLineE2e, InputFileFieldRules) {
+  const VelmoraFolder velmora;
+  const std::string longPadding(1500, ' ');
+  velmora.writeInWorkFolder("points.csv",
+                            "-33.8,151.2,12.5\n"
+                            "1,,2\n"
+                            ",3,4\n"
+                            "123.4\n"
+                            "\n"
+                            "Latitude,Longitude,Height\n"
+                            "5,6,7,8\n"
+                            "-33.5,151.25,9" +
+                                longPadding +
+                                "\n"
+                                "-20.5,130.5,1.5\r\n"
+                                "-1,-2");
+  const std::string expected =
+      "-33.80000000,151.20000000,12.500\n"
+      "1.00000000,2.00000000,0.000\n"
+      "3.00000000,4.00000000,0.000\n"
+      "0.00000000,0.00000000,0.000\n"
+      "5.00000000,6.00000000,7.000\n"
+      "-33.50000000,151.25000000,9.000\n"
+      "-20.50000000,130.50000000,1.500\n"
+      "-1.00000000,-2.00000000,0.000\n";
+  // Options are case-insensitive; positional arguments are ignored in file mode.
+  expectRun(velmora.run({"--INPUTFILE", "points.csv", "--fromDatum", "GDA94", "--toDatum", "GDA94", "7", "8"}),
+            {0, expected, ""});
+}
+
+TEST(CommandLineE2e, InputFileForms) {
+  const VelmoraFolder velmora;
+  velmora.writeInWorkFolder("dms.csv", "-33 52 10.5,151 12 30,7.25\n\t-0 30 0,0 15 0\n");
+  velmora.writeInWorkFolder("en.csv", "334000.5,6250000.25,10\n");
+  velmora.writeInWorkFolder("header-only.csv", "only-one-field\n\n,,,\n");
+  const std::vector<std::string> sameDatum{"--fromDatum", "GDA94", "--toDatum", "GDA94"};
+  const RunCase cases[] = {
+      {{"--fromCoordType", "DMS", "--toCoordType", "DM", "--inputFile", "dms.csv"},
+       {0, "-33 52.17500000,151 12.50000000,7.250\n-0 30.00000000,0 15.00000000,0.000\n", ""}},
+      {{"--fromCoordType", "EN", "--toCoordType", "EN", "--inputFile", "en.csv"},
+       {0, "334000.500,6250000.250,10.000\n", ""}},
+      {{"--inputFile", "header-only.csv"}, {0, "", ""}},
+  };
+  for (const RunCase& c : cases) {
+    std::vector<std::string> arguments = sameDatum;
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    SCOPED_TRACE(c.arguments.back());
+    expectRun(velmora.run(arguments), c.expected);
+  }
+}
+
+TEST(CommandLineE2e, ResultsThatCannotBeWrittenFailTheRun) {
+  const VelmoraFolder velmora;
+  ProcessOptions options;
+  options.standardOutputFile = "/dev/full";
+  const ProcessResult result = velmora.run({"-33.5", "151.25"}, options);
+  EXPECT_EQ(result.status, 1);
+}
+
+}  // namespace
+}  // namespace velmora::testing

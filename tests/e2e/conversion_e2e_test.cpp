@@ -1,0 +1,338 @@
+// The wiring of the program to the pipeline: datum changes, region rules, grid legs with their
+// fallback to parameters, map projections and heights. Expected numbers come from the library
+// functions the program must reach, formatted like the program's result lines.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "geodesy/datum_transforms.hpp"
+#include "geodesy/itrf.hpp"
+#include "geodesy/map_projection.hpp"
+#include "geodesy/projection_params.hpp"
+#include "gridfile/grid_file.hpp"
+#include "gridfile/grid_search.hpp"
+#include "tests/e2e/velmora_folder.hpp"
+
+namespace velmora::testing {
+namespace {
+
+constexpr double kSecondsPerDegree = 3600.0;
+
+// A point in Sydney and one in Perth (GDA94 latitude, longitude in degrees).
+constexpr LatLon kSydney{-33.85678, 151.2153};
+constexpr LatLon kPerth{-31.95224, 115.8614};
+
+// Grid fixture over eastern Australia; Perth lies outside it.
+constexpr GridArea kEasternArea{-40.0, -25.0, 140.0, 155.0, 0.5};
+constexpr float kGda2020LatShift = 1.5F;  // arc-seconds, north positive
+constexpr float kGda2020LonShift = 2.25F;  // arc-seconds, east positive
+constexpr float kAgd66LatShift = 5.25F;
+constexpr float kAgd66LonShift = 4.75F;
+
+// One input-file line: latitude, longitude, height.
+std::string csvLine(LatLon p, double height) {
+  char buffer[128];
+  std::snprintf(buffer, sizeof buffer, "%.17g,%.17g,%.17g\n", p.latitude, p.longitude, height);
+  return buffer;
+}
+
+std::vector<std::string> withPoint(std::vector<std::string> options, LatLon p, const std::string& height = "0") {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.17g", p.latitude);
+  options.emplace_back(buffer);
+  std::snprintf(buffer, sizeof buffer, "%.17g", p.longitude);
+  options.emplace_back(buffer);
+  options.push_back(height);
+  return options;
+}
+
+std::string shifted(LatLon p, double latSeconds, double lonSeconds, double height = 0.0) {
+  return ddLine(p.latitude + latSeconds / kSecondsPerDegree, p.longitude + lonSeconds / kSecondsPerDegree, height);
+}
+
+std::string line(LatLon p, double height = 0.0) { return ddLine(p.latitude, p.longitude, height); }
+
+TEST(ConversionE2e, ParameterTransformationsThroughGda94) {
+  const VelmoraFolder velmora;
+  struct Case {
+    std::vector<std::string> options;
+    LatLon point;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {{"--fromDatum", "GDA94", "--toDatum", "GDA2020"}, kSydney,
+       line(gda94ToGda2020(kSydney.latitude, kSydney.longitude, 0.0))},
+      {{"--fromDatum", "GDA2020", "--toDatum", "GDA94"}, kPerth,
+       line(gda2020ToGda94(kPerth.latitude, kPerth.longitude, 0.0))},
+      {{"--fromDatum", "AGD84", "--toDatum", "GDA94"}, kPerth, line(agd84ToGda94(kPerth.latitude, kPerth.longitude))},
+      {{"--fromDatum", "GDA94", "--toDatum", "AGD66"}, kSydney, line(gda94ToAgd66(kSydney.latitude, kSydney.longitude))},
+      {{"--fromDatum", "ISG", "--toDatum", "GDA2020"}, kSydney, [] {
+         const LatLon p = agd66ToGda94(kSydney.latitude, kSydney.longitude);
+         return line(gda94ToGda2020(p.latitude, p.longitude, 0.0));
+       }()},
+      // WGS84 is an ITRF position at the epoch: ITRF2000 unless asked for ITRF2008.
+      {{"--fromDatum", "WGS84", "--toDatum", "GDA94", "--epoch", "2010.5"}, kSydney,
+       line(itrfToGda94(kSydney.latitude, kSydney.longitude, 2010.5, 2000))},
+      {{"--fromDatum", "WGS84", "--toDatum", "GDA94", "--epoch", "2010.5", "--useITRF2008"}, kSydney,
+       line(itrfToGda94(kSydney.latitude, kSydney.longitude, 2010.5, 2008))},
+      {{"--fromDatum", "GDA2020", "--toDatum", "WGS84", "--epoch", "2015", "--useITRF2008"}, kPerth,
+       line(gda2020ToItrf(kPerth.latitude, kPerth.longitude, 2015.0, true))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.options[1] << " to " << c.options[3]);
+    const ProcessResult result = velmora.run(withPoint(c.options, c.point));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.standardOutput, c.expected);
+    EXPECT_EQ(result.standardError, "");
+  }
+}
+
+TEST(ConversionE2e, RegionRules) {
+  const VelmoraFolder velmora;
+  constexpr double kApproxLatShiftDeg = 0.0014444444444444446;  // 5.2 arc-seconds
+  constexpr double kApproxLonShiftDeg = 0.0013055555555555557;  // 4.7 arc-seconds
+  constexpr LatLon kWellington{-41.0, 174.0};
+  constexpr LatLon kNorthOfEquator{10.0, 151.0};
+  struct Case {
+    std::vector<std::string> options;
+    LatLon point;
+    std::string expected;
+  };
+  const Case cases[] = {
+      // New Zealand area: the Australian datums become the New Zealand ones.
+      {{"--fromDatum", "AGD66", "--toDatum", "GDA94"}, kWellington,
+       line(nzgdTransform(kNzgd49, kNzgd2000, kWellington.latitude, kWellington.longitude))},
+      {{"--fromDatum", "GDA94", "--toDatum", "WGS84"}, kWellington, line(kWellington)},
+      // Outside the supported area only the approximate AGD shift is applied.
+      {{"--fromDatum", "AGD66", "--toDatum", "GDA94"}, kNorthOfEquator,
+       ddLine(kNorthOfEquator.latitude + kApproxLatShiftDeg, kNorthOfEquator.longitude + kApproxLonShiftDeg, 0.0)},
+      {{"--fromDatum", "GDA94", "--toDatum", "AGD84"}, kNorthOfEquator,
+       ddLine(kNorthOfEquator.latitude - kApproxLatShiftDeg, kNorthOfEquator.longitude - kApproxLonShiftDeg, 0.0)},
+      {{"--fromDatum", "GDA94", "--toDatum", "GDA2020"}, kNorthOfEquator, line(kNorthOfEquator)},
+      // Same datum: unchanged.
+      {{"--fromDatum", "AGD66", "--toDatum", "ISG"}, kSydney, line(kSydney)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.options[1] << " to " << c.options[3] << " at " << c.point.latitude);
+    const ProcessResult result = velmora.run(withPoint(c.options, c.point));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.standardOutput, c.expected);
+    EXPECT_EQ(result.standardError, "");
+  }
+}
+
+TEST(ConversionE2e, GridLegsAndFallbackToParameters) {
+  const VelmoraFolder withGrids;
+  withGrids.writeBesideProgram("GDA2020_Australia.gsb",
+                               constantShiftGrid(kEasternArea, kGda2020LatShift, kGda2020LonShift));
+  withGrids.writeBesideProgram("AGD66_Australia.gsb", constantShiftGrid(kEasternArea, kAgd66LatShift, kAgd66LonShift));
+  const VelmoraFolder withoutGrids;
+
+  const std::vector<std::string> gda94To2020{"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--useGridShift"};
+  const std::vector<std::string> gda2020To94{"--fromDatum", "GDA2020", "--toDatum", "GDA94", "--useGridShift"};
+  const std::vector<std::string> agd66To2020{"--fromDatum", "AGD66", "--toDatum", "GDA2020", "--useGridShift"};
+  const std::vector<std::string> agd84To94{"--fromDatum", "AGD84", "--toDatum", "GDA94", "--useGridShift"};
+
+  struct Case {
+    const char* name;
+    const VelmoraFolder* folder;
+    std::vector<std::string> arguments;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"forward grid", &withGrids, withPoint(gda94To2020, kSydney),
+       shifted(kSydney, kGda2020LatShift, kGda2020LonShift)},
+      {"inverse grid", &withGrids, withPoint(gda2020To94, kSydney),
+       shifted(kSydney, -kGda2020LatShift, -kGda2020LonShift)},
+      {"two grid legs", &withGrids, withPoint(agd66To2020, kSydney),
+       ddLine(kSydney.latitude + kAgd66LatShift / kSecondsPerDegree + kGda2020LatShift / kSecondsPerDegree,
+              kSydney.longitude + kAgd66LonShift / kSecondsPerDegree + kGda2020LonShift / kSecondsPerDegree, 0.0)},
+      {"point outside the grid", &withGrids, withPoint(gda94To2020, kPerth),
+       line(gda94ToGda2020(kPerth.latitude, kPerth.longitude, 0.0))},
+      {"grid file absent", &withoutGrids, withPoint(gda94To2020, kSydney),
+       line(gda94ToGda2020(kSydney.latitude, kSydney.longitude, 0.0))},
+      {"AGD84 grid absent", &withGrids, withPoint(agd84To94, kSydney),
+       line(agd84ToGda94(kSydney.latitude, kSydney.longitude))},
+      {"no grid asked for", &withGrids, withPoint({"--fromDatum", "GDA94", "--toDatum", "GDA2020"}, kSydney),
+       line(gda94ToGda2020(kSydney.latitude, kSydney.longitude, 0.0))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ProcessResult result = c.folder->run(c.arguments);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.standardOutput, c.expected);
+    EXPECT_EQ(result.standardError, "");
+  }
+}
+
+TEST(ConversionE2e, GridLegsForEveryPointOfAFile) {
+  const VelmoraFolder velmora;
+  velmora.writeBesideProgram("GDA2020_Australia.gsb",
+                             constantShiftGrid(kEasternArea, kGda2020LatShift, kGda2020LonShift));
+  velmora.writeInWorkFolder("points.csv", csvLine(kSydney, 1.0) + csvLine(kPerth, 2.0));
+  const ProcessResult result =
+      velmora.run({"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--useGridShift", "--inputFile", "points.csv"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.standardOutput, shifted(kSydney, kGda2020LatShift, kGda2020LonShift, 1.0) +
+                                       line(gda94ToGda2020(kPerth.latitude, kPerth.longitude, 0.0), 2.0));
+  EXPECT_EQ(result.standardError, "");
+}
+
+// A real national grid written by others, installed under the name of the AGD66 grid: the
+// program must apply the shift the library interpolates from it.
+TEST(ConversionE2e, RealNtv2FileAsDatumGrid) {
+  const std::filesystem::path realGrid = "/usr/share/proj/nzgd2kgrid0005.gsb";
+  ASSERT_TRUE(std::filesystem::exists(realGrid)) << realGrid << " missing: install Debian's proj-data";
+  const VelmoraFolder velmora;
+  velmora.linkBesideProgram("AGD66_Australia.gsb", realGrid);
+
+  const std::unique_ptr<GridFile> grid = openGridFile(realGrid.string());
+  ASSERT_NE(grid, nullptr);
+  constexpr LatLon kWellington{-41.28664, 174.77557};
+  std::array<double, 2> shift{kWellington.longitude, kWellington.latitude};
+  std::array<double, 2> accuracy{};
+  ASSERT_TRUE(interpolateGridShift(*grid, 1.0, shift, accuracy));
+
+  const ProcessResult result =
+      velmora.run(withPoint({"--fromDatum", "AGD66", "--toDatum", "GDA94", "--useGridShift"}, kWellington));
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.standardOutput, shifted(kWellington, shift[1], shift[0]));
+  EXPECT_EQ(result.standardError, "");
+}
+
+TEST(ConversionE2e, MapProjections) {
+  const VelmoraFolder velmora;
+  struct Case {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::string expected;
+  };
+  const auto toGeographic = [](DatumCode datum, int zone, bool south, double e, double n) {
+    double x = e;
+    double y = n;
+    gridToGeographic(makeProjectionParams(datum, zone, south, 0), x, y);
+    return LatLon{y, x};
+  };
+  const auto toGrid = [](DatumCode datum, int zone, bool south, LatLon p) {
+    double x = p.longitude;
+    double y = p.latitude;
+    geographicToGrid(makeProjectionParams(datum, zone, south, 0), x, y);
+    return std::array<double, 2>{x, y};
+  };
+  const LatLon sydney2020 = gda94ToGda2020(kSydney.latitude, kSydney.longitude, 0.0);
+  const std::array<double, 2> sydneyGrid = toGrid(kGda2020, 56, true, sydney2020);
+  const std::array<double, 2> northern = toGrid(kGda94, 31, false, LatLon{10.5, 3.25});
+  const Case cases[] = {
+      {"EN to DD, default zone 56", {"--fromDatum", "GDA94", "--toDatum", "GDA94", "--fromCoordType", "EN",
+                                     "334567.891", "6252345.678", "5"},
+       line(toGeographic(kGda94, 56, true, 334567.891, 6252345.678), 5.0)},
+      {"EN to DD, zone 55", {"--fromDatum", "GDA94", "--toDatum", "GDA94", "--fromCoordType", "EN", "--zone",
+                             "55", "273741.297", "5796489.777"},
+       line(toGeographic(kGda94, 55, true, 273741.297, 5796489.777))},
+      {"DD to EN across datums",
+       withPoint({"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--toCoordType", "EN"}, kSydney, "12.5"),
+       enLine(sydneyGrid[0], sydneyGrid[1], 12.5)},
+      {"northern hemisphere", withPoint({"--fromDatum", "GDA94", "--toDatum", "GDA94", "--toCoordType", "EN",
+                                         "--zone", "31", "--hemisphere", "North"},
+                                        LatLon{10.5, 3.25}),
+       enLine(northern[0], northern[1], 0.0)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ProcessResult result = velmora.run(c.arguments);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.standardOutput, c.expected);
+    EXPECT_EQ(result.standardError, "");
+  }
+}
+
+// Geoid fixture over the whole continent at 1 degree: N = 20 + 0.5 per degree north + 0.25 per
+// degree east of the south-west corner, so every interpolated value follows the plane.
+constexpr GridArea kContinent{-45.0, -10.0, 110.0, 155.0, 1.0};
+double planeSeparation(LatLon p) { return 20.0 + 0.5 * (p.latitude - kContinent.south) + 0.25 * (p.longitude - kContinent.west); }
+
+TEST(ConversionE2e, HeightsWithGeoidGrids) {
+  const VelmoraFolder velmora;
+  velmora.writeBesideProgram("AUSGeoid2020.gsb", planeGeoidGrid(kContinent, 20.0F, 0.5F, 0.25F));
+  velmora.writeBesideProgram("AUSGeoid09.gsb", constantShiftGrid(kContinent, 30.0F, 0.0F));
+  velmora.writeBesideProgram("AUSGeoid98.gsb", constantShiftGrid(kContinent, 40.0F, 0.0F));
+
+  const LatLon sydney2020 = gda94ToGda2020(kSydney.latitude, kSydney.longitude, 0.0);
+  double heightChange = 0.0;
+  (void)gda94ToGda2020(sydney2020.latitude, sydney2020.longitude, 0.0, heightChange);
+
+  struct Case {
+    const char* name;
+    std::vector<std::string> options;
+    LatLon point;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"AHD to ellipsoid", {"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "AHD",
+                            "--toHeightType", "Ellipsoid"},
+       kSydney, line(kSydney, 100.0 + planeSeparation(kSydney))},
+      {"ellipsoid to AHD", {"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "Ellipsoid",
+                            "--toHeightType", "AHD"},
+       kPerth, line(kPerth, 100.0 - planeSeparation(kPerth))},
+      {"GDA94 ellipsoid to GDA2020 AHD", {"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--fromHeightType",
+                                          "Ellipsoid", "--toHeightType", "AHD"},
+       kSydney, line(sydney2020, 100.0 + heightChange - planeSeparation(sydney2020))},
+      {"AUSGeoid09", {"--fromDatum", "GDA94", "--toDatum", "GDA94", "--fromHeightType", "AHD", "--toHeightType",
+                      "Ellipsoid"},
+       kSydney, line(kSydney, 130.0)},
+      {"AUSGeoid98", {"--fromDatum", "GDA94", "--toDatum", "GDA94", "--fromHeightType", "AHD", "--toHeightType",
+                      "Ellipsoid", "--useAusGeoid98"},
+       kSydney, line(kSydney, 140.0)},
+      {"one height type only", {"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "AHD"},
+       kSydney, line(kSydney, 100.0)},
+      {"datum without heights", {"--fromDatum", "AGD66", "--toDatum", "AGD66", "--fromHeightType", "AHD",
+                                 "--toHeightType", "Ellipsoid"},
+       kSydney, line(kSydney, 100.0)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ProcessResult result = velmora.run(withPoint(c.options, c.point, "100"));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.standardOutput, c.expected);
+    EXPECT_EQ(result.standardError, "");
+  }
+}
+
+TEST(ConversionE2e, MissingGeoidIsReportedForEveryPoint) {
+  const VelmoraFolder velmora;
+  velmora.writeInWorkFolder("points.csv", "-33.5,151.25,10\n-31.5,115.75,20\n-20.25,130.5,30\n");
+  const ProcessResult result = velmora.run({"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType",
+                                            "AHD", "--toHeightType", "Ellipsoid", "--inputFile", "points.csv"});
+  const std::string message = velmora.programFolder() + "AUSGeoid2020.gsb does not exist\n";
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.standardOutput,
+            "-33.50000000,151.25000000,10.000\n-31.50000000,115.75000000,20.000\n-20.25000000,130.50000000,30.000\n");
+  EXPECT_EQ(result.standardError, message + message + message);
+}
+
+// The grids lie beside the program however it was started: by a path relative to the current
+// folder, or by its bare name after a search-path lookup.
+TEST(ConversionE2e, GridsAreFoundBesideTheProgram) {
+  const VelmoraFolder velmora(/*copyBinary=*/true);
+  velmora.writeBesideProgram("GDA2020_Australia.gsb",
+                             constantShiftGrid(kEasternArea, kGda2020LatShift, kGda2020LonShift));
+  const std::vector<std::string> arguments =
+      withPoint({"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--useGridShift"}, kSydney);
+  const std::string expected = shifted(kSydney, kGda2020LatShift, kGda2020LonShift);
+
+  ProcessResult result = velmora.runAs("velmora", arguments);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.standardOutput, expected);
+
+  ProcessOptions fromProgramFolder;
+  fromProgramFolder.workingDirectory = std::filesystem::path(velmora.programPath()).parent_path();
+  result = velmora.runAs("./velmora", arguments, fromProgramFolder);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.standardOutput, expected);
+}
+
+}  // namespace
+}  // namespace velmora::testing

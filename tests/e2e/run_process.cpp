@@ -1,0 +1,68 @@
+#include "tests/e2e/run_process.hpp"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace velmora::testing {
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+std::string readAll(std::FILE* file) {
+  std::string text;
+  std::rewind(file);
+  char buffer[4096];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, got);
+  return text;
+}
+
+// Child side, between fork and exec: only system calls.
+[[noreturn]] void execChild(const std::string& executable, std::vector<char*>& argv, const ProcessOptions& options,
+                            int outFd, int errFd) {
+  const int in = ::open(options.standardInputFile.c_str(), O_RDONLY);
+  if (in < 0 || ::dup2(in, 0) < 0) ::_exit(126);
+  if (!options.standardOutputFile.empty()) {
+    outFd = ::open(options.standardOutputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (outFd < 0) ::_exit(126);
+  }
+  if (::dup2(outFd, 1) < 0 || ::dup2(errFd, 2) < 0) ::_exit(126);
+  if (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0) ::_exit(126);
+  ::execv(executable.c_str(), argv.data());
+  ::_exit(127);
+}
+
+}  // namespace
+
+ProcessResult runProcess(const std::string& executable, const std::vector<std::string>& argv,
+                         const ProcessOptions& options) {
+  ProcessResult result;
+  const File out(std::tmpfile());
+  const File err(std::tmpfile());
+  if (!out || !err) return result;
+  std::vector<std::string> copies = argv;  // execv wants mutable strings
+  std::vector<char*> pointers;
+  for (std::string& text : copies) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child < 0) return result;
+  if (child == 0) execChild(executable, pointers, options, ::fileno(out.get()), ::fileno(err.get()));
+
+  int waitStatus = 0;
+  if (::waitpid(child, &waitStatus, 0) != child) return result;
+  if (WIFEXITED(waitStatus)) result.status = WEXITSTATUS(waitStatus);
+  if (WIFSIGNALED(waitStatus)) result.status = 128 + WTERMSIG(waitStatus);
+  result.standardOutput = readAll(out.get());
+  result.standardError = readAll(err.get());
+  return result;
+}
+
+}  // namespace velmora::testing

@@ -1,0 +1,27 @@
+// Running a program as a child process with captured standard output and standard error.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace velmora::testing {
+
+struct ProcessResult {
+  int status = -1;  // exit status; 128 + signal number when the child was killed; -1 when not started
+  std::string standardOutput;
+  std::string standardError;
+};
+
+struct ProcessOptions {
+  std::filesystem::path workingDirectory;  // the child's current directory; empty: the caller's
+  std::string standardOutputFile;          // standard output goes to this file instead of being captured
+  std::string standardInputFile = "/dev/null";
+};
+
+// Executes the file executable with the argument vector argv (argv[0] included, which may differ
+// from the file's name, as after a search-path lookup by a shell) and waits for it.
+ProcessResult runProcess(const std::string& executable, const std::vector<std::string>& argv,
+                         const ProcessOptions& options = {});
+
+}  // namespace velmora::testing

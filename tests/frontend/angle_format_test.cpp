@@ -1,0 +1,83 @@
+#include "frontend/angle_format.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace velmora {
+namespace {
+
+constexpr bool kLatitude = true;
+constexpr bool kLongitude = false;
+constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+struct AngleCase {
+  double angle;
+  bool isLatitude;
+  const char* dms;
+  const char* dm;
+};
+
+const AngleCase kAngleCases[] = {
+    {-((33 + 52 / 60.0) + 10.5 / 3600.0), kLatitude, "-33 52 10.5000", "-33 52.17500000"},
+    {(151 + 12 / 60.0) + 30 / 3600.0, kLongitude, "151 12 30.0000", "151 12.50000000"},
+    {-0.5, kLatitude, "-0 30 0.0000", "-0 30.00000000"},
+    {0.5, kLatitude, "0 30 0.0000", "0 30.00000000"},
+    {0.0, kLatitude, "0 0 0.0000", "0 0.00000000"},
+    {-0.0, kLatitude, "0 0 0.0000", "0 0.00000000"},
+    // No carry: seconds that round to 60 stay 60, decimal minutes that round to 60 stay 60.
+    {-(34 - 1e-8), kLatitude, "-33 59 60.0000", "-33 59.99999940"},
+    {-(34 - 1e-11), kLatitude, "-33 59 60.0000", "-33 60.00000000"},
+    {151.99999999999, kLongitude, "151 59 60.0000", "151 60.00000000"},
+    // Range test on the truncated degrees.
+    {90.5, kLatitude, "90 30 0.0000", "90 30.00000000"},
+    {-90.5, kLatitude, "-90 30 0.0000", "-90 30.00000000"},
+    {91.5, kLatitude, "0 0 0.0000", "0 0.00000000"},
+    {-91.5, kLatitude, "-0 0 0.0000", "-0 0.00000000"},
+    {91.5, kLongitude, "91 30 0.0000", "91 30.00000000"},
+    {-180.9, kLongitude, "-180 54 0.0000", "-180 54.00000000"},
+    {180.25, kLongitude, "180 15 0.0000", "180 15.00000000"},
+    {181.0, kLongitude, "0 0 0.0000", "0 0.00000000"},
+    {-181.0, kLongitude, "-0 0 0.0000", "-0 0.00000000"},
+    // Values no int can hold, and no number at all, take the same path as any out-of-range angle.
+    {1e300, kLatitude, "0 0 0.0000", "0 0.00000000"},
+    {-1e300, kLongitude, "-0 0 0.0000", "-0 0.00000000"},
+    {kInfinity, kLongitude, "0 0 0.0000", "0 0.00000000"},
+    {-kInfinity, kLatitude, "-0 0 0.0000", "-0 0.00000000"},
+    {kNan, kLatitude, "0 0 0.0000", "0 0.00000000"},
+    {-kNan, kLongitude, "0 0 0.0000", "0 0.00000000"},
+};
+
+TEST(AngleFormat, DmsAndDmTable) {
+  for (const AngleCase& c : kAngleCases) {
+    SCOPED_TRACE(::testing::Message() << "angle " << c.angle << (c.isLatitude ? " latitude" : " longitude"));
+    EXPECT_EQ(formatDms(c.angle, c.isLatitude), c.dms);
+    EXPECT_EQ(formatDm(c.angle, c.isLatitude), c.dm);
+  }
+}
+
+TEST(AngleFormat, DegreePartsKeepMinutesAndSecondsNonNegative) {
+  const DegreeParts parts = formatDegreeParts(-(12 + 34 / 60.0 + 56.789 / 3600.0), kLatitude);
+  EXPECT_EQ(parts.degreeText, "-12");
+  EXPECT_EQ(parts.minutes, 34);
+  EXPECT_NEAR(parts.seconds, 56.789, 1e-9);  // arc-seconds; only the binary fraction is lost
+
+  const DegreeParts outside = formatDegreeParts(-95.75, kLatitude);
+  EXPECT_EQ(outside.degreeText, "-0");
+  EXPECT_EQ(outside.minutes, 0);
+  EXPECT_EQ(outside.seconds, 0.0);
+}
+
+TEST(AngleFormat, ReusedTextIsReplacedWhole) {
+  std::string text = "a much longer previous content than any angle text";
+  formatDms(-0.5, kLatitude, text);
+  EXPECT_EQ(text, "-0 30 0.0000");
+  formatDm(151.25, kLongitude, text);
+  EXPECT_EQ(text, "151 15.00000000");
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,184 @@
+#include "frontend/command_line.hpp"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+CommandLine scan(std::initializer_list<std::string_view> arguments, std::vector<std::string_view>& storage) {
+  storage.assign(arguments);
+  return scanCommandLine(storage);
+}
+
+std::vector<std::string> positionalTexts(const CommandLine& line) {
+  return {line.positionals.begin(), line.positionals.end()};
+}
+
+TEST(CommandLine, DefaultsWithoutOptions) {
+  std::vector<std::string_view> args;
+  const CommandLine line = scan({"/opt/velmora/velmora", "-33.5", "151.2"}, args);
+  const ConversionRequest& r = line.request;
+  EXPECT_EQ(r.fromDatum, kWgs84);
+  EXPECT_EQ(r.fromCoordType, kDd);
+  EXPECT_EQ(r.fromHeightType, kNoHeight);
+  EXPECT_EQ(r.toDatum, kWgs84);
+  EXPECT_EQ(r.toCoordType, kDd);
+  EXPECT_EQ(r.toHeightType, kNoHeight);
+  EXPECT_EQ(r.zone, 56);
+  EXPECT_EQ(r.isgSubZone, 0);
+  EXPECT_EQ(r.epoch, 1994.0);
+  EXPECT_FALSE(r.useGridShift);
+  EXPECT_TRUE(r.southernHemisphere);
+  EXPECT_FALSE(r.useITRF2008);
+  EXPECT_FALSE(r.useAusGeoid98);
+  EXPECT_EQ(r.programPath, "/opt/velmora/velmora");
+  EXPECT_FALSE(line.useInputFile);
+  EXPECT_FALSE(line.missingValue);
+  EXPECT_EQ(positionalTexts(line), (std::vector<std::string>{"-33.5", "151.2"}));
+}
+
+TEST(CommandLine, EveryOptionInAnyLetterCase) {
+  std::vector<std::string_view> args;
+  const CommandLine line =
+      scan({"velmora", "--FROMDATUM", "GDA94", "--fromcoordtype", "EN", "--FromHeightType", "AHD", "--toDATUM",
+            "GDA2020", "--ToCoordType", "DMS", "--toheighttype", "Ellipsoid", "--ZONE", "55", "--isgsubzone", "2",
+            "--Epoch", "2020.5", "--USEGRIDSHIFT", "--hemisphere", "N", "--useitrf2008", "--USEAUSGEOID98",
+            "--InputFile", "pts.csv", "1", "2"},
+           args);
+  const ConversionRequest& r = line.request;
+  EXPECT_EQ(r.fromDatum, kGda94);
+  EXPECT_EQ(r.fromCoordType, kEn);
+  EXPECT_EQ(r.fromHeightType, kAhd);
+  EXPECT_EQ(r.toDatum, kGda2020);
+  EXPECT_EQ(r.toCoordType, kDms);
+  EXPECT_EQ(r.toHeightType, kEllipsoid);
+  EXPECT_EQ(r.zone, 55);
+  EXPECT_EQ(r.isgSubZone, 2);
+  EXPECT_EQ(r.epoch, 2020.5);
+  EXPECT_TRUE(r.useGridShift);
+  EXPECT_FALSE(r.southernHemisphere);
+  EXPECT_TRUE(r.useITRF2008);
+  EXPECT_TRUE(r.useAusGeoid98);
+  EXPECT_TRUE(line.useInputFile);
+  EXPECT_EQ(line.inputFile, "pts.csv");
+  EXPECT_EQ(positionalTexts(line), (std::vector<std::string>{"1", "2"}));
+}
+
+// Values are names compared exactly; option names ignore case but values do not.
+TEST(CommandLine, ValueTable) {
+  struct Case {
+    std::vector<std::string_view> options;
+    int ConversionRequest::*field;
+    int expected;
+  };
+  const Case cases[] = {
+      {{"--FROMDATUM", "GDA94"}, &ConversionRequest::fromDatum, kGda94},
+      {{"--fromdatum", "gda94"}, &ConversionRequest::fromDatum, kWgs84},
+      {{"--todatum", "NZGD2000"}, &ConversionRequest::toDatum, kNzgd2000},
+      {{"--todatum", "ISG"}, &ConversionRequest::toDatum, kIsg},
+      {{"--fromheighttype", "None"}, &ConversionRequest::fromHeightType, kNoHeight},
+      {{"--fromheighttype", "NONE"}, &ConversionRequest::fromHeightType, kNoHeight},
+      {{"--toheighttype", "ahd"}, &ConversionRequest::toHeightType, kNoHeight},
+      {{"--toheighttype", "AHD"}, &ConversionRequest::toHeightType, kAhd},
+      {{"--tocoordtype", "dms"}, &ConversionRequest::toCoordType, kDd},
+      {{"--fromcoordtype", "DM"}, &ConversionRequest::fromCoordType, kDm},
+      {{"--zone", "55abc"}, &ConversionRequest::zone, 55},
+      {{"--zone", "abc"}, &ConversionRequest::zone, 0},
+      {{"--zone", " -7"}, &ConversionRequest::zone, -7},
+      {{"--zone", "54.9"}, &ConversionRequest::zone, 54},
+      {{"--zone", "99999999999999"}, &ConversionRequest::zone, 2147483647},
+      {{"--ISGSubZone", "-99999999999999"}, &ConversionRequest::isgSubZone, -2147483647 - 1},
+      // The last value wins.
+      {{"--zone", "50", "--zone", "51"}, &ConversionRequest::zone, 51},
+      {{"--fromdatum", "AGD66", "--FromDatum", "AGD84"}, &ConversionRequest::fromDatum, kAgd84},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.options.front() << " " << c.options.back());
+    std::vector<std::string_view> args{"velmora"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const CommandLine line = scanCommandLine(args);
+    EXPECT_EQ(line.request.*c.field, c.expected);
+    EXPECT_TRUE(line.positionals.empty());
+  }
+}
+
+TEST(CommandLine, EpochAndHemisphere) {
+  struct Case {
+    std::vector<std::string_view> options;
+    double epoch;
+    bool southern;
+  };
+  const Case cases[] = {
+      {{"--epoch", "1999.5xyz"}, 1999.5, true},
+      {{"--epoch", "xyz"}, 0.0, true},
+      {{"--hemisphere", "North"}, 1994.0, false},
+      {{"--hemisphere", "n"}, 1994.0, true},
+      {{"--hemisphere", ""}, 1994.0, true},
+      {{"--hemisphere", "N", "--hemisphere", "s"}, 1994.0, false},
+      {{"--hemisphere", "N", "--hemisphere", "South"}, 1994.0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.options.back());
+    std::vector<std::string_view> args{"velmora"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const CommandLine line = scanCommandLine(args);
+    EXPECT_EQ(line.request.epoch, c.epoch);
+    EXPECT_EQ(line.request.southernHemisphere, c.southern);
+  }
+}
+
+TEST(CommandLine, ScanRules) {
+  struct Case {
+    std::vector<std::string_view> arguments;  // after the program path
+    std::vector<std::string> positionals;
+    DatumCode fromDatum;
+  };
+  const Case cases[] = {
+      // An unknown option is skipped alone: its would-be value becomes the first positional.
+      {{"--fromdatumx", "GDA94", "-33.5", "151.2"}, {"GDA94", "-33.5", "151.2"}, kWgs84},
+      {{"--", "-33.5", "151.2"}, {"-33.5", "151.2"}, kWgs84},
+      {{"--", "--fromdatum", "AGD66", "1", "2"}, {"1", "2"}, kAgd66},
+      // A value is taken verbatim even when it looks like an option.
+      {{"--fromdatum", "--todatum", "1", "2"}, {"1", "2"}, kWgs84},
+      // A negative number ends the scan; nothing after it is an option.
+      {{"-33.5", "--fromdatum", "GDA94"}, {"-33.5", "--fromdatum", "GDA94"}, kWgs84},
+      {{"-", "1"}, {"-", "1"}, kWgs84},
+      {{"--usegridshift"}, {}, kWgs84},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.arguments.front());
+    std::vector<std::string_view> args{"velmora"};
+    args.insert(args.end(), c.arguments.begin(), c.arguments.end());
+    const CommandLine line = scanCommandLine(args);
+    EXPECT_EQ(positionalTexts(line), c.positionals);
+    EXPECT_EQ(line.request.fromDatum, c.fromDatum);
+    EXPECT_FALSE(line.missingValue);
+  }
+}
+
+TEST(CommandLine, OptionWithoutItsValueStopsTheScan) {
+  for (const std::string_view option : {"--inputfile", "--fromdatum", "--ZONE", "--epoch", "--hemisphere",
+                                        "--ISGSubZone", "--toheighttype"}) {
+    SCOPED_TRACE(option);
+    // The vector holds exactly the arguments: a read past its end would be caught by the sanitizers.
+    const std::vector<std::string_view> args{"velmora", "--usegridshift", option};
+    const CommandLine line = scanCommandLine(args);
+    EXPECT_TRUE(line.missingValue);
+    EXPECT_TRUE(line.request.useGridShift);
+    EXPECT_TRUE(line.positionals.empty());
+  }
+}
+
+TEST(CommandLine, EmptyArgumentVector) {
+  const std::vector<std::string_view> args;
+  const CommandLine line = scanCommandLine(args);
+  EXPECT_EQ(line.request.programPath, "");
+  EXPECT_TRUE(line.positionals.empty());
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,77 @@
+#include "frontend/number_text.hpp"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+namespace velmora {
+namespace {
+
+// The readers must give what the C library's atof and atoi give on the same text (a terminated copy).
+TEST(ReadDecimal, AgreesWithAtof) {
+  const char* const cases[] = {
+      "",        "abc",       "12.5",      "  -33.5abc", "\t\n+7",      "1e3",      "1.5E-2x",   "-0",
+      ".5",      "5.",        "-.5e1",     "0x1p4",      "0x1.8",       "inf",      "-Infinity", "1e",
+      "1e+",     "--1",       "+-1",       "151.2\n",    "151.2\r\n",   "12,5",     "1 2",       "- 1",
+      "1_000",   "3.25(",     "1e400",     "-1e400",     "4.9e-330",    "0000000000000000000000000001.25",
+  };
+  for (const char* text : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(readDecimal(text), std::atof(text));
+  }
+}
+
+TEST(ReadDecimal, NanAndStopsAtEndOfView) {
+  EXPECT_TRUE(std::isnan(readDecimal("nan")));
+  EXPECT_TRUE(std::isnan(readDecimal(" nan(123)x")));
+  // A view that ends inside a longer text reads only its own characters.
+  const std::string text = "12345";
+  EXPECT_EQ(readDecimal(std::string_view(text).substr(0, 2)), 12.0);
+  // A NUL inside the view ends the number as it would end a C string.
+  EXPECT_EQ(readDecimal(std::string_view("7\0" "8", 3)), 7.0);
+}
+
+TEST(ReadDecimal, VeryLongNumberIsReadWhole) {
+  const std::string text = "0." + std::string(300, '0') + "1e301";
+  EXPECT_EQ(readDecimal(text), std::atof(text.c_str()));
+  EXPECT_DOUBLE_EQ(readDecimal(text), 1.0);
+}
+
+TEST(ReadWholeNumber, AgreesWithAtoiInsideIntRange) {
+  const char* const cases[] = {"",    "abc",  "52.9",  "55abc", "  -7", "+3",  "\t12", "-0",
+                               "--1", "+-2",  "0x10",  "1e3",   "007",  "- 5", "2147483647", "-2147483648"};
+  for (const char* text : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(readWholeNumber(text), std::atoi(text));
+  }
+}
+
+TEST(ReadWholeNumber, SaturatesBeyondIntRange) {
+  struct Case {
+    const char* text;
+    int expected;
+  };
+  const Case cases[] = {
+      {"2147483648", INT_MAX},
+      {"-2147483649", INT_MIN},
+      {"99999999999999999999999999", INT_MAX},
+      {"-99999999999999999999999999abc", INT_MIN},
+      {"000000000000000000000000000042", 42},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(readWholeNumber(c.text), c.expected);
+  }
+}
+
+TEST(TrimLeadingSpace, RemovesEveryAsciiSpaceKind) {
+  EXPECT_EQ(trimLeadingSpace(" \t\n\v\f\r-0 x"), "-0 x");
+  EXPECT_EQ(trimLeadingSpace("   "), "");
+  EXPECT_EQ(trimLeadingSpace("a "), "a ");
+}
+
+}  // namespace
+}  // namespace velmora

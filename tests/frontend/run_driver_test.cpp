@@ -1,0 +1,86 @@
+#include "frontend/run_driver.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "frontend/command_line.hpp"
+#include "tests/frontend/scratch_folder.hpp"
+
+namespace velmora {
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+struct RunResult {
+  int status;
+  std::string output;
+};
+
+RunResult run(const std::vector<std::string_view>& args) {
+  const File out(std::tmpfile());
+  EXPECT_NE(out, nullptr);
+  const int status = runVelmora(args, out.get());
+  std::string output;
+  std::rewind(out.get());
+  for (int c = std::fgetc(out.get()); c != EOF; c = std::fgetc(out.get())) output.push_back(static_cast<char>(c));
+  return {status, output};
+}
+
+std::string usageText() {
+  std::string text;
+  for (const std::string_view line : kUsageLines) text.append(line);
+  return text;
+}
+
+TEST(RunDriver, UsageCases) {
+  const std::vector<std::vector<std::string_view>> cases = {
+      {},
+      {"velmora"},
+      {"velmora", "--fromdatum"},
+      {"velmora", "--usegridshift", "--inputfile"},
+      {"velmora", "-33.5"},
+      {"velmora", "--fromdatum", "GDA94"},
+      {"velmora", "--usegridshift"},
+  };
+  for (const auto& args : cases) {
+    SCOPED_TRACE(::testing::Message() << args.size() << " arguments");
+    const RunResult result = run(args);
+    EXPECT_EQ(result.status, kExitFailure);
+    EXPECT_EQ(result.output, usageText());
+  }
+}
+
+TEST(RunDriver, InputFileThatCannotBeOpened) {
+  testing::ScratchFolder folder;
+  const std::string absent = (folder.path() / "absent.csv").string();
+  for (const std::string& name : {absent, folder.path().string(), std::string()}) {
+    SCOPED_TRACE(name);
+    const RunResult result = run({"velmora", "--inputfile", name, "1", "2"});
+    EXPECT_EQ(result.status, kExitFailure);
+    EXPECT_EQ(result.output, "Could not open input file\n");
+  }
+}
+
+TEST(RunDriver, ResultsThatCannotBeWrittenAreAFailure) {
+  const File full(std::fopen("/dev/full", "w"));
+  ASSERT_NE(full, nullptr);
+  // Same datum and form on both sides: the point passes unchanged and no grid is needed.
+  const std::vector<std::string_view> args{"velmora", "-33.5", "151.25"};
+  EXPECT_EQ(runVelmora(args, full.get()), kExitFailure);
+}
+
+TEST(RunDriver, SamePointSameDatumPassesUnchanged) {
+  const RunResult result = run({"velmora", "--fromdatum", "GDA94", "--todatum", "GDA94", "-33.5", "151.25", "12.5"});
+  EXPECT_EQ(result.status, kExitSuccess);
+  EXPECT_EQ(result.output, "-33.50000000,151.25000000,12.500\n");
+}
+
+}  // namespace
+}  // namespace velmora
