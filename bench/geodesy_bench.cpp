@@ -1,0 +1,144 @@
+// Geodetic computations: projections and parameter transformations per second (items_per_second).
+// Each iteration converts one point; the points cycle through a small table across eastern
+// Australia (or New Zealand for the NZ Map Grid) so that nothing can be folded away.
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstddef>
+
+#include "geodesy/datum_transforms.hpp"
+#include "geodesy/itrf.hpp"
+#include "geodesy/map_projection.hpp"
+
+namespace velmora {
+namespace {
+
+constexpr std::array<LatLon, 8> kAustralianPoints{{
+    {-33.8688, 151.2093},
+    {-27.4698, 153.0251},
+    {-37.8136, 144.9631},
+    {-42.8821, 147.3272},
+    {-19.2590, 146.8169},
+    {-35.2809, 149.1300},
+    {-16.9186, 145.7781},
+    {-31.9523, 152.4000},
+}};
+
+constexpr std::array<LatLon, 4> kNewZealandPoints{{
+    {-36.8485, 174.7633},
+    {-41.2865, 174.7762},
+    {-43.5321, 172.6362},
+    {-45.8788, 170.5028},
+}};
+
+template <std::size_t N>
+const LatLon& pick(const std::array<LatLon, N>& points, std::size_t i) {
+  return points[i % N];
+}
+
+void forwardTransverseMercator(benchmark::State& state) {
+  const ProjectionParams params = makeProjectionParams(kGda94, 56, true, 0);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const LatLon& p = pick(kAustralianPoints, i++);
+    double first = p.longitude;
+    double second = p.latitude;
+    geographicToGrid(params, first, second);
+    benchmark::DoNotOptimize(first);
+    benchmark::DoNotOptimize(second);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(forwardTransverseMercator);
+
+void reverseTransverseMercator(benchmark::State& state) {
+  const ProjectionParams params = makeProjectionParams(kGda94, 56, true, 0);
+  std::array<LatLon, kAustralianPoints.size()> grid{};  // easting in longitude, northing in latitude
+  for (std::size_t k = 0; k < grid.size(); ++k) {
+    double first = kAustralianPoints[k].longitude;
+    double second = kAustralianPoints[k].latitude;
+    geographicToGrid(params, first, second);
+    grid[k] = LatLon{second, first};
+  }
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const LatLon& g = pick(grid, i++);
+    double first = g.longitude;
+    double second = g.latitude;
+    gridToGeographic(params, first, second);
+    benchmark::DoNotOptimize(first);
+    benchmark::DoNotOptimize(second);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(reverseTransverseMercator);
+
+void forwardNzMapGrid(benchmark::State& state) {
+  const ProjectionParams params = makeProjectionParams(kNzgd49, 0, true, 0);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const LatLon& p = pick(kNewZealandPoints, i++);
+    double first = p.longitude;
+    double second = p.latitude;
+    geographicToGrid(params, first, second);
+    benchmark::DoNotOptimize(first);
+    benchmark::DoNotOptimize(second);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(forwardNzMapGrid);
+
+void reverseNzMapGrid(benchmark::State& state) {
+  const ProjectionParams params = makeProjectionParams(kNzgd49, 0, true, 0);
+  std::array<LatLon, kNewZealandPoints.size()> grid{};
+  for (std::size_t k = 0; k < grid.size(); ++k) {
+    double first = kNewZealandPoints[k].longitude;
+    double second = kNewZealandPoints[k].latitude;
+    geographicToGrid(params, first, second);
+    grid[k] = LatLon{second, first};
+  }
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const LatLon& g = pick(grid, i++);
+    double first = g.longitude;
+    double second = g.latitude;
+    gridToGeographic(params, first, second);
+    benchmark::DoNotOptimize(first);
+    benchmark::DoNotOptimize(second);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(reverseNzMapGrid);
+
+void agd66ToGda94Helmert(benchmark::State& state) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const LatLon& p = pick(kAustralianPoints, i++);
+    benchmark::DoNotOptimize(agd66ToGda94(p.latitude, p.longitude));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(agd66ToGda94Helmert);
+
+void gda94ToGda2020Helmert(benchmark::State& state) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const LatLon& p = pick(kAustralianPoints, i++);
+    benchmark::DoNotOptimize(gda94ToGda2020(p.latitude, p.longitude, 0.0));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(gda94ToGda2020Helmert);
+
+void itrf2008ToGda94(benchmark::State& state) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const LatLon& p = pick(kAustralianPoints, i++);
+    benchmark::DoNotOptimize(itrfToGda94(p.latitude, p.longitude, 2020.5, 2008));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(itrf2008ToGda94);
+
+}  // namespace
+}  // namespace velmora
