@@ -198,9 +198,12 @@ double parseReal(std::string_view text) {
   return negative ? -value : value;
 }
 
-// Narrowing to float32 without undefined behaviour for values beyond its range.
+// Narrowing to float32, rounding to nearest as the hardware does, with values beyond the float
+// range made infinite explicitly rather than by an out-of-range conversion.
 float toFloat32(double value) {
-  if (std::isfinite(value) && std::fabs(value) > std::numeric_limits<float>::max()) {
+  // FLT_MAX plus half of its last-place unit: from here on the nearest float is the infinity.
+  constexpr double kRoundsToInfinity = static_cast<double>(std::numeric_limits<float>::max()) + 0x1p103;
+  if (std::fabs(value) >= kRoundsToInfinity) {
     return value > 0.0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
   }
   return static_cast<float>(value);

@@ -17,7 +17,6 @@ namespace velmora {
 namespace {
 
 constexpr double kNearnessUlps = 8.881784197001252e-16;  // 2^-50, relative tolerance of edge tests
-constexpr double kSecondsPerDegree = 3600.0;
 constexpr double kNoDataAtOrBelow = -998.0;  // geoid files mark areas without data with -999
 constexpr int kNoClass = 6;                  // worse than every location class
 
@@ -225,19 +224,21 @@ bool interpolateGridShift(const GridFile& grid, double factor, std::array<double
 
   const Cell cell = locateCell(g, match.locationClass, x, y);
   const auto columns = static_cast<std::size_t>(g.columns);
-  const auto toDegrees = [&](double value) { return value * grid.toSeconds / kSecondsPerDegree; };
-  const double lonShift = toDegrees(interpolate(g.shifts, 0, columns, cell));
-  const double latShift = toDegrees(interpolate(g.shifts, 1, columns, cell));
+  // Straight from the file unit to arc-seconds: a detour through degrees (/ 3600 then * 3600)
+  // would move values by an ulp, enough to turn a stored -998 into data.
+  const auto toSeconds = [&](double value) { return value * grid.toSeconds; };
+  const double lonShift = toSeconds(interpolate(g.shifts, 0, columns, cell));
+  const double latShift = toSeconds(interpolate(g.shifts, 1, columns, cell));
   // Text-form files carry no accuracies: they report 0.
   const bool hasAccuracies = holdsNodes(g, g.accuracies);
-  const double lonAccuracy = hasAccuracies ? toDegrees(interpolate(g.accuracies, 0, columns, cell)) : 0.0;
-  const double latAccuracy = hasAccuracies ? toDegrees(interpolate(g.accuracies, 1, columns, cell)) : 0.0;
+  const double lonAccuracy = hasAccuracies ? toSeconds(interpolate(g.accuracies, 0, columns, cell)) : 0.0;
+  const double latAccuracy = hasAccuracies ? toSeconds(interpolate(g.accuracies, 1, columns, cell)) : 0.0;
 
   // NTv2 longitude shifts are positive west; the accuracy takes the same change of sign.
-  point[0] = -lonShift * kSecondsPerDegree;
-  point[1] = latShift * kSecondsPerDegree;
-  accuracies[0] = -lonAccuracy * kSecondsPerDegree;
-  accuracies[1] = latAccuracy * kSecondsPerDegree;
+  point[0] = -lonShift;
+  point[1] = latShift;
+  accuracies[0] = -lonAccuracy;
+  accuracies[1] = latAccuracy;
   return true;
 }
 
