@@ -192,9 +192,9 @@ LatLon transformDatum(double latitude, double longitude, DatumCode fromDatum, Da
 
   if (fromDatum == toDatum) return input;
 
-  const bool supported = latitude >= kSupportedSouthLimitDeg && latitude <= kSupportedNorthLimitDeg &&
-                         longitude >= kSupportedWestLimitDeg && longitude < kSupportedEastEndDeg;
-  if (!supported) return approximateShift(input, fromDatum, toDatum);
+  const bool outsideSupportedArea = latitude > kSupportedNorthLimitDeg || latitude < kSupportedSouthLimitDeg ||
+                                    longitude < kSupportedWestLimitDeg || longitude >= kSupportedEastEndDeg;
+  if (outsideSupportedArea) return approximateShift(input, fromDatum, toDatum);
 
   const ChainSettings settings{epoch, kItrf2000Year + (useITRF2008 ? kItrf2008Offset : 0), useITRF2008,
                                useGridShift, programFolder};
