@@ -1,0 +1,309 @@
+// Grid-file library speed: loading a grid of a few tens of MB in each form, reported in MB/s
+// beside a plain fread of the same file (the ceiling a reader can reach), and interpolations per
+// second on a file of nested sub-grids. The fixtures are written once per run into a temporary
+// folder with the library's own writer.
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "gridfile/ascii_reader.hpp"
+#include "gridfile/binary_reader.hpp"
+#include "gridfile/grid_file.hpp"
+#include "gridfile/grid_search.hpp"
+#include "gridfile/grid_writer.hpp"
+
+namespace {
+
+using velmora::GridImage;
+using velmora::GridNode;
+using velmora::SubGridImage;
+
+constexpr double kSecondsPerDegree = 3600.0;
+
+// Load fixtures: one sub-grid at 30 arc-seconds over 12.5 x 11.6 degrees. The binary file holds
+// 1501 x 1401 nodes, 16 bytes each: about 33.6 MB. The text form of the same nodes is about three
+// times larger, so its grid is a quarter of the area (751 x 701 nodes, about 30 MB).
+constexpr double kLoadSpacingSec = 30.0;
+constexpr int kBinaryRows = 1501;
+constexpr int kBinaryColumns = 1401;
+constexpr int kTextRows = 751;
+constexpr int kTextColumns = 701;
+constexpr double kLoadSouthDeg = -40.0;
+constexpr double kLoadWestDeg = 140.0;
+
+// Interpolation fixture: 4 x 4 top-level tiles of 2 degrees at 0.05-degree spacing, each with two
+// children of 0.5 degree at 0.01-degree spacing, one of which has a grandchild; 48 sub-grids.
+constexpr int kTilesPerSide = 4;
+constexpr double kTileSizeDeg = 2.0;
+constexpr double kTileSpacingDeg = 0.05;
+constexpr double kChildSizeDeg = 0.5;
+constexpr double kChildSpacingDeg = 0.01;
+constexpr double kGrandchildSizeDeg = 0.1;
+constexpr double kGrandchildSpacingDeg = 0.002;
+constexpr double kTilesSouthDeg = -44.0;
+constexpr double kTilesWestDeg = 144.0;
+constexpr std::size_t kQueryPoints = 4096;  // cycled through; fits in the cache with the nodes near it
+constexpr double kNoData = -999.0;          // geoid value of nodes without data
+
+// Node values that vary smoothly and are never trivially zero, so no branch of a reader is skipped.
+GridNode nodeAt(int row, int column) {
+  const double r = row;
+  const double c = column;
+  return GridNode{static_cast<float>(1.0 + 0.001 * r + 0.0005 * c), static_cast<float>(-2.0 + 0.0007 * r),
+                  static_cast<float>(0.01 + 1e-5 * c), static_cast<float>(0.02)};
+}
+
+SubGridImage subGridOf(std::string name, std::string parent, double southDeg, double westDeg, int rows,
+                       int columns, double spacingDeg) {
+  SubGridImage sub;
+  sub.name = std::move(name);
+  sub.parent = std::move(parent);
+  sub.sLat = southDeg * kSecondsPerDegree;
+  sub.nLat = (southDeg + spacingDeg * (rows - 1)) * kSecondsPerDegree;
+  sub.wLong = -westDeg * kSecondsPerDegree;  // positive west in the file
+  sub.eLong = -(westDeg + spacingDeg * (columns - 1)) * kSecondsPerDegree;
+  sub.latInc = spacingDeg * kSecondsPerDegree;
+  sub.longInc = spacingDeg * kSecondsPerDegree;
+  sub.nodes.reserve(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns));
+  for (int j = 0; j < rows; ++j) {
+    for (int i = 0; i < columns; ++i) sub.nodes.push_back(nodeAt(j, i));
+  }
+  return sub;
+}
+
+GridImage loadImage(int rows, int columns) {
+  GridImage image;
+  image.subGrids.push_back(subGridOf("LOAD", "NONE", kLoadSouthDeg, kLoadWestDeg, rows, columns,
+                                     kLoadSpacingSec / kSecondsPerDegree));
+  return image;
+}
+
+int nodesAcross(double sizeDeg, double spacingDeg) {
+  return static_cast<int>(std::lround(sizeDeg / spacingDeg)) + 1;
+}
+
+GridImage tiledImage() {
+  GridImage image;
+  const int tileNodes = nodesAcross(kTileSizeDeg, kTileSpacingDeg);
+  const int childNodes = nodesAcross(kChildSizeDeg, kChildSpacingDeg);
+  const int grandchildNodes = nodesAcross(kGrandchildSizeDeg, kGrandchildSpacingDeg);
+  for (int ty = 0; ty < kTilesPerSide; ++ty) {
+    for (int tx = 0; tx < kTilesPerSide; ++tx) {
+      const std::string tile = "T" + std::to_string(ty) + std::to_string(tx);
+      const double south = kTilesSouthDeg + kTileSizeDeg * ty;
+      const double west = kTilesWestDeg + kTileSizeDeg * tx;
+      image.subGrids.push_back(subGridOf(tile, "NONE", south, west, tileNodes, tileNodes, kTileSpacingDeg));
+      image.subGrids.push_back(
+          subGridOf(tile + "A", tile, south + 0.25, west + 0.25, childNodes, childNodes, kChildSpacingDeg));
+      image.subGrids.push_back(
+          subGridOf(tile + "B", tile, south + 1.0, west + 1.0, childNodes, childNodes, kChildSpacingDeg));
+      image.subGrids.push_back(subGridOf(tile + "AX", tile + "A", south + 0.3, west + 0.3, grandchildNodes,
+                                         grandchildNodes, kGrandchildSpacingDeg));
+    }
+  }
+  // Some geoid nodes without data, so that the no-data test runs as well.
+  for (std::size_t n = 0; n < image.subGrids[0].nodes.size(); n += 7) {
+    image.subGrids[0].nodes[n].latShift = static_cast<float>(kNoData);
+  }
+  return image;
+}
+
+// The temporary folder and the fixture files in it, made on first use and removed at exit.
+class Fixtures {
+ public:
+  static Fixtures& get() {
+    static Fixtures fixtures;
+    return fixtures;
+  }
+  Fixtures(const Fixtures&) = delete;
+  Fixtures& operator=(const Fixtures&) = delete;
+  ~Fixtures() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  const std::string& binaryFile() {
+    return file(binary_, "load.gsb",
+                [] { return velmora::encodeBinaryGrid(loadImage(kBinaryRows, kBinaryColumns)); });
+  }
+  const std::string& textFile() {
+    return file(text_, "load.gsa",
+                [] { return velmora::encodeAsciiGrid(loadImage(kTextRows, kTextColumns)); });
+  }
+  const std::string& tiledFile() {
+    return file(tiled_, "tiles.gsb", [] { return velmora::encodeBinaryGrid(tiledImage()); });
+  }
+
+ private:
+  Fixtures() {
+    std::random_device seed;
+    folder_ = std::filesystem::temp_directory_path() / ("velmora-gridfile-bench-" + std::to_string(seed()));
+    std::filesystem::create_directories(folder_);
+  }
+
+  template <typename Encode>
+  const std::string& file(std::string& name, const char* leaf, Encode encode) {
+    if (name.empty()) {
+      name = (folder_ / leaf).string();
+      if (!velmora::writeBytesToFile(name, encode())) {
+        std::fprintf(stderr, "gridfile_bench: cannot write %s\n", name.c_str());
+        std::abort();
+      }
+    }
+    return name;
+  }
+
+  std::filesystem::path folder_;
+  std::string binary_;
+  std::string text_;
+  std::string tiled_;
+};
+
+std::int64_t fileBytes(const std::string& name) {
+  return static_cast<std::int64_t>(std::filesystem::file_size(name));
+}
+
+// The ceiling: the file's bytes read into memory and nothing else.
+void plainRead(benchmark::State& state, const std::string& name) {
+  std::vector<char> buffer(static_cast<std::size_t>(fileBytes(name)));
+  for (auto _ : state) {
+    std::FILE* file = std::fopen(name.c_str(), "rb");
+    if (file == nullptr) {
+      state.SkipWithError("cannot open the fixture");
+      return;
+    }
+    const std::size_t read = std::fread(buffer.data(), 1, buffer.size(), file);
+    std::fclose(file);
+    if (read != buffer.size()) {
+      state.SkipWithError("short read");
+      return;
+    }
+    benchmark::DoNotOptimize(buffer.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * fileBytes(name));
+}
+
+template <typename Open>
+void load(benchmark::State& state, const std::string& name, Open open) {
+  for (auto _ : state) {
+    velmora::GridError error = velmora::kGridOk;
+    std::unique_ptr<velmora::GridFile> grid = open(name, error);
+    if (grid == nullptr) {
+      state.SkipWithError(("open failed with code " + std::to_string(error)).c_str());
+      return;
+    }
+    benchmark::DoNotOptimize(grid.get());
+  }
+  state.SetBytesProcessed(state.iterations() * fileBytes(name));
+}
+
+void BM_BinaryPlainRead(benchmark::State& state) {
+  plainRead(state, Fixtures::get().binaryFile());
+}
+void BM_BinaryLoad(benchmark::State& state) {
+  load(state, Fixtures::get().binaryFile(), velmora::openBinaryGridFile);
+}
+void BM_TextPlainRead(benchmark::State& state) {
+  plainRead(state, Fixtures::get().textFile());
+}
+void BM_TextLoad(benchmark::State& state) {
+  load(state, Fixtures::get().textFile(), velmora::openAsciiGridFile);
+}
+
+BENCHMARK(BM_BinaryPlainRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BinaryLoad)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextPlainRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextLoad)->Unit(benchmark::kMillisecond);
+
+struct QueryPoint {
+  double longitude;  // degrees, east positive
+  double latitude;
+};
+
+// Uniform over the tiles and a little beyond them (margins and misses), plus a share inside the
+// children so that the descent is measured too. Fixed seed: every run asks the same questions.
+std::vector<QueryPoint> queryPoints() {
+  std::mt19937_64 random(20240101);
+  const double span = kTileSizeDeg * kTilesPerSide;
+  std::uniform_real_distribution<double> across(-0.1, span + 0.1);
+  std::uniform_real_distribution<double> inChild(0.25, 0.25 + kChildSizeDeg);
+  std::vector<QueryPoint> points;
+  points.reserve(kQueryPoints);
+  for (std::size_t n = 0; n < kQueryPoints; ++n) {
+    if (n % 2 == 0) {
+      points.push_back({kTilesWestDeg + across(random), kTilesSouthDeg + across(random)});
+    } else {
+      const double tileX = kTileSizeDeg * static_cast<double>(n % kTilesPerSide);
+      const double tileY = kTileSizeDeg * static_cast<double>((n / kTilesPerSide) % kTilesPerSide);
+      points.push_back({kTilesWestDeg + tileX + inChild(random), kTilesSouthDeg + tileY + inChild(random)});
+    }
+  }
+  return points;
+}
+
+std::unique_ptr<velmora::GridFile> openTiles(benchmark::State& state) {
+  velmora::GridError error = velmora::kGridOk;
+  std::unique_ptr<velmora::GridFile> grid = velmora::openBinaryGridFile(Fixtures::get().tiledFile(), error);
+  if (grid == nullptr) state.SkipWithError(("open failed with code " + std::to_string(error)).c_str());
+  return grid;
+}
+
+void BM_InterpolateGridShift(benchmark::State& state) {
+  const std::unique_ptr<velmora::GridFile> grid = openTiles(state);
+  if (grid == nullptr) return;
+  const std::vector<QueryPoint> points = queryPoints();
+  std::size_t n = 0;
+  for (auto _ : state) {
+    const QueryPoint& p = points[n++ % points.size()];
+    std::array<double, 2> point{p.longitude, p.latitude};
+    std::array<double, 2> accuracies{};
+    benchmark::DoNotOptimize(velmora::interpolateGridShift(*grid, 1.0, point, accuracies));
+    benchmark::DoNotOptimize(point);
+    benchmark::DoNotOptimize(accuracies);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_InterpolateGridValue(benchmark::State& state) {
+  const std::unique_ptr<velmora::GridFile> grid = openTiles(state);
+  if (grid == nullptr) return;
+  const std::vector<QueryPoint> points = queryPoints();
+  std::size_t n = 0;
+  for (auto _ : state) {
+    const QueryPoint& p = points[n++ % points.size()];
+    double value = 0.0;
+    benchmark::DoNotOptimize(velmora::interpolateGridValue(*grid, false, p.latitude, p.longitude, value));
+    benchmark::DoNotOptimize(value);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_FindSubGrid(benchmark::State& state) {
+  const std::unique_ptr<velmora::GridFile> grid = openTiles(state);
+  if (grid == nullptr) return;
+  const std::vector<QueryPoint> points = queryPoints();
+  std::size_t n = 0;
+  for (auto _ : state) {
+    const QueryPoint& p = points[n++ % points.size()];
+    benchmark::DoNotOptimize(velmora::findSubGrid(*grid, p.longitude, p.latitude));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+BENCHMARK(BM_InterpolateGridShift);
+BENCHMARK(BM_InterpolateGridValue);
+BENCHMARK(BM_FindSubGrid);
+
+}  // namespace
