@@ -43,7 +43,8 @@ constexpr std::array<DefectText, 8> kDefectTexts{{
     {kDefectBlankName, "a sub-grid name is eight blanks", "a sub-grid name is eight blanks"},
     {kDefectNoEndRecord, "the end record after the last sub-grid is missing",
      "the line after the last node is missing or is not END"},
-    {kDefectBadEndKey, "the end record's key is not \"END     \"", "the end record's key is not \"END     \""},
+    {kDefectBadEndKey, "the end record's key is not \"END     \"",
+     "the end record's key is not \"END     \""},
     {kDefectEndNotZero, "the eight bytes after the END key are not all zero",
      "the eight bytes after the END key are not all zero"},
 }};
@@ -102,10 +103,10 @@ void appendSubGridLine(std::string& out, const SubGrid& sub, int depth) {
          quotedName(sub.parentName) + ", ";
   out += std::to_string(sub.rows) + " x " + std::to_string(sub.columns) + " nodes (rows x columns), ";
   out += std::to_string(sub.nodeCount) + " stored";
-  out += ", lat " + formatFixed(sub.latMin, kDegreeDecimals) + " .. " + formatFixed(sub.latMax, kDegreeDecimals) +
-         " step " + formatFixed(sub.latInc, kDegreeDecimals);
-  out += ", lon " + formatFixed(sub.lonMin, kDegreeDecimals) + " .. " + formatFixed(sub.lonMax, kDegreeDecimals) +
-         " step " + formatFixed(sub.lonInc, kDegreeDecimals);
+  out += ", lat " + formatFixed(sub.latMin, kDegreeDecimals) + " .. " +
+         formatFixed(sub.latMax, kDegreeDecimals) + " step " + formatFixed(sub.latInc, kDegreeDecimals);
+  out += ", lon " + formatFixed(sub.lonMin, kDegreeDecimals) + " .. " +
+         formatFixed(sub.lonMax, kDegreeDecimals) + " step " + formatFixed(sub.lonInc, kDegreeDecimals);
   out += '\n';
 }
 

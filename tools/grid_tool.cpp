@@ -36,7 +36,9 @@ struct OpenedGrid {
   GridForm form = GridForm::kBinary;
 };
 
-GridToolResult usage() { return GridToolResult{kToolFailure, std::string(kGridToolUsage), ""}; }
+GridToolResult usage() {
+  return GridToolResult{kToolFailure, std::string(kGridToolUsage), ""};
+}
 
 GridToolResult failure(std::string_view fileName, std::string_view what) {
   GridToolResult result;
@@ -49,7 +51,9 @@ std::string counted(std::size_t count, std::string_view noun) {
   return std::to_string(count) + ' ' + std::string(noun) + (count == 1 ? "" : "s");
 }
 
-std::string unknownExtension() { return "unknown extension, expected .gsb or .gsa"; }
+std::string unknownExtension() {
+  return "unknown extension, expected .gsb or .gsa";
+}
 
 // Opens by extension with the reader of that form, so that the reader's code can be shown.
 OpenedGrid openForTool(std::string_view fileName, std::string& problem) {
@@ -61,7 +65,8 @@ OpenedGrid openForTool(std::string_view fileName, std::string& problem) {
   }
   opened.form = *form;
   GridError error = kGridOk;
-  opened.grid = *form == GridForm::kBinary ? openBinaryGridFile(fileName, error) : openAsciiGridFile(fileName, error);
+  opened.grid =
+      *form == GridForm::kBinary ? openBinaryGridFile(fileName, error) : openAsciiGridFile(fileName, error);
   if (opened.grid == nullptr) {
     const char* message = gridErrorMessage(error);
     problem = "error " + std::to_string(error) + ": " + (message != nullptr ? message : "Unknown error");

@@ -21,7 +21,7 @@
 namespace velmora {
 
 inline constexpr int kToolSuccess = 0;
-inline constexpr int kToolFailure = 1;     // usage text, unreadable or unwritable file
+inline constexpr int kToolFailure = 1;      // usage text, unreadable or unwritable file
 inline constexpr int kToolOutsideGrid = 2;  // shift: no sub-grid holds the point
 
 // Printed to standard output, with status 1, for no or wrong arguments.

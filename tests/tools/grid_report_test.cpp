@@ -86,7 +86,8 @@ constexpr const char* kTreeBody =
     "-38.000000000 step 0.500000000, lon 170.000000000 .. 172.000000000 step 0.500000000\n"
     "    [2] \"B1      \" parent \"B       \", 3 x 3 nodes (rows x columns), 9 stored, lat -40.000000000 .. "
     "-39.500000000 step 0.250000000, lon 171.000000000 .. 171.500000000 step 0.250000000\n"
-    "      [3] \"B1X     \" parent \"B1      \", 2 x 2 nodes (rows x columns), 4 stored, lat -39.750000000 .. "
+    "      [3] \"B1X     \" parent \"B1      \", 2 x 2 nodes (rows x columns), 4 stored, lat -39.750000000 "
+    ".. "
     "-39.625000000 step 0.125000000, lon 171.250000000 .. 171.375000000 step 0.125000000\n"
     "    [4] \"B2      \" parent \"b       \", 2 x 3 nodes (rows x columns), 6 stored, lat -39.000000000 .. "
     "-38.750000000 step 0.250000000, lon 170.000000000 .. 170.500000000 step 0.250000000\n"
@@ -151,11 +152,12 @@ TEST(GridInfoReport, SubGridsOutsideTheTreeAreStillShown) {
   const std::string outside = "Sub-grids outside the tree (never searched):\n";
   const auto at = report.find(outside);
   ASSERT_NE(at, std::string::npos) << report;
-  EXPECT_EQ(report.substr(at + outside.size()),
-            "  [4] \"B2      \" parent \"b       \", 2 x 3 nodes (rows x columns), 6 stored, lat -39.000000000 .. "
-            "-38.750000000 step 0.250000000, lon 170.000000000 .. 170.500000000 step 0.250000000\n"
-            "  [5] \"C       \" parent \"NONE    \", 2 x 2 nodes (rows x columns), 4 stored, lat -30.000000000 .. "
-            "-29.000000000 step 1.000000000, lon 150.000000000 .. 151.000000000 step 1.000000000\n");
+  EXPECT_EQ(
+      report.substr(at + outside.size()),
+      "  [4] \"B2      \" parent \"b       \", 2 x 3 nodes (rows x columns), 6 stored, lat -39.000000000 .. "
+      "-38.750000000 step 0.250000000, lon 170.000000000 .. 170.500000000 step 0.250000000\n"
+      "  [5] \"C       \" parent \"NONE    \", 2 x 2 nodes (rows x columns), 4 stored, lat -30.000000000 .. "
+      "-29.000000000 step 1.000000000, lon 150.000000000 .. 151.000000000 step 1.000000000\n");
 }
 
 TEST(GridInfoReport, NamesShowBlanksQuotesAndBytesOutsidePrintableAscii) {
@@ -171,8 +173,10 @@ TEST(GridInfoReport, NamesShowBlanksQuotesAndBytesOutsidePrintableAscii) {
   EXPECT_NE(report.find("  [0] \"        \" parent \"NONE    \", 2 x 2 nodes (rows x columns), 4 stored"),
             std::string::npos)
       << report;
-  EXPECT_NE(report.find("  [1] \"A\\\"B\\\\C\\x7F\\x01 \" parent \"NONE    \", 2 x 2 nodes (rows x columns), 3 stored"),
-            std::string::npos)
+  EXPECT_NE(
+      report.find(
+          "  [1] \"A\\\"B\\\\C\\x7F\\x01 \" parent \"NONE    \", 2 x 2 nodes (rows x columns), 3 stored"),
+      std::string::npos)
       << report;
   EXPECT_NE(report.find("Unit:        DEGREES\n"), std::string::npos) << report;
 }
@@ -192,8 +196,9 @@ TEST(GridInfoReport, UnknownDefectBitsAreShownNotDropped) {
   HandGrid hand;
   buildTree(hand);
   hand.grid.defects = 0x100;
-  EXPECT_NE(formatGridInfo(hand.grid, GridForm::kBinary).find("Defects:     0x100\n  0x100  unknown defect\n"),
-            std::string::npos);
+  EXPECT_NE(
+      formatGridInfo(hand.grid, GridForm::kBinary).find("Defects:     0x100\n  0x100  unknown defect\n"),
+      std::string::npos);
 }
 
 TEST(LocationClassName, NamesEachClassOfTheSearch) {

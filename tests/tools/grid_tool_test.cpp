@@ -59,10 +59,10 @@ TEST(GridFormFromName, ComparesTheWholeLastExtensionIgnoringCase) {
     std::string_view name;
     std::optional<GridForm> form;
   } cases[] = {
-      {"a.gsb", GridForm::kBinary},  {"A.GSB", GridForm::kBinary}, {"dir.x/a.GsB", GridForm::kBinary},
-      {"x.gsa", GridForm::kText},    {"X.Gsa", GridForm::kText},   {".gsa", GridForm::kText},
-      {"a.gsb.bak", std::nullopt},   {"a.gs", std::nullopt},       {"a.gsbx", std::nullopt},
-      {"gsb", std::nullopt},         {"", std::nullopt},           {"a.", std::nullopt},
+      {"a.gsb", GridForm::kBinary},   {"A.GSB", GridForm::kBinary}, {"dir.x/a.GsB", GridForm::kBinary},
+      {"x.gsa", GridForm::kText},     {"X.Gsa", GridForm::kText},   {".gsa", GridForm::kText},
+      {"a.gsb.bak", std::nullopt},    {"a.gs", std::nullopt},       {"a.gsbx", std::nullopt},
+      {"gsb", std::nullopt},          {"", std::nullopt},           {"a.", std::nullopt},
       {"dir.gsb/file", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(gridFormFromName(c.name), c.form) << '"' << c.name << '"';
@@ -99,10 +99,13 @@ TEST(RunGridTool, UnknownExtensionsAreRefusedBeforeAnyFileIsRead) {
   } cases[] = {
       {{"info", "grid.txt"}, "velmora-grid: grid.txt: unknown extension, expected .gsb or .gsa\n"},
       {{"info", "grid"}, "velmora-grid: grid: unknown extension, expected .gsb or .gsa\n"},
-      {{"shift", "grid.gsb.gz", "0", "0"}, "velmora-grid: grid.gsb.gz: unknown extension, expected .gsb or .gsa\n"},
+      {{"shift", "grid.gsb.gz", "0", "0"},
+       "velmora-grid: grid.gsb.gz: unknown extension, expected .gsb or .gsa\n"},
       // The output name is checked first: the input here does not even exist.
-      {{"convert", "missing.gsb", "out.ntv2"}, "velmora-grid: out.ntv2: unknown extension, expected .gsb or .gsa\n"},
-      {{"convert", "missing.txt", "out.gsa"}, "velmora-grid: missing.txt: unknown extension, expected .gsb or .gsa\n"},
+      {{"convert", "missing.gsb", "out.ntv2"},
+       "velmora-grid: out.ntv2: unknown extension, expected .gsb or .gsa\n"},
+      {{"convert", "missing.txt", "out.gsa"},
+       "velmora-grid: missing.txt: unknown extension, expected .gsb or .gsa\n"},
   };
   for (const auto& c : cases) {
     const GridToolResult result = runGridTool(c.arguments);

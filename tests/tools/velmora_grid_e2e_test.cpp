@@ -3,7 +3,6 @@
 // error and the exit status exactly.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,9 +10,12 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "gridfile/grid_writer.hpp"
+#include "tests/support/grid_fixtures.hpp"
+#include "tests/support/temp_dir.hpp"
 
 #ifndef VELMORA_GRID_PATH
 #error "VELMORA_GRID_PATH must name the velmora-grid executable"
@@ -27,34 +29,10 @@ namespace fs = std::filesystem;
 constexpr double kSecondsPerDegree = 3600.0;
 constexpr const char* kRealNzGrid = "/usr/share/proj/nzgd2kgrid0005.gsb";  // Debian proj-data
 
-class TempFolder {
- public:
-  TempFolder() {
-    static int serial = 0;
-    path_ = fs::temp_directory_path() /
-            ("velmora-grid-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& path() const { return path_; }
-
-  void write(const std::string& name, const std::string& bytes) const {
-    ASSERT_TRUE(writeBytesToFile((path_ / name).string(), bytes)) << name;
-  }
-  std::string read(const std::string& name) const {
-    std::ifstream in(path_ / name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-
- private:
-  fs::path path_;
-};
+std::string readFile(const TempDir& folder, std::string_view name) {
+  std::ifstream in(folder.filePath(name), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 struct ToolRun {
   int status = -1;
@@ -69,15 +47,15 @@ std::string shellQuoted(const std::string& text) {
 }
 
 // Runs velmora-grid with its working folder in the temporary folder.
-ToolRun runTool(const TempFolder& folder, const std::vector<std::string>& arguments) {
-  std::string command = "cd " + shellQuoted(folder.path().string()) + " && " + shellQuoted(VELMORA_GRID_PATH);
+ToolRun runTool(const TempDir& folder, const std::vector<std::string>& arguments) {
+  std::string command = "cd " + shellQuoted(folder.path()) + " && " + shellQuoted(VELMORA_GRID_PATH);
   for (const std::string& argument : arguments) command += " " + shellQuoted(argument);
   command += " >run.out 2>run.err";
   const int raw = std::system(command.c_str());
   ToolRun run;
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = folder.read("run.out");
-  run.err = folder.read("run.err");
+  run.out = readFile(folder, "run.out");
+  run.err = readFile(folder, "run.err");
   return run;
 }
 
@@ -87,39 +65,33 @@ ToolRun runTool(const TempFolder& folder, const std::vector<std::string>& argume
 //   latShift = 1.5 + 0.25 j + 0.125 i, lonShift (west) = -2 + 0.5 j - 0.0625 i, accuracies 0.5, 0.25.
 // CHILD: lat -41.5 .. -40.5, lon 174 .. 174.5 east, 0.25 degree spacing, 5 x 3 nodes;
 //   latShift = 10 + 0.25 j + 0.125 i, lonShift (west) = 20 - 0.5 j + 0.25 i, accuracies 0.125, 0.0625.
-SubGridImage planeSubGrid(const std::string& name, const std::string& parent, double south, double north,
-                          double east, double west, double inc, float latBase, float lonBase, float lonPerRow,
-                          float lonPerColumn, float latAccuracy, float lonAccuracy) {
-  SubGridImage sub;
-  sub.name = name;
-  sub.parent = parent;
-  sub.sLat = south * kSecondsPerDegree;
-  sub.nLat = north * kSecondsPerDegree;
-  sub.eLong = -east * kSecondsPerDegree;
-  sub.wLong = -west * kSecondsPerDegree;
-  sub.latInc = inc * kSecondsPerDegree;
-  sub.longInc = inc * kSecondsPerDegree;
-  const int rows = static_cast<int>((north - south) / inc + 0.5) + 1;
-  const int columns = static_cast<int>((east - west) / inc + 0.5) + 1;
-  for (int j = 0; j < rows; ++j) {
-    for (int i = 0; i < columns; ++i) {
-      GridNode node;
-      node.latShift = latBase + 0.25F * static_cast<float>(j) + 0.125F * static_cast<float>(i);
-      node.lonShift = lonBase + lonPerRow * static_cast<float>(j) + lonPerColumn * static_cast<float>(i);
-      node.latAccuracy = latAccuracy;
-      node.lonAccuracy = lonAccuracy;
-      sub.nodes.push_back(node);
-    }
-  }
-  return sub;
+PlaneSpec degreeSpec(const std::string& name, const std::string& parent, double south, double north,
+                     double east, double west, double inc) {
+  PlaneSpec spec;
+  spec.name = name;
+  spec.parent = parent;
+  spec.sLat = south * kSecondsPerDegree;
+  spec.nLat = north * kSecondsPerDegree;
+  spec.eLong = -east * kSecondsPerDegree;
+  spec.wLong = -west * kSecondsPerDegree;
+  spec.latInc = inc * kSecondsPerDegree;
+  spec.longInc = inc * kSecondsPerDegree;
+  return spec;
 }
 
 GridImage twoLevelImage() {
-  GridImage image;
-  image.subGrids.push_back(
-      planeSubGrid("PARENT", "NONE", -42.0, -40.0, 175.0, 173.0, 0.5, 1.5F, -2.0F, 0.5F, -0.0625F, 0.5F, 0.25F));
-  image.subGrids.push_back(
-      planeSubGrid("CHILD", "PARENT", -41.5, -40.5, 174.5, 174.0, 0.25, 10.0F, 20.0F, -0.5F, 0.25F, 0.125F, 0.0625F));
+  PlaneSpec parent = degreeSpec("PARENT", "NONE", -42.0, -40.0, 175.0, 173.0, 0.5);
+  parent.latShift = {1.5, 0.25, 0.125};
+  parent.lonShift = {-2.0, 0.5, -0.0625};
+  parent.latAccuracy = {0.5, 0.0, 0.0};
+  parent.lonAccuracy = {0.25, 0.0, 0.0};
+  PlaneSpec child = degreeSpec("CHILD", "PARENT", -41.5, -40.5, 174.5, 174.0, 0.25);
+  child.latShift = {10.0, 0.25, 0.125};
+  child.lonShift = {20.0, -0.5, 0.25};
+  child.latAccuracy = {0.125, 0.0, 0.0};
+  child.lonAccuracy = {0.0625, 0.0, 0.0};
+  GridImage image = planeGrid(parent);
+  image.subGrids.push_back(planeSubGrid(child));
   return image;
 }
 
@@ -154,10 +126,10 @@ const std::string kTwoLevelTree =
 class VelmoraGridTool : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_.write("two.gsb", encodeBinaryGrid(twoLevelImage()));
-    folder_.write("two.gsa", encodeAsciiGrid(twoLevelImage()));
+    folder_.writeFile("two.gsb", encodeBinaryGrid(twoLevelImage()));
+    folder_.writeFile("two.gsa", encodeAsciiGrid(twoLevelImage()));
   }
-  TempFolder folder_;
+  TempDir folder_;
 };
 
 TEST_F(VelmoraGridTool, NoArgumentsPrintTheUsageWithStatusOne) {
@@ -186,10 +158,10 @@ TEST_F(VelmoraGridTool, InfoDescribesBinaryLayoutsUnitsAndDefects) {
   bigUnpadded.bigEndian = true;
   bigUnpadded.paddedInts = false;
   bigUnpadded.endRecord = false;
-  folder_.write("big.gsb", encodeBinaryGrid(twoLevelImage(), bigUnpadded));
+  folder_.writeFile("big.gsb", encodeBinaryGrid(twoLevelImage(), bigUnpadded));
   GridImage lowerCase = twoLevelImage();
   lowerCase.gsType = "seconds";
-  folder_.write("lower.gsb", encodeBinaryGrid(lowerCase));
+  folder_.writeFile("lower.gsb", encodeBinaryGrid(lowerCase));
 
   const struct {
     const char* file;
@@ -243,16 +215,16 @@ TEST_F(VelmoraGridTool, InfoDescribesBinaryLayoutsUnitsAndDefects) {
 TEST_F(VelmoraGridTool, OpenFailuresNameTheFileTheCodeAndItsMessage) {
   std::string badOrec = encodeBinaryGrid(twoLevelImage());
   badOrec[8] = 12;  // NUM_OREC value, little-endian
-  folder_.write("orec.gsb", badOrec);
+  folder_.writeFile("orec.gsb", badOrec);
   const std::string whole = encodeBinaryGrid(twoLevelImage());
-  folder_.write("cut.gsb", whole.substr(0, whole.size() - 16 - 8));  // ends inside the last node record
-  folder_.write("badline.gsa",
-                "NUM_OREC 11\nNUM_SREC 11\nNUM_FILE 1\nGS_TYPE SECONDS\nVERSION NTv2.0\nSYSTEM_F A\n"
-                "SYSTEM_T B\nMAJOR_F 0\nMINOR_F 0\nMAJOR_T 0\nMINOR_T 0\n"
-                "SUB_NAME ONE\nPARENT NONE\nCREATED x\nUPDATED x\nS_LAT 0\nN_LAT 3600\nE_LONG -3600\n"
-                "W_LONG 0\nLAT_INC 3600\nLONG_INC 3600\nGS_COUNT 4\n"
-                "0 0 0 0\n0 0 0\n0 0 0 0\n0 0 0 0\nEND\n");
-  folder_.write("short.gsa", "NUM_OREC 11\nNUM_SREC 11\nNUM_FILE 1\n");
+  folder_.writeFile("cut.gsb", whole.substr(0, whole.size() - 16 - 8));  // ends inside the last node record
+  folder_.writeFile("badline.gsa",
+                    "NUM_OREC 11\nNUM_SREC 11\nNUM_FILE 1\nGS_TYPE SECONDS\nVERSION NTv2.0\nSYSTEM_F A\n"
+                    "SYSTEM_T B\nMAJOR_F 0\nMINOR_F 0\nMAJOR_T 0\nMINOR_T 0\n"
+                    "SUB_NAME ONE\nPARENT NONE\nCREATED x\nUPDATED x\nS_LAT 0\nN_LAT 3600\nE_LONG -3600\n"
+                    "W_LONG 0\nLAT_INC 3600\nLONG_INC 3600\nGS_COUNT 4\n"
+                    "0 0 0 0\n0 0 0\n0 0 0 0\n0 0 0 0\nEND\n");
+  folder_.writeFile("short.gsa", "NUM_OREC 11\nNUM_SREC 11\nNUM_FILE 1\n");
 
   const struct {
     std::vector<std::string> arguments;
@@ -353,11 +325,14 @@ TEST_F(VelmoraGridTool, ShiftOutsideEverySubGridExitsWithStatusTwo) {
     const char* longitude;
     const char* err;
   } cases[] = {
-      {"-45", "174", "velmora-grid: two.gsb: no sub-grid holds latitude -45.000000000, longitude 174.000000000\n"},
+      {"-45", "174",
+       "velmora-grid: two.gsb: no sub-grid holds latitude -45.000000000, longitude 174.000000000\n"},
       // A full spacing east of the eastern edge is past the margin.
-      {"-41", "175.5", "velmora-grid: two.gsb: no sub-grid holds latitude -41.000000000, longitude 175.500000000\n"},
+      {"-41", "175.5",
+       "velmora-grid: two.gsb: no sub-grid holds latitude -41.000000000, longitude 175.500000000\n"},
       // The order of the arguments is latitude first: this is longitude -41.
-      {"174", "-41", "velmora-grid: two.gsb: no sub-grid holds latitude 174.000000000, longitude -41.000000000\n"},
+      {"174", "-41",
+       "velmora-grid: two.gsb: no sub-grid holds latitude 174.000000000, longitude -41.000000000\n"},
   };
   for (const auto& c : cases) {
     const ToolRun run = runTool(folder_, {"shift", "two.gsb", c.latitude, c.longitude});
@@ -368,7 +343,7 @@ TEST_F(VelmoraGridTool, ShiftOutsideEverySubGridExitsWithStatusTwo) {
 }
 
 TEST_F(VelmoraGridTool, GeoidValueIsShownOrNoDataBelowMinus998) {
-  folder_.write("geoid.gsb", encodeBinaryGrid(geoidImage()));
+  folder_.writeFile("geoid.gsb", encodeBinaryGrid(geoidImage()));
   const ToolRun inData = runTool(folder_, {"shift", "geoid.gsb", "0.5", "11.5"});
   EXPECT_EQ(inData.status, 0);
   EXPECT_NE(inData.out.find("\nGeoid/value:        20.500000000\n"), std::string::npos) << inData.out;
@@ -411,8 +386,8 @@ TEST_F(VelmoraGridTool, ConvertRoundTripBinaryTextBinaryKeepsTheShifts) {
   const auto afterFirstLine = [](const std::string& text) { return text.substr(text.find('\n') + 1); };
   EXPECT_EQ(afterFirstLine(runTool(folder_, {"info", "back.GSB"}).out),
             afterFirstLine(runTool(folder_, {"info", "two.gsb"}).out));
-  const char* points[][2] = {{"-41", "174.2"}, {"-41.75", "173.3"}, {"-40", "173.3"}, {"-41", "175.25"},
-                             {"-40.5", "174"},  {"-42", "175"}};
+  const char* points[][2] = {{"-41", "174.2"},  {"-41.75", "173.3"}, {"-40", "173.3"},
+                             {"-41", "175.25"}, {"-40.5", "174"},    {"-42", "175"}};
   for (const auto& p : points) {
     const ToolRun original = runTool(folder_, {"shift", "two.gsb", p[0], p[1]});
     const ToolRun back = runTool(folder_, {"shift", "back.GSB", p[0], p[1]});
@@ -428,19 +403,20 @@ TEST_F(VelmoraGridTool, RealNzGridInfoMatchesItsHeader) {
   // and eight non-zero bytes after the END key.
   const ToolRun run = runTool(folder_, {"info", kRealNzGrid});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, std::string("File:        ") + kRealNzGrid +
-                         "\n"
-                         "Form:        binary\n"
-                         "Byte order:  little-endian\n"
-                         "Integers:    padded to 8 bytes\n"
-                         "Unit:        SECONDS\n"
-                         "Sub-grids:   1 (1 top-level)\n"
-                         "Defects:     0x80\n"
-                         "  0x80  the eight bytes after the END key are not all zero\n" +
-                         kTreeTitle +
-                         "  [0] \"NZNAT   \" parent \"NONE    \", 141 x 141 nodes (rows x columns), 19881 stored, "
-                         "lat -48.000000000 .. -34.000000000 step 0.100000000, lon 166.000000000 .. "
-                         "180.000000000 step 0.100000000\n");
+  EXPECT_EQ(run.out,
+            std::string("File:        ") + kRealNzGrid +
+                "\n"
+                "Form:        binary\n"
+                "Byte order:  little-endian\n"
+                "Integers:    padded to 8 bytes\n"
+                "Unit:        SECONDS\n"
+                "Sub-grids:   1 (1 top-level)\n"
+                "Defects:     0x80\n"
+                "  0x80  the eight bytes after the END key are not all zero\n" +
+                kTreeTitle +
+                "  [0] \"NZNAT   \" parent \"NONE    \", 141 x 141 nodes (rows x columns), 19881 stored, "
+                "lat -48.000000000 .. -34.000000000 step 0.100000000, lon 166.000000000 .. "
+                "180.000000000 step 0.100000000\n");
   EXPECT_EQ(run.err, "");
 }
 
@@ -461,11 +437,11 @@ TEST_F(VelmoraGridTool, RealNzGridShiftMatchesAnIndependentBilinearInterpolation
 
 TEST_F(VelmoraGridTool, RealNzGridConvertRoundTripKeepsTheShifts) {
   if (!fs::exists(kRealNzGrid)) GTEST_SKIP() << kRealNzGrid << " is not installed";
-  fs::copy_file(kRealNzGrid, folder_.path() / "nz.gsb");
+  fs::copy_file(kRealNzGrid, folder_.filePath("nz.gsb"));
   ASSERT_EQ(runTool(folder_, {"convert", "nz.gsb", "nz.gsa"}).status, 0);
   ASSERT_EQ(runTool(folder_, {"convert", "nz.gsa", "nz2.gsb"}).status, 0);
   const char* points[][2] = {{"-36.85", "174.76"}, {"-41.3", "174.8"}, {"-45.87", "170.5"},
-                             {"-48", "166"},        {"-34", "180"},     {"-34.03", "166.01"}};
+                             {"-48", "166"},       {"-34", "180"},     {"-34.03", "166.01"}};
   for (const auto& p : points) {
     const ToolRun original = runTool(folder_, {"shift", "nz.gsb", p[0], p[1]});
     const ToolRun text = runTool(folder_, {"shift", "nz.gsa", p[0], p[1]});
