@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <optional>
 #include <string>
+
+#include "frontend/result_line.hpp"
 
 namespace velmora {
 namespace {
@@ -16,16 +19,30 @@ constexpr double kSecondsPerMinute = 60.0;
 constexpr double kLatitudeLimitDeg = 90.0;
 constexpr double kLongitudeLimitDeg = 180.0;
 
+constexpr int kSecondsDecimals = 4;
+constexpr int kDecimalMinutesDecimals = 8;
+
 // Longest text: "-180" (degrees limited to +-180 by the range test), at most "60" minutes, and
 // seconds or decimal minutes below 60.0000001 with 8 decimals; 64 bytes leave ample room.
 constexpr std::size_t kAngleTextBytes = 64;
 
-template <typename... Args>
-void formatInto(std::string& text, const char* format, Args... args) {
+// Fills text with "<degrees> <minutes> <seconds>" ("%s %d %.4f") or, without minutes,
+// "<degrees> <decimal minutes>" ("%s %.8f"). The assignment reuses the capacity of text, so a
+// text reused from point to point allocates nothing.
+void assignAngleText(std::string& text, const std::string& degrees, std::optional<int> minutes, double lastPart,
+                     int decimals) {
   std::array<char, kAngleTextBytes> scratch{};
-  const int written = std::snprintf(scratch.data(), scratch.size(), format, args...);
-  const std::size_t length = written < 0 ? 0 : std::min<std::size_t>(written, scratch.size() - 1);
-  text.assign(scratch.data(), length);  // reuses the capacity of text: no allocation per point
+  char* const last = scratch.data() + scratch.size();
+  char* p = scratch.data();
+  p = std::copy(degrees.begin(), degrees.end(), p);
+  *p++ = ' ';
+  if (minutes.has_value()) {
+    p = std::to_chars(p, last, *minutes).ptr;
+    *p++ = ' ';
+  }
+  p = appendFixed(p, last, lastPart, decimals);
+  if (p == nullptr) p = scratch.data();  // cannot happen for the bounded parts above
+  text.assign(scratch.data(), p);
 }
 
 }  // namespace
@@ -53,7 +70,7 @@ DegreeParts formatDegreeParts(double angle, bool isLatitude) {
 
 void formatDms(double angle, bool isLatitude, std::string& text) {
   const DegreeParts parts = formatDegreeParts(angle, isLatitude);
-  formatInto(text, "%s %d %.4f", parts.degreeText.c_str(), parts.minutes, parts.seconds);
+  assignAngleText(text, parts.degreeText, parts.minutes, parts.seconds, kSecondsDecimals);
 }
 
 std::string formatDms(double angle, bool isLatitude) {
@@ -65,7 +82,7 @@ std::string formatDms(double angle, bool isLatitude) {
 void formatDm(double angle, bool isLatitude, std::string& text) {
   const DegreeParts parts = formatDegreeParts(angle, isLatitude);
   const double decimalMinutes = parts.seconds / kSecondsPerMinute + parts.minutes;
-  formatInto(text, "%s %.8f", parts.degreeText.c_str(), decimalMinutes);
+  assignAngleText(text, parts.degreeText, std::nullopt, decimalMinutes, kDecimalMinutesDecimals);
 }
 
 std::string formatDm(double angle, bool isLatitude) {

@@ -1,6 +1,7 @@
 #include "frontend/number_text.hpp"
 
 #include <array>
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,18 @@ namespace {
 constexpr bool mayBelongToNumber(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' || c == '+' ||
          c == '-' || c == '(' || c == ')' || c == '_';
+}
+
+constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Text that from_chars reads exactly like strtod: an optional "-", then a digit or a point, and
+// no hexadecimal prefix (from_chars would read "0x1p4" as 0).
+bool startsPlainDecimal(std::string_view text) {
+  std::size_t i = 0;
+  if (i < text.size() && text[i] == '-') ++i;
+  if (i >= text.size() || !(isDigit(text[i]) || text[i] == '.')) return false;
+  const bool hexPrefix = text[i] == '0' && i + 1 < text.size() && (text[i + 1] == 'x' || text[i + 1] == 'X');
+  return !hexPrefix;
 }
 
 // Numbers up to this many characters are converted from a copy on the stack; only an absurdly long
@@ -34,12 +47,22 @@ double readDecimal(std::string_view text) {
   const std::string_view trimmed = trimLeadingSpace(text);
   std::size_t end = 0;
   while (end < trimmed.size() && mayBelongToNumber(trimmed[end])) ++end;
+  const std::string_view candidate = trimmed.substr(0, end);
+
+  // Plain decimal numbers, by far the most common, are read by from_chars, which rounds exactly as
+  // strtod does. A leading "+", a hexadecimal "0x" and values out of range take the strtod path.
+  if (startsPlainDecimal(candidate)) {
+    double value = 0.0;
+    const auto [ptr, ec] = std::from_chars(candidate.data(), candidate.data() + candidate.size(), value);
+    if (ec == std::errc()) return value;
+  }
+
   // strtod stops at the first character that cannot continue the number; the copy holds a superset
   // of that number and ends where the number must end, so the value is the one atof gives.
-  const std::string_view candidate = trimmed.substr(0, end);
   if (candidate.size() <= kStackNumberChars) {
-    std::array<char, kStackNumberChars + 1> copy{};
+    std::array<char, kStackNumberChars + 1> copy;
     std::memcpy(copy.data(), candidate.data(), candidate.size());
+    copy[candidate.size()] = '\0';
     return std::strtod(copy.data(), nullptr);
   }
   const std::string copy(candidate);

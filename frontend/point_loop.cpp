@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "frontend/angle_format.hpp"
 #include "frontend/program_folder.hpp"
+#include "frontend/result_line.hpp"
 #include "pipeline/grid_slots.hpp"
 #include "pipeline/height_correction.hpp"
 #include "pipeline/transform_point.hpp"
@@ -27,6 +29,7 @@ void convertPoints(const ConversionRequest& request, const InputPoints& points, 
   toGda2020.toCoordType = kDd;
   toGda2020.toDatum = kGda2020;
 
+  ResultLine line{};
   std::string latitudeText;
   std::string longitudeText;
   latitudeText.reserve(kAngleTextCapacity);
@@ -51,24 +54,26 @@ void convertPoints(const ConversionRequest& request, const InputPoints& points, 
                                  request.toHeightType, request.useAusGeoid98, folder, k == 0, k + 1 == count);
     }
 
+    std::string_view text;
     switch (request.toCoordType) {
       case kEn:
-        std::fprintf(out, "%.3lf,%.3lf,%.3lf\n", outX, outY, height);
+        text = enResultLine(outX, outY, height, line);
         break;
       case kDms:
         formatDms(outY, true, latitudeText);
         formatDms(outX, false, longitudeText);
-        std::fprintf(out, "%s,%s,%.3lf\n", latitudeText.c_str(), longitudeText.c_str(), height);
+        text = angleResultLine(latitudeText, longitudeText, height, line);
         break;
       case kDm:
         formatDm(outY, true, latitudeText);
         formatDm(outX, false, longitudeText);
-        std::fprintf(out, "%s,%s,%.3lf\n", latitudeText.c_str(), longitudeText.c_str(), height);
+        text = angleResultLine(latitudeText, longitudeText, height, line);
         break;
       default:
-        std::fprintf(out, "%.8lf,%.8lf,%.3lf\n", outY, outX, height);
+        text = ddResultLine(outY, outX, height, line);
         break;
     }
+    std::fwrite(text.data(), 1, text.size(), out);
   }
   closeDatumGridSlots();
 }

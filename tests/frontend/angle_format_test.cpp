@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <random>
 #include <limits>
 #include <string>
 
@@ -69,6 +71,22 @@ TEST(AngleFormat, DegreePartsKeepMinutesAndSecondsNonNegative) {
   EXPECT_EQ(outside.degreeText, "-0");
   EXPECT_EQ(outside.minutes, 0);
   EXPECT_EQ(outside.seconds, 0.0);
+}
+
+// The texts are the printf formats "%s %d %.4f" and "%s %.8f" of the degree parts.
+TEST(AngleFormat, SameTextAsPrintfOfTheParts) {
+  std::mt19937_64 random(3);
+  std::uniform_real_distribution<double> angle(-200.0, 200.0);
+  char expected[128];
+  for (int k = 0; k < 100000; ++k) {
+    const double value = k % 3 == 0 ? std::round(angle(random) * 3600.0) / 3600.0 : angle(random);
+    const bool isLatitude = k % 2 == 0;
+    const DegreeParts parts = formatDegreeParts(value, isLatitude);
+    std::snprintf(expected, sizeof expected, "%s %d %.4f", parts.degreeText.c_str(), parts.minutes, parts.seconds);
+    ASSERT_EQ(formatDms(value, isLatitude), expected) << value;
+    std::snprintf(expected, sizeof expected, "%s %.8f", parts.degreeText.c_str(), parts.seconds / 60.0 + parts.minutes);
+    ASSERT_EQ(formatDm(value, isLatitude), expected) << value;
+  }
 }
 
 TEST(AngleFormat, ReusedTextIsReplacedWhole) {

@@ -4,7 +4,9 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <string>
 
 namespace velmora {
@@ -21,6 +23,17 @@ TEST(ReadDecimal, AgreesWithAtof) {
   for (const char* text : cases) {
     SCOPED_TRACE(text);
     EXPECT_EQ(readDecimal(text), std::atof(text));
+  }
+}
+
+TEST(ReadDecimal, AgreesWithAtofOnRandomNumbers) {
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> value(-1.0e7, 1.0e7);
+  std::uniform_int_distribution<int> digits(0, 20);
+  char text[64];
+  for (int k = 0; k < 100000; ++k) {
+    std::snprintf(text, sizeof text, k % 2 == 0 ? "%.*f" : "%.*e", digits(random), value(random));
+    ASSERT_EQ(readDecimal(text), std::atof(text)) << text;
   }
 }
 
