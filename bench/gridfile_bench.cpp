@@ -31,14 +31,14 @@ using velmora::SubGridImage;
 
 constexpr double kSecondsPerDegree = 3600.0;
 
-// Load fixtures: one sub-grid at 30 arc-seconds over 12.5 x 11.6 degrees. The binary file holds
-// 1501 x 1401 nodes, 16 bytes each: about 33.6 MB. The text form of the same nodes is about three
-// times larger, so its grid is a quarter of the area (751 x 701 nodes, about 30 MB).
+// Load fixtures: one sub-grid at 30 arc-seconds spacing. The binary file holds 1501 x 1401 nodes,
+// 16 bytes each: about 33.6 MB. A node line of the text form takes about 25 bytes, so its grid has
+// 1101 x 1051 nodes for a file of about 29 MB.
 constexpr double kLoadSpacingSec = 30.0;
 constexpr int kBinaryRows = 1501;
 constexpr int kBinaryColumns = 1401;
-constexpr int kTextRows = 751;
-constexpr int kTextColumns = 701;
+constexpr int kTextRows = 1101;
+constexpr int kTextColumns = 1051;
 constexpr double kLoadSouthDeg = -40.0;
 constexpr double kLoadWestDeg = 140.0;
 
