@@ -22,7 +22,8 @@ constexpr HelmertParams kAgd84ToGda94{-117.763, -51.51, 139.061, -0.292, -0.443,
 
 // GDA2020 to GDA94. The scale is published as k rather than in ppm, and the way back divides
 // the translation by it, precomputed here.
-constexpr HelmertParams kGda2020ToGda94Rotation{-0.06155, 0.01087, 0.04019, 0.0394924, 0.0327221, 0.0328979, 0.0};
+constexpr HelmertParams kGda2020ToGda94Rotation{-0.06155,  0.01087,   0.04019, 0.0394924,
+                                                0.0327221, 0.0328979, 0.0};
 constexpr double kGda2020ToGda94Scale = 1.000000009994;
 constexpr double kGda94ToGda2020TxOverScale = -0.061549999384869304;  // metres
 constexpr double kGda94ToGda2020TyOverScale = 0.01086999989136522;
@@ -52,15 +53,16 @@ struct MolodenskyTarget {
 // 6378137 - 6378293.639 as computed in double precision, and the matching flattening change.
 constexpr double kAngToGda94DeltaAM = -156.63900000043213;
 constexpr double kAngToGda94DeltaF = -0.00004553666172465781;
-constexpr MolodenskyTarget kMolodenskyIntoGrs80{&kGrs80DatumEllipsoid, 0.006739496775478957, 6335439.327083875,
-                                                kAngToGda94DeltaAM, kAngToGda94DeltaF};
+constexpr MolodenskyTarget kMolodenskyIntoGrs80{&kGrs80DatumEllipsoid, 0.006739496775478957,
+                                                6335439.327083875, kAngToGda94DeltaAM, kAngToGda94DeltaF};
 constexpr MolodenskyTarget kMolodenskyIntoClarke1858{&kClarke1858DatumEllipsoid, 0.0068314986362580645,
-                                                     6335015.985931437, -kAngToGda94DeltaAM, -kAngToGda94DeltaF};
+                                                     6335015.985931437, -kAngToGda94DeltaAM,
+                                                     -kAngToGda94DeltaF};
 
 constexpr double kPartsPerMillion = 1e-6;
 
-LatLon forwardBetween(double latitude, double longitude, const DatumEllipsoid& source, const HelmertParams& params,
-                      const DatumEllipsoid& target) {
+LatLon forwardBetween(double latitude, double longitude, const DatumEllipsoid& source,
+                      const HelmertParams& params, const DatumEllipsoid& target) {
   const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, source);
   return geocentricToGeographic(helmertForward(point, helmertFromParams(params)), target);
 }
@@ -91,14 +93,15 @@ LatLon molodensky(double latitude, double longitude, double dx, double dy, doubl
   const double cosLambda = std::cos(lambda);
 
   const double w = std::sqrt(1.0 - e2 * sinPhi * sinPhi);
-  const double n = ellipsoid.semiMajorAxis / w;                   // prime-vertical radius
+  const double n = ellipsoid.semiMajorAxis / w;                    // prime-vertical radius
   const double m = target.semiMajorTimesOneMinusE2 / (w * w * w);  // meridian radius
 
-  const double deltaPhi = (-dx * sinPhi * cosLambda - dy * sinPhi * sinLambda + dz * cosPhi +
-                           target.deltaA * e2 * sinPhi * cosPhi / w +
-                           target.deltaF * (m * target.secondEccentricitySquared * sinPhi * sinPhi + 2.0 * n) *
-                               sinPhi * cosPhi * ellipsoid.oneMinusFlattening) /
-                          m;
+  const double deltaPhi =
+      (-dx * sinPhi * cosLambda - dy * sinPhi * sinLambda + dz * cosPhi +
+       target.deltaA * e2 * sinPhi * cosPhi / w +
+       target.deltaF * (m * target.secondEccentricitySquared * sinPhi * sinPhi + 2.0 * n) * sinPhi * cosPhi *
+           ellipsoid.oneMinusFlattening) /
+      m;
   const double deltaLambda = (-dx * sinLambda + dy * cosLambda) / (n * cosPhi);
   return LatLon{latitude + deltaPhi * kDegreesPerRadian, longitude + deltaLambda * kDegreesPerRadian};
 }
@@ -147,8 +150,8 @@ LatLon gda94ToGda2020(double latitude, double longitude, double height, double& 
   const Geocentric unscaled{point.x / set.scale - kGda94ToGda2020TxOverScale,
                             point.y / set.scale - kGda94ToGda2020TyOverScale,
                             point.z / set.scale - kGda94ToGda2020TzOverScale};
-  return geocentricToGeographic(rotateTransposed(unscaled, set), kGrs80SemiMajorAxisM, kGrs80InverseFlattening,
-                                heightOut);
+  return geocentricToGeographic(rotateTransposed(unscaled, set), kGrs80SemiMajorAxisM,
+                                kGrs80InverseFlattening, heightOut);
 }
 
 LatLon nzgdTransform(DatumCode source, DatumCode target, double latitude, double longitude) {
@@ -156,8 +159,9 @@ LatLon nzgdTransform(DatumCode source, DatumCode target, double latitude, double
 
   const bool fromNzgd49 = source == kNzgd49;
   const double sign = fromNzgd49 ? 1.0 : -1.0;
-  const HelmertParams params{sign * kNzgd49ToNzgd2000.tx, sign * kNzgd49ToNzgd2000.ty, sign * kNzgd49ToNzgd2000.tz,
-                             sign * kNzgd49ToNzgd2000.rx, sign * kNzgd49ToNzgd2000.ry, sign * kNzgd49ToNzgd2000.rz,
+  const HelmertParams params{sign * kNzgd49ToNzgd2000.tx, sign * kNzgd49ToNzgd2000.ty,
+                             sign * kNzgd49ToNzgd2000.tz, sign * kNzgd49ToNzgd2000.rx,
+                             sign * kNzgd49ToNzgd2000.ry, sign * kNzgd49ToNzgd2000.rz,
                              sign * kNzgd49ToNzgd2000.s};
   const SemiAxes& from = fromNzgd49 ? kInternational1924Axes : kGrs80Axes;
   const SemiAxes& to = fromNzgd49 ? kGrs80Axes : kInternational1924Axes;
@@ -169,7 +173,8 @@ LatLon nzgdTransform(DatumCode source, DatumCode target, double latitude, double
   const double a2 = from.a * from.a;
   const double b2 = from.b * from.b;
   const double n = a2 / std::sqrt(a2 * cosPhi * cosPhi + b2 * sinPhi * sinPhi);
-  const Geocentric point{n * cosPhi * std::cos(lambda), n * cosPhi * std::sin(lambda), (b2 / a2) * n * sinPhi};
+  const Geocentric point{n * cosPhi * std::cos(lambda), n * cosPhi * std::sin(lambda),
+                         (b2 / a2) * n * sinPhi};
 
   const Geocentric moved = helmertForward(point, helmertFromParams(params));
 

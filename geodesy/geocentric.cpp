@@ -38,7 +38,8 @@ Geocentric geographicToGeocentric(double latitude, double longitude, double heig
   const double lambda = longitude * kRadiansPerDegree;
   const double sinPhi = std::sin(phi);
   const double cosPhi = std::cos(phi);
-  const double nu = ellipsoid.semiMajorAxis / std::sqrt(1.0 - ellipsoid.eccentricitySquared * sinPhi * sinPhi);
+  const double nu =
+      ellipsoid.semiMajorAxis / std::sqrt(1.0 - ellipsoid.eccentricitySquared * sinPhi * sinPhi);
   return Geocentric{(nu + height) * cosPhi * std::cos(lambda), (nu + height) * cosPhi * std::sin(lambda),
                     (nu * ellipsoid.oneMinusE2 + height) * sinPhi};
 }

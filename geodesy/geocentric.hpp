@@ -28,8 +28,8 @@ inline constexpr DatumEllipsoid kGrs80DatumEllipsoid{6378137.0, 0.00669438002290
                                                      42697.67291612436, 0.9966471893188177};
 inline constexpr DatumEllipsoid kWgs84DatumEllipsoid{6378137.0, 0.0066943799901413165, 0.9933056200098587,
                                                      42697.67270717997, 0.9966471893352525};
-inline constexpr DatumEllipsoid kClarke1858DatumEllipsoid{6378293.639, 0.00678514592115091, 0.9932148540788491,
-                                                          43277.653068563646, 0.996601652657093};
+inline constexpr DatumEllipsoid kClarke1858DatumEllipsoid{
+    6378293.639, 0.00678514592115091, 0.9932148540788491, 43277.653068563646, 0.996601652657093};
 
 // Latitude and longitude (degrees) and ellipsoidal height (metres) to geocentric X, Y, Z.
 Geocentric geographicToGeocentric(double latitude, double longitude, double height,

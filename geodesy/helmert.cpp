@@ -10,7 +10,9 @@ namespace {
 
 constexpr double kPartsPerMillion = 1e-6;
 
-double arcSecondsToRadians(double arcSeconds) { return arcSeconds * kRadiansPerDegree / kArcSecondsPerDegree; }
+double arcSecondsToRadians(double arcSeconds) {
+  return arcSeconds * kRadiansPerDegree / kArcSecondsPerDegree;
+}
 
 }  // namespace
 

@@ -14,9 +14,9 @@ namespace velmora {
 namespace {
 
 struct TimeDependentSet {
-  double referenceEpoch;   // decimal year
-  HelmertParams atEpoch;   // metres, arc-seconds, ppm at the reference epoch
-  HelmertParams perYear;   // the same units per year
+  double referenceEpoch;  // decimal year
+  HelmertParams atEpoch;  // metres, arc-seconds, ppm at the reference epoch
+  HelmertParams perYear;  // the same units per year
 };
 
 constexpr TimeDependentSet kItrf2000ToGda94{
@@ -41,8 +41,9 @@ HelmertTransformation setAtEpoch(double epoch, int realisationYear) {
   const double dt = epoch - set.referenceEpoch;
   const HelmertParams& p = set.atEpoch;
   const HelmertParams& r = set.perYear;
-  return helmertFromParams(HelmertParams{p.tx + r.tx * dt, p.ty + r.ty * dt, p.tz + r.tz * dt, p.rx + r.rx * dt,
-                                         p.ry + r.ry * dt, p.rz + r.rz * dt, p.s + r.s * dt});
+  return helmertFromParams(HelmertParams{p.tx + r.tx * dt, p.ty + r.ty * dt, p.tz + r.tz * dt,
+                                         p.rx + r.rx * dt, p.ry + r.ry * dt, p.rz + r.rz * dt,
+                                         p.s + r.s * dt});
 }
 
 int realisationYearOf(bool useItrf2008) {
@@ -53,7 +54,8 @@ int realisationYearOf(bool useItrf2008) {
 
 LatLon itrfToGda94(double latitude, double longitude, double epoch, int realisationYear) {
   const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, kWgs84DatumEllipsoid);
-  return geocentricToGeographic(helmertForward(point, setAtEpoch(epoch, realisationYear)), kGrs80DatumEllipsoid);
+  return geocentricToGeographic(helmertForward(point, setAtEpoch(epoch, realisationYear)),
+                                kGrs80DatumEllipsoid);
 }
 
 LatLon gda94ToItrf(double latitude, double longitude, double epoch, int realisationYear) {

@@ -22,7 +22,7 @@ constexpr double kOriginLatitudeDeg = 41.0;    // degrees south
 constexpr double kOriginLongitudeDeg = 173.0;  // degrees east
 constexpr double kFalseEastingM = 2510000.0;
 constexpr double kFalseNorthingM = 6023150.0;
-constexpr double kPolynomialLatitudeUnitPerDeg = 0.036;       // 3600 / 10^5: degrees to 10^5 arc-seconds
+constexpr double kPolynomialLatitudeUnitPerDeg = 0.036;         // 3600 / 10^5: degrees to 10^5 arc-seconds
 constexpr double kForwardRadiansPerDegree = 0.017453292519943;  // shortened pi/180
 constexpr double kReverseDegreesPerRadian = 57.2957795128;      // shortened 180/pi
 
@@ -37,9 +37,15 @@ struct Complex {
   double im = 0.0;
 };
 
-constexpr Complex operator+(Complex u, Complex v) { return {u.re + v.re, u.im + v.im}; }
-constexpr Complex operator*(Complex u, Complex v) { return {u.re * v.re - u.im * v.im, u.re * v.im + u.im * v.re}; }
-constexpr Complex operator*(double k, Complex v) { return {k * v.re, k * v.im}; }
+constexpr Complex operator+(Complex u, Complex v) {
+  return {u.re + v.re, u.im + v.im};
+}
+constexpr Complex operator*(Complex u, Complex v) {
+  return {u.re * v.re - u.im * v.im, u.re * v.im + u.im * v.re};
+}
+constexpr Complex operator*(double k, Complex v) {
+  return {k * v.re, k * v.im};
+}
 // Numerator times the conjugate of the denominator, over the squared modulus of the denominator.
 constexpr Complex operator/(Complex u, Complex v) {
   const double modulus2 = v.re * v.re + v.im * v.im;
@@ -120,7 +126,8 @@ void nzMapGridForward(double latitude, double longitude, double& easting, double
 }
 
 void nzMapGridReverse(double easting, double northing, double& latitude, double& longitude) {
-  const Complex z{(northing - kFalseNorthingM) / kSemiMajorAxisM, (easting - kFalseEastingM) / kSemiMajorAxisM};
+  const Complex z{(northing - kFalseNorthingM) / kSemiMajorAxisM,
+                  (easting - kFalseEastingM) / kSemiMajorAxisM};
   Complex theta = complexSeries(kC, z);
   for (int step = 0; step < kNewtonRefinements; ++step) theta = newtonStep(z, theta);
   const double deltaPhi = realSeries(kD, theta.re);

@@ -30,18 +30,18 @@ constexpr std::array<DatumProjection, 9> kDatumProjections{{
     {kTransverseMercator, kGrs80, 500000.0, 10000000.0, 0.0, true, 0.0},                       // GDA94
     {kTransverseMercator, kGrs80, 500000.0, 10000000.0, 0.0, true, 0.0},                       // GDA2020
     // ANG: the ANG grid formulas use their own origin in yards; these metre values go unused.
-    {kAngGrid, kClarke1858, 500000.0, 10000000.0, 0.0, true, 0.0},                             // ANG
-    {kIsgGrid, kAustralianNationalSpheroid, 300000.0, 5000000.0, 5000000.0, true, 0.0},        // ISG
-    {kNzMapGrid, kInternational1924, 2510000.0, 6023150.0, 6023150.0, true, 0.0},              // NZGD49
+    {kAngGrid, kClarke1858, 500000.0, 10000000.0, 0.0, true, 0.0},                       // ANG
+    {kIsgGrid, kAustralianNationalSpheroid, 300000.0, 5000000.0, 5000000.0, true, 0.0},  // ISG
+    {kNzMapGrid, kInternational1924, 2510000.0, 6023150.0, 6023150.0, true, 0.0},        // NZGD49
     // NZGD2000: one Transverse Mercator grid on 173 E whatever zone or hemisphere is asked for.
-    {kTransverseMercator, kGrs80, 1600000.0, 10000000.0, 10000000.0, false, 173.0},            // NZGD2000
-    {kTransverseMercator, kWgs84Ellipsoid, 500000.0, 10000000.0, 0.0, true, 0.0},              // WGS84
+    {kTransverseMercator, kGrs80, 1600000.0, 10000000.0, 10000000.0, false, 173.0},  // NZGD2000
+    {kTransverseMercator, kWgs84Ellipsoid, 500000.0, 10000000.0, 0.0, true, 0.0},    // WGS84
 }};
 
 constexpr double kUtmZoneWidthDeg = 6.0;
 constexpr double kUtmReferenceZone = 53.0;
-constexpr double kUtmReferenceMeridianDeg = 135.0;      // central meridian of zone 53
-constexpr double kIsgWesternSubZoneOffsetDeg = -4.0;    // sub-zone 0 lies 4 degrees west of the UTM meridian
+constexpr double kUtmReferenceMeridianDeg = 135.0;    // central meridian of zone 53
+constexpr double kIsgWesternSubZoneOffsetDeg = -4.0;  // sub-zone 0 lies 4 degrees west of the UTM meridian
 constexpr double kIsgSubZoneWidthDeg = 2.0;
 constexpr double kAngBaseMeridianDeg = 111.0;
 constexpr double kAngZoneWidthDeg = 5.0;

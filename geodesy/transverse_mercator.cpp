@@ -100,13 +100,12 @@ SeriesOffsets forwardSeries(double a, double e2, double phi, double omega) {
       (w6 / 5040.0) * c6 * (61.0 - 479.0 * t2 + 179.0 * t4 - t6);
 
   const double nuSin = nu * sinPhi;
-  const double northing =
-      meridianDistance(a, e2, phi) + (w2 / 2.0) * nuSin * cosPhi +
-      (w4 / 24.0) * nuSin * c3 * (4.0 * psi2 + psi - t2) +
-      (w6 / 720.0) * nuSin * c5 *
-          (8.0 * psi4 * (11.0 - 24.0 * t2) - 28.0 * psi3 * (1.0 - 6.0 * t2) + psi2 * (1.0 - 32.0 * t2) -
-           2.0 * psi * t2 + t4) +
-      (w8 / 40320.0) * nuSin * c7 * (1385.0 - 3111.0 * t2 + 543.0 * t4 - t6);
+  const double northing = meridianDistance(a, e2, phi) + (w2 / 2.0) * nuSin * cosPhi +
+                          (w4 / 24.0) * nuSin * c3 * (4.0 * psi2 + psi - t2) +
+                          (w6 / 720.0) * nuSin * c5 *
+                              (8.0 * psi4 * (11.0 - 24.0 * t2) - 28.0 * psi3 * (1.0 - 6.0 * t2) +
+                               psi2 * (1.0 - 32.0 * t2) - 2.0 * psi * t2 + t4) +
+                          (w8 / 40320.0) * nuSin * c7 * (1385.0 - 3111.0 * t2 + 543.0 * t4 - t6);
 
   return SeriesOffsets{nu * omega * cosPhi * eastingBracket, northing};
 }
@@ -142,10 +141,10 @@ void reverseSeries(double a, double e2, double eastingM, double northingM, doubl
       tOverRho * (eastingM * x7 / 40320.0) * (1385.0 + 3633.0 * t2 + 4095.0 * t4 + 1575.0 * t6);
 
   const double omega =
-      (1.0 / cosFoot) *
-      (x - (x3 / 6.0) * (psi + 2.0 * t2) +
-       (x5 / 120.0) * (-4.0 * psi3 * (1.0 - 6.0 * t2) + psi2 * (9.0 - 68.0 * t2) + 72.0 * psi * t2 + 24.0 * t4) -
-       (x7 / 5040.0) * (61.0 + 662.0 * t2 + 1320.0 * t4 + 720.0 * t6));
+      (1.0 / cosFoot) * (x - (x3 / 6.0) * (psi + 2.0 * t2) +
+                         (x5 / 120.0) * (-4.0 * psi3 * (1.0 - 6.0 * t2) + psi2 * (9.0 - 68.0 * t2) +
+                                         72.0 * psi * t2 + 24.0 * t4) -
+                         (x7 / 5040.0) * (61.0 + 662.0 * t2 + 1320.0 * t4 + 720.0 * t6));
 
   latitude = phi / kRadiansPerDegree;
   longitude = ((omega * kShortenedDegreesPerRadian + centralMeridianDeg) / kShortenedDegreesPerRadian) /

@@ -165,8 +165,8 @@ TEST(NzgdTransform, EqualCodesLeaveThePointUnchanged) {
 // The way back negates the parameters, which is exact only to first order, and both legs drop
 // the height; measured loops stay under 0.6 mm across New Zealand.
 TEST(NzgdTransform, ForwardThenBackReturnsWithinAMillimetre) {
-  const LatLon points[] = {{-34.4, 172.7}, {-36.85, 174.76}, {-41.0, 174.0},
-                           {-43.53, 172.63}, {-45.87, 170.5}, {-46.6, 168.35}, {-39.0, 177.9}};
+  const LatLon points[] = {{-34.4, 172.7},  {-36.85, 174.76}, {-41.0, 174.0}, {-43.53, 172.63},
+                           {-45.87, 170.5}, {-46.6, 168.35},  {-39.0, 177.9}};
   for (const LatLon& p : points) {
     const LatLon g = nzgdTransform(kNzgd49, kNzgd2000, p.latitude, p.longitude);
     const double shift = groundOffset(p, g).length();
@@ -198,7 +198,8 @@ TEST(AngTransforms, ZeroRecordIsAnEllipsoidChangeByMolodensky) {
     const LatLon m = angToGda94(ang.latitude, ang.longitude, HelmertParams{});
     EXPECT_EQ(m.longitude, ang.longitude);
     const LatLon exact = geocentricToGeographic(
-        geographicToGeocentric(ang.latitude, ang.longitude, 0.0, kClarke1858DatumEllipsoid), kGrs80DatumEllipsoid);
+        geographicToGeocentric(ang.latitude, ang.longitude, 0.0, kClarke1858DatumEllipsoid),
+        kGrs80DatumEllipsoid);
     EXPECT_LT(groundOffset(exact, m).length(), 0.05) << latitude;
     EXPECT_GT(groundOffset(ang, m).north, 90.0) << latitude;
   }
@@ -210,7 +211,8 @@ TEST(AngTransforms, NonZeroRotationOrScaleSelectsHelmert) {
   const LatLon ang{-43.6, 146.8};
   const LatLon molodensky = angToGda94(ang.latitude, ang.longitude, HelmertParams{});
   const LatLon exact = geocentricToGeographic(
-      geographicToGeocentric(ang.latitude, ang.longitude, 0.0, kClarke1858DatumEllipsoid), kGrs80DatumEllipsoid);
+      geographicToGeocentric(ang.latitude, ang.longitude, 0.0, kClarke1858DatumEllipsoid),
+      kGrs80DatumEllipsoid);
   const HelmertParams tinyRotation{0.0, 0.0, 0.0, 0.0, 0.0, 1e-9, 0.0};
   const HelmertParams tinyScale{0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 1e-9};
   for (const HelmertParams& params : {tinyRotation, tinyScale}) {
@@ -227,7 +229,8 @@ TEST(AngTransforms, NonZeroRotationOrScaleSelectsHelmert) {
 TEST(AngTransforms, AngToGda94AndBack) {
   const HelmertParams translated{10.0, 20.0, 30.0, 0.0, 0.0, 0.0, 0.0};
   const HelmertParams rotated{-8.0, 12.0, 25.0, 0.5, -0.2, 0.3, 1.5};
-  const LatLon points[] = {{-33.0, 151.0}, {-43.6, 146.8}, {-31.95, 115.86}, {-12.46, 130.84}, {-23.7, 133.9}};
+  const LatLon points[] = {
+      {-33.0, 151.0}, {-43.6, 146.8}, {-31.95, 115.86}, {-12.46, 130.84}, {-23.7, 133.9}};
   for (const LatLon& p : points) {
     for (const HelmertParams& params : {HelmertParams{}, translated}) {
       const LatLon g = angToGda94(p.latitude, p.longitude, params);

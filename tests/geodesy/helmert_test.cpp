@@ -52,7 +52,8 @@ TEST(Helmert, TranslationAndScale) {
 // The transposed form undoes the forward one up to the square of the rotations: for sets of
 // about half an arc-second that is a few tens of micrometres at the earth's surface.
 TEST(Helmert, TransposedFormUndoesTheForwardOne) {
-  const HelmertTransformation set = helmertFromParams(HelmertParams{-117.808, -51.536, 137.784, -0.303, -0.446, -0.234, -0.29});
+  const HelmertTransformation set =
+      helmertFromParams(HelmertParams{-117.808, -51.536, 137.784, -0.303, -0.446, -0.234, -0.29});
   const Geocentric start{-4646867.0, 2562104.0, -3451683.0};
   const Geocentric back = helmertTransposed(helmertForward(start, set), set);
   EXPECT_NEAR(back.x, start.x, 1e-4);

@@ -98,7 +98,8 @@ TEST(ItrfToGda2020, ComposesThroughGda94) {
   const LatLon point{-33.0, 151.0};
   EXPECT_LT(groundOffset(point, itrfToGda2020(point.latitude, point.longitude, 2020.0, true)).length(), 0.1);
   const LatLon there = itrfToGda2020(point.latitude, point.longitude, 2020.0, true);
-  EXPECT_LT(groundOffset(point, gda2020ToItrf(there.latitude, there.longitude, 2020.0, true)).length(), 0.001);
+  EXPECT_LT(groundOffset(point, gda2020ToItrf(there.latitude, there.longitude, 2020.0, true)).length(),
+            0.001);
 }
 
 }  // namespace

@@ -20,7 +20,9 @@ double dms(double degrees, double minutes, double seconds) {
   return degrees < 0 ? -magnitude : magnitude;
 }
 
-const Ellipsoid& grs80() { return kProjectionEllipsoids[kGrs80]; }
+const Ellipsoid& grs80() {
+  return kProjectionEllipsoids[kGrs80];
+}
 
 TEST(MeridianDistance, QuarterMeridianOfGrs80) {
   // Published length of the GRS80 quarter meridian, 10001965.7293 m. The stored e^2 differs from
@@ -90,14 +92,15 @@ TEST_P(CentralMeridian, ProjectsToTheFalseEastingExactly) {
   double second = c.latitude;
   geographicToGrid(p, first, second);
   EXPECT_EQ(first, c.falseEasting);
-  EXPECT_EQ(second, c.falseNorthing +
-                        c.arcFactor * meridianDistance(p.semiMajorAxis, p.eccentricitySquared, c.latitude * kDegToRad));
+  EXPECT_EQ(second, c.falseNorthing + c.arcFactor * meridianDistance(p.semiMajorAxis, p.eccentricitySquared,
+                                                                     c.latitude * kDegToRad));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     EveryKindOfTheFamily, CentralMeridian,
     ::testing::Values(
-        CentralMeridianCase{"Gda94Zone56Sydney", kGda94, 56, 0, true, 153.0, -33.86, 500000, 10000000, 0.9996},
+        CentralMeridianCase{"Gda94Zone56Sydney", kGda94, 56, 0, true, 153.0, -33.86, 500000, 10000000,
+                            0.9996},
         CentralMeridianCase{"Gda94Zone56Tasman", kGda94, 56, 0, true, 153.0, -43.6, 500000, 10000000, 0.9996},
         CentralMeridianCase{"Gda94Zone56Coral", kGda94, 56, 0, true, 153.0, -10.0, 500000, 10000000, 0.9996},
         CentralMeridianCase{"Gda94North10Degrees", kGda94, 56, 0, false, 153.0, 10.0, 500000, 0, 0.9996},
@@ -106,7 +109,8 @@ INSTANTIATE_TEST_SUITE_P(
         CentralMeridianCase{"Nzgd2000", kNzgd2000, 56, 0, true, 173.0, -41.0, 1600000, 10000000, 0.9996},
         CentralMeridianCase{"IsgSubZone0", kIsg, 56, 0, true, 149.0, -35.0, 300000, 5000000, 0.99994},
         CentralMeridianCase{"IsgSubZone1", kIsg, 56, 1, true, 151.0, -33.0, 300000, 5000000, 0.99994},
-        CentralMeridianCase{"AngYards", kAng, 50, 0, true, 111.0, -30.0, 400000, 4915813.467, 1.0936132983377078}),
+        CentralMeridianCase{"AngYards", kAng, 50, 0, true, 111.0, -30.0, 400000, 4915813.467,
+                            1.0936132983377078}),
     [](const ::testing::TestParamInfo<CentralMeridianCase>& info) { return info.param.name; });
 
 TEST(TransverseMercatorReverse, FalseEastingGivesTheShortenedConstantLongitude) {
