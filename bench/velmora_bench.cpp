@@ -107,6 +107,7 @@ struct ChildUsage {
 ChildUsage runChild(const std::string& executable, const std::vector<std::string>& argv) {
   std::vector<std::string> copies = argv;
   std::vector<char*> pointers;
+  pointers.reserve(copies.size() + 1);
   for (std::string& text : copies) pointers.push_back(text.data());
   pointers.push_back(nullptr);
   const pid_t child = ::fork();

@@ -164,6 +164,12 @@ TEST(CommandLineE2e, InputFileForms) {
   }
 }
 
+// A program may be started with an empty argument vector, without even its own path.
+TEST(CommandLineE2e, EmptyArgumentVector) {
+  const VelmoraFolder velmora;
+  expectRun(runProcess(velmora.programPath(), {}), {1, kUsage, ""});
+}
+
 TEST(CommandLineE2e, ResultsThatCannotBeWrittenFailTheRun) {
   const VelmoraFolder velmora;
   ProcessOptions options;

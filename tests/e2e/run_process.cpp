@@ -48,6 +48,7 @@ ProcessResult runProcess(const std::string& executable, const std::vector<std::s
   if (!out || !err) return result;
   std::vector<std::string> copies = argv;  // execv wants mutable strings
   std::vector<char*> pointers;
+  pointers.reserve(copies.size() + 1);
   for (std::string& text : copies) pointers.push_back(text.data());
   pointers.push_back(nullptr);
 
