@@ -19,12 +19,22 @@ struct SubGridMatch {
   int locationClass = 0;  // 0 when no sub-grid holds the point
 };
 
-// x longitude (degrees, east positive), y latitude (degrees).
+// x longitude (degrees, east positive), y latitude (degrees). Among the top-level sub-grids an
+// interior match wins at once, edges go to the best class (the first of a tie) and a margin to the
+// first listed; an edge or interior match then descends into the deepest child holding the point
+// (ties among siblings on edges go to the later one). Edges are compared with a relative tolerance
+// of 2^-50. None (class 0) for a NaN or infinite coordinate.
 SubGridMatch findSubGrid(const GridFile& grid, double x, double y);
 
 // point in: {longitude, latitude} in a unit that becomes degrees when multiplied by factor
 // (factor <= 0 counts as 1). On true, point out: {longitude shift east positive, latitude shift}
-// in arc-seconds and accuracies {longitude, latitude} in arc-seconds. On false nothing is written.
+// in arc-seconds and accuracies {longitude, latitude} in arc-seconds, the longitude accuracy with
+// the same change of sign as its shift; text-form grids, which hold no accuracies, report 0.
+// Bilinear in the cell holding the point; on the northern edge, western edge or north-western
+// corner only the last row, last column or corner node is read; within one spacing outside a
+// top-level sub-grid the edge values fade linearly to zero. A position on or past the last node
+// line (rounding, or an extent that is not a whole number of spacings) reads the last cell.
+// On false nothing is written.
 bool interpolateGridShift(const GridFile& grid, double factor, std::array<double, 2>& point,
                           std::array<double, 2>& accuracies);
 

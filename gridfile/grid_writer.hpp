@@ -52,10 +52,17 @@ struct BinaryLayout {
   bool endRecord = true;   // write the closing "END     " record
 };
 
+// The binary form: character values are cut or blank-padded to 8 bytes and written as given
+// (zero bytes included, so tests can write malformed names); numbers in the layout's byte order.
 std::string encodeBinaryGrid(const GridImage& image, const BinaryLayout& layout = {});
+
+// The text form, "." as decimal point, each number in the shortest text that reads back to the
+// same value; text values holding white space, and empty ones, are quoted. The text form cannot
+// carry a "#" (it starts a comment), enclosing quotes or leading blanks in a text value.
 std::string encodeAsciiGrid(const GridImage& image);
 
-// Description of an opened grid, for writing it in another form (text files carry no accuracies).
+// Description of an opened grid, for writing it in another form: names as normalised, the other
+// text values and all header numbers as read, accuracies 0 for text files (which keep none).
 GridImage gridImageFromFile(const GridFile& grid);
 
 // Writes bytes to a file; false when the file cannot be written whole.
