@@ -32,16 +32,21 @@ std::string formatFixed(double value, int decimals);
 // sub-grid count, defects one per line, then the sub-grid tree in file order with each child
 // indented two more spaces under its parent. Example:
 //
-//   File:        nz.gsb
+//   File:        nzgd2kgrid0005.gsb
 //   Form:        binary
 //   Byte order:  little-endian
 //   Integers:    padded to 8 bytes
 //   Unit:        SECONDS
-//   Sub-grids:   2 (1 top-level)
-//   Defects:     none
+//   Sub-grids:   1 (1 top-level)
+//   Defects:     0x80
+//     0x80  the eight bytes after the END key are not all zero
 //   Sub-grid tree (lat and lon in degrees: south .. north and west .. east, then the spacing):
-//     [0] "NZGD2K  " parent "NONE    ", 301 x 301 nodes (rows x columns), 90601 stored, lat ...
-//       [1] "CHILD   " parent "NZGD2K  ", ...
+//     [0] "NZNAT   " parent "NONE    ", 141 x 141 nodes (rows x columns), 19881 stored, lat
+//     -48.000000000 .. -34.000000000 step 0.100000000, lon 166.000000000 .. 180.000000000 step
+//     0.100000000                                      (one line in the report)
+//
+// A child's line starts two spaces further in than its parent's, right after the parent's line
+// (or after the lines of the parent's earlier children and their own children).
 //
 // In-use sub-grids that the hierarchy check did not link into the tree are listed after it.
 std::string formatGridInfo(const GridFile& grid, GridForm form);
@@ -57,14 +62,18 @@ struct GridShiftReport {
 // and the value interpolateGridValue gives (the geoid-ellipsoid separation of a geoid file) or
 // "no data". Example:
 //
-//   File:               nz.gsb
-//   Point:              latitude -41.000000000, longitude 174.000000000
-//   Sub-grid:           [0] "NZGD2K  " (class 1, interior)
-//   Latitude shift:     5.713580000 arc-seconds (north positive)
-//   Longitude shift:    -6.213040000 arc-seconds (east positive)
-//   Latitude accuracy:  0.021000000 arc-seconds
-//   Longitude accuracy: 0.019000000 arc-seconds
-//   Geoid/value:        5.713580000
+//   File:               nzgd2kgrid0005.gsb
+//   Point:              latitude -41.300000000, longitude 174.800000000
+//   Sub-grid:           [0] "NZNAT   " (class 1, interior)
+//   Latitude shift:     6.206136227 arc-seconds (north positive)
+//   Longitude shift:    0.685768008 arc-seconds (east positive)
+//   Latitude accuracy:  0.000627000 arc-seconds
+//   Longitude accuracy: 0.000835000 arc-seconds
+//   Geoid/value:        6.206136227
+//
+// The geoid/value line is the interpolated latitude-shift field times the unit's arc-second factor,
+// as interpolateGridValue gives it; a geoid file (unit SECONDS) stores the separation in metres
+// there. It reads "no data" when that value is -998 or below.
 GridShiftReport formatGridShift(const GridFile& grid, GridForm form, double latitude, double longitude);
 
 }  // namespace velmora
