@@ -2,9 +2,9 @@
 // three typical jobs, against a plain copy of the same file. Each run is a child process, so the
 // counters report its wall time per point and its peak resident memory.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,9 +35,9 @@ constexpr double kGeoidSpacingDeg = 0.05;
 
 struct Workspace {
   std::filesystem::path folder;
-  std::string program;    // symbolic link to the binary, beside the geoid grid
-  std::string ddPoints;   // "latitude,longitude,height" in decimal degrees
-  std::string enPoints;   // "easting,northing,height" in zone 56
+  std::string program;   // symbolic link to the binary, beside the geoid grid
+  std::string ddPoints;  // "latitude,longitude,height" in decimal degrees
+  std::string enPoints;  // "easting,northing,height" in zone 56
 };
 
 std::string writeGeoid() {
@@ -127,7 +127,8 @@ ChildUsage runChild(const std::string& executable, const std::vector<std::string
   return usage;
 }
 
-void runProgram(benchmark::State& state, const std::string& executable, const std::vector<std::string>& argv) {
+void runProgram(benchmark::State& state, const std::string& executable,
+                const std::vector<std::string>& argv) {
   long peak = 0;
   for (auto _ : state) {
     const ChildUsage usage = runChild(executable, argv);
@@ -150,8 +151,8 @@ void BM_Gda94DdToGda2020Dd(benchmark::State& state) {
 void BM_Gda94EnToGda2020En(benchmark::State& state) {
   const Workspace& w = workspace();
   runProgram(state, w.program,
-             {w.program, "--fromDatum", "GDA94", "--toDatum", "GDA2020", "--fromCoordType", "EN", "--toCoordType",
-              "EN", "--zone", "56", "--inputFile", w.enPoints});
+             {w.program, "--fromDatum", "GDA94", "--toDatum", "GDA2020", "--fromCoordType", "EN",
+              "--toCoordType", "EN", "--zone", "56", "--inputFile", w.enPoints});
 }
 
 void BM_Gda2020AhdToEllipsoid(benchmark::State& state) {
@@ -177,7 +178,8 @@ void BM_CopyInProcess(benchmark::State& state) {
       state.SkipWithError("cannot open the point file");
       return;
     }
-    for (std::size_t got; (got = std::fread(chunk.data(), 1, chunk.size(), in)) > 0;) std::fwrite(chunk.data(), 1, got, out);
+    for (std::size_t got; (got = std::fread(chunk.data(), 1, chunk.size(), in)) > 0;)
+      std::fwrite(chunk.data(), 1, got, out);
     std::fclose(in);
     std::fclose(out);
   }

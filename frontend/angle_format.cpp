@@ -29,8 +29,8 @@ constexpr std::size_t kAngleTextBytes = 64;
 // Fills text with "<degrees> <minutes> <seconds>" ("%s %d %.4f") or, without minutes,
 // "<degrees> <decimal minutes>" ("%s %.8f"). The assignment reuses the capacity of text, so a
 // text reused from point to point allocates nothing.
-void assignAngleText(std::string& text, const std::string& degrees, std::optional<int> minutes, double lastPart,
-                     int decimals) {
+void assignAngleText(std::string& text, const std::string& degrees, std::optional<int> minutes,
+                     double lastPart, int decimals) {
   std::array<char, kAngleTextBytes> scratch{};
   char* const last = scratch.data() + scratch.size();
   char* p = scratch.data();

@@ -19,11 +19,11 @@ extern const std::array<std::string_view, 24> kUsageLines;
 void printUsage(std::FILE* out);
 
 struct CommandLine {
-  ConversionRequest request;                     // defaults, then the options; programPath is args[0]
-  bool useInputFile = false;                     // "--inputfile" was given
-  std::string inputFile;                         // its last value
-  std::span<const std::string_view> positionals; // every argument from the first non-option on
-  bool missingValue = false;                     // an option that takes a value stood last
+  ConversionRequest request;                      // defaults, then the options; programPath is args[0]
+  bool useInputFile = false;                      // "--inputfile" was given
+  std::string inputFile;                          // its last value
+  std::span<const std::string_view> positionals;  // every argument from the first non-option on
+  bool missingValue = false;                      // an option that takes a value stood last
 };
 
 // Scans args (args[0] is the program path) from index 1. An option is an argument of at least two

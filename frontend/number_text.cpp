@@ -19,7 +19,9 @@ constexpr bool mayBelongToNumber(char c) {
          c == '-' || c == '(' || c == ')' || c == '_';
 }
 
-constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Text that from_chars reads exactly like strtod: an optional "-", then a digit or a point, and
 // no hexadecimal prefix (from_chars would read "0x1p4" as 0).

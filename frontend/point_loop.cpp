@@ -50,8 +50,9 @@ void convertPoints(const ConversionRequest& request, const InputPoints& points, 
       double longitude = x;
       double latitude = y;
       transformPoint(toGda2020, folder, longitude, latitude);
-      height += heightCorrection(latitude, longitude, request.fromDatum, request.fromHeightType, request.toDatum,
-                                 request.toHeightType, request.useAusGeoid98, folder, k == 0, k + 1 == count);
+      height +=
+          heightCorrection(latitude, longitude, request.fromDatum, request.fromHeightType, request.toDatum,
+                           request.toHeightType, request.useAusGeoid98, folder, k == 0, k + 1 == count);
     }
 
     std::string_view text;

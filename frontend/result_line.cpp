@@ -28,7 +28,8 @@ std::string_view finish(char* end, ResultLine& line) {
   return {line.data(), static_cast<std::size_t>(end - line.data())};
 }
 
-std::string_view numberLine(double a, int aDecimals, double b, int bDecimals, double height, ResultLine& line) {
+std::string_view numberLine(double a, int aDecimals, double b, int bDecimals, double height,
+                            ResultLine& line) {
   char* const last = line.data() + line.size();
   char* p = appendFixed(line.data(), last, a, aDecimals);
   p = appendChar(p, last, ',');

@@ -139,8 +139,9 @@ TEST(CommandLineE2e, InputFileFieldRules) {
       "-20.50000000,130.50000000,1.500\n"
       "-1.00000000,-2.00000000,0.000\n";
   // Options are case-insensitive; positional arguments are ignored in file mode.
-  expectRun(velmora.run({"--INPUTFILE", "points.csv", "--fromDatum", "GDA94", "--toDatum", "GDA94", "7", "8"}),
-            {0, expected, ""});
+  expectRun(
+      velmora.run({"--INPUTFILE", "points.csv", "--fromDatum", "GDA94", "--toDatum", "GDA94", "7", "8"}),
+      {0, expected, ""});
 }
 
 TEST(CommandLineE2e, InputFileForms) {

@@ -27,7 +27,7 @@ constexpr LatLon kPerth{-31.95224, 115.8614};
 
 // Grid fixture over eastern Australia; Perth lies outside it.
 constexpr GridArea kEasternArea{-40.0, -25.0, 140.0, 155.0, 0.5};
-constexpr float kGda2020LatShift = 1.5F;  // arc-seconds, north positive
+constexpr float kGda2020LatShift = 1.5F;   // arc-seconds, north positive
 constexpr float kGda2020LonShift = 2.25F;  // arc-seconds, east positive
 constexpr float kAgd66LatShift = 5.25F;
 constexpr float kAgd66LonShift = 4.75F;
@@ -39,7 +39,8 @@ std::string csvLine(LatLon p, double height) {
   return buffer;
 }
 
-std::vector<std::string> withPoint(std::vector<std::string> options, LatLon p, const std::string& height = "0") {
+std::vector<std::string> withPoint(std::vector<std::string> options, LatLon p,
+                                   const std::string& height = "0") {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%.17g", p.latitude);
   options.emplace_back(buffer);
@@ -50,10 +51,13 @@ std::vector<std::string> withPoint(std::vector<std::string> options, LatLon p, c
 }
 
 std::string shifted(LatLon p, double latSeconds, double lonSeconds, double height = 0.0) {
-  return ddLine(p.latitude + latSeconds / kSecondsPerDegree, p.longitude + lonSeconds / kSecondsPerDegree, height);
+  return ddLine(p.latitude + latSeconds / kSecondsPerDegree, p.longitude + lonSeconds / kSecondsPerDegree,
+                height);
 }
 
-std::string line(LatLon p, double height = 0.0) { return ddLine(p.latitude, p.longitude, height); }
+std::string line(LatLon p, double height = 0.0) {
+  return ddLine(p.latitude, p.longitude, height);
+}
 
 TEST(ConversionE2e, ParameterTransformationsThroughGda94) {
   const VelmoraFolder velmora;
@@ -63,22 +67,33 @@ TEST(ConversionE2e, ParameterTransformationsThroughGda94) {
     std::string expected;
   };
   const Case cases[] = {
-      {{"--fromDatum", "GDA94", "--toDatum", "GDA2020"}, kSydney,
+      {{"--fromDatum", "GDA94", "--toDatum", "GDA2020"},
+       kSydney,
        line(gda94ToGda2020(kSydney.latitude, kSydney.longitude, 0.0))},
-      {{"--fromDatum", "GDA2020", "--toDatum", "GDA94"}, kPerth,
+      {{"--fromDatum", "GDA2020", "--toDatum", "GDA94"},
+       kPerth,
        line(gda2020ToGda94(kPerth.latitude, kPerth.longitude, 0.0))},
-      {{"--fromDatum", "AGD84", "--toDatum", "GDA94"}, kPerth, line(agd84ToGda94(kPerth.latitude, kPerth.longitude))},
-      {{"--fromDatum", "GDA94", "--toDatum", "AGD66"}, kSydney, line(gda94ToAgd66(kSydney.latitude, kSydney.longitude))},
-      {{"--fromDatum", "ISG", "--toDatum", "GDA2020"}, kSydney, [] {
+      {{"--fromDatum", "AGD84", "--toDatum", "GDA94"},
+       kPerth,
+       line(agd84ToGda94(kPerth.latitude, kPerth.longitude))},
+      {{"--fromDatum", "GDA94", "--toDatum", "AGD66"},
+       kSydney,
+       line(gda94ToAgd66(kSydney.latitude, kSydney.longitude))},
+      {{"--fromDatum", "ISG", "--toDatum", "GDA2020"},
+       kSydney,
+       [] {
          const LatLon p = agd66ToGda94(kSydney.latitude, kSydney.longitude);
          return line(gda94ToGda2020(p.latitude, p.longitude, 0.0));
        }()},
       // WGS84 is an ITRF position at the epoch: ITRF2000 unless asked for ITRF2008.
-      {{"--fromDatum", "WGS84", "--toDatum", "GDA94", "--epoch", "2010.5"}, kSydney,
+      {{"--fromDatum", "WGS84", "--toDatum", "GDA94", "--epoch", "2010.5"},
+       kSydney,
        line(itrfToGda94(kSydney.latitude, kSydney.longitude, 2010.5, 2000))},
-      {{"--fromDatum", "WGS84", "--toDatum", "GDA94", "--epoch", "2010.5", "--useITRF2008"}, kSydney,
+      {{"--fromDatum", "WGS84", "--toDatum", "GDA94", "--epoch", "2010.5", "--useITRF2008"},
+       kSydney,
        line(itrfToGda94(kSydney.latitude, kSydney.longitude, 2010.5, 2008))},
-      {{"--fromDatum", "GDA2020", "--toDatum", "WGS84", "--epoch", "2015", "--useITRF2008"}, kPerth,
+      {{"--fromDatum", "GDA2020", "--toDatum", "WGS84", "--epoch", "2015", "--useITRF2008"},
+       kPerth,
        line(gda2020ToItrf(kPerth.latitude, kPerth.longitude, 2015.0, true))},
   };
   for (const Case& c : cases) {
@@ -103,20 +118,26 @@ TEST(ConversionE2e, RegionRules) {
   };
   const Case cases[] = {
       // New Zealand area: the Australian datums become the New Zealand ones.
-      {{"--fromDatum", "AGD66", "--toDatum", "GDA94"}, kWellington,
+      {{"--fromDatum", "AGD66", "--toDatum", "GDA94"},
+       kWellington,
        line(nzgdTransform(kNzgd49, kNzgd2000, kWellington.latitude, kWellington.longitude))},
       {{"--fromDatum", "GDA94", "--toDatum", "WGS84"}, kWellington, line(kWellington)},
       // Outside the supported area only the approximate AGD shift is applied.
-      {{"--fromDatum", "AGD66", "--toDatum", "GDA94"}, kNorthOfEquator,
-       ddLine(kNorthOfEquator.latitude + kApproxLatShiftDeg, kNorthOfEquator.longitude + kApproxLonShiftDeg, 0.0)},
-      {{"--fromDatum", "GDA94", "--toDatum", "AGD84"}, kNorthOfEquator,
-       ddLine(kNorthOfEquator.latitude - kApproxLatShiftDeg, kNorthOfEquator.longitude - kApproxLonShiftDeg, 0.0)},
+      {{"--fromDatum", "AGD66", "--toDatum", "GDA94"},
+       kNorthOfEquator,
+       ddLine(kNorthOfEquator.latitude + kApproxLatShiftDeg, kNorthOfEquator.longitude + kApproxLonShiftDeg,
+              0.0)},
+      {{"--fromDatum", "GDA94", "--toDatum", "AGD84"},
+       kNorthOfEquator,
+       ddLine(kNorthOfEquator.latitude - kApproxLatShiftDeg, kNorthOfEquator.longitude - kApproxLonShiftDeg,
+              0.0)},
       {{"--fromDatum", "GDA94", "--toDatum", "GDA2020"}, kNorthOfEquator, line(kNorthOfEquator)},
       // Same datum: unchanged.
       {{"--fromDatum", "AGD66", "--toDatum", "ISG"}, kSydney, line(kSydney)},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.options[1] << " to " << c.options[3] << " at " << c.point.latitude);
+    SCOPED_TRACE(::testing::Message()
+                 << c.options[1] << " to " << c.options[3] << " at " << c.point.latitude);
     const ProcessResult result = velmora.run(withPoint(c.options, c.point));
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.standardOutput, c.expected);
@@ -128,12 +149,16 @@ TEST(ConversionE2e, GridLegsAndFallbackToParameters) {
   const VelmoraFolder withGrids;
   withGrids.writeBesideProgram("GDA2020_Australia.gsb",
                                constantShiftGrid(kEasternArea, kGda2020LatShift, kGda2020LonShift));
-  withGrids.writeBesideProgram("AGD66_Australia.gsb", constantShiftGrid(kEasternArea, kAgd66LatShift, kAgd66LonShift));
+  withGrids.writeBesideProgram("AGD66_Australia.gsb",
+                               constantShiftGrid(kEasternArea, kAgd66LatShift, kAgd66LonShift));
   const VelmoraFolder withoutGrids;
 
-  const std::vector<std::string> gda94To2020{"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--useGridShift"};
-  const std::vector<std::string> gda2020To94{"--fromDatum", "GDA2020", "--toDatum", "GDA94", "--useGridShift"};
-  const std::vector<std::string> agd66To2020{"--fromDatum", "AGD66", "--toDatum", "GDA2020", "--useGridShift"};
+  const std::vector<std::string> gda94To2020{"--fromDatum", "GDA94", "--toDatum", "GDA2020",
+                                             "--useGridShift"};
+  const std::vector<std::string> gda2020To94{"--fromDatum", "GDA2020", "--toDatum", "GDA94",
+                                             "--useGridShift"};
+  const std::vector<std::string> agd66To2020{"--fromDatum", "AGD66", "--toDatum", "GDA2020",
+                                             "--useGridShift"};
   const std::vector<std::string> agd84To94{"--fromDatum", "AGD84", "--toDatum", "GDA94", "--useGridShift"};
 
   struct Case {
@@ -149,7 +174,8 @@ TEST(ConversionE2e, GridLegsAndFallbackToParameters) {
        shifted(kSydney, -kGda2020LatShift, -kGda2020LonShift)},
       {"two grid legs", &withGrids, withPoint(agd66To2020, kSydney),
        ddLine(kSydney.latitude + kAgd66LatShift / kSecondsPerDegree + kGda2020LatShift / kSecondsPerDegree,
-              kSydney.longitude + kAgd66LonShift / kSecondsPerDegree + kGda2020LonShift / kSecondsPerDegree, 0.0)},
+              kSydney.longitude + kAgd66LonShift / kSecondsPerDegree + kGda2020LonShift / kSecondsPerDegree,
+              0.0)},
       {"point outside the grid", &withGrids, withPoint(gda94To2020, kPerth),
        line(gda94ToGda2020(kPerth.latitude, kPerth.longitude, 0.0))},
       {"grid file absent", &withoutGrids, withPoint(gda94To2020, kSydney),
@@ -173,8 +199,8 @@ TEST(ConversionE2e, GridLegsForEveryPointOfAFile) {
   velmora.writeBesideProgram("GDA2020_Australia.gsb",
                              constantShiftGrid(kEasternArea, kGda2020LatShift, kGda2020LonShift));
   velmora.writeInWorkFolder("points.csv", csvLine(kSydney, 1.0) + csvLine(kPerth, 2.0));
-  const ProcessResult result =
-      velmora.run({"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--useGridShift", "--inputFile", "points.csv"});
+  const ProcessResult result = velmora.run(
+      {"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--useGridShift", "--inputFile", "points.csv"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.standardOutput, shifted(kSydney, kGda2020LatShift, kGda2020LonShift, 1.0) +
                                        line(gda94ToGda2020(kPerth.latitude, kPerth.longitude, 0.0), 2.0));
@@ -226,18 +252,21 @@ TEST(ConversionE2e, MapProjections) {
   const std::array<double, 2> sydneyGrid = toGrid(kGda2020, 56, true, sydney2020);
   const std::array<double, 2> northern = toGrid(kGda94, 31, false, LatLon{10.5, 3.25});
   const Case cases[] = {
-      {"EN to DD, default zone 56", {"--fromDatum", "GDA94", "--toDatum", "GDA94", "--fromCoordType", "EN",
-                                     "334567.891", "6252345.678", "5"},
+      {"EN to DD, default zone 56",
+       {"--fromDatum", "GDA94", "--toDatum", "GDA94", "--fromCoordType", "EN", "334567.891", "6252345.678",
+        "5"},
        line(toGeographic(kGda94, 56, true, 334567.891, 6252345.678), 5.0)},
-      {"EN to DD, zone 55", {"--fromDatum", "GDA94", "--toDatum", "GDA94", "--fromCoordType", "EN", "--zone",
-                             "55", "273741.297", "5796489.777"},
+      {"EN to DD, zone 55",
+       {"--fromDatum", "GDA94", "--toDatum", "GDA94", "--fromCoordType", "EN", "--zone", "55", "273741.297",
+        "5796489.777"},
        line(toGeographic(kGda94, 55, true, 273741.297, 5796489.777))},
       {"DD to EN across datums",
        withPoint({"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--toCoordType", "EN"}, kSydney, "12.5"),
        enLine(sydneyGrid[0], sydneyGrid[1], 12.5)},
-      {"northern hemisphere", withPoint({"--fromDatum", "GDA94", "--toDatum", "GDA94", "--toCoordType", "EN",
-                                         "--zone", "31", "--hemisphere", "North"},
-                                        LatLon{10.5, 3.25}),
+      {"northern hemisphere",
+       withPoint({"--fromDatum", "GDA94", "--toDatum", "GDA94", "--toCoordType", "EN", "--zone", "31",
+                  "--hemisphere", "North"},
+                 LatLon{10.5, 3.25}),
        enLine(northern[0], northern[1], 0.0)},
   };
   for (const Case& c : cases) {
@@ -252,7 +281,9 @@ TEST(ConversionE2e, MapProjections) {
 // Geoid fixture over the whole continent at 1 degree: N = 20 + 0.5 per degree north + 0.25 per
 // degree east of the south-west corner, so every interpolated value follows the plane.
 constexpr GridArea kContinent{-45.0, -10.0, 110.0, 155.0, 1.0};
-double planeSeparation(LatLon p) { return 20.0 + 0.5 * (p.latitude - kContinent.south) + 0.25 * (p.longitude - kContinent.west); }
+double planeSeparation(LatLon p) {
+  return 20.0 + 0.5 * (p.latitude - kContinent.south) + 0.25 * (p.longitude - kContinent.west);
+}
 
 TEST(ConversionE2e, HeightsWithGeoidGrids) {
   const VelmoraFolder velmora;
@@ -271,26 +302,40 @@ TEST(ConversionE2e, HeightsWithGeoidGrids) {
     std::string expected;
   };
   const Case cases[] = {
-      {"AHD to ellipsoid", {"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "AHD",
-                            "--toHeightType", "Ellipsoid"},
-       kSydney, line(kSydney, 100.0 + planeSeparation(kSydney))},
-      {"ellipsoid to AHD", {"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "Ellipsoid",
-                            "--toHeightType", "AHD"},
-       kPerth, line(kPerth, 100.0 - planeSeparation(kPerth))},
-      {"GDA94 ellipsoid to GDA2020 AHD", {"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--fromHeightType",
-                                          "Ellipsoid", "--toHeightType", "AHD"},
-       kSydney, line(sydney2020, 100.0 + heightChange - planeSeparation(sydney2020))},
-      {"AUSGeoid09", {"--fromDatum", "GDA94", "--toDatum", "GDA94", "--fromHeightType", "AHD", "--toHeightType",
-                      "Ellipsoid"},
-       kSydney, line(kSydney, 130.0)},
-      {"AUSGeoid98", {"--fromDatum", "GDA94", "--toDatum", "GDA94", "--fromHeightType", "AHD", "--toHeightType",
-                      "Ellipsoid", "--useAusGeoid98"},
-       kSydney, line(kSydney, 140.0)},
-      {"one height type only", {"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "AHD"},
-       kSydney, line(kSydney, 100.0)},
-      {"datum without heights", {"--fromDatum", "AGD66", "--toDatum", "AGD66", "--fromHeightType", "AHD",
-                                 "--toHeightType", "Ellipsoid"},
-       kSydney, line(kSydney, 100.0)},
+      {"AHD to ellipsoid",
+       {"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "AHD", "--toHeightType",
+        "Ellipsoid"},
+       kSydney,
+       line(kSydney, 100.0 + planeSeparation(kSydney))},
+      {"ellipsoid to AHD",
+       {"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "Ellipsoid", "--toHeightType",
+        "AHD"},
+       kPerth,
+       line(kPerth, 100.0 - planeSeparation(kPerth))},
+      {"GDA94 ellipsoid to GDA2020 AHD",
+       {"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--fromHeightType", "Ellipsoid", "--toHeightType",
+        "AHD"},
+       kSydney,
+       line(sydney2020, 100.0 + heightChange - planeSeparation(sydney2020))},
+      {"AUSGeoid09",
+       {"--fromDatum", "GDA94", "--toDatum", "GDA94", "--fromHeightType", "AHD", "--toHeightType",
+        "Ellipsoid"},
+       kSydney,
+       line(kSydney, 130.0)},
+      {"AUSGeoid98",
+       {"--fromDatum", "GDA94", "--toDatum", "GDA94", "--fromHeightType", "AHD", "--toHeightType",
+        "Ellipsoid", "--useAusGeoid98"},
+       kSydney,
+       line(kSydney, 140.0)},
+      {"one height type only",
+       {"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "AHD"},
+       kSydney,
+       line(kSydney, 100.0)},
+      {"datum without heights",
+       {"--fromDatum", "AGD66", "--toDatum", "AGD66", "--fromHeightType", "AHD", "--toHeightType",
+        "Ellipsoid"},
+       kSydney,
+       line(kSydney, 100.0)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -304,12 +349,14 @@ TEST(ConversionE2e, HeightsWithGeoidGrids) {
 TEST(ConversionE2e, MissingGeoidIsReportedForEveryPoint) {
   const VelmoraFolder velmora;
   velmora.writeInWorkFolder("points.csv", "-33.5,151.25,10\n-31.5,115.75,20\n-20.25,130.5,30\n");
-  const ProcessResult result = velmora.run({"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType",
-                                            "AHD", "--toHeightType", "Ellipsoid", "--inputFile", "points.csv"});
+  const ProcessResult result =
+      velmora.run({"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "AHD",
+                   "--toHeightType", "Ellipsoid", "--inputFile", "points.csv"});
   const std::string message = velmora.programFolder() + "AUSGeoid2020.gsb does not exist\n";
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.standardOutput,
-            "-33.50000000,151.25000000,10.000\n-31.50000000,115.75000000,20.000\n-20.25000000,130.50000000,30.000\n");
+            "-33.50000000,151.25000000,10.000\n-31.50000000,115.75000000,20.000\n-20.25000000,130.50000000,"
+            "30.000\n");
   EXPECT_EQ(result.standardError, message + message + message);
 }
 

@@ -24,8 +24,8 @@ std::string readAll(std::FILE* file) {
 }
 
 // Child side, between fork and exec: only system calls.
-[[noreturn]] void execChild(const std::string& executable, std::vector<char*>& argv, const ProcessOptions& options,
-                            int outFd, int errFd) {
+[[noreturn]] void execChild(const std::string& executable, std::vector<char*>& argv,
+                            const ProcessOptions& options, int outFd, int errFd) {
   const int in = ::open(options.standardInputFile.c_str(), O_RDONLY);
   if (in < 0 || ::dup2(in, 0) < 0) ::_exit(126);
   if (!options.standardOutputFile.empty()) {

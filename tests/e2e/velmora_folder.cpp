@@ -30,7 +30,9 @@ SubGridImage subGridOver(const GridArea& area) {
   return sub;
 }
 
-int nodeCount(double from, double to, double spacing) { return static_cast<int>(std::lround((to - from) / spacing)) + 1; }
+int nodeCount(double from, double to, double spacing) {
+  return static_cast<int>(std::lround((to - from) / spacing)) + 1;
+}
 
 }  // namespace
 
@@ -72,7 +74,8 @@ std::string constantShiftGrid(const GridArea& area, float latitudeShift, float l
   SubGridImage sub = subGridOver(area);
   const int rows = nodeCount(area.south, area.north, area.spacing);
   const int columns = nodeCount(area.west, area.east, area.spacing);
-  sub.nodes.assign(static_cast<std::size_t>(rows) * columns, GridNode{latitudeShift, -longitudeShiftEast, 0.0F, 0.0F});
+  sub.nodes.assign(static_cast<std::size_t>(rows) * columns,
+                   GridNode{latitudeShift, -longitudeShiftEast, 0.0F, 0.0F});
   image.subGrids.push_back(std::move(sub));
   return encodeBinaryGrid(image);
 }
@@ -86,8 +89,8 @@ std::string planeGeoidGrid(const GridArea& area, float base, float perRow, float
     // Each row runs from east to west in the file.
     for (int c = 0; c < columns; ++c) {
       const int j = columns - 1 - c;  // column counted from the west
-      sub.nodes.push_back(GridNode{base + perRow * static_cast<float>(i) + perColumn * static_cast<float>(j), 0.0F,
-                                   0.0F, 0.0F});
+      sub.nodes.push_back(GridNode{base + perRow * static_cast<float>(i) + perColumn * static_cast<float>(j),
+                                   0.0F, 0.0F, 0.0F});
     }
   }
   image.subGrids.push_back(std::move(sub));

@@ -27,7 +27,9 @@ class VelmoraFolder {
   const std::filesystem::path& workFolder() const { return work_.path(); }
 
   // Writes a file beside the program (grid files) or in the working folder (input files).
-  void writeBesideProgram(std::string_view name, std::string_view bytes) const { program_.write(name, bytes); }
+  void writeBesideProgram(std::string_view name, std::string_view bytes) const {
+    program_.write(name, bytes);
+  }
   void writeInWorkFolder(std::string_view name, std::string_view bytes) const { work_.write(name, bytes); }
   void linkBesideProgram(std::string_view name, const std::filesystem::path& target) const;
 

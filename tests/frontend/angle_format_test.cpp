@@ -4,8 +4,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <random>
 #include <limits>
+#include <random>
 #include <string>
 
 namespace velmora {
@@ -82,9 +82,11 @@ TEST(AngleFormat, SameTextAsPrintfOfTheParts) {
     const double value = k % 3 == 0 ? std::round(angle(random) * 3600.0) / 3600.0 : angle(random);
     const bool isLatitude = k % 2 == 0;
     const DegreeParts parts = formatDegreeParts(value, isLatitude);
-    std::snprintf(expected, sizeof expected, "%s %d %.4f", parts.degreeText.c_str(), parts.minutes, parts.seconds);
+    std::snprintf(expected, sizeof expected, "%s %d %.4f", parts.degreeText.c_str(), parts.minutes,
+                  parts.seconds);
     ASSERT_EQ(formatDms(value, isLatitude), expected) << value;
-    std::snprintf(expected, sizeof expected, "%s %.8f", parts.degreeText.c_str(), parts.seconds / 60.0 + parts.minutes);
+    std::snprintf(expected, sizeof expected, "%s %.8f", parts.degreeText.c_str(),
+                  parts.seconds / 60.0 + parts.minutes);
     ASSERT_EQ(formatDm(value, isLatitude), expected) << value;
   }
 }

@@ -43,12 +43,35 @@ TEST(CommandLine, DefaultsWithoutOptions) {
 
 TEST(CommandLine, EveryOptionInAnyLetterCase) {
   std::vector<std::string_view> args;
-  const CommandLine line =
-      scan({"velmora", "--FROMDATUM", "GDA94", "--fromcoordtype", "EN", "--FromHeightType", "AHD", "--toDATUM",
-            "GDA2020", "--ToCoordType", "DMS", "--toheighttype", "Ellipsoid", "--ZONE", "55", "--isgsubzone", "2",
-            "--Epoch", "2020.5", "--USEGRIDSHIFT", "--hemisphere", "N", "--useitrf2008", "--USEAUSGEOID98",
-            "--InputFile", "pts.csv", "1", "2"},
-           args);
+  const CommandLine line = scan({"velmora",
+                                 "--FROMDATUM",
+                                 "GDA94",
+                                 "--fromcoordtype",
+                                 "EN",
+                                 "--FromHeightType",
+                                 "AHD",
+                                 "--toDATUM",
+                                 "GDA2020",
+                                 "--ToCoordType",
+                                 "DMS",
+                                 "--toheighttype",
+                                 "Ellipsoid",
+                                 "--ZONE",
+                                 "55",
+                                 "--isgsubzone",
+                                 "2",
+                                 "--Epoch",
+                                 "2020.5",
+                                 "--USEGRIDSHIFT",
+                                 "--hemisphere",
+                                 "N",
+                                 "--useitrf2008",
+                                 "--USEAUSGEOID98",
+                                 "--InputFile",
+                                 "pts.csv",
+                                 "1",
+                                 "2"},
+                                args);
   const ConversionRequest& r = line.request;
   EXPECT_EQ(r.fromDatum, kGda94);
   EXPECT_EQ(r.fromCoordType, kEn);

@@ -27,7 +27,9 @@ std::vector<Point> pointsOf(const InputPoints& points) {
   return result;
 }
 
-void PrintTo(const Point& p, std::ostream* os) { *os << "(" << p.x << ", " << p.y << ", " << p.height << ")"; }
+void PrintTo(const Point& p, std::ostream* os) {
+  *os << "(" << p.x << ", " << p.y << ", " << p.height << ")";
+}
 
 struct LineCase {
   std::string line;

@@ -15,10 +15,11 @@ namespace {
 // The readers must give what the C library's atof and atoi give on the same text (a terminated copy).
 TEST(ReadDecimal, AgreesWithAtof) {
   const char* const cases[] = {
-      "",        "abc",       "12.5",      "  -33.5abc", "\t\n+7",      "1e3",      "1.5E-2x",   "-0",
-      ".5",      "5.",        "-.5e1",     "0x1p4",      "0x1.8",       "inf",      "-Infinity", "1e",
-      "1e+",     "--1",       "+-1",       "151.2\n",    "151.2\r\n",   "12,5",     "1 2",       "- 1",
-      "1_000",   "3.25(",     "1e400",     "-1e400",     "4.9e-330",    "0000000000000000000000000001.25",
+      "",        "abc",     "12.5",      "  -33.5abc", "\t\n+7",   "1e3",
+      "1.5E-2x", "-0",      ".5",        "5.",         "-.5e1",    "0x1p4",
+      "0x1.8",   "inf",     "-Infinity", "1e",         "1e+",      "--1",
+      "+-1",     "151.2\n", "151.2\r\n", "12,5",       "1 2",      "- 1",
+      "1_000",   "3.25(",   "1e400",     "-1e400",     "4.9e-330", "0000000000000000000000000001.25",
   };
   for (const char* text : cases) {
     SCOPED_TRACE(text);
@@ -44,7 +45,10 @@ TEST(ReadDecimal, NanAndStopsAtEndOfView) {
   const std::string text = "12345";
   EXPECT_EQ(readDecimal(std::string_view(text).substr(0, 2)), 12.0);
   // A NUL inside the view ends the number as it would end a C string.
-  EXPECT_EQ(readDecimal(std::string_view("7\0" "8", 3)), 7.0);
+  EXPECT_EQ(readDecimal(std::string_view("7\0"
+                                         "8",
+                                         3)),
+            7.0);
 }
 
 TEST(ReadDecimal, VeryLongNumberIsReadWhole) {
@@ -54,8 +58,8 @@ TEST(ReadDecimal, VeryLongNumberIsReadWhole) {
 }
 
 TEST(ReadWholeNumber, AgreesWithAtoiInsideIntRange) {
-  const char* const cases[] = {"",    "abc",  "52.9",  "55abc", "  -7", "+3",  "\t12", "-0",
-                               "--1", "+-2",  "0x10",  "1e3",   "007",  "- 5", "2147483647", "-2147483648"};
+  const char* const cases[] = {"",    "abc", "52.9", "55abc", "  -7", "+3",  "\t12",       "-0",
+                               "--1", "+-2", "0x10", "1e3",   "007",  "- 5", "2147483647", "-2147483648"};
   for (const char* text : cases) {
     SCOPED_TRACE(text);
     EXPECT_EQ(readWholeNumber(text), std::atoi(text));

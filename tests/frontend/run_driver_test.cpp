@@ -29,7 +29,8 @@ RunResult run(const std::vector<std::string_view>& args) {
   const int status = runVelmora(args, out.get());
   std::string output;
   std::rewind(out.get());
-  for (int c = std::fgetc(out.get()); c != EOF; c = std::fgetc(out.get())) output.push_back(static_cast<char>(c));
+  for (int c = std::fgetc(out.get()); c != EOF; c = std::fgetc(out.get()))
+    output.push_back(static_cast<char>(c));
   return {status, output};
 }
 
@@ -77,7 +78,8 @@ TEST(RunDriver, ResultsThatCannotBeWrittenAreAFailure) {
 }
 
 TEST(RunDriver, SamePointSameDatumPassesUnchanged) {
-  const RunResult result = run({"velmora", "--fromdatum", "GDA94", "--todatum", "GDA94", "-33.5", "151.25", "12.5"});
+  const RunResult result =
+      run({"velmora", "--fromdatum", "GDA94", "--todatum", "GDA94", "-33.5", "151.25", "12.5"});
   EXPECT_EQ(result.status, kExitSuccess);
   EXPECT_EQ(result.output, "-33.50000000,151.25000000,12.500\n");
 }
