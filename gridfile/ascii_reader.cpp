@@ -31,8 +31,8 @@ constexpr int kHeaderLineFields = 2;  // key and value
 constexpr int kNodeLineFields = 4;    // two shifts and optionally two accuracies
 constexpr int kEndLineFields = 1;
 constexpr std::size_t kMaxFields = 4;
-constexpr std::int64_t kMinNodeLineBytes = 4;     // "0 0" and its line end
-constexpr std::int64_t kMinSubFileBytes = 16;     // eleven one-character header lines and a node
+constexpr std::int64_t kMinNodeLineBytes = 4;  // "0 0" and its line end
+constexpr std::int64_t kMinSubFileBytes = 16;  // eleven one-character header lines and a node
 constexpr std::string_view kEndLine = "END";
 
 // Logical lines of a file read in large blocks: comment removed, white space trimmed, empty
@@ -114,7 +114,9 @@ struct LineFields {
   int count = 0;
 };
 
-bool isQuote(char c) { return c == '"' || c == '\''; }
+bool isQuote(char c) {
+  return c == '"' || c == '\'';
+}
 
 // Splits a trimmed logical line into at most limit fields (1 to kMaxFields). Runs of white space
 // separate fields except inside double quotes; the last field takes the rest of the line. A
@@ -218,7 +220,8 @@ std::string textField(std::string_view value) {
 
 class AsciiGridReader {
  public:
-  AsciiGridReader(GridFile& grid, std::int64_t fileSize) : grid_(grid), in_(grid.file.get()), fileSize_(fileSize) {}
+  AsciiGridReader(GridFile& grid, std::int64_t fileSize)
+      : grid_(grid), in_(grid.file.get()), fileSize_(fileSize) {}
 
   GridError read() {
     if (const GridError error = readOverview(); error != kGridOk) return error;

@@ -31,7 +31,7 @@ constexpr std::size_t kFloatsPerNode = 4;
 constexpr std::size_t kEndRecordBytes = 16;
 constexpr std::size_t kPaddedSubHeaderBytes = 176;
 constexpr std::size_t kUnpaddedSubHeaderBytes = 172;
-constexpr std::size_t kNodesPerChunk = 65536;  // 1 MiB of node records per read
+constexpr std::size_t kNodesPerChunk = 65536;     // 1 MiB of node records per read
 constexpr std::string_view kEndKey = "END     ";  // compared exactly, letter case counts
 
 std::uint32_t swapBytes(std::uint32_t v) {
@@ -242,13 +242,16 @@ GridError readGrid(GridFile& grid) {
 
   for (int i = 0; i < grid.subGridCount; ++i) {
     SubFileHeader header;
-    if (const GridError error = readSubFileHeader(in, grid.paddedInts, header); error != kGridOk) return error;
+    if (const GridError error = readSubFileHeader(in, grid.paddedInts, header); error != kGridOk)
+      return error;
     SubGrid& subGrid = grid.subGrids[static_cast<std::size_t>(i)];
-    if (const GridError error = subGridFromHeader(header, grid.toDegrees, i, in.position(), grid.defects, subGrid);
+    if (const GridError error =
+            subGridFromHeader(header, grid.toDegrees, i, in.position(), grid.defects, subGrid);
         error != kGridOk) {
       return error;
     }
-    const auto nodeBytes = static_cast<std::int64_t>(subGrid.nodeCount) * static_cast<std::int64_t>(kNodeRecordBytes);
+    const auto nodeBytes =
+        static_cast<std::int64_t>(subGrid.nodeCount) * static_cast<std::int64_t>(kNodeRecordBytes);
     if (!in.seek(subGrid.dataOffset + nodeBytes)) return kGridIoError;
   }
   readEndRecord(grid, in);
@@ -258,9 +261,11 @@ GridError readGrid(GridFile& grid) {
   std::vector<unsigned char> chunk;
   for (SubGrid& subGrid : grid.subGrids) {
     if (!subGrid.inUse) continue;
-    const auto nodeBytes = static_cast<std::int64_t>(subGrid.nodeCount) * static_cast<std::int64_t>(kNodeRecordBytes);
+    const auto nodeBytes =
+        static_cast<std::int64_t>(subGrid.nodeCount) * static_cast<std::int64_t>(kNodeRecordBytes);
     if (nodeBytes > fileSize - subGrid.dataOffset) return kGridIoError;  // truncated node block
-    if (const GridError error = loadNodes(subGrid, in, grid.byteSwapped, chunk); error != kGridOk) return error;
+    if (const GridError error = loadNodes(subGrid, in, grid.byteSwapped, chunk); error != kGridOk)
+      return error;
   }
   return kGridOk;
 }

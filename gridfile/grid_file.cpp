@@ -37,8 +37,12 @@ std::unique_ptr<GridFile> openGridFile(std::string_view fileName) {
   return nullptr;
 }
 
-void closeGridFile(std::unique_ptr<GridFile>& grid) { grid.reset(); }
+void closeGridFile(std::unique_ptr<GridFile>& grid) {
+  grid.reset();
+}
 
-bool gridNamesEqual(std::string_view a, std::string_view b) { return equalsIgnoreCase(a, b); }
+bool gridNamesEqual(std::string_view a, std::string_view b) {
+  return equalsIgnoreCase(a, b);
+}
 
 }  // namespace velmora

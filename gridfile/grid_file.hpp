@@ -19,14 +19,14 @@ namespace velmora {
 inline constexpr std::size_t kMaxGridPathLength = 1023;  // longer names are refused, never cut
 
 // Bits of GridFile::defects: irregularities that were repaired or tolerated, never errors.
-inline constexpr std::uint32_t kDefectBadNameChar = 0x01;     // control/high byte ended a name field
-inline constexpr std::uint32_t kDefectLowerCaseType = 0x02;   // GS_TYPE letter upper-cased
-inline constexpr std::uint32_t kDefectBadTypeChar = 0x04;     // GS_TYPE held a non-letter
-inline constexpr std::uint32_t kDefectBlankParent = 0x08;     // blank unmatched parent became NONE
-inline constexpr std::uint32_t kDefectBlankName = 0x10;       // a sub-grid name is eight blanks
-inline constexpr std::uint32_t kDefectNoEndRecord = 0x20;     // end record/line missing or (text) not END
-inline constexpr std::uint32_t kDefectBadEndKey = 0x40;       // binary end key is not "END     "
-inline constexpr std::uint32_t kDefectEndNotZero = 0x80;      // binary end value bytes not all zero
+inline constexpr std::uint32_t kDefectBadNameChar = 0x01;    // control/high byte ended a name field
+inline constexpr std::uint32_t kDefectLowerCaseType = 0x02;  // GS_TYPE letter upper-cased
+inline constexpr std::uint32_t kDefectBadTypeChar = 0x04;    // GS_TYPE held a non-letter
+inline constexpr std::uint32_t kDefectBlankParent = 0x08;    // blank unmatched parent became NONE
+inline constexpr std::uint32_t kDefectBlankName = 0x10;      // a sub-grid name is eight blanks
+inline constexpr std::uint32_t kDefectNoEndRecord = 0x20;    // end record/line missing or (text) not END
+inline constexpr std::uint32_t kDefectBadEndKey = 0x40;      // binary end key is not "END     "
+inline constexpr std::uint32_t kDefectEndNotZero = 0x80;     // binary end value bytes not all zero
 
 struct FileCloser {
   void operator()(std::FILE* file) const {
@@ -70,20 +70,20 @@ struct SubGrid {
   SubGrid* nextSibling = nullptr;  // next child of the same parent, or next top-level sub-grid
   bool inUse = false;              // header read; entries not in use are skipped everywhere
   int childCount = 0;
-  int index = 0;                   // position of the sub-file in the file, from 0
-  std::uint32_t nodeCount = 0;     // GS_COUNT
-  int rows = 0;                    // node rows, latitude direction
-  int columns = 0;                 // node columns, longitude direction
-  double latMin = 0.0;             // degrees, north positive
+  int index = 0;                // position of the sub-file in the file, from 0
+  std::uint32_t nodeCount = 0;  // GS_COUNT
+  int rows = 0;                 // node rows, latitude direction
+  int columns = 0;              // node columns, longitude direction
+  double latMin = 0.0;          // degrees, north positive
   double latMax = 0.0;
   double latInc = 0.0;
-  double lonMin = 0.0;             // degrees, EAST positive (converted from the file's west-positive)
+  double lonMin = 0.0;  // degrees, EAST positive (converted from the file's west-positive)
   double lonMax = 0.0;
   double lonInc = 0.0;
-  std::int64_t dataOffset = 0;     // file position of the first node record
-  std::vector<float> shifts;       // 2n: longitude shift (positive west), 2n+1: latitude shift; file unit
-  std::vector<float> accuracies;   // as shifts; empty for text-form files
-  SubFileHeader header;            // the header as read
+  std::int64_t dataOffset = 0;    // file position of the first node record
+  std::vector<float> shifts;      // 2n: longitude shift (positive west), 2n+1: latitude shift; file unit
+  std::vector<float> accuracies;  // as shifts; empty for text-form files
+  SubFileHeader header;           // the header as read
 };
 
 struct GridFile {
@@ -91,19 +91,19 @@ struct GridFile {
   GridFile(const GridFile&) = delete;  // sub-grids link to each other by address
   GridFile& operator=(const GridFile&) = delete;
 
-  std::string path;            // the name as given to the open
-  int subGridCount = 0;        // NUM_FILE
-  int topLevelCount = 0;       // sub-grids whose parent is NONE
-  bool paddedInts = false;     // binary: int32 values followed by 4 bytes of padding
-  bool byteSwapped = false;    // binary: the file's byte order is the reverse of the machine's
-  std::uint32_t defects = 0;   // kDefect* bits
-  double toDegrees = 0.0;      // file angle unit to degrees
-  double toSeconds = 0.0;      // file angle unit to arc-seconds
-  std::string gsType;          // normalised GS_TYPE, 8 characters
+  std::string path;               // the name as given to the open
+  int subGridCount = 0;           // NUM_FILE
+  int topLevelCount = 0;          // sub-grids whose parent is NONE
+  bool paddedInts = false;        // binary: int32 values followed by 4 bytes of padding
+  bool byteSwapped = false;       // binary: the file's byte order is the reverse of the machine's
+  std::uint32_t defects = 0;      // kDefect* bits
+  double toDegrees = 0.0;         // file angle unit to degrees
+  double toSeconds = 0.0;         // file angle unit to arc-seconds
+  std::string gsType;             // normalised GS_TYPE, 8 characters
   std::vector<SubGrid> subGrids;  // file order
   SubGrid* firstTopLevel = nullptr;
-  FileHandle file;             // text-form files stay open until the GridFile is closed
-  GridOverview overview;       // unused overview values as read
+  FileHandle file;        // text-form files stay open until the GridFile is closed
+  GridOverview overview;  // unused overview values as read
 };
 
 // Opens a .gsb (binary) or .gsa (text) file, extension compared ignoring case; nullptr on any

@@ -22,8 +22,12 @@ constexpr std::array<GridUnit, 3> kGridUnits = {{
 constexpr unsigned char kFirstPrintable = 0x20;
 constexpr unsigned char kLastAscii = 0x7F;
 
-bool isUpper(unsigned char c) { return c >= 'A' && c <= 'Z'; }
-bool isLower(unsigned char c) { return c >= 'a' && c <= 'z'; }
+bool isUpper(unsigned char c) {
+  return c >= 'A' && c <= 'Z';
+}
+bool isLower(unsigned char c) {
+  return c >= 'a' && c <= 'z';
+}
 
 }  // namespace
 

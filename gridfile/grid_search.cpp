@@ -17,14 +17,18 @@ namespace velmora {
 namespace {
 
 constexpr double kNearnessUlps = 8.881784197001252e-16;  // 2^-50, relative tolerance of edge tests
-constexpr double kNoDataAtOrBelow = -998.0;  // geoid files mark areas without data with -999
-constexpr int kNoClass = 6;                  // worse than every location class
+constexpr double kNoDataAtOrBelow = -998.0;              // geoid files mark areas without data with -999
+constexpr int kNoClass = 6;                              // worse than every location class
 
 bool near(double a, double b) {
   return a == b || std::fabs(a - b) <= ((std::fabs(a) + std::fabs(b)) * 0.5 + 1.0) * kNearnessUlps;
 }
-bool belowOrNear(double a, double b) { return a < b || near(a, b); }
-bool clearlyBelow(double a, double b) { return a < b && !near(a, b); }
+bool belowOrNear(double a, double b) {
+  return a < b || near(a, b);
+}
+bool clearlyBelow(double a, double b) {
+  return a < b && !near(a, b);
+}
 
 // Class 1 to 4 of the closed rectangle, or 0 when the point is not on it.
 int rectangleClass(const SubGrid& g, double x, double y) {
@@ -117,7 +121,8 @@ Cell locateCell(const SubGrid& g, int locationClass, double x, double y) {
 
 // Bilinear value of one quantity (component 0: longitude, 1: latitude of the node pairs), in the
 // file's unit.
-double interpolate(const std::vector<float>& values, std::size_t component, std::size_t columns, const Cell& cell) {
+double interpolate(const std::vector<float>& values, std::size_t component, std::size_t columns,
+                   const Cell& cell) {
   const auto at = [&](std::size_t row, std::size_t column) {
     return static_cast<double>(values[(row * columns + column) * 2 + component]);
   };
@@ -242,7 +247,8 @@ bool interpolateGridShift(const GridFile& grid, double factor, std::array<double
   return true;
 }
 
-bool interpolateGridValue(const GridFile& grid, bool negate, double latitude, double longitude, double& value) {
+bool interpolateGridValue(const GridFile& grid, bool negate, double latitude, double longitude,
+                          double& value) {
   std::array<double, 2> point = {longitude, latitude};
   std::array<double, 2> accuracies = {0.0, 0.0};
   if (!interpolateGridShift(grid, 1.0, point, accuracies)) return false;

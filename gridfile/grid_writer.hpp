@@ -12,8 +12,8 @@
 namespace velmora {
 
 struct GridNode {
-  float latShift = 0.0F;     // file unit, north positive
-  float lonShift = 0.0F;     // file unit, WEST positive
+  float latShift = 0.0F;  // file unit, north positive
+  float lonShift = 0.0F;  // file unit, WEST positive
   float latAccuracy = 0.0F;
   float lonAccuracy = 0.0F;
 };

@@ -25,6 +25,9 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 
 // A 2 x 2 grid written by hand with every irregularity the text form allows.
 std::string handWrittenGrid() {
+  // Cut into 255-character pieces, this comment would leave a node line " 7.5 8.5".
+  const std::string longComment = "#" + std::string(254, 'x') + " 7.5 8.5\n";
+  const std::string longNodeLine = "1.5" + std::string(400, ' ') + "+1.25\n";
   return "# a grid written by hand\n"
          "NUM_OREC 11\r\n"
          "  NUM_SREC\t11   # the same count again\r\n"
@@ -49,10 +52,8 @@ std::string handWrittenGrid() {
          "W_LONG 0\n"
          "LAT_INC 3.6e3\n"
          "LONG_INC 3600\n"
-         "GS_COUNT 4\n"
-         "#" + std::string(254, 'x') + " 7.5 8.5\n"
-         "0.5 -0.25 0.1 0.1\n"
-         "1.5" + std::string(400, ' ') + "+1.25\n"
+         "GS_COUNT 4\n" +
+         longComment + "0.5 -0.25 0.1 0.1\n" + longNodeLine +
          "+2.5e0 -2.25 0 0 extra values\n"
          ".5 3.25 0 0\n"
          "end\n";
@@ -161,8 +162,13 @@ TEST(AsciiReader, EndLine) {
     std::uint32_t defects;
   };
   const Case cases[] = {
-      {"END\n", 0}, {"end", 0}, {"  End  # closing line\r\n", 0}, {"\"END\"\n", 0},
-      {"", kDefectNoEndRecord}, {"# END\n", kDefectNoEndRecord}, {"END now\n", kDefectNoEndRecord},
+      {"END\n", 0},
+      {"end", 0},
+      {"  End  # closing line\r\n", 0},
+      {"\"END\"\n", 0},
+      {"", kDefectNoEndRecord},
+      {"# END\n", kDefectNoEndRecord},
+      {"END now\n", kDefectNoEndRecord},
       {"ENDE\n", kDefectNoEndRecord},
   };
   TempDir dir;
@@ -203,7 +209,8 @@ TEST(AsciiReader, FailureCodes) {
       {"ends in the overview", good.substr(0, good.find("MAJOR_F")), kGridUnexpectedEof},
       {"ends in a sub-file header", good.substr(0, good.find("N_LAT")), kGridUnexpectedEof},
       {"ends before the last node", good.substr(0, beforeLastNode + 1), kGridUnexpectedEof},
-      {"NUM_FILE beyond the sub-files", replaced(good, "NUM_FILE 2", "NUM_FILE 2147483647"), kGridUnexpectedEof},
+      {"NUM_FILE beyond the sub-files", replaced(good, "NUM_FILE 2", "NUM_FILE 2147483647"),
+       kGridUnexpectedEof},
   };
   TempDir dir;
   for (const Case& c : cases) {

@@ -38,8 +38,8 @@ TEST(BinaryReader, EveryByteOrderAndPaddingGivesTheSameGrid) {
     for (const bool padded : {true, false}) {
       SCOPED_TRACE(testing::Message() << "bigEndian " << bigEndian << " padded " << padded);
       GridError error = -1;
-      std::unique_ptr<GridFile> grid =
-          openBinaryGridFile(writeGridFile(dir, "grid.gsb", parentWithChildGrid(), {bigEndian, padded, true}), error);
+      std::unique_ptr<GridFile> grid = openBinaryGridFile(
+          writeGridFile(dir, "grid.gsb", parentWithChildGrid(), {bigEndian, padded, true}), error);
       ASSERT_EQ(error, kGridOk);
       ASSERT_NE(grid, nullptr);
       EXPECT_EQ(grid->byteSwapped, bigEndian != nativeBig);
@@ -104,7 +104,12 @@ TEST(BinaryReader, RefusesMalformedHeaders) {
       {"GS_COUNT one more than rows x columns", [&](GridImage& g) { sub(g).nodes.push_back({}); },
        kGridInvalidGsCount},
       {"rows beyond any int", [&](GridImage& g) { sub(g).latInc = 1e-300; }, kGridInvalidGsCount},
-      {"extent overflows", [&](GridImage& g) { sub(g).sLat = -1.7e308; sub(g).nLat = 1.7e308; }, kGridInvalidGsCount},
+      {"extent overflows",
+       [&](GridImage& g) {
+         sub(g).sLat = -1.7e308;
+         sub(g).nLat = 1.7e308;
+       },
+       kGridInvalidGsCount},
       {"S_LAT infinite", [&](GridImage& g) { sub(g).sLat = -kInf; }, kGridInvalidLatMin},
       {"N_LAT NaN", [&](GridImage& g) { sub(g).nLat = kNaN; }, kGridInvalidLatMax},
       {"W_LONG infinite", [&](GridImage& g) { sub(g).wLong = kInf; }, kGridInvalidLonMin},
@@ -157,13 +162,16 @@ TEST(BinaryReader, TruncatedFiles) {
     GridError expected;
   };
   const Case cases[] = {
-      {0, kGridInvalidNumORec},        {10, kGridInvalidNumORec},  // inside NUM_OREC
-      {12, kGridInvalidNumSRec},       {20, kGridInvalidNumSRec},  // inside NUM_SREC
-      {40, kGridInvalidNumFile},       {60, kGridIoError},         // inside NUM_FILE, GS_TYPE
-      {kOverviewBytes, kGridIoError},                              // no sub-file at all
-      {kOverviewBytes + 100, kGridIoError},                        // inside the first sub-file header
-      {kOverviewBytes + kSubHeaderBytes + 5 * 16, kGridIoError},   // inside the first node block
-      {nodesEnd - 5, kGridIoError},                                // inside the last node record
+      {0, kGridInvalidNumORec},                                   // empty
+      {10, kGridInvalidNumORec},                                  // inside NUM_OREC
+      {12, kGridInvalidNumSRec},                                  // before NUM_SREC
+      {20, kGridInvalidNumSRec},                                  // inside NUM_SREC
+      {40, kGridInvalidNumFile},                                  // inside NUM_FILE
+      {60, kGridIoError},                                         // inside GS_TYPE
+      {kOverviewBytes, kGridIoError},                             // no sub-file at all
+      {kOverviewBytes + 100, kGridIoError},                       // inside the first sub-file header
+      {kOverviewBytes + kSubHeaderBytes + 5 * 16, kGridIoError},  // inside the first node block
+      {nodesEnd - 5, kGridIoError},                               // inside the last node record
   };
   for (const Case& c : cases) {
     GridError error = kGridOk;
@@ -183,11 +191,13 @@ TEST(BinaryReader, ToleratedIrregularitiesSetDefectBits) {
       {"clean", [](std::string&) {}, 0},
       {"no end record", [](std::string& b) { b.resize(b.size() - 16); }, kDefectNoEndRecord},
       {"end record cut short", [](std::string& b) { b.resize(b.size() - 3); }, kDefectNoEndRecord},
-      {"end key in lower case", [](std::string& b) { b.replace(b.size() - 16, 8, "end     "); }, kDefectBadEndKey},
+      {"end key in lower case", [](std::string& b) { b.replace(b.size() - 16, 8, "end     "); },
+       kDefectBadEndKey},
       {"end value not zero", [](std::string& b) { b.back() = '\x01'; }, kDefectEndNotZero},
       {"lower-case unit", [](std::string& b) { b.replace(56, 8, "seconds "); }, kDefectLowerCaseType},
       {"digit after the unit", [](std::string& b) { b.replace(56, 8, "SECONDS9"); }, kDefectBadTypeChar},
-      {"zero bytes in a name", [&](std::string& b) { b.replace(kOverviewBytes + 8, 8, name); }, kDefectBadNameChar},
+      {"zero bytes in a name", [&](std::string& b) { b.replace(kOverviewBytes + 8, 8, name); },
+       kDefectBadNameChar},
   };
   TempDir dir;
   for (const Case& c : cases) {

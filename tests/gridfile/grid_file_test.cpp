@@ -73,7 +73,8 @@ TEST(OpenGridFile, RefusesNamesTooLongForThePathField) {
     folder += "/" + std::string(200, 'd');
     std::filesystem::create_directory(folder);
   }
-  const std::string longest = folder + "/" + std::string(kMaxGridPathLength - folder.size() - 5, 'f') + ".gsb";
+  const std::string longest =
+      folder + "/" + std::string(kMaxGridPathLength - folder.size() - 5, 'f') + ".gsb";
   ASSERT_EQ(longest.size(), kMaxGridPathLength);
   ASSERT_TRUE(writeBytesToFile(longest, bytes));
   std::unique_ptr<GridFile> grid = openGridFile(longest);

@@ -47,14 +47,19 @@ TEST(GridHierarchy, ErrorCodes) {
   };
   const Case cases[] = {
       {"own parent", {{"TOP     ", "NONE    "}, {"SELF    ", "SELF    "}}, kGridInvalidParentName},
-      {"own parent, other case", {{"TOP     ", "NONE    "}, {"self    ", "SELF    "}}, kGridInvalidParentName},
+      {"own parent, other case",
+       {{"TOP     ", "NONE    "}, {"self    ", "SELF    "}},
+       kGridInvalidParentName},
       {"parent missing", {{"TOP     ", "NONE    "}, {"CHILD   ", "GHOST   "}}, kGridParentNotFound},
       {"loop, no top level", {{"A       ", "B       "}, {"B       ", "A       "}}, kGridNoTopLevelParent},
       {"loop beside a top level",
        {{"TOP     ", "NONE    "}, {"A       ", "B       "}, {"B       ", "A       "}},
        kGridParentLoop},
       {"three-step loop under a tree",
-       {{"TOP     ", "NONE    "}, {"K       ", "TOP     "}, {"A       ", "C       "}, {"B       ", "A       "},
+       {{"TOP     ", "NONE    "},
+        {"K       ", "TOP     "},
+        {"A       ", "C       "},
+        {"B       ", "A       "},
         {"C       ", "B       "}},
        kGridParentLoop},
       {"no sub-grids", {}, kGridNoTopLevelParent},
@@ -86,7 +91,8 @@ TEST(GridHierarchy, LinksTopLevelAndChildrenInFileOrder) {
 }
 
 TEST(GridHierarchy, BlankNamesAreToleratedAndNoted) {
-  std::unique_ptr<GridFile> grid = gridOf({{"A       ", "NONE    "}, {"B       ", "        "}, {"C       ", "B       "}});
+  std::unique_ptr<GridFile> grid =
+      gridOf({{"A       ", "NONE    "}, {"B       ", "        "}, {"C       ", "B       "}});
   ASSERT_EQ(checkGridHierarchy(*grid), kGridOk);
   EXPECT_EQ(grid->defects, kDefectBlankParent);
   EXPECT_EQ(grid->subGrids[1].parentName, "NONE    ");  // became top level

@@ -14,6 +14,7 @@ TEST(NormaliseGridKey, NameAndTypeModes) {
     std::string expected;
     std::uint32_t defects;
   };
+  // clang-format off
   const Case cases[] = {
       {"NONE    ", KeyMode::kName, "NONE    ", 0},
       {"CHENyx06", KeyMode::kName, "CHENyx06", 0},           // lower case kept in names
@@ -30,6 +31,7 @@ TEST(NormaliseGridKey, NameAndTypeModes) {
       {"de-grees", KeyMode::kType, "DE      ", 0x02 | 0x04},
       {"SEC\0\0\0\0\0"s, KeyMode::kType, "SEC     ", 0x01},
   };
+  // clang-format on
   for (const Case& c : cases) {
     std::uint32_t defects = 0;
     EXPECT_EQ(normaliseGridKey(c.raw, c.mode, defects), c.expected) << c.raw;

@@ -13,7 +13,8 @@ namespace {
 
 constexpr double kToleranceSeconds = 1e-9;  // arc-seconds; plane values are exact in float32
 
-std::unique_ptr<GridFile> openImage(const TempDir& dir, const GridImage& image, std::string_view name = "g.gsb") {
+std::unique_ptr<GridFile> openImage(const TempDir& dir, const GridImage& image,
+                                    std::string_view name = "g.gsb") {
   std::unique_ptr<GridFile> grid = openGridFile(writeGridFile(dir, name, image));
   EXPECT_NE(grid, nullptr);
   return grid;
@@ -40,8 +41,10 @@ void expectShift(const GridFile& grid, double lon, double lat, const Expected& e
   // Longitudes come out positive east, the opposite of the stored sign; the accuracy follows it.
   EXPECT_NEAR(point[0], -k * e.spec->lonShift.at(e.row, e.column), kToleranceSeconds);
   EXPECT_NEAR(point[1], k * e.spec->latShift.at(e.row, e.column), kToleranceSeconds);
-  EXPECT_NEAR(accuracies[0], hasAccuracies ? -k * e.spec->lonAccuracy.at(e.row, e.column) : 0.0, kToleranceSeconds);
-  EXPECT_NEAR(accuracies[1], hasAccuracies ? k * e.spec->latAccuracy.at(e.row, e.column) : 0.0, kToleranceSeconds);
+  EXPECT_NEAR(accuracies[0], hasAccuracies ? -k * e.spec->lonAccuracy.at(e.row, e.column) : 0.0,
+              kToleranceSeconds);
+  EXPECT_NEAR(accuracies[1], hasAccuracies ? k * e.spec->latAccuracy.at(e.row, e.column) : 0.0,
+              kToleranceSeconds);
 }
 
 TEST(GridSearch, LocationClassesOfParentAndChild) {
@@ -93,8 +96,8 @@ TEST(GridSearch, PointsOutsideLeaveTheOutputsAlone) {
   std::unique_ptr<GridFile> grid = openImage(dir, parentWithChildGrid());
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
-  const std::array<std::array<double, 2>, 7> points = {{
-      {5.0, 1.0}, {1.0, -1.0}, {100.0, 100.0}, {nan, 1.0}, {1.0, nan}, {inf, 4.0}, {0.0, -inf}}};
+  const std::array<std::array<double, 2>, 7> points = {
+      {{5.0, 1.0}, {1.0, -1.0}, {100.0, 100.0}, {nan, 1.0}, {1.0, nan}, {inf, 4.0}, {0.0, -inf}}};
   for (const auto& p : points) {
     EXPECT_EQ(findSubGrid(*grid, p[0], p[1]).locationClass, 0) << p[0] << " " << p[1];
     std::array<double, 2> point = p;
@@ -235,7 +238,8 @@ TEST(GridSearch, NorthernEdgeReadsTheLastRowWhenRoundingFallsShortOfIt) {
 
 TEST(GridSearch, MinutesAreScaledToSeconds) {
   PlaneSpec spec = degreeSpec("MIN", 0.0, 2.0, 0.0, 2.0);
-  for (double* v : {&spec.sLat, &spec.nLat, &spec.eLong, &spec.wLong, &spec.latInc, &spec.longInc}) *v /= 60.0;
+  for (double* v : {&spec.sLat, &spec.nLat, &spec.eLong, &spec.wLong, &spec.latInc, &spec.longInc})
+    *v /= 60.0;
   TempDir dir;
   std::unique_ptr<GridFile> grid = openImage(dir, planeGrid(spec, "minutes"));
   expectShift(*grid, 0.5, 1.25, {&spec, 1, 1.25, 1.5, 1.0}, 60.0);

@@ -44,8 +44,13 @@ TEST(GridWriter, BinaryFileReadAndWrittenAgainIsByteIdentical) {
 TEST(GridWriter, TextFormKeepsEveryValueExceptAccuracies) {
   GridImage image = imageWithHeaders();
   // Floats whose shortest text needs care: tiny, huge, subnormal and one-ulp neighbours.
-  const float awkward[] = {0.1F, 1e-30F, 3.4028235e38F, std::numeric_limits<float>::denorm_min(),
-                           std::nextafter(1.0F, 2.0F), -123.456F, 16777217.0F};
+  const float awkward[] = {0.1F,
+                           1e-30F,
+                           3.4028235e38F,
+                           std::numeric_limits<float>::denorm_min(),
+                           std::nextafter(1.0F, 2.0F),
+                           -123.456F,
+                           16777217.0F};
   for (std::size_t i = 0; i < std::size(awkward); ++i) {
     image.subGrids[0].nodes[i].latShift = awkward[i];
     image.subGrids[0].nodes[i].lonShift = -awkward[i];

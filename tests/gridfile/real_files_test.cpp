@@ -34,6 +34,7 @@ struct RealFile {
   Node nodes[3];
 };
 
+// clang-format off
 const RealFile kRealFiles[] = {
     {"nzgd2kgrid0005.gsb", "NZNAT   ", -172800.0, -122400.0, -648000.0, -597600.0, 360.0, 360.0, 141, 141,
      kDefectEndNotZero,  // this file's end record carries eight non-zero bytes
@@ -53,8 +54,11 @@ const RealFile kRealFiles[] = {
       {103446, -0x1.1b60aep-7F, -0x1.a5a46ap-6F, 0x1.0624dep-10F, 0x1.0624dep-10F},
       {206892, 0x1.0c6f7ap-20F, 0.0F, 0x1.0624dep-10F, 0x1.0624dep-10F}}},
 };
+// clang-format on
 
-std::string realPath(const char* file) { return std::string("/usr/share/proj/") + file; }
+std::string realPath(const char* file) {
+  return std::string("/usr/share/proj/") + file;
+}
 
 TEST(RealNtv2Files, HeadersAndNodesMatchTheFileBytes) {
   for (const RealFile& f : kRealFiles) {
@@ -91,7 +95,8 @@ TEST(RealNtv2Files, HeadersAndNodesMatchTheFileBytes) {
       // At the node itself the interpolation returns the node's values, longitude made east-positive.
       const int row = node.index / f.columns;
       const int column = node.index % f.columns;
-      std::array<double, 2> point = {-(f.eLong + column * f.longInc) / 3600.0, (f.sLat + row * f.latInc) / 3600.0};
+      std::array<double, 2> point = {-(f.eLong + column * f.longInc) / 3600.0,
+                                     (f.sLat + row * f.latInc) / 3600.0};
       std::array<double, 2> accuracies{};
       ASSERT_TRUE(interpolateGridShift(*grid, 1.0, point, accuracies)) << node.index;
       EXPECT_NEAR(point[0], -static_cast<double>(node.lonShift), 1e-12) << node.index;

@@ -36,7 +36,9 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, error);
 }
 
-std::string TempDir::filePath(std::string_view name) const { return path_ + "/" + std::string(name); }
+std::string TempDir::filePath(std::string_view name) const {
+  return path_ + "/" + std::string(name);
+}
 
 std::string TempDir::writeFile(std::string_view name, std::string_view bytes) const {
   std::string file = filePath(name);
