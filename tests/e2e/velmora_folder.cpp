@@ -37,7 +37,7 @@ int nodeCount(double from, double to, double spacing) {
 }  // namespace
 
 VelmoraFolder::VelmoraFolder(bool copyBinary) {
-  const std::filesystem::path target = program_.path() / "velmora";
+  const std::string target = programPath();
   if (copyBinary) {
     std::filesystem::copy_file(kVelmoraBinary, target);
   } else {
@@ -46,7 +46,7 @@ VelmoraFolder::VelmoraFolder(bool copyBinary) {
 }
 
 void VelmoraFolder::linkBesideProgram(std::string_view name, const std::filesystem::path& target) const {
-  std::filesystem::create_symlink(target, program_.path() / name);
+  std::filesystem::create_symlink(target, program_.filePath(name));
 }
 
 ProcessResult VelmoraFolder::run(const std::vector<std::string>& arguments, ProcessOptions options) const {

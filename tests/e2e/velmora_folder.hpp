@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tests/e2e/run_process.hpp"
-#include "tests/frontend/scratch_folder.hpp"
+#include "tests/support/temp_dir.hpp"
 
 namespace velmora::testing {
 
@@ -22,15 +22,15 @@ class VelmoraFolder {
   explicit VelmoraFolder(bool copyBinary = false);
 
   // The program folder with its trailing "/", as the program prefixes grid file names with it.
-  std::string programFolder() const { return (program_.path() / "").string(); }
-  std::string programPath() const { return (program_.path() / "velmora").string(); }
-  const std::filesystem::path& workFolder() const { return work_.path(); }
+  const std::string& programFolder() const { return program_.prefix(); }
+  std::string programPath() const { return program_.filePath("velmora"); }
+  const std::string& workFolder() const { return work_.path(); }
 
   // Writes a file beside the program (grid files) or in the working folder (input files).
   void writeBesideProgram(std::string_view name, std::string_view bytes) const {
-    program_.write(name, bytes);
+    program_.writeFile(name, bytes);
   }
-  void writeInWorkFolder(std::string_view name, std::string_view bytes) const { work_.write(name, bytes); }
+  void writeInWorkFolder(std::string_view name, std::string_view bytes) const { work_.writeFile(name, bytes); }
   void linkBesideProgram(std::string_view name, const std::filesystem::path& target) const;
 
   // Runs the program by its full path from the working folder; arguments exclude argv[0].
@@ -40,8 +40,8 @@ class VelmoraFolder {
                       ProcessOptions options = {}) const;
 
  private:
-  ScratchFolder program_;
-  ScratchFolder work_;
+  TempDir program_;
+  TempDir work_;
 };
 
 // Result-line formats of the program, for expectations computed from the library.

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/frontend/scratch_folder.hpp"
+#include "tests/support/temp_dir.hpp"
 
 namespace velmora {
 namespace {
@@ -79,17 +79,17 @@ TEST(InputLine, FieldRules) {
 }
 
 TEST(InputFile, LinesOfAnyLengthAndAFinalLineWithoutNewline) {
-  testing::ScratchFolder folder;
+  const TempDir folder;
   // A 1500-character line is one point: the padding after the height is part of the third field.
   const std::string longLine = "-33.5,151.25,7" + std::string(1500, ' ') + "\n";
-  const std::string path = folder.write("points.csv", "1,2,3\n" + longLine + "\n5,6");
+  const std::string path = folder.writeFile("points.csv", "1,2,3\n" + longLine + "\n5,6");
   InputPoints points;
   ASSERT_TRUE(readInputFile(path, kDd, points));
   EXPECT_EQ(pointsOf(points), (std::vector<Point>{{2.0, 1.0, 3.0}, {151.25, -33.5, 7.0}, {6.0, 5.0, 0.0}}));
 }
 
 TEST(InputFile, ManyLinesAcrossReadChunks) {
-  testing::ScratchFolder folder;
+  const TempDir folder;
   // Lines of varying length so that line ends fall on every offset of the read chunks.
   std::string text;
   std::vector<Point> expected;
@@ -98,27 +98,27 @@ TEST(InputFile, ManyLinesAcrossReadChunks) {
     text += padding + std::to_string(k) + "," + std::to_string(-k) + ".5," + std::to_string(k % 7) + "\n";
     expected.push_back({static_cast<double>(k), -k - 0.5, static_cast<double>(k % 7)});
   }
-  const std::string path = folder.write("many.csv", text);
+  const std::string path = folder.writeFile("many.csv", text);
   InputPoints points;
   ASSERT_TRUE(readInputFile(path, kEn, points));
   EXPECT_EQ(pointsOf(points), expected);
 }
 
 TEST(InputFile, FileWithoutUsableLineGivesNoPoint) {
-  testing::ScratchFolder folder;
+  const TempDir folder;
   InputPoints points;
-  ASSERT_TRUE(readInputFile(folder.write("empty.csv", ""), kDd, points));
-  ASSERT_TRUE(readInputFile(folder.write("single.csv", "1\n2\n\n"), kDd, points));
+  ASSERT_TRUE(readInputFile(folder.writeFile("empty.csv", ""), kDd, points));
+  ASSERT_TRUE(readInputFile(folder.writeFile("single.csv", "1\n2\n\n"), kDd, points));
   EXPECT_TRUE(points.xValues.empty());
 }
 
 TEST(InputFile, MissingFileOrFolderCannotBeRead) {
-  testing::ScratchFolder folder;
+  const TempDir folder;
   InputPoints points;
-  EXPECT_FALSE(readInputFile((folder.path() / "absent.csv").string(), kDd, points));
+  EXPECT_FALSE(readInputFile(folder.filePath("absent.csv"), kDd, points));
   EXPECT_FALSE(readInputFile("", kDd, points));
   // Opening a folder succeeds on this system, reading it does not; that is no empty file.
-  EXPECT_FALSE(readInputFile(folder.path().string(), kDd, points));
+  EXPECT_FALSE(readInputFile(folder.path(), kDd, points));
   EXPECT_TRUE(points.xValues.empty());
 }
 

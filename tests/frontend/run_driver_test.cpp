@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "frontend/command_line.hpp"
-#include "tests/frontend/scratch_folder.hpp"
+#include "tests/support/temp_dir.hpp"
 
 namespace velmora {
 namespace {
@@ -59,9 +59,9 @@ TEST(RunDriver, UsageCases) {
 }
 
 TEST(RunDriver, InputFileThatCannotBeOpened) {
-  testing::ScratchFolder folder;
-  const std::string absent = (folder.path() / "absent.csv").string();
-  for (const std::string& name : {absent, folder.path().string(), std::string()}) {
+  const TempDir folder;
+  const std::string absent = folder.filePath("absent.csv");
+  for (const std::string& name : {absent, folder.path(), std::string()}) {
     SCOPED_TRACE(name);
     const RunResult result = run({"velmora", "--inputfile", name, "1", "2"});
     EXPECT_EQ(result.status, kExitFailure);

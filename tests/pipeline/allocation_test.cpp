@@ -11,6 +11,7 @@
 #include "pipeline/height_correction.hpp"
 #include "pipeline/transform_point.hpp"
 #include "tests/pipeline/pipeline_fixtures.hpp"
+#include "tests/support/temp_dir.hpp"
 
 namespace {
 std::atomic<long> gAllocations{0};
@@ -30,12 +31,12 @@ namespace {
 class PipelineAllocationTest : public testing::GridSlotTest {};
 
 TEST_F(PipelineAllocationTest, NoAllocationPerPointOnceGridsAreOpen) {
-  const testing::TempFolder folder;
+  const TempDir folder;
   const testing::Plane shift{1.5, 0.125, 0.0625};
   const testing::Extent extent{-45.0, 0.0, 110.0, 155.0, 5.0};
-  ASSERT_TRUE(testing::writeShiftGrid(folder.file("AGD66_Australia.gsb"), extent, shift, shift));
-  ASSERT_TRUE(testing::writeShiftGrid(folder.file("GDA2020_Australia.gsb"), extent, shift, shift));
-  ASSERT_TRUE(testing::writeGeoidGrid(folder.file("AUSGeoid2020.gsb"), extent, shift));
+  ASSERT_TRUE(testing::writeShiftGrid(folder.filePath("AGD66_Australia.gsb"), extent, shift, shift));
+  ASSERT_TRUE(testing::writeShiftGrid(folder.filePath("GDA2020_Australia.gsb"), extent, shift, shift));
+  ASSERT_TRUE(testing::writeGeoidGrid(folder.filePath("AUSGeoid2020.gsb"), extent, shift));
 
   ConversionRequest request;
   request.fromDatum = kAgd66;

@@ -19,6 +19,7 @@
 #include "pipeline/grid_slots.hpp"
 #include "pipeline/transform_datum.hpp"
 #include "tests/pipeline/pipeline_fixtures.hpp"
+#include "tests/support/temp_dir.hpp"
 
 namespace velmora {
 namespace {
@@ -73,8 +74,8 @@ void expectBitEqual(LatLon actual, LatLon expected, const std::string& what) {
   EXPECT_EQ(actual.longitude, expected.longitude) << what;
 }
 
-bool writeGrid(const testing::TempFolder& folder, const ShiftPlanes& grid) {
-  return testing::writeShiftGrid(folder.file(grid.fileName), grid.extent, grid.latitudeShift,
+bool writeGrid(const TempDir& folder, const ShiftPlanes& grid) {
+  return testing::writeShiftGrid(folder.filePath(grid.fileName), grid.extent, grid.latitudeShift,
                                  grid.longitudeShiftEast);
 }
 
@@ -88,7 +89,7 @@ class GridShiftTest : public testing::GridSlotTest {
   LatLon viaDispatcher(LatLon p, DatumCode from, DatumCode to, double epoch = 2012.0, bool itrf2008 = false) {
     return transformDatum(p.latitude, p.longitude, from, to, epoch, true, itrf2008, folder_.prefix());
   }
-  testing::TempFolder folder_;
+  TempDir folder_;
 };
 
 TEST_F(GridShiftTest, SingleLegsAddForwardAndSubtractInverse) {
@@ -292,7 +293,7 @@ TEST_F(GridShiftTest, MissingFileFallsBackAndIsTriedAgainUntilItOpens) {
   EXPECT_NE(gridSlot(GridSlotId::kAgd84Grid), nullptr);
 
   // Once open, the grid is held: removing the file changes nothing for later points.
-  std::filesystem::remove(folder_.file(kAgd84Grid.fileName));
+  std::filesystem::remove(folder_.filePath(kAgd84Grid.fileName));
   expectNear(viaDispatcher(kInside, kAgd84, kGda94), gridded, "file removed after open");
   // The other slots stayed empty: only the grid needed was opened.
   EXPECT_EQ(gridSlot(GridSlotId::kAgd66Grid), nullptr);
@@ -304,7 +305,7 @@ TEST_F(GridShiftTest, MissingFileFallsBackAndIsTriedAgainUntilItOpens) {
 }
 
 TEST_F(GridShiftTest, UnreadableFileFallsBackToParameters) {
-  ASSERT_TRUE(writeBytesToFile(folder_.file(kAgd66Grid.fileName), "not an NTv2 file at all"));
+  ASSERT_TRUE(writeBytesToFile(folder_.filePath(kAgd66Grid.fileName), "not an NTv2 file at all"));
   expectBitEqual(viaDispatcher(kInside, kGda94, kAgd66), gda94ToAgd66(kInside.latitude, kInside.longitude),
                  "unreadable file");
   EXPECT_EQ(gridSlot(GridSlotId::kAgd66Grid), nullptr);
@@ -327,7 +328,7 @@ TEST_F(GridShiftTest, EmptyFolderMeansTheCurrentDirectory) {
 TEST_F(GridShiftTest, RealNationalGridAgreesWithTheParameterTransformation) {
   const std::filesystem::path real = "/usr/share/proj/nzgd2kgrid0005.gsb";
   if (!std::filesystem::exists(real)) GTEST_SKIP() << real << " not installed";
-  std::filesystem::copy_file(real, folder_.file(kAgd66Grid.fileName));
+  std::filesystem::copy_file(real, folder_.filePath(kAgd66Grid.fileName));
 
   constexpr std::array<LatLon, 3> kPoints{{{-41.3, 174.78}, {-36.85, 174.76}, {-45.87, 170.5}}};
   constexpr double kParameterAccuracyDeg = 1e-4;  // about 10 m

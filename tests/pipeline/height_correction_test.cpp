@@ -11,6 +11,7 @@
 #include "geodesy/datum_transforms.hpp"
 #include "pipeline/grid_slots.hpp"
 #include "tests/pipeline/pipeline_fixtures.hpp"
+#include "tests/support/temp_dir.hpp"
 
 namespace velmora {
 namespace {
@@ -45,9 +46,9 @@ double dh94To2020(double h) {
 class HeightCorrectionTest : public testing::GridSlotTest {
  protected:
   void writeGeoids() {
-    ASSERT_TRUE(testing::writeGeoidGrid(folder_.file("AUSGeoid2020.gsb"), kGeoidExtent, kAusGeoid2020));
-    ASSERT_TRUE(testing::writeGeoidGrid(folder_.file("AUSGeoid09.gsb"), kGeoidExtent, kAusGeoid09));
-    ASSERT_TRUE(testing::writeGeoidGrid(folder_.file("AUSGeoid98.gsb"), kGeoidExtent, kAusGeoid98));
+    ASSERT_TRUE(testing::writeGeoidGrid(folder_.filePath("AUSGeoid2020.gsb"), kGeoidExtent, kAusGeoid2020));
+    ASSERT_TRUE(testing::writeGeoidGrid(folder_.filePath("AUSGeoid09.gsb"), kGeoidExtent, kAusGeoid09));
+    ASSERT_TRUE(testing::writeGeoidGrid(folder_.filePath("AUSGeoid98.gsb"), kGeoidExtent, kAusGeoid98));
   }
   // A run of a single point: opens and closes the geoid in the one call.
   double singlePoint(DatumCode from, HeightTypeCode fromType, DatumCode to, HeightTypeCode toType,
@@ -58,7 +59,7 @@ class HeightCorrectionTest : public testing::GridSlotTest {
   static bool geoidSlotsEmpty() {
     return !gridSlot(GridSlotId::kGda2020Geoid) && !gridSlot(GridSlotId::kGda94Geoid);
   }
-  testing::TempFolder folder_;
+  TempDir folder_;
 };
 
 TEST_F(HeightCorrectionTest, TwelveRows) {
@@ -98,7 +99,8 @@ TEST_F(HeightCorrectionTest, TwelveRows) {
 
 TEST_F(HeightCorrectionTest, AhdToEllipsoidAndBackOnGda2020) {
   // N = 20.0 everywhere.
-  ASSERT_TRUE(testing::writeGeoidGrid(folder_.file("AUSGeoid2020.gsb"), kGeoidExtent, Plane{20.0, 0.0, 0.0}));
+  ASSERT_TRUE(testing::writeGeoidGrid(folder_.filePath("AUSGeoid2020.gsb"), kGeoidExtent,
+                                      Plane{20.0, 0.0, 0.0}));
   EXPECT_NEAR(100.0 + singlePoint(kGda2020, kAhd, kGda2020, kEllipsoid), 120.0, kHeightToleranceMetres);
   EXPECT_NEAR(120.0 + singlePoint(kGda2020, kEllipsoid, kGda2020, kAhd), 100.0, kHeightToleranceMetres);
 }
@@ -149,7 +151,7 @@ TEST_F(HeightCorrectionTest, GeoidOpensAtFirstPointAndClosesAtLast) {
   ASSERT_NE(gridSlot(GridSlotId::kGda2020Geoid), nullptr);
 
   // Middle points use the open grid, even with the file gone.
-  std::filesystem::remove(folder_.file("AUSGeoid2020.gsb"));
+  std::filesystem::remove(folder_.filePath("AUSGeoid2020.gsb"));
   addAusGeoid2020Separation(folder_.prefix(), true, kLat, kLon, accumulator, false, false);
   EXPECT_NEAR(accumulator, 1.0, kHeightToleranceMetres);
 
@@ -173,7 +175,7 @@ TEST_F(HeightCorrectionTest, PointOutsideTheGeoidAddsNothingSilently) {
 }
 
 TEST_F(HeightCorrectionTest, MissingGeoidIsReportedForEveryPoint) {
-  const std::string message = folder_.file("AUSGeoid2020.gsb") + " does not exist\n";
+  const std::string message = folder_.filePath("AUSGeoid2020.gsb") + " does not exist\n";
   ::testing::internal::CaptureStderr();
   double total = 0.0;
   for (int k = 0; k < 3; ++k) {
@@ -188,8 +190,9 @@ TEST_F(HeightCorrectionTest, MissingGeoidMessageNamesTheFileOfTheRun) {
   ::testing::internal::CaptureStderr();
   singlePoint(kGda94, kAhd, kGda94, kEllipsoid, true);
   singlePoint(kGda2020, kEllipsoid, kGda94, kAhd, false);
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), folder_.file("AUSGeoid98.gsb") + " does not exist\n" +
-                                                          folder_.file("AUSGeoid09.gsb") + " does not exist\n");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            folder_.filePath("AUSGeoid98.gsb") + " does not exist\n" + folder_.filePath("AUSGeoid09.gsb") +
+                " does not exist\n");
 }
 
 TEST_F(HeightCorrectionTest, PercentSignsInThePathPrintAsTheyAre) {

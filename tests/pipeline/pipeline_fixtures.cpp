@@ -1,8 +1,6 @@
 #include "tests/pipeline/pipeline_fixtures.hpp"
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <vector>
 
 #include "gridfile/grid_writer.hpp"
@@ -46,17 +44,6 @@ bool writePlaneGrid(const std::string& path, const Extent& extent, const Plane& 
 }
 
 }  // namespace
-
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "velmora-pipeline-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "cannot create a temporary folder";
-  prefix_ = pattern + "/";
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(prefix_, ignored);
-}
 
 bool writeShiftGrid(const std::string& path, const Extent& extent, const Plane& latitudeShift,
                     const Plane& longitudeShiftEast) {

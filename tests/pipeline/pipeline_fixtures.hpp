@@ -1,29 +1,12 @@
-// Fixtures of the pipeline tests: a temporary program folder, NTv2 grids whose node values form
-// planes (so every interpolated value is known), and a reset of the process-wide grid slots.
+// Fixtures of the pipeline tests: NTv2 grids whose node values form planes (so every interpolated
+// value is known), and a reset of the process-wide grid slots.
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include <gtest/gtest.h>
 
 namespace velmora::testing {
-
-// A fresh folder under the system's temporary directory, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  // The folder with its trailing '/', ready to have file names appended.
-  const std::string& prefix() const { return prefix_; }
-  std::string file(std::string_view name) const { return prefix_ + std::string(name); }
-
- private:
-  std::string prefix_;
-};
 
 // value = base + perLatitude * latitude + perLongitude * longitude, latitude and longitude in
 // degrees. Coefficients that are short binary fractions keep every node value exact in float.

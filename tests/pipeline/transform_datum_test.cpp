@@ -12,6 +12,7 @@
 #include "geodesy/datum_transforms.hpp"
 #include "geodesy/itrf.hpp"
 #include "tests/pipeline/pipeline_fixtures.hpp"
+#include "tests/support/temp_dir.hpp"
 
 namespace velmora {
 namespace {
@@ -149,7 +150,7 @@ TEST(TransformDatumRouting, EveryPairFollowsItsChainOrKeepsThePoint) {
 class TransformDatumWithoutGrids : public testing::GridSlotTest {};
 
 TEST_F(TransformDatumWithoutGrids, MissingGridsFallBackToTheChains) {
-  const testing::TempFolder folder;
+  const TempDir folder;
   const std::vector<ChainRow> rows = chainTable();
   const LatLon p{-27.47, 153.02};
   const Era era{2005.5, true};

@@ -24,6 +24,7 @@ TempDir::TempDir() {
     std::error_code error;
     if (std::filesystem::create_directory(candidate, error)) {
       path_ = candidate.string();
+      prefix_ = path_ + "/";
       return;
     }
   }
@@ -37,7 +38,7 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::filePath(std::string_view name) const {
-  return path_ + "/" + std::string(name);
+  return prefix_ + std::string(name);
 }
 
 std::string TempDir::writeFile(std::string_view name, std::string_view bytes) const {

@@ -15,8 +15,10 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return path_; }
+  // path() with a trailing "/", the form of a program folder that file names are appended to.
+  const std::string& prefix() const { return prefix_; }
 
-  // path() + "/" + name; the file need not exist.
+  // prefix() + name; the file need not exist.
   std::string filePath(std::string_view name) const;
 
   // Writes bytes to the file name inside the folder and returns its full path. A failed write
@@ -25,6 +27,7 @@ class TempDir {
 
  private:
   std::string path_;
+  std::string prefix_;
 };
 
 }  // namespace velmora
