@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tests/e2e/run_process.hpp"
+#include "tests/support/run_process.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace velmora::testing {

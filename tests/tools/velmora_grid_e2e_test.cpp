@@ -2,12 +2,8 @@
 // temporary folder that holds the grid files it needs, and compares standard output, standard
 // error and the exit status exactly.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -15,6 +11,7 @@
 
 #include "gridfile/grid_writer.hpp"
 #include "tests/support/grid_fixtures.hpp"
+#include "tests/support/run_process.hpp"
 #include "tests/support/temp_dir.hpp"
 
 #ifndef VELMORA_GRID_PATH
@@ -29,34 +26,13 @@ namespace fs = std::filesystem;
 constexpr double kSecondsPerDegree = 3600.0;
 constexpr const char* kRealNzGrid = "/usr/share/proj/nzgd2kgrid0005.gsb";  // Debian proj-data
 
-std::string readFile(const TempDir& folder, std::string_view name) {
-  std::ifstream in(folder.filePath(name), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-struct ToolRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string shellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 // Runs velmora-grid with its working folder in the temporary folder.
-ToolRun runTool(const TempDir& folder, const std::vector<std::string>& arguments) {
-  std::string command = "cd " + shellQuoted(folder.path()) + " && " + shellQuoted(VELMORA_GRID_PATH);
-  for (const std::string& argument : arguments) command += " " + shellQuoted(argument);
-  command += " >run.out 2>run.err";
-  const int raw = std::system(command.c_str());
-  ToolRun run;
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = readFile(folder, "run.out");
-  run.err = readFile(folder, "run.err");
-  return run;
+ProcessResult runTool(const TempDir& folder, const std::vector<std::string>& arguments) {
+  std::vector<std::string> argv{VELMORA_GRID_PATH};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  ProcessOptions options;
+  options.workingDirectory = folder.path();
+  return runProcess(VELMORA_GRID_PATH, argv, options);
 }
 
 // Shifts that form planes over the node rows j and columns i, so that every interpolated value
@@ -133,9 +109,9 @@ class VelmoraGridTool : public ::testing::Test {
 };
 
 TEST_F(VelmoraGridTool, NoArgumentsPrintTheUsageWithStatusOne) {
-  const ToolRun run = runTool(folder_, {});
+  const ProcessResult run = runTool(folder_, {});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out,
+  EXPECT_EQ(run.standardOutput,
             "usage: velmora-grid info FILE\n"
             "       velmora-grid shift FILE LATITUDE LONGITUDE\n"
             "       velmora-grid convert IN OUT\n"
@@ -146,11 +122,11 @@ TEST_F(VelmoraGridTool, NoArgumentsPrintTheUsageWithStatusOne) {
             "\n"
             "FILE, IN and OUT end in .gsb (binary form) or .gsa (text form).\n"
             "Exit status: 0 done, 1 usage or failure, 2 no sub-grid holds the point.\n");
-  EXPECT_EQ(run.err, "");
-  const ToolRun wrong = runTool(folder_, {"shift", "two.gsb", "41S", "174E"});
+  EXPECT_EQ(run.standardError, "");
+  const ProcessResult wrong = runTool(folder_, {"shift", "two.gsb", "41S", "174E"});
   EXPECT_EQ(wrong.status, 1);
-  EXPECT_EQ(wrong.out, run.out);
-  EXPECT_EQ(wrong.err, "");
+  EXPECT_EQ(wrong.standardOutput, run.standardOutput);
+  EXPECT_EQ(wrong.standardError, "");
 }
 
 TEST_F(VelmoraGridTool, InfoDescribesBinaryLayoutsUnitsAndDefects) {
@@ -205,10 +181,10 @@ TEST_F(VelmoraGridTool, InfoDescribesBinaryLayoutsUnitsAndDefects) {
            kTwoLevelTree},
   };
   for (const auto& c : cases) {
-    const ToolRun run = runTool(folder_, {"info", c.file});
+    const ProcessResult run = runTool(folder_, {"info", c.file});
     EXPECT_EQ(run.status, 0) << c.file;
-    EXPECT_EQ(run.out, c.out) << c.file;
-    EXPECT_EQ(run.err, "") << c.file;
+    EXPECT_EQ(run.standardOutput, c.out) << c.file;
+    EXPECT_EQ(run.standardError, "") << c.file;
   }
 }
 
@@ -243,10 +219,10 @@ TEST_F(VelmoraGridTool, OpenFailuresNameTheFileTheCodeAndItsMessage) {
        "velmora-grid: no-such-folder/out.gsa: cannot write the file\n"},
   };
   for (const auto& c : cases) {
-    const ToolRun run = runTool(folder_, c.arguments);
+    const ProcessResult run = runTool(folder_, c.arguments);
     EXPECT_EQ(run.status, 1) << c.arguments[1];
-    EXPECT_EQ(run.out, "") << c.arguments[1];
-    EXPECT_EQ(run.err, c.err) << c.arguments[1];
+    EXPECT_EQ(run.standardOutput, "") << c.arguments[1];
+    EXPECT_EQ(run.standardError, c.err) << c.arguments[1];
   }
 }
 
@@ -293,21 +269,21 @@ TEST_F(VelmoraGridTool, ShiftReportsTheSubGridClassShiftsAccuraciesAndValue) {
        "Geoid/value:        1.000000000\n"},
   };
   for (const auto& c : cases) {
-    const ToolRun run = runTool(folder_, {"shift", "two.gsb", c.latitude, c.longitude});
+    const ProcessResult run = runTool(folder_, {"shift", "two.gsb", c.latitude, c.longitude});
     EXPECT_EQ(run.status, 0) << c.source;
-    EXPECT_EQ(shiftBody(run.out), c.body) << c.source;
-    EXPECT_EQ(run.err, "") << c.source;
+    EXPECT_EQ(shiftBody(run.standardOutput), c.body) << c.source;
+    EXPECT_EQ(run.standardError, "") << c.source;
   }
-  const ToolRun first = runTool(folder_, {"shift", "two.gsb", "-41", "174.2"});
-  EXPECT_EQ(first.out.substr(0, first.out.find("Sub-grid:")),
+  const ProcessResult first = runTool(folder_, {"shift", "two.gsb", "-41", "174.2"});
+  EXPECT_EQ(first.standardOutput.substr(0, first.standardOutput.find("Sub-grid:")),
             "File:               two.gsb\n"
             "Point:              latitude -41.000000000, longitude 174.200000000\n");
 }
 
 TEST_F(VelmoraGridTool, ShiftOnTheTextFormSaysTheAccuraciesAreNotStored) {
-  const ToolRun run = runTool(folder_, {"shift", "two.gsa", "-41.75", "173.3"});
+  const ProcessResult run = runTool(folder_, {"shift", "two.gsa", "-41.75", "173.3"});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out,
+  EXPECT_EQ(run.standardOutput,
             "File:               two.gsa\n"
             "Point:              latitude -41.750000000, longitude 173.300000000\n"
             "Sub-grid:           [0] \"PARENT  \" (class 1, interior)\n"
@@ -316,7 +292,7 @@ TEST_F(VelmoraGridTool, ShiftOnTheTextFormSaysTheAccuraciesAreNotStored) {
             "Latitude accuracy:  not stored in the text form\n"
             "Longitude accuracy: not stored in the text form\n"
             "Geoid/value:        2.050000000\n");
-  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.standardError, "");
 }
 
 TEST_F(VelmoraGridTool, ShiftOutsideEverySubGridExitsWithStatusTwo) {
@@ -335,22 +311,23 @@ TEST_F(VelmoraGridTool, ShiftOutsideEverySubGridExitsWithStatusTwo) {
        "velmora-grid: two.gsb: no sub-grid holds latitude 174.000000000, longitude -41.000000000\n"},
   };
   for (const auto& c : cases) {
-    const ToolRun run = runTool(folder_, {"shift", "two.gsb", c.latitude, c.longitude});
+    const ProcessResult run = runTool(folder_, {"shift", "two.gsb", c.latitude, c.longitude});
     EXPECT_EQ(run.status, 2) << c.err;
-    EXPECT_EQ(run.out, "") << c.err;
-    EXPECT_EQ(run.err, c.err);
+    EXPECT_EQ(run.standardOutput, "") << c.err;
+    EXPECT_EQ(run.standardError, c.err);
   }
 }
 
 TEST_F(VelmoraGridTool, GeoidValueIsShownOrNoDataBelowMinus998) {
   folder_.writeFile("geoid.gsb", encodeBinaryGrid(geoidImage()));
-  const ToolRun inData = runTool(folder_, {"shift", "geoid.gsb", "0.5", "11.5"});
+  const ProcessResult inData = runTool(folder_, {"shift", "geoid.gsb", "0.5", "11.5"});
   EXPECT_EQ(inData.status, 0);
-  EXPECT_NE(inData.out.find("\nGeoid/value:        20.500000000\n"), std::string::npos) << inData.out;
+  EXPECT_NE(inData.standardOutput.find("\nGeoid/value:        20.500000000\n"), std::string::npos)
+      << inData.standardOutput;
   // On the western edge only the western column is read, and it holds -999.
-  const ToolRun noData = runTool(folder_, {"shift", "geoid.gsb", "0.5", "10"});
+  const ProcessResult noData = runTool(folder_, {"shift", "geoid.gsb", "0.5", "10"});
   EXPECT_EQ(noData.status, 0);
-  EXPECT_EQ(shiftBody(noData.out),
+  EXPECT_EQ(shiftBody(noData.standardOutput),
             "Sub-grid:           [0] \"GEOID   \" (class 3, western edge)\n"
             "Latitude shift:     -999.000000000 arc-seconds (north positive)\n"
             "Longitude shift:    0.000000000 arc-seconds (east positive)\n"
@@ -374,25 +351,25 @@ std::string shiftLines(const std::string& out) {
 }
 
 TEST_F(VelmoraGridTool, ConvertRoundTripBinaryTextBinaryKeepsTheShifts) {
-  const ToolRun toText = runTool(folder_, {"convert", "two.gsb", "copy.gsa"});
+  const ProcessResult toText = runTool(folder_, {"convert", "two.gsb", "copy.gsa"});
   EXPECT_EQ(toText.status, 0);
-  EXPECT_EQ(toText.out, "Wrote copy.gsa: text form, 2 sub-grids, 40 nodes\n");
-  EXPECT_EQ(toText.err, "");
-  const ToolRun toBinary = runTool(folder_, {"convert", "copy.gsa", "back.GSB"});
+  EXPECT_EQ(toText.standardOutput, "Wrote copy.gsa: text form, 2 sub-grids, 40 nodes\n");
+  EXPECT_EQ(toText.standardError, "");
+  const ProcessResult toBinary = runTool(folder_, {"convert", "copy.gsa", "back.GSB"});
   EXPECT_EQ(toBinary.status, 0);
-  EXPECT_EQ(toBinary.out, "Wrote back.GSB: binary form, 2 sub-grids, 40 nodes\n");
+  EXPECT_EQ(toBinary.standardOutput, "Wrote back.GSB: binary form, 2 sub-grids, 40 nodes\n");
 
   // Everything but the file name: same layout, unit, defects and tree.
   const auto afterFirstLine = [](const std::string& text) { return text.substr(text.find('\n') + 1); };
-  EXPECT_EQ(afterFirstLine(runTool(folder_, {"info", "back.GSB"}).out),
-            afterFirstLine(runTool(folder_, {"info", "two.gsb"}).out));
+  EXPECT_EQ(afterFirstLine(runTool(folder_, {"info", "back.GSB"}).standardOutput),
+            afterFirstLine(runTool(folder_, {"info", "two.gsb"}).standardOutput));
   const char* points[][2] = {{"-41", "174.2"},  {"-41.75", "173.3"}, {"-40", "173.3"},
                              {"-41", "175.25"}, {"-40.5", "174"},    {"-42", "175"}};
   for (const auto& p : points) {
-    const ToolRun original = runTool(folder_, {"shift", "two.gsb", p[0], p[1]});
-    const ToolRun back = runTool(folder_, {"shift", "back.GSB", p[0], p[1]});
+    const ProcessResult original = runTool(folder_, {"shift", "two.gsb", p[0], p[1]});
+    const ProcessResult back = runTool(folder_, {"shift", "back.GSB", p[0], p[1]});
     EXPECT_EQ(back.status, 0);
-    EXPECT_EQ(shiftLines(back.out), shiftLines(original.out)) << p[0] << ' ' << p[1];
+    EXPECT_EQ(shiftLines(back.standardOutput), shiftLines(original.standardOutput)) << p[0] << ' ' << p[1];
   }
 }
 
@@ -401,9 +378,9 @@ TEST_F(VelmoraGridTool, RealNzGridInfoMatchesItsHeader) {
   // Values read from the file's headers with an independent decoder: one sub-grid NZNAT, S_LAT
   // -172800, N_LAT -122400, E_LONG -648000, W_LONG -597600, increments 360 seconds, GS_COUNT 19881,
   // and eight non-zero bytes after the END key.
-  const ToolRun run = runTool(folder_, {"info", kRealNzGrid});
+  const ProcessResult run = runTool(folder_, {"info", kRealNzGrid});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out,
+  EXPECT_EQ(run.standardOutput,
             std::string("File:        ") + kRealNzGrid +
                 "\n"
                 "Form:        binary\n"
@@ -417,16 +394,16 @@ TEST_F(VelmoraGridTool, RealNzGridInfoMatchesItsHeader) {
                 "  [0] \"NZNAT   \" parent \"NONE    \", 141 x 141 nodes (rows x columns), 19881 stored, "
                 "lat -48.000000000 .. -34.000000000 step 0.100000000, lon 166.000000000 .. "
                 "180.000000000 step 0.100000000\n");
-  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.standardError, "");
 }
 
 TEST_F(VelmoraGridTool, RealNzGridShiftMatchesAnIndependentBilinearInterpolation) {
   if (!fs::exists(kRealNzGrid)) GTEST_SKIP() << kRealNzGrid << " is not installed";
   // Auckland: column 52.4, row 111.5 of the 0.1 degree grid; the four node records read from the
   // file and interpolated separately.
-  const ToolRun run = runTool(folder_, {"shift", kRealNzGrid, "-36.85", "174.76"});
+  const ProcessResult run = runTool(folder_, {"shift", kRealNzGrid, "-36.85", "174.76"});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(shiftBody(run.out),
+  EXPECT_EQ(shiftBody(run.standardOutput),
             "Sub-grid:           [0] \"NZNAT   \" (class 1, interior)\n"
             "Latitude shift:     6.491913748 arc-seconds (north positive)\n"
             "Longitude shift:    0.689928192 arc-seconds (east positive)\n"
@@ -443,12 +420,12 @@ TEST_F(VelmoraGridTool, RealNzGridConvertRoundTripKeepsTheShifts) {
   const char* points[][2] = {{"-36.85", "174.76"}, {"-41.3", "174.8"}, {"-45.87", "170.5"},
                              {"-48", "166"},       {"-34", "180"},     {"-34.03", "166.01"}};
   for (const auto& p : points) {
-    const ToolRun original = runTool(folder_, {"shift", "nz.gsb", p[0], p[1]});
-    const ToolRun text = runTool(folder_, {"shift", "nz.gsa", p[0], p[1]});
-    const ToolRun back = runTool(folder_, {"shift", "nz2.gsb", p[0], p[1]});
+    const ProcessResult original = runTool(folder_, {"shift", "nz.gsb", p[0], p[1]});
+    const ProcessResult text = runTool(folder_, {"shift", "nz.gsa", p[0], p[1]});
+    const ProcessResult back = runTool(folder_, {"shift", "nz2.gsb", p[0], p[1]});
     EXPECT_EQ(original.status, 0) << p[0] << ' ' << p[1];
-    EXPECT_EQ(shiftLines(text.out), shiftLines(original.out)) << p[0] << ' ' << p[1];
-    EXPECT_EQ(shiftLines(back.out), shiftLines(original.out)) << p[0] << ' ' << p[1];
+    EXPECT_EQ(shiftLines(text.standardOutput), shiftLines(original.standardOutput)) << p[0] << ' ' << p[1];
+    EXPECT_EQ(shiftLines(back.standardOutput), shiftLines(original.standardOutput)) << p[0] << ' ' << p[1];
   }
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace velmora::testing {
+namespace velmora {
 
 struct ProcessResult {
   int status = -1;  // exit status; 128 + signal number when the child was killed; -1 when not started
@@ -24,4 +24,4 @@ struct ProcessOptions {
 ProcessResult runProcess(const std::string& executable, const std::vector<std::string>& argv,
                          const ProcessOptions& options = {});
 
-}  // namespace velmora::testing
+}  // namespace velmora

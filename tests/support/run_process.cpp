@@ -1,4 +1,4 @@
-#include "tests/e2e/run_process.hpp"
+#include "tests/support/run_process.hpp"
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <memory>
 
-namespace velmora::testing {
+namespace velmora {
 namespace {
 
 struct FileCloser {
@@ -66,4 +66,4 @@ ProcessResult runProcess(const std::string& executable, const std::vector<std::s
   return result;
 }
 
-}  // namespace velmora::testing
+}  // namespace velmora
