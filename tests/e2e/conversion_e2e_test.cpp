@@ -26,7 +26,7 @@ constexpr LatLon kSydney{-33.85678, 151.2153};
 constexpr LatLon kPerth{-31.95224, 115.8614};
 
 // Grid fixture over eastern Australia; Perth lies outside it.
-constexpr GridArea kEasternArea{-40.0, -25.0, 140.0, 155.0, 0.5};
+constexpr DegreeArea kEasternArea{-40.0, -25.0, 140.0, 155.0, 0.5};
 constexpr float kGda2020LatShift = 1.5F;   // arc-seconds, north positive
 constexpr float kGda2020LonShift = 2.25F;  // arc-seconds, east positive
 constexpr float kAgd66LatShift = 5.25F;
@@ -280,7 +280,7 @@ TEST(ConversionE2e, MapProjections) {
 
 // Geoid fixture over the whole continent at 1 degree: N = 20 + 0.5 per degree north + 0.25 per
 // degree east of the south-west corner, so every interpolated value follows the plane.
-constexpr GridArea kContinent{-45.0, -10.0, 110.0, 155.0, 1.0};
+constexpr DegreeArea kContinent{-45.0, -10.0, 110.0, 155.0, 1.0};
 double planeSeparation(LatLon p) {
   return 20.0 + 0.5 * (p.latitude - kContinent.south) + 0.25 * (p.longitude - kContinent.west);
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/grid_fixtures.hpp"
 #include "tests/support/run_process.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -30,7 +31,9 @@ class VelmoraFolder {
   void writeBesideProgram(std::string_view name, std::string_view bytes) const {
     program_.writeFile(name, bytes);
   }
-  void writeInWorkFolder(std::string_view name, std::string_view bytes) const { work_.writeFile(name, bytes); }
+  void writeInWorkFolder(std::string_view name, std::string_view bytes) const {
+    work_.writeFile(name, bytes);
+  }
   void linkBesideProgram(std::string_view name, const std::filesystem::path& target) const;
 
   // Runs the program by its full path from the working folder; arguments exclude argv[0].
@@ -49,19 +52,11 @@ std::string ddLine(double latitude, double longitude, double height);
 std::string enLine(double easting, double northing, double height);
 
 // NTv2 fixtures in arc-seconds over a rectangle of whole nodes (degrees, longitude east positive).
-struct GridArea {
-  double south;
-  double north;
-  double west;
-  double east;
-  double spacing;
-};
-
 // Every node holds the same shifts: latitude north positive, longitude EAST positive, arc-seconds.
-std::string constantShiftGrid(const GridArea& area, float latitudeShift, float longitudeShiftEast);
+std::string constantShiftGrid(const DegreeArea& area, float latitudeShift, float longitudeShiftEast);
 
 // Geoid file: node (row i from the south, column j from the west) holds base + perRow*i + perColumn*j
 // metres in the latitude-shift field; with values exact in float, interpolation is exact too.
-std::string planeGeoidGrid(const GridArea& area, float base, float perRow, float perColumn);
+std::string planeGeoidGrid(const DegreeArea& area, float base, float perRow, float perColumn);
 
 }  // namespace velmora::testing

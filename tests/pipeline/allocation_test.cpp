@@ -32,8 +32,8 @@ class PipelineAllocationTest : public testing::GridSlotTest {};
 
 TEST_F(PipelineAllocationTest, NoAllocationPerPointOnceGridsAreOpen) {
   const TempDir folder;
-  const testing::Plane shift{1.5, 0.125, 0.0625};
-  const testing::Extent extent{-45.0, 0.0, 110.0, 155.0, 5.0};
+  const DegreePlane shift{1.5, 0.125, 0.0625};
+  const DegreeArea extent{-45.0, 0.0, 110.0, 155.0, 5.0};
   ASSERT_TRUE(testing::writeShiftGrid(folder.filePath("AGD66_Australia.gsb"), extent, shift, shift));
   ASSERT_TRUE(testing::writeShiftGrid(folder.filePath("GDA2020_Australia.gsb"), extent, shift, shift));
   ASSERT_TRUE(testing::writeGeoidGrid(folder.filePath("AUSGeoid2020.gsb"), extent, shift));

@@ -24,22 +24,20 @@
 namespace velmora {
 namespace {
 
-using testing::Extent;
-using testing::Plane;
-
 constexpr double kSecondsPerDegree = 3600.0;
 constexpr double kShiftToleranceDeg = 1e-12;  // rounding of a bilinear interpolation, ~0.1 micrometre
 
 struct ShiftPlanes {
   const char* fileName;
-  Extent extent;
-  Plane latitudeShift;       // arc-seconds, north positive
-  Plane longitudeShiftEast;  // arc-seconds, east positive
+  DegreeArea extent;
+  DegreePlane latitudeShift;       // arc-seconds, north positive
+  DegreePlane longitudeShiftEast;  // arc-seconds, east positive
 };
 
 // Node values are short binary fractions, so the float nodes hold the planes exactly.
-const ShiftPlanes kAgd66Grid{"AGD66_Australia.gsb", {}, {2.5, 0.125, 0.0625}, {-1.5, 0.0625, 0.03125}};
-const ShiftPlanes kAgd84Grid{"AGD84_Australia.gsb", {}, {1.25, -0.0625, 0.125}, {3.0, 0.125, -0.0625}};
+constexpr DegreeArea kAgdArea{-45.0, -10.0, 110.0, 155.0, 5.0};
+const ShiftPlanes kAgd66Grid{"AGD66_Australia.gsb", kAgdArea, {2.5, 0.125, 0.0625}, {-1.5, 0.0625, 0.03125}};
+const ShiftPlanes kAgd84Grid{"AGD84_Australia.gsb", kAgdArea, {1.25, -0.0625, 0.125}, {3.0, 0.125, -0.0625}};
 const ShiftPlanes kGda2020Grid{
     "GDA2020_Australia.gsb", {-45.0, 0.0, 110.0, 155.0, 5.0}, {0.5, 0.03125, 0.0}, {0.25, 0.0, 0.015625}};
 

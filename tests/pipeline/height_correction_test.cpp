@@ -16,16 +16,13 @@
 namespace velmora {
 namespace {
 
-using testing::Extent;
-using testing::Plane;
-
 constexpr double kHeightToleranceMetres = 1e-9;
 
 // Distinct planes, so the file used can be told from the value. N in metres.
-const Plane kAusGeoid2020{20.0, 0.125, 0.0625};
-const Plane kAusGeoid09{10.0, -0.25, 0.125};
-const Plane kAusGeoid98{-5.0, 0.5, -0.03125};
-const Extent kGeoidExtent{-45.0, -10.0, 110.0, 155.0, 5.0};
+const DegreePlane kAusGeoid2020{20.0, 0.125, 0.0625};
+const DegreePlane kAusGeoid09{10.0, -0.25, 0.125};
+const DegreePlane kAusGeoid98{-5.0, 0.5, -0.03125};
+const DegreeArea kGeoidExtent{-45.0, -10.0, 110.0, 155.0, 5.0};
 
 constexpr double kLat = -33.3;  // a GDA2020 position inside every geoid fixture
 constexpr double kLon = 138.7;
@@ -100,7 +97,7 @@ TEST_F(HeightCorrectionTest, TwelveRows) {
 TEST_F(HeightCorrectionTest, AhdToEllipsoidAndBackOnGda2020) {
   // N = 20.0 everywhere.
   ASSERT_TRUE(testing::writeGeoidGrid(folder_.filePath("AUSGeoid2020.gsb"), kGeoidExtent,
-                                      Plane{20.0, 0.0, 0.0}));
+                                      DegreePlane{20.0, 0.0, 0.0}));
   EXPECT_NEAR(100.0 + singlePoint(kGda2020, kAhd, kGda2020, kEllipsoid), 120.0, kHeightToleranceMetres);
   EXPECT_NEAR(120.0 + singlePoint(kGda2020, kEllipsoid, kGda2020, kAhd), 100.0, kHeightToleranceMetres);
 }

@@ -7,8 +7,15 @@
 namespace velmora {
 
 namespace {
+
 constexpr double kSecondsPerDegree = 3600.0;
+
+// Nodes from one bound to the other, both included.
+int nodeCount(double from, double to, double spacing) {
+  return static_cast<int>(std::lround((to - from) / spacing)) + 1;
 }
+
+}  // namespace
 
 SubGridImage planeSubGrid(const PlaneSpec& spec) {
   SubGridImage sub;
@@ -20,8 +27,8 @@ SubGridImage planeSubGrid(const PlaneSpec& spec) {
   sub.wLong = spec.wLong;
   sub.latInc = spec.latInc;
   sub.longInc = spec.longInc;
-  const auto rows = static_cast<int>(std::lround((spec.nLat - spec.sLat) / spec.latInc)) + 1;
-  const auto columns = static_cast<int>(std::lround((spec.wLong - spec.eLong) / spec.longInc)) + 1;
+  const int rows = nodeCount(spec.sLat, spec.nLat, spec.latInc);
+  const int columns = nodeCount(spec.eLong, spec.wLong, spec.longInc);
   for (int row = 0; row < rows; ++row) {
     for (int column = 0; column < columns; ++column) {
       GridNode node;
@@ -83,6 +90,49 @@ GridImage parentWithChildGrid() {
   GridImage image = planeGrid(parentPlaneSpec());
   image.subGrids.push_back(planeSubGrid(childPlaneSpec()));
   return image;
+}
+
+SubGridImage degreeSubGrid(const DegreeArea& area, const NodeValues& values, std::string_view name,
+                           std::string_view parent) {
+  SubGridImage sub;
+  sub.name = std::string(name);
+  sub.parent = std::string(parent);
+  sub.sLat = area.south * kSecondsPerDegree;
+  sub.nLat = area.north * kSecondsPerDegree;
+  sub.eLong = -area.east * kSecondsPerDegree;  // NTv2 longitudes are positive west
+  sub.wLong = -area.west * kSecondsPerDegree;
+  sub.latInc = area.spacing * kSecondsPerDegree;
+  sub.longInc = area.spacing * kSecondsPerDegree;
+  const int rows = nodeCount(area.south, area.north, area.spacing);
+  const int columns = nodeCount(area.west, area.east, area.spacing);
+  sub.nodes.reserve(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns));
+  for (int row = 0; row < rows; ++row) {
+    for (int column = 0; column < columns; ++column) {
+      DegreeNode node;
+      node.row = row;
+      node.column = column;
+      node.columnFromWest = columns - 1 - column;
+      node.latitude = area.south + row * area.spacing;
+      node.longitude = area.east - column * area.spacing;
+      sub.nodes.push_back(values(node));
+    }
+  }
+  return sub;
+}
+
+GridImage degreeGrid(const DegreeArea& area, const NodeValues& values, std::string_view name) {
+  GridImage image;
+  image.subGrids.push_back(degreeSubGrid(area, values, name));
+  return image;
+}
+
+NodeValues shiftPlanes(const DegreePlane& latitudeShift, const DegreePlane& longitudeShiftEast) {
+  return [latitudeShift, longitudeShiftEast](const DegreeNode& node) {
+    GridNode values;
+    values.latShift = static_cast<float>(latitudeShift.at(node.latitude, node.longitude));
+    values.lonShift = static_cast<float>(-longitudeShiftEast.at(node.latitude, node.longitude));
+    return values;
+  };
 }
 
 std::string writeGridFile(const TempDir& dir, std::string_view name, const GridImage& image,

@@ -23,7 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr double kSecondsPerDegree = 3600.0;
 constexpr const char* kRealNzGrid = "/usr/share/proj/nzgd2kgrid0005.gsb";  // Debian proj-data
 
 // Runs velmora-grid with its working folder in the temporary folder.
@@ -35,59 +34,42 @@ ProcessResult runTool(const TempDir& folder, const std::vector<std::string>& arg
   return runProcess(VELMORA_GRID_PATH, argv, options);
 }
 
+// Node values from planes over the node's row and column (column counted west from the eastern
+// edge), the longitude shift positive west as stored, and constant accuracies.
+NodeValues planeValues(const Plane& latShift, const Plane& lonShiftWest, float latAccuracy,
+                       float lonAccuracy) {
+  return [=](const DegreeNode& node) {
+    return GridNode{static_cast<float>(latShift.at(node.row, node.column)),
+                    static_cast<float>(lonShiftWest.at(node.row, node.column)), latAccuracy, lonAccuracy};
+  };
+}
+
 // Shifts that form planes over the node rows j and columns i, so that every interpolated value
-// is known exactly. Bounds and spacings in arc-seconds, longitudes positive west as in the file.
+// is known exactly; arc-seconds in the file.
 // PARENT: lat -42 .. -40, lon 173 .. 175 east, 0.5 degree spacing, 5 x 5 nodes;
 //   latShift = 1.5 + 0.25 j + 0.125 i, lonShift (west) = -2 + 0.5 j - 0.0625 i, accuracies 0.5, 0.25.
 // CHILD: lat -41.5 .. -40.5, lon 174 .. 174.5 east, 0.25 degree spacing, 5 x 3 nodes;
 //   latShift = 10 + 0.25 j + 0.125 i, lonShift (west) = 20 - 0.5 j + 0.25 i, accuracies 0.125, 0.0625.
-PlaneSpec degreeSpec(const std::string& name, const std::string& parent, double south, double north,
-                     double east, double west, double inc) {
-  PlaneSpec spec;
-  spec.name = name;
-  spec.parent = parent;
-  spec.sLat = south * kSecondsPerDegree;
-  spec.nLat = north * kSecondsPerDegree;
-  spec.eLong = -east * kSecondsPerDegree;
-  spec.wLong = -west * kSecondsPerDegree;
-  spec.latInc = inc * kSecondsPerDegree;
-  spec.longInc = inc * kSecondsPerDegree;
-  return spec;
-}
-
 GridImage twoLevelImage() {
-  PlaneSpec parent = degreeSpec("PARENT", "NONE", -42.0, -40.0, 175.0, 173.0, 0.5);
-  parent.latShift = {1.5, 0.25, 0.125};
-  parent.lonShift = {-2.0, 0.5, -0.0625};
-  parent.latAccuracy = {0.5, 0.0, 0.0};
-  parent.lonAccuracy = {0.25, 0.0, 0.0};
-  PlaneSpec child = degreeSpec("CHILD", "PARENT", -41.5, -40.5, 174.5, 174.0, 0.25);
-  child.latShift = {10.0, 0.25, 0.125};
-  child.lonShift = {20.0, -0.5, 0.25};
-  child.latAccuracy = {0.125, 0.0, 0.0};
-  child.lonAccuracy = {0.0625, 0.0, 0.0};
-  GridImage image = planeGrid(parent);
-  image.subGrids.push_back(planeSubGrid(child));
+  GridImage image;
+  image.subGrids.push_back(degreeSubGrid({-42.0, -40.0, 173.0, 175.0, 0.5},
+                                         planeValues({1.5, 0.25, 0.125}, {-2.0, 0.5, -0.0625}, 0.5F, 0.25F),
+                                         "PARENT"));
+  image.subGrids.push_back(degreeSubGrid(
+      {-41.5, -40.5, 174.0, 174.5, 0.25},
+      planeValues({10.0, 0.25, 0.125}, {20.0, -0.5, 0.25}, 0.125F, 0.0625F), "CHILD", "PARENT"));
   return image;
 }
 
 // A geoid-style file: the latitude-shift field holds the separation in metres, -999 for no data.
 // 2 rows x 3 columns over lat 0 .. 1, lon 10 .. 12 east; the western column (lon 10) has no data.
 GridImage geoidImage() {
-  GridImage image;
-  SubGridImage sub;
-  sub.name = "GEOID";
-  sub.sLat = 0.0;
-  sub.nLat = 1.0 * kSecondsPerDegree;
-  sub.eLong = -12.0 * kSecondsPerDegree;
-  sub.wLong = -10.0 * kSecondsPerDegree;
-  sub.latInc = 1.0 * kSecondsPerDegree;
-  sub.longInc = 1.0 * kSecondsPerDegree;
-  for (int j = 0; j < 2; ++j) {
-    for (int i = 0; i < 3; ++i) sub.nodes.push_back(GridNode{i == 2 ? -999.0F : 20.5F, 0.0F, 0.0F, 0.0F});
-  }
-  image.subGrids.push_back(sub);
-  return image;
+  return degreeGrid(
+      {0.0, 1.0, 10.0, 12.0, 1.0},
+      [](const DegreeNode& node) {
+        return GridNode{node.columnFromWest == 0 ? -999.0F : 20.5F, 0.0F, 0.0F, 0.0F};
+      },
+      "GEOID");
 }
 
 const std::string kTreeTitle =
