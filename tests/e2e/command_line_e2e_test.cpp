@@ -36,21 +36,9 @@ const std::string kUsage =
     "Valid values for heighttype: None, Ellipsoid, AHD\n"
     "Valid values for hemisphere: S, N\n";
 
-struct Expected {
-  int status;
-  std::string standardOutput;
-  std::string standardError;
-};
-
-void expectRun(const ProcessResult& result, const Expected& expected) {
-  EXPECT_EQ(result.status, expected.status);
-  EXPECT_EQ(result.standardOutput, expected.standardOutput);
-  EXPECT_EQ(result.standardError, expected.standardError);
-}
-
 struct RunCase {
   std::vector<std::string> arguments;
-  Expected expected;
+  ExpectedRun expected;
 };
 
 TEST(CommandLineE2e, UsageAndExitStatus) {

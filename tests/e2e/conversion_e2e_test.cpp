@@ -98,10 +98,7 @@ TEST(ConversionE2e, ParameterTransformationsThroughGda94) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.options[1] << " to " << c.options[3]);
-    const ProcessResult result = velmora.run(withPoint(c.options, c.point));
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.standardOutput, c.expected);
-    EXPECT_EQ(result.standardError, "");
+    expectRun(velmora.run(withPoint(c.options, c.point)), {0, c.expected, ""});
   }
 }
 
@@ -138,10 +135,7 @@ TEST(ConversionE2e, RegionRules) {
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message()
                  << c.options[1] << " to " << c.options[3] << " at " << c.point.latitude);
-    const ProcessResult result = velmora.run(withPoint(c.options, c.point));
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.standardOutput, c.expected);
-    EXPECT_EQ(result.standardError, "");
+    expectRun(velmora.run(withPoint(c.options, c.point)), {0, c.expected, ""});
   }
 }
 
@@ -187,10 +181,7 @@ TEST(ConversionE2e, GridLegsAndFallbackToParameters) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const ProcessResult result = c.folder->run(c.arguments);
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.standardOutput, c.expected);
-    EXPECT_EQ(result.standardError, "");
+    expectRun(c.folder->run(c.arguments), {0, c.expected, ""});
   }
 }
 
@@ -199,12 +190,11 @@ TEST(ConversionE2e, GridLegsForEveryPointOfAFile) {
   velmora.writeBesideProgram("GDA2020_Australia.gsb",
                              constantShiftGrid(kEasternArea, kGda2020LatShift, kGda2020LonShift));
   velmora.writeInWorkFolder("points.csv", csvLine(kSydney, 1.0) + csvLine(kPerth, 2.0));
-  const ProcessResult result = velmora.run(
-      {"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--useGridShift", "--inputFile", "points.csv"});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.standardOutput, shifted(kSydney, kGda2020LatShift, kGda2020LonShift, 1.0) +
-                                       line(gda94ToGda2020(kPerth.latitude, kPerth.longitude, 0.0), 2.0));
-  EXPECT_EQ(result.standardError, "");
+  const std::string expected = shifted(kSydney, kGda2020LatShift, kGda2020LonShift, 1.0) +
+                               line(gda94ToGda2020(kPerth.latitude, kPerth.longitude, 0.0), 2.0);
+  expectRun(velmora.run({"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--useGridShift", "--inputFile",
+                         "points.csv"}),
+            {0, expected, ""});
 }
 
 // A real national grid written by others, installed under the name of the AGD66 grid: the
@@ -222,11 +212,9 @@ TEST(ConversionE2e, RealNtv2FileAsDatumGrid) {
   std::array<double, 2> accuracy{};
   ASSERT_TRUE(interpolateGridShift(*grid, 1.0, shift, accuracy));
 
-  const ProcessResult result =
-      velmora.run(withPoint({"--fromDatum", "AGD66", "--toDatum", "GDA94", "--useGridShift"}, kWellington));
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.standardOutput, shifted(kWellington, shift[1], shift[0]));
-  EXPECT_EQ(result.standardError, "");
+  expectRun(
+      velmora.run(withPoint({"--fromDatum", "AGD66", "--toDatum", "GDA94", "--useGridShift"}, kWellington)),
+      {0, shifted(kWellington, shift[1], shift[0]), ""});
 }
 
 TEST(ConversionE2e, MapProjections) {
@@ -271,10 +259,7 @@ TEST(ConversionE2e, MapProjections) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const ProcessResult result = velmora.run(c.arguments);
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.standardOutput, c.expected);
-    EXPECT_EQ(result.standardError, "");
+    expectRun(velmora.run(c.arguments), {0, c.expected, ""});
   }
 }
 
@@ -339,10 +324,7 @@ TEST(ConversionE2e, HeightsWithGeoidGrids) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const ProcessResult result = velmora.run(withPoint(c.options, c.point, "100"));
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.standardOutput, c.expected);
-    EXPECT_EQ(result.standardError, "");
+    expectRun(velmora.run(withPoint(c.options, c.point, "100")), {0, c.expected, ""});
   }
 }
 
@@ -353,11 +335,11 @@ TEST(ConversionE2e, MissingGeoidIsReportedForEveryPoint) {
       velmora.run({"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "AHD",
                    "--toHeightType", "Ellipsoid", "--inputFile", "points.csv"});
   const std::string message = velmora.programFolder() + "AUSGeoid2020.gsb does not exist\n";
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.standardOutput,
-            "-33.50000000,151.25000000,10.000\n-31.50000000,115.75000000,20.000\n-20.25000000,130.50000000,"
-            "30.000\n");
-  EXPECT_EQ(result.standardError, message + message + message);
+  expectRun(result,
+            {0,
+             "-33.50000000,151.25000000,10.000\n-31.50000000,115.75000000,20.000\n-20.25000000,130.50000000,"
+             "30.000\n",
+             message + message + message});
 }
 
 // The grids lie beside the program however it was started: by a path relative to the current

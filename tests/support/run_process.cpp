@@ -1,6 +1,7 @@
 #include "tests/support/run_process.hpp"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,6 +65,12 @@ ProcessResult runProcess(const std::string& executable, const std::vector<std::s
   result.standardOutput = readAll(out.get());
   result.standardError = readAll(err.get());
   return result;
+}
+
+void expectRun(const ProcessResult& result, const ExpectedRun& expected) {
+  EXPECT_EQ(result.status, expected.status);
+  EXPECT_EQ(result.standardOutput, expected.standardOutput);
+  EXPECT_EQ(result.standardError, expected.standardError);
 }
 
 }  // namespace velmora

@@ -24,4 +24,14 @@ struct ProcessOptions {
 ProcessResult runProcess(const std::string& executable, const std::vector<std::string>& argv,
                          const ProcessOptions& options = {});
 
+// What a run must give: the exit status and both streams, byte for byte.
+struct ExpectedRun {
+  int status = 0;
+  std::string standardOutput;
+  std::string standardError;
+};
+
+// Records a GoogleTest failure for each of the three that differs from expected.
+void expectRun(const ProcessResult& result, const ExpectedRun& expected);
+
 }  // namespace velmora

@@ -92,23 +92,19 @@ class VelmoraGridTool : public ::testing::Test {
 
 TEST_F(VelmoraGridTool, NoArgumentsPrintTheUsageWithStatusOne) {
   const ProcessResult run = runTool(folder_, {});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.standardOutput,
-            "usage: velmora-grid info FILE\n"
-            "       velmora-grid shift FILE LATITUDE LONGITUDE\n"
-            "       velmora-grid convert IN OUT\n"
-            "\n"
-            "  info     shows the form, unit, defects and sub-grid tree of an NTv2 grid file\n"
-            "  shift    interpolates the file at a point in decimal degrees, north and east positive\n"
-            "  convert  writes IN in the form named by OUT's extension\n"
-            "\n"
-            "FILE, IN and OUT end in .gsb (binary form) or .gsa (text form).\n"
-            "Exit status: 0 done, 1 usage or failure, 2 no sub-grid holds the point.\n");
-  EXPECT_EQ(run.standardError, "");
-  const ProcessResult wrong = runTool(folder_, {"shift", "two.gsb", "41S", "174E"});
-  EXPECT_EQ(wrong.status, 1);
-  EXPECT_EQ(wrong.standardOutput, run.standardOutput);
-  EXPECT_EQ(wrong.standardError, "");
+  expectRun(run, {1,
+                  "usage: velmora-grid info FILE\n"
+                  "       velmora-grid shift FILE LATITUDE LONGITUDE\n"
+                  "       velmora-grid convert IN OUT\n"
+                  "\n"
+                  "  info     shows the form, unit, defects and sub-grid tree of an NTv2 grid file\n"
+                  "  shift    interpolates the file at a point in decimal degrees, north and east positive\n"
+                  "  convert  writes IN in the form named by OUT's extension\n"
+                  "\n"
+                  "FILE, IN and OUT end in .gsb (binary form) or .gsa (text form).\n"
+                  "Exit status: 0 done, 1 usage or failure, 2 no sub-grid holds the point.\n",
+                  ""});
+  expectRun(runTool(folder_, {"shift", "two.gsb", "41S", "174E"}), {1, run.standardOutput, ""});
 }
 
 TEST_F(VelmoraGridTool, InfoDescribesBinaryLayoutsUnitsAndDefects) {
@@ -163,10 +159,8 @@ TEST_F(VelmoraGridTool, InfoDescribesBinaryLayoutsUnitsAndDefects) {
            kTwoLevelTree},
   };
   for (const auto& c : cases) {
-    const ProcessResult run = runTool(folder_, {"info", c.file});
-    EXPECT_EQ(run.status, 0) << c.file;
-    EXPECT_EQ(run.standardOutput, c.out) << c.file;
-    EXPECT_EQ(run.standardError, "") << c.file;
+    SCOPED_TRACE(c.file);
+    expectRun(runTool(folder_, {"info", c.file}), {0, c.out, ""});
   }
 }
 
@@ -201,10 +195,8 @@ TEST_F(VelmoraGridTool, OpenFailuresNameTheFileTheCodeAndItsMessage) {
        "velmora-grid: no-such-folder/out.gsa: cannot write the file\n"},
   };
   for (const auto& c : cases) {
-    const ProcessResult run = runTool(folder_, c.arguments);
-    EXPECT_EQ(run.status, 1) << c.arguments[1];
-    EXPECT_EQ(run.standardOutput, "") << c.arguments[1];
-    EXPECT_EQ(run.standardError, c.err) << c.arguments[1];
+    SCOPED_TRACE(c.arguments[1]);
+    expectRun(runTool(folder_, c.arguments), {1, "", c.err});
   }
 }
 
@@ -263,18 +255,17 @@ TEST_F(VelmoraGridTool, ShiftReportsTheSubGridClassShiftsAccuraciesAndValue) {
 }
 
 TEST_F(VelmoraGridTool, ShiftOnTheTextFormSaysTheAccuraciesAreNotStored) {
-  const ProcessResult run = runTool(folder_, {"shift", "two.gsa", "-41.75", "173.3"});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.standardOutput,
-            "File:               two.gsa\n"
-            "Point:              latitude -41.750000000, longitude 173.300000000\n"
-            "Sub-grid:           [0] \"PARENT  \" (class 1, interior)\n"
-            "Latitude shift:     2.050000000 arc-seconds (north positive)\n"
-            "Longitude shift:    1.962500000 arc-seconds (east positive)\n"
-            "Latitude accuracy:  not stored in the text form\n"
-            "Longitude accuracy: not stored in the text form\n"
-            "Geoid/value:        2.050000000\n");
-  EXPECT_EQ(run.standardError, "");
+  expectRun(runTool(folder_, {"shift", "two.gsa", "-41.75", "173.3"}),
+            {0,
+             "File:               two.gsa\n"
+             "Point:              latitude -41.750000000, longitude 173.300000000\n"
+             "Sub-grid:           [0] \"PARENT  \" (class 1, interior)\n"
+             "Latitude shift:     2.050000000 arc-seconds (north positive)\n"
+             "Longitude shift:    1.962500000 arc-seconds (east positive)\n"
+             "Latitude accuracy:  not stored in the text form\n"
+             "Longitude accuracy: not stored in the text form\n"
+             "Geoid/value:        2.050000000\n",
+             ""});
 }
 
 TEST_F(VelmoraGridTool, ShiftOutsideEverySubGridExitsWithStatusTwo) {
@@ -293,10 +284,8 @@ TEST_F(VelmoraGridTool, ShiftOutsideEverySubGridExitsWithStatusTwo) {
        "velmora-grid: two.gsb: no sub-grid holds latitude 174.000000000, longitude -41.000000000\n"},
   };
   for (const auto& c : cases) {
-    const ProcessResult run = runTool(folder_, {"shift", "two.gsb", c.latitude, c.longitude});
-    EXPECT_EQ(run.status, 2) << c.err;
-    EXPECT_EQ(run.standardOutput, "") << c.err;
-    EXPECT_EQ(run.standardError, c.err);
+    SCOPED_TRACE(c.err);
+    expectRun(runTool(folder_, {"shift", "two.gsb", c.latitude, c.longitude}), {2, "", c.err});
   }
 }
 
@@ -333,10 +322,8 @@ std::string shiftLines(const std::string& out) {
 }
 
 TEST_F(VelmoraGridTool, ConvertRoundTripBinaryTextBinaryKeepsTheShifts) {
-  const ProcessResult toText = runTool(folder_, {"convert", "two.gsb", "copy.gsa"});
-  EXPECT_EQ(toText.status, 0);
-  EXPECT_EQ(toText.standardOutput, "Wrote copy.gsa: text form, 2 sub-grids, 40 nodes\n");
-  EXPECT_EQ(toText.standardError, "");
+  expectRun(runTool(folder_, {"convert", "two.gsb", "copy.gsa"}),
+            {0, "Wrote copy.gsa: text form, 2 sub-grids, 40 nodes\n", ""});
   const ProcessResult toBinary = runTool(folder_, {"convert", "copy.gsa", "back.GSB"});
   EXPECT_EQ(toBinary.status, 0);
   EXPECT_EQ(toBinary.standardOutput, "Wrote back.GSB: binary form, 2 sub-grids, 40 nodes\n");
@@ -360,23 +347,22 @@ TEST_F(VelmoraGridTool, RealNzGridInfoMatchesItsHeader) {
   // Values read from the file's headers with an independent decoder: one sub-grid NZNAT, S_LAT
   // -172800, N_LAT -122400, E_LONG -648000, W_LONG -597600, increments 360 seconds, GS_COUNT 19881,
   // and eight non-zero bytes after the END key.
-  const ProcessResult run = runTool(folder_, {"info", kRealNzGrid});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.standardOutput,
-            std::string("File:        ") + kRealNzGrid +
-                "\n"
-                "Form:        binary\n"
-                "Byte order:  little-endian\n"
-                "Integers:    padded to 8 bytes\n"
-                "Unit:        SECONDS\n"
-                "Sub-grids:   1 (1 top-level)\n"
-                "Defects:     0x80\n"
-                "  0x80  the eight bytes after the END key are not all zero\n" +
-                kTreeTitle +
-                "  [0] \"NZNAT   \" parent \"NONE    \", 141 x 141 nodes (rows x columns), 19881 stored, "
-                "lat -48.000000000 .. -34.000000000 step 0.100000000, lon 166.000000000 .. "
-                "180.000000000 step 0.100000000\n");
-  EXPECT_EQ(run.standardError, "");
+  expectRun(runTool(folder_, {"info", kRealNzGrid}),
+            {0,
+             std::string("File:        ") + kRealNzGrid +
+                 "\n"
+                 "Form:        binary\n"
+                 "Byte order:  little-endian\n"
+                 "Integers:    padded to 8 bytes\n"
+                 "Unit:        SECONDS\n"
+                 "Sub-grids:   1 (1 top-level)\n"
+                 "Defects:     0x80\n"
+                 "  0x80  the eight bytes after the END key are not all zero\n" +
+                 kTreeTitle +
+                 "  [0] \"NZNAT   \" parent \"NONE    \", 141 x 141 nodes (rows x columns), 19881 stored, "
+                 "lat -48.000000000 .. -34.000000000 step 0.100000000, lon 166.000000000 .. "
+                 "180.000000000 step 0.100000000\n",
+             ""});
 }
 
 TEST_F(VelmoraGridTool, RealNzGridShiftMatchesAnIndependentBilinearInterpolation) {
