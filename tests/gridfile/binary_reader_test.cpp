@@ -32,7 +32,7 @@ void putInt32(std::string& bytes, std::size_t offset, std::int32_t value) {
 
 TEST(BinaryReader, EveryByteOrderAndPaddingGivesTheSameGrid) {
   TempDir dir;
-  const PlaneSpec specs[] = {parentPlaneSpec(), childPlaneSpec()};
+  const PlaneSpec planes[] = {parentPlaneSpec(), childPlaneSpec()};
   const bool nativeBig = std::endian::native == std::endian::big;
   for (const bool bigEndian : {false, true}) {
     for (const bool padded : {true, false}) {
@@ -65,7 +65,7 @@ TEST(BinaryReader, EveryByteOrderAndPaddingGivesTheSameGrid) {
       EXPECT_EQ(child.latInc, 0.5);
       for (std::size_t s = 0; s < 2; ++s) {
         const SubGrid& g = grid->subGrids[s];
-        const PlaneSpec& spec = specs[s];
+        const PlaneSpec& plane = planes[s];
         ASSERT_EQ(g.rows, 5);
         ASSERT_EQ(g.columns, 5);
         ASSERT_EQ(g.nodeCount, 25U);
@@ -75,10 +75,10 @@ TEST(BinaryReader, EveryByteOrderAndPaddingGivesTheSameGrid) {
           const int row = n / 5;
           const int column = n % 5;
           const auto i = static_cast<std::size_t>(n);
-          EXPECT_EQ(g.shifts[2 * i], spec.lonShift.at(row, column)) << n;
-          EXPECT_EQ(g.shifts[2 * i + 1], spec.latShift.at(row, column)) << n;
-          EXPECT_EQ(g.accuracies[2 * i], spec.lonAccuracy.at(row, column)) << n;
-          EXPECT_EQ(g.accuracies[2 * i + 1], spec.latAccuracy.at(row, column)) << n;
+          EXPECT_EQ(g.shifts[2 * i], plane.lonShift.at(row, column)) << n;
+          EXPECT_EQ(g.shifts[2 * i + 1], plane.latShift.at(row, column)) << n;
+          EXPECT_EQ(g.accuracies[2 * i], plane.lonAccuracy.at(row, column)) << n;
+          EXPECT_EQ(g.accuracies[2 * i + 1], plane.latAccuracy.at(row, column)) << n;
         }
       }
     }

@@ -21,7 +21,7 @@ std::unique_ptr<GridFile> openImage(const TempDir& dir, const GridImage& image,
 }
 
 struct Expected {
-  const PlaneSpec* spec;
+  const PlaneSpec* plane;
   int locationClass;
   double row;
   double column;
@@ -32,18 +32,18 @@ void expectShift(const GridFile& grid, double lon, double lat, const Expected& e
                  bool hasAccuracies = true) {
   const SubGridMatch match = findSubGrid(grid, lon, lat);
   ASSERT_NE(match.subGrid, nullptr);
-  EXPECT_EQ(match.subGrid->name.substr(0, e.spec->name.size()), e.spec->name);
+  EXPECT_EQ(match.subGrid->name.substr(0, e.plane->name.size()), e.plane->name);
   EXPECT_EQ(match.locationClass, e.locationClass);
   std::array<double, 2> point = {lon, lat};
   std::array<double, 2> accuracies = {-7.0, -7.0};
   ASSERT_TRUE(interpolateGridShift(grid, 1.0, point, accuracies));
   const double k = e.scale * toSeconds;
   // Longitudes come out positive east, the opposite of the stored sign; the accuracy follows it.
-  EXPECT_NEAR(point[0], -k * e.spec->lonShift.at(e.row, e.column), kToleranceSeconds);
-  EXPECT_NEAR(point[1], k * e.spec->latShift.at(e.row, e.column), kToleranceSeconds);
-  EXPECT_NEAR(accuracies[0], hasAccuracies ? -k * e.spec->lonAccuracy.at(e.row, e.column) : 0.0,
+  EXPECT_NEAR(point[0], -k * e.plane->lonShift.at(e.row, e.column), kToleranceSeconds);
+  EXPECT_NEAR(point[1], k * e.plane->latShift.at(e.row, e.column), kToleranceSeconds);
+  EXPECT_NEAR(accuracies[0], hasAccuracies ? -k * e.plane->lonAccuracy.at(e.row, e.column) : 0.0,
               kToleranceSeconds);
-  EXPECT_NEAR(accuracies[1], hasAccuracies ? k * e.spec->latAccuracy.at(e.row, e.column) : 0.0,
+  EXPECT_NEAR(accuracies[1], hasAccuracies ? k * e.plane->latAccuracy.at(e.row, e.column) : 0.0,
               kToleranceSeconds);
 }
 
@@ -128,17 +128,17 @@ TEST(GridSearch, FactorScalesThePointAndNonPositiveFactorsCountAsOne) {
 }
 
 PlaneSpec degreeSpec(std::string name, double west, double east, double south, double north) {
-  PlaneSpec spec;
-  spec.name = std::move(name);
-  spec.sLat = south * 3600.0;
-  spec.nLat = north * 3600.0;
-  spec.eLong = -east * 3600.0;
-  spec.wLong = -west * 3600.0;
-  spec.latInc = 3600.0;
-  spec.longInc = 3600.0;
-  spec.latShift = {10.0, 1.0, 2.0};
-  spec.lonShift = {-5.0, 0.5, 0.25};
-  return spec;
+  PlaneSpec plane;
+  plane.name = std::move(name);
+  plane.sLat = south * 3600.0;
+  plane.nLat = north * 3600.0;
+  plane.eLong = -east * 3600.0;
+  plane.wLong = -west * 3600.0;
+  plane.latInc = 3600.0;
+  plane.longInc = 3600.0;
+  plane.latShift = {10.0, 1.0, 2.0};
+  plane.lonShift = {-5.0, 0.5, 0.25};
+  return plane;
 }
 
 TEST(GridSearch, MarginsOfTwoTopLevelGridsGoToTheFirstListed) {
@@ -167,7 +167,7 @@ TEST(GridSearch, TiesGoToTheFirstTopLevelButToTheLastSibling) {
   kid2.name = "KID2";
   kid2.latShift.base = 70.0;
   GridImage image = planeGrid(top1);
-  for (const PlaneSpec* spec : {&top2, &kid1, &kid2}) image.subGrids.push_back(planeSubGrid(*spec));
+  for (const PlaneSpec* plane : {&top2, &kid1, &kid2}) image.subGrids.push_back(planeSubGrid(*plane));
   TempDir dir;
   std::unique_ptr<GridFile> grid = openImage(dir, image);
   expectShift(*grid, 3.5, 4.0, {&top1, 2, 4.0, 0.5, 1.0}, 1.0, false);  // top level: first of a tie
@@ -219,36 +219,36 @@ TEST(GridSearch, NarrowAndRaggedSubGridsReadOnlyTheirOwnNodes) {
 
 TEST(GridSearch, NorthernEdgeReadsTheLastRowWhenRoundingFallsShortOfIt) {
   // (0.3 - 0.1) / 0.1 is 1.9999999999999998 in doubles: the edge must still read row 2, not row 1.
-  PlaneSpec spec;
-  spec.name = "ROUND";
-  spec.sLat = 0.1;
-  spec.nLat = 0.3;
-  spec.eLong = -0.2;
-  spec.wLong = 0.0;
-  spec.latInc = 0.1;
-  spec.longInc = 0.1;
-  spec.latShift = {0.0, 0.25, 0.125};
-  spec.lonShift = {0.0, 0.5, 0.0};
+  PlaneSpec plane;
+  plane.name = "ROUND";
+  plane.sLat = 0.1;
+  plane.nLat = 0.3;
+  plane.eLong = -0.2;
+  plane.wLong = 0.0;
+  plane.latInc = 0.1;
+  plane.longInc = 0.1;
+  plane.latShift = {0.0, 0.25, 0.125};
+  plane.lonShift = {0.0, 0.5, 0.0};
   TempDir dir;
-  std::unique_ptr<GridFile> grid = openImage(dir, planeGrid(spec, "DEGREES"));
+  std::unique_ptr<GridFile> grid = openImage(dir, planeGrid(plane, "DEGREES"));
   ASSERT_EQ(grid->subGrids[0].rows, 3);
-  expectShift(*grid, 0.05, 0.3, {&spec, 2, 2.0, 1.5, 1.0}, 3600.0);
-  expectShift(*grid, 0.0, 0.3, {&spec, 4, 2.0, 2.0, 1.0}, 3600.0);
+  expectShift(*grid, 0.05, 0.3, {&plane, 2, 2.0, 1.5, 1.0}, 3600.0);
+  expectShift(*grid, 0.0, 0.3, {&plane, 4, 2.0, 2.0, 1.0}, 3600.0);
 }
 
 TEST(GridSearch, MinutesAreScaledToSeconds) {
-  PlaneSpec spec = degreeSpec("MIN", 0.0, 2.0, 0.0, 2.0);
-  for (double* v : {&spec.sLat, &spec.nLat, &spec.eLong, &spec.wLong, &spec.latInc, &spec.longInc})
+  PlaneSpec plane = degreeSpec("MIN", 0.0, 2.0, 0.0, 2.0);
+  for (double* v : {&plane.sLat, &plane.nLat, &plane.eLong, &plane.wLong, &plane.latInc, &plane.longInc})
     *v /= 60.0;
   TempDir dir;
-  std::unique_ptr<GridFile> grid = openImage(dir, planeGrid(spec, "minutes"));
-  expectShift(*grid, 0.5, 1.25, {&spec, 1, 1.25, 1.5, 1.0}, 60.0);
+  std::unique_ptr<GridFile> grid = openImage(dir, planeGrid(plane, "minutes"));
+  expectShift(*grid, 0.5, 1.25, {&plane, 1, 1.25, 1.5, 1.0}, 60.0);
 }
 
 TEST(InterpolateGridValue, NegationAndNoData) {
-  PlaneSpec spec = degreeSpec("GEOID", 0.0, 2.0, 0.0, 2.0);
-  spec.latShift = {20.0, 1.0, 0.0};  // 20 m in the southern row, 22 m in the northern
-  GridImage image = planeGrid(spec);
+  PlaneSpec plane = degreeSpec("GEOID", 0.0, 2.0, 0.0, 2.0);
+  plane.latShift = {20.0, 1.0, 0.0};  // 20 m in the southern row, 22 m in the northern
+  GridImage image = planeGrid(plane);
   image.subGrids[0].nodes[0].latShift = -999.0F;  // south-eastern node: no data
   TempDir dir;
   std::unique_ptr<GridFile> grid = openImage(dir, image);

@@ -17,73 +17,73 @@ int nodeCount(double from, double to, double spacing) {
 
 }  // namespace
 
-SubGridImage planeSubGrid(const PlaneSpec& spec) {
+SubGridImage planeSubGrid(const PlaneSpec& plane) {
   SubGridImage sub;
-  sub.name = spec.name;
-  sub.parent = spec.parent;
-  sub.sLat = spec.sLat;
-  sub.nLat = spec.nLat;
-  sub.eLong = spec.eLong;
-  sub.wLong = spec.wLong;
-  sub.latInc = spec.latInc;
-  sub.longInc = spec.longInc;
-  const int rows = nodeCount(spec.sLat, spec.nLat, spec.latInc);
-  const int columns = nodeCount(spec.eLong, spec.wLong, spec.longInc);
+  sub.name = plane.name;
+  sub.parent = plane.parent;
+  sub.sLat = plane.sLat;
+  sub.nLat = plane.nLat;
+  sub.eLong = plane.eLong;
+  sub.wLong = plane.wLong;
+  sub.latInc = plane.latInc;
+  sub.longInc = plane.longInc;
+  const int rows = nodeCount(plane.sLat, plane.nLat, plane.latInc);
+  const int columns = nodeCount(plane.eLong, plane.wLong, plane.longInc);
   for (int row = 0; row < rows; ++row) {
     for (int column = 0; column < columns; ++column) {
       GridNode node;
-      node.latShift = static_cast<float>(spec.latShift.at(row, column));
-      node.lonShift = static_cast<float>(spec.lonShift.at(row, column));
-      node.latAccuracy = static_cast<float>(spec.latAccuracy.at(row, column));
-      node.lonAccuracy = static_cast<float>(spec.lonAccuracy.at(row, column));
+      node.latShift = static_cast<float>(plane.latShift.at(row, column));
+      node.lonShift = static_cast<float>(plane.lonShift.at(row, column));
+      node.latAccuracy = static_cast<float>(plane.latAccuracy.at(row, column));
+      node.lonAccuracy = static_cast<float>(plane.lonAccuracy.at(row, column));
       sub.nodes.push_back(node);
     }
   }
   return sub;
 }
 
-GridImage planeGrid(const PlaneSpec& spec, std::string_view gsType) {
+GridImage planeGrid(const PlaneSpec& plane, std::string_view gsType) {
   GridImage image;
   image.gsType = std::string(gsType);
-  image.subGrids.push_back(planeSubGrid(spec));
+  image.subGrids.push_back(planeSubGrid(plane));
   return image;
 }
 
-GeoPoint planePoint(const PlaneSpec& spec, double row, double column, double toDegrees) {
-  return {-(spec.eLong + column * spec.longInc) * toDegrees, (spec.sLat + row * spec.latInc) * toDegrees};
+GeoPoint planePoint(const PlaneSpec& plane, double row, double column, double toDegrees) {
+  return {-(plane.eLong + column * plane.longInc) * toDegrees, (plane.sLat + row * plane.latInc) * toDegrees};
 }
 
 PlaneSpec parentPlaneSpec() {
-  PlaneSpec spec;
-  spec.name = "PARENT";
-  spec.sLat = 0.0;
-  spec.nLat = 4.0 * kSecondsPerDegree;
-  spec.eLong = -4.0 * kSecondsPerDegree;
-  spec.wLong = 0.0;
-  spec.latInc = kSecondsPerDegree;
-  spec.longInc = kSecondsPerDegree;
-  spec.latShift = {1.0, 0.25, 0.5};
-  spec.lonShift = {-2.0, 0.75, -0.125};
-  spec.latAccuracy = {0.5, 0.0625, 0.03125};
-  spec.lonAccuracy = {0.25, 0.03125, 0.0625};
-  return spec;
+  PlaneSpec plane;
+  plane.name = "PARENT";
+  plane.sLat = 0.0;
+  plane.nLat = 4.0 * kSecondsPerDegree;
+  plane.eLong = -4.0 * kSecondsPerDegree;
+  plane.wLong = 0.0;
+  plane.latInc = kSecondsPerDegree;
+  plane.longInc = kSecondsPerDegree;
+  plane.latShift = {1.0, 0.25, 0.5};
+  plane.lonShift = {-2.0, 0.75, -0.125};
+  plane.latAccuracy = {0.5, 0.0625, 0.03125};
+  plane.lonAccuracy = {0.25, 0.03125, 0.0625};
+  return plane;
 }
 
 PlaneSpec childPlaneSpec() {
-  PlaneSpec spec;
-  spec.name = "CHILD";
-  spec.parent = "PARENT";
-  spec.sLat = 2.0 * kSecondsPerDegree;
-  spec.nLat = 4.0 * kSecondsPerDegree;
-  spec.eLong = -3.0 * kSecondsPerDegree;
-  spec.wLong = -1.0 * kSecondsPerDegree;
-  spec.latInc = 0.5 * kSecondsPerDegree;
-  spec.longInc = 0.5 * kSecondsPerDegree;
-  spec.latShift = {101.0, 0.5, 0.25};
-  spec.lonShift = {-102.0, 0.25, 0.75};
-  spec.latAccuracy = {100.5, 0.125, 0.0625};
-  spec.lonAccuracy = {100.25, 0.0625, 0.125};
-  return spec;
+  PlaneSpec plane;
+  plane.name = "CHILD";
+  plane.parent = "PARENT";
+  plane.sLat = 2.0 * kSecondsPerDegree;
+  plane.nLat = 4.0 * kSecondsPerDegree;
+  plane.eLong = -3.0 * kSecondsPerDegree;
+  plane.wLong = -1.0 * kSecondsPerDegree;
+  plane.latInc = 0.5 * kSecondsPerDegree;
+  plane.longInc = 0.5 * kSecondsPerDegree;
+  plane.latShift = {101.0, 0.5, 0.25};
+  plane.lonShift = {-102.0, 0.25, 0.75};
+  plane.latAccuracy = {100.5, 0.125, 0.0625};
+  plane.lonAccuracy = {100.25, 0.0625, 0.125};
+  return plane;
 }
 
 GridImage parentWithChildGrid() {

@@ -39,19 +39,19 @@ struct PlaneSpec {
   Plane lonAccuracy;
 };
 
-// Nodes of spec: (nLat - sLat) / latInc + 1 rows of (wLong - eLong) / longInc + 1 columns.
-SubGridImage planeSubGrid(const PlaneSpec& spec);
+// Nodes of plane: (nLat - sLat) / latInc + 1 rows of (wLong - eLong) / longInc + 1 columns.
+SubGridImage planeSubGrid(const PlaneSpec& plane);
 
 // A file of that single sub-grid with the given GS_TYPE.
-GridImage planeGrid(const PlaneSpec& spec, std::string_view gsType = "SECONDS");
+GridImage planeGrid(const PlaneSpec& plane, std::string_view gsType = "SECONDS");
 
 struct GeoPoint {
   double longitude = 0.0;  // degrees, east positive
   double latitude = 0.0;   // degrees
 };
 
-// Where the node position (row, column) of spec lies, for a file whose unit is toDegrees degrees.
-GeoPoint planePoint(const PlaneSpec& spec, double row, double column, double toDegrees = 1.0 / 3600.0);
+// Where the node position (row, column) of plane lies, for a file whose unit is toDegrees degrees.
+GeoPoint planePoint(const PlaneSpec& plane, double row, double column, double toDegrees = 1.0 / 3600.0);
 
 // "PARENT": 0..4 degrees north, 0..4 degrees east, 1-degree spacing (5 x 5 nodes).
 PlaneSpec parentPlaneSpec();
