@@ -36,11 +36,12 @@ const LatLon& pick(const std::array<LatLon, N>& points, std::size_t i) {
   return points[i % N];
 }
 
-void forwardTransverseMercator(benchmark::State& state) {
-  const ProjectionParams params = makeProjectionParams(kGda94, 56, true, 0);
+// One projection per iteration, forward from the points or reverse from their grid coordinates.
+template <std::size_t N>
+void projectForward(benchmark::State& state, const ProjectionParams& params, const std::array<LatLon, N>& points) {
   std::size_t i = 0;
   for (auto _ : state) {
-    const LatLon& p = pick(kAustralianPoints, i++);
+    const LatLon& p = pick(points, i++);
     double first = p.longitude;
     double second = p.latitude;
     geographicToGrid(params, first, second);
@@ -49,14 +50,13 @@ void forwardTransverseMercator(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(forwardTransverseMercator);
 
-void reverseTransverseMercator(benchmark::State& state) {
-  const ProjectionParams params = makeProjectionParams(kGda94, 56, true, 0);
-  std::array<LatLon, kAustralianPoints.size()> grid{};  // easting in longitude, northing in latitude
-  for (std::size_t k = 0; k < grid.size(); ++k) {
-    double first = kAustralianPoints[k].longitude;
-    double second = kAustralianPoints[k].latitude;
+template <std::size_t N>
+void projectReverse(benchmark::State& state, const ProjectionParams& params, const std::array<LatLon, N>& points) {
+  std::array<LatLon, N> grid{};  // easting in longitude, northing in latitude
+  for (std::size_t k = 0; k < N; ++k) {
+    double first = points[k].longitude;
+    double second = points[k].latitude;
     geographicToGrid(params, first, second);
     grid[k] = LatLon{second, first};
   }
@@ -71,44 +71,14 @@ void reverseTransverseMercator(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(reverseTransverseMercator);
 
-void forwardNzMapGrid(benchmark::State& state) {
-  const ProjectionParams params = makeProjectionParams(kNzgd49, 0, true, 0);
-  std::size_t i = 0;
-  for (auto _ : state) {
-    const LatLon& p = pick(kNewZealandPoints, i++);
-    double first = p.longitude;
-    double second = p.latitude;
-    geographicToGrid(params, first, second);
-    benchmark::DoNotOptimize(first);
-    benchmark::DoNotOptimize(second);
-  }
-  state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(forwardNzMapGrid);
+const ProjectionParams kGda94Zone56 = makeProjectionParams(kGda94, 56, true, 0);
+const ProjectionParams kNzMapGridParams = makeProjectionParams(kNzgd49, 0, true, 0);
 
-void reverseNzMapGrid(benchmark::State& state) {
-  const ProjectionParams params = makeProjectionParams(kNzgd49, 0, true, 0);
-  std::array<LatLon, kNewZealandPoints.size()> grid{};
-  for (std::size_t k = 0; k < grid.size(); ++k) {
-    double first = kNewZealandPoints[k].longitude;
-    double second = kNewZealandPoints[k].latitude;
-    geographicToGrid(params, first, second);
-    grid[k] = LatLon{second, first};
-  }
-  std::size_t i = 0;
-  for (auto _ : state) {
-    const LatLon& g = pick(grid, i++);
-    double first = g.longitude;
-    double second = g.latitude;
-    gridToGeographic(params, first, second);
-    benchmark::DoNotOptimize(first);
-    benchmark::DoNotOptimize(second);
-  }
-  state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(reverseNzMapGrid);
+BENCHMARK_CAPTURE(projectForward, transverseMercator, kGda94Zone56, kAustralianPoints);
+BENCHMARK_CAPTURE(projectReverse, transverseMercator, kGda94Zone56, kAustralianPoints);
+BENCHMARK_CAPTURE(projectForward, nzMapGrid, kNzMapGridParams, kNewZealandPoints);
+BENCHMARK_CAPTURE(projectReverse, nzMapGrid, kNzMapGridParams, kNewZealandPoints);
 
 void agd66ToGda94Helmert(benchmark::State& state) {
   std::size_t i = 0;
