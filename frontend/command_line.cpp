@@ -1,7 +1,7 @@
 #include "frontend/command_line.hpp"
 
 #include "common/ascii_text.hpp"
-#include "frontend/number_text.hpp"
+#include "common/number_text.hpp"
 
 namespace velmora {
 

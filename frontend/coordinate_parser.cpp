@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "frontend/number_text.hpp"
+#include "common/number_text.hpp"
 
 namespace velmora {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "frontend/coordinate_parser.hpp"
-#include "frontend/number_text.hpp"
+#include "common/number_text.hpp"
 
 namespace velmora {
 namespace {

@@ -9,15 +9,13 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
-#include <climits>
-#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 
 #include "common/ascii_text.hpp"
+#include "common/number_text.hpp"
 #include "gridfile/grid_keys.hpp"
 #include "gridfile/sub_file_header.hpp"
 
@@ -150,56 +148,6 @@ LineFields splitFields(std::string_view line, int limit) {
   return fields;
 }
 
-// Leading sign and digits, 0 when there are none; values beyond int32 saturate instead of
-// overflowing.
-std::int32_t parseInteger(std::string_view text) {
-  std::size_t pos = 0;
-  bool negative = false;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
-  std::int64_t value = 0;
-  constexpr std::int64_t kSaturation = std::int64_t{INT32_MAX} + 1;
-  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
-    value = std::min(value * 10 + (text[pos] - '0'), kSaturation);
-  }
-  if (negative) value = -value;
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
-}
-
-// A number too large or too small for a double: converted as the C library would, after putting
-// the locale's decimal point in place of the file's ".", which gives an infinity or a zero.
-double outOfRangeReal(std::string_view text) {
-  std::string copy(text);
-  if (const std::size_t dot = copy.find('.'); dot != std::string::npos) {
-    copy[dot] = *std::localeconv()->decimal_point;
-  }
-  return std::strtod(copy.c_str(), nullptr);
-}
-
-// The leading number of text with "." as decimal point under any locale; 0.0 when there is none.
-double parseReal(std::string_view text) {
-  const char* first = text.data();
-  const char* last = text.data() + text.size();
-  bool negative = false;
-  if (first != last && (*first == '+' || *first == '-')) {
-    negative = *first == '-';
-    ++first;
-  }
-  if (first == last || *first == '+' || *first == '-') return 0.0;
-  double value = 0.0;
-  std::from_chars_result result{};
-  if (last - first > 2 && first[0] == '0' && (first[1] == 'x' || first[1] == 'X')) {
-    result = std::from_chars(first + 2, last, value, std::chars_format::hex);
-  } else {
-    result = std::from_chars(first, last, value);
-  }
-  if (result.ec == std::errc::result_out_of_range) {
-    value = outOfRangeReal(std::string_view(first, static_cast<std::size_t>(last - first)));
-  } else if (result.ec != std::errc{}) {
-    value = 0.0;
-  }
-  return negative ? -value : value;
-}
-
 // Narrowing to float32, rounding to nearest as the hardware does, with values beyond the float
 // range made infinite explicitly rather than by an out-of-range conversion.
 float toFloat32(double value) {
@@ -260,14 +208,14 @@ class AsciiGridReader {
   bool nextReal(double& value) {
     std::string_view text;
     if (!nextValue(text)) return false;
-    value = parseReal(text);
+    value = readDecimal(text);
     return true;
   }
 
   bool nextInteger(std::int32_t& value) {
     std::string_view text;
     if (!nextValue(text)) return false;
-    value = parseInteger(text);
+    value = readWholeNumber(text);
     return true;
   }
 
@@ -319,8 +267,8 @@ class AsciiGridReader {
       if (!in_.next(line)) return kGridUnexpectedEof;
       const LineFields fields = splitFields(line, kNodeLineFields);
       if (fields.count != 2 && fields.count != 4) return kGridInvalidLine;
-      const double latShift = parseReal(fields.values[0]);
-      const double lonShift = parseReal(fields.values[1]);
+      const double latShift = readDecimal(fields.values[0]);
+      const double lonShift = readDecimal(fields.values[1]);
       subGrid.shifts.push_back(toFloat32(lonShift));
       subGrid.shifts.push_back(toFloat32(latShift));
     }

@@ -1,8 +1,9 @@
-#include "frontend/number_text.hpp"
+#include "common/number_text.hpp"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -88,6 +89,22 @@ TEST(TrimLeadingSpace, RemovesEveryAsciiSpaceKind) {
   EXPECT_EQ(trimLeadingSpace(" \t\n\v\f\r-0 x"), "-0 x");
   EXPECT_EQ(trimLeadingSpace("   "), "");
   EXPECT_EQ(trimLeadingSpace("a "), "a ");
+}
+
+// Grid files and command lines write "." whatever the locale: every path of the reader, the
+// strtod one for signs, hexadecimal and overflow included, must read it under a comma locale.
+TEST(ReadDecimal, PointIsTheDecimalPointUnderACommaLocale) {
+  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
+    GTEST_SKIP() << "locale de_DE.UTF-8 is not installed (tools/install-deps generates it)";
+  }
+  struct Case {
+    const char* text;
+    double value;
+  };
+  const Case cases[] = {{"1.5", 1.5},   {"+1.5", 1.5},       {"-0.25x", -0.25}, {"0x1.8p1", 3.0},
+                        {"+.5e1", 5.0}, {"1e999", HUGE_VAL}, {"1,5", 1.0}};
+  for (const Case& c : cases) EXPECT_EQ(readDecimal(c.text), c.value) << c.text;
+  std::setlocale(LC_ALL, "C");
 }
 
 }  // namespace

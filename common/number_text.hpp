@@ -1,5 +1,6 @@
 // Readers of the leading number of a text, with the rules of the C library's atof and atoi but
-// working on a string_view (no terminator needed) and never undefined for any input.
+// working on a string_view (no terminator needed), never undefined for any input, and with "." as
+// the decimal point whatever the locale (command-line values and grid files are written so).
 #pragma once
 
 #include <string_view>

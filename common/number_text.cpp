@@ -1,8 +1,10 @@
-#include "frontend/number_text.hpp"
+#include "common/number_text.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <climits>
+#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -60,14 +62,21 @@ double readDecimal(std::string_view text) {
   }
 
   // strtod stops at the first character that cannot continue the number; the copy holds a superset
-  // of that number and ends where the number must end, so the value is the one atof gives.
+  // of that number and ends where the number must end, so the value is the one atof gives. strtod
+  // reads the locale's decimal point, so the text's "." is put in its place first.
+  const char decimalPoint = *std::localeconv()->decimal_point;
+  const auto localise = [decimalPoint](char* first, char* last) {
+    if (char* dot = std::find(first, last, '.'); dot != last) *dot = decimalPoint;
+  };
   if (candidate.size() <= kStackNumberChars) {
     std::array<char, kStackNumberChars + 1> copy;
     std::memcpy(copy.data(), candidate.data(), candidate.size());
     copy[candidate.size()] = '\0';
+    localise(copy.data(), copy.data() + candidate.size());
     return std::strtod(copy.data(), nullptr);
   }
-  const std::string copy(candidate);
+  std::string copy(candidate);
+  localise(copy.data(), copy.data() + copy.size());
   return std::strtod(copy.c_str(), nullptr);
 }
 
