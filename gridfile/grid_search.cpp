@@ -16,12 +16,12 @@ namespace velmora {
 
 namespace {
 
-constexpr double kNearnessUlps = 8.881784197001252e-16;  // 2^-50, relative tolerance of edge tests
+constexpr double kNearnessTolerance = 8.881784197001252e-16;  // 2^-50, relative tolerance of edge tests
 constexpr double kNoDataAtOrBelow = -998.0;              // geoid files mark areas without data with -999
 constexpr int kNoClass = 6;                              // worse than every location class
 
 bool near(double a, double b) {
-  return a == b || std::fabs(a - b) <= ((std::fabs(a) + std::fabs(b)) * 0.5 + 1.0) * kNearnessUlps;
+  return a == b || std::fabs(a - b) <= ((std::fabs(a) + std::fabs(b)) * 0.5 + 1.0) * kNearnessTolerance;
 }
 bool belowOrNear(double a, double b) {
   return a < b || near(a, b);
