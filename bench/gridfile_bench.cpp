@@ -13,8 +13,8 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 #include <system_error>
-#include <utility>
 #include <vector>
 
 #include "gridfile/ascii_reader.hpp"
@@ -22,6 +22,7 @@
 #include "gridfile/grid_file.hpp"
 #include "gridfile/grid_search.hpp"
 #include "gridfile/grid_writer.hpp"
+#include "tests/support/grid_images.hpp"
 
 namespace {
 
@@ -64,22 +65,19 @@ GridNode nodeAt(int row, int column) {
                   static_cast<float>(0.01 + 1e-5 * c), static_cast<float>(0.02)};
 }
 
-SubGridImage subGridOf(std::string name, std::string parent, double southDeg, double westDeg, int rows,
-                       int columns, double spacingDeg) {
-  SubGridImage sub;
-  sub.name = std::move(name);
-  sub.parent = std::move(parent);
-  sub.sLat = southDeg * kSecondsPerDegree;
-  sub.nLat = (southDeg + spacingDeg * (rows - 1)) * kSecondsPerDegree;
-  sub.wLong = -westDeg * kSecondsPerDegree;  // positive west in the file
-  sub.eLong = -(westDeg + spacingDeg * (columns - 1)) * kSecondsPerDegree;
-  sub.latInc = spacingDeg * kSecondsPerDegree;
-  sub.longInc = spacingDeg * kSecondsPerDegree;
-  sub.nodes.reserve(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns));
-  for (int j = 0; j < rows; ++j) {
-    for (int i = 0; i < columns; ++i) sub.nodes.push_back(nodeAt(j, i));
-  }
-  return sub;
+// rows x columns nodes from the south-west corner at the given spacing, under parent.
+SubGridImage subGridOf(std::string_view name, std::string_view parent, double southDeg, double westDeg,
+                       int rows, int columns, double spacingDeg) {
+  const velmora::DegreeArea area{.south = southDeg,
+                                 .north = southDeg + spacingDeg * (rows - 1),
+                                 .west = westDeg,
+                                 .east = westDeg + spacingDeg * (columns - 1),
+                                 .spacing = spacingDeg};
+  // Rows from the south, and columns in the file's order, east to west.
+  const velmora::NodeValues values = [](const velmora::DegreeNode& node) {
+    return nodeAt(node.row, node.column);
+  };
+  return velmora::degreeSubGrid(area, values, name, parent);
 }
 
 GridImage loadImage(int rows, int columns) {

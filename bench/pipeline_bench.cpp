@@ -11,39 +11,23 @@
 #include "pipeline/grid_slots.hpp"
 #include "pipeline/height_correction.hpp"
 #include "pipeline/transform_point.hpp"
+#include "tests/support/grid_images.hpp"
 
 namespace {
 
-constexpr double kSecondsPerDegree = 3600.0;
-
 // A continental grid at 5-minute spacing (1/12 degree) with smoothly varying shifts.
 bool writeGrid(const std::string& path) {
-  constexpr double kSouthDeg = -45.0;
-  constexpr double kNorthDeg = -10.0;
-  constexpr double kWestDeg = 110.0;
-  constexpr double kEastDeg = 155.0;
   constexpr int kNodesPerDegree = 12;
-  velmora::SubGridImage sub;
-  sub.name = "BENCH";
-  sub.sLat = kSouthDeg * kSecondsPerDegree;
-  sub.nLat = kNorthDeg * kSecondsPerDegree;
-  sub.eLong = -kEastDeg * kSecondsPerDegree;  // positive west in the file
-  sub.wLong = -kWestDeg * kSecondsPerDegree;
-  sub.latInc = kSecondsPerDegree / kNodesPerDegree;
-  sub.longInc = kSecondsPerDegree / kNodesPerDegree;
-  const int rows = static_cast<int>(kNorthDeg - kSouthDeg) * kNodesPerDegree + 1;
-  const int columns = static_cast<int>(kEastDeg - kWestDeg) * kNodesPerDegree + 1;
-  for (int row = 0; row < rows; ++row) {
-    for (int column = 0; column < columns; ++column) {
-      velmora::GridNode node;
-      node.latShift = 5.0F + 0.001F * static_cast<float>(row);
-      node.lonShift = -4.0F - 0.001F * static_cast<float>(column);
-      sub.nodes.push_back(node);
-    }
-  }
-  velmora::GridImage image;
-  image.subGrids.push_back(sub);
-  return velmora::writeBytesToFile(path, velmora::encodeBinaryGrid(image));
+  const velmora::DegreeArea area{
+      .south = -45.0, .north = -10.0, .west = 110.0, .east = 155.0, .spacing = 1.0 / kNodesPerDegree};
+  const velmora::NodeValues values = [](const velmora::DegreeNode& node) {
+    velmora::GridNode shifts;
+    shifts.latShift = 5.0F + 0.001F * static_cast<float>(node.row);
+    shifts.lonShift = -4.0F - 0.001F * static_cast<float>(node.column);  // positive west, as stored
+    return shifts;
+  };
+  return velmora::writeBytesToFile(path,
+                                   velmora::encodeBinaryGrid(velmora::degreeGrid(area, values, "BENCH")));
 }
 
 class GridFolder {
@@ -114,8 +98,8 @@ void BM_EnWgs84ToAgd66Parameters(benchmark::State& state) {
 BENCHMARK(BM_EnWgs84ToAgd66Parameters);
 
 void BM_EnAgd66ToGda2020TwoGridLegs(benchmark::State& state) {
-  runPoints(state, makeRequest(velmora::kAgd66, velmora::kEn, velmora::kGda2020, velmora::kEn, true), 334000.0,
-            6290000.0, 10.0);
+  runPoints(state, makeRequest(velmora::kAgd66, velmora::kEn, velmora::kGda2020, velmora::kEn, true),
+            334000.0, 6290000.0, 10.0);
 }
 BENCHMARK(BM_EnAgd66ToGda2020TwoGridLegs);
 
@@ -131,7 +115,8 @@ void BM_HeightCorrectionGeoid(benchmark::State& state) {
   double offset = 0.0;
   for (auto _ : state) {
     total += velmora::heightCorrection(-33.5 - offset, 151.25 - offset, velmora::kGda2020, velmora::kAhd,
-                                       velmora::kGda2020, velmora::kEllipsoid, false, folder.prefix(), false, false);
+                                       velmora::kGda2020, velmora::kEllipsoid, false, folder.prefix(), false,
+                                       false);
     offset = offset > 0.1 ? 0.0 : offset + 1e-4;
   }
   benchmark::DoNotOptimize(total);

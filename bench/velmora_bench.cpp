@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,11 +17,11 @@
 #include <vector>
 
 #include "gridfile/grid_writer.hpp"
+#include "tests/support/grid_images.hpp"
 
 namespace {
 
 constexpr int kPointCount = 1000000;
-constexpr double kSecondsPerDegree = 3600.0;
 constexpr double kKibibytesPerMebibyte = 1024.0;
 
 // Geoid fixture over the continent at 3-minute spacing (0.05 degrees): about 630 000 nodes, so the
@@ -40,26 +39,19 @@ struct Workspace {
   std::string enPoints;  // "easting,northing,height" in zone 56
 };
 
+// Separations of 20 m and more, rising by 1 cm per node north and per node west.
 std::string writeGeoid() {
-  velmora::SubGridImage sub;
-  sub.name = "AUSGEOID";
-  sub.sLat = kGeoidSouthDeg * kSecondsPerDegree;
-  sub.nLat = kGeoidNorthDeg * kSecondsPerDegree;
-  sub.eLong = -kGeoidEastDeg * kSecondsPerDegree;  // positive west in the file
-  sub.wLong = -kGeoidWestDeg * kSecondsPerDegree;
-  sub.latInc = kGeoidSpacingDeg * kSecondsPerDegree;
-  sub.longInc = kGeoidSpacingDeg * kSecondsPerDegree;
-  const long rows = std::lround((kGeoidNorthDeg - kGeoidSouthDeg) / kGeoidSpacingDeg) + 1;
-  const long columns = std::lround((kGeoidEastDeg - kGeoidWestDeg) / kGeoidSpacingDeg) + 1;
-  sub.nodes.reserve(static_cast<std::size_t>(rows * columns));
-  for (long i = 0; i < rows; ++i) {
-    for (long j = 0; j < columns; ++j) {
-      sub.nodes.push_back({static_cast<float>(20.0 + 0.01 * static_cast<double>(i + j)), 0.0F, 0.0F, 0.0F});
-    }
-  }
-  velmora::GridImage image;
-  image.subGrids.push_back(std::move(sub));
-  return velmora::encodeBinaryGrid(image);
+  const velmora::DegreeArea area{.south = kGeoidSouthDeg,
+                                 .north = kGeoidNorthDeg,
+                                 .west = kGeoidWestDeg,
+                                 .east = kGeoidEastDeg,
+                                 .spacing = kGeoidSpacingDeg};
+  const velmora::NodeValues separation = [](const velmora::DegreeNode& node) {
+    velmora::GridNode values;  // the separation in metres as the latitude shift
+    values.latShift = static_cast<float>(20.0 + 0.01 * static_cast<double>(node.row + node.column));
+    return values;
+  };
+  return velmora::encodeBinaryGrid(velmora::degreeGrid(area, separation, "AUSGEOID"));
 }
 
 // The folder of the generated files, once made; removed at the end of the run.
