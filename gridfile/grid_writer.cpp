@@ -100,7 +100,11 @@ std::string floatText(float value) {
 // Text values are quoted when they hold white space or are empty, so they read back whole.
 std::string textValue(std::string_view value) {
   const bool needsQuotes = value.empty() || value.find_first_of(" \t") != std::string_view::npos;
-  return needsQuotes ? "\"" + std::string(value) + "\"" : std::string(value);
+  if (!needsQuotes) return std::string(value);
+  std::string quoted;
+  quoted.reserve(value.size() + 2);
+  quoted.append(1, '"').append(value).append(1, '"');
+  return quoted;
 }
 
 // Trailing blanks and everything from the first control byte on are no part of a text value.

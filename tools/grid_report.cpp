@@ -99,8 +99,9 @@ int subGridPosition(const GridFile& grid, const SubGrid* sub) {
 
 void appendSubGridLine(std::string& out, const SubGrid& sub, int depth) {
   out.append(2 + 2 * static_cast<std::size_t>(depth), ' ');
-  out += "[" + std::to_string(sub.index) + "] " + quotedName(sub.name) + " parent " +
-         quotedName(sub.parentName) + ", ";
+  out += '[';
+  out += std::to_string(sub.index) + "] " + quotedName(sub.name) + " parent " + quotedName(sub.parentName) +
+         ", ";
   out += std::to_string(sub.rows) + " x " + std::to_string(sub.columns) + " nodes (rows x columns), ";
   out += std::to_string(sub.nodeCount) + " stored";
   out += ", lat " + formatFixed(sub.latMin, kDegreeDecimals) + " .. " +
@@ -246,7 +247,8 @@ GridShiftReport formatGridShift(const GridFile& grid, GridForm form, double lati
          formatFixed(longitude, kDegreeDecimals) + '\n';
   appendLabel(out, "Sub-grid:", kShiftLabelWidth);
   if (match.subGrid != nullptr) {
-    out += "[" + std::to_string(match.subGrid->index) + "] " + quotedName(match.subGrid->name) + " (class " +
+    out += '[';
+    out += std::to_string(match.subGrid->index) + "] " + quotedName(match.subGrid->name) + " (class " +
            std::to_string(match.locationClass) + ", " + std::string(locationClassName(match.locationClass)) +
            ")\n";
   } else {
