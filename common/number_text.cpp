@@ -61,6 +61,8 @@ double readDecimal(std::string_view text) {
     if (ec == std::errc()) return value;
   }
 
+  if (candidate.empty()) return 0.0;  // no number; also keeps a null view's data() away from memcpy
+
   // strtod stops at the first character that cannot continue the number; the copy holds a superset
   // of that number and ends where the number must end, so the value is the one atof gives. strtod
   // reads the locale's decimal point, so the text's "." is put in its place first.

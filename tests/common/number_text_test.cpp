@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 namespace {
@@ -50,6 +51,12 @@ TEST(ReadDecimal, NanAndStopsAtEndOfView) {
                                          "8",
                                          3)),
             7.0);
+}
+
+TEST(ReadDecimal, EmptyAndNullViewsReadAsZero) {
+  EXPECT_EQ(readDecimal(std::string_view{}), 0.0);  // data() is null: nothing may be copied from it
+  EXPECT_EQ(readDecimal(std::string_view("x", 0)), 0.0);
+  EXPECT_EQ(readWholeNumber(std::string_view{}), 0);
 }
 
 TEST(ReadDecimal, VeryLongNumberIsReadWhole) {
