@@ -8,28 +8,13 @@
 #include <cstddef>
 
 #include "common/number_text.hpp"
+#include "frontend/text_fields.hpp"
 
 namespace velmora {
 namespace {
 
 constexpr double kMinutesPerDegree = 60.0;
 constexpr double kSecondsPerDegree = 3600.0;
-
-// The first N non-empty runs of characters other than ' '. Returns how many were found (at most N).
-template <std::size_t N>
-std::size_t splitAtSpaces(std::string_view token, std::array<std::string_view, N>& parts) {
-  std::size_t count = 0;
-  std::size_t pos = 0;
-  while (count < N) {
-    pos = token.find_first_not_of(' ', pos);
-    if (pos == std::string_view::npos) break;
-    std::size_t end = token.find(' ', pos);
-    if (end == std::string_view::npos) end = token.size();
-    parts[count++] = token.substr(pos, end - pos);
-    pos = end;
-  }
-  return count;
-}
 
 struct SignedDegrees {
   double magnitude = 0.0;  // |degrees|, whole
@@ -49,7 +34,7 @@ SignedDegrees readSignedDegrees(std::string_view degreesPart) {
 
 double parseDms(std::string_view token) {
   std::array<std::string_view, 3> parts;
-  if (splitAtSpaces(token, parts) < parts.size()) return 0.0;
+  if (splitFields(token, ' ', parts) < parts.size()) return 0.0;
   const double seconds = readDecimal(parts[2]);
   const int minutes = readWholeNumber(parts[1]);
   const SignedDegrees degrees = readSignedDegrees(parts[0]);
@@ -58,7 +43,7 @@ double parseDms(std::string_view token) {
 
 double parseDm(std::string_view token) {
   std::array<std::string_view, 2> parts;
-  if (splitAtSpaces(token, parts) < parts.size()) return 0.0;
+  if (splitFields(token, ' ', parts) < parts.size()) return 0.0;
   const double minutes = readDecimal(parts[1]);
   const SignedDegrees degrees = readSignedDegrees(parts[0]);
   return degrees.sign * (degrees.magnitude + minutes / kMinutesPerDegree);

@@ -6,8 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "frontend/coordinate_parser.hpp"
 #include "common/number_text.hpp"
+#include "frontend/coordinate_parser.hpp"
+#include "frontend/text_fields.hpp"
 
 namespace velmora {
 namespace {
@@ -33,16 +34,7 @@ void addPoint(std::string_view first, std::string_view second, double height, Co
 
 void addInputLine(std::string_view line, CoordTypeCode fromCoordType, InputPoints& points) {
   std::array<std::string_view, 3> fields;
-  std::size_t count = 0;
-  std::size_t pos = 0;
-  while (count < fields.size()) {
-    pos = line.find_first_not_of(',', pos);
-    if (pos == std::string_view::npos) break;
-    std::size_t end = line.find(',', pos);
-    if (end == std::string_view::npos) end = line.size();
-    fields[count++] = line.substr(pos, end - pos);
-    pos = end;
-  }
+  const std::size_t count = splitFields(line, ',', fields);
   if (count < 2) return;
   const double height = count == 3 ? readDecimal(fields[2]) : 0.0;
   addPoint(fields[0], fields[1], height, fromCoordType, points);
