@@ -12,7 +12,6 @@
 #include "pipeline/grid_shift.hpp"
 
 #include <array>
-#include <string>
 
 #include "gridfile/grid_search.hpp"
 #include "pipeline/grid_slots.hpp"
@@ -27,17 +26,11 @@ constexpr std::string_view kGda2020GridFileName = "GDA2020_Australia.gsb";
 constexpr double kArcSecondsPerDegree = 3600.0;
 constexpr double kGridUnitFactor = 1.0;  // points are handed to the library in degrees
 
-// The grid held in the slot, opening programFolder + fileName when the slot is empty. The folder
-// ends with its separator (or is empty), so nothing is inserted between the two. The path is only
-// built here, when a file has to be opened.
+// The grid held in the slot, opening programFolder + fileName when the slot is empty. The path is
+// only built here, when a file has to be opened.
 const GridFile* datumGrid(GridSlotId slot, std::string_view programFolder, std::string_view fileName) {
   std::unique_ptr<GridFile>& holder = gridSlot(slot);
-  if (!holder) {
-    std::string path;
-    path.reserve(programFolder.size() + fileName.size());
-    path.append(programFolder).append(fileName);
-    holder = openGridFile(path);
-  }
+  if (!holder) holder = openGridFile(gridFilePath(programFolder, fileName));
   return holder.get();
 }
 

@@ -14,6 +14,13 @@ std::array<std::unique_ptr<GridFile>, kGridSlotCount> gGridSlots;
 
 std::unique_ptr<GridFile>& gridSlot(GridSlotId slot) { return gGridSlots[static_cast<std::size_t>(slot)]; }
 
+std::string gridFilePath(std::string_view programFolder, std::string_view fileName) {
+  std::string path;
+  path.reserve(programFolder.size() + fileName.size());
+  path.append(programFolder).append(fileName);
+  return path;
+}
+
 void closeDatumGridSlots() {
   closeGridFile(gridSlot(GridSlotId::kAgd66Grid));
   closeGridFile(gridSlot(GridSlotId::kAgd84Grid));

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "gridfile/grid_file.hpp"
 
@@ -17,6 +19,10 @@ enum class GridSlotId {
 };
 
 std::unique_ptr<GridFile>& gridSlot(GridSlotId slot);
+
+// Path of a grid file: the program folder (ending with its separator, or empty) followed directly
+// by the file name.
+std::string gridFilePath(std::string_view programFolder, std::string_view fileName);
 
 // Closes the three datum grids (not the geoids) and empties their slots.
 void closeDatumGridSlots();

@@ -29,17 +29,10 @@ constexpr std::string_view kAusGeoid09FileName = "AUSGeoid09.gsb";
 constexpr std::string_view kAusGeoid98FileName = "AUSGeoid98.gsb";
 constexpr std::string_view kMissingFileMessage = " does not exist\n";
 
-std::string joinPath(std::string_view programFolder, std::string_view fileName) {
-  std::string path;
-  path.reserve(programFolder.size() + fileName.size());
-  path.append(programFolder).append(fileName);
-  return path;
-}
-
 // The path is written as plain bytes, never as a format, so a '%' in it prints as it is. One
 // write per line keeps the line whole.
 void reportMissingGeoid(std::string_view programFolder, std::string_view fileName) {
-  std::string message = joinPath(programFolder, fileName);
+  std::string message = gridFilePath(programFolder, fileName);
   message.append(kMissingFileMessage);
   std::fwrite(message.data(), 1, message.size(), stderr);
 }
@@ -50,7 +43,7 @@ void addGeoidSeparation(GridSlotId slot, std::string_view programFolder, std::st
   std::unique_ptr<GridFile>& geoid = gridSlot(slot);
   if (isFirstPoint) {
     closeGridFile(geoid);  // a grid left over from an unfinished run is released, not leaked
-    geoid = openGridFile(joinPath(programFolder, fileName));
+    geoid = openGridFile(gridFilePath(programFolder, fileName));
   }
   if (!geoid) {
     reportMissingGeoid(programFolder, fileName);
