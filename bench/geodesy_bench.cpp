@@ -6,9 +6,9 @@
 #include <array>
 #include <cstddef>
 
-#include "geodesy/datum_transforms.hpp"
-#include "geodesy/itrf.hpp"
-#include "geodesy/map_projection.hpp"
+#include "velmora/geodesy/datum_transforms.hpp"
+#include "velmora/geodesy/itrf.hpp"
+#include "velmora/geodesy/map_projection.hpp"
 
 namespace velmora {
 namespace {

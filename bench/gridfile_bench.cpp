@@ -19,9 +19,9 @@
 
 #include "gridfile/ascii_reader.hpp"
 #include "gridfile/binary_reader.hpp"
-#include "gridfile/grid_file.hpp"
-#include "gridfile/grid_search.hpp"
-#include "gridfile/grid_writer.hpp"
+#include "velmora/gridfile/grid_file.hpp"
+#include "velmora/gridfile/grid_search.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 #include "tests/support/grid_images.hpp"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/conversion_request.hpp"
-#include "gridfile/grid_writer.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 #include "pipeline/grid_slots.hpp"
 #include "pipeline/height_correction.hpp"
 #include "pipeline/transform_point.hpp"

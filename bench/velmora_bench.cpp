@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "gridfile/grid_writer.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 #include "tests/support/grid_images.hpp"
 
 namespace {

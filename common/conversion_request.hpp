@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "common/codes.hpp"
+#include "velmora/codes.hpp"
 
 namespace velmora {
 

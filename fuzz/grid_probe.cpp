@@ -11,8 +11,8 @@
 #include <map>
 #include <system_error>
 
-#include "gridfile/grid_search.hpp"
-#include "gridfile/grid_writer.hpp"
+#include "velmora/gridfile/grid_search.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 
 namespace velmora {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "gridfile/grid_file.hpp"
+#include "velmora/gridfile/grid_file.hpp"
 
 namespace velmora {
 

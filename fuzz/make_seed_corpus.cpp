@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "gridfile/grid_writer.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 
 namespace {
 

@@ -5,13 +5,13 @@
 // way back uses the transposed form, which assumes the rotations are small (they are, well
 // under an arc-second). Heights are carried only between GDA94 and GDA2020; the AGD, NZGD and
 // ANG operations work at ellipsoidal height 0, where their published parameters apply.
-#include "geodesy/datum_transforms.hpp"
+#include "velmora/geodesy/datum_transforms.hpp"
 
 #include <cmath>
 
-#include "geodesy/angle_units.hpp"
-#include "geodesy/geocentric.hpp"
-#include "geodesy/helmert.hpp"
+#include "velmora/geodesy/angle_units.hpp"
+#include "velmora/geodesy/geocentric.hpp"
+#include "velmora/geodesy/helmert.hpp"
 
 namespace velmora {
 namespace {

@@ -2,7 +2,7 @@
 // b given to a tenth of a millimetre, so they differ from the textbook values in the last digits
 // (textbook GRS80: 0.006694380022900787). They are kept as stored so that grid coordinates
 // computed earlier are reproduced to the last digit.
-#include "geodesy/ellipsoid.hpp"
+#include "velmora/geodesy/ellipsoid.hpp"
 
 namespace velmora {
 

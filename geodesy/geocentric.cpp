@@ -1,11 +1,11 @@
 // Geographic <-> geocentric conversions. The reverse direction is Bowring's closed form (1985):
 // a parametric latitude u first, then the geodetic latitude in one step, accurate to well under
 // a millimetre for points near the surface, so no iteration is needed.
-#include "geodesy/geocentric.hpp"
+#include "velmora/geodesy/geocentric.hpp"
 
 #include <cmath>
 
-#include "geodesy/angle_units.hpp"
+#include "velmora/geodesy/angle_units.hpp"
 
 namespace velmora {
 namespace {

@@ -1,9 +1,9 @@
 // The seven-parameter Helmert transformation (coordinate-frame rotation convention). Positive
 // rotations turn the coordinate frame, not the point: a positive rz moves a point on the
 // X axis towards negative Y.
-#include "geodesy/helmert.hpp"
+#include "velmora/geodesy/helmert.hpp"
 
-#include "geodesy/angle_units.hpp"
+#include "velmora/geodesy/angle_units.hpp"
 
 namespace velmora {
 namespace {

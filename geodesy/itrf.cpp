@@ -4,11 +4,11 @@
 // with dt = epoch - reference epoch in decimal years. Rotations follow the coordinate-frame
 // convention of helmert.hpp. ITRF positions are converted on the WGS84 constants, GDA94
 // positions on GRS80; no height is carried (both sides work at ellipsoidal height 0).
-#include "geodesy/itrf.hpp"
+#include "velmora/geodesy/itrf.hpp"
 
-#include "geodesy/datum_transforms.hpp"
-#include "geodesy/geocentric.hpp"
-#include "geodesy/helmert.hpp"
+#include "velmora/geodesy/datum_transforms.hpp"
+#include "velmora/geodesy/geocentric.hpp"
+#include "velmora/geodesy/helmert.hpp"
 
 namespace velmora {
 namespace {

@@ -1,10 +1,10 @@
 // Dispatch of a projection record to its formulas. The Transverse Mercator family (UTM-type
 // zones, ISG, ANG grid) shares Redfearn's series; the NZ Map Grid has its own polynomials and
 // takes latitude first, while the record operations take the longitude (x) first.
-#include "geodesy/map_projection.hpp"
+#include "velmora/geodesy/map_projection.hpp"
 
-#include "geodesy/nz_map_grid.hpp"
-#include "geodesy/transverse_mercator.hpp"
+#include "velmora/geodesy/nz_map_grid.hpp"
+#include "velmora/geodesy/transverse_mercator.hpp"
 
 namespace velmora {
 

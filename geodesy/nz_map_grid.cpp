@@ -8,7 +8,7 @@
 //
 // Every latitude is treated as southern (its absolute value is used). The two rounded angle
 // factors below are those the grid coordinates in circulation were computed with.
-#include "geodesy/nz_map_grid.hpp"
+#include "velmora/geodesy/nz_map_grid.hpp"
 
 #include <array>
 #include <cmath>

@@ -4,11 +4,11 @@
 // splits each UTM zone into three 2-degree sub-zones, s = 0, 1, 2 from the west, whose central
 // meridians lie 4, 2 and 0 degrees west of the UTM one. The hemisphere only moves the false
 // northing of the UTM-type grids; the ISG, NZ Map Grid and NZGD2000 grids have fixed origins.
-#include "geodesy/projection_params.hpp"
+#include "velmora/geodesy/projection_params.hpp"
 
 #include <array>
 
-#include "geodesy/ellipsoid.hpp"
+#include "velmora/geodesy/ellipsoid.hpp"
 
 namespace velmora {
 namespace {

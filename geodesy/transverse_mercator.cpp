@@ -12,11 +12,11 @@
 // reverse longitude passes through 57.295779514 (a shortened 180/pi), and the forward central
 // meridian is converted with 3.141592653589793/180, which equals the double nearest pi/180, so
 // that a point on the central meridian gets omega = 0 and the false easting exactly.
-#include "geodesy/transverse_mercator.hpp"
+#include "velmora/geodesy/transverse_mercator.hpp"
 
 #include <cmath>
 
-#include "geodesy/angle_units.hpp"
+#include "velmora/geodesy/angle_units.hpp"
 
 namespace velmora {
 namespace {

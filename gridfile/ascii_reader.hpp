@@ -4,7 +4,7 @@
 #include <memory>
 #include <string_view>
 
-#include "gridfile/grid_file.hpp"
+#include "velmora/gridfile/grid_file.hpp"
 
 namespace velmora {
 

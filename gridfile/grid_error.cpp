@@ -1,4 +1,4 @@
-#include "gridfile/grid_error.hpp"
+#include "velmora/gridfile/grid_error.hpp"
 
 namespace velmora {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/ascii_text.hpp"
-#include "gridfile/grid_file.hpp"
+#include "velmora/gridfile/grid_file.hpp"
 
 namespace velmora {
 

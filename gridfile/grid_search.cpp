@@ -7,7 +7,7 @@
 // last column, the north-western corner the corner node; a point within one spacing outside a
 // top-level sub-grid gets the edge values faded linearly to zero at one spacing out.
 
-#include "gridfile/grid_search.hpp"
+#include "velmora/gridfile/grid_search.hpp"
 
 #include <algorithm>
 #include <cmath>

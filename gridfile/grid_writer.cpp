@@ -2,7 +2,7 @@
 // the 4 bytes of padding after int32 values; the text form uses "." as decimal point and the
 // shortest text that reads back to the same number.
 
-#include "gridfile/grid_writer.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 
 #include <array>
 #include <bit>

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "gridfile/grid_file.hpp"
+#include "velmora/gridfile/grid_file.hpp"
 
 namespace velmora {
 

@@ -13,7 +13,7 @@
 
 #include <array>
 
-#include "gridfile/grid_search.hpp"
+#include "velmora/gridfile/grid_search.hpp"
 #include "pipeline/grid_slots.hpp"
 
 namespace velmora {

@@ -17,8 +17,8 @@
 #include <memory>
 #include <string>
 
-#include "geodesy/datum_transforms.hpp"
-#include "gridfile/grid_search.hpp"
+#include "velmora/geodesy/datum_transforms.hpp"
+#include "velmora/gridfile/grid_search.hpp"
 #include "pipeline/grid_slots.hpp"
 
 namespace velmora {

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "common/codes.hpp"
+#include "velmora/codes.hpp"
 
 namespace velmora {
 

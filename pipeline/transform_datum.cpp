@@ -9,9 +9,9 @@
 // the run's epoch. ISG is AGD66 on another map grid: every rule for AGD66 holds for it.
 #include "pipeline/transform_datum.hpp"
 
-#include "geodesy/ang_parameters.hpp"
-#include "geodesy/datum_transforms.hpp"
-#include "geodesy/itrf.hpp"
+#include "velmora/geodesy/ang_parameters.hpp"
+#include "velmora/geodesy/datum_transforms.hpp"
+#include "velmora/geodesy/itrf.hpp"
 #include "pipeline/grid_shift.hpp"
 
 namespace velmora {

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "common/codes.hpp"
-#include "geodesy/lat_lon.hpp"
+#include "velmora/codes.hpp"
+#include "velmora/geodesy/lat_lon.hpp"
 
 namespace velmora {
 

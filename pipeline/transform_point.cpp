@@ -4,8 +4,8 @@
 // EN to EN conversion stays in the zone given even where the datum change crosses its edge.
 #include "pipeline/transform_point.hpp"
 
-#include "geodesy/map_projection.hpp"
-#include "geodesy/projection_params.hpp"
+#include "velmora/geodesy/map_projection.hpp"
+#include "velmora/geodesy/projection_params.hpp"
 #include "pipeline/transform_datum.hpp"
 
 namespace velmora {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "gridfile/grid_search.hpp"
+#include "velmora/gridfile/grid_search.hpp"
 
 namespace velmora {
 namespace {

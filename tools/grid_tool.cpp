@@ -9,9 +9,9 @@
 #include "common/ascii_text.hpp"
 #include "gridfile/ascii_reader.hpp"
 #include "gridfile/binary_reader.hpp"
-#include "gridfile/grid_error.hpp"
-#include "gridfile/grid_file.hpp"
-#include "gridfile/grid_writer.hpp"
+#include "velmora/gridfile/grid_error.hpp"
+#include "velmora/gridfile/grid_file.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 
 namespace velmora {
 

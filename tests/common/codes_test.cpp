@@ -1,4 +1,4 @@
-#include "common/codes.hpp"
+#include "velmora/codes.hpp"
 
 #include <gtest/gtest.h>
 

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "geodesy/datum_transforms.hpp"
-#include "geodesy/itrf.hpp"
-#include "geodesy/map_projection.hpp"
-#include "geodesy/projection_params.hpp"
-#include "gridfile/grid_file.hpp"
-#include "gridfile/grid_search.hpp"
+#include "velmora/geodesy/datum_transforms.hpp"
+#include "velmora/geodesy/itrf.hpp"
+#include "velmora/geodesy/map_projection.hpp"
+#include "velmora/geodesy/projection_params.hpp"
+#include "velmora/gridfile/grid_file.hpp"
+#include "velmora/gridfile/grid_search.hpp"
 #include "tests/e2e/velmora_folder.hpp"
 
 namespace velmora::testing {

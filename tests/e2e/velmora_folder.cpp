@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "gridfile/grid_writer.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 
 namespace velmora::testing {
 namespace {

@@ -1,9 +1,9 @@
-#include "geodesy/datum_transforms.hpp"
+#include "velmora/geodesy/datum_transforms.hpp"
 
 #include <gtest/gtest.h>
 
-#include "geodesy/ang_parameters.hpp"
-#include "geodesy/geocentric.hpp"
+#include "velmora/geodesy/ang_parameters.hpp"
+#include "velmora/geodesy/geocentric.hpp"
 #include "tests/geodesy/ground_offset.hpp"
 
 namespace velmora {

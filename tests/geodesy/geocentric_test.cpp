@@ -1,4 +1,4 @@
-#include "geodesy/geocentric.hpp"
+#include "velmora/geodesy/geocentric.hpp"
 
 #include <gtest/gtest.h>
 

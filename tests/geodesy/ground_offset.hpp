@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "geodesy/lat_lon.hpp"
+#include "velmora/geodesy/lat_lon.hpp"
 
 namespace velmora::test {
 

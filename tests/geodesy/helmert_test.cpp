@@ -1,4 +1,4 @@
-#include "geodesy/helmert.hpp"
+#include "velmora/geodesy/helmert.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "geodesy/itrf.hpp"
+#include "velmora/geodesy/itrf.hpp"
 
 #include <gtest/gtest.h>
 
-#include "geodesy/datum_transforms.hpp"
+#include "velmora/geodesy/datum_transforms.hpp"
 #include "tests/geodesy/ground_offset.hpp"
 
 namespace velmora {

@@ -1,11 +1,11 @@
-#include "geodesy/map_projection.hpp"
+#include "velmora/geodesy/map_projection.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 
-#include "geodesy/nz_map_grid.hpp"
+#include "velmora/geodesy/nz_map_grid.hpp"
 
 namespace velmora {
 namespace {

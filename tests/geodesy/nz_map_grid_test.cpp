@@ -1,4 +1,4 @@
-#include "geodesy/nz_map_grid.hpp"
+#include "velmora/geodesy/nz_map_grid.hpp"
 
 #include <gtest/gtest.h>
 

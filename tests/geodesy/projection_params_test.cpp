@@ -1,4 +1,4 @@
-#include "geodesy/projection_params.hpp"
+#include "velmora/geodesy/projection_params.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "geodesy/ellipsoid.hpp"
+#include "velmora/geodesy/ellipsoid.hpp"
 
 namespace velmora {
 namespace {

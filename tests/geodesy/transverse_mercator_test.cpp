@@ -1,4 +1,4 @@
-#include "geodesy/transverse_mercator.hpp"
+#include "velmora/geodesy/transverse_mercator.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <limits>
 #include <string>
 
-#include "geodesy/ellipsoid.hpp"
-#include "geodesy/map_projection.hpp"
+#include "velmora/geodesy/ellipsoid.hpp"
+#include "velmora/geodesy/map_projection.hpp"
 
 namespace velmora {
 namespace {

@@ -1,4 +1,4 @@
-#include "gridfile/grid_file.hpp"
+#include "velmora/gridfile/grid_file.hpp"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "gridfile/grid_file.hpp"
+#include "velmora/gridfile/grid_file.hpp"
 
 namespace velmora {
 namespace {

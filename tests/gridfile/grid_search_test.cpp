@@ -1,4 +1,4 @@
-#include "gridfile/grid_search.hpp"
+#include "velmora/gridfile/grid_search.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "gridfile/grid_writer.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 
 #include <gtest/gtest.h>
 

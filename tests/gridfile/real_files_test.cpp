@@ -7,8 +7,8 @@
 #include <string>
 
 #include "gridfile/binary_reader.hpp"
-#include "gridfile/grid_search.hpp"
-#include "gridfile/grid_writer.hpp"
+#include "velmora/gridfile/grid_search.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace velmora {

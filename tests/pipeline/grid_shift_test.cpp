@@ -11,11 +11,11 @@
 
 #include <gtest/gtest.h>
 
-#include "geodesy/ang_parameters.hpp"
-#include "geodesy/datum_transforms.hpp"
-#include "geodesy/itrf.hpp"
-#include "gridfile/grid_search.hpp"
-#include "gridfile/grid_writer.hpp"
+#include "velmora/geodesy/ang_parameters.hpp"
+#include "velmora/geodesy/datum_transforms.hpp"
+#include "velmora/geodesy/itrf.hpp"
+#include "velmora/gridfile/grid_search.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 #include "pipeline/grid_slots.hpp"
 #include "pipeline/transform_datum.hpp"
 #include "tests/pipeline/pipeline_fixtures.hpp"

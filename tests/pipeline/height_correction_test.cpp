@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "geodesy/datum_transforms.hpp"
+#include "velmora/geodesy/datum_transforms.hpp"
 #include "pipeline/grid_slots.hpp"
 #include "tests/pipeline/pipeline_fixtures.hpp"
 #include "tests/support/temp_dir.hpp"

@@ -1,6 +1,6 @@
 #include "tests/pipeline/pipeline_fixtures.hpp"
 
-#include "gridfile/grid_writer.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 #include "pipeline/grid_slots.hpp"
 
 namespace velmora::testing {

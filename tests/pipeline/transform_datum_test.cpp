@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "geodesy/ang_parameters.hpp"
-#include "geodesy/datum_transforms.hpp"
-#include "geodesy/itrf.hpp"
+#include "velmora/geodesy/ang_parameters.hpp"
+#include "velmora/geodesy/datum_transforms.hpp"
+#include "velmora/geodesy/itrf.hpp"
 #include "tests/pipeline/pipeline_fixtures.hpp"
 #include "tests/support/temp_dir.hpp"
 

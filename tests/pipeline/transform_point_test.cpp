@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "geodesy/map_projection.hpp"
-#include "geodesy/projection_params.hpp"
+#include "velmora/geodesy/map_projection.hpp"
+#include "velmora/geodesy/projection_params.hpp"
 #include "pipeline/transform_datum.hpp"
 
 namespace velmora {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "gridfile/grid_writer.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 #include "tests/support/grid_images.hpp"
 #include "tests/support/temp_dir.hpp"
 

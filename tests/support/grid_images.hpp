@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "gridfile/grid_writer.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 
 namespace velmora {
 

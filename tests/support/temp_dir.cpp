@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <random>
 
-#include "gridfile/grid_writer.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 
 namespace velmora {
 

@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "gridfile/grid_search.hpp"
+#include "velmora/gridfile/grid_search.hpp"
 
 namespace velmora {
 namespace {

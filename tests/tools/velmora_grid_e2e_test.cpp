@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "gridfile/grid_writer.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 #include "tests/support/grid_fixtures.hpp"
 #include "tests/support/run_process.hpp"
 #include "tests/support/temp_dir.hpp"

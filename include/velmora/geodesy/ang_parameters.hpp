@@ -6,7 +6,7 @@
 // datum changes are approximate.
 #pragma once
 
-#include "geodesy/datum_transforms.hpp"
+#include "velmora/geodesy/datum_transforms.hpp"
 
 namespace velmora {
 

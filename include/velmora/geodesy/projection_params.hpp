@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "common/codes.hpp"
+#include "velmora/codes.hpp"
 
 namespace velmora {
 

@@ -2,8 +2,8 @@
 // Latitudes and longitudes in decimal degrees; heights in metres.
 #pragma once
 
-#include "common/codes.hpp"
-#include "geodesy/lat_lon.hpp"
+#include "velmora/codes.hpp"
+#include "velmora/geodesy/lat_lon.hpp"
 
 namespace velmora {
 

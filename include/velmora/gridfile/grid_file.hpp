@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "gridfile/grid_error.hpp"
+#include "velmora/gridfile/grid_error.hpp"
 
 namespace velmora {
 

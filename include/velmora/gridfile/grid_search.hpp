@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "gridfile/grid_file.hpp"
+#include "velmora/gridfile/grid_file.hpp"
 
 namespace velmora {
 

@@ -3,7 +3,7 @@
 // record of a kind other than 0 to 3 leaves the pair unchanged.
 #pragma once
 
-#include "geodesy/projection_params.hpp"
+#include "velmora/geodesy/projection_params.hpp"
 
 namespace velmora {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "gridfile/grid_file.hpp"
+#include "velmora/gridfile/grid_file.hpp"
 
 namespace velmora {
 

@@ -2,7 +2,7 @@
 // transformation applied between the two steps is in geodesy/helmert.hpp.
 #pragma once
 
-#include "geodesy/lat_lon.hpp"
+#include "velmora/geodesy/lat_lon.hpp"
 
 namespace velmora {
 

@@ -7,8 +7,8 @@
 // X = R^T * (X' - t) / k, which is exact to first order in the rotations.
 #pragma once
 
-#include "geodesy/datum_transforms.hpp"
-#include "geodesy/geocentric.hpp"
+#include "velmora/geodesy/datum_transforms.hpp"
+#include "velmora/geodesy/geocentric.hpp"
 
 namespace velmora {
 

@@ -2,7 +2,7 @@
 // and GDA94, and their compositions with GDA2020. Heights are taken as 0 and none is returned.
 #pragma once
 
-#include "geodesy/lat_lon.hpp"
+#include "velmora/geodesy/lat_lon.hpp"
 
 namespace velmora {
 

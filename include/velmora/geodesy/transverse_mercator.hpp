@@ -1,7 +1,7 @@
 // Redfearn's series for the Transverse Mercator family: UTM-type zones, ISG and the ANG grid.
 #pragma once
 
-#include "geodesy/projection_params.hpp"
+#include "velmora/geodesy/projection_params.hpp"
 
 namespace velmora {
 
