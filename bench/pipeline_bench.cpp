@@ -1,17 +1,14 @@
-// Per-point cost of the conversion pipeline with its grids already open: parameter chains,
-// projections on both sides, the grid stage, and the geoid height correction.
+// Per-point cost of a Converter, made once with its grids open: parameter chains, projections on
+// both sides, the grid stage, and the geoid height correction.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
 #include <filesystem>
 #include <string>
 
-#include "common/conversion_request.hpp"
-#include "velmora/gridfile/grid_writer.hpp"
-#include "pipeline/grid_slots.hpp"
-#include "pipeline/height_correction.hpp"
-#include "pipeline/transform_point.hpp"
 #include "tests/support/grid_images.hpp"
+#include "velmora/converter.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 
 namespace {
 
@@ -40,8 +37,6 @@ class GridFolder {
           writeGrid(prefix_ + "AUSGeoid2020.gsb");
   }
   ~GridFolder() {
-    velmora::closeDatumGridSlots();
-    velmora::closeGridFile(velmora::gridSlot(velmora::GridSlotId::kGda2020Geoid));
     std::error_code ignored;
     if (!prefix_.empty()) std::filesystem::remove_all(prefix_, ignored);
   }
@@ -55,74 +50,69 @@ class GridFolder {
   bool ok_ = false;
 };
 
-velmora::ConversionRequest makeRequest(int from, int fromType, int to, int toType, bool useGridShift) {
-  velmora::ConversionRequest request;
-  request.fromDatum = from;
-  request.fromCoordType = fromType;
-  request.toDatum = to;
-  request.toCoordType = toType;
-  request.zone = 56;
-  request.useGridShift = useGridShift;
-  return request;
+velmora::ConversionSettings makeSettings(int from, int fromType, int to, int toType, bool useGridShift) {
+  velmora::ConversionSettings settings;
+  settings.fromDatum = from;
+  settings.fromCoordType = fromType;
+  settings.toDatum = to;
+  settings.toCoordType = toType;
+  settings.zone = 56;
+  settings.useGridShift = useGridShift;
+  return settings;
 }
 
-void runPoints(benchmark::State& state, const velmora::ConversionRequest& request, double x0, double y0,
+// first, second: the first point in the order of the source coordinate type; later points move by
+// step along both.
+void runPoints(benchmark::State& state, velmora::ConversionSettings settings, double first, double second,
                double step) {
   GridFolder folder;
   if (!folder.ok()) {
     state.SkipWithError("cannot write the grid fixtures");
     return;
   }
+  settings.gridFolder = folder.prefix();
+  const velmora::Converter converter(settings);
   double offset = 0.0;
   for (auto _ : state) {
-    double x = x0 + offset;
-    double y = y0 - offset;
-    velmora::transformPoint(request, folder.prefix(), x, y);
-    benchmark::DoNotOptimize(x);
-    benchmark::DoNotOptimize(y);
+    const velmora::ConversionResult result = converter.convert({first + offset, second - offset, 10.0});
+    benchmark::DoNotOptimize(result);
     offset = offset > 1000.0 * step ? 0.0 : offset + step;
   }
   state.SetItemsProcessed(state.iterations());
 }
 
 void BM_DdGda94ToGda2020Parameters(benchmark::State& state) {
-  runPoints(state, makeRequest(velmora::kGda94, velmora::kDd, velmora::kGda2020, velmora::kDd, false), 151.25,
-            -33.5, 1e-4);
+  runPoints(state, makeSettings(velmora::kGda94, velmora::kDd, velmora::kGda2020, velmora::kDd, false), -33.5,
+            151.25, 1e-4);
 }
 BENCHMARK(BM_DdGda94ToGda2020Parameters);
 
 void BM_EnWgs84ToAgd66Parameters(benchmark::State& state) {
-  runPoints(state, makeRequest(velmora::kWgs84, velmora::kEn, velmora::kAgd66, velmora::kEn, false), 334000.0,
-            6290000.0, 10.0);
+  runPoints(state, makeSettings(velmora::kWgs84, velmora::kEn, velmora::kAgd66, velmora::kEn, false),
+            334000.0, 6290000.0, 10.0);
 }
 BENCHMARK(BM_EnWgs84ToAgd66Parameters);
 
+void BM_EnGda94ToGda2020Parameters(benchmark::State& state) {
+  runPoints(state, makeSettings(velmora::kGda94, velmora::kEn, velmora::kGda2020, velmora::kEn, false),
+            334000.0, 6290000.0, 10.0);
+}
+BENCHMARK(BM_EnGda94ToGda2020Parameters);
+
 void BM_EnAgd66ToGda2020TwoGridLegs(benchmark::State& state) {
-  runPoints(state, makeRequest(velmora::kAgd66, velmora::kEn, velmora::kGda2020, velmora::kEn, true),
+  runPoints(state, makeSettings(velmora::kAgd66, velmora::kEn, velmora::kGda2020, velmora::kEn, true),
             334000.0, 6290000.0, 10.0);
 }
 BENCHMARK(BM_EnAgd66ToGda2020TwoGridLegs);
 
-void BM_HeightCorrectionGeoid(benchmark::State& state) {
-  GridFolder folder;
-  if (!folder.ok()) {
-    state.SkipWithError("cannot write the grid fixtures");
-    return;
-  }
-  // The first point opens the geoid; every later one interpolates it.
-  double total = velmora::heightCorrection(-33.5, 151.25, velmora::kGda2020, velmora::kAhd, velmora::kGda2020,
-                                           velmora::kEllipsoid, false, folder.prefix(), true, false);
-  double offset = 0.0;
-  for (auto _ : state) {
-    total += velmora::heightCorrection(-33.5 - offset, 151.25 - offset, velmora::kGda2020, velmora::kAhd,
-                                       velmora::kGda2020, velmora::kEllipsoid, false, folder.prefix(), false,
-                                       false);
-    offset = offset > 0.1 ? 0.0 : offset + 1e-4;
-  }
-  benchmark::DoNotOptimize(total);
-  state.SetItemsProcessed(state.iterations());
+void BM_AhdToEllipsoidGeoid(benchmark::State& state) {
+  velmora::ConversionSettings settings =
+      makeSettings(velmora::kGda2020, velmora::kDd, velmora::kGda2020, velmora::kDd, false);
+  settings.fromHeightType = velmora::kAhd;
+  settings.toHeightType = velmora::kEllipsoid;
+  runPoints(state, settings, -33.5, 151.25, 1e-4);
 }
-BENCHMARK(BM_HeightCorrectionGeoid);
+BENCHMARK(BM_AhdToEllipsoidGeoid);
 
 }  // namespace
 

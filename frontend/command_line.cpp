@@ -53,6 +53,7 @@ enum class Option {
   kHemisphere,
   kUseItrf2008,
   kUseAusGeoid98,
+  kThreads,
 };
 
 struct OptionName {
@@ -61,7 +62,7 @@ struct OptionName {
   bool takesValue;
 };
 
-constexpr std::array<OptionName, 14> kOptions{{
+constexpr std::array<OptionName, 15> kOptions{{
     {"--inputfile", Option::kInputFile, true},
     {"--fromdatum", Option::kFromDatum, true},
     {"--fromcoordtype", Option::kFromCoordType, true},
@@ -76,6 +77,7 @@ constexpr std::array<OptionName, 14> kOptions{{
     {"--hemisphere", Option::kHemisphere, true},
     {"--useITRF2008", Option::kUseItrf2008, false},
     {"--useAusGeoid98", Option::kUseAusGeoid98, false},
+    {"--threads", Option::kThreads, true},
 }};
 
 bool isOption(std::string_view argument) {
@@ -90,53 +92,59 @@ const OptionName* findOption(std::string_view argument) {
 }
 
 void applyOption(Option option, std::string_view value, CommandLine& line) {
-  ConversionRequest& request = line.request;
+  ConversionSettings& settings = line.settings;
   switch (option) {
     case Option::kInputFile:
       line.useInputFile = true;
       line.inputFile.assign(value);
       break;
     case Option::kFromDatum:
-      request.fromDatum = parseDatumName(value);
+      settings.fromDatum = parseDatumName(value);
       break;
     case Option::kFromCoordType:
-      request.fromCoordType = parseCoordType(value);
+      settings.fromCoordType = parseCoordType(value);
       break;
     case Option::kFromHeightType:
-      request.fromHeightType = parseHeightType(value);
+      settings.fromHeightType = parseHeightType(value);
       break;
     case Option::kToDatum:
-      request.toDatum = parseDatumName(value);
+      settings.toDatum = parseDatumName(value);
       break;
     case Option::kToCoordType:
-      request.toCoordType = parseCoordType(value);
+      settings.toCoordType = parseCoordType(value);
       break;
     case Option::kToHeightType:
-      request.toHeightType = parseHeightType(value);
+      settings.toHeightType = parseHeightType(value);
       break;
     case Option::kZone:
-      request.zone = readWholeNumber(value);
+      settings.zone = readWholeNumber(value);
       break;
     case Option::kIsgSubZone:
-      request.isgSubZone = readWholeNumber(value);
+      settings.isgSubZone = readWholeNumber(value);
       break;
     case Option::kEpoch:
-      request.epoch = readDecimal(value);
+      settings.epoch = readDecimal(value);
       break;
     case Option::kUseGridShift:
-      request.useGridShift = true;
+      settings.useGridShift = true;
       break;
     case Option::kHemisphere:
       // Only the first character counts, and only in upper case; anything else keeps the setting.
-      if (!value.empty() && value.front() == 'S') request.southernHemisphere = true;
-      if (!value.empty() && value.front() == 'N') request.southernHemisphere = false;
+      if (!value.empty() && value.front() == 'S') settings.southernHemisphere = true;
+      if (!value.empty() && value.front() == 'N') settings.southernHemisphere = false;
       break;
     case Option::kUseItrf2008:
-      request.useITRF2008 = true;
+      settings.useITRF2008 = true;
       break;
     case Option::kUseAusGeoid98:
-      request.useAusGeoid98 = true;
+      settings.useAusGeoid98 = true;
       break;
+    case Option::kThreads: {
+      // A count below 1 (or no number) asks for every hardware thread.
+      const int threads = readWholeNumber(value);
+      line.threads = threads > 0 ? static_cast<unsigned>(threads) : 0;
+      break;
+    }
   }
 }
 
@@ -144,7 +152,7 @@ void applyOption(Option option, std::string_view value, CommandLine& line) {
 
 CommandLine scanCommandLine(std::span<const std::string_view> args) {
   CommandLine line;
-  if (!args.empty()) line.request.programPath.assign(args.front());
+  if (!args.empty()) line.programPath.assign(args.front());
   std::size_t index = 1;
   while (index < args.size() && isOption(args[index])) {
     const OptionName* entry = findOption(args[index]);

@@ -1,5 +1,5 @@
-// The command line: options into a ConversionRequest, the input-file switch, the positional
-// arguments, and the usage text.
+// The command line: options into the conversion settings, the input-file switch, the thread count,
+// the positional arguments, and the usage text.
 #pragma once
 
 #include <array>
@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/conversion_request.hpp"
+#include "velmora/converter.hpp"
 
 namespace velmora {
 
@@ -19,7 +19,9 @@ extern const std::array<std::string_view, 24> kUsageLines;
 void printUsage(std::FILE* out);
 
 struct CommandLine {
-  ConversionRequest request;                      // defaults, then the options; programPath is args[0]
+  ConversionSettings settings;                    // defaults, then the options; no grid folder
+  std::string programPath;                        // args[0]
+  unsigned threads = 0;                           // "--threads": 0 for every hardware thread
   bool useInputFile = false;                      // "--inputfile" was given
   std::string inputFile;                          // its last value
   std::span<const std::string_view> positionals;  // every argument from the first non-option on

@@ -16,5 +16,5 @@ std::array<char, 1 << 16> outputBuffer;
 int main(int argc, char** argv) {
   std::setvbuf(stdout, outputBuffer.data(), _IOFBF, outputBuffer.size());
   const std::vector<std::string_view> args(argv, argv + argc);
-  return velmora::runVelmora(args, stdout);
+  return velmora::runVelmora(args, stdout, stderr);
 }

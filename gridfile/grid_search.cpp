@@ -17,8 +17,8 @@ namespace velmora {
 namespace {
 
 constexpr double kNearnessTolerance = 8.881784197001252e-16;  // 2^-50, relative tolerance of edge tests
-constexpr double kNoDataAtOrBelow = -998.0;              // geoid files mark areas without data with -999
-constexpr int kNoClass = 6;                              // worse than every location class
+constexpr double kNoDataAtOrBelow = -998.0;                   // geoid files mark areas without data with -999
+constexpr int kNoClass = 6;                                   // worse than every location class
 
 bool near(double a, double b) {
   return a == b || std::fabs(a - b) <= ((std::fabs(a) + std::fabs(b)) * 0.5 + 1.0) * kNearnessTolerance;
@@ -217,15 +217,13 @@ SubGridMatch findSubGrid(const GridFile& grid, double x, double y) {
   return {chosen, best};
 }
 
-bool interpolateGridShift(const GridFile& grid, double factor, std::array<double, 2>& point,
-                          std::array<double, 2>& accuracies) {
-  if (!(factor > 0.0)) factor = 1.0;
-  const double x = point[0] * factor;
-  const double y = point[1] * factor;
+std::optional<GridShift> gridShiftAt(const GridFile& grid, double longitude, double latitude) {
+  const double x = longitude;
+  const double y = latitude;
   const SubGridMatch match = findSubGrid(grid, x, y);
-  if (match.subGrid == nullptr) return false;
+  if (match.subGrid == nullptr) return std::nullopt;
   const SubGrid& g = *match.subGrid;
-  if (!holdsNodes(g, g.shifts)) return false;
+  if (!holdsNodes(g, g.shifts)) return std::nullopt;
 
   const Cell cell = locateCell(g, match.locationClass, x, y);
   const auto columns = static_cast<std::size_t>(g.columns);
@@ -240,21 +238,33 @@ bool interpolateGridShift(const GridFile& grid, double factor, std::array<double
   const double latAccuracy = hasAccuracies ? toSeconds(interpolate(g.accuracies, 1, columns, cell)) : 0.0;
 
   // NTv2 longitude shifts are positive west; the accuracy takes the same change of sign.
-  point[0] = -lonShift;
-  point[1] = latShift;
-  accuracies[0] = -lonAccuracy;
-  accuracies[1] = latAccuracy;
+  return GridShift{-lonShift, latShift, -lonAccuracy, latAccuracy, match};
+}
+
+bool interpolateGridShift(const GridFile& grid, double factor, std::array<double, 2>& point,
+                          std::array<double, 2>& accuracies) {
+  if (!(factor > 0.0)) factor = 1.0;
+  const std::optional<GridShift> shift = gridShiftAt(grid, point[0] * factor, point[1] * factor);
+  if (!shift) return false;
+  point = {shift->longitudeShift, shift->latitudeShift};
+  accuracies = {shift->longitudeAccuracy, shift->latitudeAccuracy};
   return true;
+}
+
+GridValue gridValueAt(const GridFile& grid, double latitude, double longitude) {
+  const std::optional<GridShift> shift = gridShiftAt(grid, longitude, latitude);
+  if (!shift) return {};
+  const double separation = shift->latitudeShift;
+  if (!(separation > kNoDataAtOrBelow))
+    return {GridValueStatus::kNoData, 0.0, shift->match};  // or not a number
+  return {GridValueStatus::kFound, separation, shift->match};
 }
 
 bool interpolateGridValue(const GridFile& grid, bool negate, double latitude, double longitude,
                           double& value) {
-  std::array<double, 2> point = {longitude, latitude};
-  std::array<double, 2> accuracies = {0.0, 0.0};
-  if (!interpolateGridShift(grid, 1.0, point, accuracies)) return false;
-  const double separation = point[1];
-  if (!(separation > kNoDataAtOrBelow)) return false;  // no data, or not a number
-  value = negate ? -separation : separation;
+  const GridValue found = gridValueAt(grid, latitude, longitude);
+  if (found.status != GridValueStatus::kFound) return false;
+  value = negate ? -found.value : found.value;
   return true;
 }
 

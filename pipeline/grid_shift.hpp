@@ -1,21 +1,20 @@
 // Datum changes by the national NTv2 grids, forward (shift added) or inverse (shift subtracted,
-// taken at the given position, without iteration). Each returns true and writes out only when the
-// grid gave a shift; a missing file is tried again at the next call.
+// taken at the given position, without iteration).
 #pragma once
 
-#include <string_view>
+#include <optional>
 
-#include "velmora/codes.hpp"
 #include "velmora/geodesy/lat_lon.hpp"
+#include "velmora/gridfile/grid_file.hpp"
 
 namespace velmora {
 
-// source AGD66/AGD84/ISG with target GDA94, or source GDA94 with target AGD66/AGD84/ISG.
-bool applyAgdGridShift(double latitude, double longitude, DatumCode source, DatumCode target,
-                       std::string_view programFolder, LatLon& out);
+struct GridLeg {
+  LatLon position;                   // the shifted point, degrees
+  const SubGrid* subGrid = nullptr;  // the sub-grid that gave the shift
+};
 
-// target GDA2020 (from GDA94) or GDA94 (from GDA2020).
-bool applyGda2020GridShift(double latitude, double longitude, DatumCode target, std::string_view programFolder,
-                           LatLon& out);
+// latitude, longitude in degrees. Nothing when grid is nullptr or holds no shift at the point.
+std::optional<GridLeg> shiftByGrid(const GridFile* grid, double latitude, double longitude, bool forward);
 
 }  // namespace velmora

@@ -21,7 +21,7 @@ std::vector<std::string> positionalTexts(const CommandLine& line) {
 TEST(CommandLine, DefaultsWithoutOptions) {
   std::vector<std::string_view> args;
   const CommandLine line = scan({"/opt/velmora/velmora", "-33.5", "151.2"}, args);
-  const ConversionRequest& r = line.request;
+  const ConversionSettings& r = line.settings;
   EXPECT_EQ(r.fromDatum, kWgs84);
   EXPECT_EQ(r.fromCoordType, kDd);
   EXPECT_EQ(r.fromHeightType, kNoHeight);
@@ -35,7 +35,8 @@ TEST(CommandLine, DefaultsWithoutOptions) {
   EXPECT_TRUE(r.southernHemisphere);
   EXPECT_FALSE(r.useITRF2008);
   EXPECT_FALSE(r.useAusGeoid98);
-  EXPECT_EQ(r.programPath, "/opt/velmora/velmora");
+  EXPECT_EQ(line.programPath, "/opt/velmora/velmora");
+  EXPECT_EQ(line.threads, 0U);
   EXPECT_FALSE(line.useInputFile);
   EXPECT_FALSE(line.missingValue);
   EXPECT_EQ(positionalTexts(line), (std::vector<std::string>{"-33.5", "151.2"}));
@@ -72,7 +73,7 @@ TEST(CommandLine, EveryOptionInAnyLetterCase) {
                                  "1",
                                  "2"},
                                 args);
-  const ConversionRequest& r = line.request;
+  const ConversionSettings& r = line.settings;
   EXPECT_EQ(r.fromDatum, kGda94);
   EXPECT_EQ(r.fromCoordType, kEn);
   EXPECT_EQ(r.fromHeightType, kAhd);
@@ -91,40 +92,50 @@ TEST(CommandLine, EveryOptionInAnyLetterCase) {
   EXPECT_EQ(positionalTexts(line), (std::vector<std::string>{"1", "2"}));
 }
 
+// A thread count below 1, or no number, asks for every hardware thread (0).
+TEST(CommandLine, ThreadCount) {
+  const std::pair<std::string_view, unsigned> cases[] = {
+      {"4", 4U}, {"1", 1U}, {"0", 0U}, {"-3", 0U}, {"abc", 0U}};
+  for (const auto& [value, expected] : cases) {
+    const std::vector<std::string_view> args{"velmora", "--THREADS", value, "1", "2"};
+    EXPECT_EQ(scanCommandLine(args).threads, expected) << value;
+  }
+}
+
 // Values are names compared exactly; option names ignore case but values do not.
 TEST(CommandLine, ValueTable) {
   struct Case {
     std::vector<std::string_view> options;
-    int ConversionRequest::*field;
+    int ConversionSettings::*field;
     int expected;
   };
   const Case cases[] = {
-      {{"--FROMDATUM", "GDA94"}, &ConversionRequest::fromDatum, kGda94},
-      {{"--fromdatum", "gda94"}, &ConversionRequest::fromDatum, kWgs84},
-      {{"--todatum", "NZGD2000"}, &ConversionRequest::toDatum, kNzgd2000},
-      {{"--todatum", "ISG"}, &ConversionRequest::toDatum, kIsg},
-      {{"--fromheighttype", "None"}, &ConversionRequest::fromHeightType, kNoHeight},
-      {{"--fromheighttype", "NONE"}, &ConversionRequest::fromHeightType, kNoHeight},
-      {{"--toheighttype", "ahd"}, &ConversionRequest::toHeightType, kNoHeight},
-      {{"--toheighttype", "AHD"}, &ConversionRequest::toHeightType, kAhd},
-      {{"--tocoordtype", "dms"}, &ConversionRequest::toCoordType, kDd},
-      {{"--fromcoordtype", "DM"}, &ConversionRequest::fromCoordType, kDm},
-      {{"--zone", "55abc"}, &ConversionRequest::zone, 55},
-      {{"--zone", "abc"}, &ConversionRequest::zone, 0},
-      {{"--zone", " -7"}, &ConversionRequest::zone, -7},
-      {{"--zone", "54.9"}, &ConversionRequest::zone, 54},
-      {{"--zone", "99999999999999"}, &ConversionRequest::zone, 2147483647},
-      {{"--ISGSubZone", "-99999999999999"}, &ConversionRequest::isgSubZone, -2147483647 - 1},
+      {{"--FROMDATUM", "GDA94"}, &ConversionSettings::fromDatum, kGda94},
+      {{"--fromdatum", "gda94"}, &ConversionSettings::fromDatum, kWgs84},
+      {{"--todatum", "NZGD2000"}, &ConversionSettings::toDatum, kNzgd2000},
+      {{"--todatum", "ISG"}, &ConversionSettings::toDatum, kIsg},
+      {{"--fromheighttype", "None"}, &ConversionSettings::fromHeightType, kNoHeight},
+      {{"--fromheighttype", "NONE"}, &ConversionSettings::fromHeightType, kNoHeight},
+      {{"--toheighttype", "ahd"}, &ConversionSettings::toHeightType, kNoHeight},
+      {{"--toheighttype", "AHD"}, &ConversionSettings::toHeightType, kAhd},
+      {{"--tocoordtype", "dms"}, &ConversionSettings::toCoordType, kDd},
+      {{"--fromcoordtype", "DM"}, &ConversionSettings::fromCoordType, kDm},
+      {{"--zone", "55abc"}, &ConversionSettings::zone, 55},
+      {{"--zone", "abc"}, &ConversionSettings::zone, 0},
+      {{"--zone", " -7"}, &ConversionSettings::zone, -7},
+      {{"--zone", "54.9"}, &ConversionSettings::zone, 54},
+      {{"--zone", "99999999999999"}, &ConversionSettings::zone, 2147483647},
+      {{"--ISGSubZone", "-99999999999999"}, &ConversionSettings::isgSubZone, -2147483647 - 1},
       // The last value wins.
-      {{"--zone", "50", "--zone", "51"}, &ConversionRequest::zone, 51},
-      {{"--fromdatum", "AGD66", "--FromDatum", "AGD84"}, &ConversionRequest::fromDatum, kAgd84},
+      {{"--zone", "50", "--zone", "51"}, &ConversionSettings::zone, 51},
+      {{"--fromdatum", "AGD66", "--FromDatum", "AGD84"}, &ConversionSettings::fromDatum, kAgd84},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.options.front() << " " << c.options.back());
     std::vector<std::string_view> args{"velmora"};
     args.insert(args.end(), c.options.begin(), c.options.end());
     const CommandLine line = scanCommandLine(args);
-    EXPECT_EQ(line.request.*c.field, c.expected);
+    EXPECT_EQ(line.settings.*c.field, c.expected);
     EXPECT_TRUE(line.positionals.empty());
   }
 }
@@ -149,8 +160,8 @@ TEST(CommandLine, EpochAndHemisphere) {
     std::vector<std::string_view> args{"velmora"};
     args.insert(args.end(), c.options.begin(), c.options.end());
     const CommandLine line = scanCommandLine(args);
-    EXPECT_EQ(line.request.epoch, c.epoch);
-    EXPECT_EQ(line.request.southernHemisphere, c.southern);
+    EXPECT_EQ(line.settings.epoch, c.epoch);
+    EXPECT_EQ(line.settings.southernHemisphere, c.southern);
   }
 }
 
@@ -178,7 +189,7 @@ TEST(CommandLine, ScanRules) {
     args.insert(args.end(), c.arguments.begin(), c.arguments.end());
     const CommandLine line = scanCommandLine(args);
     EXPECT_EQ(positionalTexts(line), c.positionals);
-    EXPECT_EQ(line.request.fromDatum, c.fromDatum);
+    EXPECT_EQ(line.settings.fromDatum, c.fromDatum);
     EXPECT_FALSE(line.missingValue);
   }
 }
@@ -191,7 +202,7 @@ TEST(CommandLine, OptionWithoutItsValueStopsTheScan) {
     const std::vector<std::string_view> args{"velmora", "--usegridshift", option};
     const CommandLine line = scanCommandLine(args);
     EXPECT_TRUE(line.missingValue);
-    EXPECT_TRUE(line.request.useGridShift);
+    EXPECT_TRUE(line.settings.useGridShift);
     EXPECT_TRUE(line.positionals.empty());
   }
 }
@@ -199,7 +210,7 @@ TEST(CommandLine, OptionWithoutItsValueStopsTheScan) {
 TEST(CommandLine, EmptyArgumentVector) {
   const std::vector<std::string_view> args;
   const CommandLine line = scanCommandLine(args);
-  EXPECT_EQ(line.request.programPath, "");
+  EXPECT_EQ(line.programPath, "");
   EXPECT_TRUE(line.positionals.empty());
 }
 

@@ -21,17 +21,23 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 struct RunResult {
   int status;
   std::string output;
+  std::string errors;
 };
+
+std::string contentsOf(std::FILE* file) {
+  std::string text;
+  std::rewind(file);
+  for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text.push_back(static_cast<char>(c));
+  return text;
+}
 
 RunResult run(const std::vector<std::string_view>& args) {
   const File out(std::tmpfile());
+  const File err(std::tmpfile());
   EXPECT_NE(out, nullptr);
-  const int status = runVelmora(args, out.get());
-  std::string output;
-  std::rewind(out.get());
-  for (int c = std::fgetc(out.get()); c != EOF; c = std::fgetc(out.get()))
-    output.push_back(static_cast<char>(c));
-  return {status, output};
+  EXPECT_NE(err, nullptr);
+  const int status = runVelmora(args, out.get(), err.get());
+  return {status, contentsOf(out.get()), contentsOf(err.get())};
 }
 
 std::string usageText() {
@@ -74,7 +80,7 @@ TEST(RunDriver, ResultsThatCannotBeWrittenAreAFailure) {
   ASSERT_NE(full, nullptr);
   // Same datum and form on both sides: the point passes unchanged and no grid is needed.
   const std::vector<std::string_view> args{"velmora", "-33.5", "151.25"};
-  EXPECT_EQ(runVelmora(args, full.get()), kExitFailure);
+  EXPECT_EQ(runVelmora(args, full.get(), stderr), kExitFailure);
 }
 
 TEST(RunDriver, SamePointSameDatumPassesUnchanged) {

@@ -1,25 +1,25 @@
 // Datum changes by NTv2 grids: the forward leg adds and the inverse leg subtracts the shift
-// interpolated at the given position; legs that find no shift fall back to the parameters; the
-// grid slots open at first need, retry a failed open and stay filled.
+// interpolated at the given position; legs that find no shift fall back to the parameters; a
+// Converter opens the grids its run needs once and keeps them, or their absence, for its lifetime.
 #include "pipeline/grid_shift.hpp"
+
+#include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
+#include "tests/pipeline/pipeline_fixtures.hpp"
+#include "tests/support/temp_dir.hpp"
 #include "velmora/geodesy/ang_parameters.hpp"
 #include "velmora/geodesy/datum_transforms.hpp"
 #include "velmora/geodesy/itrf.hpp"
 #include "velmora/gridfile/grid_search.hpp"
 #include "velmora/gridfile/grid_writer.hpp"
-#include "pipeline/grid_slots.hpp"
-#include "pipeline/transform_datum.hpp"
-#include "tests/pipeline/pipeline_fixtures.hpp"
-#include "tests/support/temp_dir.hpp"
 
 namespace velmora {
 namespace {
@@ -41,9 +41,9 @@ const ShiftPlanes kAgd84Grid{"AGD84_Australia.gsb", kAgdArea, {1.25, -0.0625, 0.
 const ShiftPlanes kGda2020Grid{
     "GDA2020_Australia.gsb", {-45.0, 0.0, 110.0, 155.0, 5.0}, {0.5, 0.03125, 0.0}, {0.25, 0.0, 0.015625}};
 
-constexpr LatLon kInside{-33.3, 138.7};       // inside all three grids
-constexpr LatLon kOutside{-20.0, 170.0};      // more than one spacing outside all three
-constexpr LatLon kOnlyGda2020{-2.0, 130.0};   // outside the AGD grids, inside the GDA2020 grid
+constexpr LatLon kInside{-33.3, 138.7};      // inside all three grids
+constexpr LatLon kOutside{-20.0, 170.0};     // more than one spacing outside all three
+constexpr LatLon kOnlyGda2020{-2.0, 130.0};  // outside the AGD grids, inside the GDA2020 grid
 
 // One grid leg: sign +1 forward (shift added), -1 inverse (shift subtracted).
 struct Leg {
@@ -77,12 +77,16 @@ bool writeGrid(const TempDir& folder, const ShiftPlanes& grid) {
                                  grid.longitudeShiftEast);
 }
 
-class GridShiftTest : public testing::GridSlotTest {
+class GridShiftTest : public ::testing::Test {
  protected:
   void writeAllGrids() {
     ASSERT_TRUE(writeGrid(folder_, kAgd66Grid));
     ASSERT_TRUE(writeGrid(folder_, kAgd84Grid));
     ASSERT_TRUE(writeGrid(folder_, kGda2020Grid));
+  }
+  // The grid of a fixture, opened from the folder.
+  std::unique_ptr<GridFile> open(const ShiftPlanes& grid) const {
+    return openGridFile(folder_.filePath(grid.fileName));
   }
   LatLon viaDispatcher(LatLon p, DatumCode from, DatumCode to, double epoch = 2012.0, bool itrf2008 = false) {
     return transformDatum(p.latitude, p.longitude, from, to, epoch, true, itrf2008, folder_.prefix());
@@ -94,56 +98,46 @@ TEST_F(GridShiftTest, SingleLegsAddForwardAndSubtractInverse) {
   writeAllGrids();
   struct Case {
     const char* what;
-    bool gda2020Leg;
-    DatumCode source;
-    DatumCode target;
     Leg leg;
   };
   const Case cases[] = {
-      {"AGD66 to GDA94", false, kAgd66, kGda94, {&kAgd66Grid, 1.0}},
-      {"ISG to GDA94 uses the AGD66 grid", false, kIsg, kGda94, {&kAgd66Grid, 1.0}},
-      {"AGD84 to GDA94", false, kAgd84, kGda94, {&kAgd84Grid, 1.0}},
-      {"GDA94 to AGD66", false, kGda94, kAgd66, {&kAgd66Grid, -1.0}},
-      {"GDA94 to ISG uses the AGD66 grid", false, kGda94, kIsg, {&kAgd66Grid, -1.0}},
-      {"GDA94 to AGD84", false, kGda94, kAgd84, {&kAgd84Grid, -1.0}},
-      {"GDA94 to GDA2020", true, kGda94, kGda2020, {&kGda2020Grid, 1.0}},
-      {"GDA2020 to GDA94", true, kGda2020, kGda94, {&kGda2020Grid, -1.0}},
+      {"AGD66 forward", {&kAgd66Grid, 1.0}},     {"AGD84 forward", {&kAgd84Grid, 1.0}},
+      {"AGD66 inverse", {&kAgd66Grid, -1.0}},    {"AGD84 inverse", {&kAgd84Grid, -1.0}},
+      {"GDA2020 forward", {&kGda2020Grid, 1.0}}, {"GDA2020 inverse", {&kGda2020Grid, -1.0}},
   };
   for (const LatLon p : {kInside, LatLon{-40.0, 145.0}, LatLon{-10.0, 155.0}}) {
     for (const Case& c : cases) {
-      LatLon out{-999.0, -999.0};
-      const bool shifted =
-          c.gda2020Leg ? applyGda2020GridShift(p.latitude, p.longitude, c.target, folder_.prefix(), out)
-                       : applyAgdGridShift(p.latitude, p.longitude, c.source, c.target, folder_.prefix(), out);
-      ASSERT_TRUE(shifted) << c.what;
-      expectNear(out, applyLeg(p, c.leg), c.what);
+      const std::unique_ptr<GridFile> grid = open(*c.leg.grid);
+      const std::optional<GridLeg> leg = shiftByGrid(grid.get(), p.latitude, p.longitude, c.leg.sign > 0.0);
+      ASSERT_TRUE(leg) << c.what;
+      expectNear(leg->position, applyLeg(p, c.leg), c.what);
+      EXPECT_EQ(leg->subGrid, &grid->subGrids.front()) << c.what;
     }
   }
 }
 
 TEST_F(GridShiftTest, InverseUsesTheShiftAtTheGivenPositionWithoutIterating) {
   writeAllGrids();
-  LatLon forward;
-  ASSERT_TRUE(applyAgdGridShift(kInside.latitude, kInside.longitude, kAgd66, kGda94, folder_.prefix(), forward));
-  LatLon back;
-  ASSERT_TRUE(applyAgdGridShift(forward.latitude, forward.longitude, kGda94, kAgd66, folder_.prefix(), back));
+  const std::unique_ptr<GridFile> grid = open(kAgd66Grid);
+  const std::optional<GridLeg> forward = shiftByGrid(grid.get(), kInside.latitude, kInside.longitude, true);
+  ASSERT_TRUE(forward);
+  const std::optional<GridLeg> inverse =
+      shiftByGrid(grid.get(), forward->position.latitude, forward->position.longitude, false);
+  ASSERT_TRUE(inverse);
+  const LatLon back = inverse->position;
   // The round trip misses the start by the change of the planar shift between the two positions.
   const LatLon expected = applyLeg(applyLeg(kInside, {&kAgd66Grid, 1.0}), {&kAgd66Grid, -1.0});
   expectNear(back, expected, "round trip");
   EXPECT_GT(std::abs(back.latitude - kInside.latitude), 1e-9);
 }
 
-TEST_F(GridShiftTest, PointOutsideTheGridGivesNoShiftAndLeavesOutputAndSlotAlone) {
+TEST_F(GridShiftTest, PointOutsideTheGridGivesNoShift) {
   writeAllGrids();
-  LatLon out{7.0, 8.0};
-  EXPECT_FALSE(applyAgdGridShift(kOutside.latitude, kOutside.longitude, kAgd84, kGda94, folder_.prefix(), out));
-  EXPECT_FALSE(applyGda2020GridShift(kOutside.latitude, kOutside.longitude, kGda2020, folder_.prefix(), out));
-  EXPECT_EQ(out.latitude, 7.0);
-  EXPECT_EQ(out.longitude, 8.0);
-  EXPECT_NE(gridSlot(GridSlotId::kAgd84Grid), nullptr);
-  EXPECT_NE(gridSlot(GridSlotId::kGda2020Grid), nullptr);
+  const std::unique_ptr<GridFile> grid = open(kAgd84Grid);
+  EXPECT_FALSE(shiftByGrid(grid.get(), kOutside.latitude, kOutside.longitude, true));
+  EXPECT_FALSE(shiftByGrid(nullptr, kInside.latitude, kInside.longitude, true));
   // The next point inside is served by the same grid.
-  EXPECT_TRUE(applyAgdGridShift(kInside.latitude, kInside.longitude, kAgd84, kGda94, folder_.prefix(), out));
+  EXPECT_TRUE(shiftByGrid(grid.get(), kInside.latitude, kInside.longitude, true));
 }
 
 TEST_F(GridShiftTest, GridStageRowsChainTheirLegs) {
@@ -170,7 +164,8 @@ TEST_F(GridShiftTest, GridStageRowsChainTheirLegs) {
       {"GDA2020 to ISG", kGda2020, kIsg, {{&kGda2020Grid, -1.0}, {&kAgd66Grid, -1.0}}},
       {"GDA2020 to AGD84", kGda2020, kAgd84, {{&kGda2020Grid, -1.0}, {&kAgd84Grid, -1.0}}},
   };
-  for (const Case& c : cases) expectNear(viaDispatcher(kInside, c.from, c.to), applyLegs(kInside, c.legs), c.what);
+  for (const Case& c : cases)
+    expectNear(viaDispatcher(kInside, c.from, c.to), applyLegs(kInside, c.legs), c.what);
 }
 
 TEST_F(GridShiftTest, ItrfRowsUseTheAgdGridForTheirGdaLeg) {
@@ -201,11 +196,17 @@ TEST_F(GridShiftTest, ItrfRowsUseTheAgdGridForTheirGdaLeg) {
          return gda94ToItrf(g.latitude, g.longitude, kEpoch, 2000);
        }},
       {"WGS84 to AGD66", kWgs84, kAgd66, false,
-       [](LatLon p, bool) { return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, 2000), {&kAgd66Grid, -1.0}); }},
+       [](LatLon p, bool) {
+         return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, 2000), {&kAgd66Grid, -1.0});
+       }},
       {"WGS84 to ISG (ITRF2008)", kWgs84, kIsg, true,
-       [](LatLon p, bool) { return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, 2008), {&kAgd66Grid, -1.0}); }},
+       [](LatLon p, bool) {
+         return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, 2008), {&kAgd66Grid, -1.0});
+       }},
       {"WGS84 to AGD84", kWgs84, kAgd84, false,
-       [](LatLon p, bool) { return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, 2000), {&kAgd84Grid, -1.0}); }},
+       [](LatLon p, bool) {
+         return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, 2000), {&kAgd84Grid, -1.0});
+       }},
   };
   for (const Case& c : cases) {
     const LatLon actual = viaDispatcher(kInside, c.from, c.to, kEpoch, c.itrf2008);
@@ -273,51 +274,58 @@ TEST_F(GridShiftTest, ParametersWhereNoGridServes) {
       {"GDA2020 to WGS84", kInside, kGda2020, kWgs84,
        [](LatLon p) { return gda2020ToItrf(p.latitude, p.longitude, kEpoch, false); }},
   };
-  for (const Case& c : cases) expectBitEqual(viaDispatcher(c.point, c.from, c.to, kEpoch), c.expected(c.point), c.what);
+  for (const Case& c : cases)
+    expectBitEqual(viaDispatcher(c.point, c.from, c.to, kEpoch), c.expected(c.point), c.what);
   // The GDA2020 grid does cover the point the AGD66 grid misses.
   expectNear(viaDispatcher(kOnlyGda2020, kGda94, kGda2020), applyLeg(kOnlyGda2020, {&kGda2020Grid, 1.0}),
              "GDA94 to GDA2020 inside the GDA2020 grid");
 }
 
-TEST_F(GridShiftTest, MissingFileFallsBackAndIsTriedAgainUntilItOpens) {
+// A grid is opened once, when the Converter is made: a file missing then stays missing for the
+// Converter's whole life, even when it appears later, and an open grid serves after its file is gone.
+TEST_F(GridShiftTest, GridsAreOpenedOnceForTheConvertersLife) {
+  ConversionSettings settings;
+  settings.fromDatum = kAgd84;
+  settings.toDatum = kGda94;
+  settings.useGridShift = true;
+  settings.gridFolder = folder_.prefix();
+  const Coordinates point{kInside.latitude, kInside.longitude, 0.0};
   const LatLon parameters = agd84ToGda94(kInside.latitude, kInside.longitude);
-  expectBitEqual(viaDispatcher(kInside, kAgd84, kGda94), parameters, "file absent");
-  EXPECT_EQ(gridSlot(GridSlotId::kAgd84Grid), nullptr);
-  expectBitEqual(viaDispatcher(kInside, kAgd84, kGda94), parameters, "still absent");
-
-  ASSERT_TRUE(writeGrid(folder_, kAgd84Grid));
   const LatLon gridded = applyLeg(kInside, {&kAgd84Grid, 1.0});
-  expectNear(viaDispatcher(kInside, kAgd84, kGda94), gridded, "file written");
-  EXPECT_NE(gridSlot(GridSlotId::kAgd84Grid), nullptr);
+  const auto position = [](const ConversionResult& r) {
+    return LatLon{r.coordinates.first, r.coordinates.second};
+  };
 
-  // Once open, the grid is held: removing the file changes nothing for later points.
+  const Converter withoutFile(settings);
+  EXPECT_TRUE(withoutFile.gridState(GridId::kAgd84).needed);
+  EXPECT_EQ(withoutFile.gridState(GridId::kAgd84).grid, nullptr);
+  ASSERT_TRUE(writeGrid(folder_, kAgd84Grid));
+  expectBitEqual(position(withoutFile.convert(point)), parameters,
+                 "file written after the converter was made");
+
+  const Converter withFile(settings);
   std::filesystem::remove(folder_.filePath(kAgd84Grid.fileName));
-  expectNear(viaDispatcher(kInside, kAgd84, kGda94), gridded, "file removed after open");
-  // The other slots stayed empty: only the grid needed was opened.
-  EXPECT_EQ(gridSlot(GridSlotId::kAgd66Grid), nullptr);
-  EXPECT_EQ(gridSlot(GridSlotId::kGda2020Grid), nullptr);
-
-  closeDatumGridSlots();
-  EXPECT_EQ(gridSlot(GridSlotId::kAgd84Grid), nullptr);
-  expectBitEqual(viaDispatcher(kInside, kAgd84, kGda94), parameters, "closed and file gone");
+  expectNear(position(withFile.convert(point)), gridded, "file removed after the open");
+  // Only the grid the run needs was opened.
+  for (const GridId other : {GridId::kAgd66, GridId::kGda2020, GridId::kAusGeoid2020}) {
+    EXPECT_FALSE(withFile.gridState(other).needed);
+  }
 }
 
 TEST_F(GridShiftTest, UnreadableFileFallsBackToParameters) {
   ASSERT_TRUE(writeBytesToFile(folder_.filePath(kAgd66Grid.fileName), "not an NTv2 file at all"));
   expectBitEqual(viaDispatcher(kInside, kGda94, kAgd66), gda94ToAgd66(kInside.latitude, kInside.longitude),
                  "unreadable file");
-  EXPECT_EQ(gridSlot(GridSlotId::kAgd66Grid), nullptr);
 }
 
 TEST_F(GridShiftTest, EmptyFolderMeansTheCurrentDirectory) {
   writeAllGrids();
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(folder_.prefix());
-  LatLon out;
-  const bool shifted = applyAgdGridShift(kInside.latitude, kInside.longitude, kAgd66, kGda94, "", out);
+  const LatLon shifted =
+      transformDatum(kInside.latitude, kInside.longitude, kAgd66, kGda94, 2012.0, true, false, "");
   std::filesystem::current_path(previous);
-  ASSERT_TRUE(shifted);
-  expectNear(out, applyLeg(kInside, {&kAgd66Grid, 1.0}), "bare file name");
+  expectNear(shifted, applyLeg(kInside, {&kAgd66Grid, 1.0}), "bare file name");
 }
 
 // A real national grid (New Zealand, NZGD49 to NZGD2000) placed under the AGD66 name: the grid

@@ -1,7 +1,6 @@
 #include "tests/pipeline/pipeline_fixtures.hpp"
 
 #include "velmora/gridfile/grid_writer.hpp"
-#include "pipeline/grid_slots.hpp"
 
 namespace velmora::testing {
 
@@ -15,18 +14,30 @@ bool writeGeoidGrid(const std::string& path, const DegreeArea& area, const Degre
   return writeShiftGrid(path, area, separation, DegreePlane{});
 }
 
-void closeAllGridSlots() {
-  closeDatumGridSlots();
-  closeGridFile(gridSlot(GridSlotId::kGda2020Geoid));
-  closeGridFile(gridSlot(GridSlotId::kGda94Geoid));
-}
-
-void GridSlotTest::SetUp() {
-  closeAllGridSlots();
-}
-
-void GridSlotTest::TearDown() {
-  closeAllGridSlots();
-}
-
 }  // namespace velmora::testing
+
+namespace velmora {
+
+LatLon transformDatum(double latitude, double longitude, DatumCode fromDatum, DatumCode toDatum, double epoch,
+                      bool useGridShift, bool useITRF2008, std::string_view gridFolder) {
+  ConversionSettings settings;
+  settings.fromDatum = fromDatum;
+  settings.toDatum = toDatum;
+  settings.epoch = epoch;
+  settings.useGridShift = useGridShift;
+  settings.useITRF2008 = useITRF2008;
+  settings.gridFolder = gridFolder;
+  const Coordinates result = Converter(settings).convert({latitude, longitude, 0.0}).coordinates;
+  return {result.first, result.second};
+}
+
+void transformPoint(const ConversionSettings& settings, double& x, double& y) {
+  const bool fromGrid = settings.fromCoordType == kEn;
+  const bool toGrid = settings.toCoordType == kEn;
+  const Coordinates in = fromGrid ? Coordinates{x, y, 0.0} : Coordinates{y, x, 0.0};
+  const Coordinates out = Converter(settings).convert(in).coordinates;
+  x = toGrid ? out.first : out.second;
+  y = toGrid ? out.second : out.first;
+}
+
+}  // namespace velmora

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
 #include "velmora/gridfile/grid_file.hpp"
 
@@ -26,6 +27,19 @@ struct SubGridMatch {
 // of 2^-50. None (class 0) for a NaN or infinite coordinate.
 SubGridMatch findSubGrid(const GridFile& grid, double x, double y);
 
+// The shifts at a point and the sub-grid that gave them.
+struct GridShift {
+  double longitudeShift = 0.0;     // arc-seconds, EAST positive
+  double latitudeShift = 0.0;      // arc-seconds, north positive
+  double longitudeAccuracy = 0.0;  // arc-seconds, with the same change of sign as its shift
+  double latitudeAccuracy = 0.0;   // arc-seconds; both 0 for text-form grids, which hold none
+  SubGridMatch match;              // the sub-grid read and where the point lies in it
+};
+
+// longitude (east positive) and latitude in degrees. The shifts interpolated as interpolateGridShift
+// describes below; nothing when no sub-grid holds the point.
+std::optional<GridShift> gridShiftAt(const GridFile& grid, double longitude, double latitude);
+
 // point in: {longitude, latitude} in a unit that becomes degrees when multiplied by factor
 // (factor <= 0 counts as 1). On true, point out: {longitude shift east positive, latitude shift}
 // in arc-seconds and accuracies {longitude, latitude} in arc-seconds, the longitude accuracy with
@@ -37,6 +51,23 @@ SubGridMatch findSubGrid(const GridFile& grid, double x, double y);
 // On false nothing is written.
 bool interpolateGridShift(const GridFile& grid, double factor, std::array<double, 2>& point,
                           std::array<double, 2>& accuracies);
+
+// Geoid files hold the geoid-ellipsoid separation N (metres) in the latitude-shift field and mark
+// nodes without data with -999.
+enum class GridValueStatus {
+  kFound,    // value holds the interpolated value
+  kOutside,  // no sub-grid holds the point
+  kNoData,   // the interpolated value is -998 or below, or not a number
+};
+
+struct GridValue {
+  GridValueStatus status = GridValueStatus::kOutside;
+  double value = 0.0;  // the latitude-shift field as stored (metres for geoids); 0 unless found
+  SubGridMatch match;  // the sub-grid read, when one holds the point
+};
+
+// latitude, longitude in degrees.
+GridValue gridValueAt(const GridFile& grid, double latitude, double longitude);
 
 // Geoid files: the value stored in the latitude-shift field at the point (negated on request).
 // False, value untouched, when no sub-grid holds the point or the value is -998 or below.

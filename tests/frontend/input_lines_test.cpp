@@ -1,4 +1,4 @@
-#include "frontend/input_points.hpp"
+#include "frontend/input_lines.hpp"
 
 #include <gtest/gtest.h>
 
@@ -17,14 +17,32 @@ struct Point {
   bool operator==(const Point&) const = default;
 };
 
-std::vector<Point> pointsOf(const InputPoints& points) {
-  std::vector<Point> result;
-  EXPECT_EQ(points.xValues.size(), points.yValues.size());
-  EXPECT_EQ(points.xValues.size(), points.heights.size());
-  for (std::size_t k = 0; k < points.xValues.size(); ++k) {
-    result.push_back({points.xValues[k], points.yValues[k], points.heights[k]});
+// Points as (x, y): easting and northing, or longitude and latitude.
+Point pointOf(const Coordinates& c, CoordTypeCode type) {
+  return type == kEn ? Point{c.first, c.second, c.height} : Point{c.second, c.first, c.height};
+}
+
+std::vector<Point> pointsOfLine(std::string_view line, CoordTypeCode type) {
+  const std::optional<Coordinates> point = pointOfLine(splitInputLine(line), type);
+  if (!point) return {};
+  return {pointOf(*point, type)};
+}
+
+// Every point of a file, read block by block; false when a read failed or the file cannot be opened.
+bool readInputFile(const std::string& path, CoordTypeCode type, std::vector<Point>& points) {
+  std::FILE* file = std::fopen(path.c_str(), "r");
+  if (file == nullptr) return false;
+  LineReader reader(file);
+  InputBlock block;
+  ReadStatus status = ReadStatus::kLines;
+  while ((status = reader.readBlock(block)) == ReadStatus::kLines) {
+    for (const LineFields& line : block.lines) {
+      if (const std::optional<Coordinates> point = pointOfLine(line, type))
+        points.push_back(pointOf(*point, type));
+    }
   }
-  return result;
+  std::fclose(file);
+  return status == ReadStatus::kEnd;
 }
 
 void PrintTo(const Point& p, std::ostream* os) {
@@ -72,9 +90,7 @@ TEST(InputLine, FieldRules) {
   };
   for (const LineCase& c : cases) {
     SCOPED_TRACE(::testing::Message() << "line '" << c.line << "' type " << c.type);
-    InputPoints points;
-    addInputLine(c.line, c.type, points);
-    EXPECT_EQ(pointsOf(points), c.expected);
+    EXPECT_EQ(pointsOfLine(c.line, c.type), c.expected);
   }
 }
 
@@ -83,9 +99,9 @@ TEST(InputFile, LinesOfAnyLengthAndAFinalLineWithoutNewline) {
   // A 1500-character line is one point: the padding after the height is part of the third field.
   const std::string longLine = "-33.5,151.25,7" + std::string(1500, ' ') + "\n";
   const std::string path = folder.writeFile("points.csv", "1,2,3\n" + longLine + "\n5,6");
-  InputPoints points;
+  std::vector<Point> points;
   ASSERT_TRUE(readInputFile(path, kDd, points));
-  EXPECT_EQ(pointsOf(points), (std::vector<Point>{{2.0, 1.0, 3.0}, {151.25, -33.5, 7.0}, {6.0, 5.0, 0.0}}));
+  EXPECT_EQ(points, (std::vector<Point>{{2.0, 1.0, 3.0}, {151.25, -33.5, 7.0}, {6.0, 5.0, 0.0}}));
 }
 
 TEST(InputFile, ManyLinesAcrossReadChunks) {
@@ -99,27 +115,53 @@ TEST(InputFile, ManyLinesAcrossReadChunks) {
     expected.push_back({static_cast<double>(k), -k - 0.5, static_cast<double>(k % 7)});
   }
   const std::string path = folder.writeFile("many.csv", text);
-  InputPoints points;
+  std::vector<Point> points;
   ASSERT_TRUE(readInputFile(path, kEn, points));
-  EXPECT_EQ(pointsOf(points), expected);
+  EXPECT_EQ(points, expected);
+}
+
+// Lines far longer than one read of the file, with long or many fields: the reader keeps only what
+// the first three fields need, and each point must be the one its whole line gives.
+TEST(InputFile, LinesLongerThanAReadGiveThePointOfTheWholeLine) {
+  const std::vector<std::string> lines = {
+      "-33.5" + std::string(70000, '0') + ",151.25,7\n",
+      "-33.5,151.25,7" + std::string(100000, ',') + "9,9\n",
+      "1,2,3" + std::string(5000, 'x') + "," + std::string(80000, 'y') + "\n",
+      ",,,,1" + std::string(66000, ',') + std::string(5000, ' ') + "2\n",
+      std::string(70000, ' ') + "4,5\n",
+      std::string(140000, ',') + "\n",
+      "7,8\n",
+      "5," + std::string(70000, '6'),
+  };
+  std::string text;
+  std::vector<Point> expected;
+  for (const std::string& line : lines) {
+    text += line;
+    for (const Point& p : pointsOfLine(line, kEn)) expected.push_back(p);
+  }
+  ASSERT_EQ(expected.size(), 7U);
+  const TempDir folder;
+  std::vector<Point> points;
+  ASSERT_TRUE(readInputFile(folder.writeFile("long.csv", text), kEn, points));
+  EXPECT_EQ(points, expected);
 }
 
 TEST(InputFile, FileWithoutUsableLineGivesNoPoint) {
   const TempDir folder;
-  InputPoints points;
+  std::vector<Point> points;
   ASSERT_TRUE(readInputFile(folder.writeFile("empty.csv", ""), kDd, points));
   ASSERT_TRUE(readInputFile(folder.writeFile("single.csv", "1\n2\n\n"), kDd, points));
-  EXPECT_TRUE(points.xValues.empty());
+  EXPECT_TRUE(points.empty());
 }
 
 TEST(InputFile, MissingFileOrFolderCannotBeRead) {
   const TempDir folder;
-  InputPoints points;
+  std::vector<Point> points;
   EXPECT_FALSE(readInputFile(folder.filePath("absent.csv"), kDd, points));
   EXPECT_FALSE(readInputFile("", kDd, points));
   // Opening a folder succeeds on this system, reading it does not; that is no empty file.
   EXPECT_FALSE(readInputFile(folder.path(), kDd, points));
-  EXPECT_TRUE(points.xValues.empty());
+  EXPECT_TRUE(points.empty());
 }
 
 TEST(PositionalPoint, CoordinatesAndHeight) {
@@ -140,9 +182,9 @@ TEST(PositionalPoint, CoordinatesAndHeight) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.arguments.size() << " arguments, type " << c.type);
-    InputPoints points;
-    EXPECT_EQ(addPositionalPoint(c.arguments, c.type, points), c.accepted);
-    EXPECT_EQ(pointsOf(points), c.expected);
+    const std::optional<Coordinates> point = positionalPoint(c.arguments, c.type);
+    EXPECT_EQ(point.has_value(), c.accepted);
+    EXPECT_EQ(point ? std::vector<Point>{pointOf(*point, c.type)} : std::vector<Point>{}, c.expected);
   }
 }
 

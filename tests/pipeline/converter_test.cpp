@@ -1,22 +1,20 @@
-// transformPoint: the source projection, the datum change and the target projection, in that
-// order, with one zone, hemisphere and ISG sub-zone for both sides.
-#include "pipeline/transform_point.hpp"
+// A Converter point by point: the source projection, the datum change and the target projection, in
+// that order, with one zone, hemisphere and ISG sub-zone for both sides; what it reports applying.
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 
-#include <gtest/gtest.h>
-
+#include "tests/pipeline/pipeline_fixtures.hpp"
 #include "velmora/geodesy/map_projection.hpp"
 #include "velmora/geodesy/projection_params.hpp"
-#include "pipeline/transform_datum.hpp"
 
 namespace velmora {
 namespace {
 
-ConversionRequest request(DatumCode from, CoordTypeCode fromType, DatumCode to, CoordTypeCode toType, int zone = 56,
-                          int isgSubZone = 0) {
-  ConversionRequest r;
+ConversionSettings request(DatumCode from, CoordTypeCode fromType, DatumCode to, CoordTypeCode toType,
+                           int zone = 56, int isgSubZone = 0) {
+  ConversionSettings r;
   r.fromDatum = from;
   r.fromCoordType = fromType;
   r.toDatum = to;
@@ -46,7 +44,7 @@ TEST(TransformPoint, GeographicToGeographicOnOneDatumIsBitForBit) {
       for (const auto& v : values) {
         double x = v[0];
         double y = v[1];
-        transformPoint(request(datum, type, datum, kDd), "", x, y);
+        transformPoint(request(datum, type, datum, kDd), x, y);
         EXPECT_EQ(x, v[0]) << datum;
         EXPECT_EQ(y, v[1]) << datum;
       }
@@ -77,7 +75,7 @@ TEST(TransformPoint, GridToGridRoundTripOnOneDatum) {
     const GridPoint start = project(c.datum, c.zone, c.isgSubZone, c.latitude, c.longitude);
     double x = start.easting;
     double y = start.northing;
-    transformPoint(request(c.datum, kEn, c.datum, kEn, c.zone, c.isgSubZone), "", x, y);
+    transformPoint(request(c.datum, kEn, c.datum, kEn, c.zone, c.isgSubZone), x, y);
     EXPECT_NEAR(x, start.easting, kRoundTripMetres) << c.what;
     EXPECT_NEAR(y, start.northing, kRoundTripMetres) << c.what;
   }
@@ -107,7 +105,7 @@ TEST(TransformPoint, ProjectionsWrapTheDatumChange) {
       {"GDA2020 DMS to AGD84 EN", kGda2020, kDms, kAgd84, kEn, 54, 0, 138.6, -34.9},
   };
   for (const Case& c : cases) {
-    const ConversionRequest r = request(c.from, c.fromType, c.to, c.toType, c.zone, c.isgSubZone);
+    const ConversionSettings r = request(c.from, c.fromType, c.to, c.toType, c.zone, c.isgSubZone);
     double ex = c.x;
     double ey = c.y;
     if (c.fromType == kEn) gridToGeographic(makeProjectionParams(c.from, c.zone, true, c.isgSubZone), ex, ey);
@@ -118,7 +116,7 @@ TEST(TransformPoint, ProjectionsWrapTheDatumChange) {
 
     double x = c.x;
     double y = c.y;
-    transformPoint(r, "", x, y);
+    transformPoint(r, x, y);
     EXPECT_EQ(x, ex) << c.what;
     EXPECT_EQ(y, ey) << c.what;
   }
@@ -129,16 +127,16 @@ TEST(TransformPoint, IsgSubZoneChangesBothSides) {
   double y0 = 1250000.0;
   double x1 = x0;
   double y1 = y0;
-  transformPoint(request(kIsg, kEn, kIsg, kDd, 56, 0), "", x0, y0);
-  transformPoint(request(kIsg, kEn, kIsg, kDd, 56, 1), "", x1, y1);
+  transformPoint(request(kIsg, kEn, kIsg, kDd, 56, 0), x0, y0);
+  transformPoint(request(kIsg, kEn, kIsg, kDd, 56, 1), x1, y1);
   EXPECT_GT(std::abs(x0 - x1), 1.0);  // sub-zones are two degrees apart
 
   double ex0 = 151.25;
   double ny0 = -33.5;
   double ex1 = ex0;
   double ny1 = ny0;
-  transformPoint(request(kAgd66, kDd, kIsg, kEn, 56, 0), "", ex0, ny0);
-  transformPoint(request(kAgd66, kDd, kIsg, kEn, 56, 1), "", ex1, ny1);
+  transformPoint(request(kAgd66, kDd, kIsg, kEn, 56, 0), ex0, ny0);
+  transformPoint(request(kAgd66, kDd, kIsg, kEn, 56, 1), ex1, ny1);
   EXPECT_GT(std::abs(ex0 - ex1), 1000.0);
 }
 

@@ -1,23 +1,22 @@
 // Routing of the datum dispatcher: every chain equals, bit for bit, the composition of the
 // transformations named for its pair; the region rules choose the right chain or none.
-#include "pipeline/transform_datum.hpp"
+
+#include <gtest/gtest.h>
 
 #include <array>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
+#include "tests/pipeline/pipeline_fixtures.hpp"
+#include "tests/support/temp_dir.hpp"
 #include "velmora/geodesy/ang_parameters.hpp"
 #include "velmora/geodesy/datum_transforms.hpp"
 #include "velmora/geodesy/itrf.hpp"
-#include "tests/pipeline/pipeline_fixtures.hpp"
-#include "tests/support/temp_dir.hpp"
 
 namespace velmora {
 namespace {
 
-constexpr std::array<DatumCode, 9> kAllDatums{kAgd66, kAgd84, kGda94, kGda2020, kAng,
+constexpr std::array<DatumCode, 9> kAllDatums{kAgd66, kAgd84,  kGda94,    kGda2020, kAng,
                                               kIsg,   kNzgd49, kNzgd2000, kWgs84};
 
 // Exactly as the dispatcher must apply them outside the supported area.
@@ -39,16 +38,36 @@ struct ChainRow {
 };
 
 // Single steps, each a geodesy call as the dispatcher is meant to make it.
-LatLon fromAgd66(LatLon p) { return agd66ToGda94(p.latitude, p.longitude); }
-LatLon fromAgd84(LatLon p) { return agd84ToGda94(p.latitude, p.longitude); }
-LatLon fromGda2020(LatLon p) { return gda2020ToGda94(p.latitude, p.longitude, 0.0); }
-LatLon fromAng(LatLon p) { return angToGda94(p.latitude, p.longitude, kAngToGda94Params); }
-LatLon fromItrf(LatLon p, const Era& e) { return itrfToGda94(p.latitude, p.longitude, e.epoch, e.year()); }
-LatLon toAgd66(LatLon p) { return gda94ToAgd66(p.latitude, p.longitude); }
-LatLon toAgd84(LatLon p) { return gda94ToAgd84(p.latitude, p.longitude); }
-LatLon toGda2020(LatLon p) { return gda94ToGda2020(p.latitude, p.longitude, 0.0); }
-LatLon toAng(LatLon p) { return gda94ToAng(p.latitude, p.longitude, kAngToGda94Params); }
-LatLon toItrf(LatLon p, const Era& e) { return gda94ToItrf(p.latitude, p.longitude, e.epoch, e.year()); }
+LatLon fromAgd66(LatLon p) {
+  return agd66ToGda94(p.latitude, p.longitude);
+}
+LatLon fromAgd84(LatLon p) {
+  return agd84ToGda94(p.latitude, p.longitude);
+}
+LatLon fromGda2020(LatLon p) {
+  return gda2020ToGda94(p.latitude, p.longitude, 0.0);
+}
+LatLon fromAng(LatLon p) {
+  return angToGda94(p.latitude, p.longitude, kAngToGda94Params);
+}
+LatLon fromItrf(LatLon p, const Era& e) {
+  return itrfToGda94(p.latitude, p.longitude, e.epoch, e.year());
+}
+LatLon toAgd66(LatLon p) {
+  return gda94ToAgd66(p.latitude, p.longitude);
+}
+LatLon toAgd84(LatLon p) {
+  return gda94ToAgd84(p.latitude, p.longitude);
+}
+LatLon toGda2020(LatLon p) {
+  return gda94ToGda2020(p.latitude, p.longitude, 0.0);
+}
+LatLon toAng(LatLon p) {
+  return gda94ToAng(p.latitude, p.longitude, kAngToGda94Params);
+}
+LatLon toItrf(LatLon p, const Era& e) {
+  return gda94ToItrf(p.latitude, p.longitude, e.epoch, e.year());
+}
 
 // The chain table. Rows for "AGD66 or ISG" are listed once per code.
 std::vector<ChainRow> chainTable() {
@@ -135,11 +154,12 @@ TEST(TransformDatumRouting, EveryPairFollowsItsChainOrKeepsThePoint) {
     for (const LatLon& p : kPoints) {
       for (const DatumCode from : kAllDatums) {
         for (const DatumCode to : kAllDatums) {
-          const LatLon actual = transformDatum(p.latitude, p.longitude, from, to, era.epoch, false,
-                                               era.useItrf2008, "");
+          const LatLon actual =
+              transformDatum(p.latitude, p.longitude, from, to, era.epoch, false, era.useItrf2008, "");
           const ChainRow* row = findRow(rows, from, to);
           const LatLon expected = row != nullptr ? row->expected(p, era) : p;
-          expectBitEqual(actual, expected, describe(from, to, p) + " itrf2008=" + std::to_string(era.useItrf2008));
+          expectBitEqual(actual, expected,
+                         describe(from, to, p) + " itrf2008=" + std::to_string(era.useItrf2008));
         }
       }
     }
@@ -147,7 +167,7 @@ TEST(TransformDatumRouting, EveryPairFollowsItsChainOrKeepsThePoint) {
 }
 
 // With useGridShift but no grid file in the folder, every leg falls back to the parameters.
-class TransformDatumWithoutGrids : public testing::GridSlotTest {};
+class TransformDatumWithoutGrids : public ::testing::Test {};
 
 TEST_F(TransformDatumWithoutGrids, MissingGridsFallBackToTheChains) {
   const TempDir folder;
@@ -156,8 +176,8 @@ TEST_F(TransformDatumWithoutGrids, MissingGridsFallBackToTheChains) {
   const Era era{2005.5, true};
   for (const DatumCode from : kAllDatums) {
     for (const DatumCode to : kAllDatums) {
-      const LatLon actual =
-          transformDatum(p.latitude, p.longitude, from, to, era.epoch, true, era.useItrf2008, folder.prefix());
+      const LatLon actual = transformDatum(p.latitude, p.longitude, from, to, era.epoch, true,
+                                           era.useItrf2008, folder.prefix());
       const ChainRow* row = findRow(rows, from, to);
       expectBitEqual(actual, row != nullptr ? row->expected(p, era) : p, describe(from, to, p));
     }
@@ -248,8 +268,8 @@ TEST(TransformDatumRegions, NewZealandAreaSameDatumAndSupportedArea) {
   };
   const Era era{1994.0, false};
   for (const RegionCase& c : cases) {
-    const LatLon actual =
-        transformDatum(c.point.latitude, c.point.longitude, c.from, c.to, era.epoch, false, era.useItrf2008, "");
+    const LatLon actual = transformDatum(c.point.latitude, c.point.longitude, c.from, c.to, era.epoch, false,
+                                         era.useItrf2008, "");
     expectBitEqual(actual, expectedFor(c, era), c.what);
   }
 }

@@ -1,0 +1,148 @@
+// The conversion engine: one Converter per set of settings converts any number of points.
+//
+// Everything a run decides is decided when the Converter is built: the source and target map
+// projections, the datum path, and the NTv2 grids and geoid it may need, each opened once from the
+// grid folder and owned for the Converter's lifetime. A grid that is missing or refused then stays
+// so: such a run converts as if the file did not exist. convert() only computes: it allocates
+// nothing, touches no file, changes no state, and may be called from any number of threads at once.
+//
+// Accuracy: the datum changes are those of the national parameter sets and grids (about a metre for
+// the AGD parameter sets, a few centimetres for the grids and the GDA94/GDA2020 and ITRF sets); the
+// map projections add well under a millimetre within a zone.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "velmora/codes.hpp"
+#include "velmora/gridfile/grid_file.hpp"
+
+namespace velmora {
+
+struct ConversionSettings {
+  DatumCode fromDatum = kWgs84;
+  CoordTypeCode fromCoordType = kDd;
+  HeightTypeCode fromHeightType = kNoHeight;
+  DatumCode toDatum = kWgs84;
+  CoordTypeCode toCoordType = kDd;
+  HeightTypeCode toHeightType = kNoHeight;
+  int zone = 56;                   // UTM zone of grid coordinates, source and target alike
+  int isgSubZone = 0;              // ISG sub-zone 0, 1 or 2
+  double epoch = 1994.0;           // decimal year of ITRF (WGS84) coordinates
+  bool useGridShift = false;       // NTv2 grids instead of parameters where they cover the point
+  bool southernHemisphere = true;  // false: grid northings with a false northing of 0
+  bool useITRF2008 = false;        // WGS84 is ITRF2008 instead of ITRF2000
+  bool useAusGeoid98 = false;      // AUSGeoid98 instead of AUSGeoid09 for GDA94 heights
+  std::string gridFolder;          // prefix of every grid file name: a folder ending in '/', or empty
+};
+
+// A point in the order the program reads and prints it.
+struct Coordinates {
+  double first = 0.0;   // easting (metres; yards on the ANG grid) for EN, else latitude (degrees)
+  double second = 0.0;  // northing for EN, else longitude (degrees, east positive)
+  double height = 0.0;  // metres
+};
+
+// The national NTv2 files a Converter may open, by their fixed names.
+enum class GridId : std::uint8_t {
+  kAgd66,         // "AGD66_Australia.gsb": AGD66 and ISG <-> GDA94
+  kAgd84,         // "AGD84_Australia.gsb": AGD84 <-> GDA94
+  kGda2020,       // "GDA2020_Australia.gsb": GDA94 <-> GDA2020
+  kAusGeoid2020,  // "AUSGeoid2020.gsb": AHD heights on GDA2020
+  kAusGeoid09,    // "AUSGeoid09.gsb": AHD heights on GDA94
+  kAusGeoid98,    // "AUSGeoid98.gsb": AHD heights on GDA94 when asked for
+};
+inline constexpr std::size_t kGridIdCount = 6;
+
+// The file name of a grid, without folder.
+std::string_view gridFileName(GridId id);
+
+// The published parameter sets, named for the direction they are published in; a step may apply one
+// in reverse.
+enum class ParameterSet : std::uint8_t {
+  kAgd66ToGda94,      // seven parameters
+  kAgd84ToGda94,      // seven parameters
+  kGda2020ToGda94,    // seven parameters
+  kAngToGda94,        // change of ellipsoid only (Molodensky)
+  kNzgd49ToNzgd2000,  // seven parameters
+  kItrf2000ToGda94,   // fourteen parameters at the run's epoch
+  kItrf2008ToGda94,   // fourteen parameters at the run's epoch
+};
+
+enum class StepKind : std::uint8_t {
+  kGridShift,         // an NTv2 grid: grid and subGrid say which
+  kParameters,        // a parameter set: parameters says which
+  kApproximateShift,  // the fixed AGD shift of 5.2" and 4.7" outside the supported area
+};
+
+// One operation of a datum change.
+struct DatumStep {
+  StepKind kind = StepKind::kParameters;
+  bool reverse = false;              // grid shift subtracted, or parameter set applied backwards
+  GridId grid = GridId::kAgd66;      // kGridShift only
+  const SubGrid* subGrid = nullptr;  // kGridShift only: the sub-grid read, owned by the Converter
+  ParameterSet parameters = ParameterSet::kAgd66ToGda94;  // kParameters only
+};
+
+// What changed the datum of a point: no step when the datums are equal or the pair has no
+// transformation (the point passes unchanged), otherwise one or two steps in order.
+struct DatumReport {
+  std::array<DatumStep, 2> steps{};
+  std::uint8_t stepCount = 0;
+};
+
+enum class GeoidStatus : std::uint8_t {
+  kNotUsed,      // no height conversion, or none that needs a geoid
+  kApplied,      // separation holds N
+  kFileMissing,  // the geoid file could not be opened: no separation
+  kOutside,      // no sub-grid of the geoid holds the point: no separation
+  kNoData,       // the geoid holds no value there (-999): no separation
+};
+
+struct HeightReport {
+  GeoidStatus geoidStatus = GeoidStatus::kNotUsed;
+  GridId geoid = GridId::kAusGeoid2020;  // the geoid consulted, unless kNotUsed
+  const SubGrid* subGrid = nullptr;      // the geoid's sub-grid read, when one holds the point
+  double separation = 0.0;               // N in metres (ellipsoidal minus AHD height), when applied
+};
+
+struct ConversionResult {
+  Coordinates coordinates;  // on the target datum in the target coordinate type
+  DatumReport datum;
+  HeightReport height;
+};
+
+// A grid the Converter tried to open, and how that went.
+struct GridState {
+  std::string path;                // gridFolder followed by the file name
+  bool needed = false;             // the run's settings may use it
+  const GridFile* grid = nullptr;  // open, or nullptr when not needed, missing or refused
+};
+
+class Converter {
+ public:
+  // Resolves projections and datum path and opens the grids the settings may need. Never throws for
+  // a missing or invalid grid; throws only what allocation throws.
+  explicit Converter(const ConversionSettings& settings);
+  ~Converter();
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  Converter(Converter&&) noexcept;
+  Converter& operator=(Converter&&) noexcept;
+
+  // One point from the source to the target side. Never fails: a pair without a transformation
+  // passes unchanged, NaN in gives NaN out. The height changes only when both height types are set.
+  ConversionResult convert(const Coordinates& point) const noexcept;
+
+  const ConversionSettings& settings() const noexcept;
+  const GridState& gridState(GridId id) const noexcept;
+
+ private:
+  struct Impl;
+  std::unique_ptr<const Impl> impl_;
+};
+
+}  // namespace velmora

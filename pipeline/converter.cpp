@@ -1,0 +1,157 @@
+// The Converter: the run's decisions made once, then a pure per-point computation.
+//
+// Inside, a point is (x, y) = (easting, northing) or (longitude, latitude); the public Coordinates
+// keep the order in which points are written, latitude first. Both projections use the run's one
+// zone, hemisphere and ISG sub-zone: an EN to EN conversion stays in the zone given even where the
+// datum change crosses its edge.
+#include "velmora/converter.hpp"
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "pipeline/datum_path.hpp"
+#include "pipeline/height_plan.hpp"
+#include "velmora/geodesy/map_projection.hpp"
+#include "velmora/geodesy/projection_params.hpp"
+
+namespace velmora {
+namespace {
+
+constexpr std::array<std::string_view, kGridIdCount> kGridFileNames{
+    "AGD66_Australia.gsb", "AGD84_Australia.gsb", "GDA2020_Australia.gsb",
+    "AUSGeoid2020.gsb",    "AUSGeoid09.gsb",      "AUSGeoid98.gsb",
+};
+
+constexpr std::size_t slotOf(GridId id) {
+  return static_cast<std::size_t>(id);
+}
+
+DatumPathSettings pathSettings(const ConversionSettings& settings, DatumCode toDatum) {
+  return DatumPathSettings{settings.fromDatum, toDatum, settings.epoch, settings.useITRF2008,
+                           settings.useGridShift};
+}
+
+}  // namespace
+
+std::string_view gridFileName(GridId id) {
+  return kGridFileNames[slotOf(id)];
+}
+
+struct Converter::Impl {
+  explicit Impl(const ConversionSettings& runSettings);
+
+  const GridFile* grid(GridId id) const { return states[slotOf(id)].grid; }
+  DatumGrids datumGrids() const {
+    return {grid(GridId::kAgd66), grid(GridId::kAgd84), grid(GridId::kGda2020)};
+  }
+  void open(GridId id);
+  void openFor(const GridNeeds& needs);
+
+  ConversionSettings settings;
+  std::array<std::unique_ptr<GridFile>, kGridIdCount> grids;
+  std::array<GridState, kGridIdCount> states;
+  bool fromGrid = false;  // source coordinates are EN
+  bool toGrid = false;    // target coordinates are EN
+  ProjectionParams sourceProjection;
+  ProjectionParams targetProjection;
+  bool convertHeights = false;  // both height types are set
+  HeightPlan heightPlan;
+  // Heights are looked up at the point's GDA2020 position: the target position when the target is
+  // GDA2020, else that of a second path.
+  bool heightsNeedOwnPath = false;
+  std::optional<DatumPath> path;
+  std::optional<DatumPath> pathToGda2020;
+};
+
+void Converter::Impl::open(GridId id) {
+  GridState& state = states[slotOf(id)];
+  if (state.needed) return;
+  state.needed = true;
+  grids[slotOf(id)] = openGridFile(state.path);
+  state.grid = grids[slotOf(id)].get();
+}
+
+void Converter::Impl::openFor(const GridNeeds& needs) {
+  if (needs.agd66) open(GridId::kAgd66);
+  if (needs.agd84) open(GridId::kAgd84);
+  if (needs.gda2020) open(GridId::kGda2020);
+}
+
+Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSettings) {
+  for (std::size_t k = 0; k < kGridIdCount; ++k) {
+    states[k].path = settings.gridFolder;
+    states[k].path.append(kGridFileNames[k]);
+  }
+  fromGrid = settings.fromCoordType == kEn;
+  toGrid = settings.toCoordType == kEn;
+  sourceProjection = makeProjectionParams(settings.fromDatum, settings.zone, settings.southernHemisphere,
+                                          settings.isgSubZone);
+  targetProjection =
+      makeProjectionParams(settings.toDatum, settings.zone, settings.southernHemisphere, settings.isgSubZone);
+
+  convertHeights = settings.fromHeightType != kNoHeight && settings.toHeightType != kNoHeight;
+  heightPlan = HeightPlan(settings.fromDatum, settings.fromHeightType, settings.toDatum,
+                          settings.toHeightType, settings.useAusGeoid98);
+  const bool planned = heightPlan.kind() != HeightPlan::Kind::kNone;
+  heightsNeedOwnPath = planned && settings.toDatum != kGda2020;
+
+  const DatumPathSettings main = pathSettings(settings, settings.toDatum);
+  openFor(gridsNeeded(main));
+  if (heightsNeedOwnPath) openFor(gridsNeeded(pathSettings(settings, kGda2020)));
+  if (heightPlan.usesGeoid()) open(heightPlan.geoid());
+
+  path.emplace(main, datumGrids());
+  if (heightsNeedOwnPath) pathToGda2020.emplace(pathSettings(settings, kGda2020), datumGrids());
+}
+
+Converter::Converter(const ConversionSettings& settings) : impl_(std::make_unique<const Impl>(settings)) {}
+Converter::~Converter() = default;
+Converter::Converter(Converter&&) noexcept = default;
+Converter& Converter::operator=(Converter&&) noexcept = default;
+
+const ConversionSettings& Converter::settings() const noexcept {
+  return impl_->settings;
+}
+
+const GridState& Converter::gridState(GridId id) const noexcept {
+  return impl_->states[slotOf(id)];
+}
+
+ConversionResult Converter::convert(const Coordinates& point) const noexcept {
+  const Impl& run = *impl_;
+  // x is the easting or longitude, y the northing or latitude.
+  double x = run.fromGrid ? point.first : point.second;
+  double y = run.fromGrid ? point.second : point.first;
+  if (run.fromGrid) gridToGeographic(run.sourceProjection, x, y);
+
+  const DatumChange change = run.path->apply(y, x);
+  ConversionResult result;
+  result.datum = change.report;
+  result.coordinates.height = point.height;
+
+  if (run.convertHeights) {
+    HeightCorrection correction;
+    if (run.heightPlan.kind() != HeightPlan::Kind::kNone) {
+      const LatLon onGda2020 =
+          run.heightsNeedOwnPath ? run.pathToGda2020->apply(y, x).position : change.position;
+      correction = run.heightPlan.correctionAt(onGda2020, run.grid(run.heightPlan.geoid()));
+    }
+    result.height = correction.report;
+    result.coordinates.height += correction.metres;
+  }
+
+  double outX = change.position.longitude;
+  double outY = change.position.latitude;
+  if (run.toGrid) {
+    geographicToGrid(run.targetProjection, outX, outY);
+    result.coordinates.first = outX;
+    result.coordinates.second = outY;
+  } else {
+    result.coordinates.first = outY;
+    result.coordinates.second = outX;
+  }
+  return result;
+}
+
+}  // namespace velmora

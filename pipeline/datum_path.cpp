@@ -1,0 +1,299 @@
+// The datum dispatcher. Five stages, the first that settles the point ends the call:
+//   1. the national NTv2 grids (only when asked for), between the AGD family, GDA94 and GDA2020;
+//   2. points in the New Zealand area are moved onto the New Zealand datums;
+//   3. equal datums pass unchanged;
+//   4. outside the area the transformations are made for, at most a fixed approximate shift;
+//   5. the chain of parameter transformations, always through GDA94 (or directly between the
+//      two New Zealand datums).
+// WGS84 (code 8, also every unknown datum name) is taken as an ITRF2000 or ITRF2008 position at
+// the run's epoch. ISG is AGD66 on another map grid: every rule for AGD66 holds for it.
+#include "pipeline/datum_path.hpp"
+
+#include "pipeline/grid_shift.hpp"
+#include "velmora/geodesy/ang_parameters.hpp"
+#include "velmora/geodesy/datum_transforms.hpp"
+#include "velmora/geodesy/itrf.hpp"
+
+namespace velmora {
+namespace {
+
+// New Zealand area: latitude strictly south of 30 S and longitude strictly east of 160 E.
+constexpr double kNzAreaNorthLimitDeg = -30.0;
+constexpr double kNzAreaWestLimitDeg = 160.0;
+
+// Supported area: -90 <= latitude <= 0 and 0 <= longitude < 180, degrees.
+constexpr double kSupportedSouthLimitDeg = -90.0;
+constexpr double kSupportedNorthLimitDeg = 0.0;
+constexpr double kSupportedWestLimitDeg = 0.0;
+constexpr double kSupportedEastEndDeg = 180.0;  // exclusive
+
+// Approximate AGD to GDA94 shift applied outside the supported area.
+constexpr double kApproxLatitudeShiftDeg = 0.0014444444444444446;   // 5.2 arc-seconds
+constexpr double kApproxLongitudeShiftDeg = 0.0013055555555555557;  // 4.7 arc-seconds
+
+// ITRF realisation handed to the time-dependent transformations: 2000, or 2008 when asked for.
+constexpr int kItrf2000Year = 2000;
+constexpr int kItrf2008Offset = 8;  // years from ITRF2000 to ITRF2008
+
+bool isAgdFamily(DatumCode datum) {
+  return datum == kAgd66 || datum == kAgd84 || datum == kIsg;
+}
+
+bool isGda94Group(DatumCode datum) {
+  return datum == kGda94 || datum == kWgs84;
+}
+
+// AGD66 and ISG share their latitudes and longitudes.
+bool isAgd66Positions(DatumCode datum) {
+  return datum == kAgd66 || datum == kIsg;
+}
+
+// Datums that reach GDA94 by parameters.
+bool joinsGda94Chain(DatumCode datum) {
+  return isAgdFamily(datum) || datum == kGda94 || datum == kGda2020 || datum == kAng || datum == kWgs84;
+}
+
+DatumCode newZealandDatum(DatumCode datum) {
+  if (isAgdFamily(datum)) return kNzgd49;
+  if (isGda94Group(datum)) return kNzgd2000;
+  return datum;
+}
+
+// The AGD grid of a pair with one AGD-family datum: AGD84's own, else AGD66's (ISG included).
+bool usesAgd84Grid(DatumCode from, DatumCode to) {
+  return from == kAgd84 || to == kAgd84;
+}
+
+ParameterSet itrfSet(int realisationYear) {
+  return realisationYear == kItrf2000Year + kItrf2008Offset ? ParameterSet::kItrf2008ToGda94
+                                                            : ParameterSet::kItrf2000ToGda94;
+}
+
+// The published set that joins a datum of the GDA94 chain to GDA94.
+ParameterSet setIntoGda94(DatumCode datum, int realisationYear) {
+  switch (datum) {
+    case kAgd84:
+      return ParameterSet::kAgd84ToGda94;
+    case kGda2020:
+      return ParameterSet::kGda2020ToGda94;
+    case kAng:
+      return ParameterSet::kAngToGda94;
+    case kWgs84:
+      return itrfSet(realisationYear);
+    default:  // AGD66, ISG
+      return ParameterSet::kAgd66ToGda94;
+  }
+}
+
+void addStep(DatumReport& report, const DatumStep& step) {
+  if (report.stepCount < report.steps.size()) report.steps[report.stepCount++] = step;
+}
+
+DatumStep gridStep(GridId grid, const SubGrid* subGrid, bool reverse) {
+  return DatumStep{StepKind::kGridShift, reverse, grid, subGrid, ParameterSet::kAgd66ToGda94};
+}
+
+DatumStep parameterStep(ParameterSet set, bool reverse) {
+  return DatumStep{StepKind::kParameters, reverse, GridId::kAgd66, nullptr, set};
+}
+
+// Stage 4, for a point outside the supported area.
+LatLon approximateShift(LatLon point, DatumCode fromDatum, DatumCode toDatum, DatumReport& report) {
+  if (isAgdFamily(fromDatum) && isGda94Group(toDatum)) {
+    addStep(report, DatumStep{StepKind::kApproximateShift, false});
+    return {point.latitude + kApproxLatitudeShiftDeg, point.longitude + kApproxLongitudeShiftDeg};
+  }
+  if (isGda94Group(fromDatum) && isAgdFamily(toDatum)) {
+    addStep(report, DatumStep{StepKind::kApproximateShift, true});
+    return {point.latitude - kApproxLatitudeShiftDeg, point.longitude - kApproxLongitudeShiftDeg};
+  }
+  return point;
+}
+
+}  // namespace
+
+GridNeeds gridsNeeded(const DatumPathSettings& settings) {
+  GridNeeds needs;
+  if (!settings.useGridShift) return needs;
+  const DatumCode from = settings.fromDatum;
+  const DatumCode to = settings.toDatum;
+  // The AGD grids serve between the AGD family and GDA94, GDA2020 (through GDA94) and ITRF (for
+  // the GDA94 leg of the chain); the GDA2020 grid between GDA94 and GDA2020, and for the GDA2020
+  // leg of an AGD pair.
+  const auto agdPartner = [](DatumCode d) { return d == kGda94 || d == kGda2020 || d == kWgs84; };
+  const bool agdGrid = (isAgdFamily(from) && agdPartner(to)) || (isAgdFamily(to) && agdPartner(from));
+  needs.agd84 = agdGrid && usesAgd84Grid(from, to);
+  needs.agd66 = agdGrid && !needs.agd84;
+  needs.gda2020 = (from == kGda94 && to == kGda2020) || (from == kGda2020 && to == kGda94) ||
+                  (isAgdFamily(from) && to == kGda2020) || (from == kGda2020 && isAgdFamily(to));
+  return needs;
+}
+
+DatumPath::DatumPath(const DatumPathSettings& settings, const DatumGrids& grids)
+    : settings_(settings),
+      grids_(grids),
+      realisationYear_(kItrf2000Year + (settings.useITRF2008 ? kItrf2008Offset : 0)) {}
+
+namespace {
+
+struct PathContext {
+  const DatumPathSettings& settings;
+  const DatumGrids& grids;
+  int realisationYear;
+};
+
+// One AGD grid leg between an AGD-family datum and GDA94: forward when toward GDA94.
+std::optional<LatLon> agdGridLeg(LatLon point, DatumCode agdDatum, bool towardGda94,
+                                 const PathContext& context, DatumReport& report) {
+  const bool agd84 = agdDatum == kAgd84;
+  const std::optional<GridLeg> leg = shiftByGrid(agd84 ? context.grids.agd84 : context.grids.agd66,
+                                                 point.latitude, point.longitude, towardGda94);
+  if (!leg) return std::nullopt;
+  addStep(report, gridStep(agd84 ? GridId::kAgd84 : GridId::kAgd66, leg->subGrid, !towardGda94));
+  return leg->position;
+}
+
+// One GDA2020 grid leg: forward when toward GDA2020.
+std::optional<LatLon> gda2020GridLeg(LatLon point, bool towardGda2020, const PathContext& context,
+                                     DatumReport& report) {
+  const std::optional<GridLeg> leg =
+      shiftByGrid(context.grids.gda2020, point.latitude, point.longitude, towardGda2020);
+  if (!leg) return std::nullopt;
+  addStep(report, gridStep(GridId::kGda2020, leg->subGrid, !towardGda2020));
+  return leg->position;
+}
+
+// Stage 1. The shifted point when every grid leg of the pair gave a shift; nothing (and no step
+// reported) for pairs without grid legs or when one leg gave none.
+std::optional<LatLon> runGridLegs(LatLon point, DatumCode fromDatum, DatumCode toDatum,
+                                  const PathContext& context, DatumReport& report) {
+  DatumReport legs;
+  std::optional<LatLon> shifted;
+  if (isAgdFamily(fromDatum) && toDatum == kGda94) {
+    shifted = agdGridLeg(point, fromDatum, true, context, legs);
+  } else if (fromDatum == kGda94 && isAgdFamily(toDatum)) {
+    shifted = agdGridLeg(point, toDatum, false, context, legs);
+  } else if (fromDatum == kGda94 && toDatum == kGda2020) {
+    shifted = gda2020GridLeg(point, true, context, legs);
+  } else if (fromDatum == kGda2020 && toDatum == kGda94) {
+    shifted = gda2020GridLeg(point, false, context, legs);
+  } else if (isAgdFamily(fromDatum) && toDatum == kGda2020) {
+    const std::optional<LatLon> onGda94 = agdGridLeg(point, fromDatum, true, context, legs);
+    if (onGda94) shifted = gda2020GridLeg(*onGda94, true, context, legs);
+  } else if (fromDatum == kGda2020 && isAgdFamily(toDatum)) {
+    const std::optional<LatLon> onGda94 = gda2020GridLeg(point, false, context, legs);
+    if (onGda94) shifted = agdGridLeg(*onGda94, toDatum, false, context, legs);
+  }
+  if (shifted) report = legs;
+  return shifted;
+}
+
+// First half of a chain: from the source datum onto GDA94. An AGD source bound for ITRF tries the
+// national grid first when asked; the parameters then start from the same, unshifted point.
+LatLon toGda94(LatLon point, DatumCode fromDatum, DatumCode toDatum, const PathContext& context,
+               DatumReport& report) {
+  if (fromDatum == kGda94) return point;
+  if (isAgdFamily(fromDatum) && toDatum == kWgs84 && context.settings.useGridShift) {
+    if (const std::optional<LatLon> shifted = agdGridLeg(point, fromDatum, true, context, report))
+      return *shifted;
+  }
+  addStep(report, parameterStep(setIntoGda94(fromDatum, context.realisationYear), false));
+  switch (fromDatum) {
+    case kAgd84:
+      return agd84ToGda94(point.latitude, point.longitude);
+    case kGda2020:
+      return gda2020ToGda94(point.latitude, point.longitude, 0.0);
+    case kAng:
+      return angToGda94(point.latitude, point.longitude, kAngToGda94Params);
+    case kWgs84:
+      return itrfToGda94(point.latitude, point.longitude, context.settings.epoch, context.realisationYear);
+    default:  // AGD66, ISG
+      return agd66ToGda94(point.latitude, point.longitude);
+  }
+}
+
+// Second half of a chain: from GDA94 onto the target datum, with the same grid rule for an AGD
+// target reached from ITRF.
+LatLon fromGda94(LatLon point, DatumCode fromDatum, DatumCode toDatum, const PathContext& context,
+                 DatumReport& report) {
+  if (toDatum == kGda94) return point;
+  if (fromDatum == kWgs84 && isAgdFamily(toDatum) && context.settings.useGridShift) {
+    if (const std::optional<LatLon> shifted = agdGridLeg(point, toDatum, false, context, report))
+      return *shifted;
+  }
+  addStep(report, parameterStep(setIntoGda94(toDatum, context.realisationYear), true));
+  switch (toDatum) {
+    case kAgd84:
+      return gda94ToAgd84(point.latitude, point.longitude);
+    case kGda2020:
+      return gda94ToGda2020(point.latitude, point.longitude, 0.0);
+    case kAng:
+      return gda94ToAng(point.latitude, point.longitude, kAngToGda94Params);
+    case kWgs84:
+      return gda94ToItrf(point.latitude, point.longitude, context.settings.epoch, context.realisationYear);
+    default:  // AGD66, ISG
+      return gda94ToAgd66(point.latitude, point.longitude);
+  }
+}
+
+// Stage 5. Pairs without a chain keep the point.
+LatLon runParameterChain(LatLon point, DatumCode fromDatum, DatumCode toDatum, const PathContext& context,
+                         DatumReport& report) {
+  const bool newZealandPair =
+      (fromDatum == kNzgd49 && toDatum == kNzgd2000) || (fromDatum == kNzgd2000 && toDatum == kNzgd49);
+  if (newZealandPair) {
+    addStep(report, parameterStep(ParameterSet::kNzgd49ToNzgd2000, fromDatum == kNzgd2000));
+    return nzgdTransform(fromDatum, toDatum, point.latitude, point.longitude);
+  }
+  const bool useItrf2008 = context.settings.useITRF2008;
+  if (fromDatum == kGda2020 && toDatum == kWgs84) {
+    addStep(report, parameterStep(ParameterSet::kGda2020ToGda94, false));
+    addStep(report, parameterStep(itrfSet(context.realisationYear), true));
+    return gda2020ToItrf(point.latitude, point.longitude, context.settings.epoch, useItrf2008);
+  }
+  if (fromDatum == kWgs84 && toDatum == kGda2020) {
+    addStep(report, parameterStep(itrfSet(context.realisationYear), false));
+    addStep(report, parameterStep(ParameterSet::kGda2020ToGda94, true));
+    return itrfToGda2020(point.latitude, point.longitude, context.settings.epoch, useItrf2008);
+  }
+  if (!joinsGda94Chain(fromDatum) || !joinsGda94Chain(toDatum)) return point;
+  if (isAgd66Positions(fromDatum) && isAgd66Positions(toDatum)) return point;
+  return fromGda94(toGda94(point, fromDatum, toDatum, context, report), fromDatum, toDatum, context, report);
+}
+
+}  // namespace
+
+DatumChange DatumPath::apply(double latitude, double longitude) const {
+  const PathContext context{settings_, grids_, realisationYear_};
+  const LatLon input{latitude, longitude};
+  DatumChange change{input, {}};
+  DatumCode fromDatum = settings_.fromDatum;
+  DatumCode toDatum = settings_.toDatum;
+
+  if (settings_.useGridShift) {
+    if (const std::optional<LatLon> shifted =
+            runGridLegs(input, fromDatum, toDatum, context, change.report)) {
+      change.position = *shifted;
+      return change;
+    }
+  }
+
+  if (latitude < kNzAreaNorthLimitDeg && longitude > kNzAreaWestLimitDeg) {
+    fromDatum = newZealandDatum(fromDatum);
+    toDatum = newZealandDatum(toDatum);
+  }
+
+  if (fromDatum == toDatum) return change;
+
+  const bool outsideSupportedArea = latitude > kSupportedNorthLimitDeg ||
+                                    latitude < kSupportedSouthLimitDeg ||
+                                    longitude < kSupportedWestLimitDeg || longitude >= kSupportedEastEndDeg;
+  if (outsideSupportedArea) {
+    change.position = approximateShift(input, fromDatum, toDatum, change.report);
+    return change;
+  }
+  change.position = runParameterChain(input, fromDatum, toDatum, context, change.report);
+  return change;
+}
+
+}  // namespace velmora

@@ -1,0 +1,111 @@
+// Height changes between ellipsoidal heights and AHD heights for GDA94 and GDA2020.
+//
+// N, the geoid-ellipsoid separation in metres (ellipsoidal height minus AHD height), is read from
+// an AUSGeoid grid: NTv2 files that hold N in the latitude-shift field. The geoid of the datum on
+// the AHD side is used: AUSGeoid2020 for GDA2020, AUSGeoid09 (or AUSGeoid98 on request) for
+// GDA94. A change between GDA94 and GDA2020 also carries the ellipsoidal height change of the
+// seven-parameter transformation. Every look-up and height transformation runs at the point's
+// GDA2020 position, whichever datums the run converts between; the difference of about 1.8 m in
+// position changes neither N nor the height change measurably.
+#include "pipeline/height_plan.hpp"
+
+#include "velmora/geodesy/datum_transforms.hpp"
+#include "velmora/gridfile/grid_search.hpp"
+
+namespace velmora {
+namespace {
+
+bool isGdaDatum(DatumCode datum) {
+  return datum == kGda94 || datum == kGda2020;
+}
+
+GridId gda94Geoid(bool useAusGeoid98) {
+  return useAusGeoid98 ? GridId::kAusGeoid98 : GridId::kAusGeoid09;
+}
+
+constexpr double kZeroHeight = 0.0;
+
+}  // namespace
+
+HeightPlan::HeightPlan(DatumCode fromDatum, HeightTypeCode fromHeightType, DatumCode toDatum,
+                       HeightTypeCode toHeightType, bool useAusGeoid98) {
+  if (fromHeightType == kNoHeight || toHeightType == kNoHeight) return;
+  if (fromDatum == toDatum && fromHeightType == toHeightType) return;
+  if (!isGdaDatum(fromDatum) || !isGdaDatum(toDatum)) return;
+
+  const bool fromEllipsoid = fromHeightType == kEllipsoid;
+  const bool fromAhd = fromHeightType == kAhd;
+  const bool toEllipsoid = toHeightType == kEllipsoid;
+  const bool toAhd = toHeightType == kAhd;
+  fromGda2020_ = fromDatum == kGda2020;
+
+  if (fromDatum == toDatum) {
+    // Ellipsoid <-> AHD on one datum: only the separation.
+    negate_ = fromEllipsoid && toAhd;
+    if (!(negate_ || (fromAhd && toEllipsoid))) return;
+    kind_ = Kind::kGeoid;
+    geoid_ = fromGda2020_ ? GridId::kAusGeoid2020 : gda94Geoid(useAusGeoid98);
+    return;
+  }
+  // Between the datums the geoid is that of the AHD side.
+  if (fromEllipsoid && (toEllipsoid || toAhd)) {
+    kind_ = Kind::kHelmertThenGeoid;
+    toAhd_ = toAhd;
+    negate_ = true;
+    geoid_ = fromGda2020_ ? gda94Geoid(useAusGeoid98) : GridId::kAusGeoid2020;
+  } else if (fromAhd && toEllipsoid) {
+    kind_ = Kind::kGeoidThenHelmert;
+    geoid_ = fromGda2020_ ? GridId::kAusGeoid2020 : gda94Geoid(useAusGeoid98);
+  }
+}
+
+HeightCorrection HeightPlan::correctionAt(LatLon onGda2020, const GridFile* geoid) const {
+  HeightCorrection result;
+  const double latitude = onGda2020.latitude;
+  const double longitude = onGda2020.longitude;
+  const auto addSeparation = [&](bool negate) {
+    result.report.geoid = geoid_;
+    if (geoid == nullptr) {
+      result.report.geoidStatus = GeoidStatus::kFileMissing;
+      return;
+    }
+    const GridValue found = gridValueAt(*geoid, latitude, longitude);
+    result.report.subGrid = found.match.subGrid;
+    if (found.status != GridValueStatus::kFound) {
+      result.report.geoidStatus =
+          found.status == GridValueStatus::kNoData ? GeoidStatus::kNoData : GeoidStatus::kOutside;
+      return;
+    }
+    result.report.geoidStatus = GeoidStatus::kApplied;
+    result.report.separation = found.value;
+    result.metres += negate ? -found.value : found.value;
+  };
+  const auto heightChange = [&](double height) {
+    double heightOut = 0.0;
+    if (fromGda2020_) {
+      gda2020ToGda94(latitude, longitude, height, heightOut);
+    } else {
+      gda94ToGda2020(latitude, longitude, height, heightOut);
+    }
+    return heightOut;
+  };
+
+  switch (kind_) {
+    case Kind::kNone:
+      break;
+    case Kind::kGeoid:
+      addSeparation(negate_);
+      break;
+    case Kind::kHelmertThenGeoid:
+      result.metres = heightChange(kZeroHeight);
+      if (toAhd_) addSeparation(negate_);
+      break;
+    case Kind::kGeoidThenHelmert:
+      addSeparation(false);
+      result.metres = heightChange(result.metres);
+      break;
+  }
+  return result;
+}
+
+}  // namespace velmora
