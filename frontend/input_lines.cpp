@@ -45,19 +45,22 @@ LineReader::PendingLine::PendingLine() {
 
 void LineReader::PendingLine::append(std::string_view piece) {
   started_ = started_ || !piece.empty();
-  for (const char c : piece) {
-    if (c == ',') {
-      inField_ = false;
-      continue;
+  while (!piece.empty()) {
+    const std::size_t comma = piece.find(',');
+    const std::string_view run = piece.substr(0, comma);
+    if (!run.empty()) {
+      if (!inField_) {
+        inField_ = true;
+        fieldsSeen_ = std::min(fieldsSeen_ + 1, kPastLastField);
+      }
+      if (fieldsSeen_ <= kFieldsPerLine) {
+        std::string& field = fields_[fieldsSeen_ - 1];
+        field.append(run.substr(0, kFieldReadLimitBytes - field.size()));
+      }
     }
-    if (!inField_) {
-      inField_ = true;
-      fieldsSeen_ = std::min(fieldsSeen_ + 1, kPastLastField);
-    }
-    if (fieldsSeen_ <= kFieldsPerLine) {
-      std::string& field = fields_[fieldsSeen_ - 1];
-      if (field.size() < kFieldReadLimitBytes) field.push_back(c);
-    }
+    if (comma == std::string_view::npos) break;
+    inField_ = false;
+    piece.remove_prefix(comma + 1);
   }
 }
 

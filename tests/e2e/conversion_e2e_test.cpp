@@ -2,19 +2,21 @@
 // fallback to parameters, map projections and heights. Expected numbers come from the library
 // functions the program must reach, formatted like the program's result lines.
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "tests/e2e/velmora_folder.hpp"
 #include "velmora/geodesy/datum_transforms.hpp"
 #include "velmora/geodesy/itrf.hpp"
 #include "velmora/geodesy/map_projection.hpp"
 #include "velmora/geodesy/projection_params.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 #include "velmora/gridfile/grid_search.hpp"
-#include "tests/e2e/velmora_folder.hpp"
 
 namespace velmora::testing {
 namespace {
@@ -340,6 +342,85 @@ TEST(ConversionE2e, MissingGeoidIsReportedForEveryPoint) {
              "-33.50000000,151.25000000,10.000\n-31.50000000,115.75000000,20.000\n-20.25000000,130.50000000,"
              "30.000\n",
              message + message + message});
+}
+
+// A file of many points, converted on any number of threads: every point gets its own separation
+// from the geoid, opened once for the whole run, and the bytes are those of a single thread.
+TEST(ConversionE2e, EveryPointOfAFileGetsItsSeparationOnAnyNumberOfThreads) {
+  const VelmoraFolder velmora;
+  velmora.writeBesideProgram("AUSGeoid2020.gsb", planeGeoidGrid(kContinent, 20.0F, 0.5F, 0.25F));
+  std::string input;
+  std::string expected;
+  constexpr int kPoints = 30000;  // several blocks of input
+  for (int k = 0; k < kPoints; ++k) {
+    const LatLon p{-43.0 + 30.0 * k / kPoints, 112.0 + (k % 4000) * 0.01};
+    const double height = 0.5 * (k % 200);
+    input += csvLine(p, height);
+    expected += line(p, height + planeSeparation(p));
+  }
+  velmora.writeInWorkFolder("points.csv", input);
+  for (const char* threads : {"1", "2", "7"}) {
+    SCOPED_TRACE(threads);
+    expectRun(
+        velmora.run({"--threads", threads, "--fromDatum", "GDA2020", "--toDatum", "GDA2020",
+                     "--fromHeightType", "AHD", "--toHeightType", "Ellipsoid", "--inputFile", "points.csv"}),
+        {0, expected, ""});
+  }
+}
+
+// Without their files, every point still writes its message, in order, on any number of threads.
+TEST(ConversionE2e, MissingFilesGiveTheSameBytesOnAnyNumberOfThreads) {
+  const VelmoraFolder velmora;
+  std::string input;
+  for (int k = 0; k < 20000; ++k) input += csvLine({-40.0 + k * 0.001, 145.0 + k * 0.0005}, k % 50);
+  velmora.writeInWorkFolder("points.csv", input);
+  const std::vector<std::string> options{"--fromDatum",      "GDA94",       "--toDatum",      "GDA2020",
+                                         "--fromHeightType", "Ellipsoid",   "--toHeightType", "AHD",
+                                         "--useGridShift",   "--inputFile", "points.csv"};
+  std::vector<std::string> single{"--threads", "1"};
+  single.insert(single.end(), options.begin(), options.end());
+  const ProcessResult reference = velmora.run(single);
+  ASSERT_EQ(reference.status, 0);
+  std::string messages;
+  for (int k = 0; k < 20000; ++k) messages += velmora.programFolder() + "AUSGeoid2020.gsb does not exist\n";
+  EXPECT_EQ(reference.standardError, messages);
+  for (const char* threads : {"2", "7"}) {
+    std::vector<std::string> arguments{"--threads", threads};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    expectRun(velmora.run(arguments), {0, reference.standardOutput, reference.standardError});
+  }
+}
+
+// A refused grid is opened once for the whole run, not once per point (counted with inotify), and
+// the results are those of a run without the file.
+TEST(ConversionE2e, RefusedGridIsOpenedOnce) {
+  const VelmoraFolder velmora;
+  std::string input;
+  for (int k = 0; k < 1000; ++k) input += csvLine({-33.0 - k * 0.001, 151.0}, 0.0);
+  velmora.writeInWorkFolder("points.csv", input);
+  const std::vector<std::string> arguments{"--fromDatum",    "AGD66",       "--toDatum", "GDA94",
+                                           "--useGridShift", "--inputFile", "points.csv"};
+  const ProcessResult withoutFile = velmora.run(arguments);
+  ASSERT_EQ(withoutFile.status, 0);
+
+  const std::string grid = constantShiftGrid(kEasternArea, kAgd66LatShift, kAgd66LonShift);
+  velmora.writeBesideProgram("AGD66_Australia.gsb", grid.substr(0, grid.size() / 2));
+  const int watcher = inotify_init1(IN_NONBLOCK);
+  ASSERT_GE(watcher, 0);
+  ASSERT_GE(inotify_add_watch(watcher, (velmora.programFolder() + "AGD66_Australia.gsb").c_str(), IN_OPEN),
+            0);
+  expectRun(velmora.run(arguments), {0, withoutFile.standardOutput, ""});
+  int opens = 0;
+  alignas(inotify_event) char events[4096];
+  for (ssize_t got; (got = read(watcher, events, sizeof events)) > 0;) {
+    for (ssize_t at = 0; at < got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+      opens += (event->mask & IN_OPEN) != 0 ? 1 : 0;
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
+  close(watcher);
+  EXPECT_EQ(opens, 1);
 }
 
 // The grids lie beside the program however it was started: by a path relative to the current

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/pipeline/pipeline_fixtures.hpp"
+#include "tests/support/temp_dir.hpp"
 #include "velmora/geodesy/map_projection.hpp"
 #include "velmora/geodesy/projection_params.hpp"
 
@@ -37,7 +38,7 @@ GridPoint project(DatumCode datum, int zone, int isgSubZone, double latitude, do
   return {first, second};
 }
 
-TEST(TransformPoint, GeographicToGeographicOnOneDatumIsBitForBit) {
+TEST(ConverterPoint, GeographicToGeographicOnOneDatumIsBitForBit) {
   const double values[][2] = {{151.25, -33.5}, {174.0, -41.0}, {200.0, 45.0}, {-0.0, 0.0}, {1e300, -1e300}};
   for (const DatumCode datum : {kAgd66, kAgd84, kGda94, kGda2020, kAng, kIsg, kNzgd49, kNzgd2000, kWgs84}) {
     for (const CoordTypeCode type : {kDd, kDms, kDm}) {
@@ -52,7 +53,7 @@ TEST(TransformPoint, GeographicToGeographicOnOneDatumIsBitForBit) {
   }
 }
 
-TEST(TransformPoint, GridToGridRoundTripOnOneDatum) {
+TEST(ConverterPoint, GridToGridRoundTripOnOneDatum) {
   struct Case {
     const char* what;
     DatumCode datum;
@@ -83,7 +84,7 @@ TEST(TransformPoint, GridToGridRoundTripOnOneDatum) {
 
 // EN to DD is the plain inverse projection followed by the datum change, and DD to EN the datum
 // change followed by the plain forward projection, bit for bit; ISG uses its sub-zone both ways.
-TEST(TransformPoint, ProjectionsWrapTheDatumChange) {
+TEST(ConverterPoint, ProjectionsWrapTheDatumChange) {
   struct Case {
     const char* what;
     DatumCode from;
@@ -122,7 +123,7 @@ TEST(TransformPoint, ProjectionsWrapTheDatumChange) {
   }
 }
 
-TEST(TransformPoint, IsgSubZoneChangesBothSides) {
+TEST(ConverterPoint, IsgSubZoneChangesBothSides) {
   double x0 = 300000.0;
   double y0 = 1250000.0;
   double x1 = x0;
@@ -138,6 +139,103 @@ TEST(TransformPoint, IsgSubZoneChangesBothSides) {
   transformPoint(request(kAgd66, kDd, kIsg, kEn, 56, 0), ex0, ny0);
   transformPoint(request(kAgd66, kDd, kIsg, kEn, 56, 1), ex1, ny1);
   EXPECT_GT(std::abs(ex0 - ex1), 1000.0);
+}
+
+// What the Converter reports applying: grid steps with the sub-grid read, parameter sets in their
+// direction, the approximate shift, or nothing. The AGD84 grid is absent, so its pair uses parameters.
+TEST(ConverterReport, StepsOfTheDatumChange) {
+  const TempDir folder;
+  const DegreeArea area{-45.0, -10.0, 110.0, 155.0, 5.0};
+  const DegreePlane plane{1.5, 0.125, 0.0625};
+  ASSERT_TRUE(testing::writeShiftGrid(folder.filePath("AGD66_Australia.gsb"), area, plane, plane));
+  ASSERT_TRUE(testing::writeShiftGrid(folder.filePath("GDA2020_Australia.gsb"), area, plane, plane));
+
+  using P = ParameterSet;
+  const DatumStep agd66Forward{StepKind::kGridShift, false, GridId::kAgd66};
+  const DatumStep agd66Reverse{StepKind::kGridShift, true, GridId::kAgd66};
+  const DatumStep gda2020Reverse{StepKind::kGridShift, true, GridId::kGda2020};
+  const auto set = [](ParameterSet parameters, bool reverse) {
+    return DatumStep{StepKind::kParameters, reverse, GridId::kAgd66, nullptr, parameters};
+  };
+  struct Case {
+    const char* what;
+    DatumCode from;
+    DatumCode to;
+    LatLon point;
+    bool itrf2008;
+    std::vector<DatumStep> steps;
+  };
+  const LatLon inside{-33.3, 138.7};
+  const Case cases[] = {
+      {"same datum", kGda94, kGda94, inside, false, {}},
+      {"AGD66 and ISG share positions", kAgd66, kIsg, inside, false, {}},
+      {"grid", kAgd66, kGda94, inside, false, {agd66Forward}},
+      {"two grids", kGda2020, kAgd66, inside, false, {gda2020Reverse, agd66Reverse}},
+      {"grid missing", kAgd84, kGda94, inside, false, {set(P::kAgd84ToGda94, false)}},
+      {"grid then ITRF", kAgd66, kWgs84, inside, false, {agd66Forward, set(P::kItrf2000ToGda94, true)}},
+      {"ITRF2008 to GDA2020",
+       kWgs84,
+       kGda2020,
+       inside,
+       true,
+       {set(P::kItrf2008ToGda94, false), set(P::kGda2020ToGda94, true)}},
+      {"through GDA94",
+       kAng,
+       kAgd84,
+       inside,
+       false,
+       {set(P::kAngToGda94, false), set(P::kAgd84ToGda94, true)}},
+      {"New Zealand area", kGda94, kAgd66, {-41.0, 174.0}, false, {set(P::kNzgd49ToNzgd2000, true)}},
+      {"outside the supported area",
+       kWgs84,
+       kAgd84,
+       {5.0, 100.0},
+       false,
+       {DatumStep{StepKind::kApproximateShift, true}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ConversionSettings settings;
+    settings.fromDatum = c.from;
+    settings.toDatum = c.to;
+    settings.useGridShift = true;
+    settings.useITRF2008 = c.itrf2008;
+    settings.gridFolder = folder.prefix();
+    const Converter converter(settings);
+    const DatumReport report = converter.convert({c.point.latitude, c.point.longitude, 0.0}).datum;
+    ASSERT_EQ(report.stepCount, c.steps.size());
+    for (std::size_t k = 0; k < c.steps.size(); ++k) {
+      const DatumStep& actual = report.steps[k];
+      const DatumStep& expected = c.steps[k];
+      EXPECT_EQ(actual.kind, expected.kind) << k;
+      EXPECT_EQ(actual.reverse, expected.reverse) << k;
+      if (expected.kind == StepKind::kGridShift) {
+        EXPECT_EQ(actual.grid, expected.grid) << k;
+        ASSERT_NE(actual.subGrid, nullptr);
+        EXPECT_EQ(actual.subGrid, &converter.gridState(expected.grid).grid->subGrids.front());
+      }
+      if (expected.kind == StepKind::kParameters) {
+        EXPECT_EQ(actual.parameters, expected.parameters) << k;
+      }
+    }
+  }
+}
+
+TEST(ConverterReport, MissingGeoidNamesItsFile) {
+  const TempDir folder;
+  ConversionSettings settings;
+  settings.fromDatum = kGda2020;
+  settings.toDatum = kGda2020;
+  settings.fromHeightType = kAhd;
+  settings.toHeightType = kEllipsoid;
+  settings.gridFolder = folder.prefix();
+  const Converter converter(settings);
+  const ConversionResult result = converter.convert({-33.5, 151.25, 10.0});
+  EXPECT_EQ(result.height.geoidStatus, GeoidStatus::kFileMissing);
+  EXPECT_EQ(result.height.geoid, GridId::kAusGeoid2020);
+  EXPECT_EQ(result.coordinates.height, 10.0);
+  EXPECT_EQ(converter.gridState(GridId::kAusGeoid2020).path, folder.filePath("AUSGeoid2020.gsb"));
+  EXPECT_TRUE(converter.gridState(GridId::kAusGeoid2020).needed);
 }
 
 }  // namespace
