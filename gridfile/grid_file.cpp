@@ -3,8 +3,13 @@
 #include "common/ascii_text.hpp"
 #include "gridfile/ascii_reader.hpp"
 #include "gridfile/binary_reader.hpp"
+#include "gridfile/grid_builder.hpp"
 
 namespace velmora {
+
+void detail::GridSourceCloser::operator()(GridSource* source) const {
+  delete source;
+}
 
 std::unique_ptr<GridFile> createGridFile(std::string_view fileName, GridError& error) {
   // fopen needs a zero-terminated name: a name with an inner zero byte would silently open
@@ -15,13 +20,15 @@ std::unique_ptr<GridFile> createGridFile(std::string_view fileName, GridError& e
     return nullptr;
   }
   auto grid = std::make_unique<GridFile>();
-  grid->path = std::string(fileName);
+  detail::GridFileFields& fields = GridFileBuilder::fields(*grid);
+  fields.path = std::string(fileName);
   // Binary mode for both forms: the text reader trims carriage returns itself.
-  grid->file.reset(std::fopen(grid->path.c_str(), "rb"));
-  if (!grid->file) {
+  FileHandle file(std::fopen(fields.path.c_str(), "rb"));
+  if (!file) {
     error = kGridCannotOpenFile;
     return nullptr;
   }
+  fields.source.reset(new detail::GridSource{std::move(file)});
   error = kGridOk;
   return grid;
 }

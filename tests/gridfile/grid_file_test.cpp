@@ -57,7 +57,7 @@ TEST(OpenGridFile, ChoosesTheReaderByTheWholeExtensionInAnyCase) {
     std::unique_ptr<GridFile> grid = openGridFile(path);
     EXPECT_EQ(grid != nullptr, c.opens) << c.name;
     if (grid) {
-      EXPECT_EQ(grid->path, path);
+      EXPECT_EQ(grid->path(), path);
     }
   }
   EXPECT_EQ(openGridFile(""), nullptr);
@@ -79,7 +79,7 @@ TEST(OpenGridFile, RefusesNamesTooLongForThePathField) {
   ASSERT_TRUE(writeBytesToFile(longest, bytes));
   std::unique_ptr<GridFile> grid = openGridFile(longest);
   ASSERT_NE(grid, nullptr);
-  EXPECT_EQ(grid->path, longest);
+  EXPECT_EQ(grid->path(), longest);
 
   const std::string tooLong = longest.substr(0, longest.size() - 4) + "f.gsb";
   GridError error = kGridOk;
