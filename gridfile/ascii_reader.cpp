@@ -24,7 +24,6 @@ namespace velmora {
 
 namespace {
 
-constexpr std::int32_t kRecordsPerHeader = 11;  // NUM_OREC and NUM_SREC of every NTv2 file
 constexpr std::size_t kReadBlockBytes = 65536;
 constexpr int kHeaderLineFields = 2;  // key and value
 constexpr int kNodeLineFields = 4;    // two shifts and optionally two accuracies
@@ -285,13 +284,6 @@ class AsciiGridReader {
   LineReader in_;
   std::int64_t fileSize_;
 };
-
-std::int64_t fileSizeOf(std::FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
-  const long size = std::ftell(file);
-  if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
-  return size;
-}
 
 }  // namespace
 

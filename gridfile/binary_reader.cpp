@@ -22,7 +22,6 @@ namespace velmora {
 
 namespace {
 
-constexpr std::int32_t kRecordsPerHeader = 11;  // NUM_OREC and NUM_SREC of every NTv2 file
 constexpr std::size_t kKeyBytes = 8;
 constexpr std::size_t kValueBytes = 8;
 constexpr std::size_t kIntBytes = 4;
@@ -119,13 +118,6 @@ class RecordReader {
   bool& swapped_;
   std::int64_t position_ = 0;
 };
-
-std::int64_t fileSizeOf(std::FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
-  const long size = std::ftell(file);
-  if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
-  return size;
-}
 
 // The overview header. A value the file ends before counts as wrong in the test that follows.
 GridError readOverview(GridFile& grid, RecordReader& in) {

@@ -3,6 +3,7 @@
 // ever see a finished GridFile through its const accessors.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string_view>
@@ -42,6 +43,9 @@ class GridFileBuilder {
 // nullptr and 321 when the name is empty, holds a zero byte, is longer than kMaxGridPathLength
 // characters or the file cannot be opened.
 std::unique_ptr<GridFile> createGridFile(std::string_view fileName, GridError& error);
+
+// Size of an open file in bytes, its position back at the start; -1 when it cannot be told.
+std::int64_t fileSizeOf(std::FILE* file);
 
 // Links parents, children and the top-level list. Returns 0, 307, 308, 309 or 310.
 GridError checkGridHierarchy(GridFile& grid);

@@ -33,15 +33,35 @@ std::unique_ptr<GridFile> createGridFile(std::string_view fileName, GridError& e
   return grid;
 }
 
-std::unique_ptr<GridFile> openGridFile(std::string_view fileName) {
-  if (fileName.empty()) return nullptr;
+std::int64_t fileSizeOf(std::FILE* file) {
+  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+  const long size = std::ftell(file);
+  if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
+  return size;
+}
+
+std::optional<GridForm> gridFormFromName(std::string_view fileName) {
   const std::size_t dot = fileName.rfind('.');
-  if (dot == std::string_view::npos) return nullptr;
+  if (dot == std::string_view::npos) return std::nullopt;
   const std::string_view extension = fileName.substr(dot + 1);
+  if (gridNamesEqual(extension, "gsb")) return GridForm::kBinary;
+  if (gridNamesEqual(extension, "gsa")) return GridForm::kText;
+  return std::nullopt;
+}
+
+std::unique_ptr<GridFile> openGridFile(std::string_view fileName, GridError& error) {
+  const std::optional<GridForm> form = gridFormFromName(fileName);
+  if (!form) {
+    error = kGridCannotOpenFile;
+    return nullptr;
+  }
+  return *form == GridForm::kBinary ? openBinaryGridFile(fileName, error)
+                                    : openAsciiGridFile(fileName, error);
+}
+
+std::unique_ptr<GridFile> openGridFile(std::string_view fileName) {
   GridError error = kGridOk;
-  if (gridNamesEqual(extension, "gsb")) return openBinaryGridFile(fileName, error);
-  if (gridNamesEqual(extension, "gsa")) return openAsciiGridFile(fileName, error);
-  return nullptr;
+  return openGridFile(fileName, error);
 }
 
 void closeGridFile(std::unique_ptr<GridFile>& grid) {

@@ -17,7 +17,6 @@ namespace velmora {
 
 namespace {
 
-constexpr std::int32_t kRecordsPerHeader = 11;  // NUM_OREC and NUM_SREC
 constexpr std::size_t kPaddingBytes = 4;
 constexpr std::size_t kEndValueBytes = 8;
 constexpr std::size_t kNumberTextBytes = 64;  // room for any double in shortest form

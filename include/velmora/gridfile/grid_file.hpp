@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -244,9 +245,20 @@ class GridFile {
   detail::GridFileFields fields_;
 };
 
-// Opens a .gsb (binary) or .gsa (text) file, extension compared ignoring case; nullptr on any
+// The two forms of an NTv2 file, named by the extension: .gsb binary, .gsa text.
+enum class GridForm { kBinary, kText };
+
+// The form named by the extension after the last "." of the name, "gsb" or "gsa" in any letter
+// case; nullopt for any other name.
+std::optional<GridForm> gridFormFromName(std::string_view fileName);
+
+// Opens a .gsb (binary) or .gsa (text) file, the form chosen by gridFormFromName; nullptr on any
 // failure (missing or empty name, unknown extension, unreadable or invalid file). Prints nothing.
 std::unique_ptr<GridFile> openGridFile(std::string_view fileName);
+
+// The same, with the code of the failure (grid_error.hpp): the reader's code, 321 also for a name
+// without a known extension; kGridOk with a grid.
+std::unique_ptr<GridFile> openGridFile(std::string_view fileName, GridError& error);
 
 // Releases the grid (closing its file if still open) and empties the holder; nothing for none.
 void closeGridFile(std::unique_ptr<GridFile>& grid);
