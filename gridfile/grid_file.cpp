@@ -1,11 +1,17 @@
 #include "velmora/gridfile/grid_file.hpp"
 
+#include <ranges>
+
 #include "common/ascii_text.hpp"
 #include "gridfile/ascii_reader.hpp"
 #include "gridfile/binary_reader.hpp"
 #include "gridfile/grid_builder.hpp"
 
 namespace velmora {
+
+// A level of the tree works with the standard range algorithms.
+static_assert(std::forward_iterator<SubGridList::Iterator>);
+static_assert(std::ranges::forward_range<SubGridList>);
 
 void detail::GridSourceCloser::operator()(GridSource* source) const {
   delete source;
