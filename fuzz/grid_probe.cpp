@@ -10,6 +10,7 @@
 #include <fstream>
 #include <map>
 #include <system_error>
+#include <vector>
 
 #include "velmora/gridfile/grid_search.hpp"
 #include "velmora/gridfile/grid_writer.hpp"
@@ -78,10 +79,12 @@ void probePoint(const GridFile& grid, double x, double y) {
 }
 
 void probeSubGrid(const GridFile& grid, const SubGrid& sub) {
-  const std::array<double, 5> xs{sub.lonMin, sub.lonMax, 0.5 * (sub.lonMin + sub.lonMax),
-                                 std::nextafter(sub.lonMin, -INFINITY), std::nextafter(sub.lonMax, INFINITY)};
-  const std::array<double, 5> ys{sub.latMin, sub.latMax, 0.5 * (sub.latMin + sub.latMax),
-                                 std::nextafter(sub.latMin, -INFINITY), std::nextafter(sub.latMax, INFINITY)};
+  const std::array<double, 5> xs{sub.lonMin(), sub.lonMax(), 0.5 * (sub.lonMin() + sub.lonMax()),
+                                 std::nextafter(sub.lonMin(), -INFINITY),
+                                 std::nextafter(sub.lonMax(), INFINITY)};
+  const std::array<double, 5> ys{sub.latMin(), sub.latMax(), 0.5 * (sub.latMin() + sub.latMax()),
+                                 std::nextafter(sub.latMin(), -INFINITY),
+                                 std::nextafter(sub.latMax(), INFINITY)};
   for (const double x : xs) {
     for (const double y : ys) probePoint(grid, x, y);
   }
@@ -89,15 +92,42 @@ void probeSubGrid(const GridFile& grid, const SubGrid& sub) {
   const double midX = xs[2];
   const double midY = ys[2];
   for (const double part : {0.5, 1.0}) {
-    probePoint(grid, sub.lonMax + part * sub.lonInc, midY);
-    probePoint(grid, sub.lonMin - part * sub.lonInc, midY);
-    probePoint(grid, midX, sub.latMax + part * sub.latInc);
-    probePoint(grid, midX, sub.latMin - part * sub.latInc);
-    probePoint(grid, sub.lonMax + part * sub.lonInc, sub.latMax + part * sub.latInc);
-    probePoint(grid, sub.lonMin - part * sub.lonInc, sub.latMin - part * sub.latInc);
+    probePoint(grid, sub.lonMax() + part * sub.lonInc(), midY);
+    probePoint(grid, sub.lonMin() - part * sub.lonInc(), midY);
+    probePoint(grid, midX, sub.latMax() + part * sub.latInc());
+    probePoint(grid, midX, sub.latMin() - part * sub.latInc());
+    probePoint(grid, sub.lonMax() + part * sub.lonInc(), sub.latMax() + part * sub.latInc());
+    probePoint(grid, sub.lonMin() - part * sub.lonInc(), sub.latMin() - part * sub.latInc());
   }
   // A node-sized step in from the north-western corner, where rounding meets the last row and column.
-  probePoint(grid, sub.lonMin + sub.lonInc, sub.latMax - sub.latInc);
+  probePoint(grid, sub.lonMin() + sub.lonInc(), sub.latMax() - sub.latInc());
+}
+
+// The tree reaches every sub-grid in use exactly once, each child under the parent it names and
+// each count as the hierarchy check recorded it.
+void checkTree(const GridFile& grid) {
+  std::size_t inUse = 0;
+  for (const SubGrid& sub : grid.subGrids()) inUse += sub.inUse() ? 1U : 0U;
+  std::vector<const SubGrid*> stack;
+  for (const SubGrid& top : grid.topLevel()) {
+    if (top.parent() != nullptr) __builtin_trap();
+    stack.push_back(&top);
+  }
+  if (stack.size() != static_cast<std::size_t>(grid.topLevelCount())) __builtin_trap();
+  std::size_t reached = 0;
+  while (!stack.empty()) {
+    const SubGrid* sub = stack.back();
+    stack.pop_back();
+    if (++reached > inUse) __builtin_trap();
+    int children = 0;
+    for (const SubGrid& child : sub->children()) {
+      if (child.parent() != sub) __builtin_trap();
+      stack.push_back(&child);
+      ++children;
+    }
+    if (children != sub->childCount()) __builtin_trap();
+  }
+  if (reached != inUse) __builtin_trap();
 }
 
 }  // namespace
@@ -114,11 +144,12 @@ bool writeFuzzScratch(const std::string& fileName, const std::uint8_t* data, std
 }
 
 void probeGrid(const GridFile& grid) {
+  checkTree(grid);
   std::size_t probed = 0;
   std::size_t nodes = 0;
-  for (const SubGrid& sub : grid.subGrids) {
-    nodes += sub.nodeCount;
-    if (!sub.inUse || probed >= kMaxProbedSubGrids) continue;
+  for (const SubGrid& sub : grid.subGrids()) {
+    nodes += sub.nodeCount();
+    if (!sub.inUse() || probed >= kMaxProbedSubGrids) continue;
     ++probed;
     probeSubGrid(grid, sub);
   }

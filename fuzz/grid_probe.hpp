@@ -18,7 +18,8 @@ const std::string& fuzzScratchFile(std::string_view extension);
 // Replaces the scratch file's contents; false when it cannot be written whole.
 bool writeFuzzScratch(const std::string& fileName, const std::uint8_t* data, std::size_t size);
 
-// Interpolates at the corners, edges, centre and just outside every sub-grid in use, checks that
+// Checks that the sub-grid tree holds every sub-grid in use once, under the parent it names;
+// interpolates at the corners, edges, centre and just outside every sub-grid in use, checks that
 // the search and the interpolation agree, and encodes the grid again in both forms. Traps on a
 // broken invariant so that libFuzzer keeps the input.
 void probeGrid(const GridFile& grid);

@@ -16,6 +16,7 @@
 
 #include "common/ascii_text.hpp"
 #include "common/number_text.hpp"
+#include "gridfile/grid_builder.hpp"
 #include "gridfile/grid_keys.hpp"
 #include "gridfile/sub_file_header.hpp"
 
@@ -23,7 +24,6 @@ namespace velmora {
 
 namespace {
 
-constexpr std::int32_t kRecordsPerHeader = 11;  // NUM_OREC and NUM_SREC of every NTv2 file
 constexpr std::size_t kReadBlockBytes = 65536;
 constexpr int kHeaderLineFields = 2;  // key and value
 constexpr int kNodeLineFields = 4;    // two shifts and optionally two accuracies
@@ -169,7 +169,10 @@ std::string textField(std::string_view value) {
 class AsciiGridReader {
  public:
   AsciiGridReader(GridFile& grid, std::int64_t fileSize)
-      : grid_(grid), in_(grid.file.get()), fileSize_(fileSize) {}
+      : grid_(grid),
+        fields_(GridFileBuilder::fields(grid)),
+        in_(GridFileBuilder::file(grid)),
+        fileSize_(fileSize) {}
 
   GridError read() {
     if (const GridError error = readOverview(); error != kGridOk) return error;
@@ -177,14 +180,14 @@ class AsciiGridReader {
     // Sub-grids are added as their headers arrive; the reservation never exceeds what the file
     // could hold, whatever NUM_FILE claims.
     const std::int64_t room = std::max<std::int64_t>(fileSize_ - in_.position(), 0) / kMinSubFileBytes + 1;
-    grid_.subGrids.reserve(static_cast<std::size_t>(std::min<std::int64_t>(grid_.subGridCount, room)));
-    for (int i = 0; i < grid_.subGridCount; ++i) {
+    fields_.subGrids.reserve(static_cast<std::size_t>(std::min<std::int64_t>(fields_.subGridCount, room)));
+    for (int i = 0; i < fields_.subGridCount; ++i) {
       if (const GridError error = readSubFile(i); error != kGridOk) return error;
     }
 
     std::string_view line;
     if (!in_.next(line) || !gridNamesEqual(splitFields(line, kEndLineFields).values[0], kEndLine)) {
-      grid_.defects |= kDefectNoEndRecord;
+      fields_.defects |= kDefectNoEndRecord;
     }
     return checkGridHierarchy(grid_);
   }
@@ -227,17 +230,17 @@ class AsciiGridReader {
     if (value != kRecordsPerHeader) return kGridInvalidNumSRec;
     if (!nextInteger(value)) return kGridUnexpectedEof;
     if (value <= 0) return kGridInvalidNumFile;
-    grid_.subGridCount = value;
+    fields_.subGridCount = value;
 
     std::string gsType;
-    GridOverview& overview = grid_.overview;
+    GridOverview& overview = fields_.overview;
     const bool whole = nextText(gsType) && nextText(overview.version) && nextText(overview.systemF) &&
                        nextText(overview.systemT) && nextReal(overview.majorF) && nextReal(overview.minorF) &&
                        nextReal(overview.majorT) && nextReal(overview.minorT);
     if (!whole) return kGridUnexpectedEof;
 
-    const std::string normalised = normaliseGridKey(gsType, KeyMode::kType, grid_.defects);
-    grid_.gsType = normalised;
+    const std::string normalised = normaliseGridKey(gsType, KeyMode::kType, fields_.defects);
+    fields_.gsType = normalised;
     if (!setGridUnit(grid_, normalised)) return kGridInvalidGsType;
     return kGridOk;
   }
@@ -250,12 +253,13 @@ class AsciiGridReader {
                        nextReal(header.longInc) && nextInteger(header.gsCount);
     if (!whole) return kGridUnexpectedEof;
 
-    SubGrid& subGrid = grid_.subGrids.emplace_back();
+    SubGrid& entry = fields_.subGrids.emplace_back();
     if (const GridError error =
-            subGridFromHeader(header, grid_.toDegrees, index, in_.position(), grid_.defects, subGrid);
+            subGridFromHeader(header, fields_.toDegrees, index, in_.position(), fields_.defects, entry);
         error != kGridOk) {
       return error;
     }
+    detail::SubGridFields& subGrid = GridFileBuilder::fields(entry);
 
     // GS_COUNT may promise more lines than the file holds: reserve only what the rest of the
     // file could hold and let the array grow with the lines.
@@ -276,16 +280,10 @@ class AsciiGridReader {
   }
 
   GridFile& grid_;
+  detail::GridFileFields& fields_;
   LineReader in_;
   std::int64_t fileSize_;
 };
-
-std::int64_t fileSizeOf(std::FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
-  const long size = std::ftell(file);
-  if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
-  return size;
-}
 
 }  // namespace
 
@@ -293,8 +291,9 @@ std::unique_ptr<GridFile> openAsciiGridFile(std::string_view fileName, GridError
   std::unique_ptr<GridFile> grid = createGridFile(fileName, error);
   if (!grid) return nullptr;
   // The size only bounds reservations; a stream whose size is unknown is read all the same.
-  const std::int64_t fileSize = std::max<std::int64_t>(fileSizeOf(grid->file.get()), 0);
-  std::rewind(grid->file.get());
+  std::FILE* file = GridFileBuilder::file(*grid);
+  const std::int64_t fileSize = std::max<std::int64_t>(fileSizeOf(file), 0);
+  std::rewind(file);
   AsciiGridReader reader(*grid, fileSize);
   error = reader.read();
   if (error != kGridOk) return nullptr;

@@ -8,7 +8,7 @@
 
 namespace velmora {
 
-// Node shifts in memory (no accuracies), the file left open in GridFile::file until the grid is
+// Node shifts in memory (no accuracies), the file left open, held by the grid, until the grid is
 // closed; nullptr and the code of the first failure otherwise: 321 cannot open, 322 the file ends
 // before a header or node line, 323 a node line without 2 or 4 values, 301-305 and 201-208 as for
 // the binary form (GS_COUNT 0 or less is 305), 307-310 hierarchy.

@@ -14,6 +14,7 @@
 #include <climits>
 #include <cstring>
 
+#include "gridfile/grid_builder.hpp"
 #include "gridfile/grid_keys.hpp"
 #include "gridfile/sub_file_header.hpp"
 
@@ -21,7 +22,6 @@ namespace velmora {
 
 namespace {
 
-constexpr std::int32_t kRecordsPerHeader = 11;  // NUM_OREC and NUM_SREC of every NTv2 file
 constexpr std::size_t kKeyBytes = 8;
 constexpr std::size_t kValueBytes = 8;
 constexpr std::size_t kIntBytes = 4;
@@ -119,22 +119,16 @@ class RecordReader {
   std::int64_t position_ = 0;
 };
 
-std::int64_t fileSizeOf(std::FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
-  const long size = std::ftell(file);
-  if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
-  return size;
-}
-
 // The overview header. A value the file ends before counts as wrong in the test that follows.
 GridError readOverview(GridFile& grid, RecordReader& in) {
+  detail::GridFileFields& fields = GridFileBuilder::fields(grid);
   std::int32_t numORec = 0;
   if (!in.skipKey()) return kGridInvalidNumORec;
   std::uint32_t raw = 0;
   if (!in.readRawInt32(raw)) return kGridInvalidNumORec;
   numORec = std::bit_cast<std::int32_t>(raw);
   if (numORec != kRecordsPerHeader) {
-    grid.byteSwapped = true;
+    fields.byteSwapped = true;
     numORec = std::bit_cast<std::int32_t>(swapBytes(raw));
     if (numORec != kRecordsPerHeader) return kGridInvalidNumORec;
   }
@@ -143,27 +137,28 @@ GridError readOverview(GridFile& grid, RecordReader& in) {
   const std::int64_t afterValue = in.position();
   std::uint32_t padding = 1;
   if (in.readRawInt32(padding) && padding == 0) {
-    grid.paddedInts = true;
+    fields.paddedInts = true;
   } else if (!in.seek(afterValue)) {
     return kGridIoError;
   }
 
   std::int32_t numSRec = 0;
-  if (!in.readIntRecord(numSRec, grid.paddedInts) || numSRec != kRecordsPerHeader) return kGridInvalidNumSRec;
+  if (!in.readIntRecord(numSRec, fields.paddedInts) || numSRec != kRecordsPerHeader)
+    return kGridInvalidNumSRec;
   std::int32_t numFile = 0;
-  if (!in.readIntRecord(numFile, grid.paddedInts) || numFile <= 0) return kGridInvalidNumFile;
-  grid.subGridCount = numFile;
+  if (!in.readIntRecord(numFile, fields.paddedInts) || numFile <= 0) return kGridInvalidNumFile;
+  fields.subGridCount = numFile;
 
   std::string gsType;
-  GridOverview& overview = grid.overview;
+  GridOverview& overview = fields.overview;
   const bool whole = in.readTextRecord(gsType) && in.readTextRecord(overview.version) &&
                      in.readTextRecord(overview.systemF) && in.readTextRecord(overview.systemT) &&
                      in.readRealRecord(overview.majorF) && in.readRealRecord(overview.minorF) &&
                      in.readRealRecord(overview.majorT) && in.readRealRecord(overview.minorT);
   if (!whole || in.failed()) return kGridIoError;
 
-  const std::string normalised = normaliseGridKey(gsType, KeyMode::kType, grid.defects);
-  grid.gsType = normalised;
+  const std::string normalised = normaliseGridKey(gsType, KeyMode::kType, fields.defects);
+  fields.gsType = normalised;
   if (!setGridUnit(grid, normalised)) return kGridInvalidGsType;
   return kGridOk;
 }
@@ -181,14 +176,14 @@ GridError readSubFileHeader(RecordReader& in, bool padded, SubFileHeader& header
   return kGridOk;
 }
 
-void readEndRecord(GridFile& grid, RecordReader& in) {
+void readEndRecord(std::uint32_t& defects, RecordReader& in) {
   std::string record;
   if (!in.readBytes(record, kEndRecordBytes)) {
-    grid.defects |= kDefectNoEndRecord;
+    defects |= kDefectNoEndRecord;
     return;
   }
-  if (std::string_view(record).substr(0, kKeyBytes) != kEndKey) grid.defects |= kDefectBadEndKey;
-  if (record.find_first_not_of('\0', kKeyBytes) != std::string::npos) grid.defects |= kDefectEndNotZero;
+  if (std::string_view(record).substr(0, kKeyBytes) != kEndKey) defects |= kDefectBadEndKey;
+  if (record.find_first_not_of('\0', kKeyBytes) != std::string::npos) defects |= kDefectEndNotZero;
 }
 
 float floatAt(const unsigned char* bytes, bool swapped) {
@@ -200,7 +195,8 @@ float floatAt(const unsigned char* bytes, bool swapped) {
 
 // All node records of one sub-grid, read in large chunks. The caller has checked that they lie
 // inside the file, so the arrays are never larger than the file itself.
-GridError loadNodes(SubGrid& subGrid, RecordReader& in, bool swapped, std::vector<unsigned char>& chunk) {
+GridError loadNodes(detail::SubGridFields& subGrid, RecordReader& in, bool swapped,
+                    std::vector<unsigned char>& chunk) {
   const std::size_t count = subGrid.nodeCount;
   subGrid.shifts.resize(count * 2);
   subGrid.accuracies.resize(count * 2);
@@ -225,46 +221,48 @@ GridError loadNodes(SubGrid& subGrid, RecordReader& in, bool swapped, std::vecto
 }
 
 GridError readGrid(GridFile& grid) {
-  const std::int64_t fileSize = fileSizeOf(grid.file.get());
+  detail::GridFileFields& fields = GridFileBuilder::fields(grid);
+  const std::int64_t fileSize = fileSizeOf(GridFileBuilder::file(grid));
   if (fileSize < 0) return kGridIoError;
-  RecordReader in(grid.file.get(), grid.byteSwapped);
+  RecordReader in(GridFileBuilder::file(grid), fields.byteSwapped);
 
   if (const GridError error = readOverview(grid, in); error != kGridOk) return error;
 
   // Every sub-file needs its header and at least one node record: a NUM_FILE beyond what the
   // rest of the file can hold is refused before the array is made.
-  const std::size_t subHeaderBytes = grid.paddedInts ? kPaddedSubHeaderBytes : kUnpaddedSubHeaderBytes;
+  const std::size_t subHeaderBytes = fields.paddedInts ? kPaddedSubHeaderBytes : kUnpaddedSubHeaderBytes;
   const auto remaining = static_cast<std::uint64_t>(std::max<std::int64_t>(fileSize - in.position(), 0));
-  if (static_cast<std::uint64_t>(grid.subGridCount) > remaining / (subHeaderBytes + kNodeRecordBytes)) {
+  if (static_cast<std::uint64_t>(fields.subGridCount) > remaining / (subHeaderBytes + kNodeRecordBytes)) {
     return kGridIoError;
   }
-  grid.subGrids.resize(static_cast<std::size_t>(grid.subGridCount));
+  fields.subGrids.resize(static_cast<std::size_t>(fields.subGridCount));
 
-  for (int i = 0; i < grid.subGridCount; ++i) {
+  for (int i = 0; i < fields.subGridCount; ++i) {
     SubFileHeader header;
-    if (const GridError error = readSubFileHeader(in, grid.paddedInts, header); error != kGridOk)
+    if (const GridError error = readSubFileHeader(in, fields.paddedInts, header); error != kGridOk)
       return error;
-    SubGrid& subGrid = grid.subGrids[static_cast<std::size_t>(i)];
+    SubGrid& subGrid = fields.subGrids[static_cast<std::size_t>(i)];
     if (const GridError error =
-            subGridFromHeader(header, grid.toDegrees, i, in.position(), grid.defects, subGrid);
+            subGridFromHeader(header, fields.toDegrees, i, in.position(), fields.defects, subGrid);
         error != kGridOk) {
       return error;
     }
     const auto nodeBytes =
-        static_cast<std::int64_t>(subGrid.nodeCount) * static_cast<std::int64_t>(kNodeRecordBytes);
-    if (!in.seek(subGrid.dataOffset + nodeBytes)) return kGridIoError;
+        static_cast<std::int64_t>(subGrid.nodeCount()) * static_cast<std::int64_t>(kNodeRecordBytes);
+    if (!in.seek(subGrid.dataOffset() + nodeBytes)) return kGridIoError;
   }
-  readEndRecord(grid, in);
+  readEndRecord(fields.defects, in);
 
   if (const GridError error = checkGridHierarchy(grid); error != kGridOk) return error;
 
   std::vector<unsigned char> chunk;
-  for (SubGrid& subGrid : grid.subGrids) {
+  for (SubGrid& entry : fields.subGrids) {
+    detail::SubGridFields& subGrid = GridFileBuilder::fields(entry);
     if (!subGrid.inUse) continue;
     const auto nodeBytes =
         static_cast<std::int64_t>(subGrid.nodeCount) * static_cast<std::int64_t>(kNodeRecordBytes);
     if (nodeBytes > fileSize - subGrid.dataOffset) return kGridIoError;  // truncated node block
-    if (const GridError error = loadNodes(subGrid, in, grid.byteSwapped, chunk); error != kGridOk)
+    if (const GridError error = loadNodes(subGrid, in, fields.byteSwapped, chunk); error != kGridOk)
       return error;
   }
   return kGridOk;
@@ -276,7 +274,7 @@ std::unique_ptr<GridFile> openBinaryGridFile(std::string_view fileName, GridErro
   std::unique_ptr<GridFile> grid = createGridFile(fileName, error);
   if (!grid) return nullptr;
   error = readGrid(*grid);
-  grid->file.reset();  // the whole file is in memory or the open has failed
+  GridFileBuilder::closeFile(*grid);  // the whole file is in memory or the open has failed
   if (error != kGridOk) return nullptr;
   return grid;
 }

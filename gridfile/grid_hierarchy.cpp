@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/ascii_text.hpp"
-#include "velmora/gridfile/grid_file.hpp"
+#include "gridfile/grid_builder.hpp"
 
 namespace velmora {
 
@@ -27,20 +27,20 @@ std::string upperCased(std::string_view text) {
 // 0 when no parent chain returns on itself, 310 otherwise. Every chain that does not loop ends at
 // a top-level sub-grid within (sub-grids - top-level + 1) steps, so a chain longer than that is
 // exactly a chain that meets a loop.
-GridError checkParentLoops(GridFile& grid) {
+GridError checkParentLoops(std::vector<SubGrid>& subGrids) {
   enum class Mark : unsigned char { kUnvisited, kOnPath, kDone };
-  std::vector<Mark> marks(grid.subGrids.size(), Mark::kUnvisited);
+  std::vector<Mark> marks(subGrids.size(), Mark::kUnvisited);
   std::vector<std::size_t> path;
-  for (std::size_t start = 0; start < grid.subGrids.size(); ++start) {
+  for (std::size_t start = 0; start < subGrids.size(); ++start) {
     path.clear();
-    const SubGrid* current = &grid.subGrids[start];
+    const SubGrid* current = &subGrids[start];
     while (current != nullptr) {
-      const auto index = static_cast<std::size_t>(current - grid.subGrids.data());
+      const auto index = static_cast<std::size_t>(current - subGrids.data());
       if (marks[index] == Mark::kDone) break;
       if (marks[index] == Mark::kOnPath) return kGridParentLoop;
       marks[index] = Mark::kOnPath;
       path.push_back(index);
-      current = current->parent;
+      current = current->parent();
     }
     for (const std::size_t index : path) marks[index] = Mark::kDone;
   }
@@ -50,24 +50,26 @@ GridError checkParentLoops(GridFile& grid) {
 }  // namespace
 
 GridError checkGridHierarchy(GridFile& grid) {
-  grid.topLevelCount = 0;
-  grid.firstTopLevel = nullptr;
-  if (grid.subGridCount <= 0) return kGridNoTopLevelParent;
+  detail::GridFileFields& fields = GridFileBuilder::fields(grid);
+  fields.topLevelCount = 0;
+  fields.firstTopLevel = nullptr;
+  if (fields.subGridCount <= 0) return kGridNoTopLevelParent;
 
   // First sub-grid in file order of each name.
   std::unordered_map<std::string, SubGrid*> byName;
-  byName.reserve(grid.subGrids.size());
-  for (SubGrid& subGrid : grid.subGrids) {
-    if (subGrid.inUse) byName.emplace(upperCased(subGrid.name), &subGrid);
+  byName.reserve(fields.subGrids.size());
+  for (SubGrid& subGrid : fields.subGrids) {
+    if (subGrid.inUse()) byName.emplace(upperCased(subGrid.name()), &subGrid);
   }
 
   SubGrid* lastTopLevel = nullptr;
-  for (SubGrid& subGrid : grid.subGrids) {
+  for (SubGrid& entry : fields.subGrids) {
+    detail::SubGridFields& subGrid = GridFileBuilder::fields(entry);
     if (!subGrid.inUse) continue;
     subGrid.parent = nullptr;
     subGrid.firstChild = nullptr;
     subGrid.nextSibling = nullptr;
-    if (gridNamesEqual(subGrid.name, kBlankName)) grid.defects |= kDefectBlankName;
+    if (gridNamesEqual(subGrid.name, kBlankName)) fields.defects |= kDefectBlankName;
 
     if (!gridNamesEqual(subGrid.parentName, kTopLevelParent)) {
       if (gridNamesEqual(subGrid.name, subGrid.parentName)) return kGridInvalidParentName;
@@ -75,38 +77,39 @@ GridError checkGridHierarchy(GridFile& grid) {
       const auto found = byName.find(upperCased(subGrid.parentName));
       if (found != byName.end()) {
         subGrid.parent = found->second;
-        ++found->second->childCount;
+        ++GridFileBuilder::fields(*found->second).childCount;
         continue;
       }
       if (!gridNamesEqual(subGrid.parentName, kBlankName)) return kGridParentNotFound;
-      // A blank parent that names nothing is taken for a top-level sub-grid.
+      // A blank parent that names nothing is taken for a top-level sub-fields.
       subGrid.parentName = std::string(kTopLevelParent);
-      grid.defects |= kDefectBlankParent;
+      fields.defects |= kDefectBlankParent;
     }
 
-    ++grid.topLevelCount;
+    ++fields.topLevelCount;
     if (lastTopLevel == nullptr) {
-      grid.firstTopLevel = &subGrid;
+      fields.firstTopLevel = &entry;
     } else {
-      lastTopLevel->nextSibling = &subGrid;
+      GridFileBuilder::fields(*lastTopLevel).nextSibling = &entry;
     }
-    lastTopLevel = &subGrid;
+    lastTopLevel = &entry;
   }
-  if (grid.firstTopLevel == nullptr) return kGridNoTopLevelParent;
+  if (fields.firstTopLevel == nullptr) return kGridNoTopLevelParent;
 
-  if (const GridError loop = checkParentLoops(grid); loop != kGridOk) return loop;
+  if (const GridError loop = checkParentLoops(fields.subGrids); loop != kGridOk) return loop;
 
   // Children of each parent, in file order.
-  std::vector<SubGrid*> lastChild(grid.subGrids.size(), nullptr);
-  for (SubGrid& subGrid : grid.subGrids) {
+  std::vector<SubGrid*> lastChild(fields.subGrids.size(), nullptr);
+  for (SubGrid& entry : fields.subGrids) {
+    detail::SubGridFields& subGrid = GridFileBuilder::fields(entry);
     if (!subGrid.inUse || subGrid.parent == nullptr) continue;
-    const auto parentIndex = static_cast<std::size_t>(subGrid.parent - grid.subGrids.data());
+    const auto parentIndex = static_cast<std::size_t>(subGrid.parent - fields.subGrids.data());
     if (lastChild[parentIndex] == nullptr) {
-      subGrid.parent->firstChild = &subGrid;
+      GridFileBuilder::fields(*subGrid.parent).firstChild = &entry;
     } else {
-      lastChild[parentIndex]->nextSibling = &subGrid;
+      GridFileBuilder::fields(*lastChild[parentIndex]).nextSibling = &entry;
     }
-    lastChild[parentIndex] = &subGrid;
+    lastChild[parentIndex] = &entry;
   }
   return kGridOk;
 }

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "gridfile/grid_builder.hpp"
+
 namespace velmora {
 
 namespace {
@@ -57,9 +59,10 @@ std::string normaliseGridKey(std::string_view raw, KeyMode mode, std::uint32_t& 
 bool setGridUnit(GridFile& grid, std::string_view normalisedType) {
   for (const GridUnit& unit : kGridUnits) {
     if (normalisedType == unit.type) {
-      grid.gsType = std::string(unit.type);
-      grid.toDegrees = unit.toDegrees;
-      grid.toSeconds = unit.toSeconds;
+      detail::GridFileFields& fields = GridFileBuilder::fields(grid);
+      fields.gsType = std::string(unit.type);
+      fields.toDegrees = unit.toDegrees;
+      fields.toSeconds = unit.toSeconds;
       return true;
     }
   }

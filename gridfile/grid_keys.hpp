@@ -12,6 +12,10 @@ namespace velmora {
 
 inline constexpr std::size_t kGridFieldLength = 8;  // every NTv2 key and character value
 
+// Records of 16 bytes in the overview and in every sub-file header, the value of NUM_OREC and
+// NUM_SREC in every NTv2 file.
+inline constexpr std::int32_t kRecordsPerHeader = 11;
+
 enum class KeyMode {
   kName,  // SUB_NAME, PARENT: every printable byte kept
   kType,  // GS_TYPE: letters upper-cased, anything but a letter, blank or "_" ends the field

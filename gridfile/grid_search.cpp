@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace velmora {
 
@@ -32,12 +33,12 @@ bool clearlyBelow(double a, double b) {
 
 // Class 1 to 4 of the closed rectangle, or 0 when the point is not on it.
 int rectangleClass(const SubGrid& g, double x, double y) {
-  const bool insideRows = belowOrNear(g.latMin, y) && clearlyBelow(y, g.latMax);
-  const bool onNorthEdge = near(y, g.latMax);
-  if (clearlyBelow(g.lonMin, x) && belowOrNear(x, g.lonMax)) {
+  const bool insideRows = belowOrNear(g.latMin(), y) && clearlyBelow(y, g.latMax());
+  const bool onNorthEdge = near(y, g.latMax());
+  if (clearlyBelow(g.lonMin(), x) && belowOrNear(x, g.lonMax())) {
     if (insideRows) return kClassInterior;
     if (onNorthEdge) return kClassNorthernEdge;
-  } else if (near(x, g.lonMin)) {
+  } else if (near(x, g.lonMin())) {
     if (insideRows) return kClassWesternEdge;
     if (onNorthEdge) return kClassNorthWestCorner;
   }
@@ -45,8 +46,8 @@ int rectangleClass(const SubGrid& g, double x, double y) {
 }
 
 bool inMargin(const SubGrid& g, double x, double y) {
-  return clearlyBelow(g.lonMin - g.lonInc, x) && clearlyBelow(x, g.lonMax + g.lonInc) &&
-         clearlyBelow(g.latMin - g.latInc, y) && clearlyBelow(y, g.latMax + g.latInc);
+  return clearlyBelow(g.lonMin() - g.lonInc(), x) && clearlyBelow(x, g.lonMax() + g.lonInc()) &&
+         clearlyBelow(g.latMin() - g.latInc(), y) && clearlyBelow(y, g.latMax() + g.latInc());
 }
 
 // The two node lines that bracket a position along one axis, and the fraction between them.
@@ -102,26 +103,26 @@ struct Cell {
 };
 
 Cell locateCell(const SubGrid& g, int locationClass, double x, double y) {
-  const double columnPosition = (g.lonMax - x) / g.lonInc;
-  const double rowPosition = (y - g.latMin) / g.latInc;
+  const double columnPosition = (g.lonMax() - x) / g.lonInc();
+  const double rowPosition = (y - g.latMin()) / g.latInc();
   switch (locationClass) {
     case kClassInterior:
-      return {insideSpan(columnPosition, g.columns), insideSpan(rowPosition, g.rows)};
+      return {insideSpan(columnPosition, g.columns()), insideSpan(rowPosition, g.rows())};
     case kClassNorthernEdge:
-      return {insideSpan(columnPosition, g.columns), lastLineSpan(g.rows)};
+      return {insideSpan(columnPosition, g.columns()), lastLineSpan(g.rows())};
     case kClassWesternEdge:
-      return {lastLineSpan(g.columns), insideSpan(rowPosition, g.rows)};
+      return {lastLineSpan(g.columns()), insideSpan(rowPosition, g.rows())};
     case kClassNorthWestCorner:
-      return {lastLineSpan(g.columns), lastLineSpan(g.rows)};
+      return {lastLineSpan(g.columns()), lastLineSpan(g.rows())};
     default:
-      return {marginSpan(columnPosition, g.columns, kEastSide, kWestSide),
-              marginSpan(rowPosition, g.rows, kSouthSide, kNorthSide)};
+      return {marginSpan(columnPosition, g.columns(), kEastSide, kWestSide),
+              marginSpan(rowPosition, g.rows(), kSouthSide, kNorthSide)};
   }
 }
 
 // Bilinear value of one quantity (component 0: longitude, 1: latitude of the node pairs), in the
 // file's unit.
-double interpolate(const std::vector<float>& values, std::size_t component, std::size_t columns,
+double interpolate(std::span<const float> values, std::size_t component, std::size_t columns,
                    const Cell& cell) {
   const auto at = [&](std::size_t row, std::size_t column) {
     return static_cast<double>(values[(row * columns + column) * 2 + component]);
@@ -158,9 +159,9 @@ double interpolate(const std::vector<float>& values, std::size_t component, std:
   return a00 + (a01 - a00) * fx + (a10 - a00) * fy + (a00 - a01 - a10 + a11) * fx * fy;
 }
 
-bool holdsNodes(const SubGrid& g, const std::vector<float>& values) {
-  return g.rows >= 1 && g.columns >= 1 &&
-         values.size() / 2 >= static_cast<std::size_t>(g.rows) * static_cast<std::size_t>(g.columns);
+bool holdsNodes(const SubGrid& g, std::span<const float> values) {
+  return g.rows() >= 1 && g.columns() >= 1 &&
+         values.size() / 2 >= static_cast<std::size_t>(g.rows()) * static_cast<std::size_t>(g.columns());
 }
 
 }  // namespace
@@ -172,21 +173,21 @@ SubGridMatch findSubGrid(const GridFile& grid, double x, double y) {
 
   const SubGrid* chosen = nullptr;
   int best = kNoClass;
-  for (const SubGrid* top = grid.firstTopLevel; top != nullptr; top = top->nextSibling) {
-    const int locationClass = rectangleClass(*top, x, y);
+  for (const SubGrid& top : grid.topLevel()) {
+    const int locationClass = rectangleClass(top, x, y);
     if (locationClass == kClassInterior) {
-      chosen = top;
+      chosen = &top;
       best = kClassInterior;
       break;
     }
     if (locationClass != 0) {
       // Among the edges a later sub-grid wins only with a strictly better class.
       if (best > locationClass) {
-        chosen = top;
+        chosen = &top;
         best = locationClass;
       }
-    } else if (best == kNoClass && inMargin(*top, x, y)) {
-      chosen = top;  // the first margin in list order; any later edge or interior replaces it
+    } else if (best == kNoClass && inMargin(top, x, y)) {
+      chosen = &top;  // the first margin in list order; any later edge or interior replaces it
       best = kClassMargin;
     }
   }
@@ -196,17 +197,17 @@ SubGridMatch findSubGrid(const GridFile& grid, double x, double y) {
   // Descend into the deepest child that holds the point. The descent class d is kept across
   // levels; ties among siblings on edges go to the later sibling, an interior sibling ends the scan.
   int descent = kNoClass;
-  for (const SubGrid* level = chosen; level->firstChild != nullptr;) {
+  for (const SubGrid* level = chosen; !level->children().empty();) {
     const SubGrid* picked = nullptr;
-    for (const SubGrid* child = level->firstChild; child != nullptr; child = child->nextSibling) {
-      const int locationClass = rectangleClass(*child, x, y);
+    for (const SubGrid& child : level->children()) {
+      const int locationClass = rectangleClass(child, x, y);
       if (locationClass == kClassInterior) {
-        picked = child;
+        picked = &child;
         best = descent = kClassInterior;
         break;
       }
       if (locationClass != 0 && descent >= locationClass) {
-        picked = child;
+        picked = &child;
         best = descent = locationClass;
       }
     }
@@ -223,19 +224,19 @@ std::optional<GridShift> gridShiftAt(const GridFile& grid, double longitude, dou
   const SubGridMatch match = findSubGrid(grid, x, y);
   if (match.subGrid == nullptr) return std::nullopt;
   const SubGrid& g = *match.subGrid;
-  if (!holdsNodes(g, g.shifts)) return std::nullopt;
+  if (!holdsNodes(g, g.shifts())) return std::nullopt;
 
   const Cell cell = locateCell(g, match.locationClass, x, y);
-  const auto columns = static_cast<std::size_t>(g.columns);
+  const auto columns = static_cast<std::size_t>(g.columns());
   // Straight from the file unit to arc-seconds: a detour through degrees (/ 3600 then * 3600)
   // would move values by an ulp, enough to turn a stored -998 into data.
-  const auto toSeconds = [&](double value) { return value * grid.toSeconds; };
-  const double lonShift = toSeconds(interpolate(g.shifts, 0, columns, cell));
-  const double latShift = toSeconds(interpolate(g.shifts, 1, columns, cell));
+  const auto toSeconds = [&](double value) { return value * grid.toSeconds(); };
+  const double lonShift = toSeconds(interpolate(g.shifts(), 0, columns, cell));
+  const double latShift = toSeconds(interpolate(g.shifts(), 1, columns, cell));
   // Text-form files carry no accuracies: they report 0.
-  const bool hasAccuracies = holdsNodes(g, g.accuracies);
-  const double lonAccuracy = hasAccuracies ? toSeconds(interpolate(g.accuracies, 0, columns, cell)) : 0.0;
-  const double latAccuracy = hasAccuracies ? toSeconds(interpolate(g.accuracies, 1, columns, cell)) : 0.0;
+  const bool hasAccuracies = holdsNodes(g, g.accuracies());
+  const double lonAccuracy = hasAccuracies ? toSeconds(interpolate(g.accuracies(), 0, columns, cell)) : 0.0;
+  const double latAccuracy = hasAccuracies ? toSeconds(interpolate(g.accuracies(), 1, columns, cell)) : 0.0;
 
   // NTv2 longitude shifts are positive west; the accuracy takes the same change of sign.
   return GridShift{-lonShift, latShift, -lonAccuracy, latAccuracy, match};

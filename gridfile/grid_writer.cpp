@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstring>
 #include <fstream>
+#include <span>
 
 #include "gridfile/grid_keys.hpp"
 
@@ -16,7 +17,6 @@ namespace velmora {
 
 namespace {
 
-constexpr std::int32_t kRecordsPerHeader = 11;  // NUM_OREC and NUM_SREC
 constexpr std::size_t kPaddingBytes = 4;
 constexpr std::size_t kEndValueBytes = 8;
 constexpr std::size_t kNumberTextBytes = 64;  // room for any double in shortest form
@@ -205,37 +205,41 @@ std::string encodeAsciiGrid(const GridImage& image) {
 
 GridImage gridImageFromFile(const GridFile& grid) {
   GridImage image;
-  image.gsType = cleanText(grid.gsType);
-  image.version = cleanText(grid.overview.version);
-  image.systemF = cleanText(grid.overview.systemF);
-  image.systemT = cleanText(grid.overview.systemT);
-  image.majorF = grid.overview.majorF;
-  image.minorF = grid.overview.minorF;
-  image.majorT = grid.overview.majorT;
-  image.minorT = grid.overview.minorT;
-  for (const SubGrid& subGrid : grid.subGrids) {
-    if (!subGrid.inUse) continue;
+  const GridOverview& overview = grid.overview();
+  image.gsType = cleanText(grid.gsType());
+  image.version = cleanText(overview.version);
+  image.systemF = cleanText(overview.systemF);
+  image.systemT = cleanText(overview.systemT);
+  image.majorF = overview.majorF;
+  image.minorF = overview.minorF;
+  image.majorT = overview.majorT;
+  image.minorT = overview.minorT;
+  for (const SubGrid& subGrid : grid.subGrids()) {
+    if (!subGrid.inUse()) continue;
     SubGridImage& sub = image.subGrids.emplace_back();
+    const SubFileHeader& header = subGrid.header();
     // The normalised names: a blank parent that the hierarchy check made top level stays so.
-    sub.name = cleanText(subGrid.name);
-    sub.parent = cleanText(subGrid.parentName);
-    sub.created = cleanText(subGrid.header.created);
-    sub.updated = cleanText(subGrid.header.updated);
-    sub.sLat = subGrid.header.sLat;
-    sub.nLat = subGrid.header.nLat;
-    sub.eLong = subGrid.header.eLong;
-    sub.wLong = subGrid.header.wLong;
-    sub.latInc = subGrid.header.latInc;
-    sub.longInc = subGrid.header.longInc;
-    const std::size_t count = subGrid.shifts.size() / 2;
-    const bool hasAccuracies = subGrid.accuracies.size() == subGrid.shifts.size();
+    sub.name = cleanText(subGrid.name());
+    sub.parent = cleanText(subGrid.parentName());
+    sub.created = cleanText(header.created);
+    sub.updated = cleanText(header.updated);
+    sub.sLat = header.sLat;
+    sub.nLat = header.nLat;
+    sub.eLong = header.eLong;
+    sub.wLong = header.wLong;
+    sub.latInc = header.latInc;
+    sub.longInc = header.longInc;
+    const std::span<const float> shifts = subGrid.shifts();
+    const std::span<const float> accuracies = subGrid.accuracies();
+    const std::size_t count = shifts.size() / 2;
+    const bool hasAccuracies = accuracies.size() == shifts.size();
     sub.nodes.resize(count);
     for (std::size_t n = 0; n < count; ++n) {
       GridNode& node = sub.nodes[n];
-      node.lonShift = subGrid.shifts[2 * n];
-      node.latShift = subGrid.shifts[2 * n + 1];
-      node.lonAccuracy = hasAccuracies ? subGrid.accuracies[2 * n] : 0.0F;
-      node.latAccuracy = hasAccuracies ? subGrid.accuracies[2 * n + 1] : 0.0F;
+      node.lonShift = shifts[2 * n];
+      node.latShift = shifts[2 * n + 1];
+      node.lonAccuracy = hasAccuracies ? accuracies[2 * n] : 0.0F;
+      node.latAccuracy = hasAccuracies ? accuracies[2 * n + 1] : 0.0F;
     }
   }
   return image;

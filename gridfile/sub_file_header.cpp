@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "gridfile/grid_builder.hpp"
 #include "gridfile/grid_keys.hpp"
 
 namespace velmora {
@@ -22,40 +23,41 @@ GridError subGridFromHeader(const SubFileHeader& header, double toDegrees, int i
                             std::uint32_t& defects, SubGrid& subGrid) {
   if (header.gsCount <= 0) return kGridInvalidGsCount;
 
-  subGrid = SubGrid{};
-  subGrid.name = normaliseGridKey(header.name, KeyMode::kName, defects);
-  subGrid.parentName = normaliseGridKey(header.parent, KeyMode::kName, defects);
-  subGrid.index = index;
-  subGrid.inUse = true;
-  subGrid.dataOffset = dataOffset;
-  subGrid.nodeCount = static_cast<std::uint32_t>(header.gsCount);
-  subGrid.header = header;
+  detail::SubGridFields& sub = GridFileBuilder::fields(subGrid);
+  sub = detail::SubGridFields{};
+  sub.name = normaliseGridKey(header.name, KeyMode::kName, defects);
+  sub.parentName = normaliseGridKey(header.parent, KeyMode::kName, defects);
+  sub.index = index;
+  sub.inUse = true;
+  sub.dataOffset = dataOffset;
+  sub.nodeCount = static_cast<std::uint32_t>(header.gsCount);
+  sub.header = header;
 
   // NTv2 counts longitudes positive west: the file's eastern bound is the larger east-positive one.
-  subGrid.latMin = header.sLat * toDegrees;
-  subGrid.latMax = header.nLat * toDegrees;
-  subGrid.latInc = header.latInc * toDegrees;
-  subGrid.lonMax = -toDegrees * header.eLong;
-  subGrid.lonMin = -toDegrees * header.wLong;
-  subGrid.lonInc = header.longInc * toDegrees;
+  sub.latMin = header.sLat * toDegrees;
+  sub.latMax = header.nLat * toDegrees;
+  sub.latInc = header.latInc * toDegrees;
+  sub.lonMax = -toDegrees * header.eLong;
+  sub.lonMin = -toDegrees * header.wLong;
+  sub.lonInc = header.longInc * toDegrees;
 
-  if (!std::isfinite(subGrid.latMin)) return kGridInvalidLatMin;
-  if (!std::isfinite(subGrid.latMax)) return kGridInvalidLatMax;
-  if (!std::isfinite(subGrid.lonMin)) return kGridInvalidLonMin;
-  if (!std::isfinite(subGrid.lonMax)) return kGridInvalidLonMax;
-  if (!std::isfinite(subGrid.latInc) || !(subGrid.latInc > 0.0)) return kGridInvalidLatInc;
-  if (!std::isfinite(subGrid.lonInc) || !(subGrid.lonInc > 0.0)) return kGridInvalidLonInc;
-  if (subGrid.latMin >= subGrid.latMax) return kGridInvalidLatMinMax;
-  if (subGrid.lonMin >= subGrid.lonMax) return kGridInvalidLonMinMax;
+  if (!std::isfinite(sub.latMin)) return kGridInvalidLatMin;
+  if (!std::isfinite(sub.latMax)) return kGridInvalidLatMax;
+  if (!std::isfinite(sub.lonMin)) return kGridInvalidLonMin;
+  if (!std::isfinite(sub.lonMax)) return kGridInvalidLonMax;
+  if (!std::isfinite(sub.latInc) || !(sub.latInc > 0.0)) return kGridInvalidLatInc;
+  if (!std::isfinite(sub.lonInc) || !(sub.lonInc > 0.0)) return kGridInvalidLonInc;
+  if (sub.latMin >= sub.latMax) return kGridInvalidLatMinMax;
+  if (sub.lonMin >= sub.lonMax) return kGridInvalidLonMinMax;
 
   // Every node address is row * columns + column: the node count must be exactly the product, or
   // the interpolation would read past the stored nodes. Both factors are then at most GS_COUNT,
   // so they fit an int. An infinite quotient makes the product infinite and fails the test.
-  const double rows = nodesAlong(subGrid.latMax - subGrid.latMin, subGrid.latInc);
-  const double columns = nodesAlong(subGrid.lonMax - subGrid.lonMin, subGrid.lonInc);
-  if (rows * columns != static_cast<double>(subGrid.nodeCount)) return kGridInvalidGsCount;
-  subGrid.rows = static_cast<int>(rows);
-  subGrid.columns = static_cast<int>(columns);
+  const double rows = nodesAlong(sub.latMax - sub.latMin, sub.latInc);
+  const double columns = nodesAlong(sub.lonMax - sub.lonMin, sub.lonInc);
+  if (rows * columns != static_cast<double>(sub.nodeCount)) return kGridInvalidGsCount;
+  sub.rows = static_cast<int>(rows);
+  sub.columns = static_cast<int>(columns);
   return kGridOk;
 }
 

@@ -4,6 +4,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <span>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -89,41 +90,41 @@ std::string trimTrailingBlanks(std::string_view text) {
   return std::string(text);
 }
 
-// The position of a sub-grid in grid.subGrids, or -1 when the pointer is not one of its entries.
+// The position of a sub-grid in grid.subGrids(), or -1 when the pointer is not one of its entries.
 int subGridPosition(const GridFile& grid, const SubGrid* sub) {
   if (sub == nullptr) return -1;
-  const int index = sub->index;
-  if (index < 0 || static_cast<std::size_t>(index) >= grid.subGrids.size()) return -1;
-  return &grid.subGrids[static_cast<std::size_t>(index)] == sub ? index : -1;
+  const int index = sub->index();
+  if (index < 0 || static_cast<std::size_t>(index) >= grid.subGrids().size()) return -1;
+  return &grid.subGrids()[static_cast<std::size_t>(index)] == sub ? index : -1;
 }
 
 void appendSubGridLine(std::string& out, const SubGrid& sub, int depth) {
   out.append(2 + 2 * static_cast<std::size_t>(depth), ' ');
   out += '[';
-  out += std::to_string(sub.index) + "] " + quotedName(sub.name) + " parent " + quotedName(sub.parentName) +
-         ", ";
-  out += std::to_string(sub.rows) + " x " + std::to_string(sub.columns) + " nodes (rows x columns), ";
-  out += std::to_string(sub.nodeCount) + " stored";
-  out += ", lat " + formatFixed(sub.latMin, kDegreeDecimals) + " .. " +
-         formatFixed(sub.latMax, kDegreeDecimals) + " step " + formatFixed(sub.latInc, kDegreeDecimals);
-  out += ", lon " + formatFixed(sub.lonMin, kDegreeDecimals) + " .. " +
-         formatFixed(sub.lonMax, kDegreeDecimals) + " step " + formatFixed(sub.lonInc, kDegreeDecimals);
+  out += std::to_string(sub.index()) + "] " + quotedName(sub.name()) + " parent " +
+         quotedName(sub.parentName()) + ", ";
+  out += std::to_string(sub.rows()) + " x " + std::to_string(sub.columns()) + " nodes (rows x columns), ";
+  out += std::to_string(sub.nodeCount()) + " stored";
+  out += ", lat " + formatFixed(sub.latMin(), kDegreeDecimals) + " .. " +
+         formatFixed(sub.latMax(), kDegreeDecimals) + " step " + formatFixed(sub.latInc(), kDegreeDecimals);
+  out += ", lon " + formatFixed(sub.lonMin(), kDegreeDecimals) + " .. " +
+         formatFixed(sub.lonMax(), kDegreeDecimals) + " step " + formatFixed(sub.lonInc(), kDegreeDecimals);
   out += '\n';
 }
 
-// The siblings that start at first, in list order, stopping at a repeat so that a damaged list
-// can never make the walk run forever.
-std::vector<const SubGrid*> siblingList(const GridFile& grid, const SubGrid* first,
+// The siblings of one list, in list order, stopping at a repeat so that a damaged list can never
+// make the walk run forever.
+std::vector<const SubGrid*> siblingList(const GridFile& grid, SubGridList siblings,
                                         const std::vector<bool>& listed) {
   std::vector<const SubGrid*> list;
-  std::vector<bool> seen(grid.subGrids.size(), false);
-  for (const SubGrid* sub = first; sub != nullptr; sub = sub->nextSibling) {
-    const int position = subGridPosition(grid, sub);
+  std::vector<bool> seen(grid.subGrids().size(), false);
+  for (const SubGrid& sub : siblings) {
+    const int position = subGridPosition(grid, &sub);
     if (position < 0) break;
     const auto slot = static_cast<std::size_t>(position);
     if (seen[slot] || listed[slot]) break;
     seen[slot] = true;
-    list.push_back(sub);
+    list.push_back(&sub);
   }
   return list;
 }
@@ -132,11 +133,11 @@ std::vector<const SubGrid*> siblingList(const GridFile& grid, const SubGrid* fir
 // stack rather than recursion: a file may nest its sub-grids thousands deep.
 void appendSubGridTree(std::string& out, const GridFile& grid, std::vector<bool>& listed) {
   std::vector<std::pair<const SubGrid*, int>> stack;
-  const auto pushSiblings = [&](const SubGrid* first, int depth) {
-    const std::vector<const SubGrid*> siblings = siblingList(grid, first, listed);
+  const auto pushSiblings = [&](SubGridList list, int depth) {
+    const std::vector<const SubGrid*> siblings = siblingList(grid, list, listed);
     for (auto it = siblings.rbegin(); it != siblings.rend(); ++it) stack.emplace_back(*it, depth);
   };
-  pushSiblings(grid.firstTopLevel, 0);
+  pushSiblings(grid.topLevel(), 0);
   while (!stack.empty()) {
     const auto [sub, depth] = stack.back();
     stack.pop_back();
@@ -144,7 +145,7 @@ void appendSubGridTree(std::string& out, const GridFile& grid, std::vector<bool>
     if (listed[slot]) continue;
     listed[slot] = true;
     appendSubGridLine(out, *sub, depth);
-    pushSiblings(sub->firstChild, depth + 1);
+    pushSiblings(sub->children(), depth + 1);
   }
 }
 
@@ -191,41 +192,42 @@ std::string formatFixed(double value, int decimals) {
 std::string formatGridInfo(const GridFile& grid, GridForm form) {
   std::string out;
   appendLabel(out, "File:", kInfoLabelWidth);
-  out += grid.path + '\n';
+  out += grid.path() + '\n';
   appendLabel(out, "Form:", kInfoLabelWidth);
   out += form == GridForm::kBinary ? "binary\n" : "text\n";
   if (form == GridForm::kBinary) {
     const bool machineLittle = std::endian::native == std::endian::little;
-    const bool fileLittle = grid.byteSwapped ? !machineLittle : machineLittle;
+    const bool fileLittle = grid.byteSwapped() ? !machineLittle : machineLittle;
     appendLabel(out, "Byte order:", kInfoLabelWidth);
     out += fileLittle ? "little-endian\n" : "big-endian\n";
     appendLabel(out, "Integers:", kInfoLabelWidth);
-    out += grid.paddedInts ? "padded to 8 bytes\n" : "not padded (4 bytes)\n";
+    out += grid.paddedInts() ? "padded to 8 bytes\n" : "not padded (4 bytes)\n";
   }
   appendLabel(out, "Unit:", kInfoLabelWidth);
-  out += trimTrailingBlanks(grid.gsType) + '\n';
+  out += trimTrailingBlanks(grid.gsType()) + '\n';
   appendLabel(out, "Sub-grids:", kInfoLabelWidth);
-  out += std::to_string(grid.subGridCount) + " (" + std::to_string(grid.topLevelCount) + " top-level)\n";
+  out += std::to_string(grid.subGridCount()) + " (" + std::to_string(grid.topLevelCount()) + " top-level)\n";
 
   appendLabel(out, "Defects:", kInfoLabelWidth);
-  if (grid.defects == 0) {
+  if (grid.defects() == 0) {
     out += "none\n";
   } else {
-    out += "0x" + hex(grid.defects, 2) + '\n';
+    out += "0x" + hex(grid.defects(), 2) + '\n';
     for (std::uint32_t bit = 1; bit != 0; bit <<= 1U) {
-      if ((grid.defects & bit) == 0) continue;
+      if ((grid.defects() & bit) == 0) continue;
       const std::string_view meaning = gridDefectMeaning(bit, form);
       out += "  0x" + hex(bit, 2) + "  " + std::string(meaning.empty() ? "unknown defect" : meaning) + '\n';
     }
   }
 
   out += "Sub-grid tree (lat and lon in degrees: south .. north and west .. east, then the spacing):\n";
-  std::vector<bool> listed(grid.subGrids.size(), false);
+  std::vector<bool> listed(grid.subGrids().size(), false);
   appendSubGridTree(out, grid, listed);
 
   std::string unlinked;
-  for (std::size_t i = 0; i < grid.subGrids.size(); ++i) {
-    if (grid.subGrids[i].inUse && !listed[i]) appendSubGridLine(unlinked, grid.subGrids[i], 0);
+  const std::span<const SubGrid> subGrids = grid.subGrids();
+  for (std::size_t i = 0; i < subGrids.size(); ++i) {
+    if (subGrids[i].inUse() && !listed[i]) appendSubGridLine(unlinked, subGrids[i], 0);
   }
   if (!unlinked.empty()) out += "Sub-grids outside the tree (never searched):\n" + unlinked;
   return out;
@@ -241,14 +243,14 @@ GridShiftReport formatGridShift(const GridFile& grid, GridForm form, double lati
   const SubGridMatch match = findSubGrid(grid, longitude, latitude);
   std::string& out = report.text;
   appendLabel(out, "File:", kShiftLabelWidth);
-  out += grid.path + '\n';
+  out += grid.path() + '\n';
   appendLabel(out, "Point:", kShiftLabelWidth);
   out += "latitude " + formatFixed(latitude, kDegreeDecimals) + ", longitude " +
          formatFixed(longitude, kDegreeDecimals) + '\n';
   appendLabel(out, "Sub-grid:", kShiftLabelWidth);
   if (match.subGrid != nullptr) {
     out += '[';
-    out += std::to_string(match.subGrid->index) + "] " + quotedName(match.subGrid->name) + " (class " +
+    out += std::to_string(match.subGrid->index()) + "] " + quotedName(match.subGrid->name()) + " (class " +
            std::to_string(match.locationClass) + ", " + std::string(locationClassName(match.locationClass)) +
            ")\n";
   } else {

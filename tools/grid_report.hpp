@@ -15,10 +15,7 @@
 
 namespace velmora {
 
-// The two forms of an NTv2 file, named by the extension .gsb (binary) or .gsa (text).
-enum class GridForm { kBinary, kText };
-
-// Meaning of one GridFile::defects bit as the form in question sets it; "" for an unknown bit.
+// Meaning of one GridFile::defects() bit as the form in question sets it; "" for an unknown bit.
 std::string_view gridDefectMeaning(std::uint32_t bit, GridForm form);
 
 // Name of a location class of findSubGrid ("interior", "northern edge", ...); "none" for 0.

@@ -6,9 +6,6 @@
 #include <system_error>
 #include <utility>
 
-#include "common/ascii_text.hpp"
-#include "gridfile/ascii_reader.hpp"
-#include "gridfile/binary_reader.hpp"
 #include "velmora/gridfile/grid_error.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 #include "velmora/gridfile/grid_writer.hpp"
@@ -55,7 +52,7 @@ std::string unknownExtension() {
   return "unknown extension, expected .gsb or .gsa";
 }
 
-// Opens by extension with the reader of that form, so that the reader's code can be shown.
+// Opens by extension, keeping the reader's code so that it can be shown.
 OpenedGrid openForTool(std::string_view fileName, std::string& problem) {
   OpenedGrid opened;
   const std::optional<GridForm> form = gridFormFromName(fileName);
@@ -65,8 +62,7 @@ OpenedGrid openForTool(std::string_view fileName, std::string& problem) {
   }
   opened.form = *form;
   GridError error = kGridOk;
-  opened.grid =
-      *form == GridForm::kBinary ? openBinaryGridFile(fileName, error) : openAsciiGridFile(fileName, error);
+  opened.grid = openGridFile(fileName, error);
   if (opened.grid == nullptr) {
     const char* message = gridErrorMessage(error);
     problem = "error " + std::to_string(error) + ": " + (message != nullptr ? message : "Unknown error");
@@ -116,15 +112,6 @@ GridToolResult runConvert(std::string_view inName, std::string_view outName) {
 }
 
 }  // namespace
-
-std::optional<GridForm> gridFormFromName(std::string_view fileName) {
-  const std::size_t dot = fileName.rfind('.');
-  if (dot == std::string_view::npos) return std::nullopt;
-  const std::string_view extension = fileName.substr(dot + 1);
-  if (equalsIgnoreCase(extension, "gsb")) return GridForm::kBinary;
-  if (equalsIgnoreCase(extension, "gsa")) return GridForm::kText;
-  return std::nullopt;
-}
 
 std::optional<double> parseDecimalNumber(std::string_view text) {
   // std::from_chars ignores the locale, which is the point: "." is the decimal point everywhere.

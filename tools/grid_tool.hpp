@@ -36,9 +36,6 @@ struct GridToolResult {
 // Runs one command; arguments without the program name. Prints nothing itself.
 GridToolResult runGridTool(std::span<const std::string_view> arguments);
 
-// Form named by the extension after the last "." of the name, "gsb" or "gsa" in any letter case.
-std::optional<GridForm> gridFormFromName(std::string_view fileName);
-
 // A decimal number written with "." whatever the locale, optionally signed, digits and an optional
 // exponent and nothing else; nullopt for any other text and for values that are not finite.
 std::optional<double> parseDecimalNumber(std::string_view text);

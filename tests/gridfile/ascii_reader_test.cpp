@@ -6,6 +6,7 @@
 #include <string>
 
 #include "gridfile/binary_reader.hpp"
+#include "gridfile/grid_builder.hpp"
 #include "tests/support/grid_fixtures.hpp"
 
 namespace velmora {
@@ -68,45 +69,46 @@ TEST(AsciiReader, ReadsTheSameGridAsTheBinaryForm) {
       openBinaryGridFile(writeGridFile(dir, "grid.gsb", parentWithChildGrid()), binaryError);
   ASSERT_EQ(textError, kGridOk);
   ASSERT_EQ(binaryError, kGridOk);
-  EXPECT_NE(text->file, nullptr);  // the text form keeps its file until closed
-  EXPECT_EQ(text->defects, 0U);
-  EXPECT_EQ(text->gsType, "SECONDS ");
-  EXPECT_EQ(text->toSeconds, 1.0);
-  ASSERT_EQ(text->subGrids.size(), 2U);
-  EXPECT_EQ(text->subGrids[1].parent, &text->subGrids[0]);
+  EXPECT_NE(GridFileBuilder::file(*text), nullptr);  // the text form keeps its file until closed
+  EXPECT_EQ(text->defects(), 0U);
+  EXPECT_EQ(text->gsType(), "SECONDS ");
+  EXPECT_EQ(text->toSeconds(), 1.0);
+  ASSERT_EQ(text->subGrids().size(), 2U);
+  EXPECT_EQ(text->subGrids()[1].parent(), &text->subGrids()[0]);
   for (std::size_t s = 0; s < 2; ++s) {
-    const SubGrid& a = text->subGrids[s];
-    const SubGrid& b = binary->subGrids[s];
-    EXPECT_EQ(a.name, b.name);
-    EXPECT_EQ(a.parentName, b.parentName);
-    EXPECT_EQ(a.latMin, b.latMin);
-    EXPECT_EQ(a.latMax, b.latMax);
-    EXPECT_EQ(a.lonMin, b.lonMin);
-    EXPECT_EQ(a.lonMax, b.lonMax);
-    EXPECT_EQ(a.latInc, b.latInc);
-    EXPECT_EQ(a.lonInc, b.lonInc);
-    EXPECT_EQ(a.rows, b.rows);
-    EXPECT_EQ(a.columns, b.columns);
-    EXPECT_EQ(a.shifts, b.shifts);
-    EXPECT_TRUE(a.accuracies.empty());
+    const SubGrid& a = text->subGrids()[s];
+    const SubGrid& b = binary->subGrids()[s];
+    EXPECT_EQ(a.name(), b.name());
+    EXPECT_EQ(a.parentName(), b.parentName());
+    EXPECT_EQ(a.latMin(), b.latMin());
+    EXPECT_EQ(a.latMax(), b.latMax());
+    EXPECT_EQ(a.lonMin(), b.lonMin());
+    EXPECT_EQ(a.lonMax(), b.lonMax());
+    EXPECT_EQ(a.latInc(), b.latInc());
+    EXPECT_EQ(a.lonInc(), b.lonInc());
+    EXPECT_EQ(a.rows(), b.rows());
+    EXPECT_EQ(a.columns(), b.columns());
+    EXPECT_EQ(nodeValues(a.shifts()), nodeValues(b.shifts()));
+    EXPECT_TRUE(a.accuracies().empty());
   }
 }
 
 void expectHandWrittenValues(const GridFile& grid) {
-  EXPECT_EQ(grid.defects, kDefectLowerCaseType);
-  EXPECT_EQ(grid.gsType, "SECONDS ");
-  EXPECT_EQ(grid.overview.version, "NT v2   ");
-  EXPECT_EQ(grid.overview.systemF, "A B     ");
-  EXPECT_EQ(grid.overview.minorF, 6356752.314);
-  EXPECT_EQ(grid.overview.minorT, 6356752.31414);
-  ASSERT_EQ(grid.subGrids.size(), 1U);
-  const SubGrid& g = grid.subGrids[0];
-  EXPECT_EQ(g.name, "my grid ");  // quotes gone, inner blank kept, cut to 8
-  EXPECT_EQ(g.rows, 2);
-  EXPECT_EQ(g.columns, 2);
-  EXPECT_EQ(g.latInc, 1.0);
+  EXPECT_EQ(grid.defects(), kDefectLowerCaseType);
+  EXPECT_EQ(grid.gsType(), "SECONDS ");
+  EXPECT_EQ(grid.overview().version, "NT v2   ");
+  EXPECT_EQ(grid.overview().systemF, "A B     ");
+  EXPECT_EQ(grid.overview().minorF, 6356752.314);
+  EXPECT_EQ(grid.overview().minorT, 6356752.31414);
+  ASSERT_EQ(grid.subGrids().size(), 1U);
+  const SubGrid& g = grid.subGrids()[0];
+  EXPECT_EQ(g.name(), "my grid ");  // quotes gone, inner blank kept, cut to 8
+  EXPECT_EQ(g.rows(), 2);
+  EXPECT_EQ(g.columns(), 2);
+  EXPECT_EQ(g.latInc(), 1.0);
   // Longitude shift first, then latitude shift; the long comment line adds no node.
-  EXPECT_EQ(g.shifts, (std::vector<float>{-0.25F, 0.5F, 1.25F, 1.5F, -2.25F, 2.5F, 3.25F, 0.5F}));
+  EXPECT_EQ(nodeValues(g.shifts()),
+            (std::vector<float>{-0.25F, 0.5F, 1.25F, 1.5F, -2.25F, 2.5F, 3.25F, 0.5F}));
 }
 
 TEST(AsciiReader, CommentsBlankLinesCarriageReturnsQuotesAndLongLines) {
@@ -150,7 +152,7 @@ TEST(AsciiReader, NodeLinesNeedTwoOrFourValues) {
     std::unique_ptr<GridFile> grid = openText(dir, replaced(good, firstNode, c.line), error);
     EXPECT_EQ(error, c.expected) << c.line;
     if (grid) {
-      EXPECT_EQ(grid->subGrids[0].shifts[0], -2.0F) << c.line;
+      EXPECT_EQ(grid->subGrids()[0].shifts()[0], -2.0F) << c.line;
     }
   }
 }
@@ -176,7 +178,7 @@ TEST(AsciiReader, EndLine) {
     GridError error = -1;
     std::unique_ptr<GridFile> grid = openText(dir, replaced(good, "END\n", c.end), error);
     ASSERT_EQ(error, kGridOk) << c.end;
-    EXPECT_EQ(grid->defects, c.defects) << c.end;
+    EXPECT_EQ(grid->defects(), c.defects) << c.end;
   }
 }
 

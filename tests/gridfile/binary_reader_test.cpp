@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 
+#include "gridfile/grid_builder.hpp"
 #include "tests/support/grid_fixtures.hpp"
 
 namespace velmora {
@@ -42,43 +43,43 @@ TEST(BinaryReader, EveryByteOrderAndPaddingGivesTheSameGrid) {
           writeGridFile(dir, "grid.gsb", parentWithChildGrid(), {bigEndian, padded, true}), error);
       ASSERT_EQ(error, kGridOk);
       ASSERT_NE(grid, nullptr);
-      EXPECT_EQ(grid->byteSwapped, bigEndian != nativeBig);
-      EXPECT_EQ(grid->paddedInts, padded);
-      EXPECT_EQ(grid->defects, 0U);
-      EXPECT_EQ(grid->file, nullptr);  // closed: everything is in memory
-      EXPECT_EQ(grid->gsType, "SECONDS ");
-      EXPECT_EQ(grid->subGridCount, 2);
-      EXPECT_EQ(grid->topLevelCount, 1);
-      ASSERT_EQ(grid->subGrids.size(), 2U);
-      const SubGrid& parent = grid->subGrids[0];
-      EXPECT_EQ(parent.name, "PARENT  ");
-      EXPECT_EQ(parent.parentName, "NONE    ");
-      EXPECT_EQ(parent.latMin, 0.0);
-      EXPECT_EQ(parent.latMax, 14400.0 * 0.0002777777777777778);
-      EXPECT_EQ(parent.lonMin, 0.0);
-      EXPECT_EQ(parent.lonMax, 14400.0 * 0.0002777777777777778);
-      EXPECT_EQ(parent.dataOffset, static_cast<std::int64_t>(padded ? 352 : 336));
-      const SubGrid& child = grid->subGrids[1];
-      EXPECT_EQ(child.parent, &parent);
-      EXPECT_EQ(child.lonMin, 1.0);
-      EXPECT_EQ(child.lonMax, 3.0);
-      EXPECT_EQ(child.latInc, 0.5);
+      EXPECT_EQ(grid->byteSwapped(), bigEndian != nativeBig);
+      EXPECT_EQ(grid->paddedInts(), padded);
+      EXPECT_EQ(grid->defects(), 0U);
+      EXPECT_EQ(GridFileBuilder::file(*grid), nullptr);  // closed: everything is in memory
+      EXPECT_EQ(grid->gsType(), "SECONDS ");
+      EXPECT_EQ(grid->subGridCount(), 2);
+      EXPECT_EQ(grid->topLevelCount(), 1);
+      ASSERT_EQ(grid->subGrids().size(), 2U);
+      const SubGrid& parent = grid->subGrids()[0];
+      EXPECT_EQ(parent.name(), "PARENT  ");
+      EXPECT_EQ(parent.parentName(), "NONE    ");
+      EXPECT_EQ(parent.latMin(), 0.0);
+      EXPECT_EQ(parent.latMax(), 14400.0 * 0.0002777777777777778);
+      EXPECT_EQ(parent.lonMin(), 0.0);
+      EXPECT_EQ(parent.lonMax(), 14400.0 * 0.0002777777777777778);
+      EXPECT_EQ(parent.dataOffset(), static_cast<std::int64_t>(padded ? 352 : 336));
+      const SubGrid& child = grid->subGrids()[1];
+      EXPECT_EQ(child.parent(), &parent);
+      EXPECT_EQ(child.lonMin(), 1.0);
+      EXPECT_EQ(child.lonMax(), 3.0);
+      EXPECT_EQ(child.latInc(), 0.5);
       for (std::size_t s = 0; s < 2; ++s) {
-        const SubGrid& g = grid->subGrids[s];
+        const SubGrid& g = grid->subGrids()[s];
         const PlaneSpec& plane = planes[s];
-        ASSERT_EQ(g.rows, 5);
-        ASSERT_EQ(g.columns, 5);
-        ASSERT_EQ(g.nodeCount, 25U);
-        ASSERT_EQ(g.shifts.size(), 50U);
-        ASSERT_EQ(g.accuracies.size(), 50U);
+        ASSERT_EQ(g.rows(), 5);
+        ASSERT_EQ(g.columns(), 5);
+        ASSERT_EQ(g.nodeCount(), 25U);
+        ASSERT_EQ(g.shifts().size(), 50U);
+        ASSERT_EQ(g.accuracies().size(), 50U);
         for (int n = 0; n < 25; ++n) {
           const int row = n / 5;
           const int column = n % 5;
           const auto i = static_cast<std::size_t>(n);
-          EXPECT_EQ(g.shifts[2 * i], plane.lonShift.at(row, column)) << n;
-          EXPECT_EQ(g.shifts[2 * i + 1], plane.latShift.at(row, column)) << n;
-          EXPECT_EQ(g.accuracies[2 * i], plane.lonAccuracy.at(row, column)) << n;
-          EXPECT_EQ(g.accuracies[2 * i + 1], plane.latAccuracy.at(row, column)) << n;
+          EXPECT_EQ(g.shifts()[2 * i], plane.lonShift.at(row, column)) << n;
+          EXPECT_EQ(g.shifts()[2 * i + 1], plane.latShift.at(row, column)) << n;
+          EXPECT_EQ(g.accuracies()[2 * i], plane.lonAccuracy.at(row, column)) << n;
+          EXPECT_EQ(g.accuracies()[2 * i + 1], plane.latAccuracy.at(row, column)) << n;
         }
       }
     }
@@ -206,14 +207,14 @@ TEST(BinaryReader, ToleratedIrregularitiesSetDefectBits) {
     GridError error = -1;
     std::unique_ptr<GridFile> grid = openBytes(dir, bytes, error);
     ASSERT_NE(grid, nullptr) << c.what << " error " << error;
-    EXPECT_EQ(grid->defects, c.defects) << c.what;
-    EXPECT_EQ(grid->gsType, "SECONDS ") << c.what;
-    EXPECT_EQ(grid->subGrids[0].shifts[49], 4.0F) << c.what;  // last node: 1 + 0.25 * 4 + 0.5 * 4
+    EXPECT_EQ(grid->defects(), c.defects) << c.what;
+    EXPECT_EQ(grid->gsType(), "SECONDS ") << c.what;
+    EXPECT_EQ(grid->subGrids()[0].shifts()[49], 4.0F) << c.what;  // last node: 1 + 0.25 * 4 + 0.5 * 4
   }
   std::string bytes = encodeBinaryGrid(planeGrid(parentPlaneSpec()));
   bytes.replace(kOverviewBytes + 8, 8, name);
   GridError error = -1;
-  EXPECT_EQ(openBytes(dir, bytes, error)->subGrids[0].name, "AB      ");
+  EXPECT_EQ(openBytes(dir, bytes, error)->subGrids()[0].name(), "AB      ");
 }
 
 TEST(BinaryReader, HugeCountsAreRefusedBeforeAnyLargeAllocation) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "gridfile/binary_reader.hpp"
 #include "tests/support/grid_fixtures.hpp"
@@ -34,30 +36,47 @@ TEST(GridErrorTable, LooksUpMessagesByCode) {
   EXPECT_EQ(gridErrorMessage(999), nullptr);
 }
 
+TEST(GridFormFromName, ComparesTheWholeLastExtensionIgnoringCase) {
+  const struct {
+    std::string_view name;
+    std::optional<GridForm> form;
+  } cases[] = {
+      {"a.gsb", GridForm::kBinary},   {"A.GSB", GridForm::kBinary}, {"dir.x/a.GsB", GridForm::kBinary},
+      {"x.gsa", GridForm::kText},     {"X.Gsa", GridForm::kText},   {".gsa", GridForm::kText},
+      {"a.gsb.bak", std::nullopt},    {"a.gs", std::nullopt},       {"a.gsbx", std::nullopt},
+      {"gsb", std::nullopt},          {"", std::nullopt},           {"a.", std::nullopt},
+      {"dir.gsb/file", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(gridFormFromName(c.name), c.form) << '"' << c.name << '"';
+}
+
 TEST(OpenGridFile, ChoosesTheReaderByTheWholeExtensionInAnyCase) {
   TempDir dir;
   const GridImage image = planeGrid(parentPlaneSpec());
   struct Case {
     std::string name;
     std::string bytes;
-    bool opens;
+    GridError error;  // kGridOk: the grid opens
   };
   const Case cases[] = {
-      {"a.gsb", encodeBinaryGrid(image), true},
-      {"b.GSB", encodeBinaryGrid(image), true},
-      {"c.gsa", encodeAsciiGrid(image), true},
-      {"d.Gsa", encodeAsciiGrid(image), true},
-      {"e.gsb.bak", encodeBinaryGrid(image), false},
-      {"f.gsbx", encodeBinaryGrid(image), false},
-      {"gsb", encodeBinaryGrid(image), false},
-      {"h.gsa", encodeBinaryGrid(image), false},  // the extension decides the reader
+      {"a.gsb", encodeBinaryGrid(image), kGridOk},
+      {"b.GSB", encodeBinaryGrid(image), kGridOk},
+      {"c.gsa", encodeAsciiGrid(image), kGridOk},
+      {"d.Gsa", encodeAsciiGrid(image), kGridOk},
+      {"e.gsb.bak", encodeBinaryGrid(image), kGridCannotOpenFile},
+      {"f.gsbx", encodeBinaryGrid(image), kGridCannotOpenFile},
+      {"gsb", encodeBinaryGrid(image), kGridCannotOpenFile},
+      {"h.gsa", encodeBinaryGrid(image), kGridInvalidNumORec},  // the extension decides the reader
   };
   for (const Case& c : cases) {
     const std::string path = dir.writeFile(c.name, c.bytes);
-    std::unique_ptr<GridFile> grid = openGridFile(path);
-    EXPECT_EQ(grid != nullptr, c.opens) << c.name;
+    GridError error = -1;
+    std::unique_ptr<GridFile> grid = openGridFile(path, error);
+    EXPECT_EQ(error, c.error) << c.name;
+    EXPECT_EQ(grid != nullptr, c.error == kGridOk) << c.name;
+    EXPECT_EQ(openGridFile(path) != nullptr, c.error == kGridOk) << c.name;
     if (grid) {
-      EXPECT_EQ(grid->path, path);
+      EXPECT_EQ(grid->path(), path);
     }
   }
   EXPECT_EQ(openGridFile(""), nullptr);
@@ -79,7 +98,7 @@ TEST(OpenGridFile, RefusesNamesTooLongForThePathField) {
   ASSERT_TRUE(writeBytesToFile(longest, bytes));
   std::unique_ptr<GridFile> grid = openGridFile(longest);
   ASSERT_NE(grid, nullptr);
-  EXPECT_EQ(grid->path, longest);
+  EXPECT_EQ(grid->path(), longest);
 
   const std::string tooLong = longest.substr(0, longest.size() - 4) + "f.gsb";
   GridError error = kGridOk;

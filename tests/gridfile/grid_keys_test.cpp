@@ -42,18 +42,18 @@ TEST(NormaliseGridKey, NameAndTypeModes) {
 TEST(SetGridUnit, StoredFactorsOfTheThreeUnits) {
   GridFile grid;
   ASSERT_TRUE(setGridUnit(grid, "SECONDS "));
-  EXPECT_EQ(grid.toDegrees, 0.0002777777777777778);
-  EXPECT_EQ(grid.toSeconds, 1.0);
+  EXPECT_EQ(grid.toDegrees(), 0.0002777777777777778);
+  EXPECT_EQ(grid.toSeconds(), 1.0);
   ASSERT_TRUE(setGridUnit(grid, "MINUTES "));
-  EXPECT_EQ(grid.toDegrees, 0.016666666666666666);
-  EXPECT_EQ(grid.toSeconds, 60.0);
+  EXPECT_EQ(grid.toDegrees(), 0.016666666666666666);
+  EXPECT_EQ(grid.toSeconds(), 60.0);
   ASSERT_TRUE(setGridUnit(grid, "DEGREES "));
-  EXPECT_EQ(grid.toDegrees, 1.0);
-  EXPECT_EQ(grid.toSeconds, 3600.0);
-  EXPECT_EQ(grid.gsType, "DEGREES ");
+  EXPECT_EQ(grid.toDegrees(), 1.0);
+  EXPECT_EQ(grid.toSeconds(), 3600.0);
+  EXPECT_EQ(grid.gsType(), "DEGREES ");
   EXPECT_FALSE(setGridUnit(grid, "SECONDS"));  // unpadded: compared on all 8 characters
   EXPECT_FALSE(setGridUnit(grid, "RADIANS "));
-  EXPECT_EQ(grid.toSeconds, 3600.0);
+  EXPECT_EQ(grid.toSeconds(), 3600.0);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ void expectShift(const GridFile& grid, double lon, double lat, const Expected& e
                  bool hasAccuracies = true) {
   const SubGridMatch match = findSubGrid(grid, lon, lat);
   ASSERT_NE(match.subGrid, nullptr);
-  EXPECT_EQ(match.subGrid->name.substr(0, e.plane->name.size()), e.plane->name);
+  EXPECT_EQ(match.subGrid->name().substr(0, e.plane->name.size()), e.plane->name);
   EXPECT_EQ(match.locationClass, e.locationClass);
   std::array<double, 2> point = {lon, lat};
   std::array<double, 2> accuracies = {-7.0, -7.0};
@@ -193,7 +193,7 @@ TEST(GridSearch, NarrowAndRaggedSubGridsReadOnlyTheirOwnNodes) {
   // One row of three nodes: the northern bound lies 1000" north of the row, less than half a spacing.
   PlaneSpec row = degreeSpec("ROW", 0.0, 2.0, 0.0, 1000.0 / 3600.0);
   std::unique_ptr<GridFile> grid = openImage(dir, planeGrid(row));
-  ASSERT_EQ(grid->subGrids[0].rows, 1);
+  ASSERT_EQ(grid->subGrids()[0].rows(), 1);
   expectShift(*grid, 0.5, 0.1, {&row, 1, 0.0, 1.5, 1.0});
   expectShift(*grid, 1.5, 1000.0 / 3600.0, {&row, 2, 0.0, 0.5, 1.0});
   expectShift(*grid, 0.0, 0.1, {&row, 3, 0.0, 2.0, 1.0});
@@ -205,14 +205,14 @@ TEST(GridSearch, NarrowAndRaggedSubGridsReadOnlyTheirOwnNodes) {
   // One column of three nodes.
   PlaneSpec column = degreeSpec("COLUMN", 0.0, 200.0 / 3600.0, 0.0, 2.0);
   grid = openImage(dir, planeGrid(column));
-  ASSERT_EQ(grid->subGrids[0].columns, 1);
+  ASSERT_EQ(grid->subGrids()[0].columns(), 1);
   expectShift(*grid, 0.02, 0.5, {&column, 1, 0.5, 0.0, 1.0});
   expectShift(*grid, 200.0 / 3600.0 + 0.5, 1.0, {&column, 5, 1.0, 0.0, 0.5});
 
   // 2.3 spacings from south to north: three rows, the last 0.3 spacing short of the bound.
   PlaneSpec ragged = degreeSpec("RAGGED", 0.0, 2.0, 0.0, 2.3);
   grid = openImage(dir, planeGrid(ragged));
-  ASSERT_EQ(grid->subGrids[0].rows, 3);
+  ASSERT_EQ(grid->subGrids()[0].rows(), 3);
   expectShift(*grid, 0.5, 2.2, {&ragged, 1, 2.0, 1.5, 1.0});
   expectShift(*grid, 0.5, 2.3, {&ragged, 2, 2.0, 1.5, 1.0});
 }
@@ -231,7 +231,7 @@ TEST(GridSearch, NorthernEdgeReadsTheLastRowWhenRoundingFallsShortOfIt) {
   plane.lonShift = {0.0, 0.5, 0.0};
   TempDir dir;
   std::unique_ptr<GridFile> grid = openImage(dir, planeGrid(plane, "DEGREES"));
-  ASSERT_EQ(grid->subGrids[0].rows, 3);
+  ASSERT_EQ(grid->subGrids()[0].rows(), 3);
   expectShift(*grid, 0.05, 0.3, {&plane, 2, 2.0, 1.5, 1.0}, 3600.0);
   expectShift(*grid, 0.0, 0.3, {&plane, 4, 2.0, 2.0, 1.0}, 3600.0);
 }

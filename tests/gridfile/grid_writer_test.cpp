@@ -59,7 +59,7 @@ TEST(GridWriter, TextFormKeepsEveryValueExceptAccuracies) {
   GridError error = -1;
   std::unique_ptr<GridFile> grid = openAsciiGridFile(dir.writeFile("g.gsa", encodeAsciiGrid(image)), error);
   ASSERT_EQ(error, kGridOk);
-  EXPECT_EQ(grid->defects, 0U);
+  EXPECT_EQ(grid->defects(), 0U);
   const GridImage back = gridImageFromFile(*grid);
   EXPECT_EQ(back.gsType, "SECONDS");
   EXPECT_EQ(back.systemF, "AGD 66");

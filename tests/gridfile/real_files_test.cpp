@@ -7,9 +7,10 @@
 #include <string>
 
 #include "gridfile/binary_reader.hpp"
+#include "gridfile/grid_builder.hpp"
+#include "tests/support/grid_fixtures.hpp"
 #include "velmora/gridfile/grid_search.hpp"
 #include "velmora/gridfile/grid_writer.hpp"
-#include "tests/support/temp_dir.hpp"
 
 namespace velmora {
 namespace {
@@ -68,29 +69,31 @@ TEST(RealNtv2Files, HeadersAndNodesMatchTheFileBytes) {
     GridError error = -1;
     std::unique_ptr<GridFile> grid = openBinaryGridFile(path, error);
     ASSERT_EQ(error, kGridOk);
-    EXPECT_EQ(grid->subGridCount, 1);
-    EXPECT_EQ(grid->topLevelCount, 1);
-    EXPECT_TRUE(grid->paddedInts);
-    EXPECT_EQ(grid->defects, f.defects);
-    EXPECT_EQ(grid->gsType, "SECONDS ");
-    const SubGrid& g = grid->subGrids.at(0);
-    EXPECT_EQ(g.name, f.subName);
-    EXPECT_EQ(g.parentName, "NONE    ");
-    EXPECT_EQ(g.latMin, f.sLat * kSecondsToDegrees);
-    EXPECT_EQ(g.latMax, f.nLat * kSecondsToDegrees);
-    EXPECT_EQ(g.lonMin, -kSecondsToDegrees * f.wLong);
-    EXPECT_EQ(g.lonMax, -kSecondsToDegrees * f.eLong);
-    EXPECT_EQ(g.latInc, f.latInc * kSecondsToDegrees);
-    EXPECT_EQ(g.lonInc, f.longInc * kSecondsToDegrees);
-    EXPECT_EQ(g.rows, f.rows);
-    EXPECT_EQ(g.columns, f.columns);
-    EXPECT_EQ(g.nodeCount, static_cast<std::uint32_t>(f.rows * f.columns));
+    EXPECT_EQ(grid->subGridCount(), 1);
+    EXPECT_EQ(grid->topLevelCount(), 1);
+    EXPECT_TRUE(grid->paddedInts());
+    EXPECT_EQ(grid->defects(), f.defects);
+    EXPECT_EQ(grid->gsType(), "SECONDS ");
+    const SubGrid& g = grid->subGrids()[0];
+    EXPECT_EQ(g.name(), f.subName);
+    EXPECT_EQ(g.parentName(), "NONE    ");
+    EXPECT_EQ(g.latMin(), f.sLat * kSecondsToDegrees);
+    EXPECT_EQ(g.latMax(), f.nLat * kSecondsToDegrees);
+    EXPECT_EQ(g.lonMin(), -kSecondsToDegrees * f.wLong);
+    EXPECT_EQ(g.lonMax(), -kSecondsToDegrees * f.eLong);
+    EXPECT_EQ(g.latInc(), f.latInc * kSecondsToDegrees);
+    EXPECT_EQ(g.lonInc(), f.longInc * kSecondsToDegrees);
+    EXPECT_EQ(g.rows(), f.rows);
+    EXPECT_EQ(g.columns(), f.columns);
+    EXPECT_EQ(g.nodeCount(), static_cast<std::uint32_t>(f.rows * f.columns));
+    ASSERT_EQ(g.shifts().size(), 2 * g.nodeCount());
+    ASSERT_EQ(g.accuracies().size(), 2 * g.nodeCount());
     for (const Node& node : f.nodes) {
       const auto n = static_cast<std::size_t>(node.index);
-      EXPECT_EQ(g.shifts.at(2 * n), node.lonShift) << node.index;
-      EXPECT_EQ(g.shifts.at(2 * n + 1), node.latShift) << node.index;
-      EXPECT_EQ(g.accuracies.at(2 * n), node.lonAccuracy) << node.index;
-      EXPECT_EQ(g.accuracies.at(2 * n + 1), node.latAccuracy) << node.index;
+      EXPECT_EQ(g.shifts()[2 * n], node.lonShift) << node.index;
+      EXPECT_EQ(g.shifts()[2 * n + 1], node.latShift) << node.index;
+      EXPECT_EQ(g.accuracies()[2 * n], node.lonAccuracy) << node.index;
+      EXPECT_EQ(g.accuracies()[2 * n + 1], node.latAccuracy) << node.index;
 
       // At the node itself the interpolation returns the node's values, longitude made east-positive.
       const int row = node.index / f.columns;
@@ -119,14 +122,15 @@ TEST(RealNtv2Files, RewrittenInEveryLayoutAndAsTextGiveTheSameShifts) {
       const std::string file = dir.writeFile("r.gsb", encodeBinaryGrid(image, {bigEndian, padded, true}));
       std::unique_ptr<GridFile> copy = openBinaryGridFile(file, error);
       ASSERT_EQ(error, kGridOk);
-      EXPECT_EQ(copy->subGrids[0].shifts, original->subGrids[0].shifts);
-      EXPECT_EQ(copy->subGrids[0].accuracies, original->subGrids[0].accuracies);
-      EXPECT_EQ(copy->subGrids[0].latMin, original->subGrids[0].latMin);
+      EXPECT_EQ(nodeValues(copy->subGrids()[0].shifts()), nodeValues(original->subGrids()[0].shifts()));
+      EXPECT_EQ(nodeValues(copy->subGrids()[0].accuracies()),
+                nodeValues(original->subGrids()[0].accuracies()));
+      EXPECT_EQ(copy->subGrids()[0].latMin(), original->subGrids()[0].latMin());
     }
   }
   std::unique_ptr<GridFile> text = openGridFile(dir.writeFile("r.gsa", encodeAsciiGrid(image)));
   ASSERT_NE(text, nullptr);
-  EXPECT_EQ(text->subGrids[0].shifts, original->subGrids[0].shifts);
+  EXPECT_EQ(nodeValues(text->subGrids()[0].shifts()), nodeValues(original->subGrids()[0].shifts()));
 
   // The file as read and written again is the same byte for byte.
   std::string bytes(static_cast<std::size_t>(std::filesystem::file_size(path)), '\0');

@@ -212,7 +212,7 @@ TEST(ConverterReport, StepsOfTheDatumChange) {
       if (expected.kind == StepKind::kGridShift) {
         EXPECT_EQ(actual.grid, expected.grid) << k;
         ASSERT_NE(actual.subGrid, nullptr);
-        EXPECT_EQ(actual.subGrid, &converter.gridState(expected.grid).grid->subGrids.front());
+        EXPECT_EQ(actual.subGrid, &converter.gridState(expected.grid).grid->subGrids().front());
       }
       if (expected.kind == StepKind::kParameters) {
         EXPECT_EQ(actual.parameters, expected.parameters) << k;

@@ -111,7 +111,7 @@ TEST_F(GridShiftTest, SingleLegsAddForwardAndSubtractInverse) {
       const std::optional<GridLeg> leg = shiftByGrid(grid.get(), p.latitude, p.longitude, c.leg.sign > 0.0);
       ASSERT_TRUE(leg) << c.what;
       expectNear(leg->position, applyLeg(p, c.leg), c.what);
-      EXPECT_EQ(leg->subGrid, &grid->subGrids.front()) << c.what;
+      EXPECT_EQ(leg->subGrid, &grid->subGrids().front()) << c.what;
     }
   }
 }

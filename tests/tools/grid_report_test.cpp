@@ -7,6 +7,7 @@
 #include <limits>
 #include <string>
 
+#include "gridfile/grid_builder.hpp"
 #include "velmora/gridfile/grid_search.hpp"
 
 namespace velmora {
@@ -16,14 +17,15 @@ namespace {
 // without any reader.
 struct HandGrid {
   GridFile grid;
+  detail::GridFileFields& fields = GridFileBuilder::fields(grid);
 
-  SubGrid& add(std::string name, std::string parentName, int rows, int columns, double latMin, double lonMin,
-               double inc) {
-    SubGrid sub;
+  void add(std::string name, std::string parentName, int rows, int columns, double latMin, double lonMin,
+           double inc) {
+    detail::SubGridFields sub;
     sub.name = std::move(name);
     sub.parentName = std::move(parentName);
     sub.inUse = true;
-    sub.index = static_cast<int>(grid.subGrids.size());
+    sub.index = static_cast<int>(fields.subGrids.size());
     sub.rows = rows;
     sub.columns = columns;
     sub.nodeCount = static_cast<std::uint32_t>(rows * columns);
@@ -33,15 +35,16 @@ struct HandGrid {
     sub.lonMin = lonMin;
     sub.lonMax = lonMin + (columns - 1) * inc;
     sub.lonInc = inc;
-    grid.subGrids.push_back(sub);
-    return grid.subGrids.back();
+    GridFileBuilder::fields(fields.subGrids.emplace_back()) = std::move(sub);
   }
+  detail::SubGridFields& sub(std::size_t index) { return GridFileBuilder::fields(fields.subGrids[index]); }
+  SubGrid* at(std::size_t index) { return &fields.subGrids[index]; }
 };
 
 // Three top-level sub-grids in file order, the second with two children and a grandchild:
 //   0 A, 1 B (children 2 B1 and 4 B2, B1 has child 3 B1X), 5 C.
 void buildTree(HandGrid& hand) {
-  GridFile& g = hand.grid;
+  detail::GridFileFields& g = hand.fields;
   g.path = "tree.gsb";
   g.subGrids.reserve(6);  // the links below point into the vector
   hand.add("A       ", "NONE    ", 3, 3, -44.0, 170.0, 0.5);
@@ -50,20 +53,19 @@ void buildTree(HandGrid& hand) {
   hand.add("B1X     ", "B1      ", 2, 2, -39.75, 171.25, 0.125);
   hand.add("B2      ", "b       ", 2, 3, -39.0, 170.0, 0.25);
   hand.add("C       ", "NONE    ", 2, 2, -30.0, 150.0, 1.0);
-  auto& s = g.subGrids;
   g.subGridCount = 6;
   g.topLevelCount = 3;
-  g.firstTopLevel = &s[0];
-  s[0].nextSibling = &s[1];
-  s[1].nextSibling = &s[5];
-  s[1].firstChild = &s[2];
-  s[2].nextSibling = &s[4];
-  s[2].firstChild = &s[3];
-  s[2].parent = &s[1];
-  s[4].parent = &s[1];
-  s[3].parent = &s[2];
-  s[1].childCount = 2;
-  s[2].childCount = 1;
+  g.firstTopLevel = hand.at(0);
+  hand.sub(0).nextSibling = hand.at(1);
+  hand.sub(1).nextSibling = hand.at(5);
+  hand.sub(1).firstChild = hand.at(2);
+  hand.sub(2).nextSibling = hand.at(4);
+  hand.sub(2).firstChild = hand.at(3);
+  hand.sub(2).parent = hand.at(1);
+  hand.sub(4).parent = hand.at(1);
+  hand.sub(3).parent = hand.at(2);
+  hand.sub(1).childCount = 2;
+  hand.sub(2).childCount = 1;
   g.paddedInts = true;
   g.gsType = "SECONDS ";
   g.toDegrees = 0.0002777777777777778;
@@ -104,7 +106,7 @@ TEST(GridInfoReport, TreeListsChildrenIndentedUnderTheirParentsInFileOrder) {
 TEST(GridInfoReport, DefectsAreListedOneBitPerLineWithTheMeaningOfTheForm) {
   HandGrid hand;
   buildTree(hand);
-  hand.grid.defects = kDefectBadNameChar | kDefectNoEndRecord | kDefectEndNotZero;
+  hand.fields.defects = kDefectBadNameChar | kDefectNoEndRecord | kDefectEndNotZero;
   EXPECT_EQ(formatGridInfo(hand.grid, GridForm::kBinary),
             std::string(kTreeHead) +
                 "Defects:     0xA1\n"
@@ -118,9 +120,9 @@ TEST(GridInfoReport, DefectsAreListedOneBitPerLineWithTheMeaningOfTheForm) {
 TEST(GridInfoReport, TextFormHasNoByteOrderAndItsOwnEndDefect) {
   HandGrid hand;
   buildTree(hand);
-  hand.grid.path = "tree.gsa";
-  hand.grid.paddedInts = false;
-  hand.grid.defects = kDefectNoEndRecord;
+  hand.fields.path = "tree.gsa";
+  hand.fields.paddedInts = false;
+  hand.fields.defects = kDefectNoEndRecord;
   EXPECT_EQ(formatGridInfo(hand.grid, GridForm::kText),
             std::string("File:        tree.gsa\n"
                         "Form:        text\n"
@@ -134,8 +136,8 @@ TEST(GridInfoReport, TextFormHasNoByteOrderAndItsOwnEndDefect) {
 TEST(GridInfoReport, ByteOrderAndPaddingFollowTheFileNotTheMachine) {
   HandGrid hand;
   buildTree(hand);
-  hand.grid.byteSwapped = true;
-  hand.grid.paddedInts = false;
+  hand.fields.byteSwapped = true;
+  hand.fields.paddedInts = false;
   const std::string report = formatGridInfo(hand.grid, GridForm::kBinary);
   // The machines this builds on are little-endian; a swapped file is therefore big-endian.
   EXPECT_NE(report.find("Byte order:  big-endian\nIntegers:    not padded (4 bytes)\n"), std::string::npos)
@@ -145,9 +147,8 @@ TEST(GridInfoReport, ByteOrderAndPaddingFollowTheFileNotTheMachine) {
 TEST(GridInfoReport, SubGridsOutsideTheTreeAreStillShown) {
   HandGrid hand;
   buildTree(hand);
-  auto& s = hand.grid.subGrids;
-  s[1].nextSibling = nullptr;  // C (5) drops out of the top-level list
-  s[2].nextSibling = &s[2];    // a list that points at itself must not loop
+  hand.sub(1).nextSibling = nullptr;     // C (5) drops out of the top-level list
+  hand.sub(2).nextSibling = hand.at(2);  // a list that points at itself must not loop
   const std::string report = formatGridInfo(hand.grid, GridForm::kBinary);
   const std::string outside = "Sub-grids outside the tree (never searched):\n";
   const auto at = report.find(outside);
@@ -162,13 +163,13 @@ TEST(GridInfoReport, SubGridsOutsideTheTreeAreStillShown) {
 
 TEST(GridInfoReport, NamesShowBlanksQuotesAndBytesOutsidePrintableAscii) {
   HandGrid hand;
-  hand.grid.path = "names.gsb";
-  hand.grid.gsType = "DEGREES ";
+  hand.fields.path = "names.gsb";
+  hand.fields.gsType = "DEGREES ";
   hand.add("        ", "NONE    ", 2, 2, 0.0, 0.0, 1.0);
   hand.add("A\"B\\C\x7F\x01 ", "NONE    ", 2, 2, 0.0, 0.0, 1.0);
-  hand.grid.firstTopLevel = &hand.grid.subGrids[0];
-  hand.grid.subGrids[0].nextSibling = &hand.grid.subGrids[1];
-  hand.grid.subGrids[1].nodeCount = 3;  // a count that differs from rows x columns shows as stored
+  hand.fields.firstTopLevel = hand.at(0);
+  hand.sub(0).nextSibling = hand.at(1);
+  hand.sub(1).nodeCount = 3;  // a count that differs from rows x columns shows as stored
   const std::string report = formatGridInfo(hand.grid, GridForm::kBinary);
   EXPECT_NE(report.find("  [0] \"        \" parent \"NONE    \", 2 x 2 nodes (rows x columns), 4 stored"),
             std::string::npos)
@@ -195,7 +196,7 @@ TEST(GridDefectMeaning, EveryLibraryBitHasAMeaningInBothFormsAndOthersHaveNone) 
 TEST(GridInfoReport, UnknownDefectBitsAreShownNotDropped) {
   HandGrid hand;
   buildTree(hand);
-  hand.grid.defects = 0x100;
+  hand.fields.defects = 0x100;
   EXPECT_NE(
       formatGridInfo(hand.grid, GridForm::kBinary).find("Defects:     0x100\n  0x100  unknown defect\n"),
       std::string::npos);

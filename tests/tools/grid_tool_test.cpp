@@ -54,20 +54,6 @@ TEST(ParseDecimalNumber, ReadsAPointUnderACommaLocale) {
   EXPECT_EQ(comma, std::nullopt);
 }
 
-TEST(GridFormFromName, ComparesTheWholeLastExtensionIgnoringCase) {
-  const struct {
-    std::string_view name;
-    std::optional<GridForm> form;
-  } cases[] = {
-      {"a.gsb", GridForm::kBinary},   {"A.GSB", GridForm::kBinary}, {"dir.x/a.GsB", GridForm::kBinary},
-      {"x.gsa", GridForm::kText},     {"X.Gsa", GridForm::kText},   {".gsa", GridForm::kText},
-      {"a.gsb.bak", std::nullopt},    {"a.gs", std::nullopt},       {"a.gsbx", std::nullopt},
-      {"gsb", std::nullopt},          {"", std::nullopt},           {"a.", std::nullopt},
-      {"dir.gsb/file", std::nullopt},
-  };
-  for (const auto& c : cases) EXPECT_EQ(gridFormFromName(c.name), c.form) << '"' << c.name << '"';
-}
-
 TEST(RunGridTool, WrongArgumentsPrintTheUsageToStandardOutputWithStatusOne) {
   const std::vector<std::vector<std::string_view>> cases = {
       {},

@@ -5,9 +5,12 @@
 // Longitude shifts are stored as the file holds them: in the file's unit, positive WEST.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <iterator>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,13 +30,6 @@ inline constexpr std::uint32_t kDefectBlankName = 0x10;      // a sub-grid name 
 inline constexpr std::uint32_t kDefectNoEndRecord = 0x20;    // end record/line missing or (text) not END
 inline constexpr std::uint32_t kDefectBadEndKey = 0x40;      // binary end key is not "END     "
 inline constexpr std::uint32_t kDefectEndNotZero = 0x80;     // binary end value bytes not all zero
-
-struct FileCloser {
-  void operator()(std::FILE* file) const {
-    if (file != nullptr) std::fclose(file);
-  }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // A sub-file header as the file holds it: file angle unit, longitudes positive WEST. Kept so
 // that a grid can be written again in either form without rounding its bounds.
@@ -62,66 +58,209 @@ struct GridOverview {
   double minorT = 0.0;
 };
 
-struct SubGrid {
-  std::string name;        // SUB_NAME, normalised to 8 characters
-  std::string parentName;  // PARENT, normalised; "NONE    " at top level
+class SubGrid;
+class GridFileBuilder;  // the readers' write access, in a private header
+
+// One level of the sub-grid tree, in file order: the top-level sub-grids of a file or the children
+// of one sub-grid. A view into its GridFile, valid while the grid is.
+class SubGridList {
+ public:
+  class Iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = SubGrid;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const SubGrid*;
+    using reference = const SubGrid&;
+
+    Iterator() = default;
+    explicit Iterator(const SubGrid* at) : at_(at) {}
+    reference operator*() const { return *at_; }
+    pointer operator->() const { return at_; }
+    Iterator& operator++();
+    Iterator operator++(int) {
+      Iterator before = *this;
+      ++*this;
+      return before;
+    }
+    bool operator==(const Iterator&) const = default;
+
+   private:
+    const SubGrid* at_ = nullptr;
+  };
+
+  SubGridList() = default;
+  explicit SubGridList(const SubGrid* first) : first_(first) {}
+  Iterator begin() const { return Iterator(first_); }
+  Iterator end() const { return {}; }
+  bool empty() const { return first_ == nullptr; }
+
+ private:
+  const SubGrid* first_ = nullptr;
+};
+
+namespace detail {
+
+// The state of a SubGrid, written by the readers and the hierarchy check only.
+struct SubGridFields {
+  std::string name;
+  std::string parentName;
   SubGrid* parent = nullptr;
   SubGrid* firstChild = nullptr;
   SubGrid* nextSibling = nullptr;  // next child of the same parent, or next top-level sub-grid
-  bool inUse = false;              // header read; entries not in use are skipped everywhere
+  bool inUse = false;
   int childCount = 0;
-  int index = 0;                // position of the sub-file in the file, from 0
-  std::uint32_t nodeCount = 0;  // GS_COUNT
-  int rows = 0;                 // node rows, latitude direction
-  int columns = 0;              // node columns, longitude direction
-  double latMin = 0.0;          // degrees, north positive
+  int index = 0;
+  std::uint32_t nodeCount = 0;
+  int rows = 0;
+  int columns = 0;
+  double latMin = 0.0;
   double latMax = 0.0;
   double latInc = 0.0;
-  double lonMin = 0.0;  // degrees, EAST positive (converted from the file's west-positive)
+  double lonMin = 0.0;
   double lonMax = 0.0;
   double lonInc = 0.0;
-  std::int64_t dataOffset = 0;    // file position of the first node record
-  std::vector<float> shifts;      // 2n: longitude shift (positive west), 2n+1: latitude shift; file unit
-  std::vector<float> accuracies;  // as shifts; empty for text-form files
-  SubFileHeader header;           // the header as read
+  std::int64_t dataOffset = 0;
+  std::vector<float> shifts;
+  std::vector<float> accuracies;
+  SubFileHeader header;
 };
 
-struct GridFile {
+}  // namespace detail
+
+// One sub-file of the grid: its place in the tree, its bounds and its node values.
+class SubGrid {
+ public:
+  // SUB_NAME and PARENT, normalised to 8 characters; the parent name is "NONE    " at top level.
+  const std::string& name() const { return fields_.name; }
+  const std::string& parentName() const { return fields_.parentName; }
+
+  // The tree: the parent (nullptr at top level) and the sub-grids that name this one as parent,
+  // in file order.
+  const SubGrid* parent() const { return fields_.parent; }
+  SubGridList children() const { return SubGridList(fields_.firstChild); }
+  int childCount() const { return fields_.childCount; }
+
+  // Header read; entries not in use are skipped everywhere.
+  bool inUse() const { return fields_.inUse; }
+  // Position of the sub-file in the file, from 0.
+  int index() const { return fields_.index; }
+  // GS_COUNT; equal to rows() x columns() in every grid a reader returns.
+  std::uint32_t nodeCount() const { return fields_.nodeCount; }
+  // Node rows (latitude direction) and columns (longitude direction).
+  int rows() const { return fields_.rows; }
+  int columns() const { return fields_.columns; }
+
+  // Bounds and spacings in degrees, latitudes north positive, longitudes EAST positive (converted
+  // from the file's west-positive values).
+  double latMin() const { return fields_.latMin; }
+  double latMax() const { return fields_.latMax; }
+  double latInc() const { return fields_.latInc; }
+  double lonMin() const { return fields_.lonMin; }
+  double lonMax() const { return fields_.lonMax; }
+  double lonInc() const { return fields_.lonInc; }
+
+  // File position of the first node record.
+  std::int64_t dataOffset() const { return fields_.dataOffset; }
+
+  // Two values per node: 2n the longitude shift (positive WEST), 2n+1 the latitude shift, in the
+  // file's unit. The accuracies likewise; empty for text-form files.
+  std::span<const float> shifts() const { return fields_.shifts; }
+  std::span<const float> accuracies() const { return fields_.accuracies; }
+
+  // The header as read, for writing the grid again.
+  const SubFileHeader& header() const { return fields_.header; }
+
+ private:
+  friend class GridFileBuilder;
+  friend class SubGridList::Iterator;
+  detail::SubGridFields fields_;
+};
+
+inline SubGridList::Iterator& SubGridList::Iterator::operator++() {
+  at_ = at_->fields_.nextSibling;
+  return *this;
+}
+
+namespace detail {
+
+struct GridSource;  // the file a grid is read from, defined by the readers
+struct GridSourceCloser {
+  void operator()(GridSource* source) const;
+};
+
+// The state of a GridFile, written by the readers and the hierarchy check only.
+struct GridFileFields {
+  std::string path;
+  int subGridCount = 0;
+  int topLevelCount = 0;
+  bool paddedInts = false;
+  bool byteSwapped = false;
+  std::uint32_t defects = 0;
+  double toDegrees = 0.0;
+  double toSeconds = 0.0;
+  std::string gsType;
+  std::vector<SubGrid> subGrids;
+  SubGrid* firstTopLevel = nullptr;
+  std::unique_ptr<GridSource, GridSourceCloser> source;  // text-form files stay open until closed
+  GridOverview overview;
+};
+
+}  // namespace detail
+
+// An opened grid file, complete and read-only from the end of its open to its release.
+class GridFile {
+ public:
   GridFile() = default;
   GridFile(const GridFile&) = delete;  // sub-grids link to each other by address
   GridFile& operator=(const GridFile&) = delete;
+  ~GridFile() = default;
 
-  std::string path;               // the name as given to the open
-  int subGridCount = 0;           // NUM_FILE
-  int topLevelCount = 0;          // sub-grids whose parent is NONE
-  bool paddedInts = false;        // binary: int32 values followed by 4 bytes of padding
-  bool byteSwapped = false;       // binary: the file's byte order is the reverse of the machine's
-  std::uint32_t defects = 0;      // kDefect* bits
-  double toDegrees = 0.0;         // file angle unit to degrees
-  double toSeconds = 0.0;         // file angle unit to arc-seconds
-  std::string gsType;             // normalised GS_TYPE, 8 characters
-  std::vector<SubGrid> subGrids;  // file order
-  SubGrid* firstTopLevel = nullptr;
-  FileHandle file;        // text-form files stay open until the GridFile is closed
-  GridOverview overview;  // unused overview values as read
+  // The name as given to the open.
+  const std::string& path() const { return fields_.path; }
+  // NUM_FILE, and the sub-grids whose parent is NONE.
+  int subGridCount() const { return fields_.subGridCount; }
+  int topLevelCount() const { return fields_.topLevelCount; }
+  // Binary form only: int32 values followed by 4 bytes of padding; the file's byte order is the
+  // reverse of the machine's.
+  bool paddedInts() const { return fields_.paddedInts; }
+  bool byteSwapped() const { return fields_.byteSwapped; }
+  // kDefect* bits.
+  std::uint32_t defects() const { return fields_.defects; }
+  // Factors from the file's angle unit to degrees and to arc-seconds.
+  double toDegrees() const { return fields_.toDegrees; }
+  double toSeconds() const { return fields_.toSeconds; }
+  // The normalised GS_TYPE, 8 characters.
+  const std::string& gsType() const { return fields_.gsType; }
+
+  // Every sub-file in file order, and the top-level sub-grids (the roots of the tree) in file order.
+  std::span<const SubGrid> subGrids() const { return fields_.subGrids; }
+  SubGridList topLevel() const { return SubGridList(fields_.firstTopLevel); }
+
+  // The overview values no computation uses, as read.
+  const GridOverview& overview() const { return fields_.overview; }
+
+ private:
+  friend class GridFileBuilder;
+  detail::GridFileFields fields_;
 };
 
-// Opens a .gsb (binary) or .gsa (text) file, extension compared ignoring case; nullptr on any
+// The two forms of an NTv2 file, named by the extension: .gsb binary, .gsa text.
+enum class GridForm { kBinary, kText };
+
+// The form named by the extension after the last "." of the name, "gsb" or "gsa" in any letter
+// case; nullopt for any other name.
+std::optional<GridForm> gridFormFromName(std::string_view fileName);
+
+// Opens a .gsb (binary) or .gsa (text) file, the form chosen by gridFormFromName; nullptr on any
 // failure (missing or empty name, unknown extension, unreadable or invalid file). Prints nothing.
 std::unique_ptr<GridFile> openGridFile(std::string_view fileName);
 
+// The same, with the code of the failure (grid_error.hpp): the reader's code, 321 also for a name
+// without a known extension; kGridOk with a grid.
+std::unique_ptr<GridFile> openGridFile(std::string_view fileName, GridError& error);
+
 // Releases the grid (closing its file if still open) and empties the holder; nothing for none.
 void closeGridFile(std::unique_ptr<GridFile>& grid);
-
-// First step of both readers: a GridFile holding the name and the file opened "rb".
-// nullptr and 321 when the name is empty, holds a zero byte, is longer than kMaxGridPathLength
-// characters or the file cannot be opened.
-std::unique_ptr<GridFile> createGridFile(std::string_view fileName, GridError& error);
-
-// Case-insensitive whole-string comparison used for names, parents, "NONE", "END" and extensions.
-bool gridNamesEqual(std::string_view a, std::string_view b);
-
-// Links parents, children and the top-level list. Returns 0, 307, 308, 309 or 310.
-GridError checkGridHierarchy(GridFile& grid);
 
 }  // namespace velmora
