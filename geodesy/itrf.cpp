@@ -53,15 +53,14 @@ int realisationYearOf(bool useItrf2008) {
 }  // namespace
 
 LatLon itrfToGda94(double latitude, double longitude, double epoch, int realisationYear) {
-  const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, kWgs84DatumEllipsoid);
-  return geocentricToGeographic(helmertForward(point, setAtEpoch(epoch, realisationYear)),
-                                kGrs80DatumEllipsoid);
+  const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, kWgs84Ellipsoid);
+  return geocentricToGeographic(helmertForward(point, setAtEpoch(epoch, realisationYear)), kGrs80Ellipsoid);
 }
 
 LatLon gda94ToItrf(double latitude, double longitude, double epoch, int realisationYear) {
-  const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, kGrs80DatumEllipsoid);
+  const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, kGrs80Ellipsoid);
   return geocentricToGeographic(helmertTransposed(point, setAtEpoch(epoch, realisationYear)),
-                                kWgs84DatumEllipsoid);
+                                kWgs84Ellipsoid);
 }
 
 LatLon itrfToGda2020(double latitude, double longitude, double epoch, bool useItrf2008) {

@@ -15,7 +15,7 @@ namespace {
 
 struct DatumProjection {
   ProjectionKind kind;
-  int ellipsoidIndex;
+  Ellipsoid ellipsoid;
   double falseEastingM;
   double falseNorthingSouthM;  // with the southern-hemisphere flag set
   double falseNorthingNorthM;  // with it cleared
@@ -25,17 +25,19 @@ struct DatumProjection {
 
 // One row per datum code, AGD66 (0) to the catch-all WGS84 (8).
 constexpr std::array<DatumProjection, 9> kDatumProjections{{
-    {kTransverseMercator, kAustralianNationalSpheroid, 500000.0, 10000000.0, 0.0, true, 0.0},  // AGD66
-    {kTransverseMercator, kAustralianNationalSpheroid, 500000.0, 10000000.0, 0.0, true, 0.0},  // AGD84
-    {kTransverseMercator, kGrs80, 500000.0, 10000000.0, 0.0, true, 0.0},                       // GDA94
-    {kTransverseMercator, kGrs80, 500000.0, 10000000.0, 0.0, true, 0.0},                       // GDA2020
+    {kTransverseMercator, kAustralianNationalSpheroidRoundedE2, 500000.0, 10000000.0, 0.0, true,
+     0.0},  // AGD66
+    {kTransverseMercator, kAustralianNationalSpheroidRoundedE2, 500000.0, 10000000.0, 0.0, true,
+     0.0},                                                                           // AGD84
+    {kTransverseMercator, kGrs80RoundedAxes, 500000.0, 10000000.0, 0.0, true, 0.0},  // GDA94
+    {kTransverseMercator, kGrs80RoundedAxes, 500000.0, 10000000.0, 0.0, true, 0.0},  // GDA2020
     // ANG: the ANG grid formulas use their own origin in yards; these metre values go unused.
-    {kAngGrid, kClarke1858, 500000.0, 10000000.0, 0.0, true, 0.0},                       // ANG
-    {kIsgGrid, kAustralianNationalSpheroid, 300000.0, 5000000.0, 5000000.0, true, 0.0},  // ISG
-    {kNzMapGrid, kInternational1924, 2510000.0, 6023150.0, 6023150.0, true, 0.0},        // NZGD49
+    {kAngGrid, kClarke1858RoundedE2, 500000.0, 10000000.0, 0.0, true, 0.0},                       // ANG
+    {kIsgGrid, kAustralianNationalSpheroidRoundedE2, 300000.0, 5000000.0, 5000000.0, true, 0.0},  // ISG
+    {kNzMapGrid, kInternational1924, 2510000.0, 6023150.0, 6023150.0, true, 0.0},                 // NZGD49
     // NZGD2000: one Transverse Mercator grid on 173 E whatever zone or hemisphere is asked for.
-    {kTransverseMercator, kGrs80, 1600000.0, 10000000.0, 10000000.0, false, 173.0},  // NZGD2000
-    {kTransverseMercator, kWgs84Ellipsoid, 500000.0, 10000000.0, 0.0, true, 0.0},    // WGS84
+    {kTransverseMercator, kGrs80RoundedAxes, 1600000.0, 10000000.0, 10000000.0, false, 173.0},  // NZGD2000
+    {kTransverseMercator, kWgs84RoundedAxes, 500000.0, 10000000.0, 0.0, true, 0.0},             // WGS84
 }};
 
 constexpr double kUtmZoneWidthDeg = 6.0;
@@ -58,19 +60,16 @@ double utmCentralMeridian(std::int32_t zone) {
 ProjectionParams makeProjectionParams(DatumCode datum, int zone, bool southernHemisphere, int isgSubZone) {
   const bool known = datum >= 0 && datum < static_cast<int>(kDatumProjections.size());
   const DatumProjection& row = kDatumProjections[static_cast<std::size_t>(known ? datum : kGda94)];
-  const Ellipsoid& ellipsoid = kProjectionEllipsoids[static_cast<std::size_t>(row.ellipsoidIndex)];
 
   ProjectionParams params;
   params.projectionKind = row.kind;
-  params.ellipsoidIndex = row.ellipsoidIndex;
+  params.ellipsoid = row.ellipsoid;
   params.zone = row.keepsZone ? zone : 0;
   params.isgSubZone = isgSubZone;
   params.falseEasting = row.falseEastingM;
   params.falseNorthing = southernHemisphere ? row.falseNorthingSouthM : row.falseNorthingNorthM;
   params.centralMeridian = row.centralMeridianDeg;
   params.angZone = 0;
-  params.semiMajorAxis = ellipsoid.semiMajorAxis;
-  params.eccentricitySquared = ellipsoid.eccentricitySquared;
   return params;
 }
 

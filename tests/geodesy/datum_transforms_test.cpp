@@ -198,8 +198,7 @@ TEST(AngTransforms, ZeroRecordIsAnEllipsoidChangeByMolodensky) {
     const LatLon m = angToGda94(ang.latitude, ang.longitude, HelmertParams{});
     EXPECT_EQ(m.longitude, ang.longitude);
     const LatLon exact = geocentricToGeographic(
-        geographicToGeocentric(ang.latitude, ang.longitude, 0.0, kClarke1858DatumEllipsoid),
-        kGrs80DatumEllipsoid);
+        geographicToGeocentric(ang.latitude, ang.longitude, 0.0, kClarke1858), kGrs80Ellipsoid);
     EXPECT_LT(groundOffset(exact, m).length(), 0.05) << latitude;
     EXPECT_GT(groundOffset(ang, m).north, 90.0) << latitude;
   }
@@ -211,8 +210,7 @@ TEST(AngTransforms, NonZeroRotationOrScaleSelectsHelmert) {
   const LatLon ang{-43.6, 146.8};
   const LatLon molodensky = angToGda94(ang.latitude, ang.longitude, HelmertParams{});
   const LatLon exact = geocentricToGeographic(
-      geographicToGeocentric(ang.latitude, ang.longitude, 0.0, kClarke1858DatumEllipsoid),
-      kGrs80DatumEllipsoid);
+      geographicToGeocentric(ang.latitude, ang.longitude, 0.0, kClarke1858), kGrs80Ellipsoid);
   const HelmertParams tinyRotation{0.0, 0.0, 0.0, 0.0, 0.0, 1e-9, 0.0};
   const HelmertParams tinyScale{0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 1e-9};
   for (const HelmertParams& params : {tinyRotation, tinyScale}) {

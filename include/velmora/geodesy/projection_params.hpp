@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "velmora/codes.hpp"
+#include "velmora/geodesy/ellipsoid.hpp"
 
 namespace velmora {
 
@@ -16,15 +17,13 @@ enum ProjectionKind : std::int32_t {
 
 struct ProjectionParams {
   std::int32_t projectionKind = kTransverseMercator;
-  std::int32_t ellipsoidIndex = 1;  // row of kProjectionEllipsoids
-  std::int32_t zone = 0;            // UTM zone; 0 selects centralMeridian
-  std::int32_t isgSubZone = 0;      // ISG sub-zone s: central meridian 4, 2 or 0 degrees west of the UTM one
-  double falseEasting = 0.0;        // metres
-  double falseNorthing = 0.0;       // metres
-  double centralMeridian = 0.0;     // degrees east; used only when zone is 0
-  std::int32_t angZone = 0;         // always 0
-  double semiMajorAxis = 0.0;       // metres, copied from the ellipsoid table
-  double eccentricitySquared = 0.0;
+  std::int32_t zone = 0;         // UTM zone; 0 selects centralMeridian
+  std::int32_t isgSubZone = 0;   // ISG sub-zone s: central meridian 4, 2 or 0 degrees west of the UTM one
+  double falseEasting = 0.0;     // metres
+  double falseNorthing = 0.0;    // metres
+  double centralMeridian = 0.0;  // degrees east; used only when zone is 0
+  std::int32_t angZone = 0;      // always 0
+  Ellipsoid ellipsoid = kGrs80RoundedAxes;  // a and e^2 as the projection formulas read them
 };
 
 // Record for a datum code (codes outside 0..8 as GDA94). Every integer zone and sub-zone is accepted.

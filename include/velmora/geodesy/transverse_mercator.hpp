@@ -8,12 +8,12 @@ namespace velmora {
 inline constexpr double kUtmScaleFactor = 0.9996;   // k0 on the central meridian of UTM zones
 inline constexpr double kIsgScaleFactor = 0.99994;  // k0 of the Integrated Survey Grid
 
-// Meridian arc from the equator to latitude phi (radians), metres, on ellipsoid (a, e2).
-double meridianDistance(double semiMajorAxis, double eccentricitySquared, double latitudeRad);
+// Meridian arc from the equator to latitude phi (radians), metres, on the ellipsoid's a and e^2.
+double meridianDistance(const Ellipsoid& ellipsoid, double latitudeRad);
 
 // Footpoint latitude (radians) of meridian arc distance m (metres). The iteration stops after
 // the first pass whose residual is at most 1 m, or after a fixed pass limit.
-double footpointLatitude(double semiMajorAxis, double eccentricitySquared, double meridianArc);
+double footpointLatitude(const Ellipsoid& ellipsoid, double meridianArc);
 
 // Forward and reverse for kinds kTransverseMercator, kIsgGrid and kAngGrid; same in-place
 // convention as geographicToGrid / gridToGeographic.
