@@ -72,8 +72,10 @@ void projectReverse(benchmark::State& state, const ProjectionParams& params, con
   state.SetItemsProcessed(state.iterations());
 }
 
-const ProjectionParams kGda94Zone56 = makeProjectionParams(kGda94, 56, true, 0);
-const ProjectionParams kNzMapGridParams = makeProjectionParams(kNzgd49, 0, true, 0);
+const ProjectionParams kGda94Zone56{ProjectionKind::kTransverseMercator, kGrs80RoundedAxes, 56, 0, 500000.0,
+                                    10000000.0, 0.0};
+const ProjectionParams kNzMapGridParams{ProjectionKind::kNzMapGrid, kInternational1924, 0, 0, 2510000.0, 6023150.0,
+                                        0.0};
 
 BENCHMARK_CAPTURE(projectForward, transverseMercator, kGda94Zone56, kAustralianPoints);
 BENCHMARK_CAPTURE(projectReverse, transverseMercator, kGda94Zone56, kAustralianPoints);

@@ -9,13 +9,13 @@
 namespace velmora {
 
 void geographicToGrid(const ProjectionParams& params, double& first, double& second) {
-  switch (params.projectionKind) {
-    case kTransverseMercator:
-    case kIsgGrid:
-    case kAngGrid:
+  switch (params.kind) {
+    case ProjectionKind::kTransverseMercator:
+    case ProjectionKind::kIsgGrid:
+    case ProjectionKind::kAngGrid:
       transverseMercatorForward(params, first, second);
       return;
-    case kNzMapGrid: {
+    case ProjectionKind::kNzMapGrid: {
       double easting = 0.0;
       double northing = 0.0;
       nzMapGridForward(second, first, easting, northing);
@@ -29,13 +29,13 @@ void geographicToGrid(const ProjectionParams& params, double& first, double& sec
 }
 
 void gridToGeographic(const ProjectionParams& params, double& first, double& second) {
-  switch (params.projectionKind) {
-    case kTransverseMercator:
-    case kIsgGrid:
-    case kAngGrid:
+  switch (params.kind) {
+    case ProjectionKind::kTransverseMercator:
+    case ProjectionKind::kIsgGrid:
+    case ProjectionKind::kAngGrid:
       transverseMercatorReverse(params, first, second);
       return;
-    case kNzMapGrid: {
+    case ProjectionKind::kNzMapGrid: {
       double latitude = 0.0;
       double longitude = 0.0;
       nzMapGridReverse(first, second, latitude, longitude);

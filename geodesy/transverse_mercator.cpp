@@ -156,7 +156,7 @@ void reverseSeries(const Ellipsoid& ellipsoid, double eastingM, double northingM
 }
 
 double scaleFactor(const ProjectionParams& params) {
-  return params.projectionKind == kIsgGrid ? kIsgScaleFactor : kUtmScaleFactor;
+  return params.kind == ProjectionKind::kIsgGrid ? kIsgScaleFactor : kUtmScaleFactor;
 }
 
 }  // namespace
@@ -184,7 +184,7 @@ void transverseMercatorForward(const ProjectionParams& params, double& first, do
   const double omega = lambda - centralMeridianDegrees(params) * kCentralMeridianRadiansPerDegree;
   const SeriesOffsets offsets = forwardSeries(params.ellipsoid, phi, omega);
 
-  if (params.projectionKind == kAngGrid) {
+  if (params.kind == ProjectionKind::kAngGrid) {
     first = kAngFalseEastingYd + kMetresToYards * offsets.easting;
     second = kAngFalseNorthingYd + kMetresToYards * offsets.northing;
     return;
@@ -197,7 +197,7 @@ void transverseMercatorForward(const ProjectionParams& params, double& first, do
 void transverseMercatorReverse(const ProjectionParams& params, double& first, double& second) {
   double eastingM = 0.0;
   double northingM = 0.0;
-  if (params.projectionKind == kAngGrid) {
+  if (params.kind == ProjectionKind::kAngGrid) {
     eastingM = (first - kAngFalseEastingYd) * kYardsToMetres;
     northingM = (second - kAngFalseNorthingYd) * kYardsToMetres;
   } else {

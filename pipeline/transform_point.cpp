@@ -5,7 +5,7 @@
 #include "pipeline/transform_point.hpp"
 
 #include "velmora/geodesy/map_projection.hpp"
-#include "velmora/geodesy/projection_params.hpp"
+#include "pipeline/datum_projection.hpp"
 #include "pipeline/transform_datum.hpp"
 
 namespace velmora {

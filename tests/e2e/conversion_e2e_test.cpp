@@ -11,9 +11,9 @@
 #include "velmora/geodesy/datum_transforms.hpp"
 #include "velmora/geodesy/itrf.hpp"
 #include "velmora/geodesy/map_projection.hpp"
-#include "velmora/geodesy/projection_params.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 #include "velmora/gridfile/grid_search.hpp"
+#include "pipeline/datum_projection.hpp"
 #include "tests/e2e/velmora_folder.hpp"
 
 namespace velmora::testing {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "velmora/geodesy/nz_map_grid.hpp"
+#include "tests/geodesy/projection_records.hpp"
 
 namespace velmora {
 namespace {
@@ -19,9 +20,7 @@ double groundMetres(double dLat, double dLon, double latitude) {
 
 struct RoundTripCase {
   std::string name;
-  DatumCode datum;
-  int zone;
-  int subZone;
+  ProjectionParams params;
   double centralLongitude;
   double halfWidthDeg;  // longitudes tried on either side of the central one
   double southLatitude;
@@ -36,7 +35,7 @@ class ForwardThenReverse : public ::testing::TestWithParam<RoundTripCase> {};
 // a few micrometres.
 TEST_P(ForwardThenReverse, ReturnsThePoint) {
   const RoundTripCase& c = GetParam();
-  const ProjectionParams p = makeProjectionParams(c.datum, c.zone, true, c.subZone);
+  const ProjectionParams& p = c.params;
   for (double latitude = c.southLatitude; latitude <= c.northLatitude; latitude += 1.0) {
     for (double dLon = -c.halfWidthDeg; dLon <= c.halfWidthDeg; dLon += c.halfWidthDeg / 4.0) {
       const double longitude = c.centralLongitude + dLon;
@@ -52,17 +51,19 @@ TEST_P(ForwardThenReverse, ReturnsThePoint) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryProjectionKind, ForwardThenReverse,
-    ::testing::Values(RoundTripCase{"Gda94Zone56", kGda94, 56, 0, 153.0, 3.0, -44.0, -9.0},
-                      RoundTripCase{"Agd66Zone50", kAgd66, 50, 0, 117.0, 3.0, -36.0, -13.0},
-                      RoundTripCase{"Wgs84Zone55North", kWgs84, 55, 0, 147.0, 3.0, 1.0, 20.0},
-                      RoundTripCase{"IsgSubZone1", kIsg, 55, 1, 145.0, 1.0, -38.0, -28.0},
-                      RoundTripCase{"AngGrid", kAng, 0, 0, 111.0, 3.0, -35.0, -13.0},
-                      RoundTripCase{"NzMapGrid", kNzgd49, 0, 0, 172.5, 6.0, -47.0, -34.0},
-                      RoundTripCase{"Nzgd2000", kNzgd2000, 0, 0, 173.0, 5.0, -47.0, -34.0}),
+    ::testing::Values(RoundTripCase{"Gda94Zone56", test::gda94Grid(56), 153.0, 3.0, -44.0, -9.0},
+                      RoundTripCase{"Agd66Zone50", test::utmGrid(kAustralianNationalSpheroidRoundedE2, 50),
+                                    117.0, 3.0, -36.0, -13.0},
+                      RoundTripCase{"Wgs84Zone55North", test::utmGrid(kWgs84RoundedAxes, 55), 147.0, 3.0, 1.0,
+                                    20.0},
+                      RoundTripCase{"IsgSubZone1", test::isgGrid(55, 1), 145.0, 1.0, -38.0, -28.0},
+                      RoundTripCase{"AngGrid", test::angGrid(), 111.0, 3.0, -35.0, -13.0},
+                      RoundTripCase{"NzMapGrid", test::nzMapGridRecord(), 172.5, 6.0, -47.0, -34.0},
+                      RoundTripCase{"Nzgd2000", test::nzgd2000Grid(), 173.0, 5.0, -47.0, -34.0}),
     [](const ::testing::TestParamInfo<RoundTripCase>& info) { return info.param.name; });
 
 TEST(MapProjection, NorthernHemisphereUsesAFalseNorthingOfZero) {
-  const ProjectionParams p = makeProjectionParams(kGda94, 56, false, 0);
+  const ProjectionParams p = test::gda94Grid(56, false);
   double first = 153.0;
   double second = 10.0;
   geographicToGrid(p, first, second);
@@ -70,7 +71,7 @@ TEST(MapProjection, NorthernHemisphereUsesAFalseNorthingOfZero) {
 }
 
 TEST(MapProjection, NzMapGridTakesLongitudeFirst) {
-  const ProjectionParams p = makeProjectionParams(kNzgd49, 56, true, 0);
+  const ProjectionParams p = test::nzMapGridRecord();
   double first = 174.76;
   double second = -36.85;
   geographicToGrid(p, first, second);
@@ -86,8 +87,8 @@ TEST(MapProjection, NzMapGridTakesLongitudeFirst) {
 }
 
 TEST(MapProjection, UnknownKindLeavesThePointUnchanged) {
-  ProjectionParams p = makeProjectionParams(kGda94, 56, true, 0);
-  p.projectionKind = 7;
+  ProjectionParams p = test::gda94Grid(56);
+  p.kind = static_cast<ProjectionKind>(7);
   double first = 151.0;
   double second = -33.0;
   geographicToGrid(p, first, second);

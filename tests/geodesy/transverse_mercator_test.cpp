@@ -8,6 +8,7 @@
 
 #include "velmora/geodesy/ellipsoid.hpp"
 #include "velmora/geodesy/map_projection.hpp"
+#include "tests/geodesy/projection_records.hpp"
 
 namespace velmora {
 namespace {
@@ -57,7 +58,7 @@ TEST(FootpointLatitude, TerminatesOnInputsThatNeverConverge) {
     (void)footpointLatitude(e, arc);
   }
   // The same through the reverse projection.
-  const ProjectionParams p = makeProjectionParams(kGda94, 56, true, 0);
+  const ProjectionParams p = test::gda94Grid(56);
   for (double northing : {std::numeric_limits<double>::quiet_NaN(), inf, -inf, 1e300, -1e300}) {
     double first = 500000.0;
     double second = northing;
@@ -70,10 +71,7 @@ TEST(FootpointLatitude, TerminatesOnInputsThatNeverConverge) {
 // the northing the scaled meridian arc, to the last bit.
 struct CentralMeridianCase {
   std::string name;
-  DatumCode datum;
-  int zone;
-  int subZone;
-  bool southern;
+  ProjectionParams params;
   double longitude;
   double latitude;
   double falseEasting;  // in the grid's unit
@@ -85,7 +83,7 @@ class CentralMeridian : public ::testing::TestWithParam<CentralMeridianCase> {};
 
 TEST_P(CentralMeridian, ProjectsToTheFalseEastingExactly) {
   const CentralMeridianCase& c = GetParam();
-  const ProjectionParams p = makeProjectionParams(c.datum, c.zone, c.southern, c.subZone);
+  const ProjectionParams& p = c.params;
   double first = c.longitude;
   double second = c.latitude;
   geographicToGrid(p, first, second);
@@ -96,24 +94,26 @@ TEST_P(CentralMeridian, ProjectsToTheFalseEastingExactly) {
 INSTANTIATE_TEST_SUITE_P(
     EveryKindOfTheFamily, CentralMeridian,
     ::testing::Values(
-        CentralMeridianCase{"Gda94Zone56Sydney", kGda94, 56, 0, true, 153.0, -33.86, 500000, 10000000,
+        CentralMeridianCase{"Gda94Zone56Sydney", test::gda94Grid(56), 153.0, -33.86, 500000, 10000000,
                             0.9996},
-        CentralMeridianCase{"Gda94Zone56Tasman", kGda94, 56, 0, true, 153.0, -43.6, 500000, 10000000, 0.9996},
-        CentralMeridianCase{"Gda94Zone56Coral", kGda94, 56, 0, true, 153.0, -10.0, 500000, 10000000, 0.9996},
-        CentralMeridianCase{"Gda94North10Degrees", kGda94, 56, 0, false, 153.0, 10.0, 500000, 0, 0.9996},
-        CentralMeridianCase{"Agd66Zone50", kAgd66, 50, 0, true, 117.0, -31.95, 500000, 10000000, 0.9996},
-        CentralMeridianCase{"Gda94Zone0Greenwich", kGda94, 0, 0, true, 0.0, -20.0, 500000, 10000000, 0.9996},
-        CentralMeridianCase{"Nzgd2000", kNzgd2000, 56, 0, true, 173.0, -41.0, 1600000, 10000000, 0.9996},
-        CentralMeridianCase{"IsgSubZone0", kIsg, 56, 0, true, 149.0, -35.0, 300000, 5000000, 0.99994},
-        CentralMeridianCase{"IsgSubZone1", kIsg, 56, 1, true, 151.0, -33.0, 300000, 5000000, 0.99994},
-        CentralMeridianCase{"AngYards", kAng, 50, 0, true, 111.0, -30.0, 400000, 4915813.467,
+        CentralMeridianCase{"Gda94Zone56Tasman", test::gda94Grid(56), 153.0, -43.6, 500000, 10000000, 0.9996},
+        CentralMeridianCase{"Gda94Zone56Coral", test::gda94Grid(56), 153.0, -10.0, 500000, 10000000, 0.9996},
+        CentralMeridianCase{"Gda94North10Degrees", test::gda94Grid(56, false), 153.0, 10.0, 500000, 0,
+                            0.9996},
+        CentralMeridianCase{"Agd66Zone50", test::utmGrid(kAustralianNationalSpheroidRoundedE2, 50), 117.0,
+                            -31.95, 500000, 10000000, 0.9996},
+        CentralMeridianCase{"Gda94Zone0Greenwich", test::gda94Grid(0), 0.0, -20.0, 500000, 10000000, 0.9996},
+        CentralMeridianCase{"Nzgd2000", test::nzgd2000Grid(), 173.0, -41.0, 1600000, 10000000, 0.9996},
+        CentralMeridianCase{"IsgSubZone0", test::isgGrid(56, 0), 149.0, -35.0, 300000, 5000000, 0.99994},
+        CentralMeridianCase{"IsgSubZone1", test::isgGrid(56, 1), 151.0, -33.0, 300000, 5000000, 0.99994},
+        CentralMeridianCase{"AngYards", test::angGrid(), 111.0, -30.0, 400000, 4915813.467,
                             1.0936132983377078}),
     [](const ::testing::TestParamInfo<CentralMeridianCase>& info) { return info.param.name; });
 
 TEST(TransverseMercatorReverse, FalseEastingGivesTheShortenedConstantLongitude) {
   // The reverse longitude goes through 57.295779514 rather than 180/pi, so a point on the
   // central meridian comes back 153 * 57.29577951308232 / 57.295779514 = 152.99999999754948.
-  const ProjectionParams p = makeProjectionParams(kGda94, 56, true, 0);
+  const ProjectionParams p = test::gda94Grid(56);
   for (double northing : {6250000.0, 8893091.0, 5000000.0}) {
     double first = 500000.0;
     double second = northing;
@@ -138,7 +138,7 @@ TEST(TransverseMercatorForward, GdaTechnicalManualWorkedExamples) {
       {"Flinders Peak", dms(-37, 57, 3.7203), dms(144, 25, 29.5244), 273741.297, 5796489.777},
       {"Buninyong", dms(-37, 39, 10.1561), dms(143, 55, 35.3839), 228854.052, 5828259.038},
   };
-  const ProjectionParams p = makeProjectionParams(kGda94, 55, true, 0);
+  const ProjectionParams p = test::gda94Grid(55);
   for (const Example& ex : examples) {
     double first = ex.longitude;
     double second = ex.latitude;
@@ -161,30 +161,28 @@ TEST(TransverseMercatorForward, GdaTechnicalManualWorkedExamples) {
 TEST(TransverseMercatorForward, AgreesWithTheExactTransverseMercator) {
   struct Reference {
     const char* name;
-    DatumCode datum;
-    int zone;
-    int subZone;
+    ProjectionParams params;
     double longitude;
     double latitude;
     double easting;  // metres, yards on the ANG grid
     double northing;
   };
   const Reference references[] = {
-      {"Gda94Zone56West", kGda94, 56, 0, 150.0, -34.0, 222908.7045, 6233785.2840},
-      {"Gda94Zone56East", kGda94, 56, 0, 156.0, -10.0, 828928.7361, 8893091.1458},
-      {"Gda94Zone56Sydney", kGda94, 56, 0, 151.2, -33.9, 333568.9410, 6247473.3369},
-      {"Gda94Zone56Brisbane", kGda94, 56, 0, 154.5, -28.0, 647493.2747, 6901891.0949},
-      {"IsgSubZone0", kIsg, 56, 0, 148.0, -35.0, 208715.3770, 1125169.1819},
-      {"IsgSubZone1", kIsg, 56, 1, 151.9, -33.5, 383626.9300, 1291644.5950},
-      {"AngCentral", kAng, 0, 0, 111.0, -30.0, 400000.0000, 1285093.0928},
-      {"AngEast", kAng, 0, 0, 113.5, -25.0, 676066.6270, 1888450.3461},
-      {"AngWest", kAng, 0, 0, 108.2, -20.0, 79450.3608, 2493808.5460},
-      {"Nzgd2000Auckland", kNzgd2000, 0, 0, 174.76, -36.85, 1756911.9449, 5920321.8182},
-      {"Nzgd2000Invercargill", kNzgd2000, 0, 0, 168.35, -46.6, 1243873.0491, 4828773.6956},
-      {"Nzgd2000EastCape", kNzgd2000, 0, 0, 177.9, -39.0, 2024407.9494, 5671787.0462},
+      {"Gda94Zone56West", test::gda94Grid(56), 150.0, -34.0, 222908.7045, 6233785.2840},
+      {"Gda94Zone56East", test::gda94Grid(56), 156.0, -10.0, 828928.7361, 8893091.1458},
+      {"Gda94Zone56Sydney", test::gda94Grid(56), 151.2, -33.9, 333568.9410, 6247473.3369},
+      {"Gda94Zone56Brisbane", test::gda94Grid(56), 154.5, -28.0, 647493.2747, 6901891.0949},
+      {"IsgSubZone0", test::isgGrid(56, 0), 148.0, -35.0, 208715.3770, 1125169.1819},
+      {"IsgSubZone1", test::isgGrid(56, 1), 151.9, -33.5, 383626.9300, 1291644.5950},
+      {"AngCentral", test::angGrid(), 111.0, -30.0, 400000.0000, 1285093.0928},
+      {"AngEast", test::angGrid(), 113.5, -25.0, 676066.6270, 1888450.3461},
+      {"AngWest", test::angGrid(), 108.2, -20.0, 79450.3608, 2493808.5460},
+      {"Nzgd2000Auckland", test::nzgd2000Grid(), 174.76, -36.85, 1756911.9449, 5920321.8182},
+      {"Nzgd2000Invercargill", test::nzgd2000Grid(), 168.35, -46.6, 1243873.0491, 4828773.6956},
+      {"Nzgd2000EastCape", test::nzgd2000Grid(), 177.9, -39.0, 2024407.9494, 5671787.0462},
   };
   for (const Reference& r : references) {
-    const ProjectionParams p = makeProjectionParams(r.datum, r.zone, true, r.subZone);
+    const ProjectionParams& p = r.params;
     double first = r.longitude;
     double second = r.latitude;
     geographicToGrid(p, first, second);
@@ -196,7 +194,7 @@ TEST(TransverseMercatorForward, AgreesWithTheExactTransverseMercator) {
 TEST(TransverseMercatorReverse, AngGridWorksInYards) {
   // 1000 yd east of the false origin on the central meridian's footpoint is 914.4 m of true
   // easting; doubling the grid offset in yards doubles the longitude offset to first order.
-  const ProjectionParams p = makeProjectionParams(kAng, 0, true, 0);
+  const ProjectionParams p = test::angGrid();
   double near1 = 401000.0;
   double lat1 = 1285093.0928;
   gridToGeographic(p, near1, lat1);

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "velmora/geodesy/map_projection.hpp"
-#include "velmora/geodesy/projection_params.hpp"
+#include "pipeline/datum_projection.hpp"
 #include "pipeline/transform_datum.hpp"
 
 namespace velmora {
