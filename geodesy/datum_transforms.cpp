@@ -99,6 +99,43 @@ bool isMolodenskyRecord(const HelmertParams& params) {
   return params.rx == 0.0 && params.ry == 0.0 && params.rz == 0.0 && params.s == 0.0;
 }
 
+// NZGD49 <-> NZGD2000: the published set forward, its negation back. Both ellipsoids enter through
+// their semi-axes (GRS80 with b = 6356752.3141 m), the geocentric steps written with a^2 and b^2
+// rather than e^2. One body serves both directions, chosen at run time: specialised copies would
+// let the compiler order operands differently and change the sign of NaN results.
+LatLon nzgdHelmert(bool fromNzgd49, double latitude, double longitude) {
+  const double sign = fromNzgd49 ? 1.0 : -1.0;
+  const HelmertParams params{sign * kNzgd49ToNzgd2000.tx, sign * kNzgd49ToNzgd2000.ty,
+                             sign * kNzgd49ToNzgd2000.tz, sign * kNzgd49ToNzgd2000.rx,
+                             sign * kNzgd49ToNzgd2000.ry, sign * kNzgd49ToNzgd2000.rz,
+                             sign * kNzgd49ToNzgd2000.s};
+  const Ellipsoid& from = fromNzgd49 ? kInternational1924 : kGrs80RoundedAxes;
+  const Ellipsoid& to = fromNzgd49 ? kGrs80RoundedAxes : kInternational1924;
+
+  const double phi = latitude * kRadiansPerDegree;
+  const double lambda = longitude * kRadiansPerDegree;
+  const double sinPhi = std::sin(phi);
+  const double cosPhi = std::cos(phi);
+  const double a2 = from.semiMajorAxis * from.semiMajorAxis;
+  const double b2 = from.semiMinorAxis * from.semiMinorAxis;
+  const double n = a2 / std::sqrt(a2 * cosPhi * cosPhi + b2 * sinPhi * sinPhi);
+  const Geocentric point{n * cosPhi * std::cos(lambda), n * cosPhi * std::sin(lambda),
+                         (b2 / a2) * n * sinPhi};
+
+  const Geocentric moved = helmertForward(point, helmertFromParams(params));
+
+  // Bowring's closed form written with the semi-axes of the target ellipsoid.
+  const double p = std::sqrt(moved.x * moved.x + moved.y * moved.y);
+  const double u = std::atan2(to.semiMajorAxis * moved.z, to.semiMinorAxis * p);
+  const double sinU = std::sin(u);
+  const double cosU = std::cos(u);
+  const double axesDifference = to.semiMajorAxis * to.semiMajorAxis - to.semiMinorAxis * to.semiMinorAxis;
+  const double newPhi = std::atan2(moved.z + (axesDifference / to.semiMinorAxis) * sinU * sinU * sinU,
+                                   p - (axesDifference / to.semiMajorAxis) * cosU * cosU * cosU);
+  const double newLambda = std::atan2(moved.y, moved.x);
+  return LatLon{newPhi * kDegreesPerRadian, newLambda * kDegreesPerRadian};
+}
+
 }  // namespace
 
 LatLon agd66ToGda94(double latitude, double longitude) {
@@ -147,41 +184,12 @@ LatLon gda94ToGda2020(double latitude, double longitude, double height, double& 
   return moved;
 }
 
-LatLon nzgdTransform(DatumCode source, DatumCode target, double latitude, double longitude) {
-  if (source == target) return LatLon{latitude, longitude};
+LatLon nzgd49ToNzgd2000(double latitude, double longitude) {
+  return nzgdHelmert(true, latitude, longitude);
+}
 
-  const bool fromNzgd49 = source == kNzgd49;
-  const double sign = fromNzgd49 ? 1.0 : -1.0;
-  const HelmertParams params{sign * kNzgd49ToNzgd2000.tx, sign * kNzgd49ToNzgd2000.ty,
-                             sign * kNzgd49ToNzgd2000.tz, sign * kNzgd49ToNzgd2000.rx,
-                             sign * kNzgd49ToNzgd2000.ry, sign * kNzgd49ToNzgd2000.rz,
-                             sign * kNzgd49ToNzgd2000.s};
-  // Both ellipsoids as defined by their semi-axes: GRS80 with b = 6356752.3141 m.
-  const Ellipsoid& from = fromNzgd49 ? kInternational1924 : kGrs80RoundedAxes;
-  const Ellipsoid& to = fromNzgd49 ? kGrs80RoundedAxes : kInternational1924;
-
-  const double phi = latitude * kRadiansPerDegree;
-  const double lambda = longitude * kRadiansPerDegree;
-  const double sinPhi = std::sin(phi);
-  const double cosPhi = std::cos(phi);
-  const double a2 = from.semiMajorAxis * from.semiMajorAxis;
-  const double b2 = from.semiMinorAxis * from.semiMinorAxis;
-  const double n = a2 / std::sqrt(a2 * cosPhi * cosPhi + b2 * sinPhi * sinPhi);
-  const Geocentric point{n * cosPhi * std::cos(lambda), n * cosPhi * std::sin(lambda),
-                         (b2 / a2) * n * sinPhi};
-
-  const Geocentric moved = helmertForward(point, helmertFromParams(params));
-
-  // Bowring's closed form written with the semi-axes of the target ellipsoid.
-  const double p = std::sqrt(moved.x * moved.x + moved.y * moved.y);
-  const double u = std::atan2(to.semiMajorAxis * moved.z, to.semiMinorAxis * p);
-  const double sinU = std::sin(u);
-  const double cosU = std::cos(u);
-  const double axesDifference = to.semiMajorAxis * to.semiMajorAxis - to.semiMinorAxis * to.semiMinorAxis;
-  const double newPhi = std::atan2(moved.z + (axesDifference / to.semiMinorAxis) * sinU * sinU * sinU,
-                                   p - (axesDifference / to.semiMajorAxis) * cosU * cosU * cosU);
-  const double newLambda = std::atan2(moved.y, moved.x);
-  return LatLon{newPhi * kDegreesPerRadian, newLambda * kDegreesPerRadian};
+LatLon nzgd2000ToNzgd49(double latitude, double longitude) {
+  return nzgdHelmert(false, latitude, longitude);
 }
 
 LatLon angToGda94(double latitude, double longitude, const HelmertParams& params) {

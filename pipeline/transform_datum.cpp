@@ -160,9 +160,8 @@ LatLon fromGda94(LatLon point, DatumCode fromDatum, DatumCode toDatum, const Cha
 
 // Stage 5. Pairs without a chain keep the point.
 LatLon runParameterChain(LatLon point, DatumCode fromDatum, DatumCode toDatum, const ChainSettings& settings) {
-  const bool newZealandPair = (fromDatum == kNzgd49 && toDatum == kNzgd2000) ||
-                              (fromDatum == kNzgd2000 && toDatum == kNzgd49);
-  if (newZealandPair) return nzgdTransform(fromDatum, toDatum, point.latitude, point.longitude);
+  if (fromDatum == kNzgd49 && toDatum == kNzgd2000) return nzgd49ToNzgd2000(point.latitude, point.longitude);
+  if (fromDatum == kNzgd2000 && toDatum == kNzgd49) return nzgd2000ToNzgd49(point.latitude, point.longitude);
   if (fromDatum == kGda2020 && toDatum == kWgs84) {
     return gda2020ToItrf(point.latitude, point.longitude, settings.epoch, settings.useItrf2008);
   }

@@ -117,7 +117,7 @@ TEST(ConversionE2e, RegionRules) {
       // New Zealand area: the Australian datums become the New Zealand ones.
       {{"--fromDatum", "AGD66", "--toDatum", "GDA94"},
        kWellington,
-       line(nzgdTransform(kNzgd49, kNzgd2000, kWellington.latitude, kWellington.longitude))},
+       line(nzgd49ToNzgd2000(kWellington.latitude, kWellington.longitude))},
       {{"--fromDatum", "GDA94", "--toDatum", "WGS84"}, kWellington, line(kWellington)},
       // Outside the supported area only the approximate AGD shift is applied.
       {{"--fromDatum", "AGD66", "--toDatum", "GDA94"},

@@ -333,7 +333,7 @@ TEST_F(GridShiftTest, RealNationalGridAgreesWithTheParameterTransformation) {
   constexpr double kRoundTripDeg = 1e-7;          // about 1 cm: the shift hardly changes over 200 m
   for (const LatLon& p : kPoints) {
     const LatLon gridded = viaDispatcher(p, kAgd66, kGda94);
-    const LatLon parameters = nzgdTransform(kNzgd49, kNzgd2000, p.latitude, p.longitude);
+    const LatLon parameters = nzgd49ToNzgd2000(p.latitude, p.longitude);
     EXPECT_NEAR(gridded.latitude, parameters.latitude, kParameterAccuracyDeg);
     EXPECT_NEAR(gridded.longitude, parameters.longitude, kParameterAccuracyDeg);
     EXPECT_NE(gridded.latitude, parameters.latitude);  // the grid, not the parameters, served

@@ -84,10 +84,10 @@ std::vector<ChainRow> chainTable() {
   rows.push_back({kAng, kGda2020, [](LatLon p, const Era&) { return toGda2020(fromAng(p)); }});
   rows.push_back({kAng, kWgs84, [](LatLon p, const Era& e) { return toItrf(fromAng(p), e); }});
   rows.push_back({kNzgd49, kNzgd2000, [](LatLon p, const Era&) {
-                    return nzgdTransform(kNzgd49, kNzgd2000, p.latitude, p.longitude);
+                    return nzgd49ToNzgd2000(p.latitude, p.longitude);
                   }});
   rows.push_back({kNzgd2000, kNzgd49, [](LatLon p, const Era&) {
-                    return nzgdTransform(kNzgd2000, kNzgd49, p.latitude, p.longitude);
+                    return nzgd2000ToNzgd49(p.latitude, p.longitude);
                   }});
   rows.push_back({kWgs84, kAgd84, [](LatLon p, const Era& e) { return toAgd84(fromItrf(p, e)); }});
   rows.push_back({kWgs84, kGda94, [](LatLon p, const Era& e) { return fromItrf(p, e); }});
@@ -198,9 +198,9 @@ LatLon expectedFor(const RegionCase& c, const Era& era) {
       return row != nullptr ? row->expected(p, era) : LatLon{-999.0, -999.0};
     }
     case Expect::kNzgd49To2000:
-      return nzgdTransform(kNzgd49, kNzgd2000, p.latitude, p.longitude);
+      return nzgd49ToNzgd2000(p.latitude, p.longitude);
     case Expect::kNzgd2000To49:
-      return nzgdTransform(kNzgd2000, kNzgd49, p.latitude, p.longitude);
+      return nzgd2000ToNzgd49(p.latitude, p.longitude);
   }
   return p;
 }

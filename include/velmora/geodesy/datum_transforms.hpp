@@ -2,7 +2,6 @@
 // Latitudes and longitudes in decimal degrees; heights in metres.
 #pragma once
 
-#include "velmora/codes.hpp"
 #include "velmora/geodesy/lat_lon.hpp"
 
 namespace velmora {
@@ -32,8 +31,9 @@ LatLon gda2020ToGda94(double latitude, double longitude, double height, double& 
 LatLon gda94ToGda2020(double latitude, double longitude, double height);
 LatLon gda94ToGda2020(double latitude, double longitude, double height, double& heightOut);
 
-// NZGD49 (code 6) <-> NZGD2000 (code 7); equal codes return the input unchanged.
-LatLon nzgdTransform(DatumCode source, DatumCode target, double latitude, double longitude);
+// NZGD49 <-> NZGD2000 (International 1924 <-> GRS80); the way back negates the parameters.
+LatLon nzgd49ToNzgd2000(double latitude, double longitude);
+LatLon nzgd2000ToNzgd49(double latitude, double longitude);
 
 // ANG <-> GDA94 with the parameters of the ANG to GDA94 direction. Molodensky's formulas when
 // rotations and scale are all exactly 0, a Helmert transformation otherwise.
