@@ -154,34 +154,18 @@ LatLon gda94ToAgd84(double latitude, double longitude) {
   return transposedBetween(latitude, longitude, kGrs80Ellipsoid, kAgd84ToGda94, kAustralianNationalSpheroid);
 }
 
-LatLon gda2020ToGda94(double latitude, double longitude, double height) {
-  double unused = 0.0;
-  return gda2020ToGda94(latitude, longitude, height, unused);
-}
-
-LatLon gda2020ToGda94(double latitude, double longitude, double height, double& heightOut) {
+LatLonHeight gda2020ToGda94(double latitude, double longitude, double height) {
   const Geocentric point = geographicToGeocentric(latitude, longitude, height, kGrs80Ellipsoid);
-  const LatLonHeight moved =
-      geocentricToGeographicWithHeight(helmertForward(point, gda2020ToGda94Set()), kGrs80Ellipsoid);
-  heightOut = moved.height;
-  return moved;
+  return geocentricToGeographicWithHeight(helmertForward(point, gda2020ToGda94Set()), kGrs80Ellipsoid);
 }
 
-LatLon gda94ToGda2020(double latitude, double longitude, double height) {
-  double unused = 0.0;
-  return gda94ToGda2020(latitude, longitude, height, unused);
-}
-
-LatLon gda94ToGda2020(double latitude, double longitude, double height, double& heightOut) {
+LatLonHeight gda94ToGda2020(double latitude, double longitude, double height) {
   const HelmertTransformation set = gda2020ToGda94Set();
   const Geocentric point = geographicToGeocentric(latitude, longitude, height, kGrs80Ellipsoid);
   const Geocentric unscaled{point.x / set.scale - kGda94ToGda2020TxOverScale,
                             point.y / set.scale - kGda94ToGda2020TyOverScale,
                             point.z / set.scale - kGda94ToGda2020TzOverScale};
-  const LatLonHeight moved =
-      geocentricToGeographicWithHeight(rotateTransposed(unscaled, set), kGrs80Ellipsoid);
-  heightOut = moved.height;
-  return moved;
+  return geocentricToGeographicWithHeight(rotateTransposed(unscaled, set), kGrs80Ellipsoid);
 }
 
 LatLon nzgd49ToNzgd2000(double latitude, double longitude) {

@@ -114,10 +114,9 @@ SeriesOffsets forwardSeries(const Ellipsoid& ellipsoid, double phi, double omega
   return SeriesOffsets{nu * omega * cosPhi * eastingBracket, northing};
 }
 
-// Redfearn's reverse series from true (unscaled, origin-free) grid offsets in metres. Writes
-// longitude and latitude in degrees.
-void reverseSeries(const Ellipsoid& ellipsoid, double eastingM, double northingM, double centralMeridianDeg,
-                   double& longitude, double& latitude) {
+// Redfearn's reverse series from true (unscaled, origin-free) grid offsets in metres; degrees out.
+LatLon reverseSeries(const Ellipsoid& ellipsoid, double eastingM, double northingM,
+                     double centralMeridianDeg) {
   const Footpoint foot = solveFootpoint(ellipsoid, northingM);
   const double cosFoot = std::cos(foot.latitudeRad);
   const double t = foot.sinLatitude / cosFoot;
@@ -150,9 +149,9 @@ void reverseSeries(const Ellipsoid& ellipsoid, double eastingM, double northingM
                                          72.0 * psi * t2 + 24.0 * t4) -
                          (x7 / 5040.0) * (61.0 + 662.0 * t2 + 1320.0 * t4 + 720.0 * t6));
 
-  latitude = phi / kRadiansPerDegree;
-  longitude = ((omega * kShortenedDegreesPerRadian + centralMeridianDeg) / kShortenedDegreesPerRadian) /
-              kRadiansPerDegree;
+  return LatLon{phi / kRadiansPerDegree,
+                ((omega * kShortenedDegreesPerRadian + centralMeridianDeg) / kShortenedDegreesPerRadian) /
+                    kRadiansPerDegree};
 }
 
 double scaleFactor(const ProjectionParams& params) {
@@ -178,34 +177,32 @@ double footpointLatitude(const Ellipsoid& ellipsoid, double meridianArc) {
   return solveFootpoint(ellipsoid, meridianArc).latitudeRad;
 }
 
-void transverseMercatorForward(const ProjectionParams& params, double& first, double& second) {
-  const double phi = second * kRadiansPerDegree;
-  const double lambda = first * kRadiansPerDegree;
+GridPoint transverseMercatorForward(const ProjectionParams& params, const LatLon& point) {
+  const double phi = point.latitude * kRadiansPerDegree;
+  const double lambda = point.longitude * kRadiansPerDegree;
   const double omega = lambda - centralMeridianDegrees(params) * kCentralMeridianRadiansPerDegree;
   const SeriesOffsets offsets = forwardSeries(params.ellipsoid, phi, omega);
 
   if (params.kind == ProjectionKind::kAngGrid) {
-    first = kAngFalseEastingYd + kMetresToYards * offsets.easting;
-    second = kAngFalseNorthingYd + kMetresToYards * offsets.northing;
-    return;
+    return GridPoint{kAngFalseEastingYd + kMetresToYards * offsets.easting,
+                     kAngFalseNorthingYd + kMetresToYards * offsets.northing};
   }
   const double k0 = scaleFactor(params);
-  first = params.falseEasting + k0 * offsets.easting;
-  second = params.falseNorthing + k0 * offsets.northing;
+  return GridPoint{params.falseEasting + k0 * offsets.easting, params.falseNorthing + k0 * offsets.northing};
 }
 
-void transverseMercatorReverse(const ProjectionParams& params, double& first, double& second) {
+LatLon transverseMercatorReverse(const ProjectionParams& params, const GridPoint& point) {
   double eastingM = 0.0;
   double northingM = 0.0;
   if (params.kind == ProjectionKind::kAngGrid) {
-    eastingM = (first - kAngFalseEastingYd) * kYardsToMetres;
-    northingM = (second - kAngFalseNorthingYd) * kYardsToMetres;
+    eastingM = (point.easting - kAngFalseEastingYd) * kYardsToMetres;
+    northingM = (point.northing - kAngFalseNorthingYd) * kYardsToMetres;
   } else {
     const double k0 = scaleFactor(params);
-    eastingM = (first - params.falseEasting) / k0;
-    northingM = (second - params.falseNorthing) / k0;
+    eastingM = (point.easting - params.falseEasting) / k0;
+    northingM = (point.northing - params.falseNorthing) / k0;
   }
-  reverseSeries(params.ellipsoid, eastingM, northingM, centralMeridianDegrees(params), first, second);
+  return reverseSeries(params.ellipsoid, eastingM, northingM, centralMeridianDegrees(params));
 }
 
 }  // namespace velmora

@@ -100,7 +100,7 @@ double heightCorrection(double latitude, double longitude, DatumCode fromDatum, 
 
   if (fromDatum == kGda2020) {  // to GDA94
     if (fromEllipsoid && (toEllipsoid || toAhd)) {
-      gda2020ToGda94(latitude, longitude, kZeroHeight, correction);
+      correction = gda2020ToGda94(latitude, longitude, kZeroHeight).height;
       if (toAhd) {
         addGda94GeoidSeparation(programFolder, kNegate, useAusGeoid98, latitude, longitude, correction,
                                 isFirstPoint, isLastPoint);
@@ -108,14 +108,14 @@ double heightCorrection(double latitude, double longitude, DatumCode fromDatum, 
     } else if (fromAhd && toEllipsoid) {
       addAusGeoid2020Separation(programFolder, kNoNegate, latitude, longitude, correction, isFirstPoint,
                                 isLastPoint);
-      gda2020ToGda94(latitude, longitude, correction, correction);
+      correction = gda2020ToGda94(latitude, longitude, correction).height;
     }
     return correction;
   }
 
   // GDA94 to GDA2020
   if (fromEllipsoid && (toEllipsoid || toAhd)) {
-    gda94ToGda2020(latitude, longitude, kZeroHeight, correction);
+    correction = gda94ToGda2020(latitude, longitude, kZeroHeight).height;
     if (toAhd) {
       addAusGeoid2020Separation(programFolder, kNegate, latitude, longitude, correction, isFirstPoint,
                                 isLastPoint);
@@ -123,7 +123,7 @@ double heightCorrection(double latitude, double longitude, DatumCode fromDatum, 
   } else if (fromAhd && toEllipsoid) {
     addGda94GeoidSeparation(programFolder, kNoNegate, useAusGeoid98, latitude, longitude, correction, isFirstPoint,
                             isLastPoint);
-    gda94ToGda2020(latitude, longitude, correction, correction);
+    correction = gda94ToGda2020(latitude, longitude, correction).height;
   }
   return correction;
 }

@@ -12,23 +12,24 @@ namespace velmora {
 
 void transformPoint(const ConversionRequest& request, std::string_view programFolder, double& x, double& y) {
   // x is the easting or longitude, y the northing or latitude.
-  double workX = x;
-  double workY = y;
+  LatLon source{y, x};
   if (request.fromCoordType == kEn) {
-    const ProjectionParams source =
+    const ProjectionParams sourceGrid =
         makeProjectionParams(request.fromDatum, request.zone, request.southernHemisphere, request.isgSubZone);
-    gridToGeographic(source, workX, workY);
+    source = gridToGeographic(sourceGrid, GridPoint{x, y});
   }
 
-  const LatLon target = transformDatum(workY, workX, request.fromDatum, request.toDatum, request.epoch,
-                                       request.useGridShift, request.useITRF2008, programFolder);
+  const LatLon target = transformDatum(source.latitude, source.longitude, request.fromDatum, request.toDatum,
+                                       request.epoch, request.useGridShift, request.useITRF2008, programFolder);
   x = target.longitude;
   y = target.latitude;
 
   if (request.toCoordType == kEn) {
     const ProjectionParams targetGrid =
         makeProjectionParams(request.toDatum, request.zone, request.southernHemisphere, request.isgSubZone);
-    geographicToGrid(targetGrid, x, y);
+    const GridPoint grid = geographicToGrid(targetGrid, target);
+    x = grid.easting;
+    y = grid.northing;
   }
 }
 

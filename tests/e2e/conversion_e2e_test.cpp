@@ -225,20 +225,14 @@ TEST(ConversionE2e, MapProjections) {
     std::string expected;
   };
   const auto toGeographic = [](DatumCode datum, int zone, bool south, double e, double n) {
-    double x = e;
-    double y = n;
-    gridToGeographic(makeProjectionParams(datum, zone, south, 0), x, y);
-    return LatLon{y, x};
+    return gridToGeographic(makeProjectionParams(datum, zone, south, 0), GridPoint{e, n});
   };
   const auto toGrid = [](DatumCode datum, int zone, bool south, LatLon p) {
-    double x = p.longitude;
-    double y = p.latitude;
-    geographicToGrid(makeProjectionParams(datum, zone, south, 0), x, y);
-    return std::array<double, 2>{x, y};
+    return geographicToGrid(makeProjectionParams(datum, zone, south, 0), p);
   };
   const LatLon sydney2020 = gda94ToGda2020(kSydney.latitude, kSydney.longitude, 0.0);
-  const std::array<double, 2> sydneyGrid = toGrid(kGda2020, 56, true, sydney2020);
-  const std::array<double, 2> northern = toGrid(kGda94, 31, false, LatLon{10.5, 3.25});
+  const GridPoint sydneyGrid = toGrid(kGda2020, 56, true, sydney2020);
+  const GridPoint northern = toGrid(kGda94, 31, false, LatLon{10.5, 3.25});
   const Case cases[] = {
       {"EN to DD, default zone 56",
        {"--fromDatum", "GDA94", "--toDatum", "GDA94", "--fromCoordType", "EN", "334567.891", "6252345.678",
@@ -250,12 +244,12 @@ TEST(ConversionE2e, MapProjections) {
        line(toGeographic(kGda94, 55, true, 273741.297, 5796489.777))},
       {"DD to EN across datums",
        withPoint({"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--toCoordType", "EN"}, kSydney, "12.5"),
-       enLine(sydneyGrid[0], sydneyGrid[1], 12.5)},
+       enLine(sydneyGrid.easting, sydneyGrid.northing, 12.5)},
       {"northern hemisphere",
        withPoint({"--fromDatum", "GDA94", "--toDatum", "GDA94", "--toCoordType", "EN", "--zone", "31",
                   "--hemisphere", "North"},
                  LatLon{10.5, 3.25}),
-       enLine(northern[0], northern[1], 0.0)},
+       enLine(northern.easting, northern.northing, 0.0)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -277,8 +271,7 @@ TEST(ConversionE2e, HeightsWithGeoidGrids) {
   velmora.writeBesideProgram("AUSGeoid98.gsb", constantShiftGrid(kContinent, 40.0F, 0.0F));
 
   const LatLon sydney2020 = gda94ToGda2020(kSydney.latitude, kSydney.longitude, 0.0);
-  double heightChange = 0.0;
-  (void)gda94ToGda2020(sydney2020.latitude, sydney2020.longitude, 0.0, heightChange);
+  const double heightChange = gda94ToGda2020(sydney2020.latitude, sydney2020.longitude, 0.0).height;
 
   struct Case {
     const char* name;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "velmora/geodesy/nz_map_grid.hpp"
+#include "velmora/geodesy/transverse_mercator.hpp"
 #include "tests/geodesy/projection_records.hpp"
 
 namespace velmora {
@@ -39,11 +40,8 @@ TEST_P(ForwardThenReverse, ReturnsThePoint) {
   for (double latitude = c.southLatitude; latitude <= c.northLatitude; latitude += 1.0) {
     for (double dLon = -c.halfWidthDeg; dLon <= c.halfWidthDeg; dLon += c.halfWidthDeg / 4.0) {
       const double longitude = c.centralLongitude + dLon;
-      double first = longitude;
-      double second = latitude;
-      geographicToGrid(p, first, second);
-      gridToGeographic(p, first, second);
-      EXPECT_LT(groundMetres(second - latitude, first - longitude, latitude), 0.0005)
+      const LatLon back = gridToGeographic(p, geographicToGrid(p, LatLon{latitude, longitude}));
+      EXPECT_LT(groundMetres(back.latitude - latitude, back.longitude - longitude, latitude), 0.0005)
           << latitude << " " << longitude;
     }
   }
@@ -63,38 +61,34 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<RoundTripCase>& info) { return info.param.name; });
 
 TEST(MapProjection, NorthernHemisphereUsesAFalseNorthingOfZero) {
-  const ProjectionParams p = test::gda94Grid(56, false);
-  double first = 153.0;
-  double second = 10.0;
-  geographicToGrid(p, first, second);
-  EXPECT_NEAR(second, 1105000.0, 2000.0);  // 0.9996 * 1105.9 km of meridian arc
+  const GridPoint grid = geographicToGrid(test::gda94Grid(56, false), LatLon{10.0, 153.0});
+  EXPECT_NEAR(grid.northing, 1105000.0, 2000.0);  // 0.9996 * 1105.9 km of meridian arc
 }
 
-TEST(MapProjection, NzMapGridTakesLongitudeFirst) {
-  const ProjectionParams p = test::nzMapGridRecord();
-  double first = 174.76;
-  double second = -36.85;
-  geographicToGrid(p, first, second);
-  double easting = 0.0;
-  double northing = 0.0;
-  nzMapGridForward(-36.85, 174.76, easting, northing);
-  EXPECT_EQ(first, easting);
-  EXPECT_EQ(second, northing);
+// Each kind reaches its own formulas, bit for bit; any other kind passes the numbers through.
+TEST(MapProjection, DispatchesOnTheKind) {
+  const LatLon point{-36.85, 174.76};
+  const GridPoint grid{1756911.9449, 5920321.8182};
+  for (const ProjectionParams& p : {test::nzgd2000Grid(), test::isgGrid(60, 1), test::angGrid()}) {
+    const GridPoint forward = geographicToGrid(p, point);
+    EXPECT_EQ(forward.easting, transverseMercatorForward(p, point).easting);
+    EXPECT_EQ(forward.northing, transverseMercatorForward(p, point).northing);
+    const LatLon reverse = gridToGeographic(p, grid);
+    EXPECT_EQ(reverse.latitude, transverseMercatorReverse(p, grid).latitude);
+    EXPECT_EQ(reverse.longitude, transverseMercatorReverse(p, grid).longitude);
+  }
+  const ProjectionParams nz = test::nzMapGridRecord();
+  EXPECT_EQ(geographicToGrid(nz, point).easting, nzMapGridForward(point).easting);
+  EXPECT_EQ(geographicToGrid(nz, point).northing, nzMapGridForward(point).northing);
+  EXPECT_EQ(gridToGeographic(nz, grid).latitude, nzMapGridReverse(grid).latitude);
+  EXPECT_EQ(gridToGeographic(nz, grid).longitude, nzMapGridReverse(grid).longitude);
 
-  gridToGeographic(p, first, second);
-  EXPECT_NEAR(first, 174.76, 1e-9);
-  EXPECT_NEAR(second, -36.85, 1e-9);
-}
-
-TEST(MapProjection, UnknownKindLeavesThePointUnchanged) {
-  ProjectionParams p = test::gda94Grid(56);
-  p.kind = static_cast<ProjectionKind>(7);
-  double first = 151.0;
-  double second = -33.0;
-  geographicToGrid(p, first, second);
-  gridToGeographic(p, first, second);
-  EXPECT_EQ(first, 151.0);
-  EXPECT_EQ(second, -33.0);
+  ProjectionParams unknown = test::gda94Grid(56);
+  unknown.kind = static_cast<ProjectionKind>(7);
+  EXPECT_EQ(geographicToGrid(unknown, point).easting, point.longitude);
+  EXPECT_EQ(geographicToGrid(unknown, point).northing, point.latitude);
+  EXPECT_EQ(gridToGeographic(unknown, grid).latitude, grid.northing);
+  EXPECT_EQ(gridToGeographic(unknown, grid).longitude, grid.easting);
 }
 
 }  // namespace

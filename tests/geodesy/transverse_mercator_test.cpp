@@ -60,9 +60,7 @@ TEST(FootpointLatitude, TerminatesOnInputsThatNeverConverge) {
   // The same through the reverse projection.
   const ProjectionParams p = test::gda94Grid(56);
   for (double northing : {std::numeric_limits<double>::quiet_NaN(), inf, -inf, 1e300, -1e300}) {
-    double first = 500000.0;
-    double second = northing;
-    transverseMercatorReverse(p, first, second);
+    (void)transverseMercatorReverse(p, GridPoint{500000.0, northing});
   }
   SUCCEED();
 }
@@ -84,11 +82,10 @@ class CentralMeridian : public ::testing::TestWithParam<CentralMeridianCase> {};
 TEST_P(CentralMeridian, ProjectsToTheFalseEastingExactly) {
   const CentralMeridianCase& c = GetParam();
   const ProjectionParams& p = c.params;
-  double first = c.longitude;
-  double second = c.latitude;
-  geographicToGrid(p, first, second);
-  EXPECT_EQ(first, c.falseEasting);
-  EXPECT_EQ(second, c.falseNorthing + c.arcFactor * meridianDistance(p.ellipsoid, c.latitude * kDegToRad));
+  const GridPoint grid = geographicToGrid(p, LatLon{c.latitude, c.longitude});
+  EXPECT_EQ(grid.easting, c.falseEasting);
+  EXPECT_EQ(grid.northing,
+            c.falseNorthing + c.arcFactor * meridianDistance(p.ellipsoid, c.latitude * kDegToRad));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -115,12 +112,10 @@ TEST(TransverseMercatorReverse, FalseEastingGivesTheShortenedConstantLongitude) 
   // central meridian comes back 153 * 57.29577951308232 / 57.295779514 = 152.99999999754948.
   const ProjectionParams p = test::gda94Grid(56);
   for (double northing : {6250000.0, 8893091.0, 5000000.0}) {
-    double first = 500000.0;
-    double second = northing;
-    gridToGeographic(p, first, second);
-    EXPECT_EQ(first, 152.99999999754948);
+    const LatLon point = gridToGeographic(p, GridPoint{500000.0, northing});
+    EXPECT_EQ(point.longitude, 152.99999999754948);
     const double foot = footpointLatitude(p.ellipsoid, (northing - 10000000.0) / kUtmScaleFactor);
-    EXPECT_EQ(second, foot / kDegToRad);
+    EXPECT_EQ(point.latitude, foot / kDegToRad);
   }
 }
 
@@ -140,17 +135,15 @@ TEST(TransverseMercatorForward, GdaTechnicalManualWorkedExamples) {
   };
   const ProjectionParams p = test::gda94Grid(55);
   for (const Example& ex : examples) {
-    double first = ex.longitude;
-    double second = ex.latitude;
-    geographicToGrid(p, first, second);
-    EXPECT_NEAR(first, ex.easting, kMillimetre) << ex.station;
-    EXPECT_NEAR(second, ex.northing, kMillimetre) << ex.station;
+    const GridPoint grid = geographicToGrid(p, LatLon{ex.latitude, ex.longitude});
+    EXPECT_NEAR(grid.easting, ex.easting, kMillimetre) << ex.station;
+    EXPECT_NEAR(grid.northing, ex.northing, kMillimetre) << ex.station;
 
-    gridToGeographic(p, first, second);
+    const LatLon back = gridToGeographic(p, grid);
     // Back to the station within 1e-9 degrees (0.1 mm); the reverse longitude carries the
     // shortened-constant offset of 2.4e-9 degrees, 0.2 mm at this latitude.
-    EXPECT_NEAR(second, ex.latitude, 1e-9) << ex.station;
-    EXPECT_NEAR(first, ex.longitude, 3e-9) << ex.station;
+    EXPECT_NEAR(back.latitude, ex.latitude, 1e-9) << ex.station;
+    EXPECT_NEAR(back.longitude, ex.longitude, 3e-9) << ex.station;
   }
 }
 
@@ -182,12 +175,9 @@ TEST(TransverseMercatorForward, AgreesWithTheExactTransverseMercator) {
       {"Nzgd2000EastCape", test::nzgd2000Grid(), 177.9, -39.0, 2024407.9494, 5671787.0462},
   };
   for (const Reference& r : references) {
-    const ProjectionParams& p = r.params;
-    double first = r.longitude;
-    double second = r.latitude;
-    geographicToGrid(p, first, second);
-    EXPECT_NEAR(first, r.easting, kMillimetre) << r.name;
-    EXPECT_NEAR(second, r.northing, kMillimetre) << r.name;
+    const GridPoint grid = geographicToGrid(r.params, LatLon{r.latitude, r.longitude});
+    EXPECT_NEAR(grid.easting, r.easting, kMillimetre) << r.name;
+    EXPECT_NEAR(grid.northing, r.northing, kMillimetre) << r.name;
   }
 }
 
@@ -195,14 +185,8 @@ TEST(TransverseMercatorReverse, AngGridWorksInYards) {
   // 1000 yd east of the false origin on the central meridian's footpoint is 914.4 m of true
   // easting; doubling the grid offset in yards doubles the longitude offset to first order.
   const ProjectionParams p = test::angGrid();
-  double near1 = 401000.0;
-  double lat1 = 1285093.0928;
-  gridToGeographic(p, near1, lat1);
-  double near2 = 402000.0;
-  double lat2 = 1285093.0928;
-  gridToGeographic(p, near2, lat2);
-  const double offset1 = near1 - 111.0;
-  const double offset2 = near2 - 111.0;
+  const double offset1 = gridToGeographic(p, GridPoint{401000.0, 1285093.0928}).longitude - 111.0;
+  const double offset2 = gridToGeographic(p, GridPoint{402000.0, 1285093.0928}).longitude - 111.0;
   EXPECT_NEAR(offset2 / offset1, 2.0, 1e-5);
   // 914.4 m along the parallel at 30 S on Clarke 1858 is about 0.0094796 degrees of longitude.
   const double nu = 6378293.639 / std::sqrt(1.0 - 0.006785145922 * 0.25);

@@ -232,9 +232,9 @@ TEST_F(GridShiftTest, ParametersWhereNoGridServes) {
       {"GDA94 to AGD84 outside the grid", kOutside, kGda94, kAgd84,
        [](LatLon p) { return gda94ToAgd84(p.latitude, p.longitude); }},
       {"GDA2020 to GDA94 outside the grid", kOutside, kGda2020, kGda94,
-       [](LatLon p) { return gda2020ToGda94(p.latitude, p.longitude, 0.0); }},
+       [](LatLon p) -> LatLon { return gda2020ToGda94(p.latitude, p.longitude, 0.0); }},
       {"AGD66 to GDA2020 outside AGD66 grid, inside GDA2020 grid", kOnlyGda2020, kAgd66, kGda2020,
-       [](LatLon p) {
+       [](LatLon p) -> LatLon {
          const LatLon g = agd66ToGda94(p.latitude, p.longitude);
          return gda94ToGda2020(g.latitude, g.longitude, 0.0);
        }},
@@ -259,7 +259,7 @@ TEST_F(GridShiftTest, ParametersWhereNoGridServes) {
          return gda94ToAgd66(g.latitude, g.longitude);
        }},
       {"ANG to GDA2020 uses parameters for GDA2020", kInside, kAng, kGda2020,
-       [](LatLon p) {
+       [](LatLon p) -> LatLon {
          const LatLon g = angToGda94(p.latitude, p.longitude, kAngToGda94Params);
          return gda94ToGda2020(g.latitude, g.longitude, 0.0);
        }},

@@ -29,16 +29,8 @@ constexpr double kLon = 138.7;
 
 double n2020() { return kAusGeoid2020.at(kLat, kLon); }
 double n09() { return kAusGeoid09.at(kLat, kLon); }
-double dh2020To94(double h) {
-  double out = 0.0;
-  gda2020ToGda94(kLat, kLon, h, out);
-  return out;
-}
-double dh94To2020(double h) {
-  double out = 0.0;
-  gda94ToGda2020(kLat, kLon, h, out);
-  return out;
-}
+double dh2020To94(double h) { return gda2020ToGda94(kLat, kLon, h).height; }
+double dh94To2020(double h) { return gda94ToGda2020(kLat, kLon, h).height; }
 
 class HeightCorrectionTest : public testing::GridSlotTest {
  protected:
@@ -162,11 +154,7 @@ TEST_F(HeightCorrectionTest, PointOutsideTheGeoidAddsNothingSilently) {
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(singlePoint(kGda2020, kAhd, kGda2020, kEllipsoid, false, -2.0, 130.0), 0.0);
   EXPECT_NEAR(singlePoint(kGda94, kAhd, kGda2020, kEllipsoid, false, -2.0, 130.0),
-              [] {
-                double out = 0.0;
-                gda94ToGda2020(-2.0, 130.0, 0.0, out);
-                return out;
-              }(),
+              gda94ToGda2020(-2.0, 130.0, 0.0).height,
               kHeightToleranceMetres);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }

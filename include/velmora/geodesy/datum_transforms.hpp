@@ -24,12 +24,9 @@ LatLon agd84ToGda94(double latitude, double longitude);
 LatLon gda94ToAgd66(double latitude, double longitude);
 LatLon gda94ToAgd84(double latitude, double longitude);
 
-// GDA94 <-> GDA2020 with the ellipsoidal height carried; the overload with heightOut also
-// writes the transformed height.
-LatLon gda2020ToGda94(double latitude, double longitude, double height);
-LatLon gda2020ToGda94(double latitude, double longitude, double height, double& heightOut);
-LatLon gda94ToGda2020(double latitude, double longitude, double height);
-LatLon gda94ToGda2020(double latitude, double longitude, double height, double& heightOut);
+// GDA94 <-> GDA2020 with the ellipsoidal height (metres) carried through.
+LatLonHeight gda2020ToGda94(double latitude, double longitude, double height);
+LatLonHeight gda94ToGda2020(double latitude, double longitude, double height);
 
 // NZGD49 <-> NZGD2000 (International 1924 <-> GRS80); the way back negates the parameters.
 LatLon nzgd49ToNzgd2000(double latitude, double longitude);

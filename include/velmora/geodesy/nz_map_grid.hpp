@@ -1,13 +1,16 @@
 // The NZ Map Grid (NZGD49 grid coordinates): complex polynomials about 41 S, 173 E.
 #pragma once
 
+#include "velmora/geodesy/grid_point.hpp"
+#include "velmora/geodesy/lat_lon.hpp"
+
 namespace velmora {
 
 // Latitude and longitude (degrees) to easting and northing (metres). Every latitude is treated
 // as southern.
-void nzMapGridForward(double latitude, double longitude, double& easting, double& northing);
+GridPoint nzMapGridForward(const LatLon& point);
 
 // Easting and northing (metres) to latitude and longitude (degrees).
-void nzMapGridReverse(double easting, double northing, double& latitude, double& longitude);
+LatLon nzMapGridReverse(const GridPoint& point);
 
 }  // namespace velmora

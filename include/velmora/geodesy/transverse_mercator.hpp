@@ -1,6 +1,8 @@
 // Redfearn's series for the Transverse Mercator family: UTM-type zones, ISG and the ANG grid.
 #pragma once
 
+#include "velmora/geodesy/grid_point.hpp"
+#include "velmora/geodesy/lat_lon.hpp"
 #include "velmora/geodesy/projection_params.hpp"
 
 namespace velmora {
@@ -15,9 +17,9 @@ double meridianDistance(const Ellipsoid& ellipsoid, double latitudeRad);
 // the first pass whose residual is at most 1 m, or after a fixed pass limit.
 double footpointLatitude(const Ellipsoid& ellipsoid, double meridianArc);
 
-// Forward and reverse for kinds kTransverseMercator, kIsgGrid and kAngGrid; same in-place
-// convention as geographicToGrid / gridToGeographic.
-void transverseMercatorForward(const ProjectionParams& params, double& first, double& second);
-void transverseMercatorReverse(const ProjectionParams& params, double& first, double& second);
+// Forward and reverse for kinds kTransverseMercator, kIsgGrid and kAngGrid: degrees to easting and
+// northing in metres (yards on the ANG grid) and back.
+GridPoint transverseMercatorForward(const ProjectionParams& params, const LatLon& point);
+LatLon transverseMercatorReverse(const ProjectionParams& params, const GridPoint& point);
 
 }  // namespace velmora
