@@ -89,7 +89,7 @@ void itrf2008ToGda94(benchmark::State& state) {
   std::size_t i = 0;
   for (auto _ : state) {
     const LatLon& p = pick(kAustralianPoints, i++);
-    benchmark::DoNotOptimize(itrfToGda94(p.latitude, p.longitude, 2020.5, 2008));
+    benchmark::DoNotOptimize(itrfToGda94(p.latitude, p.longitude, 2020.5, ItrfRealisation::kItrf2008));
   }
   state.SetItemsProcessed(state.iterations());
 }

@@ -31,10 +31,6 @@ constexpr double kSupportedEastEndDeg = 180.0;  // exclusive
 constexpr double kApproxLatitudeShiftDeg = 0.0014444444444444446;   // 5.2 arc-seconds
 constexpr double kApproxLongitudeShiftDeg = 0.0013055555555555557;  // 4.7 arc-seconds
 
-// ITRF realisation handed to the time-dependent transformations: 2000, or 2008 when asked for.
-constexpr int kItrf2000Year = 2000;
-constexpr int kItrf2008Offset = 8;  // years from ITRF2000 to ITRF2008
-
 bool isAgdFamily(DatumCode datum) { return datum == kAgd66 || datum == kAgd84 || datum == kIsg; }
 
 bool isGda94Group(DatumCode datum) { return datum == kGda94 || datum == kWgs84; }
@@ -97,9 +93,8 @@ LatLon approximateShift(LatLon point, DatumCode fromDatum, DatumCode toDatum) {
 }
 
 struct ChainSettings {
-  double epoch;         // decimal year of ITRF positions
-  int realisationYear;  // 2000 or 2008
-  bool useItrf2008;
+  double epoch;  // decimal year of ITRF positions
+  ItrfRealisation realisation;
   bool useGridShift;
   std::string_view programFolder;
 };
@@ -125,7 +120,7 @@ LatLon toGda94(LatLon point, DatumCode fromDatum, DatumCode toDatum, const Chain
     case kAng:
       return angToGda94(point.latitude, point.longitude, kAngToGda94Params);
     case kWgs84:
-      return itrfToGda94(point.latitude, point.longitude, settings.epoch, settings.realisationYear);
+      return itrfToGda94(point.latitude, point.longitude, settings.epoch, settings.realisation);
     default:  // GDA94
       return point;
   }
@@ -152,7 +147,7 @@ LatLon fromGda94(LatLon point, DatumCode fromDatum, DatumCode toDatum, const Cha
     case kAng:
       return gda94ToAng(point.latitude, point.longitude, kAngToGda94Params);
     case kWgs84:
-      return gda94ToItrf(point.latitude, point.longitude, settings.epoch, settings.realisationYear);
+      return gda94ToItrf(point.latitude, point.longitude, settings.epoch, settings.realisation);
     default:  // GDA94
       return point;
   }
@@ -163,10 +158,10 @@ LatLon runParameterChain(LatLon point, DatumCode fromDatum, DatumCode toDatum, c
   if (fromDatum == kNzgd49 && toDatum == kNzgd2000) return nzgd49ToNzgd2000(point.latitude, point.longitude);
   if (fromDatum == kNzgd2000 && toDatum == kNzgd49) return nzgd2000ToNzgd49(point.latitude, point.longitude);
   if (fromDatum == kGda2020 && toDatum == kWgs84) {
-    return gda2020ToItrf(point.latitude, point.longitude, settings.epoch, settings.useItrf2008);
+    return gda2020ToItrf(point.latitude, point.longitude, settings.epoch, settings.realisation);
   }
   if (fromDatum == kWgs84 && toDatum == kGda2020) {
-    return itrfToGda2020(point.latitude, point.longitude, settings.epoch, settings.useItrf2008);
+    return itrfToGda2020(point.latitude, point.longitude, settings.epoch, settings.realisation);
   }
   if (!joinsGda94Chain(fromDatum) || !joinsGda94Chain(toDatum)) return point;
   if (isAgd66Positions(fromDatum) && isAgd66Positions(toDatum)) return point;
@@ -195,8 +190,8 @@ LatLon transformDatum(double latitude, double longitude, DatumCode fromDatum, Da
                                     longitude < kSupportedWestLimitDeg || longitude >= kSupportedEastEndDeg;
   if (outsideSupportedArea) return approximateShift(input, fromDatum, toDatum);
 
-  const ChainSettings settings{epoch, kItrf2000Year + (useITRF2008 ? kItrf2008Offset : 0), useITRF2008,
-                               useGridShift, programFolder};
+  const ItrfRealisation realisation = useITRF2008 ? ItrfRealisation::kItrf2008 : ItrfRealisation::kItrf2000;
+  const ChainSettings settings{epoch, realisation, useGridShift, programFolder};
   return runParameterChain(input, fromDatum, toDatum, settings);
 }
 

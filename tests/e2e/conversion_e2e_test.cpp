@@ -88,13 +88,13 @@ TEST(ConversionE2e, ParameterTransformationsThroughGda94) {
       // WGS84 is an ITRF position at the epoch: ITRF2000 unless asked for ITRF2008.
       {{"--fromDatum", "WGS84", "--toDatum", "GDA94", "--epoch", "2010.5"},
        kSydney,
-       line(itrfToGda94(kSydney.latitude, kSydney.longitude, 2010.5, 2000))},
+       line(itrfToGda94(kSydney.latitude, kSydney.longitude, 2010.5, ItrfRealisation::kItrf2000))},
       {{"--fromDatum", "WGS84", "--toDatum", "GDA94", "--epoch", "2010.5", "--useITRF2008"},
        kSydney,
-       line(itrfToGda94(kSydney.latitude, kSydney.longitude, 2010.5, 2008))},
+       line(itrfToGda94(kSydney.latitude, kSydney.longitude, 2010.5, ItrfRealisation::kItrf2008))},
       {{"--fromDatum", "GDA2020", "--toDatum", "WGS84", "--epoch", "2015", "--useITRF2008"},
        kPerth,
-       line(gda2020ToItrf(kPerth.latitude, kPerth.longitude, 2015.0, true))},
+       line(gda2020ToItrf(kPerth.latitude, kPerth.longitude, 2015.0, ItrfRealisation::kItrf2008))},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.options[1] << " to " << c.options[3]);

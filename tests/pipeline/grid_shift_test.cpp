@@ -188,24 +188,24 @@ TEST_F(GridShiftTest, ItrfRowsUseTheAgdGridForTheirGdaLeg) {
       {"AGD66 to WGS84", kAgd66, kWgs84, false,
        [](LatLon p, bool) {
          const LatLon g = applyLeg(p, {&kAgd66Grid, 1.0});
-         return gda94ToItrf(g.latitude, g.longitude, kEpoch, 2000);
+         return gda94ToItrf(g.latitude, g.longitude, kEpoch, ItrfRealisation::kItrf2000);
        }},
       {"ISG to WGS84 (ITRF2008)", kIsg, kWgs84, true,
        [](LatLon p, bool) {
          const LatLon g = applyLeg(p, {&kAgd66Grid, 1.0});
-         return gda94ToItrf(g.latitude, g.longitude, kEpoch, 2008);
+         return gda94ToItrf(g.latitude, g.longitude, kEpoch, ItrfRealisation::kItrf2008);
        }},
       {"AGD84 to WGS84", kAgd84, kWgs84, false,
        [](LatLon p, bool) {
          const LatLon g = applyLeg(p, {&kAgd84Grid, 1.0});
-         return gda94ToItrf(g.latitude, g.longitude, kEpoch, 2000);
+         return gda94ToItrf(g.latitude, g.longitude, kEpoch, ItrfRealisation::kItrf2000);
        }},
       {"WGS84 to AGD66", kWgs84, kAgd66, false,
-       [](LatLon p, bool) { return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, 2000), {&kAgd66Grid, -1.0}); }},
+       [](LatLon p, bool) { return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2000), {&kAgd66Grid, -1.0}); }},
       {"WGS84 to ISG (ITRF2008)", kWgs84, kIsg, true,
-       [](LatLon p, bool) { return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, 2008), {&kAgd66Grid, -1.0}); }},
+       [](LatLon p, bool) { return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2008), {&kAgd66Grid, -1.0}); }},
       {"WGS84 to AGD84", kWgs84, kAgd84, false,
-       [](LatLon p, bool) { return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, 2000), {&kAgd84Grid, -1.0}); }},
+       [](LatLon p, bool) { return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2000), {&kAgd84Grid, -1.0}); }},
   };
   for (const Case& c : cases) {
     const LatLon actual = viaDispatcher(kInside, c.from, c.to, kEpoch, c.itrf2008);
@@ -246,11 +246,11 @@ TEST_F(GridShiftTest, ParametersWhereNoGridServes) {
       {"AGD66 to WGS84 outside the grid", kOutside, kAgd66, kWgs84,
        [](LatLon p) {
          const LatLon g = agd66ToGda94(p.latitude, p.longitude);
-         return gda94ToItrf(g.latitude, g.longitude, kEpoch, 2000);
+         return gda94ToItrf(g.latitude, g.longitude, kEpoch, ItrfRealisation::kItrf2000);
        }},
       {"WGS84 to AGD84 outside the grid", kOutside, kWgs84, kAgd84,
        [](LatLon p) {
-         const LatLon g = itrfToGda94(p.latitude, p.longitude, kEpoch, 2000);
+         const LatLon g = itrfToGda94(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2000);
          return gda94ToAgd84(g.latitude, g.longitude);
        }},
       {"AGD84 to AGD66 never uses a grid", kInside, kAgd84, kAgd66,
@@ -269,9 +269,9 @@ TEST_F(GridShiftTest, ParametersWhereNoGridServes) {
          return gda94ToAng(g.latitude, g.longitude, kAngToGda94Params);
        }},
       {"WGS84 to GDA2020", kInside, kWgs84, kGda2020,
-       [](LatLon p) { return itrfToGda2020(p.latitude, p.longitude, kEpoch, false); }},
+       [](LatLon p) { return itrfToGda2020(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2000); }},
       {"GDA2020 to WGS84", kInside, kGda2020, kWgs84,
-       [](LatLon p) { return gda2020ToItrf(p.latitude, p.longitude, kEpoch, false); }},
+       [](LatLon p) { return gda2020ToItrf(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2000); }},
   };
   for (const Case& c : cases) expectBitEqual(viaDispatcher(c.point, c.from, c.to, kEpoch), c.expected(c.point), c.what);
   // The GDA2020 grid does cover the point the AGD66 grid misses.

@@ -6,11 +6,14 @@
 
 namespace velmora {
 
-// realisationYear 2008 selects ITRF2008, any other value ITRF2000. epoch is a decimal year.
-LatLon itrfToGda94(double latitude, double longitude, double epoch, int realisationYear);
-LatLon gda94ToItrf(double latitude, double longitude, double epoch, int realisationYear);
+// The ITRF realisation of the coordinates, each with its own published parameter set.
+enum class ItrfRealisation { kItrf2000, kItrf2008 };
 
-LatLon itrfToGda2020(double latitude, double longitude, double epoch, bool useItrf2008);
-LatLon gda2020ToItrf(double latitude, double longitude, double epoch, bool useItrf2008);
+// epoch is a decimal year.
+LatLon itrfToGda94(double latitude, double longitude, double epoch, ItrfRealisation realisation);
+LatLon gda94ToItrf(double latitude, double longitude, double epoch, ItrfRealisation realisation);
+
+LatLon itrfToGda2020(double latitude, double longitude, double epoch, ItrfRealisation realisation);
+LatLon gda2020ToItrf(double latitude, double longitude, double epoch, ItrfRealisation realisation);
 
 }  // namespace velmora
