@@ -48,8 +48,6 @@ constexpr MolodenskyTarget kMolodenskyIntoGrs80{&kGrs80Ellipsoid, 0.006739496775
 constexpr MolodenskyTarget kMolodenskyIntoClarke1858{&kClarke1858, 0.0068314986362580645, 6335015.985931437,
                                                      -kAngToGda94DeltaAM, -kAngToGda94DeltaF};
 
-constexpr double kPartsPerMillion = 1e-6;
-
 LatLon forwardBetween(double latitude, double longitude, const Ellipsoid& source, const HelmertParams& params,
                       const Ellipsoid& target) {
   const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, source);

@@ -13,6 +13,7 @@
 
 #include <array>
 
+#include "velmora/geodesy/angle_units.hpp"
 #include "velmora/gridfile/grid_search.hpp"
 #include "pipeline/grid_slots.hpp"
 
@@ -23,7 +24,6 @@ constexpr std::string_view kAgd66GridFileName = "AGD66_Australia.gsb";
 constexpr std::string_view kAgd84GridFileName = "AGD84_Australia.gsb";
 constexpr std::string_view kGda2020GridFileName = "GDA2020_Australia.gsb";
 
-constexpr double kArcSecondsPerDegree = 3600.0;
 constexpr double kGridUnitFactor = 1.0;  // points are handed to the library in degrees
 
 // The grid held in the slot, opening programFolder + fileName when the slot is empty. The path is

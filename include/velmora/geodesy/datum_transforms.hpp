@@ -2,21 +2,10 @@
 // Latitudes and longitudes in decimal degrees; heights in metres.
 #pragma once
 
+#include "velmora/geodesy/helmert.hpp"
 #include "velmora/geodesy/lat_lon.hpp"
 
 namespace velmora {
-
-// Seven parameters of the ANG to GDA94 direction. Translations in metres, rotations in
-// arc-seconds (coordinate frame), scale in parts per million.
-struct HelmertParams {
-  double tx = 0.0;
-  double ty = 0.0;
-  double tz = 0.0;
-  double rx = 0.0;
-  double ry = 0.0;
-  double rz = 0.0;
-  double s = 0.0;
-};
 
 // AGD66/AGD84 <-> GDA94. The height is taken as 0 and none is returned.
 LatLon agd66ToGda94(double latitude, double longitude);

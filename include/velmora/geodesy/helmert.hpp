@@ -7,10 +7,23 @@
 // X = R^T * (X' - t) / k, which is exact to first order in the rotations.
 #pragma once
 
-#include "velmora/geodesy/datum_transforms.hpp"
 #include "velmora/geodesy/geocentric.hpp"
 
 namespace velmora {
+
+inline constexpr double kPartsPerMillion = 1e-6;  // scale change per ppm
+
+// Seven parameters in published units: translations in metres, rotations in arc-seconds
+// (coordinate frame), scale change in parts per million.
+struct HelmertParams {
+  double tx = 0.0;
+  double ty = 0.0;
+  double tz = 0.0;
+  double rx = 0.0;
+  double ry = 0.0;
+  double rz = 0.0;
+  double s = 0.0;
+};
 
 struct HelmertTransformation {
   double tx = 0.0;  // metres
