@@ -1,6 +1,7 @@
-// The two operations of a ProjectionParams record, dispatching on its projection kind. No input
-// is rejected (NaN in gives NaN out). A record of a kind other than the four returns the
-// coordinates unchanged (longitude as easting, latitude as northing, and back).
+// The two operations of a ProjectionParams record, dispatching on its projection kind to
+// transverse_mercator.hpp or nz_map_grid.hpp, whose domain and accuracy they share. A record of
+// a kind other than the four returns the coordinates unchanged (longitude as easting, latitude
+// as northing, and back).
 #pragma once
 
 #include "velmora/geodesy/grid_point.hpp"
@@ -12,7 +13,7 @@ namespace velmora {
 // Latitude and longitude (degrees) to easting and northing (metres; yards on the ANG grid).
 GridPoint geographicToGrid(const ProjectionParams& params, const LatLon& point);
 
-// Easting and northing to latitude and longitude (degrees).
+// Easting and northing (metres; yards on the ANG grid) to latitude and longitude (degrees).
 LatLon gridToGeographic(const ProjectionParams& params, const GridPoint& point);
 
 }  // namespace velmora

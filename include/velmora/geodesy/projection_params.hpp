@@ -6,10 +6,10 @@
 namespace velmora {
 
 enum class ProjectionKind {
-  kTransverseMercator = 0,  // UTM-type zones (scale 0.9996), or any central meridian through zone 0
-  kNzMapGrid = 1,           // NZ Map Grid: fixed ellipsoid and origin, the record's other fields unused
-  kAngGrid = 2,             // Transverse Mercator in yards on 111 E, fixed origin, no scale factor
-  kIsgGrid = 3,             // Integrated Survey Grid: scale 0.99994, 2-degree sub-zones of UTM zones
+  kTransverseMercator = 0,  // scale 0.9996 on a UTM zone's meridian, or on centralMeridian with zone 0
+  kNzMapGrid = 1,           // NZ Map Grid: own ellipsoid and origin, the record's other fields unused
+  kAngGrid = 2,             // scale 1 on 111 E, in yards from its own origin; false origin fields unused
+  kIsgGrid = 3,             // Integrated Survey Grid: scale 0.99994 on 2-degree sub-zones of UTM zones
 };
 
 struct ProjectionParams {
@@ -22,8 +22,9 @@ struct ProjectionParams {
   double centralMeridian = 0.0;  // degrees east; used only when zone is 0
 };
 
-// Central meridian in degrees east that the projection formulas use for this record. Zone and
-// sub-zone numbers are not checked: any int gives (zone - 53) * 6 + 135 and so on, without overflow.
+// Central meridian (degrees east) that the projection formulas use for this record: (zone - 53)
+// * 6 + 135 for UTM zones, less 4 - 2s for ISG sub-zones, 111 for the ANG grid and 173 for the
+// NZ Map Grid. Zone and sub-zone numbers are not checked; any int gives a number, without overflow.
 double centralMeridianDegrees(const ProjectionParams& params);
 
 }  // namespace velmora
