@@ -1,8 +1,9 @@
 // Ellipsoids of revolution with the derived constants the formulas read. Every record is built at
 // compile time from its defining pair by the expressions below, which are the ones the stored
 // results were made with. Records of the same ellipsoid may therefore differ in the last digits
-// (GRS80 from 1/f has e^2 = 0.006694380022900787, from b = 6356752.3141 m 0.006694380035512838);
-// each formula keeps the record it has always used, so results are reproduced to the last bit.
+// (GRS80 from 1/f has e^2 = 0.006694380022900787, from b = 6356752.3141 m it has
+// 0.006694380035512838); each formula keeps the record it has always used, so results are
+// reproduced to the last bit.
 #pragma once
 
 namespace velmora {
@@ -27,8 +28,8 @@ constexpr Ellipsoid ellipsoidFromInverseFlattening(double semiMajorAxis, double 
 constexpr Ellipsoid ellipsoidFromSemiAxes(double semiMajorAxis, double semiMinorAxis) {
   const double a2 = semiMajorAxis * semiMajorAxis;
   const double e2 = (a2 - semiMinorAxis * semiMinorAxis) / a2;
-  return Ellipsoid{semiMajorAxis, semiMinorAxis,      e2,
-                   1.0 - e2,      e2 * semiMajorAxis, semiMinorAxis / semiMajorAxis};
+  const double oneMinusF = semiMinorAxis / semiMajorAxis;
+  return Ellipsoid{semiMajorAxis, semiMinorAxis, e2, 1.0 - e2, e2 * semiMajorAxis, oneMinusF};
 }
 
 // The ellipsoid with e^2 replaced by a rounded value (1 - e^2 and e^2 * a follow it; a, b and
