@@ -1,11 +1,10 @@
-// Shifts an NZGD49 position to NZGD2000 with an NTv2 grid (nzgd2kgrid0005.gsb) and projects it
-// onto the NZGD2000 Transverse Mercator grid.   velmora-example GRID LATITUDE LONGITUDE
-#include <array>
+// A program built against the installed library: interpolates an NTv2 grid at a point with the
+// grid library, and converts the same point with a Converter.   velmora-example GRID LATITUDE LONGITUDE
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
-#include "velmora/codes.hpp"
-#include "velmora/geodesy/map_projection.hpp"
+#include "velmora/converter.hpp"
 #include "velmora/gridfile/grid_search.hpp"
 
 int main(int argc, char** argv) {
@@ -13,24 +12,27 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s GRID LATITUDE LONGITUDE\n", argv[0]);
     return 1;
   }
+  const double latitude = std::atof(argv[2]);
+  const double longitude = std::atof(argv[3]);
+
   velmora::GridError error = velmora::kGridOk;
   const auto grid = velmora::openGridFile(argv[1], error);
   if (!grid) {
     std::fprintf(stderr, "%s: grid error %d\n", argv[1], error);
     return 1;
   }
-  std::printf("grid: %d sub-grid(s), %d top-level\n", grid->subGridCount(), grid->topLevelCount());
+  const std::optional<velmora::GridShift> shift = velmora::gridShiftAt(*grid, longitude, latitude);
+  if (!shift) return 2;
+  std::printf("grid %s: latitude %.6f\", longitude %.6f\"\n", shift->match.subGrid->name().c_str(),
+              shift->latitudeShift, shift->longitudeShift);
 
-  const double latitude = std::atof(argv[2]);
-  const double longitude = std::atof(argv[3]);
-  std::array<double, 2> shift{longitude, latitude};  // in: the point; out: the shift in arc-seconds
-  std::array<double, 2> accuracy{};
-  if (!velmora::interpolateGridShift(*grid, 1.0, shift, accuracy)) return 2;
-  double x = longitude + shift[0] / 3600.0;
-  double y = latitude + shift[1] / 3600.0;
-  std::printf("shift: latitude %.6f\", longitude %.6f\"\n", shift[1], shift[0]);
-  std::printf("NZGD2000: latitude %.9f, longitude %.9f\n", y, x);
-
-  velmora::geographicToGrid(velmora::makeProjectionParams(velmora::kNzgd2000, 0, true, 0), x, y);
-  std::printf("NZGD2000 grid: easting %.3f m, northing %.3f m\n", x, y);
+  // NZGD49 latitude and longitude to NZGD2000 grid coordinates, by the seven parameters.
+  velmora::ConversionSettings settings;
+  settings.fromDatum = velmora::kNzgd49;
+  settings.toDatum = velmora::kNzgd2000;
+  settings.toCoordType = velmora::kEn;
+  const velmora::Converter converter(settings);
+  const velmora::ConversionResult result = converter.convert({latitude, longitude, 0.0});
+  std::printf("NZGD2000 grid: %.3f,%.3f (%d step)\n", result.coordinates.first, result.coordinates.second,
+              result.datum.stepCount);
 }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "velmora/geodesy/angle_units.hpp"
 #include "common/number_text.hpp"
 #include "frontend/text_fields.hpp"
 
@@ -14,7 +15,6 @@ namespace velmora {
 namespace {
 
 constexpr double kMinutesPerDegree = 60.0;
-constexpr double kSecondsPerDegree = 3600.0;
 
 struct SignedDegrees {
   double magnitude = 0.0;  // |degrees|, whole
@@ -38,7 +38,7 @@ double parseDms(std::string_view token) {
   const double seconds = readDecimal(parts[2]);
   const int minutes = readWholeNumber(parts[1]);
   const SignedDegrees degrees = readSignedDegrees(parts[0]);
-  return degrees.sign * ((degrees.magnitude + minutes / kMinutesPerDegree) + seconds / kSecondsPerDegree);
+  return degrees.sign * ((degrees.magnitude + minutes / kMinutesPerDegree) + seconds / kArcSecondsPerDegree);
 }
 
 double parseDm(std::string_view token) {

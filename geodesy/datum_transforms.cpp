@@ -28,23 +28,13 @@ constexpr double kGda2020ToGda94Scale = 1.000000009994;
 constexpr double kGda94ToGda2020TxOverScale = -0.061549999384869304;  // metres
 constexpr double kGda94ToGda2020TyOverScale = 0.01086999989136522;
 constexpr double kGda94ToGda2020TzOverScale = 0.04018999959834114;
-constexpr double kGrs80SemiMajorAxisM = 6378137.0;
-constexpr double kGrs80InverseFlattening = 298.257222101;
 
 // NZGD49 to NZGD2000; the reverse direction negates every parameter.
 constexpr HelmertParams kNzgd49ToNzgd2000{59.47, -5.04, 187.44, -0.47, 0.1, -1.024, -4.5993};
 
-// Semi-axes of the NZGD conversion, metres.
-struct SemiAxes {
-  double a;
-  double b;
-};
-constexpr SemiAxes kInternational1924Axes{6378388.0, 6356911.946};
-constexpr SemiAxes kGrs80Axes{6378137.0, 6356752.3141};
-
 // Molodensky constants of the ANG <-> GDA94 ellipsoid change, target ellipsoid first.
 struct MolodenskyTarget {
-  const DatumEllipsoid* ellipsoid;
+  const Ellipsoid* ellipsoid;
   double secondEccentricitySquared;  // e'^2
   double semiMajorTimesOneMinusE2;   // a (1 - e^2), metres
   double deltaA;                     // a_target - a_source, metres
@@ -53,22 +43,19 @@ struct MolodenskyTarget {
 // 6378137 - 6378293.639 as computed in double precision, and the matching flattening change.
 constexpr double kAngToGda94DeltaAM = -156.63900000043213;
 constexpr double kAngToGda94DeltaF = -0.00004553666172465781;
-constexpr MolodenskyTarget kMolodenskyIntoGrs80{&kGrs80DatumEllipsoid, 0.006739496775478957,
-                                                6335439.327083875, kAngToGda94DeltaAM, kAngToGda94DeltaF};
-constexpr MolodenskyTarget kMolodenskyIntoClarke1858{&kClarke1858DatumEllipsoid, 0.0068314986362580645,
-                                                     6335015.985931437, -kAngToGda94DeltaAM,
-                                                     -kAngToGda94DeltaF};
+constexpr MolodenskyTarget kMolodenskyIntoGrs80{&kGrs80Ellipsoid, 0.006739496775478957, 6335439.327083875,
+                                                kAngToGda94DeltaAM, kAngToGda94DeltaF};
+constexpr MolodenskyTarget kMolodenskyIntoClarke1858{&kClarke1858, 0.0068314986362580645, 6335015.985931437,
+                                                     -kAngToGda94DeltaAM, -kAngToGda94DeltaF};
 
-constexpr double kPartsPerMillion = 1e-6;
-
-LatLon forwardBetween(double latitude, double longitude, const DatumEllipsoid& source,
-                      const HelmertParams& params, const DatumEllipsoid& target) {
+LatLon forwardBetween(double latitude, double longitude, const Ellipsoid& source, const HelmertParams& params,
+                      const Ellipsoid& target) {
   const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, source);
   return geocentricToGeographic(helmertForward(point, helmertFromParams(params)), target);
 }
 
-LatLon transposedBetween(double latitude, double longitude, const DatumEllipsoid& source,
-                         const HelmertParams& params, const DatumEllipsoid& target) {
+LatLon transposedBetween(double latitude, double longitude, const Ellipsoid& source,
+                         const HelmertParams& params, const Ellipsoid& target) {
   const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, source);
   return geocentricToGeographic(helmertTransposed(point, helmertFromParams(params)), target);
 }
@@ -83,7 +70,7 @@ HelmertTransformation gda2020ToGda94Set() {
 // input latitude; the translation is (dx, dy, dz).
 LatLon molodensky(double latitude, double longitude, double dx, double dy, double dz,
                   const MolodenskyTarget& target) {
-  const DatumEllipsoid& ellipsoid = *target.ellipsoid;
+  const Ellipsoid& ellipsoid = *target.ellipsoid;
   const double e2 = ellipsoid.eccentricitySquared;
   const double phi = latitude * kRadiansPerDegree;
   const double lambda = longitude * kRadiansPerDegree;
@@ -110,68 +97,25 @@ bool isMolodenskyRecord(const HelmertParams& params) {
   return params.rx == 0.0 && params.ry == 0.0 && params.rz == 0.0 && params.s == 0.0;
 }
 
-}  // namespace
-
-LatLon agd66ToGda94(double latitude, double longitude) {
-  return forwardBetween(latitude, longitude, kAnsDatumEllipsoid, kAgd66ToGda94, kGrs80DatumEllipsoid);
-}
-
-LatLon agd84ToGda94(double latitude, double longitude) {
-  return forwardBetween(latitude, longitude, kAnsDatumEllipsoid, kAgd84ToGda94, kGrs80DatumEllipsoid);
-}
-
-LatLon gda94ToAgd66(double latitude, double longitude) {
-  return transposedBetween(latitude, longitude, kGrs80DatumEllipsoid, kAgd66ToGda94, kAnsDatumEllipsoid);
-}
-
-LatLon gda94ToAgd84(double latitude, double longitude) {
-  return transposedBetween(latitude, longitude, kGrs80DatumEllipsoid, kAgd84ToGda94, kAnsDatumEllipsoid);
-}
-
-LatLon gda2020ToGda94(double latitude, double longitude, double height) {
-  double unused = 0.0;
-  return gda2020ToGda94(latitude, longitude, height, unused);
-}
-
-LatLon gda2020ToGda94(double latitude, double longitude, double height, double& heightOut) {
-  const Geocentric point = geographicToGeocentric(latitude, longitude, height, kGrs80DatumEllipsoid);
-  return geocentricToGeographic(helmertForward(point, gda2020ToGda94Set()), kGrs80SemiMajorAxisM,
-                                kGrs80InverseFlattening, heightOut);
-}
-
-LatLon gda94ToGda2020(double latitude, double longitude, double height) {
-  double unused = 0.0;
-  return gda94ToGda2020(latitude, longitude, height, unused);
-}
-
-LatLon gda94ToGda2020(double latitude, double longitude, double height, double& heightOut) {
-  const HelmertTransformation set = gda2020ToGda94Set();
-  const Geocentric point = geographicToGeocentric(latitude, longitude, height, kGrs80DatumEllipsoid);
-  const Geocentric unscaled{point.x / set.scale - kGda94ToGda2020TxOverScale,
-                            point.y / set.scale - kGda94ToGda2020TyOverScale,
-                            point.z / set.scale - kGda94ToGda2020TzOverScale};
-  return geocentricToGeographic(rotateTransposed(unscaled, set), kGrs80SemiMajorAxisM,
-                                kGrs80InverseFlattening, heightOut);
-}
-
-LatLon nzgdTransform(DatumCode source, DatumCode target, double latitude, double longitude) {
-  if (source == target) return LatLon{latitude, longitude};
-
-  const bool fromNzgd49 = source == kNzgd49;
+// NZGD49 <-> NZGD2000: the published set forward, its negation back. Both ellipsoids enter through
+// their semi-axes (GRS80 with b = 6356752.3141 m), the geocentric steps written with a^2 and b^2
+// rather than e^2. One body serves both directions, chosen at run time: specialised copies would
+// let the compiler order operands differently and change the sign of NaN results.
+LatLon nzgdHelmert(bool fromNzgd49, double latitude, double longitude) {
   const double sign = fromNzgd49 ? 1.0 : -1.0;
   const HelmertParams params{sign * kNzgd49ToNzgd2000.tx, sign * kNzgd49ToNzgd2000.ty,
                              sign * kNzgd49ToNzgd2000.tz, sign * kNzgd49ToNzgd2000.rx,
                              sign * kNzgd49ToNzgd2000.ry, sign * kNzgd49ToNzgd2000.rz,
                              sign * kNzgd49ToNzgd2000.s};
-  const SemiAxes& from = fromNzgd49 ? kInternational1924Axes : kGrs80Axes;
-  const SemiAxes& to = fromNzgd49 ? kGrs80Axes : kInternational1924Axes;
+  const Ellipsoid& from = fromNzgd49 ? kInternational1924 : kGrs80RoundedAxes;
+  const Ellipsoid& to = fromNzgd49 ? kGrs80RoundedAxes : kInternational1924;
 
   const double phi = latitude * kRadiansPerDegree;
   const double lambda = longitude * kRadiansPerDegree;
   const double sinPhi = std::sin(phi);
   const double cosPhi = std::cos(phi);
-  const double a2 = from.a * from.a;
-  const double b2 = from.b * from.b;
+  const double a2 = from.semiMajorAxis * from.semiMajorAxis;
+  const double b2 = from.semiMinorAxis * from.semiMinorAxis;
   const double n = a2 / std::sqrt(a2 * cosPhi * cosPhi + b2 * sinPhi * sinPhi);
   const Geocentric point{n * cosPhi * std::cos(lambda), n * cosPhi * std::sin(lambda),
                          (b2 / a2) * n * sinPhi};
@@ -180,21 +124,61 @@ LatLon nzgdTransform(DatumCode source, DatumCode target, double latitude, double
 
   // Bowring's closed form written with the semi-axes of the target ellipsoid.
   const double p = std::sqrt(moved.x * moved.x + moved.y * moved.y);
-  const double u = std::atan2(to.a * moved.z, to.b * p);
+  const double u = std::atan2(to.semiMajorAxis * moved.z, to.semiMinorAxis * p);
   const double sinU = std::sin(u);
   const double cosU = std::cos(u);
-  const double axesDifference = to.a * to.a - to.b * to.b;
-  const double newPhi = std::atan2(moved.z + (axesDifference / to.b) * sinU * sinU * sinU,
-                                   p - (axesDifference / to.a) * cosU * cosU * cosU);
+  const double axesDifference = to.semiMajorAxis * to.semiMajorAxis - to.semiMinorAxis * to.semiMinorAxis;
+  const double newPhi = std::atan2(moved.z + (axesDifference / to.semiMinorAxis) * sinU * sinU * sinU,
+                                   p - (axesDifference / to.semiMajorAxis) * cosU * cosU * cosU);
   const double newLambda = std::atan2(moved.y, moved.x);
   return LatLon{newPhi * kDegreesPerRadian, newLambda * kDegreesPerRadian};
+}
+
+}  // namespace
+
+LatLon agd66ToGda94(double latitude, double longitude) {
+  return forwardBetween(latitude, longitude, kAustralianNationalSpheroid, kAgd66ToGda94, kGrs80Ellipsoid);
+}
+
+LatLon agd84ToGda94(double latitude, double longitude) {
+  return forwardBetween(latitude, longitude, kAustralianNationalSpheroid, kAgd84ToGda94, kGrs80Ellipsoid);
+}
+
+LatLon gda94ToAgd66(double latitude, double longitude) {
+  return transposedBetween(latitude, longitude, kGrs80Ellipsoid, kAgd66ToGda94, kAustralianNationalSpheroid);
+}
+
+LatLon gda94ToAgd84(double latitude, double longitude) {
+  return transposedBetween(latitude, longitude, kGrs80Ellipsoid, kAgd84ToGda94, kAustralianNationalSpheroid);
+}
+
+LatLonHeight gda2020ToGda94(double latitude, double longitude, double height) {
+  const Geocentric point = geographicToGeocentric(latitude, longitude, height, kGrs80Ellipsoid);
+  return geocentricToGeographicWithHeight(helmertForward(point, gda2020ToGda94Set()), kGrs80Ellipsoid);
+}
+
+LatLonHeight gda94ToGda2020(double latitude, double longitude, double height) {
+  const HelmertTransformation set = gda2020ToGda94Set();
+  const Geocentric point = geographicToGeocentric(latitude, longitude, height, kGrs80Ellipsoid);
+  const Geocentric unscaled{point.x / set.scale - kGda94ToGda2020TxOverScale,
+                            point.y / set.scale - kGda94ToGda2020TyOverScale,
+                            point.z / set.scale - kGda94ToGda2020TzOverScale};
+  return geocentricToGeographicWithHeight(rotateTransposed(unscaled, set), kGrs80Ellipsoid);
+}
+
+LatLon nzgd49ToNzgd2000(double latitude, double longitude) {
+  return nzgdHelmert(true, latitude, longitude);
+}
+
+LatLon nzgd2000ToNzgd49(double latitude, double longitude) {
+  return nzgdHelmert(false, latitude, longitude);
 }
 
 LatLon angToGda94(double latitude, double longitude, const HelmertParams& params) {
   if (isMolodenskyRecord(params)) {
     return molodensky(latitude, longitude, params.tx, params.ty, params.tz, kMolodenskyIntoGrs80);
   }
-  return forwardBetween(latitude, longitude, kClarke1858DatumEllipsoid, params, kGrs80DatumEllipsoid);
+  return forwardBetween(latitude, longitude, kClarke1858, params, kGrs80Ellipsoid);
 }
 
 LatLon gda94ToAng(double latitude, double longitude, const HelmertParams& params) {
@@ -203,13 +187,13 @@ LatLon gda94ToAng(double latitude, double longitude, const HelmertParams& params
   }
   // Rotation and scale first, translation last, with the scale taken as 1 - s rather than
   // 1 / (1 + s): the two differ by s^2 and the rotated translation by well under a millimetre.
-  const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, kGrs80DatumEllipsoid);
+  const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, kGrs80Ellipsoid);
   const HelmertTransformation set = helmertFromParams(params);
   const Geocentric rotated = rotateTransposed(point, set);
   const double shrink = 1.0 - params.s * kPartsPerMillion;
   const Geocentric moved{shrink * rotated.x - params.tx, shrink * rotated.y - params.ty,
                          shrink * rotated.z - params.tz};
-  return geocentricToGeographic(moved, kClarke1858DatumEllipsoid);
+  return geocentricToGeographic(moved, kClarke1858);
 }
 
 }  // namespace velmora

@@ -33,7 +33,7 @@ LatLon toDegrees(const GeographicRad& position) {
 }  // namespace
 
 Geocentric geographicToGeocentric(double latitude, double longitude, double height,
-                                  const DatumEllipsoid& ellipsoid) {
+                                  const Ellipsoid& ellipsoid) {
   const double phi = latitude * kRadiansPerDegree;
   const double lambda = longitude * kRadiansPerDegree;
   const double sinPhi = std::sin(phi);
@@ -44,26 +44,18 @@ Geocentric geographicToGeocentric(double latitude, double longitude, double heig
                     (nu * ellipsoid.oneMinusE2 + height) * sinPhi};
 }
 
-LatLon geocentricToGeographic(const Geocentric& point, double semiMajorAxis, double inverseFlattening) {
-  const double f = 1.0 / inverseFlattening;
-  const double e2 = 2.0 * f - f * f;
-  return toDegrees(closedForm(point, e2 * semiMajorAxis, 1.0 - f));
+LatLon geocentricToGeographic(const Geocentric& point, const Ellipsoid& ellipsoid) {
+  return toDegrees(closedForm(point, ellipsoid.e2TimesA, ellipsoid.oneMinusFlattening));
 }
 
-LatLon geocentricToGeographic(const Geocentric& point, double semiMajorAxis, double inverseFlattening,
-                              double& height) {
-  const double f = 1.0 / inverseFlattening;
-  const double e2 = 2.0 * f - f * f;
-  const GeographicRad position = closedForm(point, e2 * semiMajorAxis, 1.0 - f);
+LatLonHeight geocentricToGeographicWithHeight(const Geocentric& point, const Ellipsoid& ellipsoid) {
+  const GeographicRad position = closedForm(point, ellipsoid.e2TimesA, ellipsoid.oneMinusFlattening);
   const double p = std::sqrt(point.x * point.x + point.y * point.y);
   const double sinPhi = std::sin(position.latitude);
-  height = p * std::cos(position.latitude) + point.z * sinPhi -
-           semiMajorAxis * std::sqrt(1.0 - e2 * sinPhi * sinPhi);
-  return toDegrees(position);
-}
-
-LatLon geocentricToGeographic(const Geocentric& point, const DatumEllipsoid& ellipsoid) {
-  return toDegrees(closedForm(point, ellipsoid.e2TimesA, ellipsoid.oneMinusFlattening));
+  const double height =
+      p * std::cos(position.latitude) + point.z * sinPhi -
+      ellipsoid.semiMajorAxis * std::sqrt(1.0 - ellipsoid.eccentricitySquared * sinPhi * sinPhi);
+  return LatLonHeight{toDegrees(position), height};
 }
 
 }  // namespace velmora

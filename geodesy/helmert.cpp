@@ -8,8 +8,6 @@
 namespace velmora {
 namespace {
 
-constexpr double kPartsPerMillion = 1e-6;
-
 double arcSecondsToRadians(double arcSeconds) {
   return arcSeconds * kRadiansPerDegree / kArcSecondsPerDegree;
 }

@@ -31,13 +31,10 @@ constexpr TimeDependentSet kItrf2008ToGda94{
     {0.00142, 0.00134, 0.0009, 0.0015461, 0.001182, 0.0011551, 0.000109},
 };
 
-constexpr int kItrf2008Year = 2008;
-constexpr int kItrf2000Year = 2000;
-constexpr int kYearsFromItrf2000ToItrf2008 = 8;
-
 // The parameters at an epoch; any epoch is extrapolated linearly.
-HelmertTransformation setAtEpoch(double epoch, int realisationYear) {
-  const TimeDependentSet& set = realisationYear == kItrf2008Year ? kItrf2008ToGda94 : kItrf2000ToGda94;
+HelmertTransformation setAtEpoch(double epoch, ItrfRealisation realisation) {
+  const TimeDependentSet& set =
+      realisation == ItrfRealisation::kItrf2008 ? kItrf2008ToGda94 : kItrf2000ToGda94;
   const double dt = epoch - set.referenceEpoch;
   const HelmertParams& p = set.atEpoch;
   const HelmertParams& r = set.perYear;
@@ -46,32 +43,26 @@ HelmertTransformation setAtEpoch(double epoch, int realisationYear) {
                                          p.s + r.s * dt});
 }
 
-int realisationYearOf(bool useItrf2008) {
-  return kItrf2000Year + kYearsFromItrf2000ToItrf2008 * static_cast<int>(useItrf2008);
-}
-
 }  // namespace
 
-LatLon itrfToGda94(double latitude, double longitude, double epoch, int realisationYear) {
-  const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, kWgs84DatumEllipsoid);
-  return geocentricToGeographic(helmertForward(point, setAtEpoch(epoch, realisationYear)),
-                                kGrs80DatumEllipsoid);
+LatLon itrfToGda94(double latitude, double longitude, double epoch, ItrfRealisation realisation) {
+  const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, kWgs84Ellipsoid);
+  return geocentricToGeographic(helmertForward(point, setAtEpoch(epoch, realisation)), kGrs80Ellipsoid);
 }
 
-LatLon gda94ToItrf(double latitude, double longitude, double epoch, int realisationYear) {
-  const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, kGrs80DatumEllipsoid);
-  return geocentricToGeographic(helmertTransposed(point, setAtEpoch(epoch, realisationYear)),
-                                kWgs84DatumEllipsoid);
+LatLon gda94ToItrf(double latitude, double longitude, double epoch, ItrfRealisation realisation) {
+  const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, kGrs80Ellipsoid);
+  return geocentricToGeographic(helmertTransposed(point, setAtEpoch(epoch, realisation)), kWgs84Ellipsoid);
 }
 
-LatLon itrfToGda2020(double latitude, double longitude, double epoch, bool useItrf2008) {
-  const LatLon gda94 = itrfToGda94(latitude, longitude, epoch, realisationYearOf(useItrf2008));
+LatLon itrfToGda2020(double latitude, double longitude, double epoch, ItrfRealisation realisation) {
+  const LatLon gda94 = itrfToGda94(latitude, longitude, epoch, realisation);
   return gda94ToGda2020(gda94.latitude, gda94.longitude, 0.0);
 }
 
-LatLon gda2020ToItrf(double latitude, double longitude, double epoch, bool useItrf2008) {
+LatLon gda2020ToItrf(double latitude, double longitude, double epoch, ItrfRealisation realisation) {
   const LatLon gda94 = gda2020ToGda94(latitude, longitude, 0.0);
-  return gda94ToItrf(gda94.latitude, gda94.longitude, epoch, realisationYearOf(useItrf2008));
+  return gda94ToItrf(gda94.latitude, gda94.longitude, epoch, realisation);
 }
 
 }  // namespace velmora

@@ -1,6 +1,5 @@
 // Dispatch of a projection record to its formulas. The Transverse Mercator family (UTM-type
-// zones, ISG, ANG grid) shares Redfearn's series; the NZ Map Grid has its own polynomials and
-// takes latitude first, while the record operations take the longitude (x) first.
+// zones, ISG, ANG grid) shares Redfearn's series; the NZ Map Grid has its own polynomials.
 #include "velmora/geodesy/map_projection.hpp"
 
 #include "velmora/geodesy/nz_map_grid.hpp"
@@ -8,44 +7,28 @@
 
 namespace velmora {
 
-void geographicToGrid(const ProjectionParams& params, double& first, double& second) {
-  switch (params.projectionKind) {
-    case kTransverseMercator:
-    case kIsgGrid:
-    case kAngGrid:
-      transverseMercatorForward(params, first, second);
-      return;
-    case kNzMapGrid: {
-      double easting = 0.0;
-      double northing = 0.0;
-      nzMapGridForward(second, first, easting, northing);
-      first = easting;
-      second = northing;
-      return;
-    }
-    default:
-      return;  // no other kind is ever built; such a record leaves the point as it is
+GridPoint geographicToGrid(const ProjectionParams& params, const LatLon& point) {
+  switch (params.kind) {
+    case ProjectionKind::kTransverseMercator:
+    case ProjectionKind::kIsgGrid:
+    case ProjectionKind::kAngGrid:
+      return transverseMercatorForward(params, point);
+    case ProjectionKind::kNzMapGrid:
+      return nzMapGridForward(point);
   }
+  return GridPoint{point.longitude, point.latitude};  // no other kind is ever built
 }
 
-void gridToGeographic(const ProjectionParams& params, double& first, double& second) {
-  switch (params.projectionKind) {
-    case kTransverseMercator:
-    case kIsgGrid:
-    case kAngGrid:
-      transverseMercatorReverse(params, first, second);
-      return;
-    case kNzMapGrid: {
-      double latitude = 0.0;
-      double longitude = 0.0;
-      nzMapGridReverse(first, second, latitude, longitude);
-      first = longitude;
-      second = latitude;
-      return;
-    }
-    default:
-      return;
+LatLon gridToGeographic(const ProjectionParams& params, const GridPoint& point) {
+  switch (params.kind) {
+    case ProjectionKind::kTransverseMercator:
+    case ProjectionKind::kIsgGrid:
+    case ProjectionKind::kAngGrid:
+      return transverseMercatorReverse(params, point);
+    case ProjectionKind::kNzMapGrid:
+      return nzMapGridReverse(point);
   }
+  return LatLon{point.northing, point.easting};
 }
 
 }  // namespace velmora

@@ -116,23 +116,22 @@ Complex newtonStep(Complex z, Complex theta) {
 
 }  // namespace
 
-void nzMapGridForward(double latitude, double longitude, double& easting, double& northing) {
-  const double deltaPhi = (kOriginLatitudeDeg - std::fabs(latitude)) * kPolynomialLatitudeUnitPerDeg;
+GridPoint nzMapGridForward(const LatLon& point) {
+  const double deltaPhi = (kOriginLatitudeDeg - std::fabs(point.latitude)) * kPolynomialLatitudeUnitPerDeg;
   const double deltaPsi = realSeries(kA, deltaPhi);
-  const double deltaLambda = (longitude - kOriginLongitudeDeg) * kForwardRadiansPerDegree;
+  const double deltaLambda = (point.longitude - kOriginLongitudeDeg) * kForwardRadiansPerDegree;
   const Complex z = complexSeries(kB, Complex{deltaPsi, deltaLambda});
-  easting = kFalseEastingM + kSemiMajorAxisM * z.im;
-  northing = kFalseNorthingM + kSemiMajorAxisM * z.re;
+  return GridPoint{kFalseEastingM + kSemiMajorAxisM * z.im, kFalseNorthingM + kSemiMajorAxisM * z.re};
 }
 
-void nzMapGridReverse(double easting, double northing, double& latitude, double& longitude) {
-  const Complex z{(northing - kFalseNorthingM) / kSemiMajorAxisM,
-                  (easting - kFalseEastingM) / kSemiMajorAxisM};
+LatLon nzMapGridReverse(const GridPoint& point) {
+  const Complex z{(point.northing - kFalseNorthingM) / kSemiMajorAxisM,
+                  (point.easting - kFalseEastingM) / kSemiMajorAxisM};
   Complex theta = complexSeries(kC, z);
   for (int step = 0; step < kNewtonRefinements; ++step) theta = newtonStep(z, theta);
   const double deltaPhi = realSeries(kD, theta.re);
-  latitude = deltaPhi / kPolynomialLatitudeUnitPerDeg - kOriginLatitudeDeg;
-  longitude = kOriginLongitudeDeg + theta.im * kReverseDegreesPerRadian;
+  return LatLon{deltaPhi / kPolynomialLatitudeUnitPerDeg - kOriginLatitudeDeg,
+                kOriginLongitudeDeg + theta.im * kReverseDegreesPerRadian};
 }
 
 }  // namespace velmora

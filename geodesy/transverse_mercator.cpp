@@ -44,13 +44,15 @@ struct Footpoint {
   double rho = 0.0;          // meridian radius of curvature of the last pass, metres
 };
 
-Footpoint solveFootpoint(double a, double e2, double meridianArc) {
+Footpoint solveFootpoint(const Ellipsoid& ellipsoid, double meridianArc) {
+  const double a = ellipsoid.semiMajorAxis;
+  const double e2 = ellipsoid.eccentricitySquared;
   const double semiMinorAxis = std::sqrt(a * a - a * a * e2);
   double phi = meridianArc / semiMinorAxis;
   Footpoint last;
   for (int pass = 0; pass < kFootpointMaxPasses; ++pass) {
     const double sinPhi = std::sin(phi);
-    const double residual = meridianArc - meridianDistance(a, e2, phi);
+    const double residual = meridianArc - meridianDistance(ellipsoid, phi);
     const double w2 = 1.0 - e2 * sinPhi * sinPhi;
     const double nu = a / std::sqrt(w2);
     const double rho = (1.0 - e2) * nu / w2;
@@ -69,7 +71,9 @@ struct SeriesOffsets {
   double northing = 0.0;  // metres north of the equator (negative in the south)
 };
 
-SeriesOffsets forwardSeries(double a, double e2, double phi, double omega) {
+SeriesOffsets forwardSeries(const Ellipsoid& ellipsoid, double phi, double omega) {
+  const double a = ellipsoid.semiMajorAxis;
+  const double e2 = ellipsoid.eccentricitySquared;
   const double sinPhi = std::sin(phi);
   const double cosPhi = std::cos(phi);
   const double secondEccentricity2 = e2 / (1.0 - e2);
@@ -100,7 +104,7 @@ SeriesOffsets forwardSeries(double a, double e2, double phi, double omega) {
       (w6 / 5040.0) * c6 * (61.0 - 479.0 * t2 + 179.0 * t4 - t6);
 
   const double nuSin = nu * sinPhi;
-  const double northing = meridianDistance(a, e2, phi) + (w2 / 2.0) * nuSin * cosPhi +
+  const double northing = meridianDistance(ellipsoid, phi) + (w2 / 2.0) * nuSin * cosPhi +
                           (w4 / 24.0) * nuSin * c3 * (4.0 * psi2 + psi - t2) +
                           (w6 / 720.0) * nuSin * c5 *
                               (8.0 * psi4 * (11.0 - 24.0 * t2) - 28.0 * psi3 * (1.0 - 6.0 * t2) +
@@ -110,11 +114,10 @@ SeriesOffsets forwardSeries(double a, double e2, double phi, double omega) {
   return SeriesOffsets{nu * omega * cosPhi * eastingBracket, northing};
 }
 
-// Redfearn's reverse series from true (unscaled, origin-free) grid offsets in metres. Writes
-// longitude and latitude in degrees.
-void reverseSeries(double a, double e2, double eastingM, double northingM, double centralMeridianDeg,
-                   double& longitude, double& latitude) {
-  const Footpoint foot = solveFootpoint(a, e2, northingM);
+// Redfearn's reverse series from true (unscaled, origin-free) grid offsets in metres; degrees out.
+LatLon reverseSeries(const Ellipsoid& ellipsoid, double eastingM, double northingM,
+                     double centralMeridianDeg) {
+  const Footpoint foot = solveFootpoint(ellipsoid, northingM);
   const double cosFoot = std::cos(foot.latitudeRad);
   const double t = foot.sinLatitude / cosFoot;
   const double rho = foot.rho;
@@ -146,19 +149,19 @@ void reverseSeries(double a, double e2, double eastingM, double northingM, doubl
                                          72.0 * psi * t2 + 24.0 * t4) -
                          (x7 / 5040.0) * (61.0 + 662.0 * t2 + 1320.0 * t4 + 720.0 * t6));
 
-  latitude = phi / kRadiansPerDegree;
-  longitude = ((omega * kShortenedDegreesPerRadian + centralMeridianDeg) / kShortenedDegreesPerRadian) /
-              kRadiansPerDegree;
+  return LatLon{phi / kRadiansPerDegree,
+                ((omega * kShortenedDegreesPerRadian + centralMeridianDeg) / kShortenedDegreesPerRadian) /
+                    kRadiansPerDegree};
 }
 
 double scaleFactor(const ProjectionParams& params) {
-  return params.projectionKind == kIsgGrid ? kIsgScaleFactor : kUtmScaleFactor;
+  return params.kind == ProjectionKind::kIsgGrid ? kIsgScaleFactor : kUtmScaleFactor;
 }
 
 }  // namespace
 
-double meridianDistance(double semiMajorAxis, double eccentricitySquared, double latitudeRad) {
-  const double e2 = eccentricitySquared;
+double meridianDistance(const Ellipsoid& ellipsoid, double latitudeRad) {
+  const double e2 = ellipsoid.eccentricitySquared;
   const double e4 = e2 * e2;
   const double e6 = e4 * e2;
   const double a0 = 1.0 - e2 / 4.0 - 3.0 * e4 / 64.0 - 5.0 * e6 / 256.0;
@@ -166,43 +169,40 @@ double meridianDistance(double semiMajorAxis, double eccentricitySquared, double
   const double a4 = (15.0 / 256.0) * (e4 + 3.0 * e6 / 4.0);
   const double a6 = 35.0 * e6 / 3072.0;
   const double phi = latitudeRad;
-  return semiMajorAxis *
+  return ellipsoid.semiMajorAxis *
          (a0 * phi - a2 * std::sin(2.0 * phi) + a4 * std::sin(4.0 * phi) - a6 * std::sin(6.0 * phi));
 }
 
-double footpointLatitude(double semiMajorAxis, double eccentricitySquared, double meridianArc) {
-  return solveFootpoint(semiMajorAxis, eccentricitySquared, meridianArc).latitudeRad;
+double footpointLatitude(const Ellipsoid& ellipsoid, double meridianArc) {
+  return solveFootpoint(ellipsoid, meridianArc).latitudeRad;
 }
 
-void transverseMercatorForward(const ProjectionParams& params, double& first, double& second) {
-  const double phi = second * kRadiansPerDegree;
-  const double lambda = first * kRadiansPerDegree;
+GridPoint transverseMercatorForward(const ProjectionParams& params, const LatLon& point) {
+  const double phi = point.latitude * kRadiansPerDegree;
+  const double lambda = point.longitude * kRadiansPerDegree;
   const double omega = lambda - centralMeridianDegrees(params) * kCentralMeridianRadiansPerDegree;
-  const SeriesOffsets offsets = forwardSeries(params.semiMajorAxis, params.eccentricitySquared, phi, omega);
+  const SeriesOffsets offsets = forwardSeries(params.ellipsoid, phi, omega);
 
-  if (params.projectionKind == kAngGrid) {
-    first = kAngFalseEastingYd + kMetresToYards * offsets.easting;
-    second = kAngFalseNorthingYd + kMetresToYards * offsets.northing;
-    return;
+  if (params.kind == ProjectionKind::kAngGrid) {
+    return GridPoint{kAngFalseEastingYd + kMetresToYards * offsets.easting,
+                     kAngFalseNorthingYd + kMetresToYards * offsets.northing};
   }
   const double k0 = scaleFactor(params);
-  first = params.falseEasting + k0 * offsets.easting;
-  second = params.falseNorthing + k0 * offsets.northing;
+  return GridPoint{params.falseEasting + k0 * offsets.easting, params.falseNorthing + k0 * offsets.northing};
 }
 
-void transverseMercatorReverse(const ProjectionParams& params, double& first, double& second) {
+LatLon transverseMercatorReverse(const ProjectionParams& params, const GridPoint& point) {
   double eastingM = 0.0;
   double northingM = 0.0;
-  if (params.projectionKind == kAngGrid) {
-    eastingM = (first - kAngFalseEastingYd) * kYardsToMetres;
-    northingM = (second - kAngFalseNorthingYd) * kYardsToMetres;
+  if (params.kind == ProjectionKind::kAngGrid) {
+    eastingM = (point.easting - kAngFalseEastingYd) * kYardsToMetres;
+    northingM = (point.northing - kAngFalseNorthingYd) * kYardsToMetres;
   } else {
     const double k0 = scaleFactor(params);
-    eastingM = (first - params.falseEasting) / k0;
-    northingM = (second - params.falseNorthing) / k0;
+    eastingM = (point.easting - params.falseEasting) / k0;
+    northingM = (point.northing - params.falseNorthing) / k0;
   }
-  reverseSeries(params.semiMajorAxis, params.eccentricitySquared, eastingM, northingM,
-                centralMeridianDegrees(params), first, second);
+  return reverseSeries(params.ellipsoid, eastingM, northingM, centralMeridianDegrees(params));
 }
 
 }  // namespace velmora

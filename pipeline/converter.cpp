@@ -11,9 +11,9 @@
 #include <string>
 
 #include "pipeline/datum_path.hpp"
+#include "pipeline/datum_projection.hpp"
 #include "pipeline/height_plan.hpp"
 #include "velmora/geodesy/map_projection.hpp"
-#include "velmora/geodesy/projection_params.hpp"
 
 namespace velmora {
 namespace {
@@ -120,12 +120,10 @@ const GridState& Converter::gridState(GridId id) const noexcept {
 
 ConversionResult Converter::convert(const Coordinates& point) const noexcept {
   const Impl& run = *impl_;
-  // x is the easting or longitude, y the northing or latitude.
-  double x = run.fromGrid ? point.first : point.second;
-  double y = run.fromGrid ? point.second : point.first;
-  if (run.fromGrid) gridToGeographic(run.sourceProjection, x, y);
-
-  const DatumChange change = run.path->apply(y, x);
+  const LatLon source = run.fromGrid
+                            ? gridToGeographic(run.sourceProjection, GridPoint{point.first, point.second})
+                            : LatLon{point.first, point.second};
+  const DatumChange change = run.path->apply(source.latitude, source.longitude);
   ConversionResult result;
   result.datum = change.report;
   result.coordinates.height = point.height;
@@ -133,23 +131,22 @@ ConversionResult Converter::convert(const Coordinates& point) const noexcept {
   if (run.convertHeights) {
     HeightCorrection correction;
     if (run.heightPlan.kind() != HeightPlan::Kind::kNone) {
-      const LatLon onGda2020 =
-          run.heightsNeedOwnPath ? run.pathToGda2020->apply(y, x).position : change.position;
+      const LatLon onGda2020 = run.heightsNeedOwnPath
+                                   ? run.pathToGda2020->apply(source.latitude, source.longitude).position
+                                   : change.position;
       correction = run.heightPlan.correctionAt(onGda2020, run.grid(run.heightPlan.geoid()));
     }
     result.height = correction.report;
     result.coordinates.height += correction.metres;
   }
 
-  double outX = change.position.longitude;
-  double outY = change.position.latitude;
   if (run.toGrid) {
-    geographicToGrid(run.targetProjection, outX, outY);
-    result.coordinates.first = outX;
-    result.coordinates.second = outY;
+    const GridPoint grid = geographicToGrid(run.targetProjection, change.position);
+    result.coordinates.first = grid.easting;
+    result.coordinates.second = grid.northing;
   } else {
-    result.coordinates.first = outY;
-    result.coordinates.second = outX;
+    result.coordinates.first = change.position.latitude;
+    result.coordinates.second = change.position.longitude;
   }
   return result;
 }

@@ -31,10 +31,6 @@ constexpr double kSupportedEastEndDeg = 180.0;  // exclusive
 constexpr double kApproxLatitudeShiftDeg = 0.0014444444444444446;   // 5.2 arc-seconds
 constexpr double kApproxLongitudeShiftDeg = 0.0013055555555555557;  // 4.7 arc-seconds
 
-// ITRF realisation handed to the time-dependent transformations: 2000, or 2008 when asked for.
-constexpr int kItrf2000Year = 2000;
-constexpr int kItrf2008Offset = 8;  // years from ITRF2000 to ITRF2008
-
 bool isAgdFamily(DatumCode datum) {
   return datum == kAgd66 || datum == kAgd84 || datum == kIsg;
 }
@@ -64,13 +60,13 @@ bool usesAgd84Grid(DatumCode from, DatumCode to) {
   return from == kAgd84 || to == kAgd84;
 }
 
-ParameterSet itrfSet(int realisationYear) {
-  return realisationYear == kItrf2000Year + kItrf2008Offset ? ParameterSet::kItrf2008ToGda94
-                                                            : ParameterSet::kItrf2000ToGda94;
+ParameterSet itrfSet(ItrfRealisation realisation) {
+  return realisation == ItrfRealisation::kItrf2008 ? ParameterSet::kItrf2008ToGda94
+                                                   : ParameterSet::kItrf2000ToGda94;
 }
 
 // The published set that joins a datum of the GDA94 chain to GDA94.
-ParameterSet setIntoGda94(DatumCode datum, int realisationYear) {
+ParameterSet setIntoGda94(DatumCode datum, ItrfRealisation realisation) {
   switch (datum) {
     case kAgd84:
       return ParameterSet::kAgd84ToGda94;
@@ -79,7 +75,7 @@ ParameterSet setIntoGda94(DatumCode datum, int realisationYear) {
     case kAng:
       return ParameterSet::kAngToGda94;
     case kWgs84:
-      return itrfSet(realisationYear);
+      return itrfSet(realisation);
     default:  // AGD66, ISG
       return ParameterSet::kAgd66ToGda94;
   }
@@ -132,14 +128,14 @@ GridNeeds gridsNeeded(const DatumPathSettings& settings) {
 DatumPath::DatumPath(const DatumPathSettings& settings, const DatumGrids& grids)
     : settings_(settings),
       grids_(grids),
-      realisationYear_(kItrf2000Year + (settings.useITRF2008 ? kItrf2008Offset : 0)) {}
+      realisation_(settings.useITRF2008 ? ItrfRealisation::kItrf2008 : ItrfRealisation::kItrf2000) {}
 
 namespace {
 
 struct PathContext {
   const DatumPathSettings& settings;
   const DatumGrids& grids;
-  int realisationYear;
+  ItrfRealisation realisation;
 };
 
 // One AGD grid leg between an AGD-family datum and GDA94: forward when toward GDA94.
@@ -197,7 +193,7 @@ LatLon toGda94(LatLon point, DatumCode fromDatum, DatumCode toDatum, const PathC
     if (const std::optional<LatLon> shifted = agdGridLeg(point, fromDatum, true, context, report))
       return *shifted;
   }
-  addStep(report, parameterStep(setIntoGda94(fromDatum, context.realisationYear), false));
+  addStep(report, parameterStep(setIntoGda94(fromDatum, context.realisation), false));
   switch (fromDatum) {
     case kAgd84:
       return agd84ToGda94(point.latitude, point.longitude);
@@ -206,7 +202,7 @@ LatLon toGda94(LatLon point, DatumCode fromDatum, DatumCode toDatum, const PathC
     case kAng:
       return angToGda94(point.latitude, point.longitude, kAngToGda94Params);
     case kWgs84:
-      return itrfToGda94(point.latitude, point.longitude, context.settings.epoch, context.realisationYear);
+      return itrfToGda94(point.latitude, point.longitude, context.settings.epoch, context.realisation);
     default:  // AGD66, ISG
       return agd66ToGda94(point.latitude, point.longitude);
   }
@@ -221,7 +217,7 @@ LatLon fromGda94(LatLon point, DatumCode fromDatum, DatumCode toDatum, const Pat
     if (const std::optional<LatLon> shifted = agdGridLeg(point, toDatum, false, context, report))
       return *shifted;
   }
-  addStep(report, parameterStep(setIntoGda94(toDatum, context.realisationYear), true));
+  addStep(report, parameterStep(setIntoGda94(toDatum, context.realisation), true));
   switch (toDatum) {
     case kAgd84:
       return gda94ToAgd84(point.latitude, point.longitude);
@@ -230,7 +226,7 @@ LatLon fromGda94(LatLon point, DatumCode fromDatum, DatumCode toDatum, const Pat
     case kAng:
       return gda94ToAng(point.latitude, point.longitude, kAngToGda94Params);
     case kWgs84:
-      return gda94ToItrf(point.latitude, point.longitude, context.settings.epoch, context.realisationYear);
+      return gda94ToItrf(point.latitude, point.longitude, context.settings.epoch, context.realisation);
     default:  // AGD66, ISG
       return gda94ToAgd66(point.latitude, point.longitude);
   }
@@ -243,18 +239,18 @@ LatLon runParameterChain(LatLon point, DatumCode fromDatum, DatumCode toDatum, c
       (fromDatum == kNzgd49 && toDatum == kNzgd2000) || (fromDatum == kNzgd2000 && toDatum == kNzgd49);
   if (newZealandPair) {
     addStep(report, parameterStep(ParameterSet::kNzgd49ToNzgd2000, fromDatum == kNzgd2000));
-    return nzgdTransform(fromDatum, toDatum, point.latitude, point.longitude);
+    return fromDatum == kNzgd49 ? nzgd49ToNzgd2000(point.latitude, point.longitude)
+                                : nzgd2000ToNzgd49(point.latitude, point.longitude);
   }
-  const bool useItrf2008 = context.settings.useITRF2008;
   if (fromDatum == kGda2020 && toDatum == kWgs84) {
     addStep(report, parameterStep(ParameterSet::kGda2020ToGda94, false));
-    addStep(report, parameterStep(itrfSet(context.realisationYear), true));
-    return gda2020ToItrf(point.latitude, point.longitude, context.settings.epoch, useItrf2008);
+    addStep(report, parameterStep(itrfSet(context.realisation), true));
+    return gda2020ToItrf(point.latitude, point.longitude, context.settings.epoch, context.realisation);
   }
   if (fromDatum == kWgs84 && toDatum == kGda2020) {
-    addStep(report, parameterStep(itrfSet(context.realisationYear), false));
+    addStep(report, parameterStep(itrfSet(context.realisation), false));
     addStep(report, parameterStep(ParameterSet::kGda2020ToGda94, true));
-    return itrfToGda2020(point.latitude, point.longitude, context.settings.epoch, useItrf2008);
+    return itrfToGda2020(point.latitude, point.longitude, context.settings.epoch, context.realisation);
   }
   if (!joinsGda94Chain(fromDatum) || !joinsGda94Chain(toDatum)) return point;
   if (isAgd66Positions(fromDatum) && isAgd66Positions(toDatum)) return point;
@@ -264,7 +260,7 @@ LatLon runParameterChain(LatLon point, DatumCode fromDatum, DatumCode toDatum, c
 }  // namespace
 
 DatumChange DatumPath::apply(double latitude, double longitude) const {
-  const PathContext context{settings_, grids_, realisationYear_};
+  const PathContext context{settings_, grids_, realisation_};
   const LatLon input{latitude, longitude};
   DatumChange change{input, {}};
   DatumCode fromDatum = settings_.fromDatum;

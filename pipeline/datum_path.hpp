@@ -4,6 +4,7 @@
 
 #include "velmora/codes.hpp"
 #include "velmora/converter.hpp"
+#include "velmora/geodesy/itrf.hpp"
 #include "velmora/geodesy/lat_lon.hpp"
 
 namespace velmora {
@@ -47,7 +48,7 @@ class DatumPath {
  private:
   DatumPathSettings settings_;
   DatumGrids grids_;
-  int realisationYear_;
+  ItrfRealisation realisation_;
 };
 
 }  // namespace velmora

@@ -81,13 +81,8 @@ HeightCorrection HeightPlan::correctionAt(LatLon onGda2020, const GridFile* geoi
     result.metres += negate ? -found.value : found.value;
   };
   const auto heightChange = [&](double height) {
-    double heightOut = 0.0;
-    if (fromGda2020_) {
-      gda2020ToGda94(latitude, longitude, height, heightOut);
-    } else {
-      gda94ToGda2020(latitude, longitude, height, heightOut);
-    }
-    return heightOut;
+    return fromGda2020_ ? gda2020ToGda94(latitude, longitude, height).height
+                        : gda94ToGda2020(latitude, longitude, height).height;
   };
 
   switch (kind_) {

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "pipeline/datum_projection.hpp"
 #include "tests/e2e/velmora_folder.hpp"
 #include "velmora/geodesy/datum_transforms.hpp"
 #include "velmora/geodesy/itrf.hpp"
 #include "velmora/geodesy/map_projection.hpp"
-#include "velmora/geodesy/projection_params.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 #include "velmora/gridfile/grid_search.hpp"
 
@@ -90,13 +90,13 @@ TEST(ConversionE2e, ParameterTransformationsThroughGda94) {
       // WGS84 is an ITRF position at the epoch: ITRF2000 unless asked for ITRF2008.
       {{"--fromDatum", "WGS84", "--toDatum", "GDA94", "--epoch", "2010.5"},
        kSydney,
-       line(itrfToGda94(kSydney.latitude, kSydney.longitude, 2010.5, 2000))},
+       line(itrfToGda94(kSydney.latitude, kSydney.longitude, 2010.5, ItrfRealisation::kItrf2000))},
       {{"--fromDatum", "WGS84", "--toDatum", "GDA94", "--epoch", "2010.5", "--useITRF2008"},
        kSydney,
-       line(itrfToGda94(kSydney.latitude, kSydney.longitude, 2010.5, 2008))},
+       line(itrfToGda94(kSydney.latitude, kSydney.longitude, 2010.5, ItrfRealisation::kItrf2008))},
       {{"--fromDatum", "GDA2020", "--toDatum", "WGS84", "--epoch", "2015", "--useITRF2008"},
        kPerth,
-       line(gda2020ToItrf(kPerth.latitude, kPerth.longitude, 2015.0, true))},
+       line(gda2020ToItrf(kPerth.latitude, kPerth.longitude, 2015.0, ItrfRealisation::kItrf2008))},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.options[1] << " to " << c.options[3]);
@@ -119,7 +119,7 @@ TEST(ConversionE2e, RegionRules) {
       // New Zealand area: the Australian datums become the New Zealand ones.
       {{"--fromDatum", "AGD66", "--toDatum", "GDA94"},
        kWellington,
-       line(nzgdTransform(kNzgd49, kNzgd2000, kWellington.latitude, kWellington.longitude))},
+       line(nzgd49ToNzgd2000(kWellington.latitude, kWellington.longitude))},
       {{"--fromDatum", "GDA94", "--toDatum", "WGS84"}, kWellington, line(kWellington)},
       // Outside the supported area only the approximate AGD shift is applied.
       {{"--fromDatum", "AGD66", "--toDatum", "GDA94"},
@@ -227,20 +227,14 @@ TEST(ConversionE2e, MapProjections) {
     std::string expected;
   };
   const auto toGeographic = [](DatumCode datum, int zone, bool south, double e, double n) {
-    double x = e;
-    double y = n;
-    gridToGeographic(makeProjectionParams(datum, zone, south, 0), x, y);
-    return LatLon{y, x};
+    return gridToGeographic(makeProjectionParams(datum, zone, south, 0), GridPoint{e, n});
   };
   const auto toGrid = [](DatumCode datum, int zone, bool south, LatLon p) {
-    double x = p.longitude;
-    double y = p.latitude;
-    geographicToGrid(makeProjectionParams(datum, zone, south, 0), x, y);
-    return std::array<double, 2>{x, y};
+    return geographicToGrid(makeProjectionParams(datum, zone, south, 0), p);
   };
   const LatLon sydney2020 = gda94ToGda2020(kSydney.latitude, kSydney.longitude, 0.0);
-  const std::array<double, 2> sydneyGrid = toGrid(kGda2020, 56, true, sydney2020);
-  const std::array<double, 2> northern = toGrid(kGda94, 31, false, LatLon{10.5, 3.25});
+  const GridPoint sydneyGrid = toGrid(kGda2020, 56, true, sydney2020);
+  const GridPoint northern = toGrid(kGda94, 31, false, LatLon{10.5, 3.25});
   const Case cases[] = {
       {"EN to DD, default zone 56",
        {"--fromDatum", "GDA94", "--toDatum", "GDA94", "--fromCoordType", "EN", "334567.891", "6252345.678",
@@ -252,12 +246,12 @@ TEST(ConversionE2e, MapProjections) {
        line(toGeographic(kGda94, 55, true, 273741.297, 5796489.777))},
       {"DD to EN across datums",
        withPoint({"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--toCoordType", "EN"}, kSydney, "12.5"),
-       enLine(sydneyGrid[0], sydneyGrid[1], 12.5)},
+       enLine(sydneyGrid.easting, sydneyGrid.northing, 12.5)},
       {"northern hemisphere",
        withPoint({"--fromDatum", "GDA94", "--toDatum", "GDA94", "--toCoordType", "EN", "--zone", "31",
                   "--hemisphere", "North"},
                  LatLon{10.5, 3.25}),
-       enLine(northern[0], northern[1], 0.0)},
+       enLine(northern.easting, northern.northing, 0.0)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -279,8 +273,7 @@ TEST(ConversionE2e, HeightsWithGeoidGrids) {
   velmora.writeBesideProgram("AUSGeoid98.gsb", constantShiftGrid(kContinent, 40.0F, 0.0F));
 
   const LatLon sydney2020 = gda94ToGda2020(kSydney.latitude, kSydney.longitude, 0.0);
-  double heightChange = 0.0;
-  (void)gda94ToGda2020(sydney2020.latitude, sydney2020.longitude, 0.0, heightChange);
+  const double heightChange = gda94ToGda2020(sydney2020.latitude, sydney2020.longitude, 0.0).height;
 
   struct Case {
     const char* name;

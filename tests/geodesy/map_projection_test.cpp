@@ -6,6 +6,8 @@
 #include <string>
 
 #include "velmora/geodesy/nz_map_grid.hpp"
+#include "velmora/geodesy/transverse_mercator.hpp"
+#include "tests/geodesy/projection_records.hpp"
 
 namespace velmora {
 namespace {
@@ -19,9 +21,7 @@ double groundMetres(double dLat, double dLon, double latitude) {
 
 struct RoundTripCase {
   std::string name;
-  DatumCode datum;
-  int zone;
-  int subZone;
+  ProjectionParams params;
   double centralLongitude;
   double halfWidthDeg;  // longitudes tried on either side of the central one
   double southLatitude;
@@ -36,15 +36,12 @@ class ForwardThenReverse : public ::testing::TestWithParam<RoundTripCase> {};
 // a few micrometres.
 TEST_P(ForwardThenReverse, ReturnsThePoint) {
   const RoundTripCase& c = GetParam();
-  const ProjectionParams p = makeProjectionParams(c.datum, c.zone, true, c.subZone);
+  const ProjectionParams& p = c.params;
   for (double latitude = c.southLatitude; latitude <= c.northLatitude; latitude += 1.0) {
     for (double dLon = -c.halfWidthDeg; dLon <= c.halfWidthDeg; dLon += c.halfWidthDeg / 4.0) {
       const double longitude = c.centralLongitude + dLon;
-      double first = longitude;
-      double second = latitude;
-      geographicToGrid(p, first, second);
-      gridToGeographic(p, first, second);
-      EXPECT_LT(groundMetres(second - latitude, first - longitude, latitude), 0.0005)
+      const LatLon back = gridToGeographic(p, geographicToGrid(p, LatLon{latitude, longitude}));
+      EXPECT_LT(groundMetres(back.latitude - latitude, back.longitude - longitude, latitude), 0.0005)
           << latitude << " " << longitude;
     }
   }
@@ -52,48 +49,46 @@ TEST_P(ForwardThenReverse, ReturnsThePoint) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryProjectionKind, ForwardThenReverse,
-    ::testing::Values(RoundTripCase{"Gda94Zone56", kGda94, 56, 0, 153.0, 3.0, -44.0, -9.0},
-                      RoundTripCase{"Agd66Zone50", kAgd66, 50, 0, 117.0, 3.0, -36.0, -13.0},
-                      RoundTripCase{"Wgs84Zone55North", kWgs84, 55, 0, 147.0, 3.0, 1.0, 20.0},
-                      RoundTripCase{"IsgSubZone1", kIsg, 55, 1, 145.0, 1.0, -38.0, -28.0},
-                      RoundTripCase{"AngGrid", kAng, 0, 0, 111.0, 3.0, -35.0, -13.0},
-                      RoundTripCase{"NzMapGrid", kNzgd49, 0, 0, 172.5, 6.0, -47.0, -34.0},
-                      RoundTripCase{"Nzgd2000", kNzgd2000, 0, 0, 173.0, 5.0, -47.0, -34.0}),
+    ::testing::Values(RoundTripCase{"Gda94Zone56", test::gda94Grid(56), 153.0, 3.0, -44.0, -9.0},
+                      RoundTripCase{"Agd66Zone50", test::utmGrid(kAustralianNationalSpheroidRoundedE2, 50),
+                                    117.0, 3.0, -36.0, -13.0},
+                      RoundTripCase{"Wgs84Zone55North", test::utmGrid(kWgs84RoundedAxes, 55), 147.0, 3.0, 1.0,
+                                    20.0},
+                      RoundTripCase{"IsgSubZone1", test::isgGrid(55, 1), 145.0, 1.0, -38.0, -28.0},
+                      RoundTripCase{"AngGrid", test::angGrid(), 111.0, 3.0, -35.0, -13.0},
+                      RoundTripCase{"NzMapGrid", test::nzMapGridRecord(), 172.5, 6.0, -47.0, -34.0},
+                      RoundTripCase{"Nzgd2000", test::nzgd2000Grid(), 173.0, 5.0, -47.0, -34.0}),
     [](const ::testing::TestParamInfo<RoundTripCase>& info) { return info.param.name; });
 
 TEST(MapProjection, NorthernHemisphereUsesAFalseNorthingOfZero) {
-  const ProjectionParams p = makeProjectionParams(kGda94, 56, false, 0);
-  double first = 153.0;
-  double second = 10.0;
-  geographicToGrid(p, first, second);
-  EXPECT_NEAR(second, 1105000.0, 2000.0);  // 0.9996 * 1105.9 km of meridian arc
+  const GridPoint grid = geographicToGrid(test::gda94Grid(56, false), LatLon{10.0, 153.0});
+  EXPECT_NEAR(grid.northing, 1105000.0, 2000.0);  // 0.9996 * 1105.9 km of meridian arc
 }
 
-TEST(MapProjection, NzMapGridTakesLongitudeFirst) {
-  const ProjectionParams p = makeProjectionParams(kNzgd49, 56, true, 0);
-  double first = 174.76;
-  double second = -36.85;
-  geographicToGrid(p, first, second);
-  double easting = 0.0;
-  double northing = 0.0;
-  nzMapGridForward(-36.85, 174.76, easting, northing);
-  EXPECT_EQ(first, easting);
-  EXPECT_EQ(second, northing);
+// Each kind reaches its own formulas, bit for bit; any other kind passes the numbers through.
+TEST(MapProjection, DispatchesOnTheKind) {
+  const LatLon point{-36.85, 174.76};
+  const GridPoint grid{1756911.9449, 5920321.8182};
+  for (const ProjectionParams& p : {test::nzgd2000Grid(), test::isgGrid(60, 1), test::angGrid()}) {
+    const GridPoint forward = geographicToGrid(p, point);
+    EXPECT_EQ(forward.easting, transverseMercatorForward(p, point).easting);
+    EXPECT_EQ(forward.northing, transverseMercatorForward(p, point).northing);
+    const LatLon reverse = gridToGeographic(p, grid);
+    EXPECT_EQ(reverse.latitude, transverseMercatorReverse(p, grid).latitude);
+    EXPECT_EQ(reverse.longitude, transverseMercatorReverse(p, grid).longitude);
+  }
+  const ProjectionParams nz = test::nzMapGridRecord();
+  EXPECT_EQ(geographicToGrid(nz, point).easting, nzMapGridForward(point).easting);
+  EXPECT_EQ(geographicToGrid(nz, point).northing, nzMapGridForward(point).northing);
+  EXPECT_EQ(gridToGeographic(nz, grid).latitude, nzMapGridReverse(grid).latitude);
+  EXPECT_EQ(gridToGeographic(nz, grid).longitude, nzMapGridReverse(grid).longitude);
 
-  gridToGeographic(p, first, second);
-  EXPECT_NEAR(first, 174.76, 1e-9);
-  EXPECT_NEAR(second, -36.85, 1e-9);
-}
-
-TEST(MapProjection, UnknownKindLeavesThePointUnchanged) {
-  ProjectionParams p = makeProjectionParams(kGda94, 56, true, 0);
-  p.projectionKind = 7;
-  double first = 151.0;
-  double second = -33.0;
-  geographicToGrid(p, first, second);
-  gridToGeographic(p, first, second);
-  EXPECT_EQ(first, 151.0);
-  EXPECT_EQ(second, -33.0);
+  ProjectionParams unknown = test::gda94Grid(56);
+  unknown.kind = static_cast<ProjectionKind>(7);
+  EXPECT_EQ(geographicToGrid(unknown, point).easting, point.longitude);
+  EXPECT_EQ(geographicToGrid(unknown, point).northing, point.latitude);
+  EXPECT_EQ(gridToGeographic(unknown, grid).latitude, grid.northing);
+  EXPECT_EQ(gridToGeographic(unknown, grid).longitude, grid.easting);
 }
 
 }  // namespace

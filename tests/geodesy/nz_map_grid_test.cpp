@@ -8,29 +8,21 @@ namespace velmora {
 namespace {
 
 TEST(NzMapGrid, OriginMapsToTheFalseOriginExactlyAndBack) {
-  double easting = 0.0;
-  double northing = 0.0;
-  nzMapGridForward(-41.0, 173.0, easting, northing);
-  EXPECT_EQ(easting, 2510000.0);
-  EXPECT_EQ(northing, 6023150.0);
+  const GridPoint origin = nzMapGridForward(LatLon{-41.0, 173.0});
+  EXPECT_EQ(origin.easting, 2510000.0);
+  EXPECT_EQ(origin.northing, 6023150.0);
 
-  double latitude = 0.0;
-  double longitude = 0.0;
-  nzMapGridReverse(2510000.0, 6023150.0, latitude, longitude);
-  EXPECT_EQ(latitude, -41.0);
-  EXPECT_EQ(longitude, 173.0);
+  const LatLon back = nzMapGridReverse(GridPoint{2510000.0, 6023150.0});
+  EXPECT_EQ(back.latitude, -41.0);
+  EXPECT_EQ(back.longitude, 173.0);
 }
 
 TEST(NzMapGrid, NorthernLatitudesAreTakenAsSouthern) {
   for (double latitude : {41.0, 36.85, 46.6}) {
-    double eNorth = 0.0;
-    double nNorth = 0.0;
-    double eSouth = 0.0;
-    double nSouth = 0.0;
-    nzMapGridForward(latitude, 174.5, eNorth, nNorth);
-    nzMapGridForward(-latitude, 174.5, eSouth, nSouth);
-    EXPECT_EQ(eNorth, eSouth) << latitude;
-    EXPECT_EQ(nNorth, nSouth) << latitude;
+    const GridPoint north = nzMapGridForward(LatLon{latitude, 174.5});
+    const GridPoint south = nzMapGridForward(LatLon{-latitude, 174.5});
+    EXPECT_EQ(north.easting, south.easting) << latitude;
+    EXPECT_EQ(north.northing, south.northing) << latitude;
   }
 }
 
@@ -54,11 +46,9 @@ TEST(NzMapGrid, AgreesWithAnIndependentEvaluation) {
       {"East Cape", -39.0, 177.9, 2934304.70305, 6233494.38045},
   };
   for (const Reference& r : references) {
-    double easting = 0.0;
-    double northing = 0.0;
-    nzMapGridForward(r.latitude, r.longitude, easting, northing);
-    EXPECT_NEAR(easting, r.easting, 0.001) << r.place;
-    EXPECT_NEAR(northing, r.northing, 0.001) << r.place;
+    const GridPoint grid = nzMapGridForward(LatLon{r.latitude, r.longitude});
+    EXPECT_NEAR(grid.easting, r.easting, 0.001) << r.place;
+    EXPECT_NEAR(grid.northing, r.northing, 0.001) << r.place;
   }
 }
 
@@ -68,33 +58,21 @@ TEST(NzMapGrid, AgreesWithAnIndependentEvaluation) {
 TEST(NzMapGrid, RoundTripsAcrossNewZealand) {
   for (double latitude = -34.0; latitude >= -47.0; latitude -= 1.0) {
     for (double longitude = 166.0; longitude <= 179.0; longitude += 1.0) {
-      double easting = 0.0;
-      double northing = 0.0;
-      nzMapGridForward(latitude, longitude, easting, northing);
-      double lat = 0.0;
-      double lon = 0.0;
-      nzMapGridReverse(easting, northing, lat, lon);
-      EXPECT_NEAR(lat, latitude, 1e-9) << latitude << " " << longitude;
-      EXPECT_NEAR(lon, longitude, 1e-9) << latitude << " " << longitude;
+      const GridPoint grid = nzMapGridForward(LatLon{latitude, longitude});
+      const LatLon back = nzMapGridReverse(grid);
+      EXPECT_NEAR(back.latitude, latitude, 1e-9) << latitude << " " << longitude;
+      EXPECT_NEAR(back.longitude, longitude, 1e-9) << latitude << " " << longitude;
 
-      double e2 = 0.0;
-      double n2 = 0.0;
-      nzMapGridForward(lat, lon, e2, n2);
-      EXPECT_NEAR(e2, easting, 1e-4) << latitude << " " << longitude;
-      EXPECT_NEAR(n2, northing, 1e-4) << latitude << " " << longitude;
+      const GridPoint again = nzMapGridForward(back);
+      EXPECT_NEAR(again.easting, grid.easting, 1e-4) << latitude << " " << longitude;
+      EXPECT_NEAR(again.northing, grid.northing, 1e-4) << latitude << " " << longitude;
     }
   }
 }
 
 TEST(NzMapGrid, NotANumberPropagates) {
-  double easting = 0.0;
-  double northing = 0.0;
-  nzMapGridForward(std::nan(""), 174.0, easting, northing);
-  EXPECT_TRUE(std::isnan(northing));
-  double latitude = 0.0;
-  double longitude = 0.0;
-  nzMapGridReverse(std::nan(""), 6000000.0, latitude, longitude);
-  EXPECT_TRUE(std::isnan(longitude));
+  EXPECT_TRUE(std::isnan(nzMapGridForward(LatLon{std::nan(""), 174.0}).northing));
+  EXPECT_TRUE(std::isnan(nzMapGridReverse(GridPoint{std::nan(""), 6000000.0}).longitude));
 }
 
 }  // namespace

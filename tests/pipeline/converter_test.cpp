@@ -5,10 +5,10 @@
 #include <cmath>
 #include <string>
 
+#include "pipeline/datum_projection.hpp"
 #include "tests/pipeline/pipeline_fixtures.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "velmora/geodesy/map_projection.hpp"
-#include "velmora/geodesy/projection_params.hpp"
 
 namespace velmora {
 namespace {
@@ -25,17 +25,8 @@ ConversionSettings request(DatumCode from, CoordTypeCode fromType, DatumCode to,
   return r;
 }
 
-struct GridPoint {
-  double easting;
-  double northing;
-};
-
 GridPoint project(DatumCode datum, int zone, int isgSubZone, double latitude, double longitude) {
-  const ProjectionParams params = makeProjectionParams(datum, zone, true, isgSubZone);
-  double first = longitude;
-  double second = latitude;
-  geographicToGrid(params, first, second);
-  return {first, second};
+  return geographicToGrid(makeProjectionParams(datum, zone, true, isgSubZone), LatLon{latitude, longitude});
 }
 
 TEST(ConverterPoint, GeographicToGeographicOnOneDatumIsBitForBit) {
@@ -107,13 +98,20 @@ TEST(ConverterPoint, ProjectionsWrapTheDatumChange) {
   };
   for (const Case& c : cases) {
     const ConversionSettings r = request(c.from, c.fromType, c.to, c.toType, c.zone, c.isgSubZone);
-    double ex = c.x;
-    double ey = c.y;
-    if (c.fromType == kEn) gridToGeographic(makeProjectionParams(c.from, c.zone, true, c.isgSubZone), ex, ey);
-    const LatLon moved = transformDatum(ey, ex, c.from, c.to, r.epoch, false, false, "");
-    ex = moved.longitude;
-    ey = moved.latitude;
-    if (c.toType == kEn) geographicToGrid(makeProjectionParams(c.to, c.zone, true, c.isgSubZone), ex, ey);
+    LatLon source{c.y, c.x};
+    if (c.fromType == kEn) {
+      source =
+          gridToGeographic(makeProjectionParams(c.from, c.zone, true, c.isgSubZone), GridPoint{c.x, c.y});
+    }
+    const LatLon moved =
+        transformDatum(source.latitude, source.longitude, c.from, c.to, r.epoch, false, false, "");
+    double ex = moved.longitude;
+    double ey = moved.latitude;
+    if (c.toType == kEn) {
+      const GridPoint grid = geographicToGrid(makeProjectionParams(c.to, c.zone, true, c.isgSubZone), moved);
+      ex = grid.easting;
+      ey = grid.northing;
+    }
 
     double x = c.x;
     double y = c.y;

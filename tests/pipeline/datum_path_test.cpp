@@ -26,7 +26,9 @@ constexpr double kApproxLongitudeShiftDeg = 0.0013055555555555557;  // 4.7 arc-s
 struct Era {
   double epoch;
   bool useItrf2008;
-  int year() const { return useItrf2008 ? 2008 : 2000; }
+  ItrfRealisation realisation() const {
+    return useItrf2008 ? ItrfRealisation::kItrf2008 : ItrfRealisation::kItrf2000;
+  }
 };
 
 using Chain = LatLon (*)(LatLon, const Era&);
@@ -51,7 +53,7 @@ LatLon fromAng(LatLon p) {
   return angToGda94(p.latitude, p.longitude, kAngToGda94Params);
 }
 LatLon fromItrf(LatLon p, const Era& e) {
-  return itrfToGda94(p.latitude, p.longitude, e.epoch, e.year());
+  return itrfToGda94(p.latitude, p.longitude, e.epoch, e.realisation());
 }
 LatLon toAgd66(LatLon p) {
   return gda94ToAgd66(p.latitude, p.longitude);
@@ -66,7 +68,7 @@ LatLon toAng(LatLon p) {
   return gda94ToAng(p.latitude, p.longitude, kAngToGda94Params);
 }
 LatLon toItrf(LatLon p, const Era& e) {
-  return gda94ToItrf(p.latitude, p.longitude, e.epoch, e.year());
+  return gda94ToItrf(p.latitude, p.longitude, e.epoch, e.realisation());
 }
 
 // The chain table. Rows for "AGD66 or ISG" are listed once per code.
@@ -96,22 +98,20 @@ std::vector<ChainRow> chainTable() {
   rows.push_back({kGda2020, kGda94, [](LatLon p, const Era&) { return fromGda2020(p); }});
   rows.push_back({kGda2020, kAng, [](LatLon p, const Era&) { return toAng(fromGda2020(p)); }});
   rows.push_back({kGda2020, kWgs84, [](LatLon p, const Era& e) {
-                    return gda2020ToItrf(p.latitude, p.longitude, e.epoch, e.useItrf2008);
+                    return gda2020ToItrf(p.latitude, p.longitude, e.epoch, e.realisation());
                   }});
   rows.push_back({kAng, kAgd84, [](LatLon p, const Era&) { return toAgd84(fromAng(p)); }});
   rows.push_back({kAng, kGda94, [](LatLon p, const Era&) { return fromAng(p); }});
   rows.push_back({kAng, kGda2020, [](LatLon p, const Era&) { return toGda2020(fromAng(p)); }});
   rows.push_back({kAng, kWgs84, [](LatLon p, const Era& e) { return toItrf(fromAng(p), e); }});
-  rows.push_back({kNzgd49, kNzgd2000, [](LatLon p, const Era&) {
-                    return nzgdTransform(kNzgd49, kNzgd2000, p.latitude, p.longitude);
-                  }});
-  rows.push_back({kNzgd2000, kNzgd49, [](LatLon p, const Era&) {
-                    return nzgdTransform(kNzgd2000, kNzgd49, p.latitude, p.longitude);
-                  }});
+  rows.push_back(
+      {kNzgd49, kNzgd2000, [](LatLon p, const Era&) { return nzgd49ToNzgd2000(p.latitude, p.longitude); }});
+  rows.push_back(
+      {kNzgd2000, kNzgd49, [](LatLon p, const Era&) { return nzgd2000ToNzgd49(p.latitude, p.longitude); }});
   rows.push_back({kWgs84, kAgd84, [](LatLon p, const Era& e) { return toAgd84(fromItrf(p, e)); }});
   rows.push_back({kWgs84, kGda94, [](LatLon p, const Era& e) { return fromItrf(p, e); }});
   rows.push_back({kWgs84, kGda2020, [](LatLon p, const Era& e) {
-                    return itrfToGda2020(p.latitude, p.longitude, e.epoch, e.useItrf2008);
+                    return itrfToGda2020(p.latitude, p.longitude, e.epoch, e.realisation());
                   }});
   rows.push_back({kWgs84, kAng, [](LatLon p, const Era& e) { return toAng(fromItrf(p, e)); }});
   return rows;
@@ -188,8 +188,8 @@ TEST(TransformDatumRouting, WgsRealisationFollowsTheFlag) {
   // Epoch far from both reference epochs, so the two realisations differ measurably.
   const LatLon itrf2000 = transformDatum(-33.5, 151.25, kWgs84, kGda94, 2015.0, false, false, "");
   const LatLon itrf2008 = transformDatum(-33.5, 151.25, kWgs84, kGda94, 2015.0, false, true, "");
-  expectBitEqual(itrf2000, itrfToGda94(-33.5, 151.25, 2015.0, 2000), "ITRF2000");
-  expectBitEqual(itrf2008, itrfToGda94(-33.5, 151.25, 2015.0, 2008), "ITRF2008");
+  expectBitEqual(itrf2000, itrfToGda94(-33.5, 151.25, 2015.0, ItrfRealisation::kItrf2000), "ITRF2000");
+  expectBitEqual(itrf2008, itrfToGda94(-33.5, 151.25, 2015.0, ItrfRealisation::kItrf2008), "ITRF2008");
   EXPECT_NE(itrf2000.latitude, itrf2008.latitude);
 }
 
@@ -218,9 +218,9 @@ LatLon expectedFor(const RegionCase& c, const Era& era) {
       return row != nullptr ? row->expected(p, era) : LatLon{-999.0, -999.0};
     }
     case Expect::kNzgd49To2000:
-      return nzgdTransform(kNzgd49, kNzgd2000, p.latitude, p.longitude);
+      return nzgd49ToNzgd2000(p.latitude, p.longitude);
     case Expect::kNzgd2000To49:
-      return nzgdTransform(kNzgd2000, kNzgd49, p.latitude, p.longitude);
+      return nzgd2000ToNzgd49(p.latitude, p.longitude);
   }
   return p;
 }

@@ -183,29 +183,32 @@ TEST_F(GridShiftTest, ItrfRowsUseTheAgdGridForTheirGdaLeg) {
       {"AGD66 to WGS84", kAgd66, kWgs84, false,
        [](LatLon p, bool) {
          const LatLon g = applyLeg(p, {&kAgd66Grid, 1.0});
-         return gda94ToItrf(g.latitude, g.longitude, kEpoch, 2000);
+         return gda94ToItrf(g.latitude, g.longitude, kEpoch, ItrfRealisation::kItrf2000);
        }},
       {"ISG to WGS84 (ITRF2008)", kIsg, kWgs84, true,
        [](LatLon p, bool) {
          const LatLon g = applyLeg(p, {&kAgd66Grid, 1.0});
-         return gda94ToItrf(g.latitude, g.longitude, kEpoch, 2008);
+         return gda94ToItrf(g.latitude, g.longitude, kEpoch, ItrfRealisation::kItrf2008);
        }},
       {"AGD84 to WGS84", kAgd84, kWgs84, false,
        [](LatLon p, bool) {
          const LatLon g = applyLeg(p, {&kAgd84Grid, 1.0});
-         return gda94ToItrf(g.latitude, g.longitude, kEpoch, 2000);
+         return gda94ToItrf(g.latitude, g.longitude, kEpoch, ItrfRealisation::kItrf2000);
        }},
       {"WGS84 to AGD66", kWgs84, kAgd66, false,
        [](LatLon p, bool) {
-         return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, 2000), {&kAgd66Grid, -1.0});
+         return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2000),
+                         {&kAgd66Grid, -1.0});
        }},
       {"WGS84 to ISG (ITRF2008)", kWgs84, kIsg, true,
        [](LatLon p, bool) {
-         return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, 2008), {&kAgd66Grid, -1.0});
+         return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2008),
+                         {&kAgd66Grid, -1.0});
        }},
       {"WGS84 to AGD84", kWgs84, kAgd84, false,
        [](LatLon p, bool) {
-         return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, 2000), {&kAgd84Grid, -1.0});
+         return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2000),
+                         {&kAgd84Grid, -1.0});
        }},
   };
   for (const Case& c : cases) {
@@ -233,9 +236,9 @@ TEST_F(GridShiftTest, ParametersWhereNoGridServes) {
       {"GDA94 to AGD84 outside the grid", kOutside, kGda94, kAgd84,
        [](LatLon p) { return gda94ToAgd84(p.latitude, p.longitude); }},
       {"GDA2020 to GDA94 outside the grid", kOutside, kGda2020, kGda94,
-       [](LatLon p) { return gda2020ToGda94(p.latitude, p.longitude, 0.0); }},
+       [](LatLon p) -> LatLon { return gda2020ToGda94(p.latitude, p.longitude, 0.0); }},
       {"AGD66 to GDA2020 outside AGD66 grid, inside GDA2020 grid", kOnlyGda2020, kAgd66, kGda2020,
-       [](LatLon p) {
+       [](LatLon p) -> LatLon {
          const LatLon g = agd66ToGda94(p.latitude, p.longitude);
          return gda94ToGda2020(g.latitude, g.longitude, 0.0);
        }},
@@ -247,11 +250,11 @@ TEST_F(GridShiftTest, ParametersWhereNoGridServes) {
       {"AGD66 to WGS84 outside the grid", kOutside, kAgd66, kWgs84,
        [](LatLon p) {
          const LatLon g = agd66ToGda94(p.latitude, p.longitude);
-         return gda94ToItrf(g.latitude, g.longitude, kEpoch, 2000);
+         return gda94ToItrf(g.latitude, g.longitude, kEpoch, ItrfRealisation::kItrf2000);
        }},
       {"WGS84 to AGD84 outside the grid", kOutside, kWgs84, kAgd84,
        [](LatLon p) {
-         const LatLon g = itrfToGda94(p.latitude, p.longitude, kEpoch, 2000);
+         const LatLon g = itrfToGda94(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2000);
          return gda94ToAgd84(g.latitude, g.longitude);
        }},
       {"AGD84 to AGD66 never uses a grid", kInside, kAgd84, kAgd66,
@@ -260,7 +263,7 @@ TEST_F(GridShiftTest, ParametersWhereNoGridServes) {
          return gda94ToAgd66(g.latitude, g.longitude);
        }},
       {"ANG to GDA2020 uses parameters for GDA2020", kInside, kAng, kGda2020,
-       [](LatLon p) {
+       [](LatLon p) -> LatLon {
          const LatLon g = angToGda94(p.latitude, p.longitude, kAngToGda94Params);
          return gda94ToGda2020(g.latitude, g.longitude, 0.0);
        }},
@@ -270,9 +273,9 @@ TEST_F(GridShiftTest, ParametersWhereNoGridServes) {
          return gda94ToAng(g.latitude, g.longitude, kAngToGda94Params);
        }},
       {"WGS84 to GDA2020", kInside, kWgs84, kGda2020,
-       [](LatLon p) { return itrfToGda2020(p.latitude, p.longitude, kEpoch, false); }},
+       [](LatLon p) { return itrfToGda2020(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2000); }},
       {"GDA2020 to WGS84", kInside, kGda2020, kWgs84,
-       [](LatLon p) { return gda2020ToItrf(p.latitude, p.longitude, kEpoch, false); }},
+       [](LatLon p) { return gda2020ToItrf(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2000); }},
   };
   for (const Case& c : cases)
     expectBitEqual(viaDispatcher(c.point, c.from, c.to, kEpoch), c.expected(c.point), c.what);
@@ -341,7 +344,7 @@ TEST_F(GridShiftTest, RealNationalGridAgreesWithTheParameterTransformation) {
   constexpr double kRoundTripDeg = 1e-7;          // about 1 cm: the shift hardly changes over 200 m
   for (const LatLon& p : kPoints) {
     const LatLon gridded = viaDispatcher(p, kAgd66, kGda94);
-    const LatLon parameters = nzgdTransform(kNzgd49, kNzgd2000, p.latitude, p.longitude);
+    const LatLon parameters = nzgd49ToNzgd2000(p.latitude, p.longitude);
     EXPECT_NEAR(gridded.latitude, parameters.latitude, kParameterAccuracyDeg);
     EXPECT_NEAR(gridded.longitude, parameters.longitude, kParameterAccuracyDeg);
     EXPECT_NE(gridded.latitude, parameters.latitude);  // the grid, not the parameters, served

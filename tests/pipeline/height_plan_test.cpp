@@ -34,14 +34,10 @@ double n09() {
   return kAusGeoid09.at(kLat, kLon);
 }
 double dh2020To94(double h) {
-  double out = 0.0;
-  gda2020ToGda94(kLat, kLon, h, out);
-  return out;
+  return gda2020ToGda94(kLat, kLon, h).height;
 }
 double dh94To2020(double h) {
-  double out = 0.0;
-  gda94ToGda2020(kLat, kLon, h, out);
-  return out;
+  return gda94ToGda2020(kLat, kLon, h).height;
 }
 
 class HeightCorrectionTest : public ::testing::Test {
@@ -146,14 +142,8 @@ TEST_F(HeightCorrectionTest, PointOutsideTheGeoidAddsNothing) {
   const HeightCorrection outside = correct(kGda2020, kAhd, kGda2020, kEllipsoid, false, -2.0, 130.0);
   EXPECT_EQ(outside.metres, 0.0);
   EXPECT_EQ(outside.report.geoidStatus, GeoidStatus::kOutside);
-  EXPECT_NEAR(
-      singlePoint(kGda94, kAhd, kGda2020, kEllipsoid, false, -2.0, 130.0),
-      [] {
-        double out = 0.0;
-        gda94ToGda2020(-2.0, 130.0, 0.0, out);
-        return out;
-      }(),
-      kHeightToleranceMetres);
+  EXPECT_NEAR(singlePoint(kGda94, kAhd, kGda2020, kEllipsoid, false, -2.0, 130.0),
+              gda94ToGda2020(-2.0, 130.0, 0.0).height, kHeightToleranceMetres);
 }
 
 TEST_F(HeightCorrectionTest, MissingGeoidIsReportedAndTheHeightChangeStillApplies) {

@@ -1,6 +1,7 @@
-// Angle unit factors shared by the geodetic computations. Each formula states which of them it
-// uses: the projections turn radians into degrees by dividing by kRadiansPerDegree, the datum
-// transformations by multiplying with kDegreesPerRadian, and the two differ in the last bit.
+// Angle unit factors shared by the geodetic computations, the grid shifts (NTv2 shifts are in
+// arc-seconds) and the DMS reader. Each formula states which of them it uses: the projections turn
+// radians into degrees by dividing by kRadiansPerDegree, the datum transformations by multiplying
+// with kDegreesPerRadian, and the two differ in the last bit.
 #pragma once
 
 namespace velmora {

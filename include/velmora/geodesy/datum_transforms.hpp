@@ -1,42 +1,41 @@
-// Parameter transformations between fixed datums. All pass through geocentric coordinates.
-// Latitudes and longitudes in decimal degrees; heights in metres.
+// Parameter transformations between fixed datums, each through geocentric coordinates.
+// Latitudes and longitudes in decimal degrees, north and east positive; heights in metres above
+// the ellipsoid. Every input is computed, wherever it lies (NaN gives NaN); the parameter sets
+// are published for Australia and New Zealand and mean nothing elsewhere. The figures below
+// compare with PROJ's Helmert chains on the same parameters, over 10 S to 44 S, 113 E to 153 E
+// (New Zealand: 34 S to 47 S, 166 E to 179 E).
 #pragma once
 
-#include "velmora/codes.hpp"
+#include "velmora/geodesy/helmert.hpp"
 #include "velmora/geodesy/lat_lon.hpp"
 
 namespace velmora {
 
-// Seven parameters of the ANG to GDA94 direction. Translations in metres, rotations in
-// arc-seconds (coordinate frame), scale in parts per million.
-struct HelmertParams {
-  double tx = 0.0;
-  double ty = 0.0;
-  double tz = 0.0;
-  double rx = 0.0;
-  double ry = 0.0;
-  double rz = 0.0;
-  double s = 0.0;
-};
-
-// AGD66/AGD84 <-> GDA94. The height is taken as 0 and none is returned.
+// AGD66/AGD84 (Australian National Spheroid) <-> GDA94 (GRS80) by the national seven-parameter
+// sets, at ellipsoidal height 0 on the source and the target height dropped. Within 0.01 mm of
+// PROJ both ways; forward then back returns within 2.3 mm (the dropped height, largest at the
+// coasts).
 LatLon agd66ToGda94(double latitude, double longitude);
 LatLon agd84ToGda94(double latitude, double longitude);
 LatLon gda94ToAgd66(double latitude, double longitude);
 LatLon gda94ToAgd84(double latitude, double longitude);
 
-// GDA94 <-> GDA2020 with the ellipsoidal height carried; the overload with heightOut also
-// writes the transformed height.
-LatLon gda2020ToGda94(double latitude, double longitude, double height);
-LatLon gda2020ToGda94(double latitude, double longitude, double height, double& heightOut);
-LatLon gda94ToGda2020(double latitude, double longitude, double height);
-LatLon gda94ToGda2020(double latitude, double longitude, double height, double& heightOut);
+// GDA94 <-> GDA2020 (GRS80 both) with the ellipsoidal height carried through. Within 0.01 mm of
+// PROJ in position and 0.001 mm in height; forward then back within 0.01 mm.
+LatLonHeight gda2020ToGda94(double latitude, double longitude, double height);
+LatLonHeight gda94ToGda2020(double latitude, double longitude, double height);
 
-// NZGD49 (code 6) <-> NZGD2000 (code 7); equal codes return the input unchanged.
-LatLon nzgdTransform(DatumCode source, DatumCode target, double latitude, double longitude);
+// NZGD49 (International 1924) <-> NZGD2000 (GRS80), both ellipsoids from their semi-axes, at
+// height 0. Forward within 0.001 mm of PROJ on the same semi-axes (0.09 mm from GRS80's 1/f);
+// the way back negates the parameters, 0.6 mm from the exact inverse, and the loop closes within
+// 0.7 mm.
+LatLon nzgd49ToNzgd2000(double latitude, double longitude);
+LatLon nzgd2000ToNzgd49(double latitude, double longitude);
 
-// ANG <-> GDA94 with the parameters of the ANG to GDA94 direction. Molodensky's formulas when
-// rotations and scale are all exactly 0, a Helmert transformation otherwise.
+// ANG (Clarke 1858) <-> GDA94 with the parameters of the ANG to GDA94 direction, at height 0.
+// Rotations and scale all exactly 0 select Molodensky's formulas, 6.2 mm from the exact change of
+// ellipsoid for the empty ANG set (loops close within 1.4 cm); anything else a Helmert
+// transformation whose way back takes the scale as 1 - s.
 LatLon angToGda94(double latitude, double longitude, const HelmertParams& params);
 LatLon gda94ToAng(double latitude, double longitude, const HelmertParams& params);
 

@@ -1,17 +1,19 @@
-// The two operations of a ProjectionParams record, dispatching on its projection kind.
-// Both work in place on a pair of doubles; no input is rejected (NaN in gives NaN out). A
-// record of a kind other than 0 to 3 leaves the pair unchanged.
+// The two operations of a ProjectionParams record, dispatching on its projection kind to
+// transverse_mercator.hpp or nz_map_grid.hpp, whose domain and accuracy they share. A record of
+// a kind other than the four returns the coordinates unchanged (longitude as easting, latitude
+// as northing, and back).
 #pragma once
 
+#include "velmora/geodesy/grid_point.hpp"
+#include "velmora/geodesy/lat_lon.hpp"
 #include "velmora/geodesy/projection_params.hpp"
 
 namespace velmora {
 
-// In: first = longitude, second = latitude (degrees). Out: first = easting, second = northing
-// (metres; yards on the ANG grid).
-void geographicToGrid(const ProjectionParams& params, double& first, double& second);
+// Latitude and longitude (degrees) to easting and northing (metres; yards on the ANG grid).
+GridPoint geographicToGrid(const ProjectionParams& params, const LatLon& point);
 
-// In: first = easting, second = northing. Out: first = longitude, second = latitude (degrees).
-void gridToGeographic(const ProjectionParams& params, double& first, double& second);
+// Easting and northing (metres; yards on the ANG grid) to latitude and longitude (degrees).
+LatLon gridToGeographic(const ProjectionParams& params, const GridPoint& point);
 
 }  // namespace velmora

@@ -1,36 +1,30 @@
-// The map projection of one datum: kind, ellipsoid, zone and false origin.
+// A map projection: its kind, ellipsoid, zone or central meridian, and false origin.
 #pragma once
 
-#include <cstdint>
-
-#include "velmora/codes.hpp"
+#include "velmora/geodesy/ellipsoid.hpp"
 
 namespace velmora {
 
-enum ProjectionKind : std::int32_t {
-  kTransverseMercator = 0,  // UTM-type zones, and the NZGD2000 grid through its central meridian field
-  kNzMapGrid = 1,
-  kAngGrid = 2,  // Transverse Mercator in yards, central meridian 111 E
-  kIsgGrid = 3,  // Integrated Survey Grid, scale 0.99994, 2-degree sub-zones
+enum class ProjectionKind {
+  kTransverseMercator = 0,  // scale 0.9996 on a UTM zone's meridian, or on centralMeridian with zone 0
+  kNzMapGrid = 1,           // NZ Map Grid: own ellipsoid and origin, the record's other fields unused
+  kAngGrid = 2,             // scale 1 on 111 E, in yards from its own origin; false origin fields unused
+  kIsgGrid = 3,             // Integrated Survey Grid: scale 0.99994 on 2-degree sub-zones of UTM zones
 };
 
 struct ProjectionParams {
-  std::int32_t projectionKind = kTransverseMercator;
-  std::int32_t ellipsoidIndex = 1;  // row of kProjectionEllipsoids
-  std::int32_t zone = 0;            // UTM zone; 0 selects centralMeridian
-  std::int32_t isgSubZone = 0;      // ISG sub-zone s: central meridian 4, 2 or 0 degrees west of the UTM one
-  double falseEasting = 0.0;        // metres
-  double falseNorthing = 0.0;       // metres
-  double centralMeridian = 0.0;     // degrees east; used only when zone is 0
-  std::int32_t angZone = 0;         // always 0
-  double semiMajorAxis = 0.0;       // metres, copied from the ellipsoid table
-  double eccentricitySquared = 0.0;
+  ProjectionKind kind = ProjectionKind::kTransverseMercator;
+  Ellipsoid ellipsoid = kGrs80RoundedAxes;  // a and e^2 as the projection formulas read them
+  int zone = 0;                             // UTM zone (53 is centred on 135 E); 0 selects centralMeridian
+  int isgSubZone = 0;            // ISG sub-zone s: central meridian 4 - 2s degrees west of the UTM one
+  double falseEasting = 0.0;     // metres
+  double falseNorthing = 0.0;    // metres
+  double centralMeridian = 0.0;  // degrees east; used only when zone is 0
 };
 
-// Record for a datum code (codes outside 0..8 as GDA94). Every integer zone and sub-zone is accepted.
-ProjectionParams makeProjectionParams(DatumCode datum, int zone, bool southernHemisphere, int isgSubZone);
-
-// Central meridian in degrees east that the projection formulas use for this record.
+// Central meridian (degrees east) that the projection formulas use for this record: (zone - 53)
+// * 6 + 135 for UTM zones, less 4 - 2s for ISG sub-zones, 111 for the ANG grid and 173 for the
+// NZ Map Grid. Zone and sub-zone numbers are not checked; any int gives a number, without overflow.
 double centralMeridianDegrees(const ProjectionParams& params);
 
 }  // namespace velmora
