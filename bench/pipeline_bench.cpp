@@ -50,7 +50,8 @@ class GridFolder {
   bool ok_ = false;
 };
 
-velmora::ConversionSettings makeSettings(int from, int fromType, int to, int toType, bool useGridShift) {
+velmora::ConversionSettings makeSettings(velmora::Datum from, velmora::CoordType fromType, velmora::Datum to,
+                                         velmora::CoordType toType, bool useGridShift) {
   velmora::ConversionSettings settings;
   settings.fromDatum = from;
   settings.fromCoordType = fromType;
@@ -82,34 +83,43 @@ void runPoints(benchmark::State& state, velmora::ConversionSettings settings, do
 }
 
 void BM_DdGda94ToGda2020Parameters(benchmark::State& state) {
-  runPoints(state, makeSettings(velmora::kGda94, velmora::kDd, velmora::kGda2020, velmora::kDd, false), -33.5,
-            151.25, 1e-4);
+  runPoints(state,
+            makeSettings(velmora::Datum::kGda94, velmora::CoordType::kDd, velmora::Datum::kGda2020,
+                         velmora::CoordType::kDd, false),
+            -33.5, 151.25, 1e-4);
 }
 BENCHMARK(BM_DdGda94ToGda2020Parameters);
 
 void BM_EnWgs84ToAgd66Parameters(benchmark::State& state) {
-  runPoints(state, makeSettings(velmora::kWgs84, velmora::kEn, velmora::kAgd66, velmora::kEn, false),
+  runPoints(state,
+            makeSettings(velmora::Datum::kWgs84, velmora::CoordType::kEn, velmora::Datum::kAgd66,
+                         velmora::CoordType::kEn, false),
             334000.0, 6290000.0, 10.0);
 }
 BENCHMARK(BM_EnWgs84ToAgd66Parameters);
 
 void BM_EnGda94ToGda2020Parameters(benchmark::State& state) {
-  runPoints(state, makeSettings(velmora::kGda94, velmora::kEn, velmora::kGda2020, velmora::kEn, false),
+  runPoints(state,
+            makeSettings(velmora::Datum::kGda94, velmora::CoordType::kEn, velmora::Datum::kGda2020,
+                         velmora::CoordType::kEn, false),
             334000.0, 6290000.0, 10.0);
 }
 BENCHMARK(BM_EnGda94ToGda2020Parameters);
 
 void BM_EnAgd66ToGda2020TwoGridLegs(benchmark::State& state) {
-  runPoints(state, makeSettings(velmora::kAgd66, velmora::kEn, velmora::kGda2020, velmora::kEn, true),
+  runPoints(state,
+            makeSettings(velmora::Datum::kAgd66, velmora::CoordType::kEn, velmora::Datum::kGda2020,
+                         velmora::CoordType::kEn, true),
             334000.0, 6290000.0, 10.0);
 }
 BENCHMARK(BM_EnAgd66ToGda2020TwoGridLegs);
 
 void BM_AhdToEllipsoidGeoid(benchmark::State& state) {
   velmora::ConversionSettings settings =
-      makeSettings(velmora::kGda2020, velmora::kDd, velmora::kGda2020, velmora::kDd, false);
-  settings.fromHeightType = velmora::kAhd;
-  settings.toHeightType = velmora::kEllipsoid;
+      makeSettings(velmora::Datum::kGda2020, velmora::CoordType::kDd, velmora::Datum::kGda2020,
+                   velmora::CoordType::kDd, false);
+  settings.fromHeightType = velmora::HeightType::kAhd;
+  settings.toHeightType = velmora::HeightType::kEllipsoid;
   runPoints(state, settings, -33.5, 151.25, 1e-4);
 }
 BENCHMARK(BM_AhdToEllipsoidGeoid);

@@ -6,9 +6,9 @@
 namespace velmora {
 namespace {
 
-template <std::size_t N>
-int lookUp(const std::array<std::pair<std::string_view, int>, N>& table, std::string_view name,
-           int catchAll) {
+template <typename Code, std::size_t N>
+Code lookUp(const std::array<std::pair<std::string_view, Code>, N>& table, std::string_view name,
+            Code catchAll) {
   // The first equal name wins; the tables hold no duplicates, but the order is part of the contract.
   for (const auto& [text, code] : table) {
     if (text == name) return code;
@@ -16,37 +16,43 @@ int lookUp(const std::array<std::pair<std::string_view, int>, N>& table, std::st
   return catchAll;
 }
 
-constexpr std::array<std::pair<std::string_view, int>, 9> kDatumNames{{
-    {"AGD66", kAgd66},
-    {"AGD84", kAgd84},
-    {"GDA94", kGda94},
-    {"GDA2020", kGda2020},
-    {"ANG", kAng},
-    {"ISG", kIsg},
-    {"NZGD49", kNzgd49},
-    {"NZGD2000", kNzgd2000},
-    {"WGS84", kWgs84},
+constexpr std::array<std::pair<std::string_view, Datum>, 9> kDatumNames{{
+    {"AGD66", Datum::kAgd66},
+    {"AGD84", Datum::kAgd84},
+    {"GDA94", Datum::kGda94},
+    {"GDA2020", Datum::kGda2020},
+    {"ANG", Datum::kAng},
+    {"ISG", Datum::kIsg},
+    {"NZGD49", Datum::kNzgd49},
+    {"NZGD2000", Datum::kNzgd2000},
+    {"WGS84", Datum::kWgs84},
 }};
 
-constexpr std::array<std::pair<std::string_view, int>, 4> kCoordTypeNames{{
-    {"EN", kEn},
-    {"DMS", kDms},
-    {"DM", kDm},
-    {"DD", kDd},
+constexpr std::array<std::pair<std::string_view, CoordType>, 4> kCoordTypeNames{{
+    {"EN", CoordType::kEn},
+    {"DMS", CoordType::kDms},
+    {"DM", CoordType::kDm},
+    {"DD", CoordType::kDd},
 }};
 
-constexpr std::array<std::pair<std::string_view, int>, 3> kHeightTypeNames{{
-    {"NONE", kNoHeight},
-    {"Ellipsoid", kEllipsoid},
-    {"AHD", kAhd},
+constexpr std::array<std::pair<std::string_view, HeightType>, 3> kHeightTypeNames{{
+    {"NONE", HeightType::kNone},
+    {"Ellipsoid", HeightType::kEllipsoid},
+    {"AHD", HeightType::kAhd},
 }};
 
 }  // namespace
 
-DatumCode parseDatumName(std::string_view name) { return lookUp(kDatumNames, name, kWgs84); }
+Datum parseDatumName(std::string_view name) {
+  return lookUp(kDatumNames, name, Datum::kWgs84);
+}
 
-CoordTypeCode parseCoordType(std::string_view name) { return lookUp(kCoordTypeNames, name, kDd); }
+CoordType parseCoordType(std::string_view name) {
+  return lookUp(kCoordTypeNames, name, CoordType::kDd);
+}
 
-HeightTypeCode parseHeightType(std::string_view name) { return lookUp(kHeightTypeNames, name, kNoHeight); }
+HeightType parseHeightType(std::string_view name) {
+  return lookUp(kHeightTypeNames, name, HeightType::kNone);
+}
 
 }  // namespace velmora

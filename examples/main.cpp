@@ -28,9 +28,9 @@ int main(int argc, char** argv) {
 
   // NZGD49 latitude and longitude to NZGD2000 grid coordinates, by the seven parameters.
   velmora::ConversionSettings settings;
-  settings.fromDatum = velmora::kNzgd49;
-  settings.toDatum = velmora::kNzgd2000;
-  settings.toCoordType = velmora::kEn;
+  settings.fromDatum = velmora::Datum::kNzgd49;
+  settings.toDatum = velmora::Datum::kNzgd2000;
+  settings.toCoordType = velmora::CoordType::kEn;
   const velmora::Converter converter(settings);
   const velmora::ConversionResult result = converter.convert({latitude, longitude, 0.0});
   std::printf("NZGD2000 grid: %.3f,%.3f (%d step)\n", result.coordinates.first, result.coordinates.second,

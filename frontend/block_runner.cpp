@@ -29,15 +29,15 @@ struct LineFormatter {
 };
 
 // Inside, the results are latitude first for geographic coordinates, as they were given.
-std::string_view formatResult(CoordTypeCode toCoordType, const Coordinates& c, LineFormatter& f) {
+std::string_view formatResult(CoordType toCoordType, const Coordinates& c, LineFormatter& f) {
   switch (toCoordType) {
-    case kEn:
+    case CoordType::kEn:
       return enResultLine(c.first, c.second, c.height, f.line);
-    case kDms:
+    case CoordType::kDms:
       formatDms(c.first, true, f.latitudeText);
       formatDms(c.second, false, f.longitudeText);
       return angleResultLine(f.latitudeText, f.longitudeText, c.height, f.line);
-    case kDm:
+    case CoordType::kDm:
       formatDm(c.first, true, f.latitudeText);
       formatDm(c.second, false, f.longitudeText);
       return angleResultLine(f.latitudeText, f.longitudeText, c.height, f.line);
@@ -215,7 +215,7 @@ void convertPoint(const Converter& converter, const Coordinates& point, BlockOut
 
 void convertBlock(const Converter& converter, const InputBlock& block, BlockOutput& output) {
   LineFormatter formatter;
-  const CoordTypeCode fromCoordType = converter.settings().fromCoordType;
+  const CoordType fromCoordType = converter.settings().fromCoordType;
   for (const LineFields& line : block.lines) {
     if (const std::optional<Coordinates> point = pointOfLine(line, fromCoordType)) {
       convertInto(converter, *point, formatter, output);

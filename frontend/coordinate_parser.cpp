@@ -7,9 +7,9 @@
 #include <cmath>
 #include <cstddef>
 
-#include "velmora/geodesy/angle_units.hpp"
 #include "common/number_text.hpp"
 #include "frontend/text_fields.hpp"
+#include "velmora/geodesy/angle_units.hpp"
 
 namespace velmora {
 namespace {
@@ -49,14 +49,14 @@ double parseDm(std::string_view token) {
   return degrees.sign * (degrees.magnitude + minutes / kMinutesPerDegree);
 }
 
-double parseCoordinate(CoordTypeCode coordType, std::string_view token) {
+double parseCoordinate(CoordType coordType, std::string_view token) {
   switch (coordType) {
-    case kEn:
-    case kDd:
+    case CoordType::kEn:
+    case CoordType::kDd:
       return readDecimal(token);
-    case kDms:
+    case CoordType::kDms:
       return parseDms(token);
-    case kDm:
+    case CoordType::kDm:
       return parseDm(token);
     default:
       return 0.0;

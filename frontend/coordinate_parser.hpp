@@ -10,7 +10,7 @@ namespace velmora {
 
 // EN and DD: the leading decimal number (metres or decimal degrees). DMS and DM: parseDms and
 // parseDm. Any other code gives 0.0.
-double parseCoordinate(CoordTypeCode coordType, std::string_view token);
+double parseCoordinate(CoordType coordType, std::string_view token);
 
 // "deg min sec", groups separated by runs of the space character only (a tab belongs to a group).
 // Degrees and minutes are whole numbers, seconds decimal. The degrees carry the sign of the angle,

@@ -12,8 +12,7 @@ namespace {
 constexpr std::size_t kFieldsPerLine = 3;
 constexpr std::size_t kPastLastField = kFieldsPerLine + 1;
 
-Coordinates pointOf(std::string_view first, std::string_view second, double height,
-                    CoordTypeCode fromCoordType) {
+Coordinates pointOf(std::string_view first, std::string_view second, double height, CoordType fromCoordType) {
   return Coordinates{parseCoordinate(fromCoordType, first), parseCoordinate(fromCoordType, second), height};
 }
 
@@ -26,14 +25,14 @@ LineFields splitInputLine(std::string_view line) {
   return result;
 }
 
-std::optional<Coordinates> pointOfLine(const LineFields& line, CoordTypeCode fromCoordType) {
+std::optional<Coordinates> pointOfLine(const LineFields& line, CoordType fromCoordType) {
   if (line.count < 2) return std::nullopt;
   const double height = line.count == kFieldsPerLine ? readDecimal(line.fields[2]) : 0.0;
   return pointOf(line.fields[0], line.fields[1], height, fromCoordType);
 }
 
 std::optional<Coordinates> positionalPoint(std::span<const std::string_view> positionals,
-                                           CoordTypeCode fromCoordType) {
+                                           CoordType fromCoordType) {
   if (positionals.size() < 2) return std::nullopt;
   const double height = positionals.size() >= kFieldsPerLine ? readDecimal(positionals[2]) : 0.0;
   return pointOf(positionals[0], positionals[1], height, fromCoordType);

@@ -35,12 +35,12 @@ LineFields splitInputLine(std::string_view line);
 
 // The point of a line: first and second coordinate by the source coordinate type, the height read
 // as a decimal number (0.0 when absent). Nothing when the line has fewer than two fields.
-std::optional<Coordinates> pointOfLine(const LineFields& line, CoordTypeCode fromCoordType);
+std::optional<Coordinates> pointOfLine(const LineFields& line, CoordType fromCoordType);
 
 // The single point of the positional arguments: first and second coordinate, optional height.
 // Nothing when fewer than two arguments are given.
 std::optional<Coordinates> positionalPoint(std::span<const std::string_view> positionals,
-                                           CoordTypeCode fromCoordType);
+                                           CoordType fromCoordType);
 
 // Whole lines of the input, in order. The views of lines point into bytes and spill.
 struct InputBlock {

@@ -27,7 +27,7 @@ constexpr std::size_t slotOf(GridId id) {
   return static_cast<std::size_t>(id);
 }
 
-DatumPathSettings pathSettings(const ConversionSettings& settings, DatumCode toDatum) {
+DatumPathSettings pathSettings(const ConversionSettings& settings, Datum toDatum) {
   return DatumPathSettings{settings.fromDatum, toDatum, settings.epoch, settings.useITRF2008,
                            settings.useGridShift};
 }
@@ -83,26 +83,26 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
     states[k].path = settings.gridFolder;
     states[k].path.append(kGridFileNames[k]);
   }
-  fromGrid = settings.fromCoordType == kEn;
-  toGrid = settings.toCoordType == kEn;
+  fromGrid = settings.fromCoordType == CoordType::kEn;
+  toGrid = settings.toCoordType == CoordType::kEn;
   sourceProjection = makeProjectionParams(settings.fromDatum, settings.zone, settings.southernHemisphere,
                                           settings.isgSubZone);
   targetProjection =
       makeProjectionParams(settings.toDatum, settings.zone, settings.southernHemisphere, settings.isgSubZone);
 
-  convertHeights = settings.fromHeightType != kNoHeight && settings.toHeightType != kNoHeight;
+  convertHeights = settings.fromHeightType != HeightType::kNone && settings.toHeightType != HeightType::kNone;
   heightPlan = HeightPlan(settings.fromDatum, settings.fromHeightType, settings.toDatum,
                           settings.toHeightType, settings.useAusGeoid98);
   const bool planned = heightPlan.kind() != HeightPlan::Kind::kNone;
-  heightsNeedOwnPath = planned && settings.toDatum != kGda2020;
+  heightsNeedOwnPath = planned && settings.toDatum != Datum::kGda2020;
 
   const DatumPathSettings main = pathSettings(settings, settings.toDatum);
   openFor(gridsNeeded(main));
-  if (heightsNeedOwnPath) openFor(gridsNeeded(pathSettings(settings, kGda2020)));
+  if (heightsNeedOwnPath) openFor(gridsNeeded(pathSettings(settings, Datum::kGda2020)));
   if (heightPlan.usesGeoid()) open(heightPlan.geoid());
 
   path.emplace(main, datumGrids());
-  if (heightsNeedOwnPath) pathToGda2020.emplace(pathSettings(settings, kGda2020), datumGrids());
+  if (heightsNeedOwnPath) pathToGda2020.emplace(pathSettings(settings, Datum::kGda2020), datumGrids());
 }
 
 Converter::Converter(const ConversionSettings& settings) : impl_(std::make_unique<const Impl>(settings)) {}

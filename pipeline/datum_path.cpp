@@ -31,33 +31,34 @@ constexpr double kSupportedEastEndDeg = 180.0;  // exclusive
 constexpr double kApproxLatitudeShiftDeg = 0.0014444444444444446;   // 5.2 arc-seconds
 constexpr double kApproxLongitudeShiftDeg = 0.0013055555555555557;  // 4.7 arc-seconds
 
-bool isAgdFamily(DatumCode datum) {
-  return datum == kAgd66 || datum == kAgd84 || datum == kIsg;
+bool isAgdFamily(Datum datum) {
+  return datum == Datum::kAgd66 || datum == Datum::kAgd84 || datum == Datum::kIsg;
 }
 
-bool isGda94Group(DatumCode datum) {
-  return datum == kGda94 || datum == kWgs84;
+bool isGda94Group(Datum datum) {
+  return datum == Datum::kGda94 || datum == Datum::kWgs84;
 }
 
 // AGD66 and ISG share their latitudes and longitudes.
-bool isAgd66Positions(DatumCode datum) {
-  return datum == kAgd66 || datum == kIsg;
+bool isAgd66Positions(Datum datum) {
+  return datum == Datum::kAgd66 || datum == Datum::kIsg;
 }
 
 // Datums that reach GDA94 by parameters.
-bool joinsGda94Chain(DatumCode datum) {
-  return isAgdFamily(datum) || datum == kGda94 || datum == kGda2020 || datum == kAng || datum == kWgs84;
+bool joinsGda94Chain(Datum datum) {
+  return isAgdFamily(datum) || datum == Datum::kGda94 || datum == Datum::kGda2020 || datum == Datum::kAng ||
+         datum == Datum::kWgs84;
 }
 
-DatumCode newZealandDatum(DatumCode datum) {
-  if (isAgdFamily(datum)) return kNzgd49;
-  if (isGda94Group(datum)) return kNzgd2000;
+Datum newZealandDatum(Datum datum) {
+  if (isAgdFamily(datum)) return Datum::kNzgd49;
+  if (isGda94Group(datum)) return Datum::kNzgd2000;
   return datum;
 }
 
 // The AGD grid of a pair with one AGD-family datum: AGD84's own, else AGD66's (ISG included).
-bool usesAgd84Grid(DatumCode from, DatumCode to) {
-  return from == kAgd84 || to == kAgd84;
+bool usesAgd84Grid(Datum from, Datum to) {
+  return from == Datum::kAgd84 || to == Datum::kAgd84;
 }
 
 ParameterSet itrfSet(ItrfRealisation realisation) {
@@ -66,15 +67,15 @@ ParameterSet itrfSet(ItrfRealisation realisation) {
 }
 
 // The published set that joins a datum of the GDA94 chain to GDA94.
-ParameterSet setIntoGda94(DatumCode datum, ItrfRealisation realisation) {
+ParameterSet setIntoGda94(Datum datum, ItrfRealisation realisation) {
   switch (datum) {
-    case kAgd84:
+    case Datum::kAgd84:
       return ParameterSet::kAgd84ToGda94;
-    case kGda2020:
+    case Datum::kGda2020:
       return ParameterSet::kGda2020ToGda94;
-    case kAng:
+    case Datum::kAng:
       return ParameterSet::kAngToGda94;
-    case kWgs84:
+    case Datum::kWgs84:
       return itrfSet(realisation);
     default:  // AGD66, ISG
       return ParameterSet::kAgd66ToGda94;
@@ -94,7 +95,7 @@ DatumStep parameterStep(ParameterSet set, bool reverse) {
 }
 
 // Stage 4, for a point outside the supported area.
-LatLon approximateShift(LatLon point, DatumCode fromDatum, DatumCode toDatum, DatumReport& report) {
+LatLon approximateShift(LatLon point, Datum fromDatum, Datum toDatum, DatumReport& report) {
   if (isAgdFamily(fromDatum) && isGda94Group(toDatum)) {
     addStep(report, DatumStep{StepKind::kApproximateShift, false});
     return {point.latitude + kApproxLatitudeShiftDeg, point.longitude + kApproxLongitudeShiftDeg};
@@ -111,17 +112,20 @@ LatLon approximateShift(LatLon point, DatumCode fromDatum, DatumCode toDatum, Da
 GridNeeds gridsNeeded(const DatumPathSettings& settings) {
   GridNeeds needs;
   if (!settings.useGridShift) return needs;
-  const DatumCode from = settings.fromDatum;
-  const DatumCode to = settings.toDatum;
+  const Datum from = settings.fromDatum;
+  const Datum to = settings.toDatum;
   // The AGD grids serve between the AGD family and GDA94, GDA2020 (through GDA94) and ITRF (for
   // the GDA94 leg of the chain); the GDA2020 grid between GDA94 and GDA2020, and for the GDA2020
   // leg of an AGD pair.
-  const auto agdPartner = [](DatumCode d) { return d == kGda94 || d == kGda2020 || d == kWgs84; };
+  const auto agdPartner = [](Datum d) {
+    return d == Datum::kGda94 || d == Datum::kGda2020 || d == Datum::kWgs84;
+  };
   const bool agdGrid = (isAgdFamily(from) && agdPartner(to)) || (isAgdFamily(to) && agdPartner(from));
   needs.agd84 = agdGrid && usesAgd84Grid(from, to);
   needs.agd66 = agdGrid && !needs.agd84;
-  needs.gda2020 = (from == kGda94 && to == kGda2020) || (from == kGda2020 && to == kGda94) ||
-                  (isAgdFamily(from) && to == kGda2020) || (from == kGda2020 && isAgdFamily(to));
+  needs.gda2020 =
+      (from == Datum::kGda94 && to == Datum::kGda2020) || (from == Datum::kGda2020 && to == Datum::kGda94) ||
+      (isAgdFamily(from) && to == Datum::kGda2020) || (from == Datum::kGda2020 && isAgdFamily(to));
   return needs;
 }
 
@@ -139,9 +143,9 @@ struct PathContext {
 };
 
 // One AGD grid leg between an AGD-family datum and GDA94: forward when toward GDA94.
-std::optional<LatLon> agdGridLeg(LatLon point, DatumCode agdDatum, bool towardGda94,
-                                 const PathContext& context, DatumReport& report) {
-  const bool agd84 = agdDatum == kAgd84;
+std::optional<LatLon> agdGridLeg(LatLon point, Datum agdDatum, bool towardGda94, const PathContext& context,
+                                 DatumReport& report) {
+  const bool agd84 = agdDatum == Datum::kAgd84;
   const std::optional<GridLeg> leg = shiftByGrid(agd84 ? context.grids.agd84 : context.grids.agd66,
                                                  point.latitude, point.longitude, towardGda94);
   if (!leg) return std::nullopt;
@@ -161,22 +165,22 @@ std::optional<LatLon> gda2020GridLeg(LatLon point, bool towardGda2020, const Pat
 
 // Stage 1. The shifted point when every grid leg of the pair gave a shift; nothing (and no step
 // reported) for pairs without grid legs or when one leg gave none.
-std::optional<LatLon> runGridLegs(LatLon point, DatumCode fromDatum, DatumCode toDatum,
-                                  const PathContext& context, DatumReport& report) {
+std::optional<LatLon> runGridLegs(LatLon point, Datum fromDatum, Datum toDatum, const PathContext& context,
+                                  DatumReport& report) {
   DatumReport legs;
   std::optional<LatLon> shifted;
-  if (isAgdFamily(fromDatum) && toDatum == kGda94) {
+  if (isAgdFamily(fromDatum) && toDatum == Datum::kGda94) {
     shifted = agdGridLeg(point, fromDatum, true, context, legs);
-  } else if (fromDatum == kGda94 && isAgdFamily(toDatum)) {
+  } else if (fromDatum == Datum::kGda94 && isAgdFamily(toDatum)) {
     shifted = agdGridLeg(point, toDatum, false, context, legs);
-  } else if (fromDatum == kGda94 && toDatum == kGda2020) {
+  } else if (fromDatum == Datum::kGda94 && toDatum == Datum::kGda2020) {
     shifted = gda2020GridLeg(point, true, context, legs);
-  } else if (fromDatum == kGda2020 && toDatum == kGda94) {
+  } else if (fromDatum == Datum::kGda2020 && toDatum == Datum::kGda94) {
     shifted = gda2020GridLeg(point, false, context, legs);
-  } else if (isAgdFamily(fromDatum) && toDatum == kGda2020) {
+  } else if (isAgdFamily(fromDatum) && toDatum == Datum::kGda2020) {
     const std::optional<LatLon> onGda94 = agdGridLeg(point, fromDatum, true, context, legs);
     if (onGda94) shifted = gda2020GridLeg(*onGda94, true, context, legs);
-  } else if (fromDatum == kGda2020 && isAgdFamily(toDatum)) {
+  } else if (fromDatum == Datum::kGda2020 && isAgdFamily(toDatum)) {
     const std::optional<LatLon> onGda94 = gda2020GridLeg(point, false, context, legs);
     if (onGda94) shifted = agdGridLeg(*onGda94, toDatum, false, context, legs);
   }
@@ -186,22 +190,22 @@ std::optional<LatLon> runGridLegs(LatLon point, DatumCode fromDatum, DatumCode t
 
 // First half of a chain: from the source datum onto GDA94. An AGD source bound for ITRF tries the
 // national grid first when asked; the parameters then start from the same, unshifted point.
-LatLon toGda94(LatLon point, DatumCode fromDatum, DatumCode toDatum, const PathContext& context,
+LatLon toGda94(LatLon point, Datum fromDatum, Datum toDatum, const PathContext& context,
                DatumReport& report) {
-  if (fromDatum == kGda94) return point;
-  if (isAgdFamily(fromDatum) && toDatum == kWgs84 && context.settings.useGridShift) {
+  if (fromDatum == Datum::kGda94) return point;
+  if (isAgdFamily(fromDatum) && toDatum == Datum::kWgs84 && context.settings.useGridShift) {
     if (const std::optional<LatLon> shifted = agdGridLeg(point, fromDatum, true, context, report))
       return *shifted;
   }
   addStep(report, parameterStep(setIntoGda94(fromDatum, context.realisation), false));
   switch (fromDatum) {
-    case kAgd84:
+    case Datum::kAgd84:
       return agd84ToGda94(point.latitude, point.longitude);
-    case kGda2020:
+    case Datum::kGda2020:
       return gda2020ToGda94(point.latitude, point.longitude, 0.0);
-    case kAng:
+    case Datum::kAng:
       return angToGda94(point.latitude, point.longitude, kAngToGda94Params);
-    case kWgs84:
+    case Datum::kWgs84:
       return itrfToGda94(point.latitude, point.longitude, context.settings.epoch, context.realisation);
     default:  // AGD66, ISG
       return agd66ToGda94(point.latitude, point.longitude);
@@ -210,22 +214,22 @@ LatLon toGda94(LatLon point, DatumCode fromDatum, DatumCode toDatum, const PathC
 
 // Second half of a chain: from GDA94 onto the target datum, with the same grid rule for an AGD
 // target reached from ITRF.
-LatLon fromGda94(LatLon point, DatumCode fromDatum, DatumCode toDatum, const PathContext& context,
+LatLon fromGda94(LatLon point, Datum fromDatum, Datum toDatum, const PathContext& context,
                  DatumReport& report) {
-  if (toDatum == kGda94) return point;
-  if (fromDatum == kWgs84 && isAgdFamily(toDatum) && context.settings.useGridShift) {
+  if (toDatum == Datum::kGda94) return point;
+  if (fromDatum == Datum::kWgs84 && isAgdFamily(toDatum) && context.settings.useGridShift) {
     if (const std::optional<LatLon> shifted = agdGridLeg(point, toDatum, false, context, report))
       return *shifted;
   }
   addStep(report, parameterStep(setIntoGda94(toDatum, context.realisation), true));
   switch (toDatum) {
-    case kAgd84:
+    case Datum::kAgd84:
       return gda94ToAgd84(point.latitude, point.longitude);
-    case kGda2020:
+    case Datum::kGda2020:
       return gda94ToGda2020(point.latitude, point.longitude, 0.0);
-    case kAng:
+    case Datum::kAng:
       return gda94ToAng(point.latitude, point.longitude, kAngToGda94Params);
-    case kWgs84:
+    case Datum::kWgs84:
       return gda94ToItrf(point.latitude, point.longitude, context.settings.epoch, context.realisation);
     default:  // AGD66, ISG
       return gda94ToAgd66(point.latitude, point.longitude);
@@ -233,21 +237,21 @@ LatLon fromGda94(LatLon point, DatumCode fromDatum, DatumCode toDatum, const Pat
 }
 
 // Stage 5. Pairs without a chain keep the point.
-LatLon runParameterChain(LatLon point, DatumCode fromDatum, DatumCode toDatum, const PathContext& context,
+LatLon runParameterChain(LatLon point, Datum fromDatum, Datum toDatum, const PathContext& context,
                          DatumReport& report) {
-  const bool newZealandPair =
-      (fromDatum == kNzgd49 && toDatum == kNzgd2000) || (fromDatum == kNzgd2000 && toDatum == kNzgd49);
+  const bool newZealandPair = (fromDatum == Datum::kNzgd49 && toDatum == Datum::kNzgd2000) ||
+                              (fromDatum == Datum::kNzgd2000 && toDatum == Datum::kNzgd49);
   if (newZealandPair) {
-    addStep(report, parameterStep(ParameterSet::kNzgd49ToNzgd2000, fromDatum == kNzgd2000));
-    return fromDatum == kNzgd49 ? nzgd49ToNzgd2000(point.latitude, point.longitude)
-                                : nzgd2000ToNzgd49(point.latitude, point.longitude);
+    addStep(report, parameterStep(ParameterSet::kNzgd49ToNzgd2000, fromDatum == Datum::kNzgd2000));
+    return fromDatum == Datum::kNzgd49 ? nzgd49ToNzgd2000(point.latitude, point.longitude)
+                                       : nzgd2000ToNzgd49(point.latitude, point.longitude);
   }
-  if (fromDatum == kGda2020 && toDatum == kWgs84) {
+  if (fromDatum == Datum::kGda2020 && toDatum == Datum::kWgs84) {
     addStep(report, parameterStep(ParameterSet::kGda2020ToGda94, false));
     addStep(report, parameterStep(itrfSet(context.realisation), true));
     return gda2020ToItrf(point.latitude, point.longitude, context.settings.epoch, context.realisation);
   }
-  if (fromDatum == kWgs84 && toDatum == kGda2020) {
+  if (fromDatum == Datum::kWgs84 && toDatum == Datum::kGda2020) {
     addStep(report, parameterStep(itrfSet(context.realisation), false));
     addStep(report, parameterStep(ParameterSet::kGda2020ToGda94, true));
     return itrfToGda2020(point.latitude, point.longitude, context.settings.epoch, context.realisation);
@@ -263,8 +267,8 @@ DatumChange DatumPath::apply(double latitude, double longitude) const {
   const PathContext context{settings_, grids_, realisation_};
   const LatLon input{latitude, longitude};
   DatumChange change{input, {}};
-  DatumCode fromDatum = settings_.fromDatum;
-  DatumCode toDatum = settings_.toDatum;
+  Datum fromDatum = settings_.fromDatum;
+  Datum toDatum = settings_.toDatum;
 
   if (settings_.useGridShift) {
     if (const std::optional<LatLon> shifted =

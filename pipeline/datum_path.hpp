@@ -17,8 +17,8 @@ struct DatumGrids {
 };
 
 struct DatumPathSettings {
-  DatumCode fromDatum = kWgs84;
-  DatumCode toDatum = kWgs84;
+  Datum fromDatum = Datum::kWgs84;
+  Datum toDatum = Datum::kWgs84;
   double epoch = 1994.0;      // decimal year of ITRF (WGS84) positions
   bool useITRF2008 = false;   // WGS84 is ITRF2008, else ITRF2000
   bool useGridShift = false;  // the grids serve where they cover the point

@@ -39,9 +39,11 @@ constexpr std::array<DatumProjection, 9> kDatumProjections{{
 
 }  // namespace
 
-ProjectionParams makeProjectionParams(DatumCode datum, int zone, bool southernHemisphere, int isgSubZone) {
-  const bool known = datum >= 0 && datum < static_cast<int>(kDatumProjections.size());
-  const DatumProjection& row = kDatumProjections[static_cast<std::size_t>(known ? datum : kGda94)];
+ProjectionParams makeProjectionParams(Datum datum, int zone, bool southernHemisphere, int isgSubZone) {
+  const int code = codeOf(datum);
+  const bool known = code >= 0 && code < static_cast<int>(kDatumProjections.size());
+  const DatumProjection& row =
+      kDatumProjections[static_cast<std::size_t>(known ? code : codeOf(Datum::kGda94))];
 
   ProjectionParams params;
   params.kind = row.kind;

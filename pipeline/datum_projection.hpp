@@ -8,6 +8,6 @@ namespace velmora {
 
 // Record for a datum code (codes outside 0..8 as GDA94). Every integer zone and sub-zone is
 // accepted; southernHemisphere moves only the false northing of the UTM-type grids.
-ProjectionParams makeProjectionParams(DatumCode datum, int zone, bool southernHemisphere, int isgSubZone);
+ProjectionParams makeProjectionParams(Datum datum, int zone, bool southernHemisphere, int isgSubZone);
 
 }  // namespace velmora

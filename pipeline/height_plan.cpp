@@ -15,8 +15,8 @@
 namespace velmora {
 namespace {
 
-bool isGdaDatum(DatumCode datum) {
-  return datum == kGda94 || datum == kGda2020;
+bool isGdaDatum(Datum datum) {
+  return datum == Datum::kGda94 || datum == Datum::kGda2020;
 }
 
 GridId gda94Geoid(bool useAusGeoid98) {
@@ -27,17 +27,17 @@ constexpr double kZeroHeight = 0.0;
 
 }  // namespace
 
-HeightPlan::HeightPlan(DatumCode fromDatum, HeightTypeCode fromHeightType, DatumCode toDatum,
-                       HeightTypeCode toHeightType, bool useAusGeoid98) {
-  if (fromHeightType == kNoHeight || toHeightType == kNoHeight) return;
+HeightPlan::HeightPlan(Datum fromDatum, HeightType fromHeightType, Datum toDatum, HeightType toHeightType,
+                       bool useAusGeoid98) {
+  if (fromHeightType == HeightType::kNone || toHeightType == HeightType::kNone) return;
   if (fromDatum == toDatum && fromHeightType == toHeightType) return;
   if (!isGdaDatum(fromDatum) || !isGdaDatum(toDatum)) return;
 
-  const bool fromEllipsoid = fromHeightType == kEllipsoid;
-  const bool fromAhd = fromHeightType == kAhd;
-  const bool toEllipsoid = toHeightType == kEllipsoid;
-  const bool toAhd = toHeightType == kAhd;
-  fromGda2020_ = fromDatum == kGda2020;
+  const bool fromEllipsoid = fromHeightType == HeightType::kEllipsoid;
+  const bool fromAhd = fromHeightType == HeightType::kAhd;
+  const bool toEllipsoid = toHeightType == HeightType::kEllipsoid;
+  const bool toAhd = toHeightType == HeightType::kAhd;
+  fromGda2020_ = fromDatum == Datum::kGda2020;
 
   if (fromDatum == toDatum) {
     // Ellipsoid <-> AHD on one datum: only the separation.

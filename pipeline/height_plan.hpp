@@ -24,8 +24,8 @@ class HeightPlan {
 
   HeightPlan() = default;
   // The plan of a run; useAusGeoid98 picks the GDA94 geoid.
-  HeightPlan(DatumCode fromDatum, HeightTypeCode fromHeightType, DatumCode toDatum,
-             HeightTypeCode toHeightType, bool useAusGeoid98);
+  HeightPlan(Datum fromDatum, HeightType fromHeightType, Datum toDatum, HeightType toHeightType,
+             bool useAusGeoid98);
 
   Kind kind() const { return kind_; }
   bool usesGeoid() const { return kind_ == Kind::kGeoid || kind_ == Kind::kGeoidThenHelmert || toAhd_; }

@@ -1,39 +1,54 @@
-// Integer codes by which every subsystem names datums, coordinate forms and height kinds.
+// The datums, coordinate forms and height kinds a conversion names, with the names the program reads.
+// The numeric values are those stored settings have always used.
 #pragma once
 
 #include <string_view>
 
 namespace velmora {
 
-// Datum of a point. Names map to codes by exact, case-sensitive comparison.
-using DatumCode = int;
-inline constexpr DatumCode kAgd66 = 0;
-inline constexpr DatumCode kAgd84 = 1;
-inline constexpr DatumCode kGda94 = 2;
-inline constexpr DatumCode kGda2020 = 3;
-inline constexpr DatumCode kAng = 4;
-inline constexpr DatumCode kIsg = 5;       // AGD66 positions on the Integrated Survey Grid
-inline constexpr DatumCode kNzgd49 = 6;
-inline constexpr DatumCode kNzgd2000 = 7;
-inline constexpr DatumCode kWgs84 = 8;     // ITRF at an epoch; also every unknown name
+// Datum of a point. Names map to datums by exact, case-sensitive comparison.
+enum class Datum : int {
+  kAgd66 = 0,
+  kAgd84 = 1,
+  kGda94 = 2,
+  kGda2020 = 3,
+  kAng = 4,
+  kIsg = 5,  // AGD66 positions on the Integrated Survey Grid
+  kNzgd49 = 6,
+  kNzgd2000 = 7,
+  kWgs84 = 8,  // ITRF at an epoch; also every unknown name
+};
 
 // Form in which coordinates are written.
-using CoordTypeCode = int;
-inline constexpr CoordTypeCode kEn = 0;   // grid easting and northing, metres
-inline constexpr CoordTypeCode kDms = 1;  // "deg min sec"
-inline constexpr CoordTypeCode kDm = 2;   // "deg decimal-min"
-inline constexpr CoordTypeCode kDd = 3;   // decimal degrees; also every unknown name
+enum class CoordType : int {
+  kEn = 0,   // grid easting and northing, metres
+  kDms = 1,  // "deg min sec"
+  kDm = 2,   // "deg decimal-min"
+  kDd = 3,   // decimal degrees; also every unknown name
+};
 
-// Kind of height; -1 switches height conversion off.
-using HeightTypeCode = int;
-inline constexpr HeightTypeCode kNoHeight = -1;  // "NONE" and every unknown name
-inline constexpr HeightTypeCode kEllipsoid = 0;
-inline constexpr HeightTypeCode kAhd = 1;
+// Kind of height; kNone switches height conversion off.
+enum class HeightType : int {
+  kNone = -1,  // "NONE" and every unknown name
+  kEllipsoid = 0,
+  kAhd = 1,
+};
 
-// Exact, case-sensitive look-ups; a text that equals no name gives the catch-all code
-// (kWgs84, kDd, kNoHeight).
-DatumCode parseDatumName(std::string_view name);
-CoordTypeCode parseCoordType(std::string_view name);
-HeightTypeCode parseHeightType(std::string_view name);
+// Exact, case-sensitive look-ups; a text that equals no name gives the catch-all
+// (Datum::kWgs84, CoordType::kDd, HeightType::kNone).
+Datum parseDatumName(std::string_view name);
+CoordType parseCoordType(std::string_view name);
+HeightType parseHeightType(std::string_view name);
+
+// The numeric value of a code, as stored settings hold it.
+constexpr int codeOf(Datum datum) {
+  return static_cast<int>(datum);
+}
+constexpr int codeOf(CoordType type) {
+  return static_cast<int>(type);
+}
+constexpr int codeOf(HeightType type) {
+  return static_cast<int>(type);
+}
 
 }  // namespace velmora

@@ -23,12 +23,12 @@
 namespace velmora {
 
 struct ConversionSettings {
-  DatumCode fromDatum = kWgs84;
-  CoordTypeCode fromCoordType = kDd;
-  HeightTypeCode fromHeightType = kNoHeight;
-  DatumCode toDatum = kWgs84;
-  CoordTypeCode toCoordType = kDd;
-  HeightTypeCode toHeightType = kNoHeight;
+  Datum fromDatum = Datum::kWgs84;
+  CoordType fromCoordType = CoordType::kDd;
+  HeightType fromHeightType = HeightType::kNone;
+  Datum toDatum = Datum::kWgs84;
+  CoordType toCoordType = CoordType::kDd;
+  HeightType toHeightType = HeightType::kNone;
   int zone = 56;                   // UTM zone of grid coordinates, source and target alike
   int isgSubZone = 0;              // ISG sub-zone 0, 1 or 2
   double epoch = 1994.0;           // decimal year of ITRF (WGS84) coordinates

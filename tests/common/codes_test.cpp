@@ -14,23 +14,34 @@ struct NameCase {
 
 TEST(Codes, DatumNamesAreExactAndCaseSensitive) {
   const NameCase cases[] = {
-      {"AGD66", 0}, {"AGD84", 1},   {"GDA94", 2},    {"GDA2020", 3},  {"ANG", 4},
-      {"ISG", 5},   {"NZGD49", 6},  {"NZGD2000", 7}, {"WGS84", 8},
+      {"AGD66", 0},
+      {"AGD84", 1},
+      {"GDA94", 2},
+      {"GDA2020", 3},
+      {"ANG", 4},
+      {"ISG", 5},
+      {"NZGD49", 6},
+      {"NZGD2000", 7},
+      {"WGS84", 8},
       // Every other text falls to WGS84: lower case, padding, prefixes and the empty text.
-      {"gda94", 8}, {"GDA94 ", 8},  {"GDA9", 8},     {"", 8},         {"ITRF2008", 8},
+      {"gda94", 8},
+      {"GDA94 ", 8},
+      {"GDA9", 8},
+      {"", 8},
+      {"ITRF2008", 8},
   };
-  for (const auto& c : cases) EXPECT_EQ(parseDatumName(c.name), c.code) << '"' << c.name << '"';
+  for (const auto& c : cases) EXPECT_EQ(codeOf(parseDatumName(c.name)), c.code) << '"' << c.name << '"';
 }
 
 TEST(Codes, CoordTypeNamesFallBackToDecimalDegrees) {
   const NameCase cases[] = {{"EN", 0}, {"DMS", 1}, {"DM", 2}, {"DD", 3}, {"en", 3}, {"dms", 3}, {"", 3}};
-  for (const auto& c : cases) EXPECT_EQ(parseCoordType(c.name), c.code) << '"' << c.name << '"';
+  for (const auto& c : cases) EXPECT_EQ(codeOf(parseCoordType(c.name)), c.code) << '"' << c.name << '"';
 }
 
 TEST(Codes, HeightTypeNamesFallBackToNoHeight) {
-  const NameCase cases[] = {{"NONE", -1}, {"None", -1},     {"Ellipsoid", 0}, {"AHD", 1},
+  const NameCase cases[] = {{"NONE", -1}, {"None", -1},      {"Ellipsoid", 0}, {"AHD", 1},
                             {"ahd", -1},  {"ELLIPSOID", -1}, {"", -1}};
-  for (const auto& c : cases) EXPECT_EQ(parseHeightType(c.name), c.code) << '"' << c.name << '"';
+  for (const auto& c : cases) EXPECT_EQ(codeOf(parseHeightType(c.name)), c.code) << '"' << c.name << '"';
 }
 
 }  // namespace

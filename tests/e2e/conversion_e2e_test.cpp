@@ -226,24 +226,24 @@ TEST(ConversionE2e, MapProjections) {
     std::vector<std::string> arguments;
     std::string expected;
   };
-  const auto toGeographic = [](DatumCode datum, int zone, bool south, double e, double n) {
+  const auto toGeographic = [](Datum datum, int zone, bool south, double e, double n) {
     return gridToGeographic(makeProjectionParams(datum, zone, south, 0), GridPoint{e, n});
   };
-  const auto toGrid = [](DatumCode datum, int zone, bool south, LatLon p) {
+  const auto toGrid = [](Datum datum, int zone, bool south, LatLon p) {
     return geographicToGrid(makeProjectionParams(datum, zone, south, 0), p);
   };
   const LatLon sydney2020 = gda94ToGda2020(kSydney.latitude, kSydney.longitude, 0.0);
-  const GridPoint sydneyGrid = toGrid(kGda2020, 56, true, sydney2020);
-  const GridPoint northern = toGrid(kGda94, 31, false, LatLon{10.5, 3.25});
+  const GridPoint sydneyGrid = toGrid(Datum::kGda2020, 56, true, sydney2020);
+  const GridPoint northern = toGrid(Datum::kGda94, 31, false, LatLon{10.5, 3.25});
   const Case cases[] = {
       {"EN to DD, default zone 56",
        {"--fromDatum", "GDA94", "--toDatum", "GDA94", "--fromCoordType", "EN", "334567.891", "6252345.678",
         "5"},
-       line(toGeographic(kGda94, 56, true, 334567.891, 6252345.678), 5.0)},
+       line(toGeographic(Datum::kGda94, 56, true, 334567.891, 6252345.678), 5.0)},
       {"EN to DD, zone 55",
        {"--fromDatum", "GDA94", "--toDatum", "GDA94", "--fromCoordType", "EN", "--zone", "55", "273741.297",
         "5796489.777"},
-       line(toGeographic(kGda94, 55, true, 273741.297, 5796489.777))},
+       line(toGeographic(Datum::kGda94, 55, true, 273741.297, 5796489.777))},
       {"DD to EN across datums",
        withPoint({"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--toCoordType", "EN"}, kSydney, "12.5"),
        enLine(sydneyGrid.easting, sydneyGrid.northing, 12.5)},

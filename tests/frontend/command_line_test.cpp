@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
+
+#include "tests/support/code_printing.hpp"
 
 namespace velmora {
 namespace {
@@ -22,12 +25,12 @@ TEST(CommandLine, DefaultsWithoutOptions) {
   std::vector<std::string_view> args;
   const CommandLine line = scan({"/opt/velmora/velmora", "-33.5", "151.2"}, args);
   const ConversionSettings& r = line.settings;
-  EXPECT_EQ(r.fromDatum, kWgs84);
-  EXPECT_EQ(r.fromCoordType, kDd);
-  EXPECT_EQ(r.fromHeightType, kNoHeight);
-  EXPECT_EQ(r.toDatum, kWgs84);
-  EXPECT_EQ(r.toCoordType, kDd);
-  EXPECT_EQ(r.toHeightType, kNoHeight);
+  EXPECT_EQ(r.fromDatum, Datum::kWgs84);
+  EXPECT_EQ(r.fromCoordType, CoordType::kDd);
+  EXPECT_EQ(r.fromHeightType, HeightType::kNone);
+  EXPECT_EQ(r.toDatum, Datum::kWgs84);
+  EXPECT_EQ(r.toCoordType, CoordType::kDd);
+  EXPECT_EQ(r.toHeightType, HeightType::kNone);
   EXPECT_EQ(r.zone, 56);
   EXPECT_EQ(r.isgSubZone, 0);
   EXPECT_EQ(r.epoch, 1994.0);
@@ -74,12 +77,12 @@ TEST(CommandLine, EveryOptionInAnyLetterCase) {
                                  "2"},
                                 args);
   const ConversionSettings& r = line.settings;
-  EXPECT_EQ(r.fromDatum, kGda94);
-  EXPECT_EQ(r.fromCoordType, kEn);
-  EXPECT_EQ(r.fromHeightType, kAhd);
-  EXPECT_EQ(r.toDatum, kGda2020);
-  EXPECT_EQ(r.toCoordType, kDms);
-  EXPECT_EQ(r.toHeightType, kEllipsoid);
+  EXPECT_EQ(r.fromDatum, Datum::kGda94);
+  EXPECT_EQ(r.fromCoordType, CoordType::kEn);
+  EXPECT_EQ(r.fromHeightType, HeightType::kAhd);
+  EXPECT_EQ(r.toDatum, Datum::kGda2020);
+  EXPECT_EQ(r.toCoordType, CoordType::kDms);
+  EXPECT_EQ(r.toHeightType, HeightType::kEllipsoid);
   EXPECT_EQ(r.zone, 55);
   EXPECT_EQ(r.isgSubZone, 2);
   EXPECT_EQ(r.epoch, 2020.5);
@@ -102,40 +105,48 @@ TEST(CommandLine, ThreadCount) {
   }
 }
 
+// The numeric value of a setting, whatever its type.
+template <typename T>
+std::function<int(const ConversionSettings&)> field(T ConversionSettings::*member) {
+  return [member](const ConversionSettings& settings) { return static_cast<int>(settings.*member); };
+}
+
 // Values are names compared exactly; option names ignore case but values do not.
 TEST(CommandLine, ValueTable) {
   struct Case {
     std::vector<std::string_view> options;
-    int ConversionSettings::*field;
+    std::function<int(const ConversionSettings&)> value;
     int expected;
   };
   const Case cases[] = {
-      {{"--FROMDATUM", "GDA94"}, &ConversionSettings::fromDatum, kGda94},
-      {{"--fromdatum", "gda94"}, &ConversionSettings::fromDatum, kWgs84},
-      {{"--todatum", "NZGD2000"}, &ConversionSettings::toDatum, kNzgd2000},
-      {{"--todatum", "ISG"}, &ConversionSettings::toDatum, kIsg},
-      {{"--fromheighttype", "None"}, &ConversionSettings::fromHeightType, kNoHeight},
-      {{"--fromheighttype", "NONE"}, &ConversionSettings::fromHeightType, kNoHeight},
-      {{"--toheighttype", "ahd"}, &ConversionSettings::toHeightType, kNoHeight},
-      {{"--toheighttype", "AHD"}, &ConversionSettings::toHeightType, kAhd},
-      {{"--tocoordtype", "dms"}, &ConversionSettings::toCoordType, kDd},
-      {{"--fromcoordtype", "DM"}, &ConversionSettings::fromCoordType, kDm},
-      {{"--zone", "55abc"}, &ConversionSettings::zone, 55},
-      {{"--zone", "abc"}, &ConversionSettings::zone, 0},
-      {{"--zone", " -7"}, &ConversionSettings::zone, -7},
-      {{"--zone", "54.9"}, &ConversionSettings::zone, 54},
-      {{"--zone", "99999999999999"}, &ConversionSettings::zone, 2147483647},
-      {{"--ISGSubZone", "-99999999999999"}, &ConversionSettings::isgSubZone, -2147483647 - 1},
+      {{"--FROMDATUM", "GDA94"}, field(&ConversionSettings::fromDatum), codeOf(Datum::kGda94)},
+      {{"--fromdatum", "gda94"}, field(&ConversionSettings::fromDatum), codeOf(Datum::kWgs84)},
+      {{"--todatum", "NZGD2000"}, field(&ConversionSettings::toDatum), codeOf(Datum::kNzgd2000)},
+      {{"--todatum", "ISG"}, field(&ConversionSettings::toDatum), codeOf(Datum::kIsg)},
+      {{"--fromheighttype", "None"}, field(&ConversionSettings::fromHeightType), codeOf(HeightType::kNone)},
+      {{"--fromheighttype", "NONE"}, field(&ConversionSettings::fromHeightType), codeOf(HeightType::kNone)},
+      {{"--toheighttype", "ahd"}, field(&ConversionSettings::toHeightType), codeOf(HeightType::kNone)},
+      {{"--toheighttype", "AHD"}, field(&ConversionSettings::toHeightType), codeOf(HeightType::kAhd)},
+      {{"--tocoordtype", "dms"}, field(&ConversionSettings::toCoordType), codeOf(CoordType::kDd)},
+      {{"--fromcoordtype", "DM"}, field(&ConversionSettings::fromCoordType), codeOf(CoordType::kDm)},
+      {{"--zone", "55abc"}, field(&ConversionSettings::zone), 55},
+      {{"--zone", "abc"}, field(&ConversionSettings::zone), 0},
+      {{"--zone", " -7"}, field(&ConversionSettings::zone), -7},
+      {{"--zone", "54.9"}, field(&ConversionSettings::zone), 54},
+      {{"--zone", "99999999999999"}, field(&ConversionSettings::zone), 2147483647},
+      {{"--ISGSubZone", "-99999999999999"}, field(&ConversionSettings::isgSubZone), -2147483647 - 1},
       // The last value wins.
-      {{"--zone", "50", "--zone", "51"}, &ConversionSettings::zone, 51},
-      {{"--fromdatum", "AGD66", "--FromDatum", "AGD84"}, &ConversionSettings::fromDatum, kAgd84},
+      {{"--zone", "50", "--zone", "51"}, field(&ConversionSettings::zone), 51},
+      {{"--fromdatum", "AGD66", "--FromDatum", "AGD84"},
+       field(&ConversionSettings::fromDatum),
+       codeOf(Datum::kAgd84)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.options.front() << " " << c.options.back());
     std::vector<std::string_view> args{"velmora"};
     args.insert(args.end(), c.options.begin(), c.options.end());
     const CommandLine line = scanCommandLine(args);
-    EXPECT_EQ(line.settings.*c.field, c.expected);
+    EXPECT_EQ(c.value(line.settings), c.expected);
     EXPECT_TRUE(line.positionals.empty());
   }
 }
@@ -169,19 +180,19 @@ TEST(CommandLine, ScanRules) {
   struct Case {
     std::vector<std::string_view> arguments;  // after the program path
     std::vector<std::string> positionals;
-    DatumCode fromDatum;
+    Datum fromDatum;
   };
   const Case cases[] = {
       // An unknown option is skipped alone: its would-be value becomes the first positional.
-      {{"--fromdatumx", "GDA94", "-33.5", "151.2"}, {"GDA94", "-33.5", "151.2"}, kWgs84},
-      {{"--", "-33.5", "151.2"}, {"-33.5", "151.2"}, kWgs84},
-      {{"--", "--fromdatum", "AGD66", "1", "2"}, {"1", "2"}, kAgd66},
+      {{"--fromdatumx", "GDA94", "-33.5", "151.2"}, {"GDA94", "-33.5", "151.2"}, Datum::kWgs84},
+      {{"--", "-33.5", "151.2"}, {"-33.5", "151.2"}, Datum::kWgs84},
+      {{"--", "--fromdatum", "AGD66", "1", "2"}, {"1", "2"}, Datum::kAgd66},
       // A value is taken verbatim even when it looks like an option.
-      {{"--fromdatum", "--todatum", "1", "2"}, {"1", "2"}, kWgs84},
+      {{"--fromdatum", "--todatum", "1", "2"}, {"1", "2"}, Datum::kWgs84},
       // A negative number ends the scan; nothing after it is an option.
-      {{"-33.5", "--fromdatum", "GDA94"}, {"-33.5", "--fromdatum", "GDA94"}, kWgs84},
-      {{"-", "1"}, {"-", "1"}, kWgs84},
-      {{"--usegridshift"}, {}, kWgs84},
+      {{"-33.5", "--fromdatum", "GDA94"}, {"-33.5", "--fromdatum", "GDA94"}, Datum::kWgs84},
+      {{"-", "1"}, {"-", "1"}, Datum::kWgs84},
+      {{"--usegridshift"}, {}, Datum::kWgs84},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.arguments.front());

@@ -5,11 +5,13 @@
 #include <cmath>
 #include <string_view>
 
+#include "tests/support/code_printing.hpp"
+
 namespace velmora {
 namespace {
 
 struct ParseCase {
-  CoordTypeCode type;
+  CoordType type;
   std::string_view token;
   double expected;  // exact: every value below is computed by the same arithmetic the reader must use
 };
@@ -18,46 +20,46 @@ constexpr double kBeyondIntDegrees = 2147483647.0;
 
 const ParseCase kParseCases[] = {
     // DMS: sign on the degrees only, minutes and seconds keep their own signs.
-    {kDms, "-33 52 10.5", -((33 + 52 / 60.0) + 10.5 / 3600.0)},
-    {kDms, "151 12 30", (151 + 12 / 60.0) + 30 / 3600.0},
-    {kDms, "-0 30 0", -0.5},
-    {kDms, "0 30 0", 0.5},
-    {kDms, "+0 30 0", 0.5},
-    {kDms, "151 12.9 30", (151 + 12 / 60.0) + 30 / 3600.0},
-    {kDms, "-33 -52 10", -((33 + -52 / 60.0) + 10 / 3600.0)},
-    {kDms, "33 52 -10", (33 + 52 / 60.0) + -10 / 3600.0},
-    {kDms, "-33.9 52 10", -((33 + 52 / 60.0) + 10 / 3600.0)},
-    {kDms, "-33  52   10.5", -((33 + 52 / 60.0) + 10.5 / 3600.0)},
-    {kDms, "   -33 52 10.5   ", -((33 + 52 / 60.0) + 10.5 / 3600.0)},
-    {kDms, "-33 52 10.5 extra", -((33 + 52 / 60.0) + 10.5 / 3600.0)},
-    {kDms, "33 52", 0.0},
-    {kDms, "33\t52\t10", 0.0},
-    {kDms, "", 0.0},
-    {kDms, "\t-0 30 0", -0.5},
-    {kDms, "\n-12 0 36", -(12 + 36 / 3600.0)},
-    {kDms, "-33 52 10.5\n", -((33 + 52 / 60.0) + 10.5 / 3600.0)},
-    {kDms, "abc 30 0", 0.5},
-    {kDms, "-abc 30 0", -0.5},
-    {kDms, "99999999999 0 0", kBeyondIntDegrees},
-    {kDms, "-99999999999 0 0", -2147483648.0},
+    {CoordType::kDms, "-33 52 10.5", -((33 + 52 / 60.0) + 10.5 / 3600.0)},
+    {CoordType::kDms, "151 12 30", (151 + 12 / 60.0) + 30 / 3600.0},
+    {CoordType::kDms, "-0 30 0", -0.5},
+    {CoordType::kDms, "0 30 0", 0.5},
+    {CoordType::kDms, "+0 30 0", 0.5},
+    {CoordType::kDms, "151 12.9 30", (151 + 12 / 60.0) + 30 / 3600.0},
+    {CoordType::kDms, "-33 -52 10", -((33 + -52 / 60.0) + 10 / 3600.0)},
+    {CoordType::kDms, "33 52 -10", (33 + 52 / 60.0) + -10 / 3600.0},
+    {CoordType::kDms, "-33.9 52 10", -((33 + 52 / 60.0) + 10 / 3600.0)},
+    {CoordType::kDms, "-33  52   10.5", -((33 + 52 / 60.0) + 10.5 / 3600.0)},
+    {CoordType::kDms, "   -33 52 10.5   ", -((33 + 52 / 60.0) + 10.5 / 3600.0)},
+    {CoordType::kDms, "-33 52 10.5 extra", -((33 + 52 / 60.0) + 10.5 / 3600.0)},
+    {CoordType::kDms, "33 52", 0.0},
+    {CoordType::kDms, "33\t52\t10", 0.0},
+    {CoordType::kDms, "", 0.0},
+    {CoordType::kDms, "\t-0 30 0", -0.5},
+    {CoordType::kDms, "\n-12 0 36", -(12 + 36 / 3600.0)},
+    {CoordType::kDms, "-33 52 10.5\n", -((33 + 52 / 60.0) + 10.5 / 3600.0)},
+    {CoordType::kDms, "abc 30 0", 0.5},
+    {CoordType::kDms, "-abc 30 0", -0.5},
+    {CoordType::kDms, "99999999999 0 0", kBeyondIntDegrees},
+    {CoordType::kDms, "-99999999999 0 0", -2147483648.0},
     // DM
-    {kDm, "-33 52.5", -33.875},
-    {kDm, "-0 30", -0.5},
-    {kDm, "151", 0.0},
-    {kDm, "151 15.5 junk", 151 + 15.5 / 60.0},
-    {kDm, "12.7 30", 12.5},
-    {kDm, "\t-0 30", -0.5},
-    {kDm, "-33 -30", -(33 + -30 / 60.0)},
+    {CoordType::kDm, "-33 52.5", -33.875},
+    {CoordType::kDm, "-0 30", -0.5},
+    {CoordType::kDm, "151", 0.0},
+    {CoordType::kDm, "151 15.5 junk", 151 + 15.5 / 60.0},
+    {CoordType::kDm, "12.7 30", 12.5},
+    {CoordType::kDm, "\t-0 30", -0.5},
+    {CoordType::kDm, "-33 -30", -(33 + -30 / 60.0)},
     // DD and EN: the leading decimal number.
-    {kDd, "  -33.5abc", -33.5},
-    {kDd, "abc", 0.0},
-    {kDd, "151.25\n", 151.25},
-    {kEn, "334567.125\n", 334567.125},
-    {kEn, "-33 52 10", -33.0},
-    {kDd, "1e3", 1000.0},
+    {CoordType::kDd, "  -33.5abc", -33.5},
+    {CoordType::kDd, "abc", 0.0},
+    {CoordType::kDd, "151.25\n", 151.25},
+    {CoordType::kEn, "334567.125\n", 334567.125},
+    {CoordType::kEn, "-33 52 10", -33.0},
+    {CoordType::kDd, "1e3", 1000.0},
     // Codes outside the table read nothing.
-    {4, "12.5", 0.0},
-    {-1, "12.5", 0.0},
+    {static_cast<CoordType>(4), "12.5", 0.0},
+    {static_cast<CoordType>(-1), "12.5", 0.0},
 };
 
 TEST(ParseCoordinate, Table) {
@@ -76,7 +78,7 @@ TEST(ParseCoordinate, MinusZeroDegreesGiveANegativeAngle) {
 TEST(ParseCoordinate, NotANumberPassesThroughWithoutTrap) {
   EXPECT_TRUE(std::isnan(parseDms("10 0 nan")));
   EXPECT_TRUE(std::isnan(parseDm("10 nan")));
-  EXPECT_TRUE(std::isinf(parseCoordinate(kDd, "1e400")));
+  EXPECT_TRUE(std::isinf(parseCoordinate(CoordType::kDd, "1e400")));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/code_printing.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace velmora {
@@ -18,18 +19,18 @@ struct Point {
 };
 
 // Points as (x, y): easting and northing, or longitude and latitude.
-Point pointOf(const Coordinates& c, CoordTypeCode type) {
-  return type == kEn ? Point{c.first, c.second, c.height} : Point{c.second, c.first, c.height};
+Point pointOf(const Coordinates& c, CoordType type) {
+  return type == CoordType::kEn ? Point{c.first, c.second, c.height} : Point{c.second, c.first, c.height};
 }
 
-std::vector<Point> pointsOfLine(std::string_view line, CoordTypeCode type) {
+std::vector<Point> pointsOfLine(std::string_view line, CoordType type) {
   const std::optional<Coordinates> point = pointOfLine(splitInputLine(line), type);
   if (!point) return {};
   return {pointOf(*point, type)};
 }
 
 // Every point of a file, read block by block; false when a read failed or the file cannot be opened.
-bool readInputFile(const std::string& path, CoordTypeCode type, std::vector<Point>& points) {
+bool readInputFile(const std::string& path, CoordType type, std::vector<Point>& points) {
   std::FILE* file = std::fopen(path.c_str(), "r");
   if (file == nullptr) return false;
   LineReader reader(file);
@@ -51,7 +52,7 @@ void PrintTo(const Point& p, std::ostream* os) {
 
 struct LineCase {
   std::string line;
-  CoordTypeCode type;
+  CoordType type;
   std::vector<Point> expected;  // none when the line is skipped
 };
 
@@ -61,32 +62,32 @@ const double kDmsLongitude = (151 + 12 / 60.0) + 30.2 / 3600.0;
 TEST(InputLine, FieldRules) {
   const LineCase cases[] = {
       // Geographic input is latitude first and stored longitude first.
-      {"-33.8,151.2,12.5\n", kDd, {{151.2, -33.8, 12.5}}},
-      {"-33.8,151.2,12.5\n", kEn, {{-33.8, 151.2, 12.5}}},
-      {"-33 52 10.5,151 12 30.2,7.25\n", kDms, {{kDmsLongitude, kDmsLatitude, 7.25}}},
-      {"-33 52.175,151 12.5\n", kDm, {{151 + 12.5 / 60.0, -(33 + 52.175 / 60.0), 0.0}}},
+      {"-33.8,151.2,12.5\n", CoordType::kDd, {{151.2, -33.8, 12.5}}},
+      {"-33.8,151.2,12.5\n", CoordType::kEn, {{-33.8, 151.2, 12.5}}},
+      {"-33 52 10.5,151 12 30.2,7.25\n", CoordType::kDms, {{kDmsLongitude, kDmsLatitude, 7.25}}},
+      {"-33 52.175,151 12.5\n", CoordType::kDm, {{151 + 12.5 / 60.0, -(33 + 52.175 / 60.0), 0.0}}},
       // Empty fields do not count.
-      {"1,,2\n", kEn, {{1.0, 2.0, 0.0}}},
-      {",1,2\n", kEn, {{1.0, 2.0, 0.0}}},
-      {",,,1,,,2,,,3,,,\n", kEn, {{1.0, 2.0, 3.0}}},
-      {"1,2,3,4,5\n", kEn, {{1.0, 2.0, 3.0}}},
+      {"1,,2\n", CoordType::kEn, {{1.0, 2.0, 0.0}}},
+      {",1,2\n", CoordType::kEn, {{1.0, 2.0, 0.0}}},
+      {",,,1,,,2,,,3,,,\n", CoordType::kEn, {{1.0, 2.0, 3.0}}},
+      {"1,2,3,4,5\n", CoordType::kEn, {{1.0, 2.0, 3.0}}},
       // Too few fields: skipped.
-      {"123.4\n", kEn, {}},
-      {"\n", kEn, {}},
-      {"", kEn, {}},
-      {",,,\n", kEn, {}},
+      {"123.4\n", CoordType::kEn, {}},
+      {"\n", CoordType::kEn, {}},
+      {"", CoordType::kEn, {}},
+      {",,,\n", CoordType::kEn, {}},
       // The newline stays part of the last field, so a trailing comma still leaves a second field.
-      {"1,\n", kEn, {{1.0, 0.0, 0.0}}},
-      {"1,", kEn, {}},
-      {"1,2,\n", kEn, {{1.0, 2.0, 0.0}}},
+      {"1,\n", CoordType::kEn, {{1.0, 0.0, 0.0}}},
+      {"1,", CoordType::kEn, {}},
+      {"1,2,\n", CoordType::kEn, {{1.0, 2.0, 0.0}}},
       // Text that is no number reads as 0: a header line becomes a point.
-      {"Easting,Northing,Height\n", kEn, {{0.0, 0.0, 0.0}}},
-      {"1,2,abc\n", kEn, {{1.0, 2.0, 0.0}}},
+      {"Easting,Northing,Height\n", CoordType::kEn, {{0.0, 0.0, 0.0}}},
+      {"1,2,abc\n", CoordType::kEn, {{1.0, 2.0, 0.0}}},
       // Carriage returns of files written elsewhere are ignored by the number readers.
-      {"-33.5,151.25,10\r\n", kDd, {{151.25, -33.5, 10.0}}},
+      {"-33.5,151.25,10\r\n", CoordType::kDd, {{151.25, -33.5, 10.0}}},
       // A tab before the degrees keeps their sign.
-      {"\t-0 30 0,151 0 0\n", kDms, {{151.0, -0.5, 0.0}}},
-      {"  -33.5 , 151.25 , 2.5 \n", kDd, {{151.25, -33.5, 2.5}}},
+      {"\t-0 30 0,151 0 0\n", CoordType::kDms, {{151.0, -0.5, 0.0}}},
+      {"  -33.5 , 151.25 , 2.5 \n", CoordType::kDd, {{151.25, -33.5, 2.5}}},
   };
   for (const LineCase& c : cases) {
     SCOPED_TRACE(::testing::Message() << "line '" << c.line << "' type " << c.type);
@@ -100,7 +101,7 @@ TEST(InputFile, LinesOfAnyLengthAndAFinalLineWithoutNewline) {
   const std::string longLine = "-33.5,151.25,7" + std::string(1500, ' ') + "\n";
   const std::string path = folder.writeFile("points.csv", "1,2,3\n" + longLine + "\n5,6");
   std::vector<Point> points;
-  ASSERT_TRUE(readInputFile(path, kDd, points));
+  ASSERT_TRUE(readInputFile(path, CoordType::kDd, points));
   EXPECT_EQ(points, (std::vector<Point>{{2.0, 1.0, 3.0}, {151.25, -33.5, 7.0}, {6.0, 5.0, 0.0}}));
 }
 
@@ -116,7 +117,7 @@ TEST(InputFile, ManyLinesAcrossReadChunks) {
   }
   const std::string path = folder.writeFile("many.csv", text);
   std::vector<Point> points;
-  ASSERT_TRUE(readInputFile(path, kEn, points));
+  ASSERT_TRUE(readInputFile(path, CoordType::kEn, points));
   EXPECT_EQ(points, expected);
 }
 
@@ -137,48 +138,48 @@ TEST(InputFile, LinesLongerThanAReadGiveThePointOfTheWholeLine) {
   std::vector<Point> expected;
   for (const std::string& line : lines) {
     text += line;
-    for (const Point& p : pointsOfLine(line, kEn)) expected.push_back(p);
+    for (const Point& p : pointsOfLine(line, CoordType::kEn)) expected.push_back(p);
   }
   ASSERT_EQ(expected.size(), 7U);
   const TempDir folder;
   std::vector<Point> points;
-  ASSERT_TRUE(readInputFile(folder.writeFile("long.csv", text), kEn, points));
+  ASSERT_TRUE(readInputFile(folder.writeFile("long.csv", text), CoordType::kEn, points));
   EXPECT_EQ(points, expected);
 }
 
 TEST(InputFile, FileWithoutUsableLineGivesNoPoint) {
   const TempDir folder;
   std::vector<Point> points;
-  ASSERT_TRUE(readInputFile(folder.writeFile("empty.csv", ""), kDd, points));
-  ASSERT_TRUE(readInputFile(folder.writeFile("single.csv", "1\n2\n\n"), kDd, points));
+  ASSERT_TRUE(readInputFile(folder.writeFile("empty.csv", ""), CoordType::kDd, points));
+  ASSERT_TRUE(readInputFile(folder.writeFile("single.csv", "1\n2\n\n"), CoordType::kDd, points));
   EXPECT_TRUE(points.empty());
 }
 
 TEST(InputFile, MissingFileOrFolderCannotBeRead) {
   const TempDir folder;
   std::vector<Point> points;
-  EXPECT_FALSE(readInputFile(folder.filePath("absent.csv"), kDd, points));
-  EXPECT_FALSE(readInputFile("", kDd, points));
+  EXPECT_FALSE(readInputFile(folder.filePath("absent.csv"), CoordType::kDd, points));
+  EXPECT_FALSE(readInputFile("", CoordType::kDd, points));
   // Opening a folder succeeds on this system, reading it does not; that is no empty file.
-  EXPECT_FALSE(readInputFile(folder.path(), kDd, points));
+  EXPECT_FALSE(readInputFile(folder.path(), CoordType::kDd, points));
   EXPECT_TRUE(points.empty());
 }
 
 TEST(PositionalPoint, CoordinatesAndHeight) {
   struct Case {
     std::vector<std::string_view> arguments;
-    CoordTypeCode type;
+    CoordType type;
     bool accepted;
     std::vector<Point> expected;
   };
   const Case cases[] = {
-      {{"-33.5", "151.25"}, kDd, true, {{151.25, -33.5, 0.0}}},
-      {{"-33.5", "151.25", "12.5"}, kDd, true, {{151.25, -33.5, 12.5}}},
-      {{"-33.5", "151.25", "12.5", "99", "x"}, kDd, true, {{151.25, -33.5, 12.5}}},
-      {{"334000", "6250000", "abc"}, kEn, true, {{334000.0, 6250000.0, 0.0}}},
-      {{"-33 52 10.5", "151 12 30.2"}, kDms, true, {{kDmsLongitude, kDmsLatitude, 0.0}}},
-      {{"-33.5"}, kDd, false, {}},
-      {{}, kDd, false, {}},
+      {{"-33.5", "151.25"}, CoordType::kDd, true, {{151.25, -33.5, 0.0}}},
+      {{"-33.5", "151.25", "12.5"}, CoordType::kDd, true, {{151.25, -33.5, 12.5}}},
+      {{"-33.5", "151.25", "12.5", "99", "x"}, CoordType::kDd, true, {{151.25, -33.5, 12.5}}},
+      {{"334000", "6250000", "abc"}, CoordType::kEn, true, {{334000.0, 6250000.0, 0.0}}},
+      {{"-33 52 10.5", "151 12 30.2"}, CoordType::kDms, true, {{kDmsLongitude, kDmsLatitude, 0.0}}},
+      {{"-33.5"}, CoordType::kDd, false, {}},
+      {{}, CoordType::kDd, false, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.arguments.size() << " arguments, type " << c.type);

@@ -39,21 +39,21 @@ TEST(ConverterAllocation, NoAllocationPerPoint) {
   ASSERT_TRUE(testing::writeGeoidGrid(folder.filePath("AUSGeoid2020.gsb"), extent, shift));
 
   ConversionSettings grids;
-  grids.fromDatum = kAgd66;
-  grids.fromCoordType = kEn;
-  grids.toDatum = kGda2020;
-  grids.toCoordType = kEn;
+  grids.fromDatum = Datum::kAgd66;
+  grids.fromCoordType = CoordType::kEn;
+  grids.toDatum = Datum::kGda2020;
+  grids.toCoordType = CoordType::kEn;
   grids.useGridShift = true;
   grids.gridFolder = folder.prefix();
   // Heights with the geoid, and a chain by parameters only from WGS84 at an epoch.
   ConversionSettings heights = grids;
-  heights.fromDatum = kGda2020;
-  heights.fromCoordType = kDd;
-  heights.fromHeightType = kAhd;
-  heights.toHeightType = kEllipsoid;
+  heights.fromDatum = Datum::kGda2020;
+  heights.fromCoordType = CoordType::kDd;
+  heights.fromHeightType = HeightType::kAhd;
+  heights.toHeightType = HeightType::kEllipsoid;
   ConversionSettings parameters = heights;
-  parameters.fromDatum = kWgs84;
-  parameters.toDatum = kAgd84;
+  parameters.fromDatum = Datum::kWgs84;
+  parameters.toDatum = Datum::kAgd84;
   parameters.useGridShift = false;
   const Converter viaGrids(grids);
   const Converter viaGeoid(heights);

@@ -7,14 +7,15 @@
 
 #include "pipeline/datum_projection.hpp"
 #include "tests/pipeline/pipeline_fixtures.hpp"
+#include "tests/support/code_printing.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "velmora/geodesy/map_projection.hpp"
 
 namespace velmora {
 namespace {
 
-ConversionSettings request(DatumCode from, CoordTypeCode fromType, DatumCode to, CoordTypeCode toType,
-                           int zone = 56, int isgSubZone = 0) {
+ConversionSettings request(Datum from, CoordType fromType, Datum to, CoordType toType, int zone = 56,
+                           int isgSubZone = 0) {
   ConversionSettings r;
   r.fromDatum = from;
   r.fromCoordType = fromType;
@@ -25,18 +26,19 @@ ConversionSettings request(DatumCode from, CoordTypeCode fromType, DatumCode to,
   return r;
 }
 
-GridPoint project(DatumCode datum, int zone, int isgSubZone, double latitude, double longitude) {
+GridPoint project(Datum datum, int zone, int isgSubZone, double latitude, double longitude) {
   return geographicToGrid(makeProjectionParams(datum, zone, true, isgSubZone), LatLon{latitude, longitude});
 }
 
 TEST(ConverterPoint, GeographicToGeographicOnOneDatumIsBitForBit) {
   const double values[][2] = {{151.25, -33.5}, {174.0, -41.0}, {200.0, 45.0}, {-0.0, 0.0}, {1e300, -1e300}};
-  for (const DatumCode datum : {kAgd66, kAgd84, kGda94, kGda2020, kAng, kIsg, kNzgd49, kNzgd2000, kWgs84}) {
-    for (const CoordTypeCode type : {kDd, kDms, kDm}) {
+  for (const Datum datum : {Datum::kAgd66, Datum::kAgd84, Datum::kGda94, Datum::kGda2020, Datum::kAng,
+                            Datum::kIsg, Datum::kNzgd49, Datum::kNzgd2000, Datum::kWgs84}) {
+    for (const CoordType type : {CoordType::kDd, CoordType::kDms, CoordType::kDm}) {
       for (const auto& v : values) {
         double x = v[0];
         double y = v[1];
-        transformPoint(request(datum, type, datum, kDd), x, y);
+        transformPoint(request(datum, type, datum, CoordType::kDd), x, y);
         EXPECT_EQ(x, v[0]) << datum;
         EXPECT_EQ(y, v[1]) << datum;
       }
@@ -47,27 +49,27 @@ TEST(ConverterPoint, GeographicToGeographicOnOneDatumIsBitForBit) {
 TEST(ConverterPoint, GridToGridRoundTripOnOneDatum) {
   struct Case {
     const char* what;
-    DatumCode datum;
+    Datum datum;
     int zone;
     int isgSubZone;
     double latitude;
     double longitude;
   };
   const Case cases[] = {
-      {"GDA94 zone 56", kGda94, 56, 0, -33.5, 151.25},
-      {"GDA2020 zone 55", kGda2020, 55, 0, -37.8, 144.9},
-      {"AGD66 zone 50", kAgd66, 50, 0, -31.95, 115.86},
-      {"ISG zone 56 sub-zone 2", kIsg, 56, 2, -33.5, 151.25},
-      {"ANG grid (yards), near its central meridian", kAng, 56, 0, -31.95, 113.5},
-      {"NZGD2000 grid", kNzgd2000, 56, 0, -41.3, 174.78},
-      {"NZ Map Grid", kNzgd49, 56, 0, -41.3, 174.78},
+      {"GDA94 zone 56", Datum::kGda94, 56, 0, -33.5, 151.25},
+      {"GDA2020 zone 55", Datum::kGda2020, 55, 0, -37.8, 144.9},
+      {"AGD66 zone 50", Datum::kAgd66, 50, 0, -31.95, 115.86},
+      {"ISG zone 56 sub-zone 2", Datum::kIsg, 56, 2, -33.5, 151.25},
+      {"ANG grid (yards), near its central meridian", Datum::kAng, 56, 0, -31.95, 113.5},
+      {"NZGD2000 grid", Datum::kNzgd2000, 56, 0, -41.3, 174.78},
+      {"NZ Map Grid", Datum::kNzgd49, 56, 0, -41.3, 174.78},
   };
   constexpr double kRoundTripMetres = 1e-3;  // one inverse and one forward projection
   for (const Case& c : cases) {
     const GridPoint start = project(c.datum, c.zone, c.isgSubZone, c.latitude, c.longitude);
     double x = start.easting;
     double y = start.northing;
-    transformPoint(request(c.datum, kEn, c.datum, kEn, c.zone, c.isgSubZone), x, y);
+    transformPoint(request(c.datum, CoordType::kEn, c.datum, CoordType::kEn, c.zone, c.isgSubZone), x, y);
     EXPECT_NEAR(x, start.easting, kRoundTripMetres) << c.what;
     EXPECT_NEAR(y, start.northing, kRoundTripMetres) << c.what;
   }
@@ -78,28 +80,35 @@ TEST(ConverterPoint, GridToGridRoundTripOnOneDatum) {
 TEST(ConverterPoint, ProjectionsWrapTheDatumChange) {
   struct Case {
     const char* what;
-    DatumCode from;
-    CoordTypeCode fromType;
-    DatumCode to;
-    CoordTypeCode toType;
+    Datum from;
+    CoordType fromType;
+    Datum to;
+    CoordType toType;
     int zone;
     int isgSubZone;
     double x;
     double y;
   };
   const Case cases[] = {
-      {"GDA94 EN to DD", kGda94, kEn, kGda94, kDd, 56, 0, 334000.0, 6290000.0},
-      {"ISG EN sub-zone 1 to DD", kIsg, kEn, kIsg, kDd, 56, 1, 300000.0, 1250000.0},
-      {"ISG EN sub-zone 2 to GDA94 DD", kIsg, kEn, kGda94, kDd, 56, 2, 300000.0, 1250000.0},
-      {"AGD66 EN to GDA94 EN", kAgd66, kEn, kGda94, kEn, 55, 0, 320000.0, 5810000.0},
-      {"GDA94 DD to ISG EN sub-zone 1", kGda94, kDd, kIsg, kEn, 56, 1, 151.25, -33.5},
-      {"AGD66 EN to ISG EN sub-zone 2", kAgd66, kEn, kIsg, kEn, 56, 2, 334000.0, 6290000.0},
-      {"GDA2020 DMS to AGD84 EN", kGda2020, kDms, kAgd84, kEn, 54, 0, 138.6, -34.9},
+      {"GDA94 EN to DD", Datum::kGda94, CoordType::kEn, Datum::kGda94, CoordType::kDd, 56, 0, 334000.0,
+       6290000.0},
+      {"ISG EN sub-zone 1 to DD", Datum::kIsg, CoordType::kEn, Datum::kIsg, CoordType::kDd, 56, 1, 300000.0,
+       1250000.0},
+      {"ISG EN sub-zone 2 to GDA94 DD", Datum::kIsg, CoordType::kEn, Datum::kGda94, CoordType::kDd, 56, 2,
+       300000.0, 1250000.0},
+      {"AGD66 EN to GDA94 EN", Datum::kAgd66, CoordType::kEn, Datum::kGda94, CoordType::kEn, 55, 0, 320000.0,
+       5810000.0},
+      {"GDA94 DD to ISG EN sub-zone 1", Datum::kGda94, CoordType::kDd, Datum::kIsg, CoordType::kEn, 56, 1,
+       151.25, -33.5},
+      {"AGD66 EN to ISG EN sub-zone 2", Datum::kAgd66, CoordType::kEn, Datum::kIsg, CoordType::kEn, 56, 2,
+       334000.0, 6290000.0},
+      {"GDA2020 DMS to AGD84 EN", Datum::kGda2020, CoordType::kDms, Datum::kAgd84, CoordType::kEn, 54, 0,
+       138.6, -34.9},
   };
   for (const Case& c : cases) {
     const ConversionSettings r = request(c.from, c.fromType, c.to, c.toType, c.zone, c.isgSubZone);
     LatLon source{c.y, c.x};
-    if (c.fromType == kEn) {
+    if (c.fromType == CoordType::kEn) {
       source =
           gridToGeographic(makeProjectionParams(c.from, c.zone, true, c.isgSubZone), GridPoint{c.x, c.y});
     }
@@ -107,7 +116,7 @@ TEST(ConverterPoint, ProjectionsWrapTheDatumChange) {
         transformDatum(source.latitude, source.longitude, c.from, c.to, r.epoch, false, false, "");
     double ex = moved.longitude;
     double ey = moved.latitude;
-    if (c.toType == kEn) {
+    if (c.toType == CoordType::kEn) {
       const GridPoint grid = geographicToGrid(makeProjectionParams(c.to, c.zone, true, c.isgSubZone), moved);
       ex = grid.easting;
       ey = grid.northing;
@@ -126,16 +135,16 @@ TEST(ConverterPoint, IsgSubZoneChangesBothSides) {
   double y0 = 1250000.0;
   double x1 = x0;
   double y1 = y0;
-  transformPoint(request(kIsg, kEn, kIsg, kDd, 56, 0), x0, y0);
-  transformPoint(request(kIsg, kEn, kIsg, kDd, 56, 1), x1, y1);
+  transformPoint(request(Datum::kIsg, CoordType::kEn, Datum::kIsg, CoordType::kDd, 56, 0), x0, y0);
+  transformPoint(request(Datum::kIsg, CoordType::kEn, Datum::kIsg, CoordType::kDd, 56, 1), x1, y1);
   EXPECT_GT(std::abs(x0 - x1), 1.0);  // sub-zones are two degrees apart
 
   double ex0 = 151.25;
   double ny0 = -33.5;
   double ex1 = ex0;
   double ny1 = ny0;
-  transformPoint(request(kAgd66, kDd, kIsg, kEn, 56, 0), ex0, ny0);
-  transformPoint(request(kAgd66, kDd, kIsg, kEn, 56, 1), ex1, ny1);
+  transformPoint(request(Datum::kAgd66, CoordType::kDd, Datum::kIsg, CoordType::kEn, 56, 0), ex0, ny0);
+  transformPoint(request(Datum::kAgd66, CoordType::kDd, Datum::kIsg, CoordType::kEn, 56, 1), ex1, ny1);
   EXPECT_GT(std::abs(ex0 - ex1), 1000.0);
 }
 
@@ -157,36 +166,46 @@ TEST(ConverterReport, StepsOfTheDatumChange) {
   };
   struct Case {
     const char* what;
-    DatumCode from;
-    DatumCode to;
+    Datum from;
+    Datum to;
     LatLon point;
     bool itrf2008;
     std::vector<DatumStep> steps;
   };
   const LatLon inside{-33.3, 138.7};
   const Case cases[] = {
-      {"same datum", kGda94, kGda94, inside, false, {}},
-      {"AGD66 and ISG share positions", kAgd66, kIsg, inside, false, {}},
-      {"grid", kAgd66, kGda94, inside, false, {agd66Forward}},
-      {"two grids", kGda2020, kAgd66, inside, false, {gda2020Reverse, agd66Reverse}},
-      {"grid missing", kAgd84, kGda94, inside, false, {set(P::kAgd84ToGda94, false)}},
-      {"grid then ITRF", kAgd66, kWgs84, inside, false, {agd66Forward, set(P::kItrf2000ToGda94, true)}},
+      {"same datum", Datum::kGda94, Datum::kGda94, inside, false, {}},
+      {"AGD66 and ISG share positions", Datum::kAgd66, Datum::kIsg, inside, false, {}},
+      {"grid", Datum::kAgd66, Datum::kGda94, inside, false, {agd66Forward}},
+      {"two grids", Datum::kGda2020, Datum::kAgd66, inside, false, {gda2020Reverse, agd66Reverse}},
+      {"grid missing", Datum::kAgd84, Datum::kGda94, inside, false, {set(P::kAgd84ToGda94, false)}},
+      {"grid then ITRF",
+       Datum::kAgd66,
+       Datum::kWgs84,
+       inside,
+       false,
+       {agd66Forward, set(P::kItrf2000ToGda94, true)}},
       {"ITRF2008 to GDA2020",
-       kWgs84,
-       kGda2020,
+       Datum::kWgs84,
+       Datum::kGda2020,
        inside,
        true,
        {set(P::kItrf2008ToGda94, false), set(P::kGda2020ToGda94, true)}},
       {"through GDA94",
-       kAng,
-       kAgd84,
+       Datum::kAng,
+       Datum::kAgd84,
        inside,
        false,
        {set(P::kAngToGda94, false), set(P::kAgd84ToGda94, true)}},
-      {"New Zealand area", kGda94, kAgd66, {-41.0, 174.0}, false, {set(P::kNzgd49ToNzgd2000, true)}},
+      {"New Zealand area",
+       Datum::kGda94,
+       Datum::kAgd66,
+       {-41.0, 174.0},
+       false,
+       {set(P::kNzgd49ToNzgd2000, true)}},
       {"outside the supported area",
-       kWgs84,
-       kAgd84,
+       Datum::kWgs84,
+       Datum::kAgd84,
        {5.0, 100.0},
        false,
        {DatumStep{StepKind::kApproximateShift, true}}},
@@ -222,10 +241,10 @@ TEST(ConverterReport, StepsOfTheDatumChange) {
 TEST(ConverterReport, MissingGeoidNamesItsFile) {
   const TempDir folder;
   ConversionSettings settings;
-  settings.fromDatum = kGda2020;
-  settings.toDatum = kGda2020;
-  settings.fromHeightType = kAhd;
-  settings.toHeightType = kEllipsoid;
+  settings.fromDatum = Datum::kGda2020;
+  settings.toDatum = Datum::kGda2020;
+  settings.fromHeightType = HeightType::kAhd;
+  settings.toHeightType = HeightType::kEllipsoid;
   settings.gridFolder = folder.prefix();
   const Converter converter(settings);
   const ConversionResult result = converter.convert({-33.5, 151.25, 10.0});

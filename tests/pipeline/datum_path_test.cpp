@@ -16,8 +16,9 @@
 namespace velmora {
 namespace {
 
-constexpr std::array<DatumCode, 9> kAllDatums{kAgd66, kAgd84,  kGda94,    kGda2020, kAng,
-                                              kIsg,   kNzgd49, kNzgd2000, kWgs84};
+constexpr std::array<Datum, 9> kAllDatums{Datum::kAgd66,   Datum::kAgd84,    Datum::kGda94,
+                                          Datum::kGda2020, Datum::kAng,      Datum::kIsg,
+                                          Datum::kNzgd49,  Datum::kNzgd2000, Datum::kWgs84};
 
 // Exactly as the dispatcher must apply them outside the supported area.
 constexpr double kApproxLatitudeShiftDeg = 0.0014444444444444446;   // 5.2 arc-seconds
@@ -34,8 +35,8 @@ struct Era {
 using Chain = LatLon (*)(LatLon, const Era&);
 
 struct ChainRow {
-  DatumCode from;
-  DatumCode to;
+  Datum from;
+  Datum to;
   Chain expected;
 };
 
@@ -74,50 +75,58 @@ LatLon toItrf(LatLon p, const Era& e) {
 // The chain table. Rows for "AGD66 or ISG" are listed once per code.
 std::vector<ChainRow> chainTable() {
   std::vector<ChainRow> rows;
-  for (const DatumCode agd66Like : {kAgd66, kIsg}) {
-    rows.push_back({agd66Like, kAgd84, [](LatLon p, const Era&) { return toAgd84(fromAgd66(p)); }});
-    rows.push_back({agd66Like, kGda94, [](LatLon p, const Era&) { return fromAgd66(p); }});
-    rows.push_back({agd66Like, kGda2020, [](LatLon p, const Era&) { return toGda2020(fromAgd66(p)); }});
-    rows.push_back({agd66Like, kAng, [](LatLon p, const Era&) { return toAng(fromAgd66(p)); }});
-    rows.push_back({agd66Like, kWgs84, [](LatLon p, const Era& e) { return toItrf(fromAgd66(p), e); }});
-    rows.push_back({kAgd84, agd66Like, [](LatLon p, const Era&) { return toAgd66(fromAgd84(p)); }});
-    rows.push_back({kGda94, agd66Like, [](LatLon p, const Era&) { return toAgd66(p); }});
-    rows.push_back({kGda2020, agd66Like, [](LatLon p, const Era&) { return toAgd66(fromGda2020(p)); }});
-    rows.push_back({kAng, agd66Like, [](LatLon p, const Era&) { return toAgd66(fromAng(p)); }});
-    rows.push_back({kWgs84, agd66Like, [](LatLon p, const Era& e) { return toAgd66(fromItrf(p, e)); }});
+  for (const Datum agd66Like : {Datum::kAgd66, Datum::kIsg}) {
+    rows.push_back({agd66Like, Datum::kAgd84, [](LatLon p, const Era&) { return toAgd84(fromAgd66(p)); }});
+    rows.push_back({agd66Like, Datum::kGda94, [](LatLon p, const Era&) { return fromAgd66(p); }});
+    rows.push_back(
+        {agd66Like, Datum::kGda2020, [](LatLon p, const Era&) { return toGda2020(fromAgd66(p)); }});
+    rows.push_back({agd66Like, Datum::kAng, [](LatLon p, const Era&) { return toAng(fromAgd66(p)); }});
+    rows.push_back(
+        {agd66Like, Datum::kWgs84, [](LatLon p, const Era& e) { return toItrf(fromAgd66(p), e); }});
+    rows.push_back({Datum::kAgd84, agd66Like, [](LatLon p, const Era&) { return toAgd66(fromAgd84(p)); }});
+    rows.push_back({Datum::kGda94, agd66Like, [](LatLon p, const Era&) { return toAgd66(p); }});
+    rows.push_back(
+        {Datum::kGda2020, agd66Like, [](LatLon p, const Era&) { return toAgd66(fromGda2020(p)); }});
+    rows.push_back({Datum::kAng, agd66Like, [](LatLon p, const Era&) { return toAgd66(fromAng(p)); }});
+    rows.push_back(
+        {Datum::kWgs84, agd66Like, [](LatLon p, const Era& e) { return toAgd66(fromItrf(p, e)); }});
   }
-  rows.push_back({kAgd84, kGda94, [](LatLon p, const Era&) { return fromAgd84(p); }});
-  rows.push_back({kAgd84, kGda2020, [](LatLon p, const Era&) { return toGda2020(fromAgd84(p)); }});
-  rows.push_back({kAgd84, kAng, [](LatLon p, const Era&) { return toAng(fromAgd84(p)); }});
-  rows.push_back({kAgd84, kWgs84, [](LatLon p, const Era& e) { return toItrf(fromAgd84(p), e); }});
-  rows.push_back({kGda94, kAgd84, [](LatLon p, const Era&) { return toAgd84(p); }});
-  rows.push_back({kGda94, kGda2020, [](LatLon p, const Era&) { return toGda2020(p); }});
-  rows.push_back({kGda94, kAng, [](LatLon p, const Era&) { return toAng(p); }});
-  rows.push_back({kGda94, kWgs84, [](LatLon p, const Era& e) { return toItrf(p, e); }});
-  rows.push_back({kGda2020, kAgd84, [](LatLon p, const Era&) { return toAgd84(fromGda2020(p)); }});
-  rows.push_back({kGda2020, kGda94, [](LatLon p, const Era&) { return fromGda2020(p); }});
-  rows.push_back({kGda2020, kAng, [](LatLon p, const Era&) { return toAng(fromGda2020(p)); }});
-  rows.push_back({kGda2020, kWgs84, [](LatLon p, const Era& e) {
+  rows.push_back({Datum::kAgd84, Datum::kGda94, [](LatLon p, const Era&) { return fromAgd84(p); }});
+  rows.push_back(
+      {Datum::kAgd84, Datum::kGda2020, [](LatLon p, const Era&) { return toGda2020(fromAgd84(p)); }});
+  rows.push_back({Datum::kAgd84, Datum::kAng, [](LatLon p, const Era&) { return toAng(fromAgd84(p)); }});
+  rows.push_back(
+      {Datum::kAgd84, Datum::kWgs84, [](LatLon p, const Era& e) { return toItrf(fromAgd84(p), e); }});
+  rows.push_back({Datum::kGda94, Datum::kAgd84, [](LatLon p, const Era&) { return toAgd84(p); }});
+  rows.push_back({Datum::kGda94, Datum::kGda2020, [](LatLon p, const Era&) { return toGda2020(p); }});
+  rows.push_back({Datum::kGda94, Datum::kAng, [](LatLon p, const Era&) { return toAng(p); }});
+  rows.push_back({Datum::kGda94, Datum::kWgs84, [](LatLon p, const Era& e) { return toItrf(p, e); }});
+  rows.push_back(
+      {Datum::kGda2020, Datum::kAgd84, [](LatLon p, const Era&) { return toAgd84(fromGda2020(p)); }});
+  rows.push_back({Datum::kGda2020, Datum::kGda94, [](LatLon p, const Era&) { return fromGda2020(p); }});
+  rows.push_back({Datum::kGda2020, Datum::kAng, [](LatLon p, const Era&) { return toAng(fromGda2020(p)); }});
+  rows.push_back({Datum::kGda2020, Datum::kWgs84, [](LatLon p, const Era& e) {
                     return gda2020ToItrf(p.latitude, p.longitude, e.epoch, e.realisation());
                   }});
-  rows.push_back({kAng, kAgd84, [](LatLon p, const Era&) { return toAgd84(fromAng(p)); }});
-  rows.push_back({kAng, kGda94, [](LatLon p, const Era&) { return fromAng(p); }});
-  rows.push_back({kAng, kGda2020, [](LatLon p, const Era&) { return toGda2020(fromAng(p)); }});
-  rows.push_back({kAng, kWgs84, [](LatLon p, const Era& e) { return toItrf(fromAng(p), e); }});
+  rows.push_back({Datum::kAng, Datum::kAgd84, [](LatLon p, const Era&) { return toAgd84(fromAng(p)); }});
+  rows.push_back({Datum::kAng, Datum::kGda94, [](LatLon p, const Era&) { return fromAng(p); }});
+  rows.push_back({Datum::kAng, Datum::kGda2020, [](LatLon p, const Era&) { return toGda2020(fromAng(p)); }});
+  rows.push_back({Datum::kAng, Datum::kWgs84, [](LatLon p, const Era& e) { return toItrf(fromAng(p), e); }});
+  rows.push_back({Datum::kNzgd49, Datum::kNzgd2000,
+                  [](LatLon p, const Era&) { return nzgd49ToNzgd2000(p.latitude, p.longitude); }});
+  rows.push_back({Datum::kNzgd2000, Datum::kNzgd49,
+                  [](LatLon p, const Era&) { return nzgd2000ToNzgd49(p.latitude, p.longitude); }});
   rows.push_back(
-      {kNzgd49, kNzgd2000, [](LatLon p, const Era&) { return nzgd49ToNzgd2000(p.latitude, p.longitude); }});
-  rows.push_back(
-      {kNzgd2000, kNzgd49, [](LatLon p, const Era&) { return nzgd2000ToNzgd49(p.latitude, p.longitude); }});
-  rows.push_back({kWgs84, kAgd84, [](LatLon p, const Era& e) { return toAgd84(fromItrf(p, e)); }});
-  rows.push_back({kWgs84, kGda94, [](LatLon p, const Era& e) { return fromItrf(p, e); }});
-  rows.push_back({kWgs84, kGda2020, [](LatLon p, const Era& e) {
+      {Datum::kWgs84, Datum::kAgd84, [](LatLon p, const Era& e) { return toAgd84(fromItrf(p, e)); }});
+  rows.push_back({Datum::kWgs84, Datum::kGda94, [](LatLon p, const Era& e) { return fromItrf(p, e); }});
+  rows.push_back({Datum::kWgs84, Datum::kGda2020, [](LatLon p, const Era& e) {
                     return itrfToGda2020(p.latitude, p.longitude, e.epoch, e.realisation());
                   }});
-  rows.push_back({kWgs84, kAng, [](LatLon p, const Era& e) { return toAng(fromItrf(p, e)); }});
+  rows.push_back({Datum::kWgs84, Datum::kAng, [](LatLon p, const Era& e) { return toAng(fromItrf(p, e)); }});
   return rows;
 }
 
-const ChainRow* findRow(const std::vector<ChainRow>& rows, DatumCode from, DatumCode to) {
+const ChainRow* findRow(const std::vector<ChainRow>& rows, Datum from, Datum to) {
   for (const ChainRow& row : rows) {
     if (row.from == from && row.to == to) return &row;
   }
@@ -129,9 +138,9 @@ void expectBitEqual(LatLon actual, LatLon expected, const std::string& context) 
   EXPECT_EQ(actual.longitude, expected.longitude) << context;
 }
 
-std::string describe(DatumCode from, DatumCode to, LatLon p) {
-  return "from " + std::to_string(from) + " to " + std::to_string(to) + " at " + std::to_string(p.latitude) +
-         ", " + std::to_string(p.longitude);
+std::string describe(Datum from, Datum to, LatLon p) {
+  return "from " + std::to_string(codeOf(from)) + " to " + std::to_string(codeOf(to)) + " at " +
+         std::to_string(p.latitude) + ", " + std::to_string(p.longitude);
 }
 
 TEST(TransformDatumRouting, ChainTableHasOneRowPerListedPair) {
@@ -152,8 +161,8 @@ TEST(TransformDatumRouting, EveryPairFollowsItsChainOrKeepsThePoint) {
   constexpr std::array<Era, 3> kEras{{{1994.0, false}, {2010.25, true}, {2020.0, false}}};
   for (const Era& era : kEras) {
     for (const LatLon& p : kPoints) {
-      for (const DatumCode from : kAllDatums) {
-        for (const DatumCode to : kAllDatums) {
+      for (const Datum from : kAllDatums) {
+        for (const Datum to : kAllDatums) {
           const LatLon actual =
               transformDatum(p.latitude, p.longitude, from, to, era.epoch, false, era.useItrf2008, "");
           const ChainRow* row = findRow(rows, from, to);
@@ -174,8 +183,8 @@ TEST_F(TransformDatumWithoutGrids, MissingGridsFallBackToTheChains) {
   const std::vector<ChainRow> rows = chainTable();
   const LatLon p{-27.47, 153.02};
   const Era era{2005.5, true};
-  for (const DatumCode from : kAllDatums) {
-    for (const DatumCode to : kAllDatums) {
+  for (const Datum from : kAllDatums) {
+    for (const Datum to : kAllDatums) {
       const LatLon actual = transformDatum(p.latitude, p.longitude, from, to, era.epoch, true,
                                            era.useItrf2008, folder.prefix());
       const ChainRow* row = findRow(rows, from, to);
@@ -186,8 +195,10 @@ TEST_F(TransformDatumWithoutGrids, MissingGridsFallBackToTheChains) {
 
 TEST(TransformDatumRouting, WgsRealisationFollowsTheFlag) {
   // Epoch far from both reference epochs, so the two realisations differ measurably.
-  const LatLon itrf2000 = transformDatum(-33.5, 151.25, kWgs84, kGda94, 2015.0, false, false, "");
-  const LatLon itrf2008 = transformDatum(-33.5, 151.25, kWgs84, kGda94, 2015.0, false, true, "");
+  const LatLon itrf2000 =
+      transformDatum(-33.5, 151.25, Datum::kWgs84, Datum::kGda94, 2015.0, false, false, "");
+  const LatLon itrf2008 =
+      transformDatum(-33.5, 151.25, Datum::kWgs84, Datum::kGda94, 2015.0, false, true, "");
   expectBitEqual(itrf2000, itrfToGda94(-33.5, 151.25, 2015.0, ItrfRealisation::kItrf2000), "ITRF2000");
   expectBitEqual(itrf2008, itrfToGda94(-33.5, 151.25, 2015.0, ItrfRealisation::kItrf2008), "ITRF2008");
   EXPECT_NE(itrf2000.latitude, itrf2008.latitude);
@@ -198,8 +209,8 @@ enum class Expect { kInput, kPlusShift, kMinusShift, kChain, kNzgd49To2000, kNzg
 struct RegionCase {
   const char* what;
   LatLon point;
-  DatumCode from;
-  DatumCode to;
+  Datum from;
+  Datum to;
   Expect expect;
 };
 
@@ -228,43 +239,63 @@ LatLon expectedFor(const RegionCase& c, const Era& era) {
 TEST(TransformDatumRegions, NewZealandAreaSameDatumAndSupportedArea) {
   const RegionCase cases[] = {
       // New Zealand area: latitude < -30 and longitude > 160, both strict.
-      {"AGD66 in NZ becomes NZGD49", {-41.0, 174.0}, kAgd66, kGda94, Expect::kNzgd49To2000},
-      {"ISG in NZ becomes NZGD49", {-41.0, 174.0}, kIsg, kWgs84, Expect::kNzgd49To2000},
-      {"AGD84 in NZ to GDA94", {-45.0, 169.0}, kAgd84, kGda94, Expect::kNzgd49To2000},
-      {"GDA94 to AGD84 in NZ", {-41.0, 174.0}, kGda94, kAgd84, Expect::kNzgd2000To49},
-      {"WGS84 to NZGD49 in NZ", {-41.0, 174.0}, kWgs84, kNzgd49, Expect::kNzgd2000To49},
-      {"GDA94 to WGS84 in NZ: both NZGD2000", {-41.0, 174.0}, kGda94, kWgs84, Expect::kInput},
-      {"GDA2020 to GDA94 in NZ: no chain", {-41.0, 174.0}, kGda2020, kGda94, Expect::kInput},
-      {"GDA2020 stays GDA2020 in NZ", {-41.0, 174.0}, kAgd66, kGda2020, Expect::kInput},
-      {"ANG stays ANG in NZ", {-41.0, 174.0}, kAng, kGda94, Expect::kInput},
-      {"latitude exactly -30 is outside NZ", {-30.0, 170.0}, kAgd66, kGda94, Expect::kChain},
-      {"just south of -30 is inside NZ", {-30.000001, 170.0}, kAgd66, kGda94, Expect::kNzgd49To2000},
-      {"longitude exactly 160 is outside NZ", {-41.0, 160.0}, kAgd66, kGda94, Expect::kChain},
-      {"just east of 160 is inside NZ", {-41.0, 160.000001}, kAgd66, kGda94, Expect::kNzgd49To2000},
-      {"NZGD49 to NZGD2000 in Australia", {-33.5, 151.25}, kNzgd49, kNzgd2000, Expect::kNzgd49To2000},
-      {"NZGD2000 to GDA94 outside NZ: no chain", {-33.5, 151.25}, kNzgd2000, kGda94, Expect::kInput},
+      {"AGD66 in NZ becomes NZGD49", {-41.0, 174.0}, Datum::kAgd66, Datum::kGda94, Expect::kNzgd49To2000},
+      {"ISG in NZ becomes NZGD49", {-41.0, 174.0}, Datum::kIsg, Datum::kWgs84, Expect::kNzgd49To2000},
+      {"AGD84 in NZ to GDA94", {-45.0, 169.0}, Datum::kAgd84, Datum::kGda94, Expect::kNzgd49To2000},
+      {"GDA94 to AGD84 in NZ", {-41.0, 174.0}, Datum::kGda94, Datum::kAgd84, Expect::kNzgd2000To49},
+      {"WGS84 to NZGD49 in NZ", {-41.0, 174.0}, Datum::kWgs84, Datum::kNzgd49, Expect::kNzgd2000To49},
+      {"GDA94 to WGS84 in NZ: both NZGD2000", {-41.0, 174.0}, Datum::kGda94, Datum::kWgs84, Expect::kInput},
+      {"GDA2020 to GDA94 in NZ: no chain", {-41.0, 174.0}, Datum::kGda2020, Datum::kGda94, Expect::kInput},
+      {"GDA2020 stays GDA2020 in NZ", {-41.0, 174.0}, Datum::kAgd66, Datum::kGda2020, Expect::kInput},
+      {"ANG stays ANG in NZ", {-41.0, 174.0}, Datum::kAng, Datum::kGda94, Expect::kInput},
+      {"latitude exactly -30 is outside NZ", {-30.0, 170.0}, Datum::kAgd66, Datum::kGda94, Expect::kChain},
+      {"just south of -30 is inside NZ",
+       {-30.000001, 170.0},
+       Datum::kAgd66,
+       Datum::kGda94,
+       Expect::kNzgd49To2000},
+      {"longitude exactly 160 is outside NZ", {-41.0, 160.0}, Datum::kAgd66, Datum::kGda94, Expect::kChain},
+      {"just east of 160 is inside NZ",
+       {-41.0, 160.000001},
+       Datum::kAgd66,
+       Datum::kGda94,
+       Expect::kNzgd49To2000},
+      {"NZGD49 to NZGD2000 in Australia",
+       {-33.5, 151.25},
+       Datum::kNzgd49,
+       Datum::kNzgd2000,
+       Expect::kNzgd49To2000},
+      {"NZGD2000 to GDA94 outside NZ: no chain",
+       {-33.5, 151.25},
+       Datum::kNzgd2000,
+       Datum::kGda94,
+       Expect::kInput},
       // Equal datums, also outside the supported area.
-      {"GDA94 to GDA94 far north", {45.0, 200.0}, kGda94, kGda94, Expect::kInput},
-      {"AGD66 to ISG", {-33.5, 151.25}, kAgd66, kIsg, Expect::kInput},
-      {"ISG to AGD66 outside the area", {10.0, 151.25}, kIsg, kAgd66, Expect::kInput},
+      {"GDA94 to GDA94 far north", {45.0, 200.0}, Datum::kGda94, Datum::kGda94, Expect::kInput},
+      {"AGD66 to ISG", {-33.5, 151.25}, Datum::kAgd66, Datum::kIsg, Expect::kInput},
+      {"ISG to AGD66 outside the area", {10.0, 151.25}, Datum::kIsg, Datum::kAgd66, Expect::kInput},
       // Supported area: -90 <= latitude <= 0 and 0 <= longitude < 180.
-      {"longitude 180 is outside", {-20.0, 180.0}, kAgd66, kGda94, Expect::kPlusShift},
-      {"longitude 179.999 is inside", {-20.0, 179.999}, kAgd66, kGda94, Expect::kChain},
-      {"latitude 0 is inside", {0.0, 151.0}, kAgd66, kGda94, Expect::kChain},
-      {"latitude 0.0001 is outside", {0.0001, 151.0}, kAgd66, kGda94, Expect::kPlusShift},
-      {"longitude 0 is inside", {-20.0, 0.0}, kAgd66, kGda94, Expect::kChain},
-      {"longitude -0.0001 is outside", {-20.0, -0.0001}, kAgd66, kGda94, Expect::kPlusShift},
-      {"latitude -89.9 is inside", {-89.9, 120.0}, kAgd84, kGda94, Expect::kChain},
-      {"latitude -90.0001 is outside", {-90.0001, 120.0}, kAgd84, kGda94, Expect::kPlusShift},
-      {"NZ area first: -33, 180 AGD66 to GDA94", {-33.0, 180.0}, kAgd66, kGda94, Expect::kInput},
-      {"AGD84 to WGS84 outside adds", {5.0, 100.0}, kAgd84, kWgs84, Expect::kPlusShift},
-      {"ISG to GDA94 outside adds", {5.0, 100.0}, kIsg, kGda94, Expect::kPlusShift},
-      {"GDA94 to AGD66 outside subtracts", {5.0, 100.0}, kGda94, kAgd66, Expect::kMinusShift},
-      {"WGS84 to AGD84 outside subtracts", {-20.0, 185.0}, kWgs84, kAgd84, Expect::kMinusShift},
-      {"GDA94 to GDA2020 outside unchanged", {5.0, 100.0}, kGda94, kGda2020, Expect::kInput},
-      {"GDA2020 to AGD66 outside unchanged", {5.0, 100.0}, kGda2020, kAgd66, Expect::kInput},
-      {"ANG to GDA94 outside unchanged", {5.0, 100.0}, kAng, kGda94, Expect::kInput},
-      {"AGD66 to AGD84 outside unchanged", {5.0, 100.0}, kAgd66, kAgd84, Expect::kInput},
+      {"longitude 180 is outside", {-20.0, 180.0}, Datum::kAgd66, Datum::kGda94, Expect::kPlusShift},
+      {"longitude 179.999 is inside", {-20.0, 179.999}, Datum::kAgd66, Datum::kGda94, Expect::kChain},
+      {"latitude 0 is inside", {0.0, 151.0}, Datum::kAgd66, Datum::kGda94, Expect::kChain},
+      {"latitude 0.0001 is outside", {0.0001, 151.0}, Datum::kAgd66, Datum::kGda94, Expect::kPlusShift},
+      {"longitude 0 is inside", {-20.0, 0.0}, Datum::kAgd66, Datum::kGda94, Expect::kChain},
+      {"longitude -0.0001 is outside", {-20.0, -0.0001}, Datum::kAgd66, Datum::kGda94, Expect::kPlusShift},
+      {"latitude -89.9 is inside", {-89.9, 120.0}, Datum::kAgd84, Datum::kGda94, Expect::kChain},
+      {"latitude -90.0001 is outside", {-90.0001, 120.0}, Datum::kAgd84, Datum::kGda94, Expect::kPlusShift},
+      {"NZ area first: -33, 180 AGD66 to GDA94",
+       {-33.0, 180.0},
+       Datum::kAgd66,
+       Datum::kGda94,
+       Expect::kInput},
+      {"AGD84 to WGS84 outside adds", {5.0, 100.0}, Datum::kAgd84, Datum::kWgs84, Expect::kPlusShift},
+      {"ISG to GDA94 outside adds", {5.0, 100.0}, Datum::kIsg, Datum::kGda94, Expect::kPlusShift},
+      {"GDA94 to AGD66 outside subtracts", {5.0, 100.0}, Datum::kGda94, Datum::kAgd66, Expect::kMinusShift},
+      {"WGS84 to AGD84 outside subtracts", {-20.0, 185.0}, Datum::kWgs84, Datum::kAgd84, Expect::kMinusShift},
+      {"GDA94 to GDA2020 outside unchanged", {5.0, 100.0}, Datum::kGda94, Datum::kGda2020, Expect::kInput},
+      {"GDA2020 to AGD66 outside unchanged", {5.0, 100.0}, Datum::kGda2020, Datum::kAgd66, Expect::kInput},
+      {"ANG to GDA94 outside unchanged", {5.0, 100.0}, Datum::kAng, Datum::kGda94, Expect::kInput},
+      {"AGD66 to AGD84 outside unchanged", {5.0, 100.0}, Datum::kAgd66, Datum::kAgd84, Expect::kInput},
   };
   const Era era{1994.0, false};
   for (const RegionCase& c : cases) {

@@ -88,7 +88,7 @@ class GridShiftTest : public ::testing::Test {
   std::unique_ptr<GridFile> open(const ShiftPlanes& grid) const {
     return openGridFile(folder_.filePath(grid.fileName));
   }
-  LatLon viaDispatcher(LatLon p, DatumCode from, DatumCode to, double epoch = 2012.0, bool itrf2008 = false) {
+  LatLon viaDispatcher(LatLon p, Datum from, Datum to, double epoch = 2012.0, bool itrf2008 = false) {
     return transformDatum(p.latitude, p.longitude, from, to, epoch, true, itrf2008, folder_.prefix());
   }
   TempDir folder_;
@@ -144,25 +144,25 @@ TEST_F(GridShiftTest, GridStageRowsChainTheirLegs) {
   writeAllGrids();
   struct Case {
     const char* what;
-    DatumCode from;
-    DatumCode to;
+    Datum from;
+    Datum to;
     std::vector<Leg> legs;
   };
   const Case cases[] = {
-      {"AGD66 to GDA94", kAgd66, kGda94, {{&kAgd66Grid, 1.0}}},
-      {"ISG to GDA94", kIsg, kGda94, {{&kAgd66Grid, 1.0}}},
-      {"AGD84 to GDA94", kAgd84, kGda94, {{&kAgd84Grid, 1.0}}},
-      {"GDA94 to AGD66", kGda94, kAgd66, {{&kAgd66Grid, -1.0}}},
-      {"GDA94 to ISG", kGda94, kIsg, {{&kAgd66Grid, -1.0}}},
-      {"GDA94 to AGD84", kGda94, kAgd84, {{&kAgd84Grid, -1.0}}},
-      {"GDA94 to GDA2020", kGda94, kGda2020, {{&kGda2020Grid, 1.0}}},
-      {"GDA2020 to GDA94", kGda2020, kGda94, {{&kGda2020Grid, -1.0}}},
-      {"AGD66 to GDA2020", kAgd66, kGda2020, {{&kAgd66Grid, 1.0}, {&kGda2020Grid, 1.0}}},
-      {"ISG to GDA2020", kIsg, kGda2020, {{&kAgd66Grid, 1.0}, {&kGda2020Grid, 1.0}}},
-      {"AGD84 to GDA2020", kAgd84, kGda2020, {{&kAgd84Grid, 1.0}, {&kGda2020Grid, 1.0}}},
-      {"GDA2020 to AGD66", kGda2020, kAgd66, {{&kGda2020Grid, -1.0}, {&kAgd66Grid, -1.0}}},
-      {"GDA2020 to ISG", kGda2020, kIsg, {{&kGda2020Grid, -1.0}, {&kAgd66Grid, -1.0}}},
-      {"GDA2020 to AGD84", kGda2020, kAgd84, {{&kGda2020Grid, -1.0}, {&kAgd84Grid, -1.0}}},
+      {"AGD66 to GDA94", Datum::kAgd66, Datum::kGda94, {{&kAgd66Grid, 1.0}}},
+      {"ISG to GDA94", Datum::kIsg, Datum::kGda94, {{&kAgd66Grid, 1.0}}},
+      {"AGD84 to GDA94", Datum::kAgd84, Datum::kGda94, {{&kAgd84Grid, 1.0}}},
+      {"GDA94 to AGD66", Datum::kGda94, Datum::kAgd66, {{&kAgd66Grid, -1.0}}},
+      {"GDA94 to ISG", Datum::kGda94, Datum::kIsg, {{&kAgd66Grid, -1.0}}},
+      {"GDA94 to AGD84", Datum::kGda94, Datum::kAgd84, {{&kAgd84Grid, -1.0}}},
+      {"GDA94 to GDA2020", Datum::kGda94, Datum::kGda2020, {{&kGda2020Grid, 1.0}}},
+      {"GDA2020 to GDA94", Datum::kGda2020, Datum::kGda94, {{&kGda2020Grid, -1.0}}},
+      {"AGD66 to GDA2020", Datum::kAgd66, Datum::kGda2020, {{&kAgd66Grid, 1.0}, {&kGda2020Grid, 1.0}}},
+      {"ISG to GDA2020", Datum::kIsg, Datum::kGda2020, {{&kAgd66Grid, 1.0}, {&kGda2020Grid, 1.0}}},
+      {"AGD84 to GDA2020", Datum::kAgd84, Datum::kGda2020, {{&kAgd84Grid, 1.0}, {&kGda2020Grid, 1.0}}},
+      {"GDA2020 to AGD66", Datum::kGda2020, Datum::kAgd66, {{&kGda2020Grid, -1.0}, {&kAgd66Grid, -1.0}}},
+      {"GDA2020 to ISG", Datum::kGda2020, Datum::kIsg, {{&kGda2020Grid, -1.0}, {&kAgd66Grid, -1.0}}},
+      {"GDA2020 to AGD84", Datum::kGda2020, Datum::kAgd84, {{&kGda2020Grid, -1.0}, {&kAgd84Grid, -1.0}}},
   };
   for (const Case& c : cases)
     expectNear(viaDispatcher(kInside, c.from, c.to), applyLegs(kInside, c.legs), c.what);
@@ -174,38 +174,38 @@ TEST_F(GridShiftTest, ItrfRowsUseTheAgdGridForTheirGdaLeg) {
   constexpr double kChainToleranceDeg = 1e-11;  // grid rounding carried through one more transformation
   struct Case {
     const char* what;
-    DatumCode from;
-    DatumCode to;
+    Datum from;
+    Datum to;
     bool itrf2008;
     LatLon (*expected)(LatLon, bool);
   };
   const Case cases[] = {
-      {"AGD66 to WGS84", kAgd66, kWgs84, false,
+      {"AGD66 to WGS84", Datum::kAgd66, Datum::kWgs84, false,
        [](LatLon p, bool) {
          const LatLon g = applyLeg(p, {&kAgd66Grid, 1.0});
          return gda94ToItrf(g.latitude, g.longitude, kEpoch, ItrfRealisation::kItrf2000);
        }},
-      {"ISG to WGS84 (ITRF2008)", kIsg, kWgs84, true,
+      {"ISG to WGS84 (ITRF2008)", Datum::kIsg, Datum::kWgs84, true,
        [](LatLon p, bool) {
          const LatLon g = applyLeg(p, {&kAgd66Grid, 1.0});
          return gda94ToItrf(g.latitude, g.longitude, kEpoch, ItrfRealisation::kItrf2008);
        }},
-      {"AGD84 to WGS84", kAgd84, kWgs84, false,
+      {"AGD84 to WGS84", Datum::kAgd84, Datum::kWgs84, false,
        [](LatLon p, bool) {
          const LatLon g = applyLeg(p, {&kAgd84Grid, 1.0});
          return gda94ToItrf(g.latitude, g.longitude, kEpoch, ItrfRealisation::kItrf2000);
        }},
-      {"WGS84 to AGD66", kWgs84, kAgd66, false,
+      {"WGS84 to AGD66", Datum::kWgs84, Datum::kAgd66, false,
        [](LatLon p, bool) {
          return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2000),
                          {&kAgd66Grid, -1.0});
        }},
-      {"WGS84 to ISG (ITRF2008)", kWgs84, kIsg, true,
+      {"WGS84 to ISG (ITRF2008)", Datum::kWgs84, Datum::kIsg, true,
        [](LatLon p, bool) {
          return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2008),
                          {&kAgd66Grid, -1.0});
        }},
-      {"WGS84 to AGD84", kWgs84, kAgd84, false,
+      {"WGS84 to AGD84", Datum::kWgs84, Datum::kAgd84, false,
        [](LatLon p, bool) {
          return applyLeg(itrfToGda94(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2000),
                          {&kAgd84Grid, -1.0});
@@ -226,70 +226,71 @@ TEST_F(GridShiftTest, ParametersWhereNoGridServes) {
   struct Case {
     const char* what;
     LatLon point;
-    DatumCode from;
-    DatumCode to;
+    Datum from;
+    Datum to;
     LatLon (*expected)(LatLon);
   };
   const Case cases[] = {
-      {"AGD66 to GDA94 outside the grid", kOutside, kAgd66, kGda94,
+      {"AGD66 to GDA94 outside the grid", kOutside, Datum::kAgd66, Datum::kGda94,
        [](LatLon p) { return agd66ToGda94(p.latitude, p.longitude); }},
-      {"GDA94 to AGD84 outside the grid", kOutside, kGda94, kAgd84,
+      {"GDA94 to AGD84 outside the grid", kOutside, Datum::kGda94, Datum::kAgd84,
        [](LatLon p) { return gda94ToAgd84(p.latitude, p.longitude); }},
-      {"GDA2020 to GDA94 outside the grid", kOutside, kGda2020, kGda94,
+      {"GDA2020 to GDA94 outside the grid", kOutside, Datum::kGda2020, Datum::kGda94,
        [](LatLon p) -> LatLon { return gda2020ToGda94(p.latitude, p.longitude, 0.0); }},
-      {"AGD66 to GDA2020 outside AGD66 grid, inside GDA2020 grid", kOnlyGda2020, kAgd66, kGda2020,
+      {"AGD66 to GDA2020 outside AGD66 grid, inside GDA2020 grid", kOnlyGda2020, Datum::kAgd66,
+       Datum::kGda2020,
        [](LatLon p) -> LatLon {
          const LatLon g = agd66ToGda94(p.latitude, p.longitude);
          return gda94ToGda2020(g.latitude, g.longitude, 0.0);
        }},
-      {"GDA2020 to AGD84: first leg served, second not", kOnlyGda2020, kGda2020, kAgd84,
+      {"GDA2020 to AGD84: first leg served, second not", kOnlyGda2020, Datum::kGda2020, Datum::kAgd84,
        [](LatLon p) {
          const LatLon g = gda2020ToGda94(p.latitude, p.longitude, 0.0);
          return gda94ToAgd84(g.latitude, g.longitude);
        }},
-      {"AGD66 to WGS84 outside the grid", kOutside, kAgd66, kWgs84,
+      {"AGD66 to WGS84 outside the grid", kOutside, Datum::kAgd66, Datum::kWgs84,
        [](LatLon p) {
          const LatLon g = agd66ToGda94(p.latitude, p.longitude);
          return gda94ToItrf(g.latitude, g.longitude, kEpoch, ItrfRealisation::kItrf2000);
        }},
-      {"WGS84 to AGD84 outside the grid", kOutside, kWgs84, kAgd84,
+      {"WGS84 to AGD84 outside the grid", kOutside, Datum::kWgs84, Datum::kAgd84,
        [](LatLon p) {
          const LatLon g = itrfToGda94(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2000);
          return gda94ToAgd84(g.latitude, g.longitude);
        }},
-      {"AGD84 to AGD66 never uses a grid", kInside, kAgd84, kAgd66,
+      {"AGD84 to AGD66 never uses a grid", kInside, Datum::kAgd84, Datum::kAgd66,
        [](LatLon p) {
          const LatLon g = agd84ToGda94(p.latitude, p.longitude);
          return gda94ToAgd66(g.latitude, g.longitude);
        }},
-      {"ANG to GDA2020 uses parameters for GDA2020", kInside, kAng, kGda2020,
+      {"ANG to GDA2020 uses parameters for GDA2020", kInside, Datum::kAng, Datum::kGda2020,
        [](LatLon p) -> LatLon {
          const LatLon g = angToGda94(p.latitude, p.longitude, kAngToGda94Params);
          return gda94ToGda2020(g.latitude, g.longitude, 0.0);
        }},
-      {"GDA2020 to ANG uses parameters for GDA2020", kInside, kGda2020, kAng,
+      {"GDA2020 to ANG uses parameters for GDA2020", kInside, Datum::kGda2020, Datum::kAng,
        [](LatLon p) {
          const LatLon g = gda2020ToGda94(p.latitude, p.longitude, 0.0);
          return gda94ToAng(g.latitude, g.longitude, kAngToGda94Params);
        }},
-      {"WGS84 to GDA2020", kInside, kWgs84, kGda2020,
+      {"WGS84 to GDA2020", kInside, Datum::kWgs84, Datum::kGda2020,
        [](LatLon p) { return itrfToGda2020(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2000); }},
-      {"GDA2020 to WGS84", kInside, kGda2020, kWgs84,
+      {"GDA2020 to WGS84", kInside, Datum::kGda2020, Datum::kWgs84,
        [](LatLon p) { return gda2020ToItrf(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2000); }},
   };
   for (const Case& c : cases)
     expectBitEqual(viaDispatcher(c.point, c.from, c.to, kEpoch), c.expected(c.point), c.what);
   // The GDA2020 grid does cover the point the AGD66 grid misses.
-  expectNear(viaDispatcher(kOnlyGda2020, kGda94, kGda2020), applyLeg(kOnlyGda2020, {&kGda2020Grid, 1.0}),
-             "GDA94 to GDA2020 inside the GDA2020 grid");
+  expectNear(viaDispatcher(kOnlyGda2020, Datum::kGda94, Datum::kGda2020),
+             applyLeg(kOnlyGda2020, {&kGda2020Grid, 1.0}), "GDA94 to GDA2020 inside the GDA2020 grid");
 }
 
 // A grid is opened once, when the Converter is made: a file missing then stays missing for the
 // Converter's whole life, even when it appears later, and an open grid serves after its file is gone.
 TEST_F(GridShiftTest, GridsAreOpenedOnceForTheConvertersLife) {
   ConversionSettings settings;
-  settings.fromDatum = kAgd84;
-  settings.toDatum = kGda94;
+  settings.fromDatum = Datum::kAgd84;
+  settings.toDatum = Datum::kGda94;
   settings.useGridShift = true;
   settings.gridFolder = folder_.prefix();
   const Coordinates point{kInside.latitude, kInside.longitude, 0.0};
@@ -317,16 +318,16 @@ TEST_F(GridShiftTest, GridsAreOpenedOnceForTheConvertersLife) {
 
 TEST_F(GridShiftTest, UnreadableFileFallsBackToParameters) {
   ASSERT_TRUE(writeBytesToFile(folder_.filePath(kAgd66Grid.fileName), "not an NTv2 file at all"));
-  expectBitEqual(viaDispatcher(kInside, kGda94, kAgd66), gda94ToAgd66(kInside.latitude, kInside.longitude),
-                 "unreadable file");
+  expectBitEqual(viaDispatcher(kInside, Datum::kGda94, Datum::kAgd66),
+                 gda94ToAgd66(kInside.latitude, kInside.longitude), "unreadable file");
 }
 
 TEST_F(GridShiftTest, EmptyFolderMeansTheCurrentDirectory) {
   writeAllGrids();
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(folder_.prefix());
-  const LatLon shifted =
-      transformDatum(kInside.latitude, kInside.longitude, kAgd66, kGda94, 2012.0, true, false, "");
+  const LatLon shifted = transformDatum(kInside.latitude, kInside.longitude, Datum::kAgd66, Datum::kGda94,
+                                        2012.0, true, false, "");
   std::filesystem::current_path(previous);
   expectNear(shifted, applyLeg(kInside, {&kAgd66Grid, 1.0}), "bare file name");
 }
@@ -343,13 +344,13 @@ TEST_F(GridShiftTest, RealNationalGridAgreesWithTheParameterTransformation) {
   constexpr double kParameterAccuracyDeg = 1e-4;  // about 10 m
   constexpr double kRoundTripDeg = 1e-7;          // about 1 cm: the shift hardly changes over 200 m
   for (const LatLon& p : kPoints) {
-    const LatLon gridded = viaDispatcher(p, kAgd66, kGda94);
+    const LatLon gridded = viaDispatcher(p, Datum::kAgd66, Datum::kGda94);
     const LatLon parameters = nzgd49ToNzgd2000(p.latitude, p.longitude);
     EXPECT_NEAR(gridded.latitude, parameters.latitude, kParameterAccuracyDeg);
     EXPECT_NEAR(gridded.longitude, parameters.longitude, kParameterAccuracyDeg);
     EXPECT_NE(gridded.latitude, parameters.latitude);  // the grid, not the parameters, served
 
-    const LatLon back = viaDispatcher(gridded, kGda94, kAgd66);
+    const LatLon back = viaDispatcher(gridded, Datum::kGda94, Datum::kAgd66);
     EXPECT_NEAR(back.latitude, p.latitude, kRoundTripDeg);
     EXPECT_NEAR(back.longitude, p.longitude, kRoundTripDeg);
   }

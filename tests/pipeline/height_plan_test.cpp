@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/pipeline/pipeline_fixtures.hpp"
+#include "tests/support/code_printing.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "velmora/geodesy/datum_transforms.hpp"
 #include "velmora/gridfile/grid_file.hpp"
@@ -48,7 +49,7 @@ class HeightCorrectionTest : public ::testing::Test {
     ASSERT_TRUE(testing::writeGeoidGrid(folder_.filePath("AUSGeoid98.gsb"), kGeoidExtent, kAusGeoid98));
   }
   // The correction of one point at its GDA2020 position, with the plan's geoid opened from the folder.
-  HeightCorrection correct(DatumCode from, HeightTypeCode fromType, DatumCode to, HeightTypeCode toType,
+  HeightCorrection correct(Datum from, HeightType fromType, Datum to, HeightType toType,
                            bool useAusGeoid98 = false, double latitude = kLat,
                            double longitude = kLon) const {
     const HeightPlan plan(from, fromType, to, toType, useAusGeoid98);
@@ -56,8 +57,8 @@ class HeightCorrectionTest : public ::testing::Test {
     if (plan.usesGeoid()) geoid = openGridFile(folder_.filePath(gridFileName(plan.geoid())));
     return plan.correctionAt({latitude, longitude}, geoid.get());
   }
-  double singlePoint(DatumCode from, HeightTypeCode fromType, DatumCode to, HeightTypeCode toType,
-                     bool useAusGeoid98 = false, double latitude = kLat, double longitude = kLon) const {
+  double singlePoint(Datum from, HeightType fromType, Datum to, HeightType toType, bool useAusGeoid98 = false,
+                     double latitude = kLat, double longitude = kLon) const {
     return correct(from, fromType, to, toType, useAusGeoid98, latitude, longitude).metres;
   }
   TempDir folder_;
@@ -66,25 +67,31 @@ class HeightCorrectionTest : public ::testing::Test {
 TEST_F(HeightCorrectionTest, TwelveRows) {
   writeGeoids();
   struct Case {
-    DatumCode from;
-    DatumCode to;
-    HeightTypeCode fromType;
-    HeightTypeCode toType;
+    Datum from;
+    Datum to;
+    HeightType fromType;
+    HeightType toType;
     double (*expected)();
   };
   const Case cases[] = {
-      {kGda2020, kGda2020, kEllipsoid, kAhd, [] { return -n2020(); }},
-      {kGda2020, kGda2020, kAhd, kEllipsoid, [] { return n2020(); }},
-      {kGda94, kGda94, kEllipsoid, kAhd, [] { return -n09(); }},
-      {kGda94, kGda94, kAhd, kEllipsoid, [] { return n09(); }},
-      {kGda2020, kGda94, kEllipsoid, kEllipsoid, [] { return dh2020To94(0.0); }},
-      {kGda2020, kGda94, kEllipsoid, kAhd, [] { return dh2020To94(0.0) - n09(); }},
-      {kGda2020, kGda94, kAhd, kEllipsoid, [] { return dh2020To94(n2020()); }},
-      {kGda2020, kGda94, kAhd, kAhd, [] { return 0.0; }},
-      {kGda94, kGda2020, kEllipsoid, kEllipsoid, [] { return dh94To2020(0.0); }},
-      {kGda94, kGda2020, kEllipsoid, kAhd, [] { return dh94To2020(0.0) - n2020(); }},
-      {kGda94, kGda2020, kAhd, kEllipsoid, [] { return dh94To2020(n09()); }},
-      {kGda94, kGda2020, kAhd, kAhd, [] { return 0.0; }},
+      {Datum::kGda2020, Datum::kGda2020, HeightType::kEllipsoid, HeightType::kAhd, [] { return -n2020(); }},
+      {Datum::kGda2020, Datum::kGda2020, HeightType::kAhd, HeightType::kEllipsoid, [] { return n2020(); }},
+      {Datum::kGda94, Datum::kGda94, HeightType::kEllipsoid, HeightType::kAhd, [] { return -n09(); }},
+      {Datum::kGda94, Datum::kGda94, HeightType::kAhd, HeightType::kEllipsoid, [] { return n09(); }},
+      {Datum::kGda2020, Datum::kGda94, HeightType::kEllipsoid, HeightType::kEllipsoid,
+       [] { return dh2020To94(0.0); }},
+      {Datum::kGda2020, Datum::kGda94, HeightType::kEllipsoid, HeightType::kAhd,
+       [] { return dh2020To94(0.0) - n09(); }},
+      {Datum::kGda2020, Datum::kGda94, HeightType::kAhd, HeightType::kEllipsoid,
+       [] { return dh2020To94(n2020()); }},
+      {Datum::kGda2020, Datum::kGda94, HeightType::kAhd, HeightType::kAhd, [] { return 0.0; }},
+      {Datum::kGda94, Datum::kGda2020, HeightType::kEllipsoid, HeightType::kEllipsoid,
+       [] { return dh94To2020(0.0); }},
+      {Datum::kGda94, Datum::kGda2020, HeightType::kEllipsoid, HeightType::kAhd,
+       [] { return dh94To2020(0.0) - n2020(); }},
+      {Datum::kGda94, Datum::kGda2020, HeightType::kAhd, HeightType::kEllipsoid,
+       [] { return dh94To2020(n09()); }},
+      {Datum::kGda94, Datum::kGda2020, HeightType::kAhd, HeightType::kAhd, [] { return 0.0; }},
   };
   // The height change alone is a few centimetres: make sure the rows that carry it do.
   ASSERT_GT(std::abs(dh94To2020(0.0)), 1e-3);
@@ -101,23 +108,28 @@ TEST_F(HeightCorrectionTest, AhdToEllipsoidAndBackOnGda2020) {
   // N = 20.0 everywhere.
   ASSERT_TRUE(testing::writeGeoidGrid(folder_.filePath("AUSGeoid2020.gsb"), kGeoidExtent,
                                       DegreePlane{20.0, 0.0, 0.0}));
-  EXPECT_NEAR(100.0 + singlePoint(kGda2020, kAhd, kGda2020, kEllipsoid), 120.0, kHeightToleranceMetres);
-  EXPECT_NEAR(120.0 + singlePoint(kGda2020, kEllipsoid, kGda2020, kAhd), 100.0, kHeightToleranceMetres);
+  EXPECT_NEAR(100.0 + singlePoint(Datum::kGda2020, HeightType::kAhd, Datum::kGda2020, HeightType::kEllipsoid),
+              120.0, kHeightToleranceMetres);
+  EXPECT_NEAR(120.0 + singlePoint(Datum::kGda2020, HeightType::kEllipsoid, Datum::kGda2020, HeightType::kAhd),
+              100.0, kHeightToleranceMetres);
 }
 
 TEST_F(HeightCorrectionTest, NothingToDoNeedsNoGeoid) {
   writeGeoids();
   struct Case {
-    DatumCode from;
-    HeightTypeCode fromType;
-    DatumCode to;
-    HeightTypeCode toType;
+    Datum from;
+    HeightType fromType;
+    Datum to;
+    HeightType toType;
   };
   const Case cases[] = {
-      {kGda2020, kAhd, kGda2020, kAhd},      {kGda94, kEllipsoid, kGda94, kEllipsoid},
-      {kAgd66, kAhd, kGda94, kEllipsoid},    {kGda94, kEllipsoid, kWgs84, kAhd},
-      {kAgd84, kEllipsoid, kAgd84, kAhd},    {kNzgd2000, kAhd, kGda2020, kEllipsoid},
-      {kGda2020, kNoHeight, kGda2020, kAhd},
+      {Datum::kGda2020, HeightType::kAhd, Datum::kGda2020, HeightType::kAhd},
+      {Datum::kGda94, HeightType::kEllipsoid, Datum::kGda94, HeightType::kEllipsoid},
+      {Datum::kAgd66, HeightType::kAhd, Datum::kGda94, HeightType::kEllipsoid},
+      {Datum::kGda94, HeightType::kEllipsoid, Datum::kWgs84, HeightType::kAhd},
+      {Datum::kAgd84, HeightType::kEllipsoid, Datum::kAgd84, HeightType::kAhd},
+      {Datum::kNzgd2000, HeightType::kAhd, Datum::kGda2020, HeightType::kEllipsoid},
+      {Datum::kGda2020, HeightType::kNone, Datum::kGda2020, HeightType::kAhd},
   };
   for (const Case& c : cases) {
     const HeightPlan plan(c.from, c.fromType, c.to, c.toType, false);
@@ -129,37 +141,45 @@ TEST_F(HeightCorrectionTest, NothingToDoNeedsNoGeoid) {
 
 TEST_F(HeightCorrectionTest, Gda94GeoidFileFollowsTheAusGeoid98Flag) {
   writeGeoids();
-  EXPECT_NEAR(singlePoint(kGda94, kAhd, kGda94, kEllipsoid, true), kAusGeoid98.at(kLat, kLon),
-              kHeightToleranceMetres);
-  EXPECT_NEAR(singlePoint(kGda94, kAhd, kGda94, kEllipsoid, false), n09(), kHeightToleranceMetres);
+  EXPECT_NEAR(singlePoint(Datum::kGda94, HeightType::kAhd, Datum::kGda94, HeightType::kEllipsoid, true),
+              kAusGeoid98.at(kLat, kLon), kHeightToleranceMetres);
+  EXPECT_NEAR(singlePoint(Datum::kGda94, HeightType::kAhd, Datum::kGda94, HeightType::kEllipsoid, false),
+              n09(), kHeightToleranceMetres);
   // GDA94 ellipsoid to GDA2020 AHD uses the AHD side's geoid whatever the flag says.
-  EXPECT_NEAR(singlePoint(kGda94, kEllipsoid, kGda2020, kAhd, true), dh94To2020(0.0) - n2020(),
-              kHeightToleranceMetres);
+  EXPECT_NEAR(singlePoint(Datum::kGda94, HeightType::kEllipsoid, Datum::kGda2020, HeightType::kAhd, true),
+              dh94To2020(0.0) - n2020(), kHeightToleranceMetres);
 }
 
 TEST_F(HeightCorrectionTest, PointOutsideTheGeoidAddsNothing) {
   writeGeoids();
-  const HeightCorrection outside = correct(kGda2020, kAhd, kGda2020, kEllipsoid, false, -2.0, 130.0);
+  const HeightCorrection outside =
+      correct(Datum::kGda2020, HeightType::kAhd, Datum::kGda2020, HeightType::kEllipsoid, false, -2.0, 130.0);
   EXPECT_EQ(outside.metres, 0.0);
   EXPECT_EQ(outside.report.geoidStatus, GeoidStatus::kOutside);
-  EXPECT_NEAR(singlePoint(kGda94, kAhd, kGda2020, kEllipsoid, false, -2.0, 130.0),
+  EXPECT_NEAR(singlePoint(Datum::kGda94, HeightType::kAhd, Datum::kGda2020, HeightType::kEllipsoid, false,
+                          -2.0, 130.0),
               gda94ToGda2020(-2.0, 130.0, 0.0).height, kHeightToleranceMetres);
 }
 
 TEST_F(HeightCorrectionTest, MissingGeoidIsReportedAndTheHeightChangeStillApplies) {
-  const HeightCorrection missing = correct(kGda94, kEllipsoid, kGda2020, kAhd);
+  const HeightCorrection missing =
+      correct(Datum::kGda94, HeightType::kEllipsoid, Datum::kGda2020, HeightType::kAhd);
   EXPECT_EQ(missing.report.geoidStatus, GeoidStatus::kFileMissing);
   EXPECT_EQ(missing.report.geoid, GridId::kAusGeoid2020);
   EXPECT_NEAR(missing.metres, dh94To2020(0.0), kHeightToleranceMetres);
   // The geoid of the run's AHD side is the one named.
-  EXPECT_EQ(correct(kGda94, kAhd, kGda94, kEllipsoid, true).report.geoid, GridId::kAusGeoid98);
-  EXPECT_EQ(correct(kGda2020, kEllipsoid, kGda94, kAhd).report.geoid, GridId::kAusGeoid09);
+  EXPECT_EQ(
+      correct(Datum::kGda94, HeightType::kAhd, Datum::kGda94, HeightType::kEllipsoid, true).report.geoid,
+      GridId::kAusGeoid98);
+  EXPECT_EQ(correct(Datum::kGda2020, HeightType::kEllipsoid, Datum::kGda94, HeightType::kAhd).report.geoid,
+            GridId::kAusGeoid09);
 }
 
 TEST_F(HeightCorrectionTest, NoDataNodesAddNothing) {
   ASSERT_TRUE(testing::writeGeoidGrid(folder_.filePath("AUSGeoid2020.gsb"), kGeoidExtent,
                                       DegreePlane{-999.0, 0.0, 0.0}));
-  const HeightCorrection noData = correct(kGda2020, kAhd, kGda2020, kEllipsoid);
+  const HeightCorrection noData =
+      correct(Datum::kGda2020, HeightType::kAhd, Datum::kGda2020, HeightType::kEllipsoid);
   EXPECT_EQ(noData.report.geoidStatus, GeoidStatus::kNoData);
   EXPECT_EQ(noData.metres, 0.0);
 }

@@ -18,7 +18,7 @@ bool writeGeoidGrid(const std::string& path, const DegreeArea& area, const Degre
 
 namespace velmora {
 
-LatLon transformDatum(double latitude, double longitude, DatumCode fromDatum, DatumCode toDatum, double epoch,
+LatLon transformDatum(double latitude, double longitude, Datum fromDatum, Datum toDatum, double epoch,
                       bool useGridShift, bool useITRF2008, std::string_view gridFolder) {
   ConversionSettings settings;
   settings.fromDatum = fromDatum;
@@ -32,8 +32,8 @@ LatLon transformDatum(double latitude, double longitude, DatumCode fromDatum, Da
 }
 
 void transformPoint(const ConversionSettings& settings, double& x, double& y) {
-  const bool fromGrid = settings.fromCoordType == kEn;
-  const bool toGrid = settings.toCoordType == kEn;
+  const bool fromGrid = settings.fromCoordType == CoordType::kEn;
+  const bool toGrid = settings.toCoordType == CoordType::kEn;
   const Coordinates in = fromGrid ? Coordinates{x, y, 0.0} : Coordinates{y, x, 0.0};
   const Coordinates out = Converter(settings).convert(in).coordinates;
   x = toGrid ? out.first : out.second;

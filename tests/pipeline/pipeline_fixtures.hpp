@@ -27,7 +27,7 @@ namespace velmora {
 
 // The datum change of one geographic point (degrees) by a Converter of decimal degrees made for the
 // call, with the grids of gridFolder.
-LatLon transformDatum(double latitude, double longitude, DatumCode fromDatum, DatumCode toDatum, double epoch,
+LatLon transformDatum(double latitude, double longitude, Datum fromDatum, Datum toDatum, double epoch,
                       bool useGridShift, bool useITRF2008, std::string_view gridFolder);
 
 // One point through a Converter made for the call. x, y in: easting/northing for EN, else
