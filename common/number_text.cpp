@@ -5,6 +5,7 @@
 #include <charconv>
 #include <climits>
 #include <clocale>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -35,6 +36,45 @@ bool startsPlainDecimal(std::string_view text) {
   return !hexPrefix;
 }
 
+// A decimal of at most 15 digits is an integer m < 10^15 < 2^53 over a power of ten 10^k with
+// k <= 15 < 23: both are exact doubles, so the one correctly rounded division gives the double
+// nearest the decimal, which is what strtod returns.
+constexpr int kShortDecimalDigits = 15;
+constexpr std::array<double, kShortDecimalDigits + 1> kExactPowersOfTen{
+    1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The value of the number at the start of text when it is "-"? digits ("." digits)? with at least one
+// and at most 15 digits, followed by the end of text or a character that cannot continue a number;
+// false for anything else (the general readers take it).
+bool readShortDecimal(std::string_view text, double& value) {
+  std::size_t i = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (negative) ++i;
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int fractionDigits = 0;
+  bool inFraction = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (isDigit(c)) {
+      if (++digits > kShortDecimalDigits) return false;
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+      fractionDigits += inFraction ? 1 : 0;
+    } else if (c == '.' && !inFraction) {
+      inFraction = true;
+    } else if (mayBelongToNumber(c)) {
+      return false;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) return false;
+  const double magnitude =
+      static_cast<double>(mantissa) / kExactPowersOfTen[static_cast<std::size_t>(fractionDigits)];
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
+
 // Numbers up to this many characters are converted from a copy on the stack; only an absurdly long
 // run of digits needs the heap.
 constexpr std::size_t kStackNumberChars = 127;
@@ -49,6 +89,9 @@ std::string_view trimLeadingSpace(std::string_view text) {
 
 double readDecimal(std::string_view text) {
   const std::string_view trimmed = trimLeadingSpace(text);
+  double shortValue = 0.0;
+  if (readShortDecimal(trimmed, shortValue)) return shortValue;
+
   std::size_t end = 0;
   while (end < trimmed.size() && mayBelongToNumber(trimmed[end])) ++end;
   const std::string_view candidate = trimmed.substr(0, end);

@@ -17,11 +17,44 @@ namespace {
 // The readers must give what the C library's atof and atoi give on the same text (a terminated copy).
 TEST(ReadDecimal, AgreesWithAtof) {
   const char* const cases[] = {
-      "",        "abc",     "12.5",      "  -33.5abc", "\t\n+7",   "1e3",
-      "1.5E-2x", "-0",      ".5",        "5.",         "-.5e1",    "0x1p4",
-      "0x1.8",   "inf",     "-Infinity", "1e",         "1e+",      "--1",
-      "+-1",     "151.2\n", "151.2\r\n", "12,5",       "1 2",      "- 1",
-      "1_000",   "3.25(",   "1e400",     "-1e400",     "4.9e-330", "0000000000000000000000000001.25",
+      "",
+      "abc",
+      "12.5",
+      "  -33.5abc",
+      "\t\n+7",
+      "1e3",
+      "1.5E-2x",
+      "-0",
+      ".5",
+      "5.",
+      "-.5e1",
+      "0x1p4",
+      "0x1.8",
+      "inf",
+      "-Infinity",
+      "1e",
+      "1e+",
+      "--1",
+      "+-1",
+      "151.2\n",
+      "151.2\r\n",
+      "12,5",
+      "1 2",
+      "- 1",
+      "1_000",
+      "3.25(",
+      "1e400",
+      "-1e400",
+      "4.9e-330",
+      "0000000000000000000000000001.25",
+      // Fifteen digits and one more: the last that a single division reads exactly, and the first that
+      // it does not.
+      "999999999999999",
+      "9999999999999999",
+      "0.000000000000001",
+      "-123456789.123456",
+      "1.2.3",
+      "-",
   };
   for (const char* text : cases) {
     SCOPED_TRACE(text);
@@ -38,6 +71,11 @@ TEST(ReadDecimal, AgreesWithAtofOnRandomNumbers) {
     std::snprintf(text, sizeof text, k % 2 == 0 ? "%.*f" : "%.*e", digits(random), value(random));
     ASSERT_EQ(readDecimal(text), std::atof(text)) << text;
   }
+}
+
+TEST(ReadDecimal, NegativeZeroKeepsItsSign) {
+  for (const char* text : {"-0", "-0.000", "-.0", "-0e3"})
+    EXPECT_TRUE(std::signbit(readDecimal(text))) << text;
 }
 
 TEST(ReadDecimal, NanAndStopsAtEndOfView) {

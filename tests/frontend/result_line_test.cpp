@@ -87,6 +87,30 @@ TEST(ResultLine, SameBytesAsPrintfOnRandomValues) {
   }
 }
 
+// Exact binary ties at the printed precision (odd multiples of 2^-(decimals+1)), their neighbours one
+// ulp away, and magnitudes around where the formatter changes method.
+TEST(ResultLine, SameBytesAsPrintfAtTiesAndLimits) {
+  std::mt19937_64 random(7);
+  std::uniform_int_distribution<std::int64_t> whole(-100000000, 100000000);
+  std::uniform_int_distribution<std::int64_t> odd(0, 1 << 20);
+  ResultLine line{};
+  for (int k = 0; k < 100000; ++k) {
+    for (const int decimals : {3, 8}) {
+      const double tie = static_cast<double>(whole(random) % (decimals == 3 ? 100000000 : 1000)) +
+                         std::ldexp(static_cast<double>(2 * odd(random) + 1), -(decimals + 1) - 20 * (k % 2));
+      for (const double v : {tie, std::nextafter(tie, kInfinity), std::nextafter(tie, -kInfinity)}) {
+        ASSERT_EQ(ddResultLine(v, v, v, line), printfLine("%.8lf,%.8lf,%.3lf\n", v, v, v)) << v;
+      }
+    }
+  }
+  for (double v = 1e11; v < 1e17; v *= 1.0001) {
+    ASSERT_EQ(enResultLine(v, -v, std::nextafter(v, 0.0), line),
+              printfLine("%.3lf,%.3lf,%.3lf\n", v, -v, std::nextafter(v, 0.0)));
+    ASSERT_EQ(ddResultLine(v / 1e5, -v / 1e5, v, line),
+              printfLine("%.8lf,%.8lf,%.3lf\n", v / 1e5, -v / 1e5, v));
+  }
+}
+
 TEST(ResultLine, AngleTexts) {
   ResultLine line{};
   EXPECT_EQ(angleResultLine("-33 52 10.5000", "151 12 30.0000", 12.5, line),
