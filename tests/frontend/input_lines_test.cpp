@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -145,6 +147,32 @@ TEST(InputFile, LinesLongerThanAReadGiveThePointOfTheWholeLine) {
   std::vector<Point> points;
   ASSERT_TRUE(readInputFile(folder.writeFile("long.csv", text), CoordType::kEn, points));
   EXPECT_EQ(points, expected);
+}
+
+// A file whose reads fail after the first one: the lines read before stand, then the failure shows.
+TEST(InputFile, ReadFailingPartWayEndsWithAnError) {
+  struct Source {
+    std::string_view text = "1,2\n3,4\n5,";
+    bool served = false;
+  } source;
+  cookie_io_functions_t functions{};
+  functions.read = [](void* cookie, char* buffer, std::size_t size) -> ssize_t {
+    auto* s = static_cast<Source*>(cookie);
+    if (s->served) return -1;
+    s->served = true;
+    const std::size_t n = std::min(size, s->text.size());
+    std::copy_n(s->text.data(), n, buffer);
+    return static_cast<ssize_t>(n);
+  };
+  std::FILE* file = fopencookie(&source, "r", functions);
+  ASSERT_NE(file, nullptr);
+  LineReader reader(file);
+  InputBlock block;
+  ASSERT_EQ(reader.readBlock(block), ReadStatus::kLines);
+  EXPECT_EQ(block.lines.size(), 2U);
+  EXPECT_EQ(reader.readBlock(block), ReadStatus::kError);
+  EXPECT_TRUE(block.lines.empty());
+  std::fclose(file);
 }
 
 TEST(InputFile, FileWithoutUsableLineGivesNoPoint) {
