@@ -5,6 +5,7 @@
 #include <charconv>
 #include <climits>
 #include <clocale>
+#include <locale.h>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -75,6 +76,12 @@ bool readShortDecimal(std::string_view text, double& value) {
   return true;
 }
 
+// The C locale, made once: numbers in commands and files always use "." as the decimal point.
+locale_t cLocale() {
+  static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return locale;
+}
+
 // Numbers up to this many characters are converted from a copy on the stack; only an absurdly long
 // run of digits needs the heap.
 constexpr std::size_t kStackNumberChars = 127;
@@ -107,22 +114,17 @@ double readDecimal(std::string_view text) {
   if (candidate.empty()) return 0.0;  // no number; also keeps a null view's data() away from memcpy
 
   // strtod stops at the first character that cannot continue the number; the copy holds a superset
-  // of that number and ends where the number must end, so the value is the one atof gives. strtod
-  // reads the locale's decimal point, so the text's "." is put in its place first.
-  const char decimalPoint = *std::localeconv()->decimal_point;
-  const auto localise = [decimalPoint](char* first, char* last) {
-    if (char* dot = std::find(first, last, '.'); dot != last) *dot = decimalPoint;
-  };
+  // of that number and ends where the number must end, so the value is the one atof gives. It is read
+  // in the C locale, whose decimal point is ".", whatever the program's locale: strtod_l reads no
+  // process-wide locale state, so worker threads may call it at once.
   if (candidate.size() <= kStackNumberChars) {
     std::array<char, kStackNumberChars + 1> copy;
     std::memcpy(copy.data(), candidate.data(), candidate.size());
     copy[candidate.size()] = '\0';
-    localise(copy.data(), copy.data() + candidate.size());
-    return std::strtod(copy.data(), nullptr);
+    return strtod_l(copy.data(), nullptr, cLocale());
   }
-  std::string copy(candidate);
-  localise(copy.data(), copy.data() + copy.size());
-  return std::strtod(copy.c_str(), nullptr);
+  const std::string copy(candidate);
+  return strtod_l(copy.c_str(), nullptr, cLocale());
 }
 
 int readWholeNumber(std::string_view text) {

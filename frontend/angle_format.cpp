@@ -10,12 +10,11 @@
 #include <string>
 
 #include "frontend/result_line.hpp"
+#include "velmora/geodesy/angle_units.hpp"
 
 namespace velmora {
 namespace {
 
-constexpr double kMinutesPerDegree = 60.0;
-constexpr double kSecondsPerMinute = 60.0;
 constexpr double kLatitudeLimitDeg = 90.0;
 constexpr double kLongitudeLimitDeg = 180.0;
 

@@ -4,10 +4,14 @@
 // worker, whatever the size of the input.
 #include "frontend/block_runner.hpp"
 
+#include <sched.h>
+
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -19,7 +23,7 @@ namespace {
 
 constexpr std::string_view kMissingFileMessage = " does not exist\n";
 constexpr unsigned kSlotsPerWorker = 2;  // one being converted, one read ahead
-constexpr unsigned kMaxThreads = 256;    // more workers than this only cost memory
+constexpr unsigned kMaxThreads = 64;     // more workers than this only cost memory
 
 // Scratch of the result formatting, kept across points so that formatting allocates nothing.
 struct LineFormatter {
@@ -60,10 +64,10 @@ bool writeAll(std::string_view text, std::FILE* file) {
 }
 
 // Messages first: they are written as the points are converted, before the results leave the
-// output buffer.
+// output buffer. Only the results decide success: a closed or full standard error never cut a run short.
 bool writeBlock(const BlockOutput& output, std::FILE* out, std::FILE* err) {
-  const bool messagesWritten = writeAll(output.messages, err);
-  return writeAll(output.results, out) && messagesWritten && std::ferror(out) == 0;
+  writeAll(output.messages, err);
+  return writeAll(output.results, out) && std::ferror(out) == 0;
 }
 
 StreamOutcome convertOnThisThread(const Converter& converter, LineReader& reader, std::FILE* out,
@@ -83,20 +87,18 @@ StreamOutcome convertOnThisThread(const Converter& converter, LineReader& reader
 
 class WorkerPool {
  public:
+  // Throws std::system_error when not one worker could be started.
   WorkerPool(const Converter& converter, unsigned workers)
       : converter_(converter), slots_(workers * kSlotsPerWorker) {
     threads_.reserve(workers);
-    for (unsigned k = 0; k < workers; ++k) threads_.emplace_back([this] { work(); });
+    try {
+      for (unsigned k = 0; k < workers; ++k) threads_.emplace_back([this] { work(); });
+    } catch (const std::system_error&) {
+      if (threads_.empty()) throw;  // the workers that did start serve the run
+    }
   }
 
-  ~WorkerPool() {
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      stopping_ = true;
-    }
-    queued_.notify_all();
-    for (std::thread& thread : threads_) thread.join();
-  }
+  ~WorkerPool() { stop(); }
 
   WorkerPool(const WorkerPool&) = delete;
   WorkerPool& operator=(const WorkerPool&) = delete;
@@ -167,6 +169,15 @@ class WorkerPool {
     done_.wait(lock, [&] { return slotOf(sequence).state == State::kDone; });
   }
 
+  void stop() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    queued_.notify_all();
+    for (std::thread& thread : threads_) thread.join();
+  }
+
   // After a failed write the blocks still queued are let finish, unwritten, so that no worker
   // touches a slot once the run has returned.
   StreamOutcome drain(std::size_t nextWrite, std::size_t nextRead, StreamOutcome outcome) {
@@ -216,21 +227,32 @@ void convertPoint(const Converter& converter, const Coordinates& point, BlockOut
 void convertBlock(const Converter& converter, const InputBlock& block, BlockOutput& output) {
   LineFormatter formatter;
   const CoordType fromCoordType = converter.settings().fromCoordType;
-  for (const LineFields& line : block.lines) {
+  block.forEachLine([&](const LineFields& line) {
     if (const std::optional<Coordinates> point = pointOfLine(line, fromCoordType)) {
       convertInto(converter, *point, formatter, output);
     }
-  }
+  });
 }
 
 StreamOutcome convertStream(const Converter& converter, LineReader& reader, unsigned threads, std::FILE* out,
                             std::FILE* err) {
-  if (threads <= 1) return convertOnThisThread(converter, reader, out, err);
-  WorkerPool pool(converter, std::min(threads, kMaxThreads));
-  return pool.run(reader, out, err);
+  if (threads > 1) {
+    std::optional<WorkerPool> pool;
+    try {
+      pool.emplace(converter, std::min(threads, kMaxThreads));
+    } catch (const std::system_error&) {
+      pool.reset();  // no thread could be started: the calling thread converts alone
+    }
+    if (pool) return pool->run(reader, out, err);
+  }
+  return convertOnThisThread(converter, reader, out, err);
 }
 
 unsigned defaultThreadCount() {
+  // The processors this process may run on, which a container or taskset may limit below the machine's.
+  cpu_set_t allowed;
+  if (sched_getaffinity(0, sizeof allowed, &allowed) == 0)
+    return static_cast<unsigned>(std::max(1, CPU_COUNT(&allowed)));
   return std::max(1U, std::thread::hardware_concurrency());
 }
 

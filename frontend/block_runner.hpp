@@ -30,11 +30,13 @@ enum class StreamOutcome {
 };
 
 // Reads the whole input through reader and writes results to out and messages to err, block by
-// block. threads <= 1 converts on the calling thread; more start that many workers.
+// block. threads <= 1 converts on the calling thread; more start that many workers, at most 64
+// (when no thread can be started, the calling thread converts alone). A failure to write err is no
+// failure of the run.
 StreamOutcome convertStream(const Converter& converter, LineReader& reader, unsigned threads, std::FILE* out,
                             std::FILE* err);
 
-// Worker threads when none are asked for: every hardware thread.
+// Worker threads when none are asked for: every processor this process may run on.
 unsigned defaultThreadCount();
 
 }  // namespace velmora

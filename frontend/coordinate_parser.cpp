@@ -14,8 +14,6 @@
 namespace velmora {
 namespace {
 
-constexpr double kMinutesPerDegree = 60.0;
-
 struct SignedDegrees {
   double magnitude = 0.0;  // |degrees|, whole
   double sign = 1.0;       // -1.0 for a negative angle, "-0" included

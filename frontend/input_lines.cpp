@@ -82,44 +82,70 @@ LineFields LineReader::PendingLine::finish(std::string& spill) {
   return result;
 }
 
-LineReader::LineReader(std::FILE* file) : file_(file) {}
+InputBlock::InputBlock() {
+  bytes_.reserve(kInputChunkBytes);
+  spill_.reserve(kFieldsPerLine * kFieldReadLimitBytes);
+}
 
+void InputBlock::clear() {
+  bytes_.clear();
+  spill_.clear();
+  hasSpilledLine_ = false;
+}
+
+LineReader::LineReader(std::FILE* file) : file_(file), buffer_(kInputChunkBytes) {}
+
+bool LineReader::refill() {
+  if (ended_) return false;
+  begin_ = 0;
+  end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+  if (end_ > 0) return true;
+  ended_ = true;
+  // A read error (a folder given as the file, a failing device) must not pass for the end.
+  failed_ = std::ferror(file_) != 0;
+  return false;
+}
+
+// A block never holds lines of two reads, so its bytes fit the room reserved once; a line that
+// began in an earlier read comes first in the block where it ends.
 ReadStatus LineReader::readBlock(InputBlock& block) {
-  block.lines.clear();
-  block.spill.clear();
-  if (done_) return ReadStatus::kEnd;
-  block.bytes.resize(kInputChunkBytes);
+  block.clear();
+  std::size_t lines = 0;
   for (;;) {
-    const std::size_t got = std::fread(block.bytes.data(), 1, block.bytes.size(), file_);
-    if (got == 0) {
-      done_ = true;
-      // A read error (a folder given as the file, a failing device) must not pass for the end.
-      if (std::ferror(file_) != 0) {
-        block.lines.clear();
-        return ReadStatus::kError;
+    if (begin_ == end_) {
+      if (lines > 0) return ReadStatus::kLines;
+      if (!refill()) {
+        if (failed_) return ReadStatus::kError;
+        if (!pending_.started()) return ReadStatus::kEnd;
+        block.spilledLine_ = pending_.finish(block.spill_);
+        block.hasSpilledLine_ = true;
+        return ReadStatus::kLines;
       }
-      if (pending_.started()) block.lines.push_back(pending_.finish(block.spill));
-      return block.lines.empty() ? ReadStatus::kEnd : ReadStatus::kLines;
     }
-    std::string_view rest(block.bytes.data(), got);
-    std::size_t newline = rest.find('\n');
+    std::string_view rest(buffer_.data() + begin_, end_ - begin_);
     if (pending_.started()) {
-      if (newline == std::string_view::npos) {
-        pending_.append(rest);
-        continue;
-      }
-      pending_.append(rest.substr(0, newline + 1));
-      block.lines.push_back(pending_.finish(block.spill));
-      rest.remove_prefix(newline + 1);
-      newline = rest.find('\n');
+      const std::size_t newline = rest.find('\n');
+      const std::size_t taken = newline == std::string_view::npos ? rest.size() : newline + 1;
+      pending_.append(rest.substr(0, taken));
+      begin_ += taken;
+      if (newline == std::string_view::npos) continue;
+      block.spilledLine_ = pending_.finish(block.spill_);
+      block.hasSpilledLine_ = true;
+      rest.remove_prefix(taken);
+      ++lines;
     }
-    while (newline != std::string_view::npos) {
-      block.lines.push_back(splitInputLine(rest.substr(0, newline + 1)));  // newline included
-      rest.remove_prefix(newline + 1);
-      newline = rest.find('\n');
+    // Whole lines, up to the cap; what follows the last newline begins the next pending line.
+    std::size_t taken = 0;
+    for (std::size_t newline;
+         lines < kMaxLinesPerBlock && (newline = rest.find('\n', taken)) != std::string_view::npos;) {
+      taken = newline + 1;
+      ++lines;
     }
-    pending_.append(rest);
-    if (!block.lines.empty()) return ReadStatus::kLines;
+    block.bytes_.append(rest.data(), taken);
+    begin_ += taken;
+    if (lines == kMaxLinesPerBlock) return ReadStatus::kLines;
+    pending_.append(rest.substr(taken));
+    begin_ = end_;
   }
 }
 

@@ -42,11 +42,37 @@ std::optional<Coordinates> pointOfLine(const LineFields& line, CoordType fromCoo
 std::optional<Coordinates> positionalPoint(std::span<const std::string_view> positionals,
                                            CoordType fromCoordType);
 
-// Whole lines of the input, in order. The views of lines point into bytes and spill.
-struct InputBlock {
-  std::vector<char> bytes;        // one read of the file
-  std::string spill;              // the fields of a line that began in an earlier read
-  std::vector<LineFields> lines;  // every line of the block, also those with fewer than two fields
+// Lines of a block, at most this many: the results and messages of a block stay small whatever the
+// lines hold.
+inline constexpr std::size_t kMaxLinesPerBlock = 2048;
+
+// Whole lines of the input, in order: first the line that began in an earlier read, if any, then the
+// lines in bytes, each with its newline.
+class InputBlock {
+ public:
+  InputBlock();
+
+  // Calls visit(const LineFields&) for every line of the block, in input order.
+  template <typename Visit>
+  void forEachLine(Visit&& visit) const {
+    if (hasSpilledLine_) visit(spilledLine_);
+    std::string_view rest(bytes_.data(), bytes_.size());
+    for (std::size_t newline; (newline = rest.find('\n')) != std::string_view::npos;) {
+      visit(splitInputLine(rest.substr(0, newline + 1)));
+      rest.remove_prefix(newline + 1);
+    }
+  }
+
+  bool empty() const { return !hasSpilledLine_ && bytes_.empty(); }
+
+ private:
+  friend class LineReader;
+  void clear();
+
+  std::string bytes_;       // whole lines, at most one read of the file
+  std::string spill_;       // the fields of a line that began in an earlier read
+  LineFields spilledLine_;  // its fields, viewing spill_
+  bool hasSpilledLine_ = false;
 };
 
 enum class ReadStatus {
@@ -55,7 +81,8 @@ enum class ReadStatus {
   kError,  // a read failed; the block is empty, and the lines of earlier blocks stand
 };
 
-// Cuts a file into blocks of whole lines. The file stays owned by the caller.
+// Cuts a file into blocks of whole lines: at most one read of the file and kMaxLinesPerBlock lines
+// each. The file stays owned by the caller.
 class LineReader {
  public:
   explicit LineReader(std::FILE* file);
@@ -79,9 +106,15 @@ class LineReader {
     bool started_ = false;
   };
 
+  bool refill();
+
   std::FILE* file_;
+  std::vector<char> buffer_;  // the last read of the file
+  std::size_t begin_ = 0;     // the part of buffer_ not yet handed out
+  std::size_t end_ = 0;
   PendingLine pending_;
-  bool done_ = false;
+  bool ended_ = false;   // the file gave its last byte
+  bool failed_ = false;  // a read failed
 };
 
 }  // namespace velmora

@@ -14,6 +14,7 @@
 #include "pipeline/datum_projection.hpp"
 #include "pipeline/height_plan.hpp"
 #include "velmora/geodesy/map_projection.hpp"
+#include "velmora/gridfile/grid_file.hpp"
 
 namespace velmora {
 namespace {
@@ -38,6 +39,8 @@ std::string_view gridFileName(GridId id) {
   return kGridFileNames[slotOf(id)];
 }
 
+enum class Gda2020Position { kTarget, kSource, kOwnPath };
+
 struct Converter::Impl {
   explicit Impl(const ConversionSettings& runSettings);
 
@@ -58,8 +61,8 @@ struct Converter::Impl {
   bool convertHeights = false;  // both height types are set
   HeightPlan heightPlan;
   // Heights are looked up at the point's GDA2020 position: the target position when the target is
-  // GDA2020, else that of a second path.
-  bool heightsNeedOwnPath = false;
+  // GDA2020, the source point when the source is, else that of a second path.
+  Gda2020Position heightPosition = Gda2020Position::kTarget;
   std::optional<DatumPath> path;
   std::optional<DatumPath> pathToGda2020;
 };
@@ -94,7 +97,10 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
   heightPlan = HeightPlan(settings.fromDatum, settings.fromHeightType, settings.toDatum,
                           settings.toHeightType, settings.useAusGeoid98);
   const bool planned = heightPlan.kind() != HeightPlan::Kind::kNone;
-  heightsNeedOwnPath = planned && settings.toDatum != Datum::kGda2020;
+  heightPosition = settings.toDatum == Datum::kGda2020     ? Gda2020Position::kTarget
+                   : settings.fromDatum == Datum::kGda2020 ? Gda2020Position::kSource
+                                                           : Gda2020Position::kOwnPath;
+  const bool heightsNeedOwnPath = planned && heightPosition == Gda2020Position::kOwnPath;
 
   const DatumPathSettings main = pathSettings(settings, settings.toDatum);
   openFor(gridsNeeded(main));
@@ -131,9 +137,11 @@ ConversionResult Converter::convert(const Coordinates& point) const noexcept {
   if (run.convertHeights) {
     HeightCorrection correction;
     if (run.heightPlan.kind() != HeightPlan::Kind::kNone) {
-      const LatLon onGda2020 = run.heightsNeedOwnPath
-                                   ? run.pathToGda2020->apply(source.latitude, source.longitude).position
-                                   : change.position;
+      LatLon onGda2020 = change.position;
+      if (run.heightPosition == Gda2020Position::kSource) onGda2020 = source;
+      if (run.heightPosition == Gda2020Position::kOwnPath) {
+        onGda2020 = run.pathToGda2020->apply(source.latitude, source.longitude).position;
+      }
       correction = run.heightPlan.correctionAt(onGda2020, run.grid(run.heightPlan.geoid()));
     }
     result.height = correction.report;

@@ -18,9 +18,11 @@
 #include <string_view>
 
 #include "velmora/codes.hpp"
-#include "velmora/gridfile/grid_file.hpp"
 
 namespace velmora {
+
+class GridFile;
+class SubGrid;
 
 struct ConversionSettings {
   Datum fromDatum = Datum::kWgs84;
@@ -39,7 +41,8 @@ struct ConversionSettings {
   std::string gridFolder;          // prefix of every grid file name: a folder ending in '/', or empty
 };
 
-// A point in the order the program reads and prints it.
+// A point in the order the program reads and prints it. DMS and DM points are decimal degrees here:
+// their texts are read and written by the caller.
 struct Coordinates {
   double first = 0.0;   // easting (metres; yards on the ANG grid) for EN, else latitude (degrees)
   double second = 0.0;  // northing for EN, else longitude (degrees, east positive)
@@ -110,7 +113,7 @@ struct HeightReport {
 };
 
 struct ConversionResult {
-  Coordinates coordinates;  // on the target datum in the target coordinate type
+  Coordinates coordinates;  // on the target datum: grid coordinates for EN, else decimal degrees
   DatumReport datum;
   HeightReport height;
 };
@@ -135,6 +138,7 @@ class Converter {
 
   // One point from the source to the target side. Never fails: a pair without a transformation
   // passes unchanged, NaN in gives NaN out. The height changes only when both height types are set.
+  // A Converter that was moved from may only be assigned to or destroyed.
   ConversionResult convert(const Coordinates& point) const noexcept;
 
   const ConversionSettings& settings() const noexcept;

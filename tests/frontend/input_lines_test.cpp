@@ -39,10 +39,10 @@ bool readInputFile(const std::string& path, CoordType type, std::vector<Point>& 
   InputBlock block;
   ReadStatus status = ReadStatus::kLines;
   while ((status = reader.readBlock(block)) == ReadStatus::kLines) {
-    for (const LineFields& line : block.lines) {
+    block.forEachLine([&](const LineFields& line) {
       if (const std::optional<Coordinates> point = pointOfLine(line, type))
         points.push_back(pointOf(*point, type));
-    }
+    });
   }
   std::fclose(file);
   return status == ReadStatus::kEnd;
@@ -169,10 +169,30 @@ TEST(InputFile, ReadFailingPartWayEndsWithAnError) {
   LineReader reader(file);
   InputBlock block;
   ASSERT_EQ(reader.readBlock(block), ReadStatus::kLines);
-  EXPECT_EQ(block.lines.size(), 2U);
+  std::size_t lines = 0;
+  block.forEachLine([&](const LineFields&) { ++lines; });
+  EXPECT_EQ(lines, 2U);
   EXPECT_EQ(reader.readBlock(block), ReadStatus::kError);
-  EXPECT_TRUE(block.lines.empty());
+  EXPECT_TRUE(block.empty());
   std::fclose(file);
+}
+
+// Blocks hold at most kMaxLinesPerBlock lines, so that short lines cannot make a block's output large.
+TEST(InputFile, BlocksHoldABoundedNumberOfLines) {
+  const TempDir folder;
+  std::FILE* file = std::fopen(folder.writeFile("short.csv", std::string(5000, '\n') + "1,2").c_str(), "r");
+  ASSERT_NE(file, nullptr);
+  LineReader reader(file);
+  InputBlock block;
+  std::size_t total = 0;
+  while (reader.readBlock(block) == ReadStatus::kLines) {
+    std::size_t lines = 0;
+    block.forEachLine([&](const LineFields&) { ++lines; });
+    EXPECT_LE(lines, kMaxLinesPerBlock);
+    total += lines;
+  }
+  std::fclose(file);
+  EXPECT_EQ(total, 5001U);
 }
 
 TEST(InputFile, FileWithoutUsableLineGivesNoPoint) {
