@@ -19,10 +19,10 @@
 
 #include "gridfile/ascii_reader.hpp"
 #include "gridfile/binary_reader.hpp"
+#include "tests/support/grid_images.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 #include "velmora/gridfile/grid_search.hpp"
 #include "velmora/gridfile/grid_writer.hpp"
-#include "tests/support/grid_images.hpp"
 
 namespace {
 
@@ -265,11 +265,7 @@ void BM_InterpolateGridShift(benchmark::State& state) {
   std::size_t n = 0;
   for (auto _ : state) {
     const QueryPoint& p = points[n++ % points.size()];
-    std::array<double, 2> point{p.longitude, p.latitude};
-    std::array<double, 2> accuracies{};
-    benchmark::DoNotOptimize(velmora::interpolateGridShift(*grid, 1.0, point, accuracies));
-    benchmark::DoNotOptimize(point);
-    benchmark::DoNotOptimize(accuracies);
+    benchmark::DoNotOptimize(velmora::interpolateGridShift(*grid, p.latitude, p.longitude));
   }
   state.SetItemsProcessed(state.iterations());
 }
@@ -281,9 +277,7 @@ void BM_InterpolateGridValue(benchmark::State& state) {
   std::size_t n = 0;
   for (auto _ : state) {
     const QueryPoint& p = points[n++ % points.size()];
-    double value = 0.0;
-    benchmark::DoNotOptimize(velmora::interpolateGridValue(*grid, false, p.latitude, p.longitude, value));
-    benchmark::DoNotOptimize(value);
+    benchmark::DoNotOptimize(velmora::interpolateGridValue(*grid, p.latitude, p.longitude));
   }
   state.SetItemsProcessed(state.iterations());
 }

@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: grid error %d\n", argv[1], error);
     return 1;
   }
-  const std::optional<velmora::GridShift> shift = velmora::gridShiftAt(*grid, longitude, latitude);
+  const std::optional<velmora::GridShift> shift = velmora::interpolateGridShift(*grid, latitude, longitude);
   if (!shift) return 2;
   std::printf("grid %s: latitude %.6f\", longitude %.6f\"\n", shift->match.subGrid->name().c_str(),
               shift->latitudeShift, shift->longitudeShift);

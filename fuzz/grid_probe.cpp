@@ -57,25 +57,14 @@ void probePoint(const GridFile& grid, double x, double y) {
   if (match.locationClass < 0 || match.locationClass > kClassMargin) __builtin_trap();
   if ((match.subGrid == nullptr) != (match.locationClass == 0)) __builtin_trap();
 
-  std::array<double, 2> point{x, y};
-  std::array<double, 2> accuracies{-1.0, -1.0};
-  const bool found = interpolateGridShift(grid, 1.0, point, accuracies);
+  const std::optional<GridShift> shift = interpolateGridShift(grid, y, x);
   // The interpolation uses the search: both must agree on whether a sub-grid holds the point.
-  if (found != (match.subGrid != nullptr)) __builtin_trap();
-  if (!found) {  // outputs untouched on failure, compared bit for bit so that NaN counts too
-    if (std::bit_cast<std::uint64_t>(point[0]) != std::bit_cast<std::uint64_t>(x) ||
-        std::bit_cast<std::uint64_t>(point[1]) != std::bit_cast<std::uint64_t>(y) || accuracies[0] != -1.0 ||
-        accuracies[1] != -1.0) {
-      __builtin_trap();
-    }
-  }
+  if (shift.has_value() != (match.subGrid != nullptr)) __builtin_trap();
+  if (shift && shift->match.subGrid != match.subGrid) __builtin_trap();
 
-  double value = 12345.0;
-  (void)interpolateGridValue(grid, false, y, x, value);
-  (void)interpolateGridValue(grid, true, y, x, value);
-  // A factor other than 1: the same point given in arc-seconds.
-  std::array<double, 2> seconds{x * 3600.0, y * 3600.0};
-  (void)interpolateGridShift(grid, 1.0 / 3600.0, seconds, accuracies);
+  const GridValue value = interpolateGridValue(grid, y, x);
+  if ((value.status == GridValueStatus::kOutside) == shift.has_value()) __builtin_trap();
+  if (value.status == GridValueStatus::kFound && !(value.value > -998.0)) __builtin_trap();
 }
 
 void probeSubGrid(const GridFile& grid, const SubGrid& sub) {

@@ -218,7 +218,7 @@ SubGridMatch findSubGrid(const GridFile& grid, double x, double y) {
   return {chosen, best};
 }
 
-std::optional<GridShift> gridShiftAt(const GridFile& grid, double longitude, double latitude) {
+std::optional<GridShift> interpolateGridShift(const GridFile& grid, double latitude, double longitude) {
   const double x = longitude;
   const double y = latitude;
   const SubGridMatch match = findSubGrid(grid, x, y);
@@ -242,31 +242,13 @@ std::optional<GridShift> gridShiftAt(const GridFile& grid, double longitude, dou
   return GridShift{-lonShift, latShift, -lonAccuracy, latAccuracy, match};
 }
 
-bool interpolateGridShift(const GridFile& grid, double factor, std::array<double, 2>& point,
-                          std::array<double, 2>& accuracies) {
-  if (!(factor > 0.0)) factor = 1.0;
-  const std::optional<GridShift> shift = gridShiftAt(grid, point[0] * factor, point[1] * factor);
-  if (!shift) return false;
-  point = {shift->longitudeShift, shift->latitudeShift};
-  accuracies = {shift->longitudeAccuracy, shift->latitudeAccuracy};
-  return true;
-}
-
-GridValue gridValueAt(const GridFile& grid, double latitude, double longitude) {
-  const std::optional<GridShift> shift = gridShiftAt(grid, longitude, latitude);
+GridValue interpolateGridValue(const GridFile& grid, double latitude, double longitude) {
+  const std::optional<GridShift> shift = interpolateGridShift(grid, latitude, longitude);
   if (!shift) return {};
   const double separation = shift->latitudeShift;
-  if (!(separation > kNoDataAtOrBelow))
-    return {GridValueStatus::kNoData, 0.0, shift->match};  // or not a number
+  // -998 and below mark nodes without data; a NaN fails the comparison too.
+  if (!(separation > kNoDataAtOrBelow)) return {GridValueStatus::kNoData, 0.0, shift->match};
   return {GridValueStatus::kFound, separation, shift->match};
-}
-
-bool interpolateGridValue(const GridFile& grid, bool negate, double latitude, double longitude,
-                          double& value) {
-  const GridValue found = gridValueAt(grid, latitude, longitude);
-  if (found.status != GridValueStatus::kFound) return false;
-  value = negate ? -found.value : found.value;
-  return true;
 }
 
 }  // namespace velmora

@@ -15,7 +15,7 @@ namespace velmora {
 
 std::optional<GridLeg> shiftByGrid(const GridFile* grid, double latitude, double longitude, bool forward) {
   if (grid == nullptr) return std::nullopt;
-  const std::optional<GridShift> shift = gridShiftAt(*grid, longitude, latitude);
+  const std::optional<GridShift> shift = interpolateGridShift(*grid, latitude, longitude);
   if (!shift) return std::nullopt;
 
   const double latitudeShiftDeg = shift->latitudeShift / kArcSecondsPerDegree;

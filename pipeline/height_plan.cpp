@@ -69,7 +69,7 @@ HeightCorrection HeightPlan::correctionAt(LatLon onGda2020, const GridFile* geoi
       result.report.geoidStatus = GeoidStatus::kFileMissing;
       return;
     }
-    const GridValue found = gridValueAt(*geoid, latitude, longitude);
+    const GridValue found = interpolateGridValue(*geoid, latitude, longitude);
     result.report.subGrid = found.match.subGrid;
     if (found.status != GridValueStatus::kFound) {
       result.report.geoidStatus =

@@ -235,12 +235,11 @@ std::string formatGridInfo(const GridFile& grid, GridForm form) {
 
 GridShiftReport formatGridShift(const GridFile& grid, GridForm form, double latitude, double longitude) {
   GridShiftReport report;
-  std::array<double, 2> point{longitude, latitude};
-  std::array<double, 2> accuracies{0.0, 0.0};
-  if (!interpolateGridShift(grid, 1.0, point, accuracies)) return report;
+  const std::optional<GridShift> shift = interpolateGridShift(grid, latitude, longitude);
+  if (!shift) return report;
   report.found = true;
 
-  const SubGridMatch match = findSubGrid(grid, longitude, latitude);
+  const SubGridMatch& match = shift->match;
   std::string& out = report.text;
   appendLabel(out, "File:", kShiftLabelWidth);
   out += grid.path() + '\n';
@@ -257,26 +256,26 @@ GridShiftReport formatGridShift(const GridFile& grid, GridForm form, double lati
     out += "none\n";
   }
   appendLabel(out, "Latitude shift:", kShiftLabelWidth);
-  out += formatFixed(point[1], kSecondDecimals) + " arc-seconds (north positive)\n";
+  out += formatFixed(shift->latitudeShift, kSecondDecimals) + " arc-seconds (north positive)\n";
   appendLabel(out, "Longitude shift:", kShiftLabelWidth);
-  out += formatFixed(point[0], kSecondDecimals) + " arc-seconds (east positive)\n";
+  out += formatFixed(shift->longitudeShift, kSecondDecimals) + " arc-seconds (east positive)\n";
   if (form == GridForm::kBinary) {
     // interpolateGridShift turns the longitude accuracy round with the shift; an accuracy has
     // no direction, so it is shown with the file's sign.
     appendLabel(out, "Latitude accuracy:", kShiftLabelWidth);
-    out += formatFixed(accuracies[1], kSecondDecimals) + " arc-seconds\n";
+    out += formatFixed(shift->latitudeAccuracy, kSecondDecimals) + " arc-seconds\n";
     appendLabel(out, "Longitude accuracy:", kShiftLabelWidth);
-    out += formatFixed(-accuracies[0], kSecondDecimals) + " arc-seconds\n";
+    out += formatFixed(-shift->longitudeAccuracy, kSecondDecimals) + " arc-seconds\n";
   } else {
     appendLabel(out, "Latitude accuracy:", kShiftLabelWidth);
     out += "not stored in the text form\n";
     appendLabel(out, "Longitude accuracy:", kShiftLabelWidth);
     out += "not stored in the text form\n";
   }
-  double value = 0.0;
+  const GridValue value = interpolateGridValue(grid, latitude, longitude);
   appendLabel(out, "Geoid/value:", kShiftLabelWidth);
-  out += interpolateGridValue(grid, false, latitude, longitude, value) ? formatFixed(value, kSecondDecimals)
-                                                                       : std::string("no data");
+  out += value.status == GridValueStatus::kFound ? formatFixed(value.value, kSecondDecimals)
+                                                 : std::string("no data");
   out += '\n';
   return report;
 }

@@ -210,13 +210,13 @@ TEST(ConversionE2e, RealNtv2FileAsDatumGrid) {
   const std::unique_ptr<GridFile> grid = openGridFile(realGrid.string());
   ASSERT_NE(grid, nullptr);
   constexpr LatLon kWellington{-41.28664, 174.77557};
-  std::array<double, 2> shift{kWellington.longitude, kWellington.latitude};
-  std::array<double, 2> accuracy{};
-  ASSERT_TRUE(interpolateGridShift(*grid, 1.0, shift, accuracy));
+  const std::optional<GridShift> shift =
+      interpolateGridShift(*grid, kWellington.latitude, kWellington.longitude);
+  ASSERT_TRUE(shift);
 
   expectRun(
       velmora.run(withPoint({"--fromDatum", "AGD66", "--toDatum", "GDA94", "--useGridShift"}, kWellington)),
-      {0, shifted(kWellington, shift[1], shift[0]), ""});
+      {0, shifted(kWellington, shift->latitudeShift, shift->longitudeShift), ""});
 }
 
 TEST(ConversionE2e, MapProjections) {

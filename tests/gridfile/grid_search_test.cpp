@@ -34,16 +34,16 @@ void expectShift(const GridFile& grid, double lon, double lat, const Expected& e
   ASSERT_NE(match.subGrid, nullptr);
   EXPECT_EQ(match.subGrid->name().substr(0, e.plane->name.size()), e.plane->name);
   EXPECT_EQ(match.locationClass, e.locationClass);
-  std::array<double, 2> point = {lon, lat};
-  std::array<double, 2> accuracies = {-7.0, -7.0};
-  ASSERT_TRUE(interpolateGridShift(grid, 1.0, point, accuracies));
+  const std::optional<GridShift> shift = interpolateGridShift(grid, lat, lon);
+  ASSERT_TRUE(shift);
+  EXPECT_EQ(shift->match.subGrid, match.subGrid);
   const double k = e.scale * toSeconds;
   // Longitudes come out positive east, the opposite of the stored sign; the accuracy follows it.
-  EXPECT_NEAR(point[0], -k * e.plane->lonShift.at(e.row, e.column), kToleranceSeconds);
-  EXPECT_NEAR(point[1], k * e.plane->latShift.at(e.row, e.column), kToleranceSeconds);
-  EXPECT_NEAR(accuracies[0], hasAccuracies ? -k * e.plane->lonAccuracy.at(e.row, e.column) : 0.0,
+  EXPECT_NEAR(shift->longitudeShift, -k * e.plane->lonShift.at(e.row, e.column), kToleranceSeconds);
+  EXPECT_NEAR(shift->latitudeShift, k * e.plane->latShift.at(e.row, e.column), kToleranceSeconds);
+  EXPECT_NEAR(shift->longitudeAccuracy, hasAccuracies ? -k * e.plane->lonAccuracy.at(e.row, e.column) : 0.0,
               kToleranceSeconds);
-  EXPECT_NEAR(accuracies[1], hasAccuracies ? k * e.plane->latAccuracy.at(e.row, e.column) : 0.0,
+  EXPECT_NEAR(shift->latitudeAccuracy, hasAccuracies ? k * e.plane->latAccuracy.at(e.row, e.column) : 0.0,
               kToleranceSeconds);
 }
 
@@ -100,31 +100,9 @@ TEST(GridSearch, PointsOutsideLeaveTheOutputsAlone) {
       {{5.0, 1.0}, {1.0, -1.0}, {100.0, 100.0}, {nan, 1.0}, {1.0, nan}, {inf, 4.0}, {0.0, -inf}}};
   for (const auto& p : points) {
     EXPECT_EQ(findSubGrid(*grid, p[0], p[1]).locationClass, 0) << p[0] << " " << p[1];
-    std::array<double, 2> point = p;
-    std::array<double, 2> accuracies = {9.0, 9.0};
-    EXPECT_FALSE(interpolateGridShift(*grid, 1.0, point, accuracies));
-    EXPECT_EQ(accuracies, (std::array<double, 2>{9.0, 9.0}));
-    double value = 42.0;
-    EXPECT_FALSE(interpolateGridValue(*grid, false, p[1], p[0], value));
-    EXPECT_EQ(value, 42.0);
+    EXPECT_FALSE(interpolateGridShift(*grid, p[1], p[0]));
+    EXPECT_EQ(interpolateGridValue(*grid, p[1], p[0]).status, GridValueStatus::kOutside);
   }
-}
-
-TEST(GridSearch, FactorScalesThePointAndNonPositiveFactorsCountAsOne) {
-  TempDir dir;
-  std::unique_ptr<GridFile> grid = openImage(dir, parentWithChildGrid());
-  std::array<double, 2> inDegrees = {0.5, 0.5};
-  std::array<double, 2> inSeconds = {1800.0, 1800.0};
-  std::array<double, 2> zeroFactor = {0.5, 0.5};
-  std::array<double, 2> negativeFactor = {0.5, 0.5};
-  std::array<double, 2> accuracies{};
-  ASSERT_TRUE(interpolateGridShift(*grid, 1.0, inDegrees, accuracies));
-  ASSERT_TRUE(interpolateGridShift(*grid, 1.0 / 3600.0, inSeconds, accuracies));
-  ASSERT_TRUE(interpolateGridShift(*grid, 0.0, zeroFactor, accuracies));
-  ASSERT_TRUE(interpolateGridShift(*grid, -2.0, negativeFactor, accuracies));
-  EXPECT_NEAR(inSeconds[1], inDegrees[1], kToleranceSeconds);
-  EXPECT_EQ(zeroFactor, inDegrees);
-  EXPECT_EQ(negativeFactor, inDegrees);
 }
 
 PlaneSpec degreeSpec(std::string name, double west, double east, double south, double north) {
@@ -198,9 +176,7 @@ TEST(GridSearch, NarrowAndRaggedSubGridsReadOnlyTheirOwnNodes) {
   expectShift(*grid, 1.5, 1000.0 / 3600.0, {&row, 2, 0.0, 0.5, 1.0});
   expectShift(*grid, 0.0, 0.1, {&row, 3, 0.0, 2.0, 1.0});
   expectShift(*grid, 1.0, -0.5, {&row, 5, 0.0, 1.0, 0.5});
-  std::array<double, 2> point = {1.0, 1000.0 / 3600.0 + 0.5};  // north margin of a single row
-  std::array<double, 2> accuracies{};
-  EXPECT_TRUE(interpolateGridShift(*grid, 1.0, point, accuracies));
+  EXPECT_TRUE(interpolateGridShift(*grid, 1000.0 / 3600.0 + 0.5, 1.0));  // north margin of a single row
 
   // One column of three nodes.
   PlaneSpec column = degreeSpec("COLUMN", 0.0, 200.0 / 3600.0, 0.0, 2.0);
@@ -245,29 +221,27 @@ TEST(GridSearch, MinutesAreScaledToSeconds) {
   expectShift(*grid, 0.5, 1.25, {&plane, 1, 1.25, 1.5, 1.0}, 60.0);
 }
 
-TEST(InterpolateGridValue, NegationAndNoData) {
+TEST(InterpolateGridValue, ValueAndNoData) {
   PlaneSpec plane = degreeSpec("GEOID", 0.0, 2.0, 0.0, 2.0);
   plane.latShift = {20.0, 1.0, 0.0};  // 20 m in the southern row, 22 m in the northern
   GridImage image = planeGrid(plane);
   image.subGrids[0].nodes[0].latShift = -999.0F;  // south-eastern node: no data
   TempDir dir;
   std::unique_ptr<GridFile> grid = openImage(dir, image);
-  double value = 0.0;
-  ASSERT_TRUE(interpolateGridValue(*grid, false, 1.5, 0.5, value));
-  EXPECT_NEAR(value, 21.5, 1e-12);
-  ASSERT_TRUE(interpolateGridValue(*grid, true, 1.5, 0.5, value));
-  EXPECT_NEAR(value, -21.5, 1e-12);
-  value = 5.0;
-  EXPECT_FALSE(interpolateGridValue(*grid, false, 0.0, 2.0, value));  // on the -999 node
-  EXPECT_EQ(value, 5.0);
+  const GridValue inside = interpolateGridValue(*grid, 1.5, 0.5);
+  ASSERT_EQ(inside.status, GridValueStatus::kFound);
+  EXPECT_NEAR(inside.value, 21.5, 1e-12);
+  EXPECT_EQ(inside.match.subGrid, &grid->subGrids()[0]);
+  const GridValue noData = interpolateGridValue(*grid, 0.0, 2.0);  // on the -999 node
+  EXPECT_EQ(noData.status, GridValueStatus::kNoData);
+  EXPECT_EQ(noData.value, 0.0);
   // -998 itself is no data; a value just above it is data.
   image.subGrids[0].nodes[0].latShift = -998.0F;
   grid = openImage(dir, image);
-  EXPECT_FALSE(interpolateGridValue(*grid, false, 0.0, 2.0, value));
+  EXPECT_EQ(interpolateGridValue(*grid, 0.0, 2.0).status, GridValueStatus::kNoData);
   image.subGrids[0].nodes[0].latShift = -997.5F;
   grid = openImage(dir, image);
-  EXPECT_TRUE(interpolateGridValue(*grid, true, 0.0, 2.0, value));
-  EXPECT_EQ(value, 997.5);
+  EXPECT_EQ(interpolateGridValue(*grid, 0.0, 2.0).value, -997.5);
 }
 
 }  // namespace

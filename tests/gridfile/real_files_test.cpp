@@ -98,13 +98,12 @@ TEST(RealNtv2Files, HeadersAndNodesMatchTheFileBytes) {
       // At the node itself the interpolation returns the node's values, longitude made east-positive.
       const int row = node.index / f.columns;
       const int column = node.index % f.columns;
-      std::array<double, 2> point = {-(f.eLong + column * f.longInc) / 3600.0,
-                                     (f.sLat + row * f.latInc) / 3600.0};
-      std::array<double, 2> accuracies{};
-      ASSERT_TRUE(interpolateGridShift(*grid, 1.0, point, accuracies)) << node.index;
-      EXPECT_NEAR(point[0], -static_cast<double>(node.lonShift), 1e-12) << node.index;
-      EXPECT_NEAR(point[1], node.latShift, 1e-12) << node.index;
-      EXPECT_NEAR(accuracies[1], node.latAccuracy, 1e-12) << node.index;
+      const std::optional<GridShift> shift = interpolateGridShift(*grid, (f.sLat + row * f.latInc) / 3600.0,
+                                                                  -(f.eLong + column * f.longInc) / 3600.0);
+      ASSERT_TRUE(shift) << node.index;
+      EXPECT_NEAR(shift->longitudeShift, -static_cast<double>(node.lonShift), 1e-12) << node.index;
+      EXPECT_NEAR(shift->latitudeShift, node.latShift, 1e-12) << node.index;
+      EXPECT_NEAR(shift->latitudeAccuracy, node.latAccuracy, 1e-12) << node.index;
     }
   }
 }

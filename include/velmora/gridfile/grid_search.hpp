@@ -36,21 +36,12 @@ struct GridShift {
   SubGridMatch match;              // the sub-grid read and where the point lies in it
 };
 
-// longitude (east positive) and latitude in degrees. The shifts interpolated as interpolateGridShift
-// describes below; nothing when no sub-grid holds the point.
-std::optional<GridShift> gridShiftAt(const GridFile& grid, double longitude, double latitude);
-
-// point in: {longitude, latitude} in a unit that becomes degrees when multiplied by factor
-// (factor <= 0 counts as 1). On true, point out: {longitude shift east positive, latitude shift}
-// in arc-seconds and accuracies {longitude, latitude} in arc-seconds, the longitude accuracy with
-// the same change of sign as its shift; text-form grids, which hold no accuracies, report 0.
-// Bilinear in the cell holding the point; on the northern edge, western edge or north-western
-// corner only the last row, last column or corner node is read; within one spacing outside a
-// top-level sub-grid the edge values fade linearly to zero. A position on or past the last node
-// line (rounding, or an extent that is not a whole number of spacings) reads the last cell.
-// On false nothing is written.
-bool interpolateGridShift(const GridFile& grid, double factor, std::array<double, 2>& point,
-                          std::array<double, 2>& accuracies);
+// latitude and longitude (east positive) in degrees. Bilinear in the cell holding the point; on the
+// northern edge, western edge or north-western corner only the last row, last column or corner node
+// is read; within one spacing outside a top-level sub-grid the edge values fade linearly to zero. A
+// position on or past the last node line (rounding, or an extent that is not a whole number of
+// spacings) reads the last cell. Nothing when no sub-grid holds the point.
+std::optional<GridShift> interpolateGridShift(const GridFile& grid, double latitude, double longitude);
 
 // Geoid files hold the geoid-ellipsoid separation N (metres) in the latitude-shift field and mark
 // nodes without data with -999.
@@ -62,16 +53,12 @@ enum class GridValueStatus {
 
 struct GridValue {
   GridValueStatus status = GridValueStatus::kOutside;
-  double value = 0.0;  // the latitude-shift field as stored (metres for geoids); 0 unless found
+  double value = 0.0;  // the latitude-shift field scaled to arc-seconds as interpolateGridShift gives it
+                       // (the stored value for a "SECONDS" file: metres for a geoid); 0 unless found
   SubGridMatch match;  // the sub-grid read, when one holds the point
 };
 
-// latitude, longitude in degrees.
-GridValue gridValueAt(const GridFile& grid, double latitude, double longitude);
-
-// Geoid files: the value stored in the latitude-shift field at the point (negated on request).
-// False, value untouched, when no sub-grid holds the point or the value is -998 or below.
-bool interpolateGridValue(const GridFile& grid, bool negate, double latitude, double longitude,
-                          double& value);
+// The value stored in the latitude-shift field at the point; latitude and longitude in degrees.
+GridValue interpolateGridValue(const GridFile& grid, double latitude, double longitude);
 
 }  // namespace velmora
