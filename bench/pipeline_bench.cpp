@@ -75,7 +75,8 @@ void runPoints(benchmark::State& state, velmora::ConversionSettings settings, do
   const velmora::Converter converter(settings);
   double offset = 0.0;
   for (auto _ : state) {
-    const velmora::ConversionResult result = converter.convert({first + offset, second - offset, 10.0});
+    const velmora::ConversionResult result =
+        converter.transformPoint({first + offset, second - offset, 10.0});
     benchmark::DoNotOptimize(result);
     offset = offset > 1000.0 * step ? 0.0 : offset + step;
   }

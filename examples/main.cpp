@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   settings.toDatum = velmora::Datum::kNzgd2000;
   settings.toCoordType = velmora::CoordType::kEn;
   const velmora::Converter converter(settings);
-  const velmora::ConversionResult result = converter.convert({latitude, longitude, 0.0});
+  const velmora::ConversionResult result = converter.transformPoint({latitude, longitude, 0.0});
   std::printf("NZGD2000 grid: %.3f,%.3f (%d step)\n", result.coordinates.first, result.coordinates.second,
               result.datum.stepCount);
 }

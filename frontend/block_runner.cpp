@@ -52,7 +52,7 @@ std::string_view formatResult(CoordType toCoordType, const Coordinates& c, LineF
 
 void convertInto(const Converter& converter, const Coordinates& point, LineFormatter& formatter,
                  BlockOutput& output) {
-  const ConversionResult result = converter.convert(point);
+  const ConversionResult result = converter.transformPoint(point);
   if (result.height.geoidStatus == GeoidStatus::kFileMissing) {
     output.messages.append(converter.gridState(result.height.geoid).path).append(kMissingFileMessage);
   }

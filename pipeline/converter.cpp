@@ -124,12 +124,12 @@ const GridState& Converter::gridState(GridId id) const noexcept {
   return impl_->states[slotOf(id)];
 }
 
-ConversionResult Converter::convert(const Coordinates& point) const noexcept {
+ConversionResult Converter::transformPoint(const Coordinates& point) const noexcept {
   const Impl& run = *impl_;
   const LatLon source = run.fromGrid
                             ? gridToGeographic(run.sourceProjection, GridPoint{point.first, point.second})
                             : LatLon{point.first, point.second};
-  const DatumChange change = run.path->apply(source.latitude, source.longitude);
+  const DatumChange change = run.path->transformDatum(source.latitude, source.longitude);
   ConversionResult result;
   result.datum = change.report;
   result.coordinates.height = point.height;
@@ -140,9 +140,9 @@ ConversionResult Converter::convert(const Coordinates& point) const noexcept {
       LatLon onGda2020 = change.position;
       if (run.heightPosition == Gda2020Position::kSource) onGda2020 = source;
       if (run.heightPosition == Gda2020Position::kOwnPath) {
-        onGda2020 = run.pathToGda2020->apply(source.latitude, source.longitude).position;
+        onGda2020 = run.pathToGda2020->transformDatum(source.latitude, source.longitude).position;
       }
-      correction = run.heightPlan.correctionAt(onGda2020, run.grid(run.heightPlan.geoid()));
+      correction = run.heightPlan.heightCorrection(onGda2020, run.grid(run.heightPlan.geoid()));
     }
     result.height = correction.report;
     result.coordinates.height += correction.metres;

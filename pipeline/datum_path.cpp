@@ -263,7 +263,7 @@ LatLon runParameterChain(LatLon point, Datum fromDatum, Datum toDatum, const Pat
 
 }  // namespace
 
-DatumChange DatumPath::apply(double latitude, double longitude) const {
+DatumChange DatumPath::transformDatum(double latitude, double longitude) const {
   const PathContext context{settings_, grids_, realisation_};
   const LatLon input{latitude, longitude};
   DatumChange change{input, {}};

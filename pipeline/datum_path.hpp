@@ -43,7 +43,7 @@ class DatumPath {
 
   // latitude, longitude: degrees on the source datum. Never fails: pairs without a transformation
   // pass unchanged, points outside 90S..0, 0E..180E at most receive the fixed approximate AGD shift.
-  DatumChange apply(double latitude, double longitude) const;
+  DatumChange transformDatum(double latitude, double longitude) const;
 
  private:
   DatumPathSettings settings_;

@@ -59,7 +59,7 @@ HeightPlan::HeightPlan(Datum fromDatum, HeightType fromHeightType, Datum toDatum
   }
 }
 
-HeightCorrection HeightPlan::correctionAt(LatLon onGda2020, const GridFile* geoid) const {
+HeightCorrection HeightPlan::heightCorrection(LatLon onGda2020, const GridFile* geoid) const {
   HeightCorrection result;
   const double latitude = onGda2020.latitude;
   const double longitude = onGda2020.longitude;

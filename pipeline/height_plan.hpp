@@ -32,7 +32,7 @@ class HeightPlan {
   GridId geoid() const { return geoid_; }
 
   // The correction at the point's GDA2020 position (degrees); geoid is the open geoid file or nullptr.
-  HeightCorrection correctionAt(LatLon onGda2020, const GridFile* geoid) const;
+  HeightCorrection heightCorrection(LatLon onGda2020, const GridFile* geoid) const;
 
  private:
   Kind kind_ = Kind::kNone;

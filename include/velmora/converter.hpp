@@ -3,7 +3,7 @@
 // Everything a run decides is decided when the Converter is built: the source and target map
 // projections, the datum path, and the NTv2 grids and geoid it may need, each opened once from the
 // grid folder and owned for the Converter's lifetime. A grid that is missing or refused then stays
-// so: such a run converts as if the file did not exist. convert() only computes: it allocates
+// so: such a run converts as if the file did not exist. transformPoint() only computes: it allocates
 // nothing, touches no file, changes no state, and may be called from any number of threads at once.
 //
 // Accuracy: the datum changes are those of the national parameter sets and grids (about a metre for
@@ -139,7 +139,7 @@ class Converter {
   // One point from the source to the target side. Never fails: a pair without a transformation
   // passes unchanged, NaN in gives NaN out. The height changes only when both height types are set.
   // A Converter that was moved from may only be assigned to or destroyed.
-  ConversionResult convert(const Coordinates& point) const noexcept;
+  ConversionResult transformPoint(const Coordinates& point) const noexcept;
 
   const ConversionSettings& settings() const noexcept;
   const GridState& gridState(GridId id) const noexcept;

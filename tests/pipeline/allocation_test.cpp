@@ -62,9 +62,9 @@ TEST(ConverterAllocation, NoAllocationPerPoint) {
   double total = 0.0;
   const long before = gAllocations.load();
   for (int k = 0; k < 1000; ++k) {
-    total += viaGrids.convert({334000.0 + k, 6290000.0 - k, 0.0}).coordinates.first;
-    total += viaGeoid.convert({-33.5, 151.25, 10.0}).coordinates.height;
-    total += viaParameters.convert({-33.5, 151.25, 0.0}).coordinates.second;
+    total += viaGrids.transformPoint({334000.0 + k, 6290000.0 - k, 0.0}).coordinates.first;
+    total += viaGeoid.transformPoint({-33.5, 151.25, 10.0}).coordinates.height;
+    total += viaParameters.transformPoint({-33.5, 151.25, 0.0}).coordinates.second;
   }
   const long after = gAllocations.load();
   EXPECT_EQ(after - before, 0);

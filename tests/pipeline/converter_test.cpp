@@ -219,7 +219,7 @@ TEST(ConverterReport, StepsOfTheDatumChange) {
     settings.useITRF2008 = c.itrf2008;
     settings.gridFolder = folder.prefix();
     const Converter converter(settings);
-    const DatumReport report = converter.convert({c.point.latitude, c.point.longitude, 0.0}).datum;
+    const DatumReport report = converter.transformPoint({c.point.latitude, c.point.longitude, 0.0}).datum;
     ASSERT_EQ(report.stepCount, c.steps.size());
     for (std::size_t k = 0; k < c.steps.size(); ++k) {
       const DatumStep& actual = report.steps[k];
@@ -247,7 +247,7 @@ TEST(ConverterReport, MissingGeoidNamesItsFile) {
   settings.toHeightType = HeightType::kEllipsoid;
   settings.gridFolder = folder.prefix();
   const Converter converter(settings);
-  const ConversionResult result = converter.convert({-33.5, 151.25, 10.0});
+  const ConversionResult result = converter.transformPoint({-33.5, 151.25, 10.0});
   EXPECT_EQ(result.height.geoidStatus, GeoidStatus::kFileMissing);
   EXPECT_EQ(result.height.geoid, GridId::kAusGeoid2020);
   EXPECT_EQ(result.coordinates.height, 10.0);

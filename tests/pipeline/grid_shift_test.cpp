@@ -304,12 +304,12 @@ TEST_F(GridShiftTest, GridsAreOpenedOnceForTheConvertersLife) {
   EXPECT_TRUE(withoutFile.gridState(GridId::kAgd84).needed);
   EXPECT_EQ(withoutFile.gridState(GridId::kAgd84).grid, nullptr);
   ASSERT_TRUE(writeGrid(folder_, kAgd84Grid));
-  expectBitEqual(position(withoutFile.convert(point)), parameters,
+  expectBitEqual(position(withoutFile.transformPoint(point)), parameters,
                  "file written after the converter was made");
 
   const Converter withFile(settings);
   std::filesystem::remove(folder_.filePath(kAgd84Grid.fileName));
-  expectNear(position(withFile.convert(point)), gridded, "file removed after the open");
+  expectNear(position(withFile.transformPoint(point)), gridded, "file removed after the open");
   // Only the grid the run needs was opened.
   for (const GridId other : {GridId::kAgd66, GridId::kGda2020, GridId::kAusGeoid2020}) {
     EXPECT_FALSE(withFile.gridState(other).needed);

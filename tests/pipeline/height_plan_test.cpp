@@ -55,7 +55,7 @@ class HeightCorrectionTest : public ::testing::Test {
     const HeightPlan plan(from, fromType, to, toType, useAusGeoid98);
     std::unique_ptr<GridFile> geoid;
     if (plan.usesGeoid()) geoid = openGridFile(folder_.filePath(gridFileName(plan.geoid())));
-    return plan.correctionAt({latitude, longitude}, geoid.get());
+    return plan.heightCorrection({latitude, longitude}, geoid.get());
   }
   double singlePoint(Datum from, HeightType fromType, Datum to, HeightType toType, bool useAusGeoid98 = false,
                      double latitude = kLat, double longitude = kLon) const {

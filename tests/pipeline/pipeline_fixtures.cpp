@@ -27,7 +27,7 @@ LatLon transformDatum(double latitude, double longitude, Datum fromDatum, Datum 
   settings.useGridShift = useGridShift;
   settings.useITRF2008 = useITRF2008;
   settings.gridFolder = gridFolder;
-  const Coordinates result = Converter(settings).convert({latitude, longitude, 0.0}).coordinates;
+  const Coordinates result = Converter(settings).transformPoint({latitude, longitude, 0.0}).coordinates;
   return {result.first, result.second};
 }
 
@@ -35,7 +35,7 @@ void transformPoint(const ConversionSettings& settings, double& x, double& y) {
   const bool fromGrid = settings.fromCoordType == CoordType::kEn;
   const bool toGrid = settings.toCoordType == CoordType::kEn;
   const Coordinates in = fromGrid ? Coordinates{x, y, 0.0} : Coordinates{y, x, 0.0};
-  const Coordinates out = Converter(settings).convert(in).coordinates;
+  const Coordinates out = Converter(settings).transformPoint(in).coordinates;
   x = toGrid ? out.first : out.second;
   y = toGrid ? out.second : out.first;
 }
