@@ -1,5 +1,8 @@
 #include "tools/grid_tool.hpp"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <memory>
@@ -50,6 +53,18 @@ std::string counted(std::size_t count, std::string_view noun) {
 
 std::string unknownExtension() {
   return "unknown extension, expected .gsb or .gsa";
+}
+
+// Writes all of text to fd; 0, or the errno of the write that failed.
+int writeWhole(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t wrote = ::write(fd, text.data(), text.size());
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote < 0) return errno;
+    if (wrote == 0) return EIO;  // no progress: never loop for ever
+    text.remove_prefix(static_cast<std::size_t>(wrote));
+  }
+  return 0;
 }
 
 // Opens by extension, keeping the reader's code so that it can be shown.
@@ -122,6 +137,17 @@ std::optional<double> parseDecimalNumber(std::string_view text) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
   return value;
+}
+
+int writeGridToolResult(const GridToolResult& result, int outFd, int errFd) {
+  const int outError = writeWhole(outFd, result.out);
+  writeWhole(errFd, result.err);
+  if (outError == 0) return result.status;
+  const std::string message = std::string(kToolName) +
+                              ": cannot write standard output: " + std::generic_category().message(outError) +
+                              '\n';
+  writeWhole(errFd, message);
+  return kToolFailure;
 }
 
 GridToolResult runGridTool(std::span<const std::string_view> arguments) {

@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "velmora/gridfile/grid_writer.hpp"
 #include "tests/support/grid_fixtures.hpp"
 #include "tests/support/run_process.hpp"
 #include "tests/support/temp_dir.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 
 #ifndef VELMORA_GRID_PATH
 #error "VELMORA_GRID_PATH must name the velmora-grid executable"
@@ -26,10 +26,10 @@ namespace fs = std::filesystem;
 constexpr const char* kRealNzGrid = "/usr/share/proj/nzgd2kgrid0005.gsb";  // Debian proj-data
 
 // Runs velmora-grid with its working folder in the temporary folder.
-ProcessResult runTool(const TempDir& folder, const std::vector<std::string>& arguments) {
+ProcessResult runTool(const TempDir& folder, const std::vector<std::string>& arguments,
+                      ProcessOptions options = {}) {
   std::vector<std::string> argv{VELMORA_GRID_PATH};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  ProcessOptions options;
   options.workingDirectory = folder.path();
   return runProcess(VELMORA_GRID_PATH, argv, options);
 }
@@ -197,6 +197,46 @@ TEST_F(VelmoraGridTool, OpenFailuresNameTheFileTheCodeAndItsMessage) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments[1]);
     expectRun(runTool(folder_, c.arguments), {1, "", c.err});
+  }
+}
+
+TEST_F(VelmoraGridTool, StandardOutputThatTakesNoByteIsAFailureSaidOnStandardError) {
+  // Forty top-level sub-grids make a report of 7 KB, more than a stdio buffer: it fails at a
+  // write before the final flush.
+  GridImage many;
+  for (int k = 0; k < 40; ++k) {
+    many.subGrids.push_back(degreeSubGrid({-42.0, -40.0, 173.0, 175.0, 0.5},
+                                          planeValues({1.5, 0.25, 0.125}, {-2.0, 0.5, -0.0625}, 0.5F, 0.25F),
+                                          "T" + std::to_string(k)));
+  }
+  folder_.writeFile("many.gsb", encodeBinaryGrid(many));
+  ProcessOptions fullDisk;
+  fullDisk.standardOutputFile = "/dev/full";
+  ProcessOptions closedPipe;
+  closedPipe.standardOutputClosedPipe = true;
+  const std::string noSpace = "velmora-grid: cannot write standard output: No space left on device\n";
+  const std::string brokenPipe = "velmora-grid: cannot write standard output: Broken pipe\n";
+
+  const struct {
+    std::vector<std::string> arguments;
+    const ProcessOptions& options;
+    ExpectedRun expected;
+  } cases[] = {
+      {{"info", "many.gsb"}, fullDisk, {1, "", noSpace}},
+      {{"info", "two.gsb"}, fullDisk, {1, "", noSpace}},
+      {{"shift", "two.gsb", "-41", "174.2"}, fullDisk, {1, "", noSpace}},
+      {{}, fullDisk, {1, "", noSpace}},  // the usage text
+      {{"info", "many.gsb"}, closedPipe, {1, "", brokenPipe}},
+      {{"info", "two.gsb"}, closedPipe, {1, "", brokenPipe}},
+      // Nothing to write: the status and message of the command stand.
+      {{"shift", "two.gsb", "-45", "174"},
+       fullDisk,
+       {2, "", "velmora-grid: two.gsb: no sub-grid holds latitude -45.000000000, longitude 174.000000000\n"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.empty() ? "usage"
+                                     : c.arguments[1] + (c.options.standardOutputClosedPipe ? " pipe" : ""));
+    expectRun(runTool(folder_, c.arguments, c.options), c.expected);
   }
 }
 
