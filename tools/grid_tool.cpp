@@ -1,5 +1,6 @@
 #include "tools/grid_tool.hpp"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -53,6 +54,15 @@ std::string counted(std::size_t count, std::string_view noun) {
 
 std::string unknownExtension() {
   return "unknown extension, expected .gsb or .gsa";
+}
+
+// Both names exist and lead to the same file (same device and inode): "x" and "./x", a hard link,
+// a symbolic link.
+bool sameFile(std::string_view first, std::string_view second) {
+  struct stat a {};
+  struct stat b {};
+  return ::stat(std::string(first).c_str(), &a) == 0 && ::stat(std::string(second).c_str(), &b) == 0 &&
+         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // Writes all of text to fd; 0, or the errno of the write that failed.
@@ -110,13 +120,20 @@ GridToolResult runConvert(std::string_view inName, std::string_view outName) {
   // The output form is checked first, so that a mistyped name costs no read of a large file.
   const std::optional<GridForm> outForm = gridFormFromName(outName);
   if (!outForm) return failure(outName, unknownExtension());
+  // Converting a file onto itself can only be a slip: it would replace the input, and with the
+  // other form when a link gives the file a name of each form.
+  if (sameFile(inName, outName)) {
+    return failure(outName, "same file as the input " + std::string(inName) + ", not converted");
+  }
   std::string problem;
   const OpenedGrid opened = openForTool(inName, problem);
   if (opened.grid == nullptr) return failure(inName, problem);
 
   const GridImage image = gridImageFromFile(*opened.grid);
   const std::string bytes = *outForm == GridForm::kBinary ? encodeBinaryGrid(image) : encodeAsciiGrid(image);
-  if (!writeBytesToFile(outName, bytes)) return failure(outName, "cannot write the file");
+  if (const std::error_code error = writeFileAtomically(outName, bytes)) {
+    return failure(outName, "cannot write the file: " + error.message());
+  }
 
   std::size_t nodes = 0;
   for (const SubGridImage& sub : image.subGrids) nodes += sub.nodes.size();

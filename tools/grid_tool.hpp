@@ -11,6 +11,9 @@
 // open file" for a code of the grid library, "velmora-grid: FILE: <what>" otherwise. Standard
 // output that cannot be written is a failure too: "velmora-grid: cannot write standard output:
 // <reason>".
+//
+// convert replaces OUT whole or not at all (see writeFileAtomically), and refuses an OUT that is
+// IN under another name or through a link.
 #pragma once
 
 #include <optional>

@@ -3,7 +3,10 @@
 // error and the exit status exactly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -32,6 +35,19 @@ ProcessResult runTool(const TempDir& folder, const std::vector<std::string>& arg
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   options.workingDirectory = folder.path();
   return runProcess(VELMORA_GRID_PATH, argv, options);
+}
+
+// The names in a folder, sorted: shows that a failed convert left no file behind.
+std::vector<std::string> folderNames(const TempDir& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder.path())) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string fileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Node values from planes over the node's row and column (column counted west from the eastern
@@ -192,7 +208,7 @@ TEST_F(VelmoraGridTool, OpenFailuresNameTheFileTheCodeAndItsMessage) {
       {{"shift", "orec.gsb", "-41", "174"}, "velmora-grid: orec.gsb: error 301: Invalid NUM_OREC\n"},
       {{"convert", "missing.gsa", "out.gsb"}, "velmora-grid: missing.gsa: error 321: Cannot open file\n"},
       {{"convert", "two.gsb", "no-such-folder/out.gsa"},
-       "velmora-grid: no-such-folder/out.gsa: cannot write the file\n"},
+       "velmora-grid: no-such-folder/out.gsa: cannot write the file: No such file or directory\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments[1]);
@@ -238,6 +254,48 @@ TEST_F(VelmoraGridTool, StandardOutputThatTakesNoByteIsAFailureSaidOnStandardErr
                                      : c.arguments[1] + (c.options.standardOutputClosedPipe ? " pipe" : ""));
     expectRun(runTool(folder_, c.arguments, c.options), c.expected);
   }
+}
+
+TEST_F(VelmoraGridTool, ConvertCutShortLeavesOutAsItWasAndNoFileBehind) {
+  const std::string oldBytes = "the previous contents of OUT\n";
+  folder_.writeFile("old.gsa", oldBytes);
+  folder_.writeFile("old.gsb", oldBytes);
+  const std::vector<std::string> before = folderNames(folder_);
+  // Both forms of the two-level grid are over 1 KB; the child may write 512 bytes to a file.
+  ProcessOptions limited;
+  limited.fileSizeLimit = 512;
+  const struct {
+    std::string in;
+    std::string out;
+  } cases[] = {
+      {"two.gsb", "old.gsa"}, {"two.gsa", "old.gsb"}, {"two.gsb", "new.gsa"}, {"two.gsa", "new.gsb"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.out);
+    expectRun(runTool(folder_, {"convert", c.in, c.out}, limited),
+              {1, "", "velmora-grid: " + c.out + ": cannot write the file: File too large\n"});
+    EXPECT_EQ(folderNames(folder_), before);
+  }
+  EXPECT_EQ(fileBytes(folder_.filePath("old.gsa")), oldBytes);
+  EXPECT_EQ(fileBytes(folder_.filePath("old.gsb")), oldBytes);
+}
+
+TEST_F(VelmoraGridTool, ConvertRefusesOutThatIsTheInputFile) {
+  fs::create_hard_link(folder_.filePath("two.gsb"), folder_.filePath("hard.gsa"));
+  fs::create_symlink("two.gsb", folder_.filePath("link.gsb"));
+  const std::string inputBytes = fileBytes(folder_.filePath("two.gsb"));
+  const std::vector<std::string> before = folderNames(folder_);
+  const struct {
+    std::string in;
+    std::string out;
+  } cases[] = {
+      {"two.gsb", "two.gsb"}, {"two.gsb", "./two.gsb"}, {"two.gsb", "hard.gsa"}, {"link.gsb", "two.gsb"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.in + " " + c.out);
+    expectRun(runTool(folder_, {"convert", c.in, c.out}),
+              {1, "", "velmora-grid: " + c.out + ": same file as the input " + c.in + ", not converted\n"});
+  }
+  EXPECT_EQ(folderNames(folder_), before);
+  EXPECT_EQ(fileBytes(folder_.filePath("two.gsb")), inputBytes);
 }
 
 // The shift report from the "Sub-grid:" line on; the file and point lines are checked once.
