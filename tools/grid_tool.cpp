@@ -1,5 +1,9 @@
 #include "tools/grid_tool.hpp"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <memory>
@@ -52,6 +56,27 @@ std::string unknownExtension() {
   return "unknown extension, expected .gsb or .gsa";
 }
 
+// Both names exist and lead to the same file (same device and inode): "x" and "./x", a hard link,
+// a symbolic link.
+bool sameFile(std::string_view first, std::string_view second) {
+  struct stat a {};
+  struct stat b {};
+  return ::stat(std::string(first).c_str(), &a) == 0 && ::stat(std::string(second).c_str(), &b) == 0 &&
+         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Writes all of text to fd; 0, or the errno of the write that failed.
+int writeWhole(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t wrote = ::write(fd, text.data(), text.size());
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote < 0) return errno;
+    if (wrote == 0) return EIO;  // no progress: never loop for ever
+    text.remove_prefix(static_cast<std::size_t>(wrote));
+  }
+  return 0;
+}
+
 // Opens by extension, keeping the reader's code so that it can be shown.
 OpenedGrid openForTool(std::string_view fileName, std::string& problem) {
   OpenedGrid opened;
@@ -95,13 +120,20 @@ GridToolResult runConvert(std::string_view inName, std::string_view outName) {
   // The output form is checked first, so that a mistyped name costs no read of a large file.
   const std::optional<GridForm> outForm = gridFormFromName(outName);
   if (!outForm) return failure(outName, unknownExtension());
+  // Converting a file onto itself can only be a slip: it would replace the input, and with the
+  // other form when a link gives the file a name of each form.
+  if (sameFile(inName, outName)) {
+    return failure(outName, "same file as the input " + std::string(inName) + ", not converted");
+  }
   std::string problem;
   const OpenedGrid opened = openForTool(inName, problem);
   if (opened.grid == nullptr) return failure(inName, problem);
 
   const GridImage image = gridImageFromFile(*opened.grid);
   const std::string bytes = *outForm == GridForm::kBinary ? encodeBinaryGrid(image) : encodeAsciiGrid(image);
-  if (!writeBytesToFile(outName, bytes)) return failure(outName, "cannot write the file");
+  if (const std::error_code error = writeFileAtomically(outName, bytes)) {
+    return failure(outName, "cannot write the file: " + error.message());
+  }
 
   std::size_t nodes = 0;
   for (const SubGridImage& sub : image.subGrids) nodes += sub.nodes.size();
@@ -122,6 +154,17 @@ std::optional<double> parseDecimalNumber(std::string_view text) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
   return value;
+}
+
+int writeGridToolResult(const GridToolResult& result, int outFd, int errFd) {
+  const int outError = writeWhole(outFd, result.out);
+  writeWhole(errFd, result.err);
+  if (outError == 0) return result.status;
+  const std::string message = std::string(kToolName) +
+                              ": cannot write standard output: " + std::generic_category().message(outError) +
+                              '\n';
+  writeWhole(errFd, message);
+  return kToolFailure;
 }
 
 GridToolResult runGridTool(std::span<const std::string_view> arguments) {

@@ -8,7 +8,12 @@
 //
 // Exit status: 0 done, 1 usage text or failure (message on standard error), 2 for shift when no
 // sub-grid holds the point. Error messages name the file: "velmora-grid: FILE: error 321: Cannot
-// open file" for a code of the grid library, "velmora-grid: FILE: <what>" otherwise.
+// open file" for a code of the grid library, "velmora-grid: FILE: <what>" otherwise. Standard
+// output that cannot be written is a failure too: "velmora-grid: cannot write standard output:
+// <reason>".
+//
+// convert replaces OUT whole or not at all (see writeFileAtomically), and refuses an OUT that is
+// IN under another name or through a link.
 #pragma once
 
 #include <optional>
@@ -35,6 +40,12 @@ struct GridToolResult {
 
 // Runs one command; arguments without the program name. Prints nothing itself.
 GridToolResult runGridTool(std::span<const std::string_view> arguments);
+
+// Writes result.out whole to the descriptor outFd and result.err to errFd, and returns the exit
+// status: result.status, or 1 when outFd took not every byte (a full disk, a closed pipe with
+// SIGPIPE ignored), after "velmora-grid: cannot write standard output: <reason>\n" on errFd.
+// A failure of errFd has nowhere to be reported and changes nothing.
+int writeGridToolResult(const GridToolResult& result, int outFd, int errFd);
 
 // A decimal number written with "." whatever the locale, optionally signed, digits and an optional
 // exponent and nothing else; nullopt for any other text and for values that are not finite.

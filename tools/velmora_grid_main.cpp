@@ -1,16 +1,16 @@
 // velmora-grid: inspects, samples and converts NTv2 grid files (see tools/grid_tool.hpp).
-#include <cstdio>
+#include <unistd.h>
+
+#include <csignal>
 #include <string_view>
 #include <vector>
 
 #include "tools/grid_tool.hpp"
 
 int main(int argc, char** argv) {
+  // Past a file-size limit a write then fails with "File too large", which convert reports after
+  // removing its unfinished file, instead of the signal ending the program and leaving it behind.
+  std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
-  const velmora::GridToolResult result = velmora::runGridTool(arguments);
-  std::fwrite(result.out.data(), 1, result.out.size(), stdout);
-  std::fwrite(result.err.data(), 1, result.err.size(), stderr);
-  // A report that did not reach its reader (a full disk, a closed pipe) is a failure.
-  if (std::fflush(stdout) != 0 && result.status == velmora::kToolSuccess) return velmora::kToolFailure;
-  return result.status;
+  return velmora::writeGridToolResult(velmora::runGridTool(arguments), STDOUT_FILENO, STDERR_FILENO);
 }

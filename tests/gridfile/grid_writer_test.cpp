@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
+#include <system_error>
 
 #include "gridfile/ascii_reader.hpp"
 #include "gridfile/binary_reader.hpp"
@@ -102,6 +104,32 @@ TEST(GridWriter, WriteBytesToFileReportsFailure) {
   TempDir dir;
   EXPECT_TRUE(writeBytesToFile(dir.filePath("ok.bin"), std::string("a\0b", 3)));
   EXPECT_FALSE(writeBytesToFile(dir.filePath("no/such/folder/x.bin"), "x"));
+  EXPECT_EQ(writeFileAtomically(dir.filePath("no/such/folder/x.bin"), "x"),
+            std::errc::no_such_file_or_directory);
+  // A folder is not replaced by a file.
+  std::filesystem::create_directory(dir.filePath("folder"));
+  EXPECT_EQ(writeFileAtomically(dir.filePath("folder"), "x"), std::errc::is_a_directory);
+  EXPECT_EQ(writeFileAtomically(dir.filePath("folder/"), "x"), std::errc::is_a_directory);
+  EXPECT_TRUE(std::filesystem::is_directory(dir.filePath("folder")));
+}
+
+// The new bytes replace the old whole: the permission bits stay, a link keeps pointing at the file
+// it named, which gets the bytes, and no other file is left in the folder.
+TEST(GridWriter, WriteFileAtomicallyReplacesTheFileAndKeepsItsModeAndLinks) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  const std::string target = dir.writeFile("grid.gsb", "old bytes, longer than the new ones");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::create_symlink("grid.gsb", dir.filePath("link.gsb"));
+
+  ASSERT_FALSE(writeFileAtomically(dir.filePath("link.gsb"), "new"));
+  EXPECT_TRUE(fs::is_symlink(dir.filePath("link.gsb")));
+  EXPECT_EQ(fs::file_size(target), 3U);
+  EXPECT_EQ(fs::status(target).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.path())) ++files;
+  EXPECT_EQ(files, 2U);
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -32,6 +34,18 @@ std::string readAll(std::FILE* file) {
   if (!options.standardOutputFile.empty()) {
     outFd = ::open(options.standardOutputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (outFd < 0) ::_exit(126);
+  }
+  if (options.standardOutputClosedPipe) {
+    int ends[2];
+    if (::pipe(ends) != 0 || ::close(ends[0]) != 0) ::_exit(126);
+    outFd = ends[1];
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    if (::sigaction(SIGPIPE, &ignore, nullptr) != 0) ::_exit(126);  // kept across exec
+  }
+  if (options.fileSizeLimit) {
+    const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
   }
   if (::dup2(outFd, 1) < 0 || ::dup2(errFd, 2) < 0) ::_exit(126);
   if (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0) ::_exit(126);

@@ -1,7 +1,9 @@
 // Running a program as a child process with captured standard output and standard error.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,8 @@ struct ProcessOptions {
   std::filesystem::path workingDirectory;  // the child's current directory; empty: the caller's
   std::string standardOutputFile;          // standard output goes to this file instead of being captured
   std::string standardInputFile = "/dev/null";
+  bool standardOutputClosedPipe = false;       // standard output is a pipe nobody reads, SIGPIPE ignored
+  std::optional<std::uint64_t> fileSizeLimit;  // the child's RLIMIT_FSIZE in bytes; SIGXFSZ as it is
 };
 
 // Executes the file executable with the argument vector argv (argv[0] included, which may differ

@@ -3,16 +3,19 @@
 // error and the exit status exactly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "velmora/gridfile/grid_writer.hpp"
 #include "tests/support/grid_fixtures.hpp"
 #include "tests/support/run_process.hpp"
 #include "tests/support/temp_dir.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 
 #ifndef VELMORA_GRID_PATH
 #error "VELMORA_GRID_PATH must name the velmora-grid executable"
@@ -26,12 +29,25 @@ namespace fs = std::filesystem;
 constexpr const char* kRealNzGrid = "/usr/share/proj/nzgd2kgrid0005.gsb";  // Debian proj-data
 
 // Runs velmora-grid with its working folder in the temporary folder.
-ProcessResult runTool(const TempDir& folder, const std::vector<std::string>& arguments) {
+ProcessResult runTool(const TempDir& folder, const std::vector<std::string>& arguments,
+                      ProcessOptions options = {}) {
   std::vector<std::string> argv{VELMORA_GRID_PATH};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  ProcessOptions options;
   options.workingDirectory = folder.path();
   return runProcess(VELMORA_GRID_PATH, argv, options);
+}
+
+// The names in a folder, sorted: shows that a failed convert left no file behind.
+std::vector<std::string> folderNames(const TempDir& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder.path())) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string fileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Node values from planes over the node's row and column (column counted west from the eastern
@@ -192,12 +208,94 @@ TEST_F(VelmoraGridTool, OpenFailuresNameTheFileTheCodeAndItsMessage) {
       {{"shift", "orec.gsb", "-41", "174"}, "velmora-grid: orec.gsb: error 301: Invalid NUM_OREC\n"},
       {{"convert", "missing.gsa", "out.gsb"}, "velmora-grid: missing.gsa: error 321: Cannot open file\n"},
       {{"convert", "two.gsb", "no-such-folder/out.gsa"},
-       "velmora-grid: no-such-folder/out.gsa: cannot write the file\n"},
+       "velmora-grid: no-such-folder/out.gsa: cannot write the file: No such file or directory\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments[1]);
     expectRun(runTool(folder_, c.arguments), {1, "", c.err});
   }
+}
+
+TEST_F(VelmoraGridTool, StandardOutputThatTakesNoByteIsAFailureSaidOnStandardError) {
+  // Forty top-level sub-grids make a report of 7 KB, more than a stdio buffer: it fails at a
+  // write before the final flush.
+  GridImage many;
+  for (int k = 0; k < 40; ++k) {
+    many.subGrids.push_back(degreeSubGrid({-42.0, -40.0, 173.0, 175.0, 0.5},
+                                          planeValues({1.5, 0.25, 0.125}, {-2.0, 0.5, -0.0625}, 0.5F, 0.25F),
+                                          "T" + std::to_string(k)));
+  }
+  folder_.writeFile("many.gsb", encodeBinaryGrid(many));
+  ProcessOptions fullDisk;
+  fullDisk.standardOutputFile = "/dev/full";
+  ProcessOptions closedPipe;
+  closedPipe.standardOutputClosedPipe = true;
+  const std::string noSpace = "velmora-grid: cannot write standard output: No space left on device\n";
+  const std::string brokenPipe = "velmora-grid: cannot write standard output: Broken pipe\n";
+
+  const struct {
+    std::vector<std::string> arguments;
+    const ProcessOptions& options;
+    ExpectedRun expected;
+  } cases[] = {
+      {{"info", "many.gsb"}, fullDisk, {1, "", noSpace}},
+      {{"info", "two.gsb"}, fullDisk, {1, "", noSpace}},
+      {{"shift", "two.gsb", "-41", "174.2"}, fullDisk, {1, "", noSpace}},
+      {{}, fullDisk, {1, "", noSpace}},  // the usage text
+      {{"info", "many.gsb"}, closedPipe, {1, "", brokenPipe}},
+      {{"info", "two.gsb"}, closedPipe, {1, "", brokenPipe}},
+      // Nothing to write: the status and message of the command stand.
+      {{"shift", "two.gsb", "-45", "174"},
+       fullDisk,
+       {2, "", "velmora-grid: two.gsb: no sub-grid holds latitude -45.000000000, longitude 174.000000000\n"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.empty() ? "usage"
+                                     : c.arguments[1] + (c.options.standardOutputClosedPipe ? " pipe" : ""));
+    expectRun(runTool(folder_, c.arguments, c.options), c.expected);
+  }
+}
+
+TEST_F(VelmoraGridTool, ConvertCutShortLeavesOutAsItWasAndNoFileBehind) {
+  const std::string oldBytes = "the previous contents of OUT\n";
+  folder_.writeFile("old.gsa", oldBytes);
+  folder_.writeFile("old.gsb", oldBytes);
+  const std::vector<std::string> before = folderNames(folder_);
+  // Both forms of the two-level grid are over 1 KB; the child may write 512 bytes to a file.
+  ProcessOptions limited;
+  limited.fileSizeLimit = 512;
+  const struct {
+    std::string in;
+    std::string out;
+  } cases[] = {
+      {"two.gsb", "old.gsa"}, {"two.gsa", "old.gsb"}, {"two.gsb", "new.gsa"}, {"two.gsa", "new.gsb"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.out);
+    expectRun(runTool(folder_, {"convert", c.in, c.out}, limited),
+              {1, "", "velmora-grid: " + c.out + ": cannot write the file: File too large\n"});
+    EXPECT_EQ(folderNames(folder_), before);
+  }
+  EXPECT_EQ(fileBytes(folder_.filePath("old.gsa")), oldBytes);
+  EXPECT_EQ(fileBytes(folder_.filePath("old.gsb")), oldBytes);
+}
+
+TEST_F(VelmoraGridTool, ConvertRefusesOutThatIsTheInputFile) {
+  fs::create_hard_link(folder_.filePath("two.gsb"), folder_.filePath("hard.gsa"));
+  fs::create_symlink("two.gsb", folder_.filePath("link.gsb"));
+  const std::string inputBytes = fileBytes(folder_.filePath("two.gsb"));
+  const std::vector<std::string> before = folderNames(folder_);
+  const struct {
+    std::string in;
+    std::string out;
+  } cases[] = {
+      {"two.gsb", "two.gsb"}, {"two.gsb", "./two.gsb"}, {"two.gsb", "hard.gsa"}, {"link.gsb", "two.gsb"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.in + " " + c.out);
+    expectRun(runTool(folder_, {"convert", c.in, c.out}),
+              {1, "", "velmora-grid: " + c.out + ": same file as the input " + c.in + ", not converted\n"});
+  }
+  EXPECT_EQ(folderNames(folder_), before);
+  EXPECT_EQ(fileBytes(folder_.filePath("two.gsb")), inputBytes);
 }
 
 // The shift report from the "Sub-grid:" line on; the file and point lines are checked once.

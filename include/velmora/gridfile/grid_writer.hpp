@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "velmora/gridfile/grid_file.hpp"
@@ -65,7 +66,15 @@ std::string encodeAsciiGrid(const GridImage& image);
 // text values and all header numbers as read, accuracies 0 for text files (which keep none).
 GridImage gridImageFromFile(const GridFile& grid);
 
-// Writes bytes to a file; false when the file cannot be written whole.
+// Replaces fileName with a file holding bytes, all or nothing: bytes go to a new file of a unique
+// name in fileName's folder, which is flushed to the disk, closed and only then renamed over
+// fileName. A reader, or the disk after a crash, sees the old file or the whole new one. When a
+// step fails the new file is removed, fileName is left as it was, and the error of that step is
+// returned; an empty code on success. A symbolic link is followed: the file it names is replaced.
+// An existing file's permission bits carry over; a new file gets 0666 less the umask.
+std::error_code writeFileAtomically(std::string_view fileName, std::string_view bytes);
+
+// writeFileAtomically, reporting only whether it succeeded.
 bool writeBytesToFile(std::string_view fileName, std::string_view bytes);
 
 }  // namespace velmora
