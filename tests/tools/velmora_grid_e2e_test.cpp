@@ -2,6 +2,7 @@
 // temporary folder that holds the grid files it needs, and compares standard output, standard
 // error and the exit status exactly.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <sstream>
@@ -177,10 +178,14 @@ TEST_F(VelmoraGridTool, OpenFailuresNameTheFileTheCodeAndItsMessage) {
                     "W_LONG 0\nLAT_INC 3600\nLONG_INC 3600\nGS_COUNT 4\n"
                     "0 0 0 0\n0 0 0\n0 0 0 0\n0 0 0 0\nEND\n");
   folder_.writeFile("short.gsa", "NUM_OREC 11\nNUM_SREC 11\nNUM_FILE 1\n");
+  folder_.writeFile("longline.gsa", "#" + std::string(5000, '#') + "\n" + encodeAsciiGrid(twoLevelImage()));
+  fs::create_directory(folder_.filePath("folder.gsb"));
+  ASSERT_EQ(::mkfifo(folder_.filePath("fifo.gsa").c_str(), 0600), 0);
+  const std::string longPath(1100, 'p');  // past the 1023 characters a grid path may have
 
   const struct {
     std::vector<std::string> arguments;
-    const char* err;
+    std::string err;
   } cases[] = {
       {{"info", "missing.gsb"}, "velmora-grid: missing.gsb: error 321: Cannot open file\n"},
       {{"info", "missing.gsa"}, "velmora-grid: missing.gsa: error 321: Cannot open file\n"},
@@ -188,6 +193,10 @@ TEST_F(VelmoraGridTool, OpenFailuresNameTheFileTheCodeAndItsMessage) {
       {{"info", "cut.gsb"}, "velmora-grid: cut.gsb: error 2: I/O error\n"},
       {{"info", "badline.gsa"}, "velmora-grid: badline.gsa: error 323: Invalid line\n"},
       {{"info", "short.gsa"}, "velmora-grid: short.gsa: error 322: Unexpected EOF\n"},
+      {{"info", "longline.gsa"}, "velmora-grid: longline.gsa: error 323: Invalid line\n"},
+      {{"info", "folder.gsb"}, "velmora-grid: folder.gsb: error 321: Cannot open file\n"},
+      {{"info", "fifo.gsa"}, "velmora-grid: fifo.gsa: error 321: Cannot open file\n"},
+      {{"info", longPath + ".gsb"}, "velmora-grid: " + longPath + ".gsb: error 324: Path too long\n"},
       {{"info", "two.txt"}, "velmora-grid: two.txt: unknown extension, expected .gsb or .gsa\n"},
       {{"shift", "orec.gsb", "-41", "174"}, "velmora-grid: orec.gsb: error 301: Invalid NUM_OREC\n"},
       {{"convert", "missing.gsa", "out.gsb"}, "velmora-grid: missing.gsa: error 321: Cannot open file\n"},
