@@ -286,6 +286,9 @@ class AsciiGridReader {
     }
     detail::SubGridFields& subGrid = GridFileBuilder::fields(entry);
 
+    // Accuracies are kept from the first line that carries them: a sub-grid whose lines all hold
+    // two values has none, and in one that mixes the two forms a line without them reads as 0.
+    std::vector<float>& accuracies = subGrid.accuracies;
     std::string_view line;
     for (std::uint32_t n = 0; n < subGrid.nodeCount; ++n) {
       if (!in_.next(line)) return noLine();
@@ -296,6 +299,16 @@ class AsciiGridReader {
       roomForNode(subGrid.shifts, subGrid.nodeCount);
       subGrid.shifts.push_back(toFloat32(lonShift));
       subGrid.shifts.push_back(toFloat32(latShift));
+      const bool withAccuracies = fields.count == 4;
+      if (withAccuracies && accuracies.empty()) {
+        accuracies.resize(subGrid.shifts.size() - 2, 0.0F);  // the nodes before this line
+      }
+      if (withAccuracies || !accuracies.empty()) {
+        roomForNode(accuracies, subGrid.nodeCount);
+        // Longitude accuracy first, as the shifts and the binary reader have it.
+        accuracies.push_back(withAccuracies ? toFloat32(readDecimal(fields.values[3])) : 0.0F);
+        accuracies.push_back(withAccuracies ? toFloat32(readDecimal(fields.values[2])) : 0.0F);
+      }
     }
     return kGridOk;
   }

@@ -14,9 +14,11 @@ namespace velmora {
 // or the four numbers of a node); a longer one is refused with 323 and never held in memory.
 inline constexpr std::size_t kMaxGridTextLineBytes = 4096;
 
-// Node shifts in memory (no accuracies), the file left open, held by the grid, until the grid is
-// closed; nullptr and the code of the first failure otherwise: 321 cannot open or not a regular
-// file, 324 path too long, 322 the file ends before a header or node line, 323 a node line without 2 or 4 values or a line longer than
+// Node shifts in memory, with the accuracies of a sub-grid that has node lines of four values
+// (none for one whose lines all have two; 0 for its two-value lines otherwise), the file left
+// open, held by the grid, until the grid is closed; nullptr and the code of the first failure
+// otherwise: 321 cannot open or not a regular file, 324 path too long, 322 the file ends before a
+// header or node line, 323 a node line without 2 or 4 values or a line longer than
 // kMaxGridTextLineBytes, 301-305 and 201-208 as for the binary form (GS_COUNT 0 or less is 305),
 // 307-310 hierarchy.
 std::unique_ptr<GridFile> openAsciiGridFile(std::string_view fileName, GridError& error);
