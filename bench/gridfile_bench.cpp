@@ -1,16 +1,22 @@
 // Grid-file library speed: loading a grid of a few tens of MB in each form, reported in MB/s
 // beside a plain fread of the same file (the ceiling a reader can reach), and interpolations per
 // second on a file of nested sub-grids. The fixtures are written once per run into a temporary
-// folder with the library's own writer.
+// folder with the library's own writer. Three more runs show the text reader's memory: a text
+// grid as written, the same with NUM_FILE 2^31-1, and a gibibyte without a line break.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <limits>
 #include <memory>
+#include <new>
 #include <random>
 #include <string>
 #include <string_view>
@@ -42,6 +48,8 @@ constexpr int kTextRows = 1101;
 constexpr int kTextColumns = 1051;
 constexpr double kLoadSouthDeg = -40.0;
 constexpr double kLoadWestDeg = 140.0;
+constexpr std::uintmax_t kNoNewlineBytes = std::uintmax_t{1} << 30U;  // a sparse file: no disk used
+constexpr double kBytesPerMebibyte = 1024.0 * 1024.0;
 
 // Interpolation fixture: 4 x 4 top-level tiles of 2 degrees at 0.05-degree spacing, each with two
 // children of 0.5 degree at 0.01-degree spacing, one of which has a grandchild; 48 sub-grids.
@@ -142,6 +150,22 @@ class Fixtures {
   const std::string& tiledFile() {
     return file(tiled_, "tiles.gsb", [] { return velmora::encodeBinaryGrid(tiledImage()); });
   }
+  // The text load fixture claiming 2^31-1 sub-grids: read up to the second, which is missing.
+  const std::string& hugeCountFile() {
+    return file(hugeCount_, "huge-count.gsa", [] {
+      GridImage image = loadImage(kTextRows, kTextColumns);
+      image.numFile = std::numeric_limits<std::int32_t>::max();
+      return velmora::encodeAsciiGrid(image);
+    });
+  }
+  const std::string& noNewlineFile() {
+    if (noNewline_.empty()) {
+      noNewline_ = (folder_ / "no-newline.gsa").string();
+      std::ofstream{noNewline_};
+      std::filesystem::resize_file(noNewline_, kNoNewlineBytes);
+    }
+    return noNewline_;
+  }
 
  private:
   Fixtures() {
@@ -166,6 +190,8 @@ class Fixtures {
   std::string binary_;
   std::string text_;
   std::string tiled_;
+  std::string hugeCount_;
+  std::string noNewline_;
 };
 
 std::int64_t fileBytes(const std::string& name) {
@@ -224,6 +250,44 @@ BENCHMARK(BM_BinaryPlainRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BinaryLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TextPlainRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TextLoad)->Unit(benchmark::kMillisecond);
+
+// Heap bytes in use and their peak, counted by the replaced global operator new and delete below:
+// every container of the library allocates through them, reservations included.
+std::atomic<std::size_t> heapInUse{0};
+std::atomic<std::size_t> heapPeak{0};
+
+// Opens a text grid and gives the code and the most heap it held at once beyond what was in use.
+void openMemory(benchmark::State& state, const std::string& name) {
+  velmora::GridError error = velmora::kGridOk;
+  std::size_t peak = 0;
+  for (auto _ : state) {
+    const std::size_t before = heapInUse.load();
+    heapPeak.store(before);
+    { const std::unique_ptr<velmora::GridFile> grid = velmora::openAsciiGridFile(name, error); }
+    peak = heapPeak.load() - before;
+  }
+  state.counters["peak_heap_MiB"] = static_cast<double>(peak) / kBytesPerMebibyte;
+  state.counters["code"] = error;
+}
+
+// The 29 MB text load fixture as written (code 0), then claiming NUM_FILE 2^31-1 (code 322 at the
+// missing second sub-grid): the same memory, nothing set aside for the claim. (Room for file size /
+// 16 sub-grids was once reserved: 760 MiB here, std::bad_alloc for a gigabyte file.)
+void BM_TextLoadMemory(benchmark::State& state) {
+  openMemory(state, Fixtures::get().textFile());
+}
+void BM_TextHugeNumFileMemory(benchmark::State& state) {
+  openMemory(state, Fixtures::get().hugeCountFile());
+}
+// A gibibyte without a line break: code 323 after one 64 KiB block. (The line was once gathered
+// whole: 1.5 GiB, then code 301.)
+void BM_TextNoNewlineMemory(benchmark::State& state) {
+  openMemory(state, Fixtures::get().noNewlineFile());
+}
+
+BENCHMARK(BM_TextLoadMemory)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TextHugeNumFileMemory)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TextNoNewlineMemory)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 struct QueryPoint {
   double longitude;  // degrees, east positive
@@ -299,3 +363,22 @@ BENCHMARK(BM_InterpolateGridValue);
 BENCHMARK(BM_FindSubGrid);
 
 }  // namespace
+
+// Counting replacements of the global allocation functions (the aligned forms are not used). Not
+// inlined: g++ would otherwise see the free() of a block that came from operator new and warn.
+[[gnu::noinline]] void* operator new(std::size_t size) {
+  void* block = std::malloc(size == 0 ? 1 : size);
+  if (block == nullptr) throw std::bad_alloc();
+  const std::size_t inUse = heapInUse.fetch_add(malloc_usable_size(block)) + malloc_usable_size(block);
+  for (std::size_t peak = heapPeak.load(); inUse > peak && !heapPeak.compare_exchange_weak(peak, inUse);) {
+  }
+  return block;
+}
+[[gnu::noinline]] void operator delete(void* block) noexcept {
+  if (block != nullptr) heapInUse.fetch_sub(malloc_usable_size(block));
+  std::free(block);
+}
+[[gnu::noinline]] void operator delete(void* block, std::size_t /*size*/) noexcept {
+  if (block != nullptr) heapInUse.fetch_sub(malloc_usable_size(block));
+  std::free(block);
+}

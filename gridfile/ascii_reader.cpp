@@ -1,9 +1,12 @@
 // The text NTv2 form: the records of the binary form one per line, key first and value second,
 // then one line per node: latitude shift, longitude shift (positive WEST) and optionally the two
-// accuracies, in the file's unit and in node order. "#" starts a comment; blank lines and
-// carriage returns are ignored. Numbers always use "." as decimal point, whatever the locale.
+// accuracies (latitude, then longitude), in the file's unit and in node order. "#" starts a
+// comment; blank lines and carriage returns are ignored. Numbers always use "." as decimal point,
+// whatever the locale.
 //
-// Physical lines are read whole, however long, so a long comment never spills into a record.
+// Physical lines are read whole up to kMaxGridTextLineBytes, so a long comment never spills into a
+// record; a longer line ends the read with 323 as soon as the limit is passed. No valid file comes
+// near it, and a file without newlines (or a device) is never gathered into memory.
 
 #include "gridfile/ascii_reader.hpp"
 
@@ -29,12 +32,11 @@ constexpr int kHeaderLineFields = 2;  // key and value
 constexpr int kNodeLineFields = 4;    // two shifts and optionally two accuracies
 constexpr int kEndLineFields = 1;
 constexpr std::size_t kMaxFields = 4;
-constexpr std::int64_t kMinNodeLineBytes = 4;  // "0 0" and its line end
-constexpr std::int64_t kMinSubFileBytes = 16;  // eleven one-character header lines and a node
+constexpr std::size_t kFirstNodeReserve = 65536;  // nodes; then doubled as lines arrive
 constexpr std::string_view kEndLine = "END";
 
 // Logical lines of a file read in large blocks: comment removed, white space trimmed, empty
-// lines skipped.
+// lines skipped. Memory stays one block and one line of at most kMaxGridTextLineBytes.
 class LineReader {
  public:
   explicit LineReader(std::FILE* file) : file_(file), block_(kReadBlockBytes) {}
@@ -42,7 +44,8 @@ class LineReader {
   // Bytes consumed so far: the file position just after the last line returned.
   std::int64_t position() const { return position_; }
 
-  // The next non-empty logical line, valid until the next call; false at the end of the file.
+  // The next non-empty logical line, valid until the next call; false at the end of the file and
+  // at a physical line longer than kMaxGridTextLineBytes, which lineTooLong() then tells.
   bool next(std::string_view& line) {
     std::string_view physical;
     while (nextPhysical(physical)) {
@@ -54,6 +57,8 @@ class LineReader {
     }
     return false;
   }
+
+  bool lineTooLong() const { return lineTooLong_; }
 
   static std::string_view trim(std::string_view text) {
     while (!text.empty() && isAsciiSpace(text.front())) text.remove_prefix(1);
@@ -69,6 +74,8 @@ class LineReader {
   }
 
   bool nextPhysical(std::string_view& line) {
+    // The read has failed at a long line: no line after it.
+    if (lineTooLong_) return false;
     bool partial = false;  // the line began in an earlier block and is gathered in pending_
     for (;;) {
       if (begin_ == end_ && !refill()) {
@@ -81,6 +88,7 @@ class LineReader {
       const void* newline = std::memchr(start, '\n', available);
       if (newline != nullptr) {
         const auto length = static_cast<std::size_t>(static_cast<const char*>(newline) - start);
+        if ((partial ? pending_.size() : 0) + length > kMaxGridTextLineBytes) return refuseLongLine();
         begin_ += length + 1;
         position_ += static_cast<std::int64_t>(length + 1);
         if (partial) {
@@ -92,11 +100,18 @@ class LineReader {
         return true;
       }
       if (!partial) pending_.clear();
+      // Checked before the copy: what is kept never exceeds the limit, however long the line.
+      if (pending_.size() + available > kMaxGridTextLineBytes) return refuseLongLine();
       pending_.append(start, available);
       partial = true;
       begin_ = end_;
       position_ += static_cast<std::int64_t>(available);
     }
+  }
+
+  bool refuseLongLine() {
+    lineTooLong_ = true;
+    return false;
   }
 
   std::FILE* file_;
@@ -105,6 +120,7 @@ class LineReader {
   std::size_t end_ = 0;
   std::string pending_;
   std::int64_t position_ = 0;
+  bool lineTooLong_ = false;
 };
 
 struct LineFields {
@@ -159,6 +175,15 @@ float toFloat32(double value) {
   return static_cast<float>(value);
 }
 
+// Room for one more node (two floats) in values. GS_COUNT is only a claim until its lines are
+// read, so the capacity doubles with the nodes actually read, never past nodeCount: memory
+// follows the file, and a complete sub-grid ends with exactly its nodes reserved.
+void roomForNode(std::vector<float>& values, std::uint32_t nodeCount) {
+  if (values.size() < values.capacity()) return;
+  const std::size_t nodesHeld = values.size() / 2;
+  values.reserve(std::min<std::size_t>(nodeCount, std::max(kFirstNodeReserve, nodesHeld * 2)) * 2);
+}
+
 // A text value in an 8-character field: its first 8 characters, blank-padded.
 std::string textField(std::string_view value) {
   std::string field(value.substr(0, 8));
@@ -168,32 +193,32 @@ std::string textField(std::string_view value) {
 
 class AsciiGridReader {
  public:
-  AsciiGridReader(GridFile& grid, std::int64_t fileSize)
-      : grid_(grid),
-        fields_(GridFileBuilder::fields(grid)),
-        in_(GridFileBuilder::file(grid)),
-        fileSize_(fileSize) {}
+  explicit AsciiGridReader(GridFile& grid)
+      : grid_(grid), fields_(GridFileBuilder::fields(grid)), in_(GridFileBuilder::file(grid)) {}
 
   GridError read() {
     if (const GridError error = readOverview(); error != kGridOk) return error;
 
-    // Sub-grids are added as their headers arrive; the reservation never exceeds what the file
-    // could hold, whatever NUM_FILE claims.
-    const std::int64_t room = std::max<std::int64_t>(fileSize_ - in_.position(), 0) / kMinSubFileBytes + 1;
-    fields_.subGrids.reserve(static_cast<std::size_t>(std::min<std::int64_t>(fields_.subGridCount, room)));
+    // Sub-grids are added as their headers arrive, nothing reserved for them: NUM_FILE may claim
+    // two billion, and a record in memory is many times the few bytes its lines take in a file.
     for (int i = 0; i < fields_.subGridCount; ++i) {
       if (const GridError error = readSubFile(i); error != kGridOk) return error;
     }
 
     std::string_view line;
-    if (!in_.next(line) || !gridNamesEqual(splitFields(line, kEndLineFields).values[0], kEndLine)) {
+    const bool more = in_.next(line);
+    if (in_.lineTooLong()) return kGridInvalidLine;
+    if (!more || !gridNamesEqual(splitFields(line, kEndLineFields).values[0], kEndLine)) {
       fields_.defects |= kDefectNoEndRecord;
     }
     return checkGridHierarchy(grid_);
   }
 
  private:
-  // The value of the next header line; false at the end of the file.
+  // The code of a read that found no line: the line was too long, or the file ended.
+  GridError noLine() const { return in_.lineTooLong() ? kGridInvalidLine : kGridUnexpectedEof; }
+
+  // The value of the next header line; false when no line is left (noLine() tells why).
   bool nextValue(std::string_view& value) {
     std::string_view line;
     if (!in_.next(line)) return false;
@@ -224,11 +249,11 @@ class AsciiGridReader {
 
   GridError readOverview() {
     std::int32_t value = 0;
-    if (!nextInteger(value)) return kGridUnexpectedEof;
+    if (!nextInteger(value)) return noLine();
     if (value != kRecordsPerHeader) return kGridInvalidNumORec;
-    if (!nextInteger(value)) return kGridUnexpectedEof;
+    if (!nextInteger(value)) return noLine();
     if (value != kRecordsPerHeader) return kGridInvalidNumSRec;
-    if (!nextInteger(value)) return kGridUnexpectedEof;
+    if (!nextInteger(value)) return noLine();
     if (value <= 0) return kGridInvalidNumFile;
     fields_.subGridCount = value;
 
@@ -237,7 +262,7 @@ class AsciiGridReader {
     const bool whole = nextText(gsType) && nextText(overview.version) && nextText(overview.systemF) &&
                        nextText(overview.systemT) && nextReal(overview.majorF) && nextReal(overview.minorF) &&
                        nextReal(overview.majorT) && nextReal(overview.minorT);
-    if (!whole) return kGridUnexpectedEof;
+    if (!whole) return noLine();
 
     const std::string normalised = normaliseGridKey(gsType, KeyMode::kType, fields_.defects);
     fields_.gsType = normalised;
@@ -251,7 +276,7 @@ class AsciiGridReader {
                        nextText(header.updated) && nextReal(header.sLat) && nextReal(header.nLat) &&
                        nextReal(header.eLong) && nextReal(header.wLong) && nextReal(header.latInc) &&
                        nextReal(header.longInc) && nextInteger(header.gsCount);
-    if (!whole) return kGridUnexpectedEof;
+    if (!whole) return noLine();
 
     SubGrid& entry = fields_.subGrids.emplace_back();
     if (const GridError error =
@@ -261,20 +286,29 @@ class AsciiGridReader {
     }
     detail::SubGridFields& subGrid = GridFileBuilder::fields(entry);
 
-    // GS_COUNT may promise more lines than the file holds: reserve only what the rest of the
-    // file could hold and let the array grow with the lines.
-    const std::int64_t room = std::max<std::int64_t>(fileSize_ - in_.position(), 0) / kMinNodeLineBytes + 1;
-    const auto expected = static_cast<std::size_t>(std::min<std::int64_t>(subGrid.nodeCount, room));
-    subGrid.shifts.reserve(expected * 2);
+    // Accuracies are kept from the first line that carries them: a sub-grid whose lines all hold
+    // two values has none, and in one that mixes the two forms a line without them reads as 0.
+    std::vector<float>& accuracies = subGrid.accuracies;
     std::string_view line;
     for (std::uint32_t n = 0; n < subGrid.nodeCount; ++n) {
-      if (!in_.next(line)) return kGridUnexpectedEof;
+      if (!in_.next(line)) return noLine();
       const LineFields fields = splitFields(line, kNodeLineFields);
       if (fields.count != 2 && fields.count != 4) return kGridInvalidLine;
       const double latShift = readDecimal(fields.values[0]);
       const double lonShift = readDecimal(fields.values[1]);
+      roomForNode(subGrid.shifts, subGrid.nodeCount);
       subGrid.shifts.push_back(toFloat32(lonShift));
       subGrid.shifts.push_back(toFloat32(latShift));
+      const bool withAccuracies = fields.count == 4;
+      if (withAccuracies && accuracies.empty()) {
+        accuracies.resize(subGrid.shifts.size() - 2, 0.0F);  // the nodes before this line
+      }
+      if (withAccuracies || !accuracies.empty()) {
+        roomForNode(accuracies, subGrid.nodeCount);
+        // Longitude accuracy first, as the shifts and the binary reader have it.
+        accuracies.push_back(withAccuracies ? toFloat32(readDecimal(fields.values[3])) : 0.0F);
+        accuracies.push_back(withAccuracies ? toFloat32(readDecimal(fields.values[2])) : 0.0F);
+      }
     }
     return kGridOk;
   }
@@ -282,7 +316,6 @@ class AsciiGridReader {
   GridFile& grid_;
   detail::GridFileFields& fields_;
   LineReader in_;
-  std::int64_t fileSize_;
 };
 
 }  // namespace
@@ -290,11 +323,7 @@ class AsciiGridReader {
 std::unique_ptr<GridFile> openAsciiGridFile(std::string_view fileName, GridError& error) {
   std::unique_ptr<GridFile> grid = createGridFile(fileName, error);
   if (!grid) return nullptr;
-  // The size only bounds reservations; a stream whose size is unknown is read all the same.
-  std::FILE* file = GridFileBuilder::file(*grid);
-  const std::int64_t fileSize = std::max<std::int64_t>(fileSizeOf(file), 0);
-  std::rewind(file);
-  AsciiGridReader reader(*grid, fileSize);
+  AsciiGridReader reader(*grid);
   error = reader.read();
   if (error != kGridOk) return nullptr;
   return grid;  // the file stays open, attached to the grid, until it is closed

@@ -1,6 +1,7 @@
 // Reader of the text NTv2 form (.gsa): one record per line, "#" comments, "." decimal points.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string_view>
 
@@ -8,10 +9,18 @@
 
 namespace velmora {
 
-// Node shifts in memory (no accuracies), the file left open, held by the grid, until the grid is
-// closed; nullptr and the code of the first failure otherwise: 321 cannot open, 322 the file ends
-// before a header or node line, 323 a node line without 2 or 4 values, 301-305 and 201-208 as for
-// the binary form (GS_COUNT 0 or less is 305), 307-310 hierarchy.
+// The longest physical line a text grid may hold: the bytes before its newline, a carriage return
+// and any comment included. The lines of a valid file are short (a key and an 8-character value,
+// or the four numbers of a node); a longer one is refused with 323 and never held in memory.
+inline constexpr std::size_t kMaxGridTextLineBytes = 4096;
+
+// Node shifts in memory, with the accuracies of a sub-grid that has node lines of four values
+// (none for one whose lines all have two; 0 for its two-value lines otherwise), the file left
+// open, held by the grid, until the grid is closed; nullptr and the code of the first failure
+// otherwise: 321 cannot open or not a regular file, 324 path too long, 322 the file ends before a
+// header or node line, 323 a node line without 2 or 4 values or a line longer than
+// kMaxGridTextLineBytes, 301-305 and 201-208 as for the binary form (GS_COUNT 0 or less is 305),
+// 307-310 hierarchy.
 std::unique_ptr<GridFile> openAsciiGridFile(std::string_view fileName, GridError& error);
 
 }  // namespace velmora

@@ -39,9 +39,9 @@ class GridFileBuilder {
   static void closeFile(GridFile& grid) { grid.fields_.source.reset(); }
 };
 
-// First step of both readers: a GridFile holding the name and the file opened "rb".
-// nullptr and 321 when the name is empty, holds a zero byte, is longer than kMaxGridPathLength
-// characters or the file cannot be opened.
+// First step of both readers: a GridFile holding the name and the file opened "rb". nullptr and
+// 324 when the name is longer than kMaxGridPathLength characters; 321 when it is empty, holds a
+// zero byte, or the file cannot be opened or is not a regular file (a folder, FIFO or device).
 std::unique_ptr<GridFile> createGridFile(std::string_view fileName, GridError& error);
 
 // Size of an open file in bytes, its position back at the start; -1 when it cannot be told.

@@ -2,8 +2,9 @@
 
 namespace velmora {
 
-// Table order is part of the interface: 206 (LON_INC) deliberately follows 207 and 208.
-const std::array<GridErrorMessage, 37> kGridErrorMessages = {{
+// Table order is part of the interface: 206 (LON_INC) deliberately follows 207 and 208, and codes
+// added later go after 323, before the closing entry.
+const std::array<GridErrorMessage, 38> kGridErrorMessages = {{
     {0, "No error"},
     {1, "No memory"},
     {2, "I/O error"},
@@ -40,6 +41,7 @@ const std::array<GridErrorMessage, 37> kGridErrorMessages = {{
     {321, "Cannot open file"},
     {322, "Unexpected EOF"},
     {323, "Invalid line"},
+    {324, "Path too long"},
     {-1, nullptr},
 }};
 

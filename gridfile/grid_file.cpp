@@ -1,5 +1,9 @@
 #include "velmora/gridfile/grid_file.hpp"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <ranges>
 
 #include "common/ascii_text.hpp"
@@ -17,19 +21,46 @@ void detail::GridSourceCloser::operator()(GridSource* source) const {
   delete source;
 }
 
+namespace {
+
+// The file for reading when it is a regular file; nullptr otherwise. The open does not block, so
+// that a FIFO without a writer cannot hold the program for ever; the type is then told from the
+// open file itself (no race with a rename), and blocking reads are restored for the stream. A
+// folder, which opens on Linux and would read as an empty or invalid grid, is refused here too.
+FileHandle openRegularFile(const std::string& name) {
+  const int descriptor = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return nullptr;
+  struct stat status {};
+  const bool regular = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+  const int flags = regular ? ::fcntl(descriptor, F_GETFL) : -1;
+  if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    ::close(descriptor);
+    return nullptr;
+  }
+  // Binary mode for both forms: the text reader trims carriage returns itself.
+  FileHandle file(::fdopen(descriptor, "rb"));
+  if (!file) ::close(descriptor);
+  return file;
+}
+
+}  // namespace
+
 std::unique_ptr<GridFile> createGridFile(std::string_view fileName, GridError& error) {
-  // fopen needs a zero-terminated name: a name with an inner zero byte would silently open
-  // another file, and one too long for the design's fixed path field is refused, never cut.
-  if (fileName.empty() || fileName.size() > kMaxGridPathLength ||
-      fileName.find('\0') != std::string_view::npos) {
+  // A name too long for the design's fixed path field is refused, never cut.
+  if (fileName.size() > kMaxGridPathLength) {
+    error = kGridPathTooLong;
+    return nullptr;
+  }
+  // open needs a zero-terminated name: a name with an inner zero byte would silently open
+  // another file.
+  if (fileName.empty() || fileName.find('\0') != std::string_view::npos) {
     error = kGridCannotOpenFile;
     return nullptr;
   }
   auto grid = std::make_unique<GridFile>();
   detail::GridFileFields& fields = GridFileBuilder::fields(*grid);
   fields.path = std::string(fileName);
-  // Binary mode for both forms: the text reader trims carriage returns itself.
-  FileHandle file(std::fopen(fields.path.c_str(), "rb"));
+  FileHandle file = openRegularFile(fields.path);
   if (!file) {
     error = kGridCannotOpenFile;
     return nullptr;

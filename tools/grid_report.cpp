@@ -269,7 +269,9 @@ GridShiftReport formatGridShift(const GridFile& grid, GridForm form, double lati
   out += formatFixed(shift->latitudeShift, kSecondDecimals) + " arc-seconds (north positive)\n";
   appendLabel(out, "Longitude shift:", kShiftLabelWidth);
   out += formatFixed(shift->longitudeShift, kSecondDecimals) + " arc-seconds (east positive)\n";
-  if (form == GridForm::kBinary) {
+  // A text grid holds accuracies where its node lines carry four values; the binary form always.
+  const bool accuracies = match.subGrid != nullptr && !match.subGrid->accuracies().empty();
+  if (form == GridForm::kBinary || accuracies) {
     // interpolateGridShift turns the longitude accuracy round with the shift; an accuracy has
     // no direction, so it is shown with the file's sign.
     appendLabel(out, "Latitude accuracy:", kShiftLabelWidth);

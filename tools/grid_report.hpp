@@ -57,9 +57,9 @@ struct GridShiftReport {
 
 // Report of "velmora-grid shift" at a point in decimal degrees (east and north positive): the
 // sub-grid chosen and its location class, the interpolated shifts in arc-seconds (north and east
-// positive), the accuracies in arc-seconds as the file stores them (not held by the text form),
-// and the value interpolateGridValue gives (the geoid-ellipsoid separation of a geoid file) or
-// "no data". Example:
+// positive), the accuracies in arc-seconds as the file stores them ("not stored in the text form"
+// for a text sub-grid whose node lines hold two values), and the value interpolateGridValue gives
+// (the geoid-ellipsoid separation of a geoid file) or "no data". Example:
 //
 //   File:               nzgd2kgrid0005.gsb
 //   Point:              latitude -41.300000000, longitude 174.800000000

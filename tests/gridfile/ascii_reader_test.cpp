@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <clocale>
+#include <sstream>
 #include <string>
 
 #include "gridfile/binary_reader.hpp"
@@ -89,7 +91,7 @@ TEST(AsciiReader, ReadsTheSameGridAsTheBinaryForm) {
     EXPECT_EQ(a.rows(), b.rows());
     EXPECT_EQ(a.columns(), b.columns());
     EXPECT_EQ(nodeValues(a.shifts()), nodeValues(b.shifts()));
-    EXPECT_TRUE(a.accuracies().empty());
+    EXPECT_EQ(nodeValues(a.accuracies()), nodeValues(b.accuracies()));
   }
 }
 
@@ -109,6 +111,8 @@ void expectHandWrittenValues(const GridFile& grid) {
   // Longitude shift first, then latitude shift; the long comment line adds no node.
   EXPECT_EQ(nodeValues(g.shifts()),
             (std::vector<float>{-0.25F, 0.5F, 1.25F, 1.5F, -2.25F, 2.5F, 3.25F, 0.5F}));
+  // The long line has two values: its node reads 0 among the others' accuracies.
+  EXPECT_EQ(nodeValues(g.accuracies()), (std::vector<float>{0.1F, 0.1F, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F}));
 }
 
 TEST(AsciiReader, CommentsBlankLinesCarriageReturnsQuotesAndLongLines) {
@@ -138,13 +142,15 @@ TEST(AsciiReader, NodeLinesNeedTwoOrFourValues) {
   struct Case {
     std::string line;
     GridError expected;
+    std::vector<float> accuracies;  // of the first node: longitude, latitude
   };
   const Case cases[] = {
-      {"1 -2\n", kGridOk},
-      {"1 -2 0.5 0.25 9 9\n", kGridOk},  // the fourth field takes the rest of the line
-      {"1 \"-2 0.5\" 0.25 0\n", kGridOk},
-      {"1 -2 0.5\n", kGridInvalidLine},
-      {"1\n", kGridInvalidLine},
+      {"1 -2 0.5 0.25\n", kGridOk, {0.25F, 0.5F}},
+      {"1 -2\n", kGridOk, {0.0F, 0.0F}},                // the sub-grid's other lines carry accuracies
+      {"1 -2 0.5 0.25 9 9\n", kGridOk, {0.25F, 0.5F}},  // the fourth field takes the rest of the line
+      {"1 \"-2 0.5\" 0.25 0\n", kGridOk, {0.0F, 0.25F}},
+      {"1 -2 0.5\n", kGridInvalidLine, {}},
+      {"1\n", kGridInvalidLine, {}},
   };
   TempDir dir;
   for (const Case& c : cases) {
@@ -152,9 +158,33 @@ TEST(AsciiReader, NodeLinesNeedTwoOrFourValues) {
     std::unique_ptr<GridFile> grid = openText(dir, replaced(good, firstNode, c.line), error);
     EXPECT_EQ(error, c.expected) << c.line;
     if (grid) {
-      EXPECT_EQ(grid->subGrids()[0].shifts()[0], -2.0F) << c.line;
+      const SubGrid& g = grid->subGrids()[0];
+      EXPECT_EQ(g.shifts()[0], -2.0F) << c.line;
+      ASSERT_EQ(g.accuracies().size(), g.shifts().size()) << c.line;
+      EXPECT_EQ(nodeValues(g.accuracies().first(2)), c.accuracies) << c.line;
+      EXPECT_EQ(g.accuracies()[2], parentPlaneSpec().lonAccuracy.at(0, 1)) << c.line;  // from its own line
     }
   }
+}
+
+TEST(AsciiReader, ASubGridOfTwoValueLinesHoldsNoAccuracies) {
+  // The parent's node lines lose their accuracies, the child keeps them.
+  std::istringstream in(encodeAsciiGrid(parentWithChildGrid()));
+  std::string text;
+  int subGrids = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with("SUB_NAME")) ++subGrids;
+    const bool node = line[0] == '-' || std::isdigit(static_cast<unsigned char>(line[0])) != 0;
+    if (node && subGrids == 1) line.erase(line.find(' ', line.find(' ') + 1));
+    text += line + '\n';
+  }
+  TempDir dir;
+  GridError error = -1;
+  std::unique_ptr<GridFile> grid = openText(dir, text, error);
+  ASSERT_EQ(error, kGridOk);
+  EXPECT_TRUE(grid->subGrids()[0].accuracies().empty());
+  EXPECT_EQ(grid->subGrids()[0].shifts().size(), 50U);
+  EXPECT_EQ(grid->subGrids()[1].accuracies().size(), 50U);
 }
 
 TEST(AsciiReader, EndLine) {

@@ -43,7 +43,7 @@ TEST(GridWriter, BinaryFileReadAndWrittenAgainIsByteIdentical) {
   }
 }
 
-TEST(GridWriter, TextFormKeepsEveryValueExceptAccuracies) {
+TEST(GridWriter, TextFormKeepsEveryValue) {
   GridImage image = imageWithHeaders();
   // Floats whose shortest text needs care: tiny, huge, subnormal and one-ulp neighbours.
   const float awkward[] = {0.1F,
@@ -56,6 +56,8 @@ TEST(GridWriter, TextFormKeepsEveryValueExceptAccuracies) {
   for (std::size_t i = 0; i < std::size(awkward); ++i) {
     image.subGrids[0].nodes[i].latShift = awkward[i];
     image.subGrids[0].nodes[i].lonShift = -awkward[i];
+    image.subGrids[0].nodes[i + 7].latAccuracy = awkward[i];
+    image.subGrids[0].nodes[i + 7].lonAccuracy = -awkward[i];
   }
   TempDir dir;
   GridError error = -1;
@@ -79,7 +81,8 @@ TEST(GridWriter, TextFormKeepsEveryValueExceptAccuracies) {
     for (std::size_t n = 0; n < a.nodes.size(); ++n) {
       EXPECT_EQ(b.nodes[n].latShift, a.nodes[n].latShift) << s << " " << n;
       EXPECT_EQ(b.nodes[n].lonShift, a.nodes[n].lonShift) << s << " " << n;
-      EXPECT_EQ(b.nodes[n].latAccuracy, 0.0F);  // the text reader keeps no accuracies
+      EXPECT_EQ(b.nodes[n].latAccuracy, a.nodes[n].latAccuracy) << s << " " << n;
+      EXPECT_EQ(b.nodes[n].lonAccuracy, a.nodes[n].lonAccuracy) << s << " " << n;
     }
   }
 }

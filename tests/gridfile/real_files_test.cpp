@@ -130,12 +130,28 @@ TEST(RealNtv2Files, RewrittenInEveryLayoutAndAsTextGiveTheSameShifts) {
   std::unique_ptr<GridFile> text = openGridFile(dir.writeFile("r.gsa", encodeAsciiGrid(image)));
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(nodeValues(text->subGrids()[0].shifts()), nodeValues(original->subGrids()[0].shifts()));
+  EXPECT_EQ(nodeValues(text->subGrids()[0].accuracies()), nodeValues(original->subGrids()[0].accuracies()));
 
   // The file as read and written again is the same byte for byte.
   std::string bytes(static_cast<std::size_t>(std::filesystem::file_size(path)), '\0');
   std::unique_ptr<std::FILE, FileCloser> in(std::fopen(path.c_str(), "rb"));
   ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), in.get()), bytes.size());
   EXPECT_TRUE(encodeBinaryGrid(image) == bytes);
+}
+
+TEST(RealNtv2Files, BinaryToTextToBinaryKeepsEveryNodeAndAccuracy) {
+  TempDir dir;
+  for (const RealFile& f : kRealFiles) {
+    SCOPED_TRACE(f.file);
+    GridError error = -1;
+    std::unique_ptr<GridFile> original = openBinaryGridFile(realPath(f.file), error);
+    ASSERT_EQ(error, kGridOk);
+    const GridImage image = gridImageFromFile(*original);
+    std::unique_ptr<GridFile> text = openGridFile(dir.writeFile("r.gsa", encodeAsciiGrid(image)), error);
+    ASSERT_EQ(error, kGridOk);
+    // Written as binary from the text, the file is the one written from the original.
+    EXPECT_TRUE(encodeBinaryGrid(gridImageFromFile(*text)) == encodeBinaryGrid(image));
+  }
 }
 
 }  // namespace

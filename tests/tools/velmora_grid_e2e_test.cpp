@@ -2,8 +2,10 @@
 // temporary folder that holds the grid files it needs, and compares standard output, standard
 // error and the exit status exactly.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,6 +29,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kRealNzGrid = "/usr/share/proj/nzgd2kgrid0005.gsb";  // Debian proj-data
+constexpr const char* kRealSwissGrid = "/usr/share/proj/CHENYX06.gsb";     // 206,893 nodes
 
 // Runs velmora-grid with its working folder in the temporary folder.
 ProcessResult runTool(const TempDir& folder, const std::vector<std::string>& arguments,
@@ -193,10 +196,14 @@ TEST_F(VelmoraGridTool, OpenFailuresNameTheFileTheCodeAndItsMessage) {
                     "W_LONG 0\nLAT_INC 3600\nLONG_INC 3600\nGS_COUNT 4\n"
                     "0 0 0 0\n0 0 0\n0 0 0 0\n0 0 0 0\nEND\n");
   folder_.writeFile("short.gsa", "NUM_OREC 11\nNUM_SREC 11\nNUM_FILE 1\n");
+  folder_.writeFile("longline.gsa", "#" + std::string(5000, '#') + "\n" + encodeAsciiGrid(twoLevelImage()));
+  fs::create_directory(folder_.filePath("folder.gsb"));
+  ASSERT_EQ(::mkfifo(folder_.filePath("fifo.gsa").c_str(), 0600), 0);
+  const std::string longPath(1100, 'p');  // past the 1023 characters a grid path may have
 
   const struct {
     std::vector<std::string> arguments;
-    const char* err;
+    std::string err;
   } cases[] = {
       {{"info", "missing.gsb"}, "velmora-grid: missing.gsb: error 321: Cannot open file\n"},
       {{"info", "missing.gsa"}, "velmora-grid: missing.gsa: error 321: Cannot open file\n"},
@@ -204,6 +211,10 @@ TEST_F(VelmoraGridTool, OpenFailuresNameTheFileTheCodeAndItsMessage) {
       {{"info", "cut.gsb"}, "velmora-grid: cut.gsb: error 2: I/O error\n"},
       {{"info", "badline.gsa"}, "velmora-grid: badline.gsa: error 323: Invalid line\n"},
       {{"info", "short.gsa"}, "velmora-grid: short.gsa: error 322: Unexpected EOF\n"},
+      {{"info", "longline.gsa"}, "velmora-grid: longline.gsa: error 323: Invalid line\n"},
+      {{"info", "folder.gsb"}, "velmora-grid: folder.gsb: error 321: Cannot open file\n"},
+      {{"info", "fifo.gsa"}, "velmora-grid: fifo.gsa: error 321: Cannot open file\n"},
+      {{"info", longPath + ".gsb"}, "velmora-grid: " + longPath + ".gsb: error 324: Path too long\n"},
       {{"info", "two.txt"}, "velmora-grid: two.txt: unknown extension, expected .gsb or .gsa\n"},
       {{"shift", "orec.gsb", "-41", "174"}, "velmora-grid: orec.gsb: error 301: Invalid NUM_OREC\n"},
       {{"convert", "missing.gsa", "out.gsb"}, "velmora-grid: missing.gsa: error 321: Cannot open file\n"},
@@ -352,17 +363,41 @@ TEST_F(VelmoraGridTool, ShiftReportsTheSubGridClassShiftsAccuraciesAndValue) {
             "Point:              latitude -41.000000000, longitude 174.200000000\n");
 }
 
-TEST_F(VelmoraGridTool, ShiftOnTheTextFormSaysTheAccuraciesAreNotStored) {
+// The text of image with every node line cut to its two shifts.
+std::string textWithoutAccuracies(const GridImage& image) {
+  std::istringstream in(encodeAsciiGrid(image));
+  std::string text;
+  for (std::string line; std::getline(in, line);) {
+    const bool node = line[0] == '-' || std::isdigit(static_cast<unsigned char>(line[0])) != 0;
+    if (node) line.erase(line.find(' ', line.find(' ') + 1));
+    text += line + '\n';
+  }
+  return text;
+}
+
+TEST_F(VelmoraGridTool, ShiftOnTheTextFormShowsTheAccuraciesItsLinesHold) {
+  folder_.writeFile("shifts-only.gsa", textWithoutAccuracies(twoLevelImage()));
+  const std::string shifts =
+      "Sub-grid:           [0] \"PARENT  \" (class 1, interior)\n"
+      "Latitude shift:     2.050000000 arc-seconds (north positive)\n"
+      "Longitude shift:    1.962500000 arc-seconds (east positive)\n";
   expectRun(runTool(folder_, {"shift", "two.gsa", "-41.75", "173.3"}),
             {0,
              "File:               two.gsa\n"
-             "Point:              latitude -41.750000000, longitude 173.300000000\n"
-             "Sub-grid:           [0] \"PARENT  \" (class 1, interior)\n"
-             "Latitude shift:     2.050000000 arc-seconds (north positive)\n"
-             "Longitude shift:    1.962500000 arc-seconds (east positive)\n"
-             "Latitude accuracy:  not stored in the text form\n"
-             "Longitude accuracy: not stored in the text form\n"
-             "Geoid/value:        2.050000000\n",
+             "Point:              latitude -41.750000000, longitude 173.300000000\n" +
+                 shifts +
+                 "Latitude accuracy:  0.500000000 arc-seconds\n"
+                 "Longitude accuracy: 0.250000000 arc-seconds\n"
+                 "Geoid/value:        2.050000000\n",
+             ""});
+  expectRun(runTool(folder_, {"shift", "shifts-only.gsa", "-41.75", "173.3"}),
+            {0,
+             "File:               shifts-only.gsa\n"
+             "Point:              latitude -41.750000000, longitude 173.300000000\n" +
+                 shifts +
+                 "Latitude accuracy:  not stored in the text form\n"
+                 "Longitude accuracy: not stored in the text form\n"
+                 "Geoid/value:        2.050000000\n",
              ""});
 }
 
@@ -405,26 +440,13 @@ TEST_F(VelmoraGridTool, GeoidValueIsShownOrNoDataBelowMinus998) {
             "Geoid/value:        no data\n");
 }
 
-// The report lines that describe the shifts, without the file name and the accuracies that the
-// text form does not carry.
-std::string shiftLines(const std::string& out) {
-  std::istringstream in(out);
-  std::string kept;
-  for (std::string line; std::getline(in, line);) {
-    if (line.starts_with("Sub-grid:") || line.find(" shift:") != std::string::npos ||
-        line.starts_with("Geoid/value:")) {
-      kept += line + '\n';
-    }
-  }
-  return kept;
-}
-
-TEST_F(VelmoraGridTool, ConvertRoundTripBinaryTextBinaryKeepsTheShifts) {
+TEST_F(VelmoraGridTool, ConvertRoundTripBinaryTextBinaryKeepsEveryValue) {
   expectRun(runTool(folder_, {"convert", "two.gsb", "copy.gsa"}),
             {0, "Wrote copy.gsa: text form, 2 sub-grids, 40 nodes\n", ""});
   const ProcessResult toBinary = runTool(folder_, {"convert", "copy.gsa", "back.GSB"});
   EXPECT_EQ(toBinary.status, 0);
   EXPECT_EQ(toBinary.standardOutput, "Wrote back.GSB: binary form, 2 sub-grids, 40 nodes\n");
+  EXPECT_TRUE(fileBytes(folder_.filePath("back.GSB")) == fileBytes(folder_.filePath("two.gsb")));
 
   // Everything but the file name: same layout, unit, defects and tree.
   const auto afterFirstLine = [](const std::string& text) { return text.substr(text.find('\n') + 1); };
@@ -436,8 +458,27 @@ TEST_F(VelmoraGridTool, ConvertRoundTripBinaryTextBinaryKeepsTheShifts) {
     const ProcessResult original = runTool(folder_, {"shift", "two.gsb", p[0], p[1]});
     const ProcessResult back = runTool(folder_, {"shift", "back.GSB", p[0], p[1]});
     EXPECT_EQ(back.status, 0);
-    EXPECT_EQ(shiftLines(back.standardOutput), shiftLines(original.standardOutput)) << p[0] << ' ' << p[1];
+    EXPECT_EQ(shiftBody(back.standardOutput), shiftBody(original.standardOutput)) << p[0] << ' ' << p[1];
   }
+}
+
+TEST_F(VelmoraGridTool, RealSwissGridConvertRoundTripKeepsEveryAccuracy) {
+  if (!fs::exists(kRealSwissGrid)) GTEST_SKIP() << kRealSwissGrid << " is not installed";
+  fs::copy_file(kRealSwissGrid, folder_.filePath("ch.gsb"));
+  expectRun(runTool(folder_, {"convert", "ch.gsb", "ch.gsa"}),
+            {0, "Wrote ch.gsa: text form, 1 sub-grid, 206893 nodes\n", ""});
+  expectRun(runTool(folder_, {"convert", "ch.gsa", "back.gsb"}),
+            {0, "Wrote back.gsb: binary form, 1 sub-grid, 206893 nodes\n", ""});
+  // Every byte but the eight after the END key, which this file fills and the writer zeroes.
+  const std::string original = fileBytes(folder_.filePath("ch.gsb"));
+  const std::string back = fileBytes(folder_.filePath("back.gsb"));
+  ASSERT_EQ(back.size(), original.size());
+  EXPECT_TRUE(back.substr(0, back.size() - 8) == original.substr(0, original.size() - 8));
+  EXPECT_EQ(back.substr(back.size() - 8), std::string(8, '\0'));
+  const ProcessResult text = runTool(folder_, {"shift", "ch.gsa", "46.8", "7.4"});
+  EXPECT_EQ(text.status, 0);
+  EXPECT_EQ(shiftBody(text.standardOutput),
+            shiftBody(runTool(folder_, {"shift", "ch.gsb", "46.8", "7.4"}).standardOutput));
 }
 
 TEST_F(VelmoraGridTool, RealNzGridInfoMatchesItsHeader) {
@@ -490,8 +531,8 @@ TEST_F(VelmoraGridTool, RealNzGridConvertRoundTripKeepsTheShifts) {
     const ProcessResult text = runTool(folder_, {"shift", "nz.gsa", p[0], p[1]});
     const ProcessResult back = runTool(folder_, {"shift", "nz2.gsb", p[0], p[1]});
     EXPECT_EQ(original.status, 0) << p[0] << ' ' << p[1];
-    EXPECT_EQ(shiftLines(text.standardOutput), shiftLines(original.standardOutput)) << p[0] << ' ' << p[1];
-    EXPECT_EQ(shiftLines(back.standardOutput), shiftLines(original.standardOutput)) << p[0] << ' ' << p[1];
+    EXPECT_EQ(shiftBody(text.standardOutput), shiftBody(original.standardOutput)) << p[0] << ' ' << p[1];
+    EXPECT_EQ(shiftBody(back.standardOutput), shiftBody(original.standardOutput)) << p[0] << ' ' << p[1];
   }
 }
 

@@ -27,9 +27,10 @@ inline constexpr GridError kGridInvalidParentName = 307;
 inline constexpr GridError kGridParentNotFound = 308;
 inline constexpr GridError kGridNoTopLevelParent = 309;
 inline constexpr GridError kGridParentLoop = 310;
-inline constexpr GridError kGridCannotOpenFile = 321;
+inline constexpr GridError kGridCannotOpenFile = 321;  // also a path that is not a regular file
 inline constexpr GridError kGridUnexpectedEof = 322;
-inline constexpr GridError kGridInvalidLine = 323;
+inline constexpr GridError kGridInvalidLine = 323;  // text form: bad node line, or a line too long
+inline constexpr GridError kGridPathTooLong = 324;  // longer than kMaxGridPathLength characters
 
 struct GridErrorMessage {
   GridError code;
@@ -37,7 +38,7 @@ struct GridErrorMessage {
 };
 
 // Every code with its message, in the library's table order, closed by {-1, nullptr}.
-extern const std::array<GridErrorMessage, 37> kGridErrorMessages;
+extern const std::array<GridErrorMessage, 38> kGridErrorMessages;
 
 // The message of a code, or nullptr for a code the table does not hold.
 const char* gridErrorMessage(GridError code);

@@ -164,7 +164,8 @@ class SubGrid {
   std::int64_t dataOffset() const { return fields_.dataOffset; }
 
   // Two values per node: 2n the longitude shift (positive WEST), 2n+1 the latitude shift, in the
-  // file's unit. The accuracies likewise; empty for text-form files.
+  // file's unit. The accuracies likewise; empty for a text-form sub-grid whose node lines hold two
+  // values.
   std::span<const float> shifts() const { return fields_.shifts; }
   std::span<const float> accuracies() const { return fields_.accuracies; }
 

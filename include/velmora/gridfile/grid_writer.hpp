@@ -63,7 +63,8 @@ std::string encodeBinaryGrid(const GridImage& image, const BinaryLayout& layout 
 std::string encodeAsciiGrid(const GridImage& image);
 
 // Description of an opened grid, for writing it in another form: names as normalised, the other
-// text values and all header numbers as read, accuracies 0 for text files (which keep none).
+// text values and all header numbers as read, accuracies 0 for a sub-grid that holds none (a text
+// sub-grid whose node lines have two values).
 GridImage gridImageFromFile(const GridFile& grid);
 
 // Replaces fileName with a file holding bytes, all or nothing: bytes go to a new file of a unique
