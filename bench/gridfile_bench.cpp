@@ -1,8 +1,10 @@
 // Grid-file library speed: loading a grid of a few tens of MB in each form, reported in MB/s
-// beside a plain fread of the same file (the ceiling a reader can reach), and interpolations per
-// second on a file of nested sub-grids. The fixtures are written once per run into a temporary
-// folder with the library's own writer. Three more runs show the text reader's memory: a text
-// grid as written, the same with NUM_FILE 2^31-1, and a gibibyte without a line break.
+// beside a plain fread of the same file (the ceiling a reader can reach), interpolations per
+// second on a file of nested sub-grids, and sub-grid searches per second on a file of 100,000
+// top-level sub-grids beside the same searches on a file of four. The fixtures are written once
+// per run into a temporary folder with the library's own writer. Three more runs show the text
+// reader's memory: a text grid as written, the same with NUM_FILE 2^31-1, and a gibibyte without a
+// line break.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
@@ -12,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -64,6 +67,19 @@ constexpr double kTilesSouthDeg = -44.0;
 constexpr double kTilesWestDeg = 144.0;
 constexpr std::size_t kQueryPoints = 4096;  // cycled through; fits in the cache with the nodes near it
 constexpr double kNoData = -999.0;          // geoid value of nodes without data
+
+// Search fixtures over one area, 25 degrees north to south and 40 west to east: 250 x 400 = 100,000
+// top-level tiles of 0.1 degree (2 x 2 nodes), neighbours sharing their edges, and the same area
+// cut into 2 x 2 top-level tiles. Bounds are whole arc-seconds, so shared edges are equal.
+constexpr int kManyTileRows = 250;
+constexpr int kManyTileColumns = 400;
+constexpr int kManyTileSizeSec = 360;
+constexpr int kFewTilesPerSide = 2;
+constexpr int kFewTileSpacingSec = 1800;
+constexpr int kSearchSouthSec = -45 * 3600;
+constexpr int kSearchWestSec = 140 * 3600;
+constexpr double kSearchBeyondDeg = 0.2;       // query points reach this far outside the area
+constexpr double kFewGridTimingSeconds = 0.2;  // processor seconds the small grid's rate is timed for
 
 // Node values that vary smoothly and are never trivially zero, so no branch of a reader is skipped.
 GridNode nodeAt(int row, int column) {
@@ -125,6 +141,40 @@ GridImage tiledImage() {
   return image;
 }
 
+// A top-level sub-grid over whole arc-seconds, east positive here and written positive west.
+SubGridImage secondsTile(const std::string& name, int southSec, int westSec, int heightSec, int widthSec,
+                         int spacingSec) {
+  SubGridImage sub;
+  sub.name = name;
+  sub.sLat = southSec;
+  sub.nLat = southSec + heightSec;
+  sub.eLong = -(westSec + widthSec);
+  sub.wLong = -westSec;
+  sub.latInc = spacingSec;
+  sub.longInc = spacingSec;
+  const int rows = heightSec / spacingSec + 1;
+  const int columns = widthSec / spacingSec + 1;
+  for (int row = 0; row < rows; ++row) {
+    for (int column = 0; column < columns; ++column) sub.nodes.push_back(nodeAt(row, column));
+  }
+  return sub;
+}
+
+GridImage searchImage(int tileRows, int tileColumns, int spacingSec) {
+  const int heightSec = kManyTileRows * kManyTileSizeSec / tileRows;
+  const int widthSec = kManyTileColumns * kManyTileSizeSec / tileColumns;
+  GridImage image;
+  image.subGrids.reserve(static_cast<std::size_t>(tileRows) * static_cast<std::size_t>(tileColumns));
+  for (int ty = 0; ty < tileRows; ++ty) {
+    for (int tx = 0; tx < tileColumns; ++tx) {
+      image.subGrids.push_back(secondsTile("S" + std::to_string(ty * tileColumns + tx),
+                                           kSearchSouthSec + ty * heightSec, kSearchWestSec + tx * widthSec,
+                                           heightSec, widthSec, spacingSec));
+    }
+  }
+  return image;
+}
+
 // The temporary folder and the fixture files in it, made on first use and removed at exit.
 class Fixtures {
  public:
@@ -166,6 +216,16 @@ class Fixtures {
     }
     return noNewline_;
   }
+  const std::string& manyTopLevelFile() {
+    return file(many_, "many.gsb", [] {
+      return velmora::encodeBinaryGrid(searchImage(kManyTileRows, kManyTileColumns, kManyTileSizeSec));
+    });
+  }
+  const std::string& fewTopLevelFile() {
+    return file(few_, "few.gsb", [] {
+      return velmora::encodeBinaryGrid(searchImage(kFewTilesPerSide, kFewTilesPerSide, kFewTileSpacingSec));
+    });
+  }
 
  private:
   Fixtures() {
@@ -192,6 +252,8 @@ class Fixtures {
   std::string tiled_;
   std::string hugeCount_;
   std::string noNewline_;
+  std::string many_;
+  std::string few_;
 };
 
 std::int64_t fileBytes(const std::string& name) {
@@ -315,11 +377,15 @@ std::vector<QueryPoint> queryPoints() {
   return points;
 }
 
-std::unique_ptr<velmora::GridFile> openTiles(benchmark::State& state) {
+std::unique_ptr<velmora::GridFile> openFixture(benchmark::State& state, const std::string& name) {
   velmora::GridError error = velmora::kGridOk;
-  std::unique_ptr<velmora::GridFile> grid = velmora::openBinaryGridFile(Fixtures::get().tiledFile(), error);
+  std::unique_ptr<velmora::GridFile> grid = velmora::openBinaryGridFile(name, error);
   if (grid == nullptr) state.SkipWithError(("open failed with code " + std::to_string(error)).c_str());
   return grid;
+}
+
+std::unique_ptr<velmora::GridFile> openTiles(benchmark::State& state) {
+  return openFixture(state, Fixtures::get().tiledFile());
 }
 
 void BM_InterpolateGridShift(benchmark::State& state) {
@@ -361,6 +427,69 @@ void BM_FindSubGrid(benchmark::State& state) {
 BENCHMARK(BM_InterpolateGridShift);
 BENCHMARK(BM_InterpolateGridValue);
 BENCHMARK(BM_FindSubGrid);
+
+// Uniform over the search area and a little beyond it, so that edges, margins and misses are
+// asked too. Fixed seed.
+std::vector<QueryPoint> searchPoints() {
+  std::mt19937_64 random(20240102);
+  const double south = kSearchSouthSec / kSecondsPerDegree;
+  const double west = kSearchWestSec / kSecondsPerDegree;
+  const double height = kManyTileRows * kManyTileSizeSec / kSecondsPerDegree;
+  const double width = kManyTileColumns * kManyTileSizeSec / kSecondsPerDegree;
+  std::uniform_real_distribution<double> latitude(south - kSearchBeyondDeg,
+                                                  south + height + kSearchBeyondDeg);
+  std::uniform_real_distribution<double> longitude(west - kSearchBeyondDeg, west + width + kSearchBeyondDeg);
+  std::vector<QueryPoint> points(kQueryPoints);
+  for (QueryPoint& p : points) p = {longitude(random), latitude(random)};
+  return points;
+}
+
+// Processor time, as the benchmark library reports it: on a busy machine wall time would mostly
+// measure the other processes.
+double cpuSecondsSince(std::clock_t start) {
+  return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+}
+
+// findSubGrid on 100,000 top-level sub-grids. The same points are then searched on the file of
+// four for a fixed time in the same run: "few_per_second" is that rate and "many_vs_few" the
+// ratio of the two rates (1 would mean the number of top-level sub-grids costs nothing).
+void BM_FindSubGridManyTopLevel(benchmark::State& state) {
+  const std::unique_ptr<velmora::GridFile> many = openFixture(state, Fixtures::get().manyTopLevelFile());
+  const std::unique_ptr<velmora::GridFile> few = openFixture(state, Fixtures::get().fewTopLevelFile());
+  if (many == nullptr || few == nullptr) return;
+  const std::vector<QueryPoint> points = searchPoints();
+
+  std::size_t n = 0;
+  const std::clock_t manyStart = std::clock();
+  for (auto _ : state) {
+    const QueryPoint& p = points[n++ % points.size()];
+    benchmark::DoNotOptimize(velmora::findSubGrid(*many, p.longitude, p.latitude));
+  }
+  const double manyRate = static_cast<double>(state.iterations()) / cpuSecondsSince(manyStart);
+
+  std::size_t fewLookups = 0;
+  const std::clock_t fewStart = std::clock();
+  double fewSeconds = 0.0;
+  while (fewSeconds < kFewGridTimingSeconds) {
+    for (const QueryPoint& p : points)
+      benchmark::DoNotOptimize(velmora::findSubGrid(*few, p.longitude, p.latitude));
+    fewLookups += points.size();
+    fewSeconds = cpuSecondsSince(fewStart);
+  }
+  const double fewRate = static_cast<double>(fewLookups) / fewSeconds;
+
+  state.SetItemsProcessed(state.iterations());
+  state.counters["few_per_second"] = fewRate;
+  state.counters["many_vs_few"] = manyRate / fewRate;
+}
+
+// The open of the 100,000-sub-grid file (24 MB), which includes preparing its search.
+void BM_ManyTopLevelLoad(benchmark::State& state) {
+  load(state, Fixtures::get().manyTopLevelFile(), velmora::openBinaryGridFile);
+}
+
+BENCHMARK(BM_FindSubGridManyTopLevel);
+BENCHMARK(BM_ManyTopLevelLoad)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

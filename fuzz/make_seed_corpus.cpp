@@ -63,6 +63,21 @@ GridImage geoid() {
   return image;
 }
 
+// Eight top-level sub-grids of 2 x 2 nodes, enough for the search to index them: a row of four
+// touching tiles, one overlapping two of them, one sharing a corner, and two apart.
+GridImage tiles() {
+  GridImage image = single("SECONDS");
+  image.subGrids.clear();
+  const char* names[] = {"T0", "T1", "T2", "T3", "OVER", "CORNER", "APART", "FAR"};
+  const double wests[] = {-626400.0, -628200.0, -630000.0, -631800.0,
+                          -627300.0, -633600.0, -640800.0, -648000.0};
+  const double souths[] = {-151200.0, -151200.0, -151200.0, -151200.0,
+                           -150300.0, -149400.0, -151200.0, -144000.0};
+  for (int i = 0; i < 8; ++i)
+    image.subGrids.push_back(subGrid(names[i], "NONE", souths[i], wests[i], 1800.0, 2, 2));
+  return image;
+}
+
 bool write(const std::filesystem::path& path, const std::string& bytes) {
   if (velmora::writeBytesToFile(path.string(), bytes)) return true;
   std::fprintf(stderr, "cannot write %s\n", path.string().c_str());
@@ -96,6 +111,8 @@ int main(int argc, char** argv) {
   ok = ok && write(root / "ascii" / "single-minutes.gsa", velmora::encodeAsciiGrid(single("minutes")));
   ok = ok && write(root / "ascii" / "nested.gsa", velmora::encodeAsciiGrid(nested()));
   ok = ok && write(root / "ascii" / "geoid.gsa", velmora::encodeAsciiGrid(geoid()));
+  ok = ok && write(root / "binary" / "tiles.gsb", velmora::encodeBinaryGrid(tiles(), littlePadded));
+  ok = ok && write(root / "ascii" / "tiles.gsa", velmora::encodeAsciiGrid(tiles()));
   // The text form's liberties: comments, blank lines, carriage returns, quoted names, two-value
   // node lines and a lower-case end line.
   ok = ok && write(root / "ascii" / "liberties.gsa",

@@ -37,6 +37,11 @@ class GridFileBuilder {
     return grid.fields_.source ? grid.fields_.source->file.get() : nullptr;
   }
   static void closeFile(GridFile& grid) { grid.fields_.source.reset(); }
+
+  // The search's index of the top-level sub-grids; nullptr when the list is walked instead.
+  static const detail::TopLevelIndex* topLevelIndex(const GridFile& grid) {
+    return grid.fields_.topLevelIndex.get();
+  }
 };
 
 // First step of both readers: a GridFile holding the name and the file opened "rb". nullptr and
@@ -47,7 +52,8 @@ std::unique_ptr<GridFile> createGridFile(std::string_view fileName, GridError& e
 // Size of an open file in bytes, its position back at the start; -1 when it cannot be told.
 std::int64_t fileSizeOf(std::FILE* file);
 
-// Links parents, children and the top-level list. Returns 0, 307, 308, 309 or 310.
+// Links parents, children and the top-level list, and indexes a long top-level list for the
+// search. Returns 0, 307, 308, 309 or 310.
 GridError checkGridHierarchy(GridFile& grid);
 
 // Case-insensitive whole-string comparison used for names, parents, "NONE", "END" and extensions.

@@ -2,7 +2,7 @@
 // Names match ignoring letter case. Lookups go through a table of upper-cased names and the loop
 // test colours the tree, so a file with many sub-grids is checked in linear time; the results are
 // those of the plain file-order searches (first sub-grid of a name, parent chains longer than the
-// number of child sub-grids).
+// number of child sub-grids). A long top-level list is then indexed for the search.
 
 #include <string>
 #include <unordered_map>
@@ -10,6 +10,7 @@
 
 #include "common/ascii_text.hpp"
 #include "gridfile/grid_builder.hpp"
+#include "gridfile/top_level_index.hpp"
 
 namespace velmora {
 
@@ -53,6 +54,7 @@ GridError checkGridHierarchy(GridFile& grid) {
   detail::GridFileFields& fields = GridFileBuilder::fields(grid);
   fields.topLevelCount = 0;
   fields.firstTopLevel = nullptr;
+  fields.topLevelIndex.reset();
   if (fields.subGridCount <= 0) return kGridNoTopLevelParent;
 
   // First sub-grid in file order of each name.
@@ -111,6 +113,7 @@ GridError checkGridHierarchy(GridFile& grid) {
     }
     lastChild[parentIndex] = &entry;
   }
+  indexTopLevel(grid);
   return kGridOk;
 }
 

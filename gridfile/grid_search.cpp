@@ -11,7 +11,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <span>
+
+#include "gridfile/grid_builder.hpp"
+#include "gridfile/top_level_index.hpp"
 
 namespace velmora {
 
@@ -20,6 +24,9 @@ namespace {
 constexpr double kNearnessTolerance = 8.881784197001252e-16;  // 2^-50, relative tolerance of edge tests
 constexpr double kNoDataAtOrBelow = -998.0;                   // geoid files mark areas without data with -999
 constexpr int kNoClass = 6;                                   // worse than every location class
+
+// The index's search boxes must reach further than any point the edge tests accept.
+static_assert(kNearnessTolerance * 1024.0 <= kSearchBoxWidening);
 
 bool near(double a, double b) {
   return a == b || std::fabs(a - b) <= ((std::fabs(a) + std::fabs(b)) * 0.5 + 1.0) * kNearnessTolerance;
@@ -45,7 +52,8 @@ int rectangleClass(const SubGrid& g, double x, double y) {
   return 0;
 }
 
-bool inMargin(const SubGrid& g, double x, double y) {
+// Inline: as a call (it has two callers) it would slow the walk of short lists by a tenth.
+inline bool inMargin(const SubGrid& g, double x, double y) {
   return clearlyBelow(g.lonMin() - g.lonInc(), x) && clearlyBelow(x, g.lonMax() + g.lonInc()) &&
          clearlyBelow(g.latMin() - g.latInc(), y) && clearlyBelow(y, g.latMax() + g.latInc());
 }
@@ -164,6 +172,37 @@ bool holdsNodes(const SubGrid& g, std::span<const float> values) {
          values.size() / 2 >= static_cast<std::size_t>(g.rows()) * static_cast<std::size_t>(g.columns());
 }
 
+struct TopLevelChoice {
+  const SubGrid* subGrid = nullptr;
+  int locationClass = kNoClass;
+};
+
+// The walk of the top-level list in findSubGrid keeps the sub-grid with the lowest class, a margin
+// counting as class 5, and of those the first in the list: a minimum over (class, list position),
+// so the index may offer its candidates in any order. Edges and interiors come first, from the few
+// sub-grids whose rectangle box holds the point; only when none holds it are the margins asked.
+TopLevelChoice searchTopLevelIndex(const detail::TopLevelIndex& index, double x, double y) {
+  using Boxes = detail::TopLevelIndex::Boxes;
+  TopLevelChoice choice;
+  std::uint32_t chosenPosition = 0;
+  index.forEachCandidate(Boxes::kRectangle, x, y, [&](const SubGrid& top, std::uint32_t position) {
+    const int locationClass = rectangleClass(top, x, y);
+    if (locationClass != 0 && (locationClass < choice.locationClass ||
+                               (locationClass == choice.locationClass && position < chosenPosition))) {
+      choice = {&top, locationClass};
+      chosenPosition = position;
+    }
+  });
+  if (choice.subGrid != nullptr) return choice;
+  index.forEachCandidate(Boxes::kReach, x, y, [&](const SubGrid& top, std::uint32_t position) {
+    if ((choice.subGrid == nullptr || position < chosenPosition) && inMargin(top, x, y)) {
+      choice = {&top, kClassMargin};
+      chosenPosition = position;
+    }
+  });
+  return choice;
+}
+
 }  // namespace
 
 SubGridMatch findSubGrid(const GridFile& grid, double x, double y) {
@@ -173,22 +212,31 @@ SubGridMatch findSubGrid(const GridFile& grid, double x, double y) {
 
   const SubGrid* chosen = nullptr;
   int best = kNoClass;
-  for (const SubGrid& top : grid.topLevel()) {
-    const int locationClass = rectangleClass(top, x, y);
-    if (locationClass == kClassInterior) {
-      chosen = &top;
-      best = kClassInterior;
-      break;
-    }
-    if (locationClass != 0) {
-      // Among the edges a later sub-grid wins only with a strictly better class.
-      if (best > locationClass) {
+  // A long list goes through its index; coordinates too large for the index walk the list.
+  const detail::TopLevelIndex* index = GridFileBuilder::topLevelIndex(grid);
+  if (index != nullptr && std::fabs(x) <= kIndexedCoordinateLimit &&
+      std::fabs(y) <= kIndexedCoordinateLimit) {
+    const TopLevelChoice top = searchTopLevelIndex(*index, x, y);
+    chosen = top.subGrid;
+    best = top.locationClass;
+  } else {
+    for (const SubGrid& top : grid.topLevel()) {
+      const int locationClass = rectangleClass(top, x, y);
+      if (locationClass == kClassInterior) {
         chosen = &top;
-        best = locationClass;
+        best = kClassInterior;
+        break;
       }
-    } else if (best == kNoClass && inMargin(top, x, y)) {
-      chosen = &top;  // the first margin in list order; any later edge or interior replaces it
-      best = kClassMargin;
+      if (locationClass != 0) {
+        // Among the edges a later sub-grid wins only with a strictly better class.
+        if (best > locationClass) {
+          chosen = &top;
+          best = locationClass;
+        }
+      } else if (best == kNoClass && inMargin(top, x, y)) {
+        chosen = &top;  // the first margin in list order; any later edge or interior replaces it
+        best = kClassMargin;
+      }
     }
   }
   if (chosen == nullptr) return {};

@@ -190,6 +190,11 @@ struct GridSourceCloser {
   void operator()(GridSource* source) const;
 };
 
+struct TopLevelIndex;  // the search's index of many top-level sub-grids, in a private header
+struct TopLevelIndexDeleter {
+  void operator()(const TopLevelIndex* index) const;
+};
+
 // The state of a GridFile, written by the readers and the hierarchy check only.
 struct GridFileFields {
   std::string path;
@@ -203,6 +208,7 @@ struct GridFileFields {
   std::string gsType;
   std::vector<SubGrid> subGrids;
   SubGrid* firstTopLevel = nullptr;
+  std::unique_ptr<const TopLevelIndex, TopLevelIndexDeleter> topLevelIndex;  // none for a short list
   std::unique_ptr<GridSource, GridSourceCloser> source;  // text-form files stay open until closed
   GridOverview overview;
 };

@@ -24,7 +24,9 @@ struct SubGridMatch {
 // interior match wins at once, edges go to the best class (the first of a tie) and a margin to the
 // first listed; an edge or interior match then descends into the deepest child holding the point
 // (ties among siblings on edges go to the later one). Edges are compared with a relative tolerance
-// of 2^-50. None (class 0) for a NaN or infinite coordinate.
+// of 2^-50. None (class 0) for a NaN or infinite coordinate. The top-level sub-grids of a grid read
+// with many of them are found through an index made at the open, with the same result: the time
+// grows with the logarithm of their number and with how many of them overlap at the point.
 SubGridMatch findSubGrid(const GridFile& grid, double x, double y);
 
 // The shifts at a point and the sub-grid that gave them.
