@@ -1,5 +1,6 @@
 #include "tools/grid_report.hpp"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
@@ -21,6 +22,11 @@ constexpr int kSecondDecimals = 9;  // arc-seconds, as the shifts are printed
 // Label column of the info report and of the shift report: labels are padded to these widths.
 constexpr std::size_t kInfoLabelWidth = 13;
 constexpr std::size_t kShiftLabelWidth = 20;
+
+// Sub-grids nested deeper than this (top level is depth 0) are indented as one level more and
+// name their depth: an indentation that grew with depth would make the report of a long chain of
+// nested sub-grids quadratic in its length.
+constexpr int kMaxIndentedDepth = 8;
 
 struct DefectText {
   std::uint32_t bit;
@@ -99,7 +105,9 @@ int subGridPosition(const GridFile& grid, const SubGrid* sub) {
 }
 
 void appendSubGridLine(std::string& out, const SubGrid& sub, int depth) {
-  out.append(2 + 2 * static_cast<std::size_t>(depth), ' ');
+  const int indentDepth = std::min(depth, kMaxIndentedDepth + 1);
+  out.append(2 + 2 * static_cast<std::size_t>(indentDepth), ' ');
+  if (depth > kMaxIndentedDepth) out += "(depth " + std::to_string(depth) + ") ";
   out += '[';
   out += std::to_string(sub.index()) + "] " + quotedName(sub.name()) + " parent " +
          quotedName(sub.parentName()) + ", ";
@@ -113,11 +121,11 @@ void appendSubGridLine(std::string& out, const SubGrid& sub, int depth) {
 }
 
 // The siblings of one list, in list order, stopping at a repeat so that a damaged list can never
-// make the walk run forever.
+// make the walk run forever. seen has an entry per sub-grid, all false, and is left so: clearing
+// only the entries of the list keeps the whole walk linear in the number of sub-grids.
 std::vector<const SubGrid*> siblingList(const GridFile& grid, SubGridList siblings,
-                                        const std::vector<bool>& listed) {
+                                        const std::vector<bool>& listed, std::vector<bool>& seen) {
   std::vector<const SubGrid*> list;
-  std::vector<bool> seen(grid.subGrids().size(), false);
   for (const SubGrid& sub : siblings) {
     const int position = subGridPosition(grid, &sub);
     if (position < 0) break;
@@ -126,6 +134,7 @@ std::vector<const SubGrid*> siblingList(const GridFile& grid, SubGridList siblin
     seen[slot] = true;
     list.push_back(&sub);
   }
+  for (const SubGrid* sub : list) seen[static_cast<std::size_t>(sub->index())] = false;
   return list;
 }
 
@@ -133,8 +142,9 @@ std::vector<const SubGrid*> siblingList(const GridFile& grid, SubGridList siblin
 // stack rather than recursion: a file may nest its sub-grids thousands deep.
 void appendSubGridTree(std::string& out, const GridFile& grid, std::vector<bool>& listed) {
   std::vector<std::pair<const SubGrid*, int>> stack;
+  std::vector<bool> seen(grid.subGrids().size(), false);
   const auto pushSiblings = [&](SubGridList list, int depth) {
-    const std::vector<const SubGrid*> siblings = siblingList(grid, list, listed);
+    const std::vector<const SubGrid*> siblings = siblingList(grid, list, listed, seen);
     for (auto it = siblings.rbegin(); it != siblings.rend(); ++it) stack.emplace_back(*it, depth);
   };
   pushSiblings(grid.topLevel(), 0);

@@ -43,7 +43,9 @@ std::string formatFixed(double value, int decimals);
 //     0.100000000                                      (one line in the report)
 //
 // A child's line starts two spaces further in than its parent's, right after the parent's line
-// (or after the lines of the parent's earlier children and their own children).
+// (or after the lines of the parent's earlier children and their own children). Top-level
+// sub-grids are at depth 0; past depth 8 the lines stay at the indentation of depth 9 and start
+// with the depth, "(depth 12) [12] ...", so that the report grows linearly with the sub-grids.
 //
 // In-use sub-grids that the hierarchy check did not link into the tree are listed after it.
 std::string formatGridInfo(const GridFile& grid, GridForm form);

@@ -103,6 +103,49 @@ TEST(GridInfoReport, TreeListsChildrenIndentedUnderTheirParentsInFileOrder) {
             std::string(kTreeHead) + "Defects:     none\n" + kTreeBody);
 }
 
+// Past depth 8 the indentation stops growing and the line names its depth, so that a deep chain
+// costs a bounded number of bytes per sub-grid; a later top-level sub-grid is back at the margin.
+TEST(GridInfoReport, DeepNestingShowsTheDepthInsteadOfMoreIndentation) {
+  constexpr int kChain = 12;
+  HandGrid hand;
+  hand.fields.path = "deep.gsb";
+  hand.fields.subGrids.reserve(kChain + 1);  // the links below point into the vector
+  for (int k = 0; k < kChain; ++k) {
+    hand.add("N" + std::to_string(k), k == 0 ? "NONE" : "N" + std::to_string(k - 1), 2, 2, 0.0, 0.0, 1.0);
+    if (k > 0) {
+      hand.sub(k).parent = hand.at(k - 1);
+      hand.sub(k - 1).firstChild = hand.at(k);
+      hand.sub(k - 1).childCount = 1;
+    }
+  }
+  hand.add("Z", "NONE", 2, 2, 0.0, 0.0, 1.0);
+  hand.sub(0).nextSibling = hand.at(kChain);
+  hand.fields.subGridCount = kChain + 1;
+  hand.fields.topLevelCount = 2;
+  hand.fields.firstTopLevel = hand.at(0);
+
+  const std::string report = formatGridInfo(hand.grid, GridForm::kBinary);
+  std::string starts;  // each tree line up to its sub-grid number
+  for (std::size_t at = report.find("\n", report.find("Sub-grid tree")); at + 1 < report.size();
+       at = report.find('\n', at + 1)) {
+    starts += report.substr(at + 1, report.find(']', at) - at) + '\n';
+  }
+  EXPECT_EQ(starts,
+            "  [0]\n"
+            "    [1]\n"
+            "      [2]\n"
+            "        [3]\n"
+            "          [4]\n"
+            "            [5]\n"
+            "              [6]\n"
+            "                [7]\n"
+            "                  [8]\n"
+            "                    (depth 9) [9]\n"
+            "                    (depth 10) [10]\n"
+            "                    (depth 11) [11]\n"
+            "  [12]\n");
+}
+
 TEST(GridInfoReport, DefectsAreListedOneBitPerLineWithTheMeaningOfTheForm) {
   HandGrid hand;
   buildTree(hand);
