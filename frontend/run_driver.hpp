@@ -8,14 +8,16 @@
 namespace velmora {
 
 inline constexpr int kExitSuccess = 0;  // the run completed, whatever individual points gave
-inline constexpr int kExitFailure = 1;  // usage text, unreadable input file, or results not written
+inline constexpr int kExitFailure = 1;  // usage text, unreadable input file, or output not written
 
 // args is the whole argument vector, program path first. Results, the usage text and "Could not
 // open input file\n" go to out, messages about missing geoid files to err. The usage text (status
 // 1) is printed when no argument follows the program path, when an option that takes a value stands
 // last, and in single-point mode with fewer than two coordinates. An input file is converted as it
 // is read; when a read fails part way, the results before the failure stay and "Could not open
-// input file\n" follows. Status 1 also when out reports a write error.
+// input file\n" follows. Status 1 also when out reports a write error, at any write or at the final
+// flush, after "velmora: cannot write standard output: <reason>\n" on err (the reason as strerror
+// gives it, "No space left on device" for a full disk, "Broken pipe" for a closed pipe).
 int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE* err);
 
 }  // namespace velmora

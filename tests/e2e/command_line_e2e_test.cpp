@@ -159,12 +159,29 @@ TEST(CommandLineE2e, EmptyArgumentVector) {
   expectRun(runProcess(velmora.programPath(), {}), {1, kUsage, ""});
 }
 
-TEST(CommandLineE2e, ResultsThatCannotBeWrittenFailTheRun) {
+// A full disk and a pipe whose reader has gone (SIGPIPE ignored): the run fails and says why,
+// whether the failure comes at the final flush (one point, the usage text) or at a write in the
+// middle (5000 points make 160 KB of results, more than the output buffer), on one thread or two.
+TEST(CommandLineE2e, ResultsThatCannotBeWrittenFailTheRunAndSaySo) {
   const VelmoraFolder velmora;
-  ProcessOptions options;
-  options.standardOutputFile = "/dev/full";
-  const ProcessResult result = velmora.run({"-33.5", "151.25"}, options);
-  EXPECT_EQ(result.status, 1);
+  std::string points;
+  for (int k = 0; k < 5000; ++k) points += "-33.5,151.25\n";
+  velmora.writeInWorkFolder("points.csv", points);
+  ProcessOptions fullDisk;
+  fullDisk.standardOutputFile = "/dev/full";
+  ProcessOptions closedPipe;
+  closedPipe.standardOutputClosedPipe = true;
+  const std::vector<std::vector<std::string>> runs = {{"-33.5", "151.25"},
+                                                      {"--fromDatum"},
+                                                      {"--inputFile", "points.csv", "--threads", "1"},
+                                                      {"--inputFile", "points.csv", "--threads", "2"}};
+  for (const std::vector<std::string>& arguments : runs) {
+    SCOPED_TRACE(arguments.back());
+    expectRun(velmora.run(arguments, fullDisk),
+              {1, "", "velmora: cannot write standard output: No space left on device\n"});
+    expectRun(velmora.run(arguments, closedPipe),
+              {1, "", "velmora: cannot write standard output: Broken pipe\n"});
+  }
 }
 
 }  // namespace

@@ -75,12 +75,15 @@ TEST(RunDriver, InputFileThatCannotBeOpened) {
   }
 }
 
-TEST(RunDriver, ResultsThatCannotBeWrittenAreAFailure) {
+TEST(RunDriver, ResultsThatCannotBeWrittenAreAFailureSaidOnStandardError) {
   const File full(std::fopen("/dev/full", "w"));
+  const File err(std::tmpfile());
   ASSERT_NE(full, nullptr);
+  ASSERT_NE(err, nullptr);
   // Same datum and form on both sides: the point passes unchanged and no grid is needed.
   const std::vector<std::string_view> args{"velmora", "-33.5", "151.25"};
-  EXPECT_EQ(runVelmora(args, full.get(), stderr), kExitFailure);
+  EXPECT_EQ(runVelmora(args, full.get(), err.get()), kExitFailure);
+  EXPECT_EQ(contentsOf(err.get()), "velmora: cannot write standard output: No space left on device\n");
 }
 
 TEST(RunDriver, SamePointSameDatumPassesUnchanged) {
