@@ -323,6 +323,8 @@ std::error_code writeFileAtomically(std::string_view fileName, std::string_view 
 
   struct stat existing {};
   const bool replacing = ::stat(target.c_str(), &existing) == 0;
+  // The rename needs only the folder's permission: a file its owner made read-only stays so.
+  if (replacing && ::access(target.c_str(), W_OK) != 0) return lastError();
   TemporaryFile temporary;
   if (const std::error_code error = temporary.create(folder, base)) return error;
   if (replacing && ::fchmod(temporary.fd, existing.st_mode & kPermissionBits) != 0) return lastError();

@@ -72,7 +72,8 @@ GridImage gridImageFromFile(const GridFile& grid);
 // fileName. A reader, or the disk after a crash, sees the old file or the whole new one. When a
 // step fails the new file is removed, fileName is left as it was, and the error of that step is
 // returned; an empty code on success. A symbolic link is followed: the file it names is replaced.
-// An existing file's permission bits carry over; a new file gets 0666 less the umask.
+// An existing file must be writable and keeps its permission bits; a new file gets 0666 less the
+// umask.
 std::error_code writeFileAtomically(std::string_view fileName, std::string_view bytes);
 
 // writeFileAtomically, reporting only whether it succeeded.
