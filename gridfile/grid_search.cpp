@@ -281,7 +281,7 @@ std::optional<GridShift> interpolateGridShift(const GridFile& grid, double latit
   const auto toSeconds = [&](double value) { return value * grid.toSeconds(); };
   const double lonShift = toSeconds(interpolate(g.shifts(), 0, columns, cell));
   const double latShift = toSeconds(interpolate(g.shifts(), 1, columns, cell));
-  // Text-form files carry no accuracies: they report 0.
+  // A sub-grid without accuracies (text lines of two values) reports 0.
   const bool hasAccuracies = holdsNodes(g, g.accuracies());
   const double lonAccuracy = hasAccuracies ? toSeconds(interpolate(g.accuracies(), 0, columns, cell)) : 0.0;
   const double latAccuracy = hasAccuracies ? toSeconds(interpolate(g.accuracies(), 1, columns, cell)) : 0.0;

@@ -34,7 +34,7 @@ struct GridShift {
   double longitudeShift = 0.0;     // arc-seconds, EAST positive
   double latitudeShift = 0.0;      // arc-seconds, north positive
   double longitudeAccuracy = 0.0;  // arc-seconds, with the same change of sign as its shift
-  double latitudeAccuracy = 0.0;   // arc-seconds; both 0 for text-form grids, which hold none
+  double latitudeAccuracy = 0.0;   // arc-seconds; both 0 for a sub-grid that holds no accuracies
   SubGridMatch match;              // the sub-grid read and where the point lies in it
 };
 
