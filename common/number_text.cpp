@@ -1,10 +1,8 @@
 #include "common/number_text.hpp"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
 #include <climits>
-#include <clocale>
 #include <locale.h>
 #include <cstdint>
 #include <cstdlib>

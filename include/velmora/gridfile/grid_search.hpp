@@ -1,7 +1,6 @@
 // Choosing the sub-grid that holds a point and interpolating its node values.
 #pragma once
 
-#include <array>
 #include <optional>
 
 #include "velmora/gridfile/grid_file.hpp"
