@@ -1,6 +1,7 @@
 # What `cmake --install` puts under the prefix: the two programs (bin), the static libraries (lib),
-# the public headers (include/velmora, the whole folder, so a new header needs no new rule), the CMake
-# package Velmora (lib/cmake/Velmora) and the pkg-config file velmora.pc (lib/pkgconfig).
+# the public headers (include/velmora, the whole folder, so a new header needs no new rule, and the
+# generated velmora/version.hpp beside them), the CMake package Velmora (lib/cmake/Velmora) and the
+# pkg-config file velmora.pc (lib/pkgconfig).
 #
 # A consumer writes find_package(Velmora) and links velmora::velmora, or only the parts it needs:
 # velmora::common, velmora::geodesy, velmora::gridfile, velmora::pipeline.
@@ -32,6 +33,8 @@ install(TARGETS velmora_common velmora_geodesy velmora_gridfile velmora_pipeline
 
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/velmora
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT Development)
+install(FILES ${VELMORA_GENERATED_INCLUDE_DIR}/velmora/version.hpp
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/velmora COMPONENT Development)
 
 install(EXPORT VelmoraTargets
   NAMESPACE velmora::
