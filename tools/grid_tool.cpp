@@ -13,6 +13,7 @@
 #include "velmora/gridfile/grid_error.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 #include "velmora/gridfile/grid_writer.hpp"
+#include "velmora/version.hpp"
 
 namespace velmora {
 
@@ -27,6 +28,49 @@ const std::string_view kGridToolUsage =
     "\n"
     "FILE, IN and OUT end in .gsb (binary form) or .gsa (text form).\n"
     "Exit status: 0 done, 1 usage or failure, 2 no sub-grid holds the point.\n";
+
+const std::string_view kGridToolHelp =
+    "velmora-grid shows what an NTv2 grid file holds, interpolates it at a point, and converts it\n"
+    "between its binary (.gsb) and text (.gsa) forms. Where velmora quietly falls back to parameter\n"
+    "sets because a grid is missing or refused, this tool says why.\n"
+    "\n"
+    "Usage:\n"
+    "  velmora-grid info FILE\n"
+    "  velmora-grid shift FILE LATITUDE LONGITUDE\n"
+    "  velmora-grid convert IN OUT\n"
+    "  velmora-grid --help | -h | --version\n"
+    "\n"
+    "Commands:\n"
+    "  info FILE\n"
+    "      Prints the file's form, byte order and integer padding (binary form), unit, the number of\n"
+    "      sub-grids, each defect found with its meaning, and the sub-grid tree: every sub-grid's\n"
+    "      name, parent, rows x columns, nodes stored, latitude and longitude range and spacing in\n"
+    "      degrees, each child indented two spaces under its parent.\n"
+    "  shift FILE LATITUDE LONGITUDE\n"
+    "      Interpolates the file at a point in decimal degrees, north and east positive, \".\" as the\n"
+    "      decimal point (a leading + is allowed; no hemisphere letters). Prints the sub-grid chosen\n"
+    "      and where the point lies in it, the latitude and longitude shifts in arc-seconds (north\n"
+    "      and east positive), their accuracies, and the interpolated value: for a geoid file the\n"
+    "      separation in metres, or \"no data\".\n"
+    "  convert IN OUT\n"
+    "      Writes IN in the form named by OUT's extension and prints one line: the file written, its\n"
+    "      form, sub-grids and nodes. OUT is replaced whole or left as it was; an OUT that is IN under\n"
+    "      another name or through a link is refused.\n"
+    "\n"
+    "FILE, IN and OUT end in .gsb (binary form) or .gsa (text form); only regular files are read.\n"
+    "Errors go to standard error and name the file, with the grid library's code where it gave one:\n"
+    "  velmora-grid: AGD66_Australia.gsb: error 321: Cannot open file\n"
+    "\n"
+    "Exit status:\n"
+    "  0  done, also after --help and --version\n"
+    "  1  wrong arguments (the usage text is printed), a file that cannot be read or written, or\n"
+    "     standard output that cannot be written\n"
+    "  2  shift: no sub-grid holds the point\n"
+    "\n"
+    "Examples:\n"
+    "  velmora-grid info AGD66_Australia.gsb\n"
+    "  velmora-grid shift GDA2020_Australia.gsb -33.85678 151.21530\n"
+    "  velmora-grid convert AUSGeoid2020.gsa AUSGeoid2020.gsb\n";
 
 namespace {
 
@@ -170,6 +214,14 @@ int writeGridToolResult(const GridToolResult& result, int outFd, int errFd) {
 GridToolResult runGridTool(std::span<const std::string_view> arguments) {
   if (arguments.empty()) return usage();
   const std::string_view command = arguments[0];
+  // Asked for, help and version are answers, not usage errors: standard output and status 0,
+  // whatever follows them.
+  if (command == "--help" || command == "-h") {
+    return GridToolResult{kToolSuccess, std::string(kGridToolHelp), ""};
+  }
+  if (command == "--version") {
+    return GridToolResult{kToolSuccess, std::string(kToolName) + ' ' + std::string(kVersion) + '\n', ""};
+  }
   if (command == "info" && arguments.size() == 2) return runInfo(arguments[1]);
   if (command == "shift" && arguments.size() == 4) {
     const std::optional<double> latitude = parseDecimalNumber(arguments[2]);

@@ -5,6 +5,8 @@
 //   velmora-grid info FILE
 //   velmora-grid shift FILE LATITUDE LONGITUDE     (decimal degrees, north and east positive)
 //   velmora-grid convert IN OUT                    (form chosen by OUT's extension)
+//   velmora-grid --help | -h                       (the full help, status 0)
+//   velmora-grid --version                         ("velmora-grid " and kVersion, status 0)
 //
 // Exit status: 0 done, 1 usage text or failure (message on standard error), 2 for shift when no
 // sub-grid holds the point. Error messages name the file: "velmora-grid: FILE: error 321: Cannot
@@ -31,6 +33,9 @@ inline constexpr int kToolOutsideGrid = 2;  // shift: no sub-grid holds the poin
 
 // Printed to standard output, with status 1, for no or wrong arguments.
 extern const std::string_view kGridToolUsage;
+
+// Printed to standard output, with status 0, for "--help" or "-h" as the first argument.
+extern const std::string_view kGridToolHelp;
 
 struct GridToolResult {
   int status = kToolSuccess;

@@ -67,8 +67,9 @@ TEST(RunGridTool, WrongArgumentsPrintTheUsageToStandardOutputWithStatusOne) {
       {"shift", "a.gsb", "-41,5", "174"},
       {"convert", "a.gsb"},
       {"convert", "a.gsb", "b.gsa", "c.gsa"},
-      {"help"},
-      {"--help"},
+      {"help"},  // the commands are words, help and version are options
+      {"-help"},
+      {"version"},
   };
   for (const auto& arguments : cases) {
     const GridToolResult result = runGridTool(arguments);

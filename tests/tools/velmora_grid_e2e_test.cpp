@@ -126,6 +126,19 @@ TEST_F(VelmoraGridTool, NoArgumentsPrintTheUsageWithStatusOne) {
   expectRun(runTool(folder_, {"shift", "two.gsb", "41S", "174E"}), {1, run.standardOutput, ""});
 }
 
+TEST_F(VelmoraGridTool, HelpAndVersionGoToStandardOutputWithStatusZero) {
+  const std::string helpStart = "velmora-grid shows what an NTv2 grid file holds";
+  const ProcessResult help = runTool(folder_, {"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.standardOutput.rfind(helpStart, 0), 0U) << help.standardOutput;
+  EXPECT_EQ(help.standardError, "");
+  // -h is the same, and the first argument decides whatever follows it.
+  expectRun(runTool(folder_, {"-h"}), {0, help.standardOutput, ""});
+  expectRun(runTool(folder_, {"--help", "info", "two.gsb"}), {0, help.standardOutput, ""});
+  // The number is project(velmora VERSION ...) of the top CMakeLists.txt.
+  expectRun(runTool(folder_, {"--version"}), {0, "velmora-grid 0.1.0\n", ""});
+}
+
 TEST_F(VelmoraGridTool, InfoDescribesBinaryLayoutsUnitsAndDefects) {
   BinaryLayout bigUnpadded;
   bigUnpadded.bigEndian = true;
