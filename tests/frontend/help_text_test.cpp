@@ -1,0 +1,70 @@
+#include "frontend/help_text.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstddef>
+#include <string_view>
+
+namespace velmora {
+namespace {
+
+// True when word stands in text with no letter, digit, '-' or '_' right before or after it, so
+// that "-h" is not found inside "--hemisphere" nor "GDA94" inside "GDA94-GDA2020" alone.
+bool mentions(std::string_view text, std::string_view word) {
+  const auto isWordChar = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_';
+  };
+  for (std::size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1)) {
+    const std::size_t end = at + word.size();
+    if ((at == 0 || !isWordChar(text[at - 1])) && (end == text.size() || !isWordChar(text[end]))) return true;
+  }
+  return false;
+}
+
+TEST(HelpText, NamesEveryOptionDatumValueGridFileAndMethod) {
+  // What a user may type or read in a result: an option, datum or method added to the program
+  // without a word in the help fails here once it is added to this table.
+  constexpr std::string_view kNames[] = {
+      // options, as the help spells them
+      "--inputFile", "--fromDatum", "--fromCoordType", "--fromHeightType", "--toDatum", "--toCoordType",
+      "--toHeightType", "--zone", "--ISGSubZone", "--epoch", "--useGridShift", "--hemisphere",
+      "--useITRF2008", "--useAusGeoid98", "--threads", "--strict", "--showMethod", "--summary", "--help",
+      "-h", "--version",
+      // datums, coordinate forms, height types
+      "AGD66", "AGD84", "GDA94", "GDA2020", "ANG", "ISG", "NZGD49", "NZGD2000", "WGS84", "EN", "DMS", "DM",
+      "DD", "NONE", "Ellipsoid", "AHD",
+      // grid files
+      "AGD66_Australia.gsb", "AGD84_Australia.gsb", "GDA2020_Australia.gsb", "AUSGeoid2020.gsb",
+      "AUSGeoid09.gsb", "AUSGeoid98.gsb",
+      // --showMethod vocabulary
+      "grid:FILE:SUBGRID", "grid-margin:FILE:SUBGRID", "helmert:FROM-TO", "molodensky:ANG-GDA94", "nz-rule",
+      "approximate", "unchanged", "no-transformation", "geoid:FILE:SUBGRID", "geoid-missing:FILE",
+      "geoid-outside:FILE", "geoid-nodata:FILE"};
+  for (const std::string_view name : kNames) EXPECT_TRUE(mentions(kHelpText, name)) << name;
+}
+
+TEST(HelpText, LinesAreShorterThan100CharactersAndAsciiButTheDegreeSign) {
+  constexpr std::string_view kDegreeSign = "\xC2\xB0";  // UTF-8
+  ASSERT_FALSE(kHelpText.empty());
+  EXPECT_EQ(kHelpText.back(), '\n');
+  std::string_view rest = kHelpText;
+  for (int number = 1; !rest.empty(); ++number) {
+    const std::string_view line = rest.substr(0, rest.find('\n'));
+    rest.remove_prefix(std::min(rest.size(), line.size() + 1));
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < line.size(); ++characters) {
+      if (line.substr(at, kDegreeSign.size()) == kDegreeSign) {
+        at += kDegreeSign.size();
+        continue;
+      }
+      const auto c = static_cast<unsigned char>(line[at++]);
+      EXPECT_TRUE(c >= 0x20 && c < 0x7F) << "line " << number << ": byte " << int{c};
+    }
+    EXPECT_LT(characters, 100U) << "line " << number << ": " << line;
+  }
+}
+
+}  // namespace
+}  // namespace velmora
