@@ -1,9 +1,11 @@
 #include "common/number_text.hpp"
 
+#include <locale.h>
+
 #include <array>
 #include <charconv>
 #include <climits>
-#include <locale.h>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -43,9 +45,9 @@ constexpr std::array<double, kShortDecimalDigits + 1> kExactPowersOfTen{
     1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 // The value of the number at the start of text when it is "-"? digits ("." digits)? with at least one
-// and at most 15 digits, followed by the end of text or a character that cannot continue a number;
-// false for anything else (the general readers take it).
-bool readShortDecimal(std::string_view text, double& value) {
+// and at most 15 digits, followed by the end of text or a character that cannot continue a number,
+// and its length; 0 for anything else (the general readers take it).
+std::size_t readShortDecimal(std::string_view text, double& value) {
   std::size_t i = 0;
   const bool negative = !text.empty() && text[0] == '-';
   if (negative) ++i;
@@ -56,28 +58,58 @@ bool readShortDecimal(std::string_view text, double& value) {
   for (; i < text.size(); ++i) {
     const char c = text[i];
     if (isDigit(c)) {
-      if (++digits > kShortDecimalDigits) return false;
+      if (++digits > kShortDecimalDigits) return 0;
       mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
       fractionDigits += inFraction ? 1 : 0;
     } else if (c == '.' && !inFraction) {
       inFraction = true;
     } else if (mayBelongToNumber(c)) {
-      return false;
+      return 0;
     } else {
       break;
     }
   }
-  if (digits == 0) return false;
+  if (digits == 0) return 0;
   const double magnitude =
       static_cast<double>(mantissa) / kExactPowersOfTen[static_cast<std::size_t>(fractionDigits)];
   value = negative ? -magnitude : magnitude;
-  return true;
+  return i;
 }
 
 // The C locale, made once: numbers in commands and files always use "." as the decimal point.
 locale_t cLocale() {
   static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
   return locale;
+}
+
+// The length of the run of digits at text[from], which may be past the end.
+std::size_t digitRun(std::string_view text, std::size_t from) {
+  std::size_t end = from;
+  while (end < text.size() && isDigit(text[end])) ++end;
+  return end - from;
+}
+
+// True when text is exactly [+-] digits ["." digits] [(e|E) [+-] digits], at least one digit before
+// the exponent: a decimal number strtod reads to its last character.
+bool isWholeDecimal(std::string_view text) {
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  std::size_t digits = digitRun(text, i);
+  i += digits;
+  if (i < text.size() && text[i] == '.') {
+    const std::size_t fraction = digitRun(text, i + 1);
+    i += 1 + fraction;
+    digits += fraction;
+  }
+  if (digits == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    const std::size_t exponent = digitRun(text, i);
+    if (exponent == 0) return false;
+    i += exponent;
+  }
+  return i == text.size();
 }
 
 // Numbers up to this many characters are converted from a copy on the stack; only an absurdly long
@@ -92,10 +124,16 @@ std::string_view trimLeadingSpace(std::string_view text) {
   return text.substr(start);
 }
 
+std::string_view trimSpace(std::string_view text) {
+  std::size_t end = text.size();
+  while (end > 0 && isAsciiSpace(text[end - 1])) --end;
+  return trimLeadingSpace(text.substr(0, end));
+}
+
 double readDecimal(std::string_view text) {
   const std::string_view trimmed = trimLeadingSpace(text);
   double shortValue = 0.0;
-  if (readShortDecimal(trimmed, shortValue)) return shortValue;
+  if (readShortDecimal(trimmed, shortValue) > 0) return shortValue;
 
   std::size_t end = 0;
   while (end < trimmed.size() && mayBelongToNumber(trimmed[end])) ++end;
@@ -143,6 +181,30 @@ int readWholeNumber(std::string_view text) {
   if (value > INT_MAX) return INT_MAX;
   if (value < INT_MIN) return INT_MIN;
   return static_cast<int>(value);
+}
+
+std::optional<double> readExactDecimal(std::string_view text) {
+  const std::string_view number = trimSpace(text);
+  // The common short decimal is read whole in one pass.
+  double shortValue = 0.0;
+  const std::size_t shortLength = readShortDecimal(number, shortValue);
+  if (shortLength > 0 && shortLength == number.size()) return shortValue;
+  if (!isWholeDecimal(number)) return std::nullopt;
+  const double value = readDecimal(number);
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::optional<long long> readExactInteger(std::string_view text) {
+  std::string_view number = trimSpace(text);
+  const std::size_t signs = !number.empty() && (number.front() == '+' || number.front() == '-') ? 1 : 0;
+  if (number.size() == signs || digitRun(number, signs) != number.size() - signs) return std::nullopt;
+  // from_chars takes a "-" but no "+".
+  if (number.front() == '+') number.remove_prefix(1);
+  long long value = 0;
+  const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (ec != std::errc() || ptr != number.data() + number.size()) return std::nullopt;
+  return value;
 }
 
 }  // namespace velmora

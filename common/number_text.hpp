@@ -3,6 +3,7 @@
 // the decimal point whatever the locale (command-line values and grid files are written so).
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 namespace velmora {
@@ -16,7 +17,20 @@ double readDecimal(std::string_view text);
 // that a value beyond the int range saturates to INT_MIN or INT_MAX instead of being undefined.
 int readWholeNumber(std::string_view text);
 
+// The text as one whole finite decimal number: optional sign, digits with an optional fraction
+// (".5" and "5." included) and an optional exponent, with nothing but white space (CR and LF
+// included) around it. The value is readDecimal's, bit for bit. Nothing for any other text: no
+// number, trailing characters, hexadecimal, "inf", "nan", or a value that overflows the double range.
+std::optional<double> readExactDecimal(std::string_view text);
+
+// The text as one whole integer: optional sign and digits, white space around allowed. Nothing for
+// any other text or a value beyond the long long range.
+std::optional<long long> readExactInteger(std::string_view text);
+
 // Removes white space (space, tab, line feed, vertical tab, form feed, carriage return) from the start.
 std::string_view trimLeadingSpace(std::string_view text);
+
+// Removes that white space from both ends.
+std::string_view trimSpace(std::string_view text);
 
 }  // namespace velmora

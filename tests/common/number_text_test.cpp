@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <climits>
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -130,10 +132,55 @@ TEST(ReadWholeNumber, SaturatesBeyondIntRange) {
   }
 }
 
+// Whole texts only; an accepted text reads exactly as readDecimal reads it.
+TEST(ReadExactDecimal, AcceptsOnlyOneWholeFiniteDecimal) {
+  const char* const accepted[] = {"12.5",   " -33.5\r\n", "\t+7",          ".5",
+                                  "5.",     "-0",         "1e3",           "1.5E-2",
+                                  "-.5e+1", "4.9e-330",   "0000000001.25", "999999999999999999"};
+  for (const char* text : accepted) {
+    SCOPED_TRACE(text);
+    const std::optional<double> value = readExactDecimal(text);
+    ASSERT_TRUE(value.has_value());
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(*value), std::bit_cast<std::uint64_t>(readDecimal(text)));
+  }
+  const char* const refused[] = {"",     " ",     ".",   "-",     "+",     "1e",     "1e+",     "e5",
+                                 "0x10", "0x1p4", "inf", "nan",   "1e400", "-1e400", "12.5abc", "1 2",
+                                 "12,5", "--1",   "+-1", "1.2.3", "1. 5",  "- 1",    ".e1"};
+  for (const char* text : refused) EXPECT_FALSE(readExactDecimal(text).has_value()) << text;
+}
+
+TEST(ReadExactInteger, AcceptsOnlyOneWholeInteger) {
+  struct Case {
+    const char* text;
+    std::optional<long long> expected;
+  };
+  const Case cases[] = {
+      {"42", 42},
+      {" -7\r\n", -7},
+      {"+3", 3},
+      {"-0", 0},
+      {"9223372036854775807", LLONG_MAX},
+      {"-9223372036854775808", LLONG_MIN},
+      {"9223372036854775808", std::nullopt},
+      {"-9223372036854775809", std::nullopt},
+      {"", std::nullopt},
+      {"+", std::nullopt},
+      {"-", std::nullopt},
+      {"+-1", std::nullopt},
+      {"1.0", std::nullopt},
+      {"1e3", std::nullopt},
+      {"0x10", std::nullopt},
+      {"12 3", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(readExactInteger(c.text), c.expected) << c.text;
+}
+
 TEST(TrimLeadingSpace, RemovesEveryAsciiSpaceKind) {
   EXPECT_EQ(trimLeadingSpace(" \t\n\v\f\r-0 x"), "-0 x");
   EXPECT_EQ(trimLeadingSpace("   "), "");
   EXPECT_EQ(trimLeadingSpace("a "), "a ");
+  EXPECT_EQ(trimSpace("\r\n a b\t\r\n"), "a b");
+  EXPECT_EQ(trimSpace(" \t "), "");
 }
 
 // Grid files and command lines write "." whatever the locale: every path of the reader, the
