@@ -41,7 +41,27 @@ constexpr std::array<std::pair<std::string_view, HeightType>, 3> kHeightTypeName
     {"AHD", HeightType::kAhd},
 }};
 
+template <typename Code, std::size_t N>
+std::string_view nameOf(const std::array<std::pair<std::string_view, Code>, N>& table, Code code) {
+  for (const auto& [text, entry] : table) {
+    if (entry == code) return text;
+  }
+  return {};
+}
+
 }  // namespace
+
+std::string_view datumName(Datum datum) {
+  return nameOf(kDatumNames, datum);
+}
+
+std::string_view coordTypeName(CoordType type) {
+  return nameOf(kCoordTypeNames, type);
+}
+
+std::string_view heightTypeName(HeightType type) {
+  return nameOf(kHeightTypeNames, type);
+}
 
 Datum parseDatumName(std::string_view name) {
   return lookUp(kDatumNames, name, Datum::kWgs84);

@@ -1,5 +1,9 @@
 #include "frontend/command_line.hpp"
 
+#include <algorithm>
+#include <initializer_list>
+#include <optional>
+
 #include "common/ascii_text.hpp"
 #include "common/number_text.hpp"
 
@@ -54,76 +58,173 @@ enum class Option {
   kUseItrf2008,
   kUseAusGeoid98,
   kThreads,
+  kStrict,
+  kShowMethod,
+  kSummary,
+  kHelp,
+  kVersion,
 };
 
 struct OptionName {
-  std::string_view name;  // compared ignoring ASCII case
+  std::string_view name;  // as the help writes it; compared ignoring ASCII case
   Option option;
   bool takesValue;
 };
 
-constexpr std::array<OptionName, 15> kOptions{{
-    {"--inputfile", Option::kInputFile, true},
-    {"--fromdatum", Option::kFromDatum, true},
-    {"--fromcoordtype", Option::kFromCoordType, true},
-    {"--fromheighttype", Option::kFromHeightType, true},
-    {"--todatum", Option::kToDatum, true},
-    {"--tocoordtype", Option::kToCoordType, true},
-    {"--toheighttype", Option::kToHeightType, true},
+constexpr std::array<OptionName, 20> kOptions{{
+    {"--inputFile", Option::kInputFile, true},
+    {"--fromDatum", Option::kFromDatum, true},
+    {"--fromCoordType", Option::kFromCoordType, true},
+    {"--fromHeightType", Option::kFromHeightType, true},
+    {"--toDatum", Option::kToDatum, true},
+    {"--toCoordType", Option::kToCoordType, true},
+    {"--toHeightType", Option::kToHeightType, true},
     {"--zone", Option::kZone, true},
     {"--ISGSubZone", Option::kIsgSubZone, true},
     {"--epoch", Option::kEpoch, true},
-    {"--usegridshift", Option::kUseGridShift, false},
+    {"--useGridShift", Option::kUseGridShift, false},
     {"--hemisphere", Option::kHemisphere, true},
     {"--useITRF2008", Option::kUseItrf2008, false},
     {"--useAusGeoid98", Option::kUseAusGeoid98, false},
     {"--threads", Option::kThreads, true},
+    {"--strict", Option::kStrict, false},
+    {"--showMethod", Option::kShowMethod, false},
+    {"--summary", Option::kSummary, false},
+    {"--help", Option::kHelp, false},
+    {"--version", Option::kVersion, false},
 }};
 
+constexpr std::string_view kShortHelp = "-h";
+
+constexpr std::string_view kDatumList = "AGD66, AGD84, GDA94, GDA2020, ANG, ISG, NZGD49, NZGD2000 or WGS84";
+
 bool isOption(std::string_view argument) {
-  return argument.size() >= 2 && argument[0] == '-' && argument[1] == '-';
+  return (argument.size() >= 2 && argument[0] == '-' && argument[1] == '-') || argument == kShortHelp;
 }
 
-const OptionName* findOption(std::string_view argument) {
+const OptionName* findOption(std::string_view name) {
+  if (name == kShortHelp) return &kOptions[static_cast<std::size_t>(Option::kHelp)];
   for (const OptionName& entry : kOptions) {
-    if (equalsIgnoreCase(argument, entry.name)) return &entry;
+    if (equalsIgnoreCase(name, entry.name)) return &entry;
   }
   return nullptr;
 }
 
-void applyOption(Option option, std::string_view value, CommandLine& line) {
+// Edits (insertions, deletions, substitutions) between two names, ignoring ASCII case.
+std::size_t editDistance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      const bool same = asciiUpper(a[i - 1]) == asciiUpper(b[j - 1]);
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+constexpr std::size_t kMaxSuggestionEdits = 2;  // a typo or two, not another word
+
+std::string unknownOption(std::string_view name) {
+  std::string message = "unknown option '" + std::string(name) + "'";
+  const OptionName* closest = nullptr;
+  std::size_t best = kMaxSuggestionEdits + 1;
+  for (const OptionName& entry : kOptions) {
+    const std::size_t distance = editDistance(name, entry.name);
+    if (distance < best) {
+      best = distance;
+      closest = &entry;
+    }
+  }
+  if (closest != nullptr) message += "; did you mean " + std::string(closest->name) + "?";
+  return message + " (velmora --help lists the options)";
+}
+
+std::string quoted(std::string_view option, std::string_view value) {
+  return std::string(option) + " '" + std::string(value) + "'";
+}
+
+// A name that names nothing: what the option takes, and the right spelling when only the letter
+// case is wrong (names are case-sensitive).
+void checkName(std::string_view option, std::string_view value, std::string_view kind, std::string_view list,
+               std::initializer_list<std::string_view> names, std::vector<std::string>& problems) {
+  for (const std::string_view name : names) {
+    if (name == value) return;
+  }
+  std::string message =
+      quoted(option, value) + ": unknown " + std::string(kind) + "; expected " + std::string(list);
+  for (const std::string_view name : names) {
+    if (equalsIgnoreCase(name, value)) message += " (names are case-sensitive: " + std::string(name) + ")";
+  }
+  problems.push_back(std::move(message));
+}
+
+void checkDatum(std::string_view option, std::string_view value, std::vector<std::string>& problems) {
+  checkName(option, value, "datum", kDatumList,
+            {"AGD66", "AGD84", "GDA94", "GDA2020", "ANG", "ISG", "NZGD49", "NZGD2000", "WGS84"}, problems);
+}
+
+void checkCoordType(std::string_view option, std::string_view value, std::vector<std::string>& problems) {
+  checkName(option, value, "coordinate type", "EN, DMS, DM or DD", {"EN", "DMS", "DM", "DD"}, problems);
+}
+
+void checkHeightType(std::string_view option, std::string_view value, std::vector<std::string>& problems) {
+  checkName(option, value, "height type", "NONE, Ellipsoid or AHD", {"NONE", "None", "Ellipsoid", "AHD"},
+            problems);
+}
+
+void checkWholeNumber(std::string_view option, std::string_view value, std::vector<std::string>& problems) {
+  if (!readExactInteger(value)) problems.push_back(quoted(option, value) + ": expected a whole number");
+}
+
+void applyOption(const OptionName& entry, std::string_view value, CommandLine& line) {
   ConversionSettings& settings = line.settings;
-  switch (option) {
+  std::vector<std::string>& problems = line.problems;
+  switch (entry.option) {
     case Option::kInputFile:
       line.useInputFile = true;
       line.inputFile.assign(value);
       break;
     case Option::kFromDatum:
       settings.fromDatum = parseDatumName(value);
+      checkDatum(entry.name, value, problems);
       break;
     case Option::kFromCoordType:
       settings.fromCoordType = parseCoordType(value);
+      checkCoordType(entry.name, value, problems);
       break;
     case Option::kFromHeightType:
       settings.fromHeightType = parseHeightType(value);
+      checkHeightType(entry.name, value, problems);
       break;
     case Option::kToDatum:
       settings.toDatum = parseDatumName(value);
+      checkDatum(entry.name, value, problems);
       break;
     case Option::kToCoordType:
       settings.toCoordType = parseCoordType(value);
+      checkCoordType(entry.name, value, problems);
       break;
     case Option::kToHeightType:
       settings.toHeightType = parseHeightType(value);
+      checkHeightType(entry.name, value, problems);
       break;
     case Option::kZone:
       settings.zone = readWholeNumber(value);
+      checkWholeNumber(entry.name, value, problems);
       break;
     case Option::kIsgSubZone:
       settings.isgSubZone = readWholeNumber(value);
+      checkWholeNumber(entry.name, value, problems);
       break;
     case Option::kEpoch:
       settings.epoch = readDecimal(value);
+      if (!readExactDecimal(value))
+        problems.push_back(quoted(entry.name, value) + ": expected a decimal year");
       break;
     case Option::kUseGridShift:
       settings.useGridShift = true;
@@ -132,6 +233,9 @@ void applyOption(Option option, std::string_view value, CommandLine& line) {
       // Only the first character counts, and only in upper case; anything else keeps the setting.
       if (!value.empty() && value.front() == 'S') settings.southernHemisphere = true;
       if (!value.empty() && value.front() == 'N') settings.southernHemisphere = false;
+      if (value != "S" && value != "N" && value != "South" && value != "North") {
+        problems.push_back(quoted(entry.name, value) + ": expected S or N");
+      }
       break;
     case Option::kUseItrf2008:
       settings.useITRF2008 = true;
@@ -143,8 +247,28 @@ void applyOption(Option option, std::string_view value, CommandLine& line) {
       // A count below 1 (or no number) asks for every hardware thread.
       const int threads = readWholeNumber(value);
       line.threads = threads > 0 ? static_cast<unsigned>(threads) : 0;
+      const std::optional<long long> exact = readExactInteger(value);
+      if (!exact || *exact < 0) {
+        problems.push_back(quoted(entry.name, value) +
+                           ": expected a number of threads (0 for every processor)");
+      }
       break;
     }
+    case Option::kStrict:
+      line.strict = true;
+      break;
+    case Option::kShowMethod:
+      line.showMethod = true;
+      break;
+    case Option::kSummary:
+      line.summary = true;
+      break;
+    case Option::kHelp:
+      line.help = true;
+      break;
+    case Option::kVersion:
+      line.version = true;
+      break;
   }
 }
 
@@ -155,22 +279,101 @@ CommandLine scanCommandLine(std::span<const std::string_view> args) {
   if (!args.empty()) line.programPath.assign(args.front());
   std::size_t index = 1;
   while (index < args.size() && isOption(args[index])) {
-    const OptionName* entry = findOption(args[index]);
+    const std::string_view argument = args[index];
     ++index;
-    if (entry == nullptr) continue;  // unknown option: skipped alone, it takes no value
+    // "--name=value": the name ends at the first "=".
+    const std::size_t equals = argument.find('=');
+    const std::string_view name = argument.substr(0, equals);
+    const OptionName* entry = findOption(name);
+    if (entry == nullptr) {  // unknown option: skipped alone, it takes no value
+      line.problems.push_back(unknownOption(name));
+      continue;
+    }
+    if (equals != std::string_view::npos) {
+      if (!entry->takesValue) {
+        line.problems.push_back("option " + std::string(entry->name) + " takes no value, got '" +
+                                std::string(argument) + "'");
+        continue;
+      }
+      applyOption(*entry, argument.substr(equals + 1), line);
+      continue;
+    }
     if (!entry->takesValue) {
-      applyOption(entry->option, {}, line);
+      applyOption(*entry, {}, line);
       continue;
     }
     if (index >= args.size()) {
       line.missingValue = true;
+      line.problems.push_back("option " + std::string(entry->name) + " needs a value");
       return line;
     }
-    applyOption(entry->option, args[index], line);
+    applyOption(*entry, args[index], line);
     ++index;
   }
   if (index < args.size()) line.positionals = args.subspan(index);
   return line;
+}
+
+namespace {
+
+bool isGdaDatum(Datum datum) {
+  return datum == Datum::kGda94 || datum == Datum::kGda2020;
+}
+
+constexpr int kFirstUtmZone = 1;
+constexpr int kLastUtmZone = 60;
+constexpr int kFirstIsgZone = 54;  // the ISG covers New South Wales: UTM zones 54 to 56
+constexpr int kLastIsgZone = 56;
+constexpr int kIsgSubZones = 3;  // sub-zones 0, 1, 2: the official zones Z/1, Z/2, Z/3
+
+void checkZone(const ConversionSettings& settings, Datum gridDatum, std::vector<std::string>& problems) {
+  if (gridDatum == Datum::kIsg) {
+    if (settings.zone < kFirstIsgZone || settings.zone > kLastIsgZone) {
+      problems.push_back("--zone " + std::to_string(settings.zone) +
+                         ": ISG grid coordinates need zone 54, 55 or 56");
+    }
+    if (settings.isgSubZone < 0 || settings.isgSubZone >= kIsgSubZones) {
+      problems.push_back("--ISGSubZone " + std::to_string(settings.isgSubZone) +
+                         ": expected 0, 1 or 2 (ISG zones Z/1, Z/2, Z/3)");
+    }
+    return;
+  }
+  if (settings.zone < kFirstUtmZone || settings.zone > kLastUtmZone) {
+    problems.push_back("--zone " + std::to_string(settings.zone) + ": expected a zone from 1 to 60");
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> settingsProblems(const CommandLine& line) {
+  std::vector<std::string> problems;
+  const ConversionSettings& settings = line.settings;
+  if (settings.fromCoordType == CoordType::kEn) checkZone(settings, settings.fromDatum, problems);
+  if (settings.toCoordType == CoordType::kEn) checkZone(settings, settings.toDatum, problems);
+
+  const bool fromHeight = settings.fromHeightType != HeightType::kNone;
+  const bool toHeight = settings.toHeightType != HeightType::kNone;
+  if (fromHeight != toHeight) {
+    problems.push_back(std::string(fromHeight ? "--fromHeightType" : "--toHeightType") +
+                       " alone converts no height: give both --fromHeightType and --toHeightType");
+  } else if (fromHeight && (!isGdaDatum(settings.fromDatum) || !isGdaDatum(settings.toDatum))) {
+    problems.push_back("heights are converted only between GDA94 and GDA2020, not from " +
+                       std::string(datumName(settings.fromDatum)) + " to " +
+                       std::string(datumName(settings.toDatum)));
+  }
+
+  if (line.useInputFile) {
+    if (!line.positionals.empty()) {
+      problems.push_back("unexpected argument '" + std::string(line.positionals.front()) +
+                         "': a point is not read from the arguments with --inputFile");
+    }
+  } else if (line.positionals.size() < 2) {
+    problems.push_back("expected a point (two coordinates and an optional height) or --inputFile FILE");
+  } else if (line.positionals.size() > 3) {
+    problems.push_back("unexpected argument '" + std::string(line.positionals[3]) +
+                       "': a point is two coordinates and an optional height");
+  }
+  return problems;
 }
 
 }  // namespace velmora

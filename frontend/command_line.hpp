@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "velmora/converter.hpp"
 
@@ -26,14 +27,29 @@ struct CommandLine {
   std::string inputFile;                          // its last value
   std::span<const std::string_view> positionals;  // every argument from the first non-option on
   bool missingValue = false;                      // an option that takes a value stood last
+  bool strict = false;                            // "--strict"
+  bool showMethod = false;                        // "--showMethod"
+  bool summary = false;                           // "--summary"
+  bool help = false;                              // "--help" or "-h"
+  bool version = false;                           // "--version"
+  // What --strict reports about the options, one message each (without "velmora: " and newline),
+  // in the order of the arguments: unknown options, names that name nothing, values that are no
+  // number, a value given to an option that takes none, a missing value.
+  std::vector<std::string> problems;
 };
 
 // Scans args (args[0] is the program path) from index 1. An option is an argument of at least two
-// characters beginning "--"; its name is compared ignoring ASCII case; a value is the next argument
-// taken verbatim, even when it begins with "--"; a later value replaces an earlier one. An unknown
-// option (the bare "--" included) is skipped on its own. The first argument that is no option ends
-// the scan. When an option that takes a value stands last, the scan stops with missingValue set;
-// nothing past the end of args is read. positionals points into args.
+// characters beginning "--" (or "-h"); its name is compared ignoring ASCII case; a value is the rest
+// of the argument after "=" ("--zone=55"), else the next argument taken verbatim, even when it
+// begins with "--"; a later value replaces an earlier one. An unknown option (the bare "--"
+// included, and an option that takes no value given one with "=") is skipped on its own. The first
+// argument that is no option ends the scan. When an option that takes a value stands last, the scan
+// stops with missingValue set; nothing past the end of args is read. positionals points into args.
 CommandLine scanCommandLine(std::span<const std::string_view> args);
+
+// What --strict reports about the settings as a whole, after the scan: zones and sub-zones out of
+// range for the datums on a grid side, height types that convert nothing, positional arguments
+// that are not one point. Messages as in CommandLine::problems.
+std::vector<std::string> settingsProblems(const CommandLine& line);
 
 }  // namespace velmora

@@ -19,9 +19,13 @@ Coordinates pointOf(std::string_view first, std::string_view second, double heig
 }  // namespace
 
 LineFields splitInputLine(std::string_view line) {
+  std::array<std::string_view, kPastLastField> fields;
+  const std::size_t count = splitFields(line, ',', fields);
   LineFields result;
-  result.count = splitFields(line, ',', result.fields);
-  for (std::string_view& field : result.fields) field = field.substr(0, kFieldReadLimitBytes);
+  result.count = std::min(count, kFieldsPerLine);
+  result.moreFields = count > kFieldsPerLine;
+  for (std::size_t k = 0; k < kFieldsPerLine; ++k)
+    result.fields[k] = fields[k].substr(0, kFieldReadLimitBytes);
   return result;
 }
 
@@ -66,6 +70,7 @@ void LineReader::PendingLine::append(std::string_view piece) {
 LineFields LineReader::PendingLine::finish(std::string& spill) {
   LineFields result;
   result.count = std::min(fieldsSeen_, kFieldsPerLine);
+  result.moreFields = fieldsSeen_ > kFieldsPerLine;
   // Views are taken once every field is in place, so a growing spill cannot leave one dangling.
   std::array<std::size_t, kFieldsPerLine> offsets{};
   for (std::size_t k = 0; k < result.count; ++k) {
@@ -110,16 +115,22 @@ bool LineReader::refill() {
 // began in an earlier read comes first in the block where it ends.
 ReadStatus LineReader::readBlock(InputBlock& block) {
   block.clear();
+  block.firstLineNumber_ = linesHandedOut_ + 1;
   std::size_t lines = 0;
+  const auto handOut = [&](ReadStatus status) {
+    linesHandedOut_ += lines;
+    return status;
+  };
   for (;;) {
     if (begin_ == end_) {
-      if (lines > 0) return ReadStatus::kLines;
+      if (lines > 0) return handOut(ReadStatus::kLines);
       if (!refill()) {
         if (failed_) return ReadStatus::kError;
         if (!pending_.started()) return ReadStatus::kEnd;
         block.spilledLine_ = pending_.finish(block.spill_);
         block.hasSpilledLine_ = true;
-        return ReadStatus::kLines;
+        lines = 1;
+        return handOut(ReadStatus::kLines);
       }
     }
     std::string_view rest(buffer_.data() + begin_, end_ - begin_);
@@ -143,7 +154,7 @@ ReadStatus LineReader::readBlock(InputBlock& block) {
     }
     block.bytes_.append(rest.data(), taken);
     begin_ += taken;
-    if (lines == kMaxLinesPerBlock) return ReadStatus::kLines;
+    if (lines == kMaxLinesPerBlock) return handOut(ReadStatus::kLines);
     pending_.append(rest.substr(taken));
     begin_ = end_;
   }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <span>
@@ -27,7 +28,8 @@ inline constexpr std::size_t kInputChunkBytes = 1 << 16;
 // The first three fields of a line; the last field found keeps the line's newline when it reaches it.
 struct LineFields {
   std::array<std::string_view, 3> fields{};
-  std::size_t count = 0;  // fields found, at most 3
+  std::size_t count = 0;    // fields found, at most 3
+  bool moreFields = false;  // a fourth field follows the third
 };
 
 // Fields of one whole line (with its ending newline, if it had one), each cut to kFieldReadLimitBytes.
@@ -65,6 +67,9 @@ class InputBlock {
 
   bool empty() const { return !hasSpilledLine_ && bytes_.empty(); }
 
+  // The number of the block's first line in the input, counted from 1.
+  std::uint64_t firstLineNumber() const { return firstLineNumber_; }
+
  private:
   friend class LineReader;
   void clear();
@@ -73,6 +78,7 @@ class InputBlock {
   std::string spill_;       // the fields of a line that began in an earlier read
   LineFields spilledLine_;  // its fields, viewing spill_
   bool hasSpilledLine_ = false;
+  std::uint64_t firstLineNumber_ = 1;
 };
 
 enum class ReadStatus {
@@ -113,6 +119,7 @@ class LineReader {
   std::size_t begin_ = 0;     // the part of buffer_ not yet handed out
   std::size_t end_ = 0;
   PendingLine pending_;
+  std::uint64_t linesHandedOut_ = 0;
   bool ended_ = false;   // the file gave its last byte
   bool failed_ = false;  // a read failed
 };

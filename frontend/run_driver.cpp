@@ -1,14 +1,22 @@
 #include "frontend/run_driver.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "frontend/block_runner.hpp"
 #include "frontend/command_line.hpp"
+#include "frontend/help_text.hpp"
 #include "frontend/input_lines.hpp"
 #include "frontend/program_folder.hpp"
+#include "frontend/run_tally.hpp"
+#include "velmora/version.hpp"
 
 namespace velmora {
 namespace {
@@ -52,43 +60,124 @@ int finish(std::FILE* out, std::FILE* err, int status, bool written = true) {
 
 }  // namespace
 
+namespace {
+
+void writeText(std::string_view text, std::FILE* file) {
+  std::fwrite(text.data(), 1, text.size(), file);
+}
+
+// An option-level error of --strict: one message, no output, exit status 1.
+int optionError(std::string_view message, std::FILE* out, std::FILE* err) {
+  errno = 0;
+  writeText(std::string("velmora: ").append(message).append("\n"), err);
+  return finish(out, err, kExitFailure);
+}
+
+std::string absolutePath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? path : absolute.lexically_normal().string();
+}
+
+// A grid or geoid the run needs that did not open, in the words of --strict.
+std::optional<std::string> missingGrid(const Converter& converter) {
+  constexpr std::array<GridId, kGridIdCount> kGrids{GridId::kAgd66,      GridId::kAgd84,
+                                                    GridId::kGda2020,    GridId::kAusGeoid2020,
+                                                    GridId::kAusGeoid09, GridId::kAusGeoid98};
+  for (const GridId id : kGrids) {
+    const GridState& state = converter.gridState(id);
+    if (!state.needed || state.grid != nullptr) continue;
+    const bool geoid = id == GridId::kAusGeoid2020 || id == GridId::kAusGeoid09 || id == GridId::kAusGeoid98;
+    const char* message = gridErrorMessage(state.error);
+    return "cannot use " + std::string(geoid ? "the geoid file '" : "the grid file '") +
+           absolutePath(state.path) + "' (needed " + (geoid ? "for the heights" : "by --useGridShift") +
+           "): error " + std::to_string(state.error) + ": " +
+           (message != nullptr ? message : "unknown error");
+  }
+  return std::nullopt;
+}
+
+int printVersion(std::FILE* out, std::FILE* err) {
+  errno = 0;
+  writeText(std::string("velmora ").append(kVersion).append("\n"), out);
+  return finish(out, err, kExitSuccess);
+}
+
+int printHelp(std::FILE* out, std::FILE* err) {
+  errno = 0;
+  writeText(kHelpText, out);
+  return finish(out, err, kExitSuccess);
+}
+
+}  // namespace
+
 int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE* err) {
   if (args.size() <= 1) return finish(out, err, usage(out));
   CommandLine line = scanCommandLine(args);
-  if (line.missingValue) return finish(out, err, usage(out));
-
-  std::optional<Coordinates> single;
-  if (!line.useInputFile) {
-    single = positionalPoint(line.positionals, line.settings.fromCoordType);
-    if (!single) return finish(out, err, usage(out));
+  if (line.help) return printHelp(out, err);
+  if (line.version) return printVersion(out, err);
+  if (line.strict) {
+    if (!line.problems.empty()) return optionError(line.problems.front(), out, err);
+    const std::vector<std::string> problems = settingsProblems(line);
+    if (!problems.empty()) return optionError(problems.front(), out, err);
   }
+  if (line.missingValue) return finish(out, err, usage(out));
+  if (!line.useInputFile && line.positionals.size() < 2) return finish(out, err, usage(out));
+
   const std::unique_ptr<std::FILE, InputFileCloser> input(
       line.useInputFile ? std::fopen(line.inputFile.c_str(), "r") : nullptr);
-  if (line.useInputFile && !input) return finish(out, err, cannotReadInput(out));
+  if (line.useInputFile && !input) {
+    const int error = errno;
+    if (line.strict || line.summary) {
+      writeText("velmora: cannot open input file '" + line.inputFile +
+                    "': " + std::generic_category().message(error) + "\n",
+                err);
+    }
+    return finish(out, err, cannotReadInput(out));
+  }
 
   line.settings.gridFolder = programFolder(line.programPath);
   const Converter converter(line.settings);
+  if (line.strict) {
+    if (const std::optional<std::string> problem = missingGrid(converter))
+      return optionError(*problem, out, err);
+  }
 
-  if (single) {
+  const PointOptions options{line.strict, line.showMethod, line.strict || line.summary, line.inputFile};
+  RunTally tally;
+  const auto status = [&](int completed) {
+    if (line.summary) writeSummary(converter, tally, line.strict, line.useInputFile, err);
+    return line.strict && tally.failed > 0 ? kExitFailure : completed;
+  };
+
+  if (!line.useInputFile) {
     BlockOutput output;
-    convertPoint(converter, *single, output);
+    convertArguments(converter, options,
+                     line.positionals.first(std::min<std::size_t>(line.positionals.size(), 3)), output);
+    tally.merge(output.tally);
     std::fwrite(output.messages.data(), 1, output.messages.size(), err);
     errno = 0;
     const bool written =
         std::fwrite(output.results.data(), 1, output.results.size(), out) == output.results.size();
-    return finish(out, err, kExitSuccess, written);
+    return finish(out, err, status(kExitSuccess), written);
   }
 
   LineReader reader(input.get());
   const unsigned threads = line.threads > 0 ? line.threads : defaultThreadCount();
   errno = 0;
-  const StreamOutcome outcome = convertStream(converter, reader, threads, out, err);
+  const StreamOutcome outcome = convertStream(converter, options, reader, threads, out, err, tally);
   if (outcome == StreamOutcome::kReadError) {
     // The results before the failed read go out before the message that follows them.
     if (std::fflush(out) != 0) return finish(out, err, kExitFailure, false);
+    if (line.strict || line.summary) {
+      writeText("velmora: cannot read input file '" + line.inputFile +
+                    "': " + std::generic_category().message(errno != 0 ? errno : EIO) + "\n",
+                err);
+    }
+    status(kExitFailure);
     return finish(out, err, cannotReadInput(out));
   }
-  return finish(out, err, kExitSuccess, outcome == StreamOutcome::kCompleted);
+  return finish(out, err, status(kExitSuccess), outcome == StreamOutcome::kCompleted);
 }
 
 }  // namespace velmora

@@ -8,7 +8,8 @@
 namespace velmora {
 
 inline constexpr int kExitSuccess = 0;  // the run completed, whatever individual points gave
-inline constexpr int kExitFailure = 1;  // usage text, unreadable input file, or output not written
+inline constexpr int kExitFailure = 1;  // usage text, unreadable input file, output not written, or
+                                        // with --strict any error reported
 
 // args is the whole argument vector, program path first. Results, the usage text and "Could not
 // open input file\n" go to out, messages about missing geoid files to err. The usage text (status
@@ -18,6 +19,12 @@ inline constexpr int kExitFailure = 1;  // usage text, unreadable input file, or
 // input file\n" follows. Status 1 also when out reports a write error, at any write or at the final
 // flush, after "velmora: cannot write standard output: <reason>\n" on err (the reason as strerror
 // gives it, "No space left on device" for a full disk, "Broken pipe" for a closed pipe).
+//
+// --help (or -h) and --version print to out and end with status 0 before anything else. With
+// --strict the first problem of the options, the settings or a needed grid file is printed on err
+// as "velmora: <what>" and ends the run with status 1 before any output; a line with a problem
+// prints its message on err and a result line of empty fields, and the run ends with status 1
+// after every line. --summary writes the counts of the run on err after the last result.
 int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE* err);
 
 }  // namespace velmora

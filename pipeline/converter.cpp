@@ -71,7 +71,7 @@ void Converter::Impl::open(GridId id) {
   GridState& state = states[slotOf(id)];
   if (state.needed) return;
   state.needed = true;
-  grids[slotOf(id)] = openGridFile(state.path);
+  grids[slotOf(id)] = openGridFile(state.path, state.error);
   state.grid = grids[slotOf(id)].get();
 }
 

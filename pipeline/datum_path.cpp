@@ -86,8 +86,9 @@ void addStep(DatumReport& report, const DatumStep& step) {
   if (report.stepCount < report.steps.size()) report.steps[report.stepCount++] = step;
 }
 
-DatumStep gridStep(GridId grid, const SubGrid* subGrid, bool reverse) {
-  return DatumStep{StepKind::kGridShift, reverse, grid, subGrid, ParameterSet::kAgd66ToGda94};
+DatumStep gridStep(GridId grid, const GridLeg& leg, bool reverse) {
+  return DatumStep{StepKind::kGridShift,        reverse,     grid, leg.subGrid,
+                   ParameterSet::kAgd66ToGda94, leg.inMargin};
 }
 
 DatumStep parameterStep(ParameterSet set, bool reverse) {
@@ -98,12 +99,15 @@ DatumStep parameterStep(ParameterSet set, bool reverse) {
 LatLon approximateShift(LatLon point, Datum fromDatum, Datum toDatum, DatumReport& report) {
   if (isAgdFamily(fromDatum) && isGda94Group(toDatum)) {
     addStep(report, DatumStep{StepKind::kApproximateShift, false});
+    report.outcome = DatumOutcome::kApproximate;
     return {point.latitude + kApproxLatitudeShiftDeg, point.longitude + kApproxLongitudeShiftDeg};
   }
   if (isGda94Group(fromDatum) && isAgdFamily(toDatum)) {
     addStep(report, DatumStep{StepKind::kApproximateShift, true});
+    report.outcome = DatumOutcome::kApproximate;
     return {point.latitude - kApproxLatitudeShiftDeg, point.longitude - kApproxLongitudeShiftDeg};
   }
+  report.outcome = DatumOutcome::kOutsideArea;
   return point;
 }
 
@@ -146,10 +150,14 @@ struct PathContext {
 std::optional<LatLon> agdGridLeg(LatLon point, Datum agdDatum, bool towardGda94, const PathContext& context,
                                  DatumReport& report) {
   const bool agd84 = agdDatum == Datum::kAgd84;
+  const GridId grid = agd84 ? GridId::kAgd84 : GridId::kAgd66;
   const std::optional<GridLeg> leg = shiftByGrid(agd84 ? context.grids.agd84 : context.grids.agd66,
                                                  point.latitude, point.longitude, towardGda94);
-  if (!leg) return std::nullopt;
-  addStep(report, gridStep(agd84 ? GridId::kAgd84 : GridId::kAgd66, leg->subGrid, !towardGda94));
+  if (!leg) {
+    report.missedGrid = grid;
+    return std::nullopt;
+  }
+  addStep(report, gridStep(grid, *leg, !towardGda94));
   return leg->position;
 }
 
@@ -158,17 +166,21 @@ std::optional<LatLon> gda2020GridLeg(LatLon point, bool towardGda2020, const Pat
                                      DatumReport& report) {
   const std::optional<GridLeg> leg =
       shiftByGrid(context.grids.gda2020, point.latitude, point.longitude, towardGda2020);
-  if (!leg) return std::nullopt;
-  addStep(report, gridStep(GridId::kGda2020, leg->subGrid, !towardGda2020));
+  if (!leg) {
+    report.missedGrid = GridId::kGda2020;
+    return std::nullopt;
+  }
+  addStep(report, gridStep(GridId::kGda2020, *leg, !towardGda2020));
   return leg->position;
 }
 
 // Stage 1. The shifted point when every grid leg of the pair gave a shift; nothing (and no step
-// reported) for pairs without grid legs or when one leg gave none.
+// reported) for pairs without grid legs or when one leg gave none, which the report then notes.
 std::optional<LatLon> runGridLegs(LatLon point, Datum fromDatum, Datum toDatum, const PathContext& context,
                                   DatumReport& report) {
   DatumReport legs;
   std::optional<LatLon> shifted;
+  bool hasLegs = true;
   if (isAgdFamily(fromDatum) && toDatum == Datum::kGda94) {
     shifted = agdGridLeg(point, fromDatum, true, context, legs);
   } else if (fromDatum == Datum::kGda94 && isAgdFamily(toDatum)) {
@@ -183,8 +195,15 @@ std::optional<LatLon> runGridLegs(LatLon point, Datum fromDatum, Datum toDatum, 
   } else if (fromDatum == Datum::kGda2020 && isAgdFamily(toDatum)) {
     const std::optional<LatLon> onGda94 = gda2020GridLeg(point, false, context, legs);
     if (onGda94) shifted = agdGridLeg(*onGda94, toDatum, false, context, legs);
+  } else {
+    hasLegs = false;
   }
-  if (shifted) report = legs;
+  if (shifted) {
+    report = legs;
+    report.outcome = DatumOutcome::kTransformed;
+  }
+  report.gridMissed = hasLegs && !shifted;
+  report.missedGrid = legs.missedGrid;
   return shifted;
 }
 
@@ -196,6 +215,7 @@ LatLon toGda94(LatLon point, Datum fromDatum, Datum toDatum, const PathContext& 
   if (isAgdFamily(fromDatum) && toDatum == Datum::kWgs84 && context.settings.useGridShift) {
     if (const std::optional<LatLon> shifted = agdGridLeg(point, fromDatum, true, context, report))
       return *shifted;
+    report.gridMissed = true;
   }
   addStep(report, parameterStep(setIntoGda94(fromDatum, context.realisation), false));
   switch (fromDatum) {
@@ -220,6 +240,7 @@ LatLon fromGda94(LatLon point, Datum fromDatum, Datum toDatum, const PathContext
   if (fromDatum == Datum::kWgs84 && isAgdFamily(toDatum) && context.settings.useGridShift) {
     if (const std::optional<LatLon> shifted = agdGridLeg(point, toDatum, false, context, report))
       return *shifted;
+    report.gridMissed = true;
   }
   addStep(report, parameterStep(setIntoGda94(toDatum, context.realisation), true));
   switch (toDatum) {
@@ -239,6 +260,7 @@ LatLon fromGda94(LatLon point, Datum fromDatum, Datum toDatum, const PathContext
 // Stage 5. Pairs without a chain keep the point.
 LatLon runParameterChain(LatLon point, Datum fromDatum, Datum toDatum, const PathContext& context,
                          DatumReport& report) {
+  report.outcome = DatumOutcome::kTransformed;
   const bool newZealandPair = (fromDatum == Datum::kNzgd49 && toDatum == Datum::kNzgd2000) ||
                               (fromDatum == Datum::kNzgd2000 && toDatum == Datum::kNzgd49);
   if (newZealandPair) {
@@ -256,8 +278,14 @@ LatLon runParameterChain(LatLon point, Datum fromDatum, Datum toDatum, const Pat
     addStep(report, parameterStep(ParameterSet::kGda2020ToGda94, true));
     return itrfToGda2020(point.latitude, point.longitude, context.settings.epoch, context.realisation);
   }
-  if (!joinsGda94Chain(fromDatum) || !joinsGda94Chain(toDatum)) return point;
-  if (isAgd66Positions(fromDatum) && isAgd66Positions(toDatum)) return point;
+  if (!joinsGda94Chain(fromDatum) || !joinsGda94Chain(toDatum)) {
+    report.outcome = DatumOutcome::kNoTransformation;
+    return point;
+  }
+  if (isAgd66Positions(fromDatum) && isAgd66Positions(toDatum)) {
+    report.outcome = DatumOutcome::kUnchanged;
+    return point;
+  }
   return fromGda94(toGda94(point, fromDatum, toDatum, context, report), fromDatum, toDatum, context, report);
 }
 
@@ -281,6 +309,7 @@ DatumChange DatumPath::transformDatum(double latitude, double longitude) const {
   if (latitude < kNzAreaNorthLimitDeg && longitude > kNzAreaWestLimitDeg) {
     fromDatum = newZealandDatum(fromDatum);
     toDatum = newZealandDatum(toDatum);
+    change.report.newZealandRule = fromDatum != settings_.fromDatum || toDatum != settings_.toDatum;
   }
 
   if (fromDatum == toDatum) return change;

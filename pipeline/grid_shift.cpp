@@ -22,7 +22,7 @@ std::optional<GridLeg> shiftByGrid(const GridFile* grid, double latitude, double
   const double longitudeShiftDeg = shift->longitudeShift / kArcSecondsPerDegree;
   const LatLon position = forward ? LatLon{latitude + latitudeShiftDeg, longitude + longitudeShiftDeg}
                                   : LatLon{latitude - latitudeShiftDeg, longitude - longitudeShiftDeg};
-  return GridLeg{position, shift->match.subGrid};
+  return GridLeg{position, shift->match.subGrid, shift->match.locationClass == kClassMargin};
 }
 
 }  // namespace velmora

@@ -12,6 +12,7 @@ namespace velmora {
 struct GridLeg {
   LatLon position;                   // the shifted point, degrees
   const SubGrid* subGrid = nullptr;  // the sub-grid that gave the shift
+  bool inMargin = false;             // in the fading band outside the sub-grid's edge
 };
 
 // latitude, longitude in degrees. Nothing when grid is nullptr or holds no shift at the point.

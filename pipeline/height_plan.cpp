@@ -71,6 +71,7 @@ HeightCorrection HeightPlan::heightCorrection(LatLon onGda2020, const GridFile* 
     }
     const GridValue found = interpolateGridValue(*geoid, latitude, longitude);
     result.report.subGrid = found.match.subGrid;
+    result.report.inMargin = found.match.locationClass == kClassMargin;
     if (found.status != GridValueStatus::kFound) {
       result.report.geoidStatus =
           found.status == GridValueStatus::kNoData ? GeoidStatus::kNoData : GeoidStatus::kOutside;

@@ -40,6 +40,11 @@ Datum parseDatumName(std::string_view name);
 CoordType parseCoordType(std::string_view name);
 HeightType parseHeightType(std::string_view name);
 
+// The name of a code, as the look-ups above read it ("NONE" for HeightType::kNone).
+std::string_view datumName(Datum datum);
+std::string_view coordTypeName(CoordType type);
+std::string_view heightTypeName(HeightType type);
+
 // The numeric value of a code, as stored settings hold it.
 constexpr int codeOf(Datum datum) {
   return static_cast<int>(datum);

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "velmora/codes.hpp"
+#include "velmora/gridfile/grid_error.hpp"
 
 namespace velmora {
 
@@ -88,13 +89,31 @@ struct DatumStep {
   GridId grid = GridId::kAgd66;      // kGridShift only
   const SubGrid* subGrid = nullptr;  // kGridShift only: the sub-grid read, owned by the Converter
   ParameterSet parameters = ParameterSet::kAgd66ToGda94;  // kParameters only
+  bool inMargin = false;  // kGridShift only: the point lay in the band of one spacing outside the
+                          // sub-grid's edge, where the shift fades to zero
 };
 
-// What changed the datum of a point: no step when the datums are equal or the pair has no
-// transformation (the point passes unchanged), otherwise one or two steps in order.
+// How the datum of a point was settled.
+enum class DatumOutcome : std::uint8_t {
+  kUnchanged,         // the datums hold the same positions (equal, or AGD66 and ISG): nothing to do
+  kTransformed,       // the steps changed the datum
+  kApproximate,       // outside the supported area: the fixed approximate AGD shift, one step
+  kOutsideArea,       // outside the supported area, where the pair has no approximate shift: unchanged
+  kNoTransformation,  // the pair has no transformation: unchanged
+};
+
+// What changed the datum of a point: the steps in order (none unless transformed or approximate).
 struct DatumReport {
   std::array<DatumStep, 2> steps{};
   std::uint8_t stepCount = 0;
+  DatumOutcome outcome = DatumOutcome::kUnchanged;
+  // The point lay in the New Zealand area, and its AGD or ISG datum was taken as NZGD49, its GDA94
+  // or WGS84 datum as NZGD2000.
+  bool newZealandRule = false;
+  // Grids were asked for and the pair has a grid, but no grid (or not every grid of the pair) held
+  // the point, or the file was not open: the steps are those that served instead.
+  bool gridMissed = false;
+  GridId missedGrid = GridId::kAgd66;  // the grid that did not hold the point, when gridMissed
 };
 
 enum class GeoidStatus : std::uint8_t {
@@ -109,6 +128,7 @@ struct HeightReport {
   GeoidStatus geoidStatus = GeoidStatus::kNotUsed;
   GridId geoid = GridId::kAusGeoid2020;  // the geoid consulted, unless kNotUsed
   const SubGrid* subGrid = nullptr;      // the geoid's sub-grid read, when one holds the point
+  bool inMargin = false;                 // the point lay in the fading band outside the sub-grid
   double separation = 0.0;               // N in metres (ellipsoidal minus AHD height), when applied
 };
 
@@ -123,6 +143,7 @@ struct GridState {
   std::string path;                // gridFolder followed by the file name
   bool needed = false;             // the run's settings may use it
   const GridFile* grid = nullptr;  // open, or nullptr when not needed, missing or refused
+  GridError error = kGridOk;       // why a needed grid is not open (grid_error.hpp)
 };
 
 class Converter {

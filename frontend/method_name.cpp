@@ -1,0 +1,122 @@
+#include "frontend/method_name.hpp"
+
+#include <array>
+
+#include "velmora/gridfile/grid_file.hpp"
+
+namespace velmora {
+namespace {
+
+struct SetNames {
+  std::string_view forward;
+  std::string_view reverse;
+};
+
+// By ParameterSet, in its order.
+constexpr std::array<SetNames, 7> kSetNames{{
+    {"AGD66-GDA94", "GDA94-AGD66"},
+    {"AGD84-GDA94", "GDA94-AGD84"},
+    {"GDA2020-GDA94", "GDA94-GDA2020"},
+    {"ANG-GDA94", "GDA94-ANG"},
+    {"NZGD49-NZGD2000", "NZGD2000-NZGD49"},
+    {"ITRF2000-GDA94", "GDA94-ITRF2000"},
+    {"ITRF2008-GDA94", "GDA94-ITRF2008"},
+}};
+
+// Sub-grid names are eight characters padded with blanks and may hold any byte: a character that
+// could split a field becomes '_'.
+void appendSubGridName(const SubGrid* subGrid, std::string& out) {
+  if (subGrid == nullptr) return;
+  std::string_view name = subGrid->name();
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  if (name.empty()) return;
+  out.push_back(':');
+  for (const char c : name) {
+    const bool plain = c > ' ' && c < 0x7f && c != ',' && c != ';' && c != '+';
+    out.push_back(plain ? c : '_');
+  }
+}
+
+void appendGridPart(std::string_view kind, std::string_view file, const SubGrid* subGrid, std::string& out) {
+  out.append(kind).append(":").append(file);
+  appendSubGridName(subGrid, out);
+}
+
+void appendStep(const Converter& converter, const DatumStep& step, std::string& out) {
+  switch (step.kind) {
+    case StepKind::kGridShift:
+      appendGridPart(step.inMargin ? "grid-margin" : "grid", gridBaseName(converter, step.grid), step.subGrid,
+                     out);
+      return;
+    case StepKind::kParameters:
+      out.append(step.parameters == ParameterSet::kAngToGda94 ? "molodensky:" : "helmert:");
+      out.append(parameterSetName(step.parameters, step.reverse));
+      return;
+    case StepKind::kApproximateShift:
+      out.append("approximate");
+      return;
+  }
+}
+
+void appendDatumPart(const Converter& converter, const DatumReport& report, std::string& out) {
+  if (report.newZealandRule) out.append("nz-rule+");
+  switch (report.outcome) {
+    case DatumOutcome::kTransformed:
+    case DatumOutcome::kApproximate:
+      for (std::size_t k = 0; k < report.stepCount; ++k) {
+        if (k > 0) out.push_back('+');
+        appendStep(converter, report.steps[k], out);
+      }
+      return;
+    case DatumOutcome::kUnchanged:
+      out.append("unchanged");
+      return;
+    case DatumOutcome::kOutsideArea:
+      out.append("outside-area");
+      return;
+    case DatumOutcome::kNoTransformation:
+      out.append("no-transformation");
+      return;
+  }
+}
+
+void appendHeightPart(const Converter& converter, const HeightReport& report, std::string& out) {
+  const std::string_view file = gridBaseName(converter, report.geoid);
+  switch (report.geoidStatus) {
+    case GeoidStatus::kNotUsed:
+      return;
+    case GeoidStatus::kApplied:
+      out.push_back('+');
+      appendGridPart(report.inMargin ? "geoid-margin" : "geoid", file, report.subGrid, out);
+      return;
+    case GeoidStatus::kFileMissing:
+      out.append("+geoid-missing:").append(file);
+      return;
+    case GeoidStatus::kOutside:
+      out.append("+geoid-outside:").append(file);
+      return;
+    case GeoidStatus::kNoData:
+      out.append("+geoid-nodata:").append(file);
+      return;
+  }
+}
+
+}  // namespace
+
+std::string_view gridBaseName(const Converter& converter, GridId id) {
+  const std::string_view path = converter.gridState(id).path;
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string_view parameterSetName(ParameterSet set, bool reverse) {
+  const SetNames& names = kSetNames[static_cast<std::size_t>(set)];
+  return reverse ? names.reverse : names.forward;
+}
+
+void appendMethodName(const Converter& converter, const ConversionResult& result, std::string& out) {
+  appendDatumPart(converter, result.datum, out);
+  appendHeightPart(converter, result.height, out);
+}
+
+}  // namespace velmora

@@ -1,0 +1,88 @@
+#include "frontend/run_tally.hpp"
+
+#include <array>
+#include <filesystem>
+#include <system_error>
+
+namespace velmora {
+
+MethodCount& RunTally::method(std::string_view name) {
+  if (lastMethod_ < methods_.size() && methods_[lastMethod_].name == name) return methods_[lastMethod_];
+  for (lastMethod_ = 0; lastMethod_ < methods_.size(); ++lastMethod_) {
+    if (methods_[lastMethod_].name == name) return methods_[lastMethod_];
+  }
+  return methods_.emplace_back(MethodCount{std::string(name), 0});
+}
+
+void RunTally::addMethod(std::string_view name) {
+  ++method(name).points;
+}
+
+void RunTally::merge(const RunTally& other) {
+  read += other.read;
+  converted += other.converted;
+  failed += other.failed;
+  skipped += other.skipped;
+  withProblems += other.withProblems;
+  for (const MethodCount& counted : other.methods_) method(counted.name).points += counted.points;
+}
+
+void RunTally::clear() {
+  *this = RunTally{};
+}
+
+namespace {
+
+std::string plural(std::uint64_t count, std::string_view one, std::string_view many) {
+  return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+std::string absolutePath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? path : absolute.lexically_normal().string();
+}
+
+void writeLine(const std::string& line, std::FILE* err) {
+  const std::string text = "velmora: " + line + "\n";
+  std::fwrite(text.data(), 1, text.size(), err);
+}
+
+}  // namespace
+
+void writeSummary(const Converter& converter, const RunTally& tally, bool strict, bool fromFile,
+                  std::FILE* err) {
+  const std::string read = fromFile ? plural(tally.read, "line read: ", "lines read: ")
+                                    : plural(tally.read, "point read: ", "points read: ");
+  writeLine(read + plural(tally.converted, "point", "points") + " converted, " +
+                std::to_string(tally.failed) + " failed, " + std::to_string(tally.skipped) + " skipped",
+            err);
+  if (!strict && tally.withProblems > 0) {
+    writeLine(plural(tally.withProblems, "converted point has", "converted points have") +
+                  " a problem that --strict reports",
+              err);
+  }
+  for (const MethodCount& method : tally.methods()) {
+    writeLine(plural(method.points, "point: ", "points: ") + method.name, err);
+  }
+  constexpr std::array<GridId, kGridIdCount> kGrids{GridId::kAgd66,      GridId::kAgd84,
+                                                    GridId::kGda2020,    GridId::kAusGeoid2020,
+                                                    GridId::kAusGeoid09, GridId::kAusGeoid98};
+  for (const GridId id : kGrids) {
+    const GridState& state = converter.gridState(id);
+    if (!state.needed) continue;
+    const std::string path = absolutePath(state.path);
+    if (state.grid != nullptr) {
+      writeLine("opened " + path, err);
+      continue;
+    }
+    std::error_code error;
+    const bool exists = std::filesystem::exists(state.path, error);
+    const char* message = gridErrorMessage(state.error);
+    writeLine(std::string(exists ? "refused " : "missing ") + path + ": error " +
+                  std::to_string(state.error) + ": " + (message != nullptr ? message : "unknown error"),
+              err);
+  }
+}
+
+}  // namespace velmora

@@ -1,0 +1,50 @@
+// The counts of a run for --summary: lines read, points converted, failed and skipped, and how many
+// points each method served, kept per block on the worker threads and added up in input order.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "velmora/converter.hpp"
+
+namespace velmora {
+
+struct MethodCount {
+  std::string name;  // as --showMethod prints it
+  std::uint64_t points = 0;
+};
+
+class RunTally {
+ public:
+  std::uint64_t read = 0;          // lines (or the one point of the arguments)
+  std::uint64_t converted = 0;     // result lines with values
+  std::uint64_t failed = 0;        // with --strict: result lines with empty fields
+  std::uint64_t skipped = 0;       // without --strict: lines of fewer than two fields, no result line
+  std::uint64_t withProblems = 0;  // without --strict: converted points that --strict would fail
+
+  // One more point served by the method of that name.
+  void addMethod(std::string_view name);
+  // Adds other's counts; methods keep the order in which they first served a point.
+  void merge(const RunTally& other);
+  void clear();
+
+  const std::vector<MethodCount>& methods() const { return methods_; }
+
+ private:
+  MethodCount& method(std::string_view name);  // added with no point when new
+
+  std::vector<MethodCount> methods_;
+  std::size_t lastMethod_ = 0;  // a run of points mostly keeps its method
+};
+
+// Writes the summary of a run to err, each line starting "velmora: ": the counts, the points of
+// each method, and every grid file the run needed: opened, missing or refused (with the grid
+// library's error code and message), by its absolute path.
+// fromFile: the counts are of the lines of an input file, else of the point of the arguments.
+void writeSummary(const Converter& converter, const RunTally& tally, bool strict, bool fromFile,
+                  std::FILE* err);
+
+}  // namespace velmora
