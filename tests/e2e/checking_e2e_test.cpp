@@ -1,0 +1,311 @@
+// What the program says about a run: --strict errors, the method of each point, the summary,
+// help and version, and the forms people type.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/velmora_folder.hpp"
+#include "velmora/geodesy/datum_transforms.hpp"
+#include "velmora/version.hpp"
+
+namespace velmora::testing {
+namespace {
+
+constexpr double kSecondsPerDegree = 3600.0;
+constexpr DegreeArea kEasternArea{-40.0, -25.0, 140.0, 155.0, 0.5};  // Perth lies outside
+constexpr DegreeArea kContinent{-45.0, -10.0, 110.0, 155.0, 1.0};
+constexpr float kLatShift = 5.25F;  // arc-seconds
+constexpr float kLonShift = 4.75F;
+
+// The AGD66 and GDA2020 grids over eastern Australia and the AUSGeoid2020 geoid.
+void writeGrids(const VelmoraFolder& velmora) {
+  velmora.writeBesideProgram("AGD66_Australia.gsb", constantShiftGrid(kEasternArea, kLatShift, kLonShift));
+  velmora.writeBesideProgram("GDA2020_Australia.gsb", constantShiftGrid(kEasternArea, kLatShift, kLonShift));
+  velmora.writeBesideProgram("AUSGeoid2020.gsb", constantShiftGrid(kContinent, 22.5F, 0.0F));
+}
+
+std::vector<std::string> concat(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+TEST(StrictE2e, OptionErrorsPrintOneMessageAndStopBeforeAnyOutput) {
+  const VelmoraFolder velmora;  // no grid files
+  const std::string folder = velmora.programFolder();
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"--fromDatun", "GDA94", "-33.8", "151.2"},
+       "unknown option '--fromDatun'; did you mean --fromDatum? (velmora --help lists the options)"},
+      {{"--fromDatum", "agd66", "-33.8", "151.2"},
+       "--fromDatum 'agd66': unknown datum; expected AGD66, AGD84, GDA94, GDA2020, ANG, ISG, NZGD49, "
+       "NZGD2000 "
+       "or WGS84 (names are case-sensitive: AGD66)"},
+      {{"--toCoordType=en", "-33.8", "151.2"},
+       "--toCoordType 'en': unknown coordinate type; expected EN, DMS, DM or DD (names are case-sensitive: "
+       "EN)"},
+      {{"--fromHeightType", "Orthometric", "-33.8", "151.2"},
+       "--fromHeightType 'Orthometric': unknown height type; expected NONE, Ellipsoid or AHD"},
+      {{"--hemisphere", "s", "-33.8", "151.2"}, "--hemisphere 's': expected S or N"},
+      {{"--zone", "55abc", "-33.8", "151.2"}, "--zone '55abc': expected a whole number"},
+      {{"--epoch", "2020.5y", "-33.8", "151.2"}, "--epoch '2020.5y': expected a decimal year"},
+      {{"--threads", "many", "-33.8", "151.2"},
+       "--threads 'many': expected a number of threads (0 for every processor)"},
+      {{"--useGridShift=yes", "-33.8", "151.2"},
+       "option --useGridShift takes no value, got '--useGridShift=yes'"},
+      {{"-33.8", "151.2", "10", "extra"},
+       "unexpected argument 'extra': a point is two coordinates and an optional height"},
+      {{"--toCoordType", "EN", "--zone", "61", "-33.8", "151.2"}, "--zone 61: expected a zone from 1 to 60"},
+      {{"--toDatum", "ISG", "--toCoordType", "EN", "--zone", "57", "-33.8", "151.2"},
+       "--zone 57: ISG grid coordinates need zone 54, 55 or 56"},
+      {{"--toDatum", "ISG", "--toCoordType", "EN", "--ISGSubZone", "3", "-33.8", "151.2"},
+       "--ISGSubZone 3: expected 0, 1 or 2 (ISG zones Z/1, Z/2, Z/3)"},
+      {{"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "AHD", "-33.8", "151.2"},
+       "--fromHeightType alone converts no height: give both --fromHeightType and --toHeightType"},
+      {{"--fromDatum", "AGD66", "--toDatum", "GDA94", "--fromHeightType", "AHD", "--toHeightType",
+        "Ellipsoid", "-33.8", "151.2"},
+       "heights are converted only between GDA94 and GDA2020, not from AGD66 to GDA94"},
+      {{"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--useGridShift", "-33.8", "151.2"},
+       "cannot use the grid file '" + folder +
+           "GDA2020_Australia.gsb' (needed by --useGridShift): error 321: Cannot open file"},
+      {{"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "AHD", "--toHeightType",
+        "Ellipsoid", "-33.8", "151.2"},
+       "cannot use the geoid file '" + folder +
+           "AUSGeoid2020.gsb' (needed for the heights): error 321: Cannot open file"},
+      {{"--fromDatum", "GDA94"},
+       "expected a point (two coordinates and an optional height) or --inputFile FILE"},
+      {{"--inputFile", "points.csv", "1", "2"},
+       "unexpected argument '1': a point is not read from the arguments with --inputFile"},
+      {{"--zone"}, "option --zone needs a value"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    expectRun(velmora.run(concat({"--strict"}, c.arguments)), {1, "", "velmora: " + c.message + "\n"});
+  }
+}
+
+TEST(StrictE2e, FailedLinesKeepTheirPlaceWithEmptyFields) {
+  const VelmoraFolder velmora;
+  writeGrids(velmora);
+  const std::string shiftedSydney =
+      ddLine(-33.85678 + kLatShift / kSecondsPerDegree, 151.2153 + kLonShift / kSecondsPerDegree, 25.0);
+  struct Line {
+    std::string input;
+    std::string message;  // after "velmora: points.csv line N"; empty for a good line
+  };
+  const Line lines[] = {
+      {"id,lat,lon,h", ", field 1 (latitude): expected a decimal number, got 'id'"},
+      {"-33.85678,151.2153,25", ""},
+      {"-33.85678", ": expected two coordinates and an optional height, got one field"},
+      {"", ": expected two coordinates and an optional height, got an empty line"},
+      {"-33.85678,151.2153,25,PM1", ": expected at most three fields (two coordinates and a height)"},
+      {"-33.85678,151.2153,2 m",
+       ", field 3 (height): expected a height in metres (a decimal number), got '2 m'"},
+      {"-95,151.2", ", field 1 (latitude): latitude out of range (-90 to 90), got '-95'"},
+      {"-31.95224,115.8614", ": the point lies outside the grid AGD66_Australia.gsb (--useGridShift)"},
+      {"-33,155.2",
+       ": the point lies outside the edge of the grid AGD66_Australia.gsb sub-grid AREA, in the band "
+       "where its shift fades to zero"},
+      {"2.5,151.2",
+       ": the point lies outside the area the AGD transformations are made for (latitudes 90 S to 0, "
+       "longitudes 0 to 180 E); only an approximate shift would apply"},
+  };
+  std::string input;
+  std::string expectedOut;
+  std::string expectedErr;
+  int number = 0;
+  for (const Line& line : lines) {
+    ++number;
+    input += line.input + "\n";
+    expectedOut += line.message.empty() ? shiftedSydney : ",,\n";
+    if (!line.message.empty()) {
+      expectedErr += "velmora: points.csv line " + std::to_string(number) + line.message + "\n";
+    }
+  }
+  velmora.writeInWorkFolder("points.csv", input);
+  for (const char* threads : {"1", "3"}) {
+    SCOPED_TRACE(threads);
+    expectRun(velmora.run({"--strict", "--threads", threads, "--useGridShift", "--fromDatum", "AGD66",
+                           "--toDatum", "GDA94", "--inputFile", "points.csv"}),
+              {1, expectedOut, expectedErr});
+  }
+  // Without --strict the same file converts as it always has: exit 0, no message.
+  EXPECT_EQ(
+      velmora
+          .run({"--useGridShift", "--fromDatum", "AGD66", "--toDatum", "GDA94", "--inputFile", "points.csv"})
+          .status,
+      0);
+}
+
+TEST(StrictE2e, AngleTextProblems) {
+  const VelmoraFolder velmora;
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string out;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"--fromCoordType", "DMS", "33 51 24.408 N", "151 12 55.08 E"},
+       "33.85678000,151.21530000,0.000\n",
+       ""},
+      {{"--fromCoordType", "DMS", "-33 51 24.408 N", "151 12 55.08"},
+       ",,\n",
+       "argument '-33 51 24.408 N' (latitude): "},
+      {{"--fromCoordType", "DMS", "33 51", "151 12 55.08"}, ",,\n", "argument '33 51' (latitude): "},
+      {{"--fromCoordType", "DM", "33 51.4068 E", "151 12.918"},
+       ",,\n",
+       "argument '33 51.4068 E' (latitude): "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments[2]);
+    const ProcessResult result = velmora.run(concat({"--strict"}, c.arguments));
+    EXPECT_EQ(result.status, c.message.empty() ? 0 : 1);
+    EXPECT_EQ(result.standardOutput, c.out);
+    EXPECT_EQ(result.standardError.substr(0, 9 + c.message.size()),
+              c.message.empty() ? "" : "velmora: " + c.message);
+  }
+}
+
+TEST(ShowMethodE2e, NamesWhatWasAppliedToEachPoint) {
+  const VelmoraFolder velmora;
+  writeGrids(velmora);
+  const VelmoraFolder bare;
+  struct Case {
+    const VelmoraFolder* folder;
+    std::vector<std::string> options;
+    std::string point;  // "latitude longitude"
+    std::string method;
+  };
+  const Case cases[] = {
+      {&velmora,
+       {"--useGridShift", "--fromDatum", "GDA94", "--toDatum", "GDA2020"},
+       "-33.8 151.2",
+       "grid:GDA2020_Australia.gsb:AREA"},
+      {&velmora,
+       {"--useGridShift", "--fromDatum", "GDA2020", "--toDatum", "AGD66"},
+       "-33.8 151.2",
+       "grid:GDA2020_Australia.gsb:AREA+grid:AGD66_Australia.gsb:AREA"},
+      {&velmora,
+       {"--useGridShift", "--fromDatum", "GDA94", "--toDatum", "GDA2020"},
+       "-33 155.2",
+       "grid-margin:GDA2020_Australia.gsb:AREA"},
+      {&velmora,
+       {"--useGridShift", "--fromDatum", "GDA94", "--toDatum", "GDA2020"},
+       "-31.9 115.8",
+       "helmert:GDA94-GDA2020"},
+      {&bare,
+       {"--fromDatum", "AGD66", "--toDatum", "GDA2020"},
+       "-33.8 151.2",
+       "helmert:AGD66-GDA94+helmert:GDA94-GDA2020"},
+      {&bare,
+       {"--fromDatum", "WGS84", "--useITRF2008", "--toDatum", "AGD84"},
+       "-33.8 151.2",
+       "helmert:ITRF2008-GDA94+helmert:GDA94-AGD84"},
+      {&bare, {"--fromDatum", "ANG", "--toDatum", "GDA94"}, "-33.8 151.2", "molodensky:ANG-GDA94"},
+      {&bare,
+       {"--fromDatum", "AGD66", "--toDatum", "GDA94"},
+       "-41.28 174.78",
+       "nz-rule+helmert:NZGD49-NZGD2000"},
+      {&bare, {"--fromDatum", "AGD66", "--toDatum", "GDA94"}, "2.5 151.2", "approximate"},
+      {&bare, {"--fromDatum", "GDA94", "--toDatum", "GDA2020"}, "2.5 151.2", "outside-area"},
+      {&bare, {"--fromDatum", "NZGD49", "--toDatum", "GDA2020"}, "-33.8 151.2", "no-transformation"},
+      {&bare, {"--fromDatum", "AGD66", "--toDatum", "ISG"}, "-33.8 151.2", "unchanged"},
+      {&velmora,
+       {"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "Ellipsoid", "--toHeightType",
+        "AHD"},
+       "-33.8 151.2",
+       "unchanged+geoid:AUSGeoid2020.gsb:AREA"},
+      {&bare,
+       {"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--fromHeightType", "AHD", "--toHeightType",
+        "Ellipsoid"},
+       "-33.8 151.2",
+       "helmert:GDA94-GDA2020+geoid-missing:AUSGeoid09.gsb"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.method);
+    const std::size_t space = c.point.find(' ');
+    const ProcessResult result = c.folder->run(
+        concat(concat({"--showMethod"}, c.options), {c.point.substr(0, space), c.point.substr(space + 1)}));
+    EXPECT_EQ(result.status, 0);
+    const std::string& out = result.standardOutput;
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out.substr(out.rfind(',') + 1), c.method + "\n");
+  }
+}
+
+TEST(SummaryE2e, CountsLinesMethodsAndFiles) {
+  const VelmoraFolder velmora;
+  writeGrids(velmora);
+  const std::string folder = velmora.programFolder();
+  velmora.writeInWorkFolder("points.csv", "lat,lon\n-33.8,151.2\n-33.7,151.1\n\n-31.9,115.8\n");
+  const std::vector<std::string> options{"--summary", "--useGridShift", "--fromDatum", "AGD66",
+                                         "--toDatum", "GDA2020",        "--inputFile", "points.csv"};
+  const ProcessResult lax = velmora.run(options);
+  EXPECT_EQ(lax.status, 0);
+  EXPECT_EQ(lax.standardError,
+            "velmora: 5 lines read: 4 points converted, 0 failed, 1 skipped\n"
+            "velmora: 2 converted points have a problem that --strict reports\n"
+            "velmora: 2 points: helmert:AGD66-GDA94+helmert:GDA94-GDA2020\n"
+            "velmora: 2 points: grid:AGD66_Australia.gsb:AREA+grid:GDA2020_Australia.gsb:AREA\n"
+            "velmora: opened " +
+                folder +
+                "AGD66_Australia.gsb\n"
+                "velmora: opened " +
+                folder + "GDA2020_Australia.gsb\n");
+
+  const ProcessResult strict = velmora.run(concat({"--strict", "--threads", "2"}, options));
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_EQ(strict.standardOutput.substr(0, 3), ",,\n");
+  const std::string counts = "velmora: 5 lines read: 2 points converted, 3 failed, 0 skipped\n";
+  EXPECT_NE(strict.standardError.find(counts), std::string::npos) << strict.standardError;
+
+  // A refused geoid is named with the grid library's code and message.
+  velmora.writeBesideProgram("AUSGeoid2020.gsb", "not a grid");
+  const ProcessResult refused =
+      velmora.run({"--summary", "--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "AHD",
+                   "--toHeightType", "Ellipsoid", "-33.8", "151.2"});
+  EXPECT_NE(refused.standardError.find("velmora: refused " + folder +
+                                       "AUSGeoid2020.gsb: error 301: Invalid NUM_OREC\n"),
+            std::string::npos)
+      << refused.standardError;
+}
+
+TEST(InformationE2e, HelpAndVersionGoToStandardOutputWithStatusZero) {
+  const VelmoraFolder velmora;
+  for (const char* option : {"--help", "-h", "--HELP"}) {
+    SCOPED_TRACE(option);
+    const ProcessResult result = velmora.run({"--fromDatum", "GDA94", option, "--bogus"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.standardOutput.rfind("velmora converts coordinates", 0), 0U);
+    EXPECT_EQ(result.standardError, "");
+  }
+  expectRun(velmora.run({"--version"}), {0, "velmora " + std::string(kVersion) + "\n", ""});
+}
+
+TEST(TypedFormsE2e, NameEqualsValueAndMarkedAnglesGiveTheSameResults) {
+  const VelmoraFolder velmora;
+  const std::string expected = velmora
+                                   .run({"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--fromCoordType",
+                                         "DMS", "-33 51 24.408", "151 12 55.08"})
+                                   .standardOutput;
+  ASSERT_EQ(expected.rfind("-33.85", 0), 0U);
+  const std::vector<std::vector<std::string>> forms{
+      {"--fromDatum=GDA94", "--toDatum=GDA2020", "--fromCoordType=DMS", "-33 51 24.408", "151 12 55.08"},
+      {"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--fromCoordType", "DMS", "33°51'24.408\"S",
+       "151d12m55.08sE"},
+      {"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--fromCoordType", "DMS", "-33:51:24.408",
+       "E151 12 55.08"},
+      {"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--fromCoordType", "DMS", "33 51 24.408 s",
+       "151:12:55.08"},
+  };
+  for (const std::vector<std::string>& form : forms) {
+    SCOPED_TRACE(form[form.size() - 2]);
+    expectRun(velmora.run(form), {0, expected, ""});
+  }
+}
+
+}  // namespace
+}  // namespace velmora::testing
