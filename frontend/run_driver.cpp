@@ -79,8 +79,17 @@ std::string absolutePath(const std::string& path) {
   return error ? path : absolute.lexically_normal().string();
 }
 
-// A grid or geoid the run needs that did not open, in the words of --strict.
-std::optional<std::string> missingGrid(const Converter& converter) {
+// A grid or geoid the run needs that did not open, or grids asked for where none serves, in the
+// words of --strict.
+std::optional<std::string> gridProblem(const Converter& converter) {
+  const ConversionSettings& settings = converter.settings();
+  const bool datumGrid = converter.gridState(GridId::kAgd66).needed ||
+                         converter.gridState(GridId::kAgd84).needed ||
+                         converter.gridState(GridId::kGda2020).needed;
+  if (settings.useGridShift && !datumGrid) {
+    return "--useGridShift: no grid file serves " + std::string(datumName(settings.fromDatum)) + " to " +
+           std::string(datumName(settings.toDatum));
+  }
   constexpr std::array<GridId, kGridIdCount> kGrids{GridId::kAgd66,      GridId::kAgd84,
                                                     GridId::kGda2020,    GridId::kAusGeoid2020,
                                                     GridId::kAusGeoid09, GridId::kAusGeoid98};
@@ -139,7 +148,7 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
   line.settings.gridFolder = programFolder(line.programPath);
   const Converter converter(line.settings);
   if (line.strict) {
-    if (const std::optional<std::string> problem = missingGrid(converter))
+    if (const std::optional<std::string> problem = gridProblem(converter))
       return optionError(*problem, out, err);
   }
 
