@@ -95,7 +95,9 @@ class LineConverter {
         options_(options),
         fromCoordType_(converter.settings().fromCoordType),
         toCoordType_(converter.settings().toCoordType),
-        grid_(fromCoordType_ == CoordType::kEn) {}
+        grid_(fromCoordType_ == CoordType::kEn),
+        convertsHeights_(converter.settings().fromHeightType != HeightType::kNone &&
+                         converter.settings().toHeightType != HeightType::kNone) {}
 
   void convert(const LineFields& line, LinePlace place, BlockOutput& output) {
     if (!options_.strict && !options_.tally) {
@@ -187,6 +189,18 @@ class LineConverter {
       }
       return true;
     }
+    if (line.emptyField) {
+      startMessage(place, message);
+      message.append("expected no empty field (one comma between fields, none at the ends)\n");
+      return true;
+    }
+    if (line.longField) {
+      startMessage(place, message);
+      message.append("expected no field longer than ")
+          .append(std::to_string(kFieldReadLimitBytes))
+          .append(" bytes\n");
+      return true;
+    }
     bool problem = false;
     std::array<double, 2> values{};
     for (std::size_t k = 0; k < 2; ++k) {
@@ -209,6 +223,11 @@ class LineConverter {
     if (line.moreFields) {
       startMessage(place, message);
       message.append("expected at most three fields (two coordinates and a height)\n");
+      return true;
+    }
+    if (line.count == 2 && convertsHeights_) {
+      startMessage(place, message);
+      message.append("expected a height after the coordinates: heights are converted\n");
       return true;
     }
     return false;
@@ -257,7 +276,8 @@ class LineConverter {
   const PointOptions& options_;
   CoordType fromCoordType_;
   CoordType toCoordType_;
-  bool grid_;  // source coordinates are easting and northing
+  bool grid_;             // source coordinates are easting and northing
+  bool convertsHeights_;  // both height types are given
   LineFormatter formatter_;
   std::string message_;
 };

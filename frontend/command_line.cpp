@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <limits>
 #include <optional>
 
 #include "common/ascii_text.hpp"
@@ -177,8 +178,12 @@ void checkHeightType(std::string_view option, std::string_view value, std::vecto
             problems);
 }
 
+// A whole number that an int holds, so that a message can quote it as read.
 void checkWholeNumber(std::string_view option, std::string_view value, std::vector<std::string>& problems) {
-  if (!readExactInteger(value)) problems.push_back(quoted(option, value) + ": expected a whole number");
+  const std::optional<long long> number = readExactInteger(value);
+  if (!number || *number < std::numeric_limits<int>::min() || *number > std::numeric_limits<int>::max()) {
+    problems.push_back(quoted(option, value) + ": expected a whole number");
+  }
 }
 
 void applyOption(const OptionName& entry, std::string_view value, CommandLine& line) {
@@ -286,11 +291,13 @@ CommandLine scanCommandLine(std::span<const std::string_view> args) {
     const std::string_view name = argument.substr(0, equals);
     const OptionName* entry = findOption(name);
     if (entry == nullptr) {  // unknown option: skipped alone, it takes no value
-      line.problems.push_back(unknownOption(name));
+      line.problems.push_back(unknownOption(name == "--" ? argument : name));
       continue;
     }
     if (equals != std::string_view::npos) {
       if (!entry->takesValue) {
+        // "--strict=yes" still asks for strict mode, which then reports the value.
+        if (entry->option == Option::kStrict) line.strict = true;
         line.problems.push_back("option " + std::string(entry->name) + " takes no value, got '" +
                                 std::string(argument) + "'");
         continue;
@@ -362,6 +369,13 @@ std::vector<std::string> settingsProblems(const CommandLine& line) {
                        std::string(datumName(settings.toDatum)));
   }
 
+  for (const std::string_view argument : line.positionals) {
+    if (isOption(argument) && findOption(argument.substr(0, argument.find('='))) != nullptr) {
+      problems.push_back("option '" + std::string(argument) +
+                         "' after the point: options go before the coordinates");
+      return problems;
+    }
+  }
   if (line.useInputFile) {
     if (!line.positionals.empty()) {
       problems.push_back("unexpected argument '" + std::string(line.positionals.front()) +

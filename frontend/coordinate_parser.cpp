@@ -123,33 +123,27 @@ std::optional<AngleReading> readPlainWhole(std::string_view token, bool withSeco
   return reading;
 }
 
-// A mark written right after a group's number. Letters count apart: with d or m among the marks, a
-// final s is the seconds' unit, never the hemisphere.
-struct UnitMark {
-  std::string_view text;  // UTF-8
-  bool letter;
+// The marks written right after a group's number (UTF-8).
+constexpr std::array<std::string_view, 4> kDegreeMarks{
+    "\xC2\xB0",  // degree sign
+    "\xC2\xBA",  // masculine ordinal, the degree sign's look-alike on many keyboards
+    "d",
+    "D",
 };
-
-constexpr std::array<UnitMark, 4> kDegreeMarks{{
-    {"\xC2\xB0", false},  // degree sign
-    {"\xC2\xBA", false},  // masculine ordinal, the degree sign's look-alike on many keyboards
-    {"d", true},
-    {"D", true},
-}};
-constexpr std::array<UnitMark, 5> kMinuteMarks{{
-    {"'", false},
-    {"\xE2\x80\xB2", false},  // prime
-    {"\xE2\x80\x99", false},  // right single quotation mark, what word processors make of '
-    {"m", true},
-    {"M", true},
-}};
-constexpr std::array<UnitMark, 5> kSecondMarks{{
-    {"''", false},
-    {"\"", false},
-    {"\xE2\x80\xB3", false},  // double prime
-    {"s", false},
-    {"S", false},
-}};
+constexpr std::array<std::string_view, 5> kMinuteMarks{
+    "'",
+    "\xE2\x80\xB2",  // prime
+    "\xE2\x80\x99",  // right single quotation mark, what word processors make of '
+    "m",
+    "M",
+};
+constexpr std::array<std::string_view, 5> kSecondMarks{
+    "''",
+    "\"",
+    "\xE2\x80\xB3",  // double prime
+    "s",
+    "S",
+};
 
 constexpr bool isHemisphereLetter(char c) {
   const char upper = asciiUpper(c);
@@ -178,11 +172,11 @@ class AngleScanner {
   }
 
   // The first of the marks that follows, if any.
-  const UnitMark* takeMark(std::span<const UnitMark> marks) {
-    for (const UnitMark& mark : marks) {
-      if (take(mark.text)) return &mark;
+  bool takeMark(std::span<const std::string_view> marks) {
+    for (const std::string_view mark : marks) {
+      if (take(mark)) return true;
     }
-    return nullptr;
+    return false;
   }
 
   // digits; empty when none.
@@ -216,13 +210,9 @@ class AngleScanner {
 };
 
 // What separates a group from the next: its own mark right after the number, then spaces, tabs and
-// colons; at least one of them. Notes whether the mark was a letter.
-bool takeSeparator(AngleScanner& scanner, std::span<const UnitMark> marks, bool& letterMarks) {
-  bool separated = false;
-  if (const UnitMark* mark = scanner.takeMark(marks)) {
-    separated = true;
-    letterMarks = letterMarks || mark->letter;
-  }
+// colons; at least one of them.
+bool takeSeparator(AngleScanner& scanner, std::span<const std::string_view> marks) {
+  bool separated = scanner.takeMark(marks);
   while (scanner.takeBlanks() || scanner.take(":")) separated = true;
   return separated;
 }
@@ -244,34 +234,29 @@ std::optional<AngleReading> readMarkedAngle(std::string_view token, bool withSec
   if (degreesDigits.empty()) return std::nullopt;
   const std::string_view signedDegrees = signedDegreesStart.substr(
       0, static_cast<std::size_t>(scanner.rest().data() - signedDegreesStart.data()));
-  bool letterMarks = false;
-  if (!takeSeparator(scanner, kDegreeMarks, letterMarks)) return std::nullopt;
+  if (!takeSeparator(scanner, kDegreeMarks)) return std::nullopt;
 
-  std::span<const UnitMark> lastMarks = kMinuteMarks;
+  std::span<const std::string_view> lastMarks = kMinuteMarks;
   int wholeMinutes = 0;
   if (withSeconds) {
     const std::string_view minutesDigits = scanner.takeDigits();
-    if (minutesDigits.empty() || !takeSeparator(scanner, kMinuteMarks, letterMarks)) return std::nullopt;
+    if (minutesDigits.empty() || !takeSeparator(scanner, kMinuteMarks)) return std::nullopt;
     wholeMinutes = readWholeNumber(minutesDigits);
     lastMarks = kSecondMarks;
   }
   const std::string_view lastGroup = scanner.takeDecimal();
   if (lastGroup.empty()) return std::nullopt;
 
-  const std::string_view tail = scanner.rest();
-  if (withSeconds && reading.hemisphere == '\0' && !letterMarks && (tail == "S" || tail == "s")) {
-    // "33 51 24.408S", "33:51:24.408S": the common way to write a southern latitude. Only where d and m
-    // were the marks does the s belong to the seconds (151d12m55.08s).
-    reading.hemisphere = 'S';
-  } else {
-    scanner.takeMark(lastMarks);
-    scanner.takeBlanks();
-    const std::string_view end = scanner.rest();
-    if (reading.hemisphere == '\0' && end.size() == 1 && isHemisphereLetter(end.front())) {
-      reading.hemisphere = asciiUpper(end.front());
-    } else if (!end.empty()) {
-      return std::nullopt;
-    }
+  // A mark right after the last number is its unit ("24.408s" is seconds, as in 151d12m55.08s), so
+  // a hemisphere letter after it needs no space ("151d12m55.08sE"); a lone letter after a blank or
+  // another mark is the hemisphere ("33 51 24.408 S").
+  scanner.takeMark(lastMarks);
+  scanner.takeBlanks();
+  const std::string_view end = scanner.rest();
+  if (reading.hemisphere == '\0' && end.size() == 1 && isHemisphereLetter(end.front())) {
+    reading.hemisphere = asciiUpper(end.front());
+  } else if (!end.empty()) {
+    return std::nullopt;
   }
 
   SignedDegrees degrees = readSignedDegrees(signedDegrees);

@@ -16,6 +16,18 @@ Coordinates pointOf(std::string_view first, std::string_view second, double heig
   return Coordinates{parseCoordinate(fromCoordType, first), parseCoordinate(fromCoordType, second), height};
 }
 
+bool isLineEnding(std::string_view text) {
+  return text.find_first_not_of("\r\n") == std::string_view::npos;
+}
+
+// Empty fields are skipped when a line is read, so a strict reading needs to know of them.
+bool hasEmptyField(std::string_view line) {
+  const std::size_t end = line.find_last_not_of("\r\n");
+  if (end == std::string_view::npos) return false;  // an empty line, not an empty field
+  line = line.substr(0, end + 1);
+  return line.front() == ',' || line.back() == ',' || line.find(",,") != std::string_view::npos;
+}
+
 }  // namespace
 
 LineFields splitInputLine(std::string_view line) {
@@ -24,8 +36,11 @@ LineFields splitInputLine(std::string_view line) {
   LineFields result;
   result.count = std::min(count, kFieldsPerLine);
   result.moreFields = count > kFieldsPerLine;
-  for (std::size_t k = 0; k < kFieldsPerLine; ++k)
+  result.emptyField = hasEmptyField(line);
+  for (std::size_t k = 0; k < kFieldsPerLine; ++k) {
+    result.longField = result.longField || fields[k].size() > kFieldReadLimitBytes;
     result.fields[k] = fields[k].substr(0, kFieldReadLimitBytes);
+  }
   return result;
 }
 
@@ -58,10 +73,16 @@ void LineReader::PendingLine::append(std::string_view piece) {
       }
       if (fieldsSeen_ <= kFieldsPerLine) {
         std::string& field = fields_[fieldsSeen_ - 1];
-        field.append(run.substr(0, kFieldReadLimitBytes - field.size()));
+        const std::size_t room = kFieldReadLimitBytes - field.size();
+        longField_ = longField_ || run.size() > room;
+        field.append(run.substr(0, room));
       }
+      afterComma_ = afterComma_ && isLineEnding(run);
     }
     if (comma == std::string_view::npos) break;
+    emptyField_ = emptyField_ || afterComma_;
+    afterComma_ = true;
+    sawComma_ = true;
     inField_ = false;
     piece.remove_prefix(comma + 1);
   }
@@ -71,6 +92,8 @@ LineFields LineReader::PendingLine::finish(std::string& spill) {
   LineFields result;
   result.count = std::min(fieldsSeen_, kFieldsPerLine);
   result.moreFields = fieldsSeen_ > kFieldsPerLine;
+  result.emptyField = emptyField_ || (sawComma_ && afterComma_);
+  result.longField = longField_;
   // Views are taken once every field is in place, so a growing spill cannot leave one dangling.
   std::array<std::size_t, kFieldsPerLine> offsets{};
   for (std::size_t k = 0; k < result.count; ++k) {
@@ -84,6 +107,10 @@ LineFields LineReader::PendingLine::finish(std::string& spill) {
   fieldsSeen_ = 0;
   inField_ = false;
   started_ = false;
+  afterComma_ = true;
+  sawComma_ = false;
+  emptyField_ = false;
+  longField_ = false;
   return result;
 }
 

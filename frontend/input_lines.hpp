@@ -30,6 +30,8 @@ struct LineFields {
   std::array<std::string_view, 3> fields{};
   std::size_t count = 0;    // fields found, at most 3
   bool moreFields = false;  // a fourth field follows the third
+  bool emptyField = false;  // the line starts or ends with a comma (its line ending aside), or holds ",,"
+  bool longField = false;   // one of the first three fields was cut to kFieldReadLimitBytes
 };
 
 // Fields of one whole line (with its ending newline, if it had one), each cut to kFieldReadLimitBytes.
@@ -110,6 +112,10 @@ class LineReader {
     std::size_t fieldsSeen_ = 0;  // fields begun, counted up to 4 (4: past the third)
     bool inField_ = false;
     bool started_ = false;
+    bool afterComma_ = true;  // nothing but a line ending since the line's start or its last comma
+    bool sawComma_ = false;
+    bool emptyField_ = false;
+    bool longField_ = false;
   };
 
   bool refill();

@@ -16,7 +16,6 @@ void appendSubGrid(const SubGrid* subGrid, std::string& out) {
 }
 
 bool describeDatumProblem(const Converter& converter, const DatumReport& report, std::string& out) {
-  const ConversionSettings& settings = converter.settings();
   // The area first: outside it no grid holds the point either.
   switch (report.outcome) {
     case DatumOutcome::kTransformed:
@@ -34,9 +33,9 @@ bool describeDatumProblem(const Converter& converter, const DatumReport& report,
       return true;
     case DatumOutcome::kNoTransformation:
       out.append("no transformation from ")
-          .append(datumName(settings.fromDatum))
+          .append(datumName(report.fromDatum))
           .append(" to ")
-          .append(datumName(settings.toDatum));
+          .append(datumName(report.toDatum));
       if (report.newZealandRule) {
         out.append(" (points in the New Zealand area are taken on NZGD49 or NZGD2000)");
       }
@@ -66,7 +65,10 @@ bool describeHeightProblem(const Converter& converter, const HeightReport& repor
       return false;
     case GeoidStatus::kApplied:
       if (!report.inMargin) return false;
-      [[fallthrough]];
+      out.append("the point lies outside the edge of the geoid ").append(geoid);
+      appendSubGrid(report.subGrid, out);
+      out.append(", in the band where its values fade to zero");
+      return true;
     case GeoidStatus::kOutside:
       out.append("the geoid ").append(geoid).append(" does not cover the point");
       return true;

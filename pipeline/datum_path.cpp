@@ -302,6 +302,8 @@ DatumChange DatumPath::transformDatum(double latitude, double longitude) const {
     if (const std::optional<LatLon> shifted =
             runGridLegs(input, fromDatum, toDatum, context, change.report)) {
       change.position = *shifted;
+      change.report.fromDatum = fromDatum;
+      change.report.toDatum = toDatum;
       return change;
     }
   }
@@ -311,6 +313,8 @@ DatumChange DatumPath::transformDatum(double latitude, double longitude) const {
     toDatum = newZealandDatum(toDatum);
     change.report.newZealandRule = fromDatum != settings_.fromDatum || toDatum != settings_.toDatum;
   }
+  change.report.fromDatum = fromDatum;
+  change.report.toDatum = toDatum;
 
   if (fromDatum == toDatum) return change;
 

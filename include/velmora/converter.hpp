@@ -107,6 +107,8 @@ struct DatumReport {
   std::array<DatumStep, 2> steps{};
   std::uint8_t stepCount = 0;
   DatumOutcome outcome = DatumOutcome::kUnchanged;
+  Datum fromDatum = Datum::kWgs84;  // the datums the point was taken between: the run's, or the
+  Datum toDatum = Datum::kWgs84;    // New Zealand ones under the New Zealand rule
   // The point lay in the New Zealand area, and its AGD or ISG datum was taken as NZGD49, its GDA94
   // or WGS84 datum as NZGD2000.
   bool newZealandRule = false;

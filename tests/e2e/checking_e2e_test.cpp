@@ -102,6 +102,7 @@ TEST(StrictE2e, FailedLinesKeepTheirPlaceWithEmptyFields) {
       {"-33.85678", ": expected two coordinates and an optional height, got one field"},
       {"", ": expected two coordinates and an optional height, got an empty line"},
       {"-33.85678,151.2153,25,PM1", ": expected at most three fields (two coordinates and a height)"},
+      {"-33.85678,,151.2153", ": expected no empty field (one comma between fields, none at the ends)"},
       {"-33.85678,151.2153,2 m",
        ", field 3 (height): expected a height in metres (a decimal number), got '2 m'"},
       {"-95,151.2", ", field 1 (latitude): latitude out of range (-90 to 90), got '-95'"},
@@ -140,8 +141,9 @@ TEST(StrictE2e, FailedLinesKeepTheirPlaceWithEmptyFields) {
       0);
 }
 
-TEST(StrictE2e, AngleTextProblems) {
+TEST(StrictE2e, PointTextProblems) {
   const VelmoraFolder velmora;
+  writeGrids(velmora);
   struct Case {
     std::vector<std::string> arguments;
     std::string out;

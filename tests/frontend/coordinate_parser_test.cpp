@@ -77,14 +77,14 @@ const ParseCase kParseCases[] = {
     {kDms, kLat, "S33°51'24.408\"", kSydneyLatitude, Problem::kNone},
     {kDms, kLat, "s 33 51 24.408", kSydneyLatitude, Problem::kNone},
     {kDms, kLat, "-33:51:24.408", kSydneyLatitude, Problem::kNone},
-    {kDms, kLat, "33 51 24.408S", kSydneyLatitude, Problem::kNone},
-    {kDms, kLat, "33:51:24.408s", kSydneyLatitude, Problem::kNone},
+    {kDms, kLat, "33 51 24.408s", -kSydneyLatitude, Problem::kNone},  // s right after the seconds: the unit
+    {kDms, kLat, "33:51:24.408sS", kSydneyLatitude, Problem::kNone},
     {kDms, kLat, "33 51 24.408 s", kSydneyLatitude, Problem::kNone},
     {kDms, kLat, "33\t51\t24.408", -kSydneyLatitude, Problem::kNone},
     {kDms, kLat, "33° 51' 24.408\" S\r\n", kSydneyLatitude, Problem::kNone},
     {kDms, kLat, "33º51′24.408″S", kSydneyLatitude, Problem::kNone},
     {kDms, kLat, "33°51’24.408''S", kSydneyLatitude, Problem::kNone},
-    {kDms, kLat, "33d51m24.408s", -kSydneyLatitude, Problem::kNone},  // after d and m, s is the unit
+    {kDms, kLat, "33d51m24.408s", -kSydneyLatitude, Problem::kNone},
     {kDms, kLat, "33D51M24.408sS", kSydneyLatitude, Problem::kNone},
     {kDms, kLat, "-33 51 24.408 S", kSydneyLatitude, Problem::kNone},
     {kDms, kLat, "-33 51 24.408 N", kSydneyLatitude, Problem::kMinusWithHemisphere},

@@ -149,6 +149,60 @@ TEST(InputFile, LinesLongerThanAReadGiveThePointOfTheWholeLine) {
   EXPECT_EQ(points, expected);
 }
 
+// What strict mode needs of a line besides its fields, alike for a line within one read and one that
+// continues past it (and keeps only its fields): empty fields, fields cut short, and its number.
+TEST(InputFile, StrictFlagsOfWholeAndSpilledLines) {
+  struct Case {
+    std::string line;
+    bool emptyField;
+    bool longField;
+    bool moreFields;
+  };
+  const Case cases[] = {
+      {"1,2,3\n", false, false, false},
+      {"1,2,3", false, false, false},
+      {"1,2,3\r\n", false, false, false},
+      {"1,,2\n", true, false, false},
+      {",1,2\n", true, false, false},
+      {"1,2,\n", true, false, false},
+      {"1,2,", true, false, false},
+      {"1,2,\r\n", true, false, false},
+      {"\n", false, false, false},
+      {"1,2,3,4\n", false, false, true},
+      {"1," + std::string(kFieldReadLimitBytes + 1, '2') + "\n", false, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line.substr(0, 20));
+    const LineFields whole = splitInputLine(c.line);
+    EXPECT_EQ(whole.emptyField, c.emptyField);
+    EXPECT_EQ(whole.longField, c.longField);
+    EXPECT_EQ(whole.moreFields, c.moreFields);
+
+    // The case line starts three bytes before the end of the first read, as line 2.
+    const std::string text = std::string(kInputChunkBytes - 4, ' ') + "\n" + c.line;
+    const TempDir folder;
+    std::FILE* file = std::fopen(folder.writeFile("spill.csv", text).c_str(), "r");
+    ASSERT_NE(file, nullptr);
+    LineReader reader(file);
+    InputBlock block;
+    std::vector<LineFields> lines;
+    std::uint64_t lastLineNumber = 0;
+    while (reader.readBlock(block) == ReadStatus::kLines) {
+      std::uint64_t number = block.firstLineNumber();
+      block.forEachLine([&](const LineFields& line) {
+        lines.push_back(line);
+        lastLineNumber = number++;
+      });
+    }
+    std::fclose(file);
+    ASSERT_EQ(lines.size(), 2U);
+    EXPECT_EQ(lastLineNumber, 2U);
+    EXPECT_EQ(lines[1].emptyField, c.emptyField);
+    EXPECT_EQ(lines[1].longField, c.longField);
+    EXPECT_EQ(lines[1].moreFields, c.moreFields);
+  }
+}
+
 // A file whose reads fail after the first one: the lines read before stand, then the failure shows.
 TEST(InputFile, ReadFailingPartWayEndsWithAnError) {
   struct Source {
