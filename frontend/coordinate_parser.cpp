@@ -370,6 +370,20 @@ ParsedCoordinate checkCoordinate(CoordType type, CoordinateRole role, std::strin
   }
 }
 
+std::string_view roleName(CoordinateRole role) {
+  switch (role) {
+    case CoordinateRole::kLatitude:
+      return "latitude";
+    case CoordinateRole::kLongitude:
+      return "longitude";
+    case CoordinateRole::kEasting:
+      return "easting";
+    case CoordinateRole::kNorthing:
+      return "northing";
+  }
+  return {};
+}
+
 std::string_view problemText(CoordinateProblem problem, CoordType type, CoordinateRole role) {
   const bool latitude = role == CoordinateRole::kLatitude;
   const bool longitude = role == CoordinateRole::kLongitude;

@@ -46,6 +46,9 @@ ParsedCoordinate checkCoordinate(CoordType type, CoordinateRole role, std::strin
 // (-90 to 90)", ...); empty for kNone.
 std::string_view problemText(CoordinateProblem problem, CoordType type, CoordinateRole role);
 
+// "latitude", "longitude", "easting" or "northing".
+std::string_view roleName(CoordinateRole role);
+
 // "deg min sec", groups separated by runs of the space character only (a tab belongs to a group).
 // Degrees and minutes are whole numbers, seconds decimal. The degrees carry the sign of the angle,
 // "-0" included; minutes and seconds keep their own signs. Fewer than three groups give 0.0; groups
