@@ -64,6 +64,14 @@ enum class Option {
   kSummary,
   kHelp,
   kVersion,
+  kOutputFile,
+  kProgress,
+  kColumns,
+  kDelimiter,
+  kSkipLines,
+  kComment,
+  kGridFolder,
+  kGrid,
 };
 
 struct OptionName {
@@ -72,7 +80,7 @@ struct OptionName {
   bool takesValue;
 };
 
-constexpr std::array<OptionName, 20> kOptions{{
+constexpr std::array<OptionName, 28> kOptions{{
     {"--inputFile", Option::kInputFile, true},
     {"--fromDatum", Option::kFromDatum, true},
     {"--fromCoordType", Option::kFromCoordType, true},
@@ -93,6 +101,14 @@ constexpr std::array<OptionName, 20> kOptions{{
     {"--summary", Option::kSummary, false},
     {"--help", Option::kHelp, false},
     {"--version", Option::kVersion, false},
+    {"--outputFile", Option::kOutputFile, true},
+    {"--progress", Option::kProgress, false},
+    {"--columns", Option::kColumns, true},
+    {"--delimiter", Option::kDelimiter, true},
+    {"--skipLines", Option::kSkipLines, true},
+    {"--comment", Option::kComment, true},
+    {"--gridFolder", Option::kGridFolder, true},
+    {"--grid", Option::kGrid, true},
 }};
 
 constexpr std::string_view kShortHelp = "-h";
@@ -186,6 +202,50 @@ void checkWholeNumber(std::string_view option, std::string_view value, std::vect
   }
 }
 
+// "A,B" or "A,B,H": field numbers from 1, all different.
+std::optional<ColumnSpec> parseColumns(std::string_view value) {
+  std::array<int, 3> numbers{};
+  std::size_t count = 0;
+  for (;;) {
+    const std::size_t comma = value.find(',');
+    const std::optional<long long> number = readExactInteger(value.substr(0, comma));
+    if (!number || *number < 1 || *number > std::numeric_limits<int>::max() || count == numbers.size()) {
+      return std::nullopt;
+    }
+    numbers[count++] = static_cast<int>(*number);
+    if (comma == std::string_view::npos) break;
+    value.remove_prefix(comma + 1);
+  }
+  if (count < 2 || numbers[0] == numbers[1] ||
+      (count == 3 && (numbers[2] == numbers[0] || numbers[2] == numbers[1]))) {
+    return std::nullopt;
+  }
+  return ColumnSpec{numbers[0], numbers[1], count == 3 ? numbers[2] : 0};
+}
+
+std::optional<Delimiter> parseDelimiter(std::string_view value) {
+  if (value == ",") return Delimiter::kComma;
+  if (value == ";") return Delimiter::kSemicolon;
+  if (value == "tab" || value == "\t") return Delimiter::kTab;
+  if (value == "space" || value == " ") return Delimiter::kSpace;
+  return std::nullopt;
+}
+
+std::optional<GridId> parseGridSlot(std::string_view slot) {
+  constexpr std::array<std::pair<std::string_view, GridId>, kGridIdCount> kSlots{{
+      {"AGD66", GridId::kAgd66},
+      {"AGD84", GridId::kAgd84},
+      {"GDA2020", GridId::kGda2020},
+      {"AUSGeoid2020", GridId::kAusGeoid2020},
+      {"AUSGeoid09", GridId::kAusGeoid09},
+      {"AUSGeoid98", GridId::kAusGeoid98},
+  }};
+  for (const auto& [name, id] : kSlots) {
+    if (equalsIgnoreCase(name, slot)) return id;
+  }
+  return std::nullopt;
+}
+
 void applyOption(const OptionName& entry, std::string_view value, CommandLine& line) {
   ConversionSettings& settings = line.settings;
   std::vector<std::string>& problems = line.problems;
@@ -274,10 +334,71 @@ void applyOption(const OptionName& entry, std::string_view value, CommandLine& l
     case Option::kVersion:
       line.version = true;
       break;
+    case Option::kOutputFile:
+      line.outputFile.assign(value);
+      line.useOutputFile = true;
+      if (value.empty()) line.errors.push_back("--outputFile needs a file name");
+      break;
+    case Option::kProgress:
+      line.progress = true;
+      break;
+    case Option::kColumns:
+      line.columns = parseColumns(value);
+      if (!line.columns) {
+        line.errors.push_back(quoted(entry.name, value) +
+                              ": expected two or three different field numbers from 1, such as 2,3 or 2,3,4");
+      }
+      break;
+    case Option::kDelimiter:
+      if (const std::optional<Delimiter> delimiter = parseDelimiter(value)) {
+        line.delimiter = *delimiter;
+      } else {
+        line.errors.push_back(quoted(entry.name, value) + ": expected , ; tab or space");
+      }
+      break;
+    case Option::kSkipLines: {
+      const std::optional<long long> count = readExactInteger(value);
+      if (count && *count >= 0) {
+        line.skipLines = static_cast<std::uint64_t>(*count);
+      } else {
+        line.errors.push_back(quoted(entry.name, value) + ": expected a number of lines");
+      }
+      break;
+    }
+    case Option::kComment:
+      line.comment.assign(value);
+      if (value.empty())
+        line.errors.push_back("--comment needs the text that starts a comment line, such as #");
+      break;
+    case Option::kGridFolder:
+      line.gridFolder.assign(value);
+      if (value.empty()) line.errors.push_back("--gridFolder needs a folder");
+      break;
+    case Option::kGrid: {
+      const std::size_t equals = value.find('=');
+      const std::optional<GridId> slot =
+          equals == std::string_view::npos ? std::nullopt : parseGridSlot(value.substr(0, equals));
+      if (!slot || equals + 1 == value.size()) {
+        line.errors.push_back(
+            quoted(entry.name, value) +
+            ": expected SLOT=FILE, SLOT one of AGD66, AGD84, GDA2020, AUSGeoid2020, AUSGeoid09 "
+            "or AUSGeoid98");
+        break;
+      }
+      line.gridFiles[static_cast<std::size_t>(*slot)].assign(value.substr(equals + 1));
+      break;
+    }
   }
 }
 
 }  // namespace
+
+std::vector<std::string_view> optionNames() {
+  std::vector<std::string_view> names;
+  for (const OptionName& entry : kOptions) names.push_back(entry.name);
+  names.push_back(kShortHelp);
+  return names;
+}
 
 CommandLine scanCommandLine(std::span<const std::string_view> args) {
   CommandLine line;

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -19,6 +21,21 @@ extern const std::array<std::string_view, 24> kUsageLines;
 // Writes the usage text to out.
 void printUsage(std::FILE* out);
 
+// Fields of a line, counted from 1, that hold the first coordinate, the second and the height.
+struct ColumnSpec {
+  int first = 0;
+  int second = 0;
+  int height = 0;  // 0: no height field
+};
+
+// The field separator of --delimiter, for input and output.
+enum class Delimiter : std::uint8_t {
+  kComma,
+  kSemicolon,
+  kTab,
+  kSpace,  // runs of blanks and tabs separate on input; one space is written
+};
+
 struct CommandLine {
   ConversionSettings settings;                    // defaults, then the options; no grid folder
   std::string programPath;                        // args[0]
@@ -32,11 +49,26 @@ struct CommandLine {
   bool summary = false;                           // "--summary"
   bool help = false;                              // "--help" or "-h"
   bool version = false;                           // "--version"
+  bool useOutputFile = false;                     // "--outputFile" was given
+  std::string outputFile;                         // its last value
+  bool progress = false;                          // "--progress"
+  std::optional<ColumnSpec> columns;              // "--columns A,B[,H]"
+  Delimiter delimiter = Delimiter::kComma;        // "--delimiter"
+  std::uint64_t skipLines = 0;                    // "--skipLines N": header lines copied unchanged
+  std::string comment;                            // "--comment C": lines starting so are copied; empty: none
+  std::string gridFolder;                         // "--gridFolder DIR": searched first for grids
+  std::array<std::string, kGridIdCount> gridFiles;  // "--grid SLOT=FILE"; empty: the fixed name
+  // Values of the options above that name nothing: an error with or without --strict (these options
+  // are new, so no script relies on their values being skipped).
+  std::vector<std::string> errors;
   // What --strict reports about the options, one message each (without "velmora: " and newline),
   // in the order of the arguments: unknown options, names that name nothing, values that are no
   // number, a value given to an option that takes none, a missing value.
   std::vector<std::string> problems;
 };
+
+// Every option the program accepts, as the help writes it ("--fromDatum"), and "-h".
+std::vector<std::string_view> optionNames();
 
 // Scans args (args[0] is the program path) from index 1. An option is an argument of at least two
 // characters beginning "--" (or "-h"); its name is compared ignoring ASCII case; a value is the rest

@@ -125,6 +125,7 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
   CommandLine line = scanCommandLine(args);
   if (line.help) return printHelp(out, err);
   if (line.version) return printVersion(out, err);
+  if (!line.errors.empty()) return optionError(line.errors.front(), out, err);
   if (line.strict) {
     if (!line.problems.empty()) return optionError(line.problems.front(), out, err);
     const std::vector<std::string> problems = settingsProblems(line);
