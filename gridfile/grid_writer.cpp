@@ -4,20 +4,16 @@
 
 #include "velmora/gridfile/grid_writer.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <bit>
 #include <cerrno>
 #include <charconv>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <random>
 #include <span>
 
+#include "common/atomic_file.hpp"
 #include "gridfile/grid_keys.hpp"
 
 namespace velmora {
@@ -26,12 +22,7 @@ namespace {
 
 constexpr std::size_t kPaddingBytes = 4;
 constexpr std::size_t kEndValueBytes = 8;
-constexpr std::size_t kNumberTextBytes = 64;          // room for any double in shortest form
-constexpr std::size_t kRandomNameChars = 6;           // 62^6 names, as mkstemp draws
-constexpr int kCreateAttempts = 100;                  // clashes of random names are a freak event
-constexpr std::size_t kMaxTemporaryBaseLength = 200;  // + 8 characters stays under NAME_MAX (255)
-constexpr mode_t kNewFileMode = 0666;                 // rw for all, less the umask
-constexpr mode_t kPermissionBits = 07777;
+constexpr std::size_t kNumberTextBytes = 64;  // room for any double in shortest form
 
 class BinaryEncoder {
  public:
@@ -131,59 +122,6 @@ std::string cleanText(std::string_view raw) {
 std::error_code lastError() {
   return {errno, std::generic_category()};
 }
-
-// The file that writing to name replaces: the target of a symbolic link, name itself otherwise
-// (and for a link that leads nowhere, which the new file then replaces).
-std::string replacedFile(std::string_view name) {
-  std::string path(name);
-  struct stat link {};
-  if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
-  const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
-  return resolved ? std::string(resolved.get()) : path;
-}
-
-// The new file of an atomic write: a unique name beside the file it will replace, removed unless
-// it was renamed. Named like mkstemp's files, but created with O_EXCL and mode 0666 so that the
-// umask applies as it does to any new file.
-struct TemporaryFile {
-  std::string path;
-  int fd = -1;
-
-  TemporaryFile() = default;
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  ~TemporaryFile() {
-    if (fd >= 0) ::close(fd);
-    if (!path.empty()) ::unlink(path.c_str());
-  }
-
-  std::error_code create(const std::string& folder, const std::string& base) {
-    static constexpr std::string_view kNameChars =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device seed;
-    std::mt19937_64 random(seed());
-    std::uniform_int_distribution<std::size_t> pick(0, kNameChars.size() - 1);
-    // A hidden name: ".out.gsb.Xa3k9Q". The base is cut so that the name stays a legal length.
-    const std::string stem = folder + "." + base.substr(0, kMaxTemporaryBaseLength) + ".";
-    for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-      std::string candidate = stem;
-      for (std::size_t i = 0; i < kRandomNameChars; ++i) candidate += kNameChars[pick(random)];
-      fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
-      if (fd >= 0) {
-        path = std::move(candidate);
-        return {};
-      }
-      if (errno != EEXIST) return lastError();
-    }
-    return std::make_error_code(std::errc::file_exists);
-  }
-
-  std::error_code close() {
-    const int result = ::close(fd);
-    fd = -1;  // closed even when close reports an error: never closed twice
-    return result == 0 ? std::error_code() : lastError();
-  }
-};
 
 }  // namespace
 
@@ -315,34 +253,16 @@ GridImage gridImageFromFile(const GridFile& grid) {
 }
 
 std::error_code writeFileAtomically(std::string_view fileName, std::string_view bytes) {
-  const std::string target = replacedFile(fileName);
-  const std::size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  const std::string base = target.substr(slash == std::string::npos ? 0 : slash + 1);
-  if (base.empty()) return std::make_error_code(std::errc::is_a_directory);
-
-  struct stat existing {};
-  const bool replacing = ::stat(target.c_str(), &existing) == 0;
-  // The rename needs only the folder's permission: a file its owner made read-only stays so.
-  if (replacing && ::access(target.c_str(), W_OK) != 0) return lastError();
-  TemporaryFile temporary;
-  if (const std::error_code error = temporary.create(folder, base)) return error;
-  if (replacing && ::fchmod(temporary.fd, existing.st_mode & kPermissionBits) != 0) return lastError();
+  AtomicFile file;
+  if (const std::error_code error = file.create(fileName)) return error;
   while (!bytes.empty()) {
-    const ssize_t wrote = ::write(temporary.fd, bytes.data(), bytes.size());
+    const ssize_t wrote = ::write(file.descriptor(), bytes.data(), bytes.size());
     if (wrote < 0 && errno == EINTR) continue;
     if (wrote < 0) return lastError();
     if (wrote == 0) return std::make_error_code(std::errc::io_error);  // never for a regular file
     bytes.remove_prefix(static_cast<std::size_t>(wrote));
   }
-  // Without the flush a crash soon after the rename can leave an empty file on some file
-  // systems: the rename reaches the disk before the data. The folder is not flushed: after a
-  // crash it names the old file or the new one, both whole.
-  if (::fsync(temporary.fd) != 0) return lastError();
-  if (const std::error_code error = temporary.close()) return error;
-  if (::rename(temporary.path.c_str(), target.c_str()) != 0) return lastError();
-  temporary.path.clear();  // now target: not to be removed
-  return {};
+  return file.commit();
 }
 
 bool writeBytesToFile(std::string_view fileName, std::string_view bytes) {

@@ -1,0 +1,88 @@
+#include "common/atomic_file.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+#include <random>
+
+namespace velmora {
+namespace {
+
+constexpr std::size_t kRandomNameChars = 6;           // 62^6 names, as mkstemp draws
+constexpr int kCreateAttempts = 100;                  // clashes of random names are a freak event
+constexpr std::size_t kMaxTemporaryBaseLength = 200;  // + 8 characters stays under NAME_MAX (255)
+constexpr mode_t kNewFileMode = 0666;                 // rw for all, less the umask
+constexpr mode_t kPermissionBits = 07777;
+
+std::error_code lastError() {
+  return {errno, std::generic_category()};
+}
+
+// The file that writing to name replaces: the target of a symbolic link, name itself otherwise
+// (and for a link that leads nowhere, which the new file then replaces).
+std::string replacedFile(std::string_view name) {
+  std::string path(name);
+  struct stat link {};
+  if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+  const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
+  return resolved ? std::string(resolved.get()) : path;
+}
+
+}  // namespace
+
+AtomicFile::~AtomicFile() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!path_.empty()) ::unlink(path_.c_str());
+}
+
+std::error_code AtomicFile::create(std::string_view fileName) {
+  target_ = replacedFile(fileName);
+  const std::size_t slash = target_.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
+  const std::string base = target_.substr(slash == std::string::npos ? 0 : slash + 1);
+  if (base.empty()) return std::make_error_code(std::errc::is_a_directory);
+
+  struct stat existing {};
+  const bool replacing = ::stat(target_.c_str(), &existing) == 0;
+  // The rename needs only the folder's permission: a file its owner made read-only stays so.
+  if (replacing && ::access(target_.c_str(), W_OK) != 0) return lastError();
+
+  // Named like mkstemp's files, but created with O_EXCL and mode 0666 so that the umask applies as
+  // it does to any new file. A hidden name: ".out.csv.Xa3k9Q"; the base is cut so that the name
+  // stays a legal length.
+  static constexpr std::string_view kNameChars =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  std::uniform_int_distribution<std::size_t> pick(0, kNameChars.size() - 1);
+  const std::string stem = folder + "." + base.substr(0, kMaxTemporaryBaseLength) + ".";
+  for (int attempt = 0; attempt < kCreateAttempts && fd_ < 0; ++attempt) {
+    std::string candidate = stem;
+    for (std::size_t i = 0; i < kRandomNameChars; ++i) candidate += kNameChars[pick(random)];
+    fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+    if (fd_ >= 0) path_ = std::move(candidate);
+    if (fd_ < 0 && errno != EEXIST) return lastError();
+  }
+  if (fd_ < 0) return std::make_error_code(std::errc::file_exists);
+  if (replacing && ::fchmod(fd_, existing.st_mode & kPermissionBits) != 0) return lastError();
+  return {};
+}
+
+std::error_code AtomicFile::commit() {
+  // Without the flush a crash soon after the rename can leave an empty file on some file systems:
+  // the rename reaches the disk before the data. The folder is not flushed: after a crash it names
+  // the old file or the new one, both whole.
+  if (::fsync(fd_) != 0) return lastError();
+  const int closed = ::close(fd_);
+  fd_ = -1;  // closed even when close reports an error: never closed twice
+  if (closed != 0) return lastError();
+  if (::rename(path_.c_str(), target_.c_str()) != 0) return lastError();
+  path_.clear();  // now the target: not to be removed
+  return {};
+}
+
+}  // namespace velmora

@@ -1,0 +1,41 @@
+// A file replaced all or nothing: written under a unique name in the folder of the file it replaces,
+// flushed to the disk, closed and only then renamed over it. A reader, or the disk after a crash,
+// sees the old file or the whole new one; a run that fails or stops early leaves the old file as it
+// was.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace velmora {
+
+class AtomicFile {
+ public:
+  AtomicFile() = default;
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+  // Removes the new file unless it was committed.
+  ~AtomicFile();
+
+  // Creates the new file for fileName. A symbolic link is followed: the file it names is replaced.
+  // An existing file must be writable and keeps its permission bits; a new file gets 0666 less the
+  // umask.
+  std::error_code create(std::string_view fileName);
+
+  // The new file, open for writing; -1 before create.
+  int descriptor() const { return fd_; }
+  // The name of the new file while it is not yet committed (for removal by a signal handler).
+  const std::string& temporaryPath() const { return path_; }
+
+  // Flushes the new file to the disk, closes it and renames it over the file it replaces. On an
+  // error the new file is removed and the old one stays.
+  std::error_code commit();
+
+ private:
+  std::string target_;
+  std::string path_;  // the new file, removed unless renamed
+  int fd_ = -1;
+};
+
+}  // namespace velmora
