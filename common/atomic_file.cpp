@@ -35,7 +35,11 @@ std::string replacedFile(std::string_view name) {
 }  // namespace
 
 AtomicFile::~AtomicFile() {
-  if (fd_ >= 0) ::close(fd_);
+  if (stream_ != nullptr) {
+    std::fclose(stream_);
+  } else if (fd_ >= 0) {
+    ::close(fd_);
+  }
   if (!path_.empty()) ::unlink(path_.c_str());
 }
 
@@ -72,12 +76,24 @@ std::error_code AtomicFile::create(std::string_view fileName) {
   return {};
 }
 
+std::FILE* AtomicFile::stream() {
+  if (stream_ == nullptr && fd_ >= 0) stream_ = ::fdopen(fd_, "w");
+  return stream_;
+}
+
 std::error_code AtomicFile::commit() {
+  if (stream_ != nullptr) {
+    errno = 0;
+    if (std::fflush(stream_) != 0 || std::ferror(stream_) != 0) {
+      return errno != 0 ? lastError() : std::make_error_code(std::errc::io_error);
+    }
+  }
   // Without the flush a crash soon after the rename can leave an empty file on some file systems:
   // the rename reaches the disk before the data. The folder is not flushed: after a crash it names
   // the old file or the new one, both whole.
   if (::fsync(fd_) != 0) return lastError();
-  const int closed = ::close(fd_);
+  const int closed = stream_ != nullptr ? std::fclose(stream_) : ::close(fd_);
+  stream_ = nullptr;
   fd_ = -1;  // closed even when close reports an error: never closed twice
   if (closed != 0) return lastError();
   if (::rename(path_.c_str(), target_.c_str()) != 0) return lastError();

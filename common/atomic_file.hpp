@@ -4,6 +4,7 @@
 // was.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -25,17 +26,22 @@ class AtomicFile {
 
   // The new file, open for writing; -1 before create.
   int descriptor() const { return fd_; }
+  // The new file as a stream, owned by this object; nullptr when it cannot be made. After this,
+  // write through the stream only.
+  std::FILE* stream();
   // The name of the new file while it is not yet committed (for removal by a signal handler).
   const std::string& temporaryPath() const { return path_; }
 
-  // Flushes the new file to the disk, closes it and renames it over the file it replaces. On an
-  // error the new file is removed and the old one stays.
+  // Flushes the stream, if any, and the new file to the disk, closes it and renames it over the file
+  // it replaces. On an error (a failed write through the stream included) the new file is removed
+  // and the old one stays.
   std::error_code commit();
 
  private:
   std::string target_;
   std::string path_;  // the new file, removed unless renamed
   int fd_ = -1;
+  std::FILE* stream_ = nullptr;  // owns fd_ once made
 };
 
 }  // namespace velmora

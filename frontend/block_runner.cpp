@@ -50,6 +50,7 @@ StreamOutcome convertOnThisThread(const Converter& converter, const PointOptions
     clearOutput(output);
     convertBlock(converter, options, block, output);
     if (!writeBlock(output, out, err, total)) return StreamOutcome::kWriteError;
+    if (reader.slowInput()) std::fflush(out);  // the next read may wait: the results should not
   }
 }
 
@@ -87,6 +88,14 @@ class WorkerPool {
       }
       if (inputEnded && nextWrite == nextRead) return outcome;
       if (!inputEnded && nextRead - nextWrite < slots_.size()) {
+        if (reader.slowInput()) {
+          // The next read may wait for a pipe or a terminal: every result read so far goes out first.
+          if (nextWrite < nextRead) {
+            waitForDone(nextWrite);
+            continue;
+          }
+          std::fflush(out);
+        }
         Slot& slot = slotOf(nextRead);  // free: every block before it in this slot was written
         const ReadStatus status = reader.readBlock(slot.input);
         if (status == ReadStatus::kLines) {

@@ -1,6 +1,9 @@
 #include "frontend/input_lines.hpp"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 
 #include "common/number_text.hpp"
 #include "frontend/coordinate_parser.hpp"
@@ -10,6 +13,7 @@ namespace velmora {
 namespace {
 
 constexpr std::size_t kFieldsPerLine = 3;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::size_t kPastLastField = kFieldsPerLine + 1;
 
 Coordinates pointOf(std::string_view first, std::string_view second, double height, CoordType fromCoordType) {
@@ -127,14 +131,42 @@ void InputBlock::clear() {
 
 LineReader::LineReader(std::FILE* file) : file_(file), buffer_(kInputChunkBytes) {}
 
+std::size_t LineReader::readSome(char* into, std::size_t size) {
+  // read(2) where the stream has a descriptor: it returns what a pipe holds now, where fread would
+  // wait for the whole request, so that a line typed or piped in is converted at once.
+  const int descriptor = ::fileno(file_);
+  if (descriptor < 0) {
+    const std::size_t got = std::fread(into, 1, size, file_);
+    failed_ = got == 0 && std::ferror(file_) != 0;
+    return got;
+  }
+  for (;;) {
+    const ssize_t got = ::read(descriptor, into, size);
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno == EINTR) continue;
+    failed_ = true;  // a folder given as the file, a failing device
+    return 0;
+  }
+}
+
 bool LineReader::refill() {
   if (ended_) return false;
   begin_ = 0;
-  end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+  end_ = readSome(buffer_.data(), buffer_.size());
+  if (atStart_) {
+    atStart_ = false;
+    // A UTF-8 byte-order mark, as spreadsheet programs write it, is no part of the first field. A
+    // pipe may hand over its first bytes one by one.
+    while (end_ > 0 && end_ < kByteOrderMark.size() && kByteOrderMark.starts_with({buffer_.data(), end_})) {
+      const std::size_t more = readSome(buffer_.data() + end_, buffer_.size() - end_);
+      if (more == 0) break;
+      end_ += more;
+    }
+    if (std::string_view(buffer_.data(), end_).starts_with(kByteOrderMark)) begin_ = kByteOrderMark.size();
+  }
+  slowInput_ = end_ > 0 && end_ < buffer_.size();
   if (end_ > 0) return true;
   ended_ = true;
-  // A read error (a folder given as the file, a failing device) must not pass for the end.
-  failed_ = std::ferror(file_) != 0;
   return false;
 }
 

@@ -97,6 +97,10 @@ class LineReader {
 
   ReadStatus readBlock(InputBlock& block);
 
+  // The last read returned less than it asked for without reaching the end: the input comes from a
+  // pipe or a terminal faster than it is written, and results already converted should not wait.
+  bool slowInput() const { return slowInput_ && !ended_; }
+
  private:
   // A line that continues past the end of a read: the fields seen so far, each cut to its limit.
   class PendingLine {
@@ -119,6 +123,7 @@ class LineReader {
   };
 
   bool refill();
+  std::size_t readSome(char* into, std::size_t size);
 
   std::FILE* file_;
   std::vector<char> buffer_;  // the last read of the file
@@ -128,6 +133,8 @@ class LineReader {
   std::uint64_t linesHandedOut_ = 0;
   bool ended_ = false;   // the file gave its last byte
   bool failed_ = false;  // a read failed
+  bool atStart_ = true;  // nothing read yet: a byte-order mark may come
+  bool slowInput_ = false;
 };
 
 }  // namespace velmora

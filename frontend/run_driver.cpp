@@ -14,6 +14,7 @@
 #include "frontend/command_line.hpp"
 #include "frontend/help_text.hpp"
 #include "frontend/input_lines.hpp"
+#include "frontend/output_file.hpp"
 #include "frontend/program_folder.hpp"
 #include "frontend/run_tally.hpp"
 #include "velmora/version.hpp"
@@ -120,6 +121,50 @@ int printHelp(std::FILE* out, std::FILE* err) {
 
 }  // namespace
 
+namespace {
+
+std::string reason(int error) {
+  return std::generic_category().message(error != 0 ? error : EIO);
+}
+
+// Where the results go: standard output, or the file of --outputFile, renamed into place only when
+// the run completes.
+class Results {
+ public:
+  Results(const CommandLine& line, std::FILE* out, std::FILE* err) : line_(line), out_(out), err_(err) {}
+
+  // False, after the message, when the output file cannot be made.
+  bool open() {
+    if (!line_.useOutputFile) return true;
+    if (const std::error_code error = file_.create(line_.outputFile)) {
+      writeText("velmora: cannot write output file '" + line_.outputFile + "': " + error.message() + "\n",
+                err_);
+      return false;
+    }
+    return true;
+  }
+
+  std::FILE* stream() const { return line_.useOutputFile ? file_.stream() : out_; }
+
+  // The exit status of a run that wrote all it had (written false: a write failed, errno says why).
+  int complete(int status, bool written) {
+    if (!line_.useOutputFile) return finish(out_, err_, status, written);
+    std::error_code error = written ? file_.commit() : std::error_code(errno, std::generic_category());
+    if (!error) return finish(out_, err_, status);
+    writeText("velmora: cannot write output file '" + line_.outputFile + "': " + reason(error.value()) + "\n",
+              err_);
+    return finish(out_, err_, kExitFailure);
+  }
+
+ private:
+  const CommandLine& line_;
+  std::FILE* out_;
+  std::FILE* err_;
+  OutputFile file_;
+};
+
+}  // namespace
+
 int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE* err) {
   if (args.size() <= 1) return finish(out, err, usage(out));
   CommandLine line = scanCommandLine(args);
@@ -134,15 +179,17 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
   if (line.missingValue) return finish(out, err, usage(out));
   if (!line.useInputFile && line.positionals.size() < 2) return finish(out, err, usage(out));
 
-  const std::unique_ptr<std::FILE, InputFileCloser> input(
-      line.useInputFile ? std::fopen(line.inputFile.c_str(), "r") : nullptr);
-  if (line.useInputFile && !input) {
+  // Messages about files name them and say why, where they say anything beyond the fixed text.
+  const bool explain = line.strict || line.summary;
+  const bool fromStandardInput = line.useInputFile && line.inputFile == "-";
+  const std::string inputName = fromStandardInput ? "standard input" : line.inputFile;
+  const std::unique_ptr<std::FILE, InputFileCloser> opened(
+      line.useInputFile && !fromStandardInput ? std::fopen(line.inputFile.c_str(), "r") : nullptr);
+  std::FILE* const input = fromStandardInput ? stdin : opened.get();
+  if (line.useInputFile && input == nullptr) {
     const int error = errno;
-    if (line.strict || line.summary) {
-      writeText("velmora: cannot open input file '" + line.inputFile +
-                    "': " + std::generic_category().message(error) + "\n",
-                err);
-    }
+    if (explain)
+      writeText("velmora: cannot open input file '" + inputName + "': " + reason(error) + "\n", err);
     return finish(out, err, cannotReadInput(out));
   }
 
@@ -152,8 +199,10 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
     if (const std::optional<std::string> problem = gridProblem(converter))
       return optionError(*problem, out, err);
   }
+  Results results(line, out, err);
+  if (!results.open()) return finish(out, err, kExitFailure);
 
-  const PointOptions options{line.strict, line.showMethod, line.strict || line.summary, line.inputFile};
+  const PointOptions options{line.strict, line.showMethod, line.strict || line.summary, inputName};
   RunTally tally;
   const auto status = [&](int completed) {
     if (line.summary) writeSummary(converter, tally, line.strict, line.useInputFile, err);
@@ -167,27 +216,27 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
     tally.merge(output.tally);
     std::fwrite(output.messages.data(), 1, output.messages.size(), err);
     errno = 0;
-    const bool written =
-        std::fwrite(output.results.data(), 1, output.results.size(), out) == output.results.size();
-    return finish(out, err, status(kExitSuccess), written);
+    const bool written = std::fwrite(output.results.data(), 1, output.results.size(), results.stream()) ==
+                         output.results.size();
+    return results.complete(status(kExitSuccess), written);
   }
 
-  LineReader reader(input.get());
+  LineReader reader(input);
   const unsigned threads = line.threads > 0 ? line.threads : defaultThreadCount();
   errno = 0;
-  const StreamOutcome outcome = convertStream(converter, options, reader, threads, out, err, tally);
+  const StreamOutcome outcome =
+      convertStream(converter, options, reader, threads, results.stream(), err, tally);
   if (outcome == StreamOutcome::kReadError) {
-    // The results before the failed read go out before the message that follows them.
-    if (std::fflush(out) != 0) return finish(out, err, kExitFailure, false);
-    if (line.strict || line.summary) {
-      writeText("velmora: cannot read input file '" + line.inputFile +
-                    "': " + std::generic_category().message(errno != 0 ? errno : EIO) + "\n",
-                err);
-    }
+    const int error = errno;
+    // The results before the failed read go out before the message that follows them; an output
+    // file is not put in place.
+    if (!line.useOutputFile && std::fflush(out) != 0) return finish(out, err, kExitFailure, false);
+    if (explain)
+      writeText("velmora: cannot read input file '" + inputName + "': " + reason(error) + "\n", err);
     status(kExitFailure);
     return finish(out, err, cannotReadInput(out));
   }
-  return finish(out, err, status(kExitSuccess), outcome == StreamOutcome::kCompleted);
+  return results.complete(status(kExitSuccess), outcome == StreamOutcome::kCompleted);
 }
 
 }  // namespace velmora
