@@ -25,12 +25,24 @@ bool writeAll(std::string_view text, std::FILE* file) {
   return text.empty() || std::fwrite(text.data(), 1, text.size(), file) == text.size();
 }
 
+// Where finished blocks go, in input order.
+struct StreamSink {
+  std::FILE* out;
+  std::FILE* err;
+  RunTally& total;
+  Progress* progress;  // nullptr without --progress
+  const LineReader& reader;
+};
+
 // Messages first: they are written as the points are converted, before the results leave the
 // output buffer. Only the results decide success: a closed or full standard error never cut a run short.
-bool writeBlock(const BlockOutput& output, std::FILE* out, std::FILE* err, RunTally& total) {
-  total.merge(output.tally);
-  writeAll(output.messages, err);
-  return writeAll(output.results, out) && std::ferror(out) == 0;
+bool writeBlock(const InputBlock& input, const BlockOutput& output, StreamSink& sink) {
+  sink.total.merge(output.tally);
+  if (sink.progress != nullptr && !output.messages.empty()) sink.progress->clearLine();
+  writeAll(output.messages, sink.err);
+  const bool written = writeAll(output.results, sink.out) && std::ferror(sink.out) == 0;
+  if (sink.progress != nullptr) sink.progress->advance(input.lineCount(), sink.reader.bytesRead());
+  return written;
 }
 
 void clearOutput(BlockOutput& output) {
@@ -40,17 +52,18 @@ void clearOutput(BlockOutput& output) {
 }
 
 StreamOutcome convertOnThisThread(const Converter& converter, const PointOptions& options, LineReader& reader,
-                                  std::FILE* out, std::FILE* err, RunTally& total) {
+                                  StreamSink& sink) {
   InputBlock block;
   BlockOutput output;
   for (;;) {
     const ReadStatus status = reader.readBlock(block);
     if (status == ReadStatus::kEnd) return StreamOutcome::kCompleted;
     if (status == ReadStatus::kError) return StreamOutcome::kReadError;
+    if (status == ReadStatus::kLineTooLong) return StreamOutcome::kLineTooLong;
     clearOutput(output);
     convertBlock(converter, options, block, output);
-    if (!writeBlock(output, out, err, total)) return StreamOutcome::kWriteError;
-    if (reader.slowInput()) std::fflush(out);  // the next read may wait: the results should not
+    if (!writeBlock(block, output, sink)) return StreamOutcome::kWriteError;
+    if (reader.slowInput()) std::fflush(sink.out);  // the next read may wait: the results should not
   }
 }
 
@@ -72,7 +85,7 @@ class WorkerPool {
   WorkerPool(const WorkerPool&) = delete;
   WorkerPool& operator=(const WorkerPool&) = delete;
 
-  StreamOutcome run(LineReader& reader, std::FILE* out, std::FILE* err, RunTally& total) {
+  StreamOutcome run(LineReader& reader, StreamSink& sink) {
     std::size_t nextRead = 0;   // sequence number of the next block to read
     std::size_t nextWrite = 0;  // sequence number of the next block to write
     bool inputEnded = false;
@@ -81,7 +94,7 @@ class WorkerPool {
       // Write every finished block at the head of the ring, in order.
       while (nextWrite < nextRead && isDone(nextWrite)) {
         Slot& slot = slotOf(nextWrite);
-        const bool written = writeBlock(slot.output, out, err, total);
+        const bool written = writeBlock(slot.input, slot.output, sink);
         setState(slot, State::kFree);
         ++nextWrite;
         if (!written) return drain(nextWrite, nextRead, StreamOutcome::kWriteError);
@@ -94,7 +107,7 @@ class WorkerPool {
             waitForDone(nextWrite);
             continue;
           }
-          std::fflush(out);
+          std::fflush(sink.out);
         }
         Slot& slot = slotOf(nextRead);  // free: every block before it in this slot was written
         const ReadStatus status = reader.readBlock(slot.input);
@@ -104,6 +117,7 @@ class WorkerPool {
         } else {
           inputEnded = true;
           if (status == ReadStatus::kError) outcome = StreamOutcome::kReadError;
+          if (status == ReadStatus::kLineTooLong) outcome = StreamOutcome::kLineTooLong;
         }
         continue;
       }
@@ -197,7 +211,9 @@ class WorkerPool {
 }  // namespace
 
 StreamOutcome convertStream(const Converter& converter, const PointOptions& options, LineReader& reader,
-                            unsigned threads, std::FILE* out, std::FILE* err, RunTally& total) {
+                            unsigned threads, std::FILE* out, std::FILE* err, RunTally& total,
+                            Progress* progress) {
+  StreamSink sink{out, err, total, progress, reader};
   if (threads > 1) {
     std::optional<WorkerPool> pool;
     try {
@@ -205,9 +221,9 @@ StreamOutcome convertStream(const Converter& converter, const PointOptions& opti
     } catch (const std::system_error&) {
       pool.reset();  // no thread could be started: the calling thread converts alone
     }
-    if (pool) return pool->run(reader, out, err, total);
+    if (pool) return pool->run(reader, sink);
   }
-  return convertOnThisThread(converter, options, reader, out, err, total);
+  return convertOnThisThread(converter, options, reader, sink);
 }
 
 StreamOutcome convertStream(const Converter& converter, LineReader& reader, unsigned threads, std::FILE* out,

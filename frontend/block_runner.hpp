@@ -6,15 +6,17 @@
 
 #include "frontend/input_lines.hpp"
 #include "frontend/line_converter.hpp"
+#include "frontend/progress.hpp"
 #include "frontend/run_tally.hpp"
 #include "velmora/converter.hpp"
 
 namespace velmora {
 
 enum class StreamOutcome {
-  kCompleted,   // every line read, converted and written
-  kReadError,   // the input failed part way: the results before the failure are written
-  kWriteError,  // out or err reported an error; the run stopped
+  kCompleted,    // every line read, converted and written
+  kReadError,    // the input failed part way: the results before the failure are written
+  kWriteError,   // out or err reported an error; the run stopped
+  kLineTooLong,  // a line too long to be held whole: the results before it are written
 };
 
 // Reads the whole input through reader and writes results to out and messages to err, block by
@@ -22,8 +24,10 @@ enum class StreamOutcome {
 // (when no thread can be started, the calling thread converts alone). A failure to write err is no
 // failure of the run.
 // The counts of every block are added to total, in input order.
+// With progress, the progress line is advanced after every block written.
 StreamOutcome convertStream(const Converter& converter, const PointOptions& options, LineReader& reader,
-                            unsigned threads, std::FILE* out, std::FILE* err, RunTally& total);
+                            unsigned threads, std::FILE* out, std::FILE* err, RunTally& total,
+                            Progress* progress = nullptr);
 StreamOutcome convertStream(const Converter& converter, LineReader& reader, unsigned threads, std::FILE* out,
                             std::FILE* err);
 

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "frontend/record_options.hpp"
 #include "velmora/converter.hpp"
 
 namespace velmora {
@@ -20,21 +21,6 @@ extern const std::array<std::string_view, 24> kUsageLines;
 
 // Writes the usage text to out.
 void printUsage(std::FILE* out);
-
-// Fields of a line, counted from 1, that hold the first coordinate, the second and the height.
-struct ColumnSpec {
-  int first = 0;
-  int second = 0;
-  int height = 0;  // 0: no height field
-};
-
-// The field separator of --delimiter, for input and output.
-enum class Delimiter : std::uint8_t {
-  kComma,
-  kSemicolon,
-  kTab,
-  kSpace,  // runs of blanks and tabs separate on input; one space is written
-};
 
 struct CommandLine {
   ConversionSettings settings;                    // defaults, then the options; no grid folder

@@ -61,12 +61,16 @@ std::optional<Coordinates> positionalPoint(std::span<const std::string_view> pos
   return pointOf(positionals[0], positionals[1], height, fromCoordType);
 }
 
-LineReader::PendingLine::PendingLine() {
+LineReader::PendingLine::PendingLine(bool keepWhole) : keepWhole_(keepWhole) {
   for (std::string& field : fields_) field.reserve(kFieldReadLimitBytes);
 }
 
 void LineReader::PendingLine::append(std::string_view piece) {
   started_ = started_ || !piece.empty();
+  if (keepWhole_ && !tooLong_) {
+    tooLong_ = whole_.size() + piece.size() > kMaxWholeLineBytes;
+    if (!tooLong_) whole_.append(piece);
+  }
   while (!piece.empty()) {
     const std::size_t comma = piece.find(',');
     const std::string_view run = piece.substr(0, comma);
@@ -92,7 +96,7 @@ void LineReader::PendingLine::append(std::string_view piece) {
   }
 }
 
-LineFields LineReader::PendingLine::finish(std::string& spill) {
+LineFields LineReader::PendingLine::finish(std::string& spill, std::string_view& text) {
   LineFields result;
   result.count = std::min(fieldsSeen_, kFieldsPerLine);
   result.moreFields = fieldsSeen_ > kFieldsPerLine;
@@ -104,9 +108,13 @@ LineFields LineReader::PendingLine::finish(std::string& spill) {
     offsets[k] = spill.size();
     spill.append(fields_[k]);
   }
+  const std::size_t textOffset = spill.size();
+  if (keepWhole_) spill.append(whole_);
   for (std::size_t k = 0; k < result.count; ++k) {
     result.fields[k] = std::string_view(spill).substr(offsets[k], fields_[k].size());
   }
+  text = std::string_view(spill).substr(textOffset, keepWhole_ ? whole_.size() : 0);
+  whole_.clear();
   for (std::string& field : fields_) field.clear();
   fieldsSeen_ = 0;
   inField_ = false;
@@ -124,12 +132,14 @@ InputBlock::InputBlock() {
 }
 
 void InputBlock::clear() {
+  lineCount_ = 0;
   bytes_.clear();
   spill_.clear();
   hasSpilledLine_ = false;
 }
 
-LineReader::LineReader(std::FILE* file) : file_(file), buffer_(kInputChunkBytes) {}
+LineReader::LineReader(std::FILE* file, bool keepWholeLines)
+    : file_(file), buffer_(kInputChunkBytes), pending_(keepWholeLines) {}
 
 std::size_t LineReader::readSome(char* into, std::size_t size) {
   // read(2) where the stream has a descriptor: it returns what a pipe holds now, where fread would
@@ -164,6 +174,7 @@ bool LineReader::refill() {
     }
     if (std::string_view(buffer_.data(), end_).starts_with(kByteOrderMark)) begin_ = kByteOrderMark.size();
   }
+  bytesRead_ += end_;
   slowInput_ = end_ > 0 && end_ < buffer_.size();
   if (end_ > 0) return true;
   ended_ = true;
@@ -174,10 +185,12 @@ bool LineReader::refill() {
 // began in an earlier read comes first in the block where it ends.
 ReadStatus LineReader::readBlock(InputBlock& block) {
   block.clear();
+  if (pending_.tooLong()) return ReadStatus::kLineTooLong;
   block.firstLineNumber_ = linesHandedOut_ + 1;
   std::size_t lines = 0;
   const auto handOut = [&](ReadStatus status) {
     linesHandedOut_ += lines;
+    block.lineCount_ = lines;
     return status;
   };
   for (;;) {
@@ -186,7 +199,7 @@ ReadStatus LineReader::readBlock(InputBlock& block) {
       if (!refill()) {
         if (failed_) return ReadStatus::kError;
         if (!pending_.started()) return ReadStatus::kEnd;
-        block.spilledLine_ = pending_.finish(block.spill_);
+        block.spilledLine_ = pending_.finish(block.spill_, block.spilledText_);
         block.hasSpilledLine_ = true;
         lines = 1;
         return handOut(ReadStatus::kLines);
@@ -198,8 +211,9 @@ ReadStatus LineReader::readBlock(InputBlock& block) {
       const std::size_t taken = newline == std::string_view::npos ? rest.size() : newline + 1;
       pending_.append(rest.substr(0, taken));
       begin_ += taken;
+      if (pending_.tooLong()) return lines > 0 ? handOut(ReadStatus::kLines) : ReadStatus::kLineTooLong;
       if (newline == std::string_view::npos) continue;
-      block.spilledLine_ = pending_.finish(block.spill_);
+      block.spilledLine_ = pending_.finish(block.spill_, block.spilledText_);
       block.hasSpilledLine_ = true;
       rest.remove_prefix(taken);
       ++lines;
@@ -216,6 +230,7 @@ ReadStatus LineReader::readBlock(InputBlock& block) {
     if (lines == kMaxLinesPerBlock) return handOut(ReadStatus::kLines);
     pending_.append(rest.substr(taken));
     begin_ = end_;
+    if (pending_.tooLong()) return lines > 0 ? handOut(ReadStatus::kLines) : ReadStatus::kLineTooLong;
   }
 }
 

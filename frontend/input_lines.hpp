@@ -67,7 +67,21 @@ class InputBlock {
     }
   }
 
+  // Calls visit(std::string_view) with the whole text of every line of the block (with its newline,
+  // if it had one), in input order. Only for a reader that keeps whole lines.
+  template <typename Visit>
+  void forEachText(Visit&& visit) const {
+    if (hasSpilledLine_) visit(spilledText_);
+    std::string_view rest(bytes_.data(), bytes_.size());
+    for (std::size_t newline; (newline = rest.find('\n')) != std::string_view::npos;) {
+      visit(rest.substr(0, newline + 1));
+      rest.remove_prefix(newline + 1);
+    }
+  }
+
   bool empty() const { return !hasSpilledLine_ && bytes_.empty(); }
+
+  std::size_t lineCount() const { return lineCount_; }
 
   // The number of the block's first line in the input, counted from 1.
   std::uint64_t firstLineNumber() const { return firstLineNumber_; }
@@ -76,24 +90,38 @@ class InputBlock {
   friend class LineReader;
   void clear();
 
-  std::string bytes_;       // whole lines, at most one read of the file
-  std::string spill_;       // the fields of a line that began in an earlier read
-  LineFields spilledLine_;  // its fields, viewing spill_
+  std::string bytes_;             // whole lines, at most one read of the file
+  std::string spill_;             // the fields of a line that began in an earlier read
+  LineFields spilledLine_;        // its fields, viewing spill_
+  std::string_view spilledText_;  // its whole text, viewing spill_, when the reader keeps whole lines
   bool hasSpilledLine_ = false;
   std::uint64_t firstLineNumber_ = 1;
+  std::size_t lineCount_ = 0;
 };
 
 enum class ReadStatus {
-  kLines,  // the block holds at least one line
-  kEnd,    // the input is exhausted; the block is empty
-  kError,  // a read failed; the block is empty, and the lines of earlier blocks stand
+  kLines,        // the block holds at least one line
+  kEnd,          // the input is exhausted; the block is empty
+  kError,        // a read failed; the block is empty, and the lines of earlier blocks stand
+  kLineTooLong,  // a reader that keeps whole lines met one longer than kMaxWholeLineBytes
 };
+
+// The longest line a reader that keeps whole lines holds (columns mode copies every line whole).
+inline constexpr std::size_t kMaxWholeLineBytes = 1 << 20;
 
 // Cuts a file into blocks of whole lines: at most one read of the file and kMaxLinesPerBlock lines
 // each. The file stays owned by the caller.
 class LineReader {
  public:
-  explicit LineReader(std::FILE* file);
+  // keepWholeLines: a line that continues past a read is kept whole (up to kMaxWholeLineBytes), not
+  // only its first fields.
+  explicit LineReader(std::FILE* file, bool keepWholeLines = false);
+
+  // Bytes read from the file so far.
+  std::uint64_t bytesRead() const { return bytesRead_; }
+
+  // The number of the line that was too long, after kLineTooLong.
+  std::uint64_t tooLongLineNumber() const { return linesHandedOut_ + 1; }
 
   ReadStatus readBlock(InputBlock& block);
 
@@ -105,11 +133,12 @@ class LineReader {
   // A line that continues past the end of a read: the fields seen so far, each cut to its limit.
   class PendingLine {
    public:
-    PendingLine();
+    explicit PendingLine(bool keepWhole);
     bool started() const { return started_; }
+    bool tooLong() const { return tooLong_; }
     void append(std::string_view piece);
-    // The fields, copied into spill; the line is then reset.
-    LineFields finish(std::string& spill);
+    // The fields (and the whole text, when kept), copied into spill; the line is then reset.
+    LineFields finish(std::string& spill, std::string_view& text);
 
    private:
     std::array<std::string, 3> fields_;
@@ -120,6 +149,9 @@ class LineReader {
     bool sawComma_ = false;
     bool emptyField_ = false;
     bool longField_ = false;
+    bool keepWhole_;
+    bool tooLong_ = false;
+    std::string whole_;  // the whole line, when kept
   };
 
   bool refill();
@@ -131,6 +163,7 @@ class LineReader {
   std::size_t end_ = 0;
   PendingLine pending_;
   std::uint64_t linesHandedOut_ = 0;
+  std::uint64_t bytesRead_ = 0;
   bool ended_ = false;   // the file gave its last byte
   bool failed_ = false;  // a read failed
   bool atStart_ = true;  // nothing read yet: a byte-order mark may come

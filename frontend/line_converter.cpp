@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <vector>
 
 #include "common/number_text.hpp"
 #include "frontend/angle_format.hpp"
@@ -89,7 +90,272 @@ class LineConverter {
     convertChecked(line, place, output);
   }
 
+  // One whole line of a file read by records (with its newline, if it had one).
+  void convertRecord(std::string_view text, LinePlace place, BlockOutput& output) {
+    const RecordOptions& record = options_.record;
+    if (place.lineNumber <= record.skipLines ||
+        (!record.comment.empty() && text.starts_with(record.comment))) {
+      copyLine(text, output);
+      return;
+    }
+    // The line ending is kept as the line had it (a file of CRLF lines stays so).
+    std::string_view body = text;
+    if (body.ends_with('\n')) body.remove_suffix(1);
+    if (body.ends_with('\r')) body.remove_suffix(1);
+    const std::string_view ending = text.size() > body.size() ? text.substr(body.size()) : "\n";
+    if (record.columns) return passThrough(body, ending, *record.columns, place, output);
+
+    // Without columns a line is read as ever, its fields split at the delimiter.
+    const std::size_t start = output.results.size();
+    convert(splitAtDelimiter(body, record.delimiter), place, output);
+    const char delimiter = delimiterChar(record.delimiter);
+    if (delimiter != ',')
+      std::replace(output.results.begin() + static_cast<std::ptrdiff_t>(start), output.results.end(), ',',
+                   delimiter);
+  }
+
  private:
+  // A header or comment line: copied, counted as skipped.
+  void copyLine(std::string_view text, BlockOutput& output) {
+    output.results.append(text);
+    if (!text.ends_with('\n')) output.results.push_back('\n');
+    if (options_.tally) {
+      ++output.tally.read;
+      ++output.tally.skipped;
+    }
+  }
+
+  // The first three non-empty fields, as a line of the default form is read.
+  static LineFields splitAtDelimiter(std::string_view body, Delimiter delimiter) {
+    LineFields line;
+    std::size_t found = 0;
+    std::size_t at = 0;
+    const bool blanks = delimiter == Delimiter::kSpace;
+    const char separator = delimiterChar(delimiter);
+    const auto isSeparator = [&](char c) { return blanks ? (c == ' ' || c == '\t') : c == separator; };
+    while (at < body.size()) {
+      if (isSeparator(body[at])) {
+        if (!blanks && (at == 0 || at + 1 == body.size() || isSeparator(body[at + 1])))
+          line.emptyField = true;
+        ++at;
+        continue;
+      }
+      std::size_t end = at;
+      while (end < body.size() && !isSeparator(body[end])) ++end;
+      if (found < line.fields.size()) line.fields[found] = body.substr(at, end - at);
+      ++found;
+      at = end;
+    }
+    line.count = std::min(found, line.fields.size());
+    line.moreFields = found > line.fields.size();
+    return line;
+  }
+
+  struct FieldRange {
+    std::size_t begin;
+    std::size_t end;
+  };
+
+  // Every field of a line, empty ones included; a field in double quotes is one field whatever it
+  // holds (RFC 4180). With blanks as the delimiter, runs of blanks and tabs separate and the line's
+  // leading and trailing blanks belong to no field.
+  static void splitRecord(std::string_view body, Delimiter delimiter, std::vector<FieldRange>& fields) {
+    fields.clear();
+    const bool blanks = delimiter == Delimiter::kSpace;
+    const char separator = delimiterChar(delimiter);
+    const auto isSeparator = [&](char c) { return blanks ? (c == ' ' || c == '\t') : c == separator; };
+    std::size_t at = 0;
+    if (blanks) {
+      while (at < body.size() && isSeparator(body[at])) ++at;
+      if (at == body.size()) return;
+    }
+    for (;;) {
+      std::size_t end = at;
+      if (end < body.size() && body[end] == '"') {
+        // To the closing quote ("" is a quote inside), then on to the separator.
+        for (++end; end < body.size(); ++end) {
+          if (body[end] != '"') continue;
+          if (end + 1 < body.size() && body[end + 1] == '"') {
+            ++end;
+            continue;
+          }
+          break;
+        }
+      }
+      while (end < body.size() && !isSeparator(body[end])) ++end;
+      fields.push_back({at, end});
+      if (end == body.size()) return;
+      at = end + 1;
+      if (blanks) {
+        while (at < body.size() && isSeparator(body[at])) ++at;
+        if (at == body.size()) return;
+      }
+    }
+  }
+
+  // A field's value: a quoted field without its quotes, "" read as one quote.
+  std::string_view fieldValue(std::string_view field, std::string& scratch) const {
+    if (field.size() < 2 || field.front() != '"' || field.back() != '"') return field;
+    scratch.clear();
+    const std::string_view inner = field.substr(1, field.size() - 2);
+    for (std::size_t k = 0; k < inner.size(); ++k) {
+      scratch.push_back(inner[k]);
+      if (inner[k] == '"' && k + 1 < inner.size() && inner[k + 1] == '"') ++k;
+    }
+    return scratch;
+  }
+
+  // The line with the fields of the point replaced (by nothing when the texts are empty), then
+  // the method when asked for, then its ending.
+  void writeReplaced(std::string_view body, std::string_view ending, const ColumnSpec& columns,
+                     const std::array<std::string_view, 3>& texts, std::string_view method,
+                     BlockOutput& output) const {
+    const std::array<int, 3> numbers{columns.first, columns.second, columns.height};
+    std::size_t copied = 0;
+    for (std::size_t k = 0; k < recordFields_.size(); ++k) {
+      const int number = static_cast<int>(k) + 1;
+      const auto slot = std::find(numbers.begin(), numbers.end(), number);
+      if (slot == numbers.end()) continue;
+      output.results.append(body.substr(copied, recordFields_[k].begin - copied));
+      output.results.append(texts[static_cast<std::size_t>(slot - numbers.begin())]);
+      copied = recordFields_[k].end;
+    }
+    output.results.append(body.substr(copied));
+    if (options_.showMethod)
+      output.results.append(1, delimiterChar(options_.record.delimiter)).append(method);
+    output.results.append(ending);
+  }
+
+  void failRecord(std::string_view body, std::string_view ending, const ColumnSpec& columns,
+                  BlockOutput& output) {
+    output.messages.append(message_);
+    writeReplaced(body, ending, columns, {}, {}, output);
+    ++output.tally.failed;
+  }
+
+  // The point's texts in the output's form: latitude and longitude or easting and northing, height.
+  void formatValues(const Coordinates& c) {
+    const auto fixed = [&](double value, int decimals, std::string& text) {
+      std::array<char, kResultLineBytes> buffer{};
+      char* end = appendFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals);
+      text.assign(buffer.data(), end == nullptr ? buffer.data() : end);
+    };
+    constexpr int kMetreDecimals = 3;
+    constexpr int kDegreeDecimals = 8;
+    switch (toCoordType_) {
+      case CoordType::kEn:
+        fixed(c.first, kMetreDecimals, formatter_.latitudeText);
+        fixed(c.second, kMetreDecimals, formatter_.longitudeText);
+        break;
+      case CoordType::kDms:
+        formatDms(c.first, true, formatter_.latitudeText);
+        formatDms(c.second, false, formatter_.longitudeText);
+        break;
+      case CoordType::kDm:
+        formatDm(c.first, true, formatter_.latitudeText);
+        formatDm(c.second, false, formatter_.longitudeText);
+        break;
+      default:
+        fixed(c.first, kDegreeDecimals, formatter_.latitudeText);
+        fixed(c.second, kDegreeDecimals, formatter_.longitudeText);
+        break;
+    }
+    fixed(c.height, kMetreDecimals, heightText_);
+  }
+
+  void passThrough(std::string_view body, std::string_view ending, const ColumnSpec& columns, LinePlace place,
+                   BlockOutput& output) {
+    const bool checked = options_.strict || options_.tally;
+    if (checked) ++output.tally.read;
+    message_.clear();
+    splitRecord(body, options_.record.delimiter, recordFields_);
+    const std::size_t needed =
+        static_cast<std::size_t>(std::max({columns.first, columns.second, columns.height}));
+    if (recordFields_.size() < needed) {
+      startMessage(place, message_);
+      message_.append("expected at least ")
+          .append(std::to_string(needed))
+          .append(" fields for --columns, got ")
+          .append(std::to_string(recordFields_.size()))
+          .append("\n");
+      return keepOrFail(body, ending, columns, output);
+    }
+    const auto field = [&](int number) {
+      const FieldRange& range = recordFields_[static_cast<std::size_t>(number) - 1];
+      return body.substr(range.begin, range.end - range.begin);
+    };
+    const std::array<int, 2> coordinateFields{columns.first, columns.second};
+    std::array<double, 2> values{};
+    bool unreadable = false;
+    for (std::size_t k = 0; k < 2; ++k) {
+      const std::string_view text = fieldValue(field(coordinateFields[k]), scratch_);
+      const CoordinateRole role = roleOf(k);
+      const ParsedCoordinate parsed = checkCoordinate(fromCoordType_, role, text);
+      values[k] = parsed.value;
+      if (parsed.problem == CoordinateProblem::kNone || !message_.empty()) continue;
+      unreadable = unreadable || parsed.problem == CoordinateProblem::kNotANumber ||
+                   parsed.problem == CoordinateProblem::kMalformedAngle;
+      fieldMessage(place, static_cast<std::size_t>(coordinateFields[k]) - 1, roleName(role), text,
+                   problemText(parsed.problem, fromCoordType_, role), message_);
+    }
+    double height = 0.0;
+    if (columns.height > 0) {
+      const std::string_view text = fieldValue(field(columns.height), scratch_);
+      const std::optional<double> exact = readExactDecimal(text);
+      height = exact.value_or(0.0);
+      if (!exact && message_.empty()) {
+        unreadable = true;
+        fieldMessage(place, static_cast<std::size_t>(columns.height) - 1, "height", text,
+                     "expected a height in metres (a decimal number)", message_);
+      }
+    } else if (convertsHeights_ && message_.empty()) {
+      startMessage(place, message_);
+      message_.append("expected a height column: heights are converted\n");
+    }
+    // A line whose point cannot be read keeps its place as it was (a header, a note); --strict
+    // fails it.
+    if (options_.strict && !message_.empty()) return failRecord(body, ending, columns, output);
+    if (unreadable) return keepOrFail(body, ending, columns, output);
+    const bool textProblem = !message_.empty();
+
+    const ConversionResult result = converter_.transformPoint(Coordinates{values[0], values[1], height});
+    appendGeoidMessage(converter_, result, output);
+    message_.clear();
+    startMessage(place, message_);
+    const bool pointProblem = describePointProblem(converter_, result, message_);
+    if (pointProblem && options_.strict) {
+      message_.push_back('\n');
+      return failRecord(body, ending, columns, output);
+    }
+    if (checked) {
+      if (textProblem || pointProblem) ++output.tally.withProblems;
+      ++output.tally.converted;
+    }
+    formatValues(result.coordinates);
+    formatter_.method.clear();
+    if (options_.showMethod || options_.tally) appendMethodName(converter_, result, formatter_.method);
+    if (options_.tally) output.tally.addMethod(formatter_.method);
+    writeReplaced(body, ending, columns, {formatter_.latitudeText, formatter_.longitudeText, heightText_},
+                  formatter_.method, output);
+  }
+
+  // A line whose point cannot be read: with --strict a failure with its message, else copied.
+  void keepOrFail(std::string_view body, std::string_view ending, const ColumnSpec& columns,
+                  BlockOutput& output) {
+    if (options_.strict) {
+      if (recordFields_.size() <
+          static_cast<std::size_t>(std::max({columns.first, columns.second, columns.height}))) {
+        output.messages.append(message_);
+        output.results.append(body).append(ending);
+        ++output.tally.failed;
+        return;
+      }
+      return failRecord(body, ending, columns, output);
+    }
+    output.results.append(body).append(ending);
+    if (options_.tally) ++output.tally.skipped;
+  }
+
   void write(const Coordinates& point, BlockOutput& output) {
     const ConversionResult result = converter_.transformPoint(point);
     appendGeoidMessage(converter_, result, output);
@@ -248,6 +514,9 @@ class LineConverter {
   bool convertsHeights_;  // both height types are given
   LineFormatter formatter_;
   std::string message_;
+  std::string heightText_;
+  std::string scratch_;
+  std::vector<FieldRange> recordFields_;
 };
 
 }  // namespace
@@ -265,6 +534,12 @@ void convertBlock(const Converter& converter, const PointOptions& options, const
                   BlockOutput& output) {
   LineConverter lines(converter, options);
   std::uint64_t lineNumber = block.firstLineNumber();
+  if (options.records) {
+    block.forEachText([&](std::string_view text) {
+      lines.convertRecord(text, LinePlace{false, lineNumber++}, output);
+    });
+    return;
+  }
   block.forEachLine([&](const LineFields& line) {
     lines.convert(line, LinePlace{false, lineNumber++}, output);
   });

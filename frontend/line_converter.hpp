@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "frontend/input_lines.hpp"
+#include "frontend/record_options.hpp"
 #include "frontend/run_tally.hpp"
 #include "velmora/converter.hpp"
 
@@ -20,6 +21,9 @@ struct PointOptions {
   bool showMethod = false;  // a last field naming what was applied (method_name.hpp)
   bool tally = false;       // count lines, points and methods (for --summary)
   std::string inputName;    // the input file as messages name it
+  // Lines are read whole and handled by records (columns, delimiter, skipped and comment lines).
+  bool records = false;
+  RecordOptions record;
 };
 
 // What a block of points writes: result lines for standard output, messages for standard error,

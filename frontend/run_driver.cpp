@@ -1,5 +1,8 @@
 #include "frontend/run_driver.hpp"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -165,6 +168,17 @@ class Results {
 
 }  // namespace
 
+namespace {
+
+// The size of the input when it is a regular file, for the progress line.
+std::optional<std::uint64_t> regularFileSize(std::FILE* input) {
+  struct stat status {};
+  if (::fstat(::fileno(input), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(status.st_size);
+}
+
+}  // namespace
+
 int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE* err) {
   if (args.size() <= 1) return finish(out, err, usage(out));
   CommandLine line = scanCommandLine(args);
@@ -178,6 +192,9 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
   }
   if (line.missingValue) return finish(out, err, usage(out));
   if (!line.useInputFile && line.positionals.size() < 2) return finish(out, err, usage(out));
+  if (!line.useInputFile && (line.columns || line.skipLines > 0 || !line.comment.empty())) {
+    return optionError("--columns, --skipLines and --comment read lines of an --inputFile", out, err);
+  }
 
   // Messages about files name them and say why, where they say anything beyond the fixed text.
   const bool explain = line.strict || line.summary;
@@ -202,7 +219,10 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
   Results results(line, out, err);
   if (!results.open()) return finish(out, err, kExitFailure);
 
-  const PointOptions options{line.strict, line.showMethod, line.strict || line.summary, inputName};
+  PointOptions options{line.strict, line.showMethod, line.strict || line.summary, inputName, false, {}};
+  options.record = RecordOptions{line.columns, line.delimiter, line.skipLines, line.comment};
+  options.records =
+      line.columns || line.delimiter != Delimiter::kComma || line.skipLines > 0 || !line.comment.empty();
   RunTally tally;
   const auto status = [&](int completed) {
     if (line.summary) writeSummary(converter, tally, line.strict, line.useInputFile, err);
@@ -221,11 +241,14 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
     return results.complete(status(kExitSuccess), written);
   }
 
-  LineReader reader(input);
+  LineReader reader(input, options.records);
   const unsigned threads = line.threads > 0 ? line.threads : defaultThreadCount();
+  std::optional<Progress> progress;
+  if (line.progress) progress.emplace(err, regularFileSize(input), ::isatty(::fileno(err)) == 1);
   errno = 0;
-  const StreamOutcome outcome =
-      convertStream(converter, options, reader, threads, results.stream(), err, tally);
+  const StreamOutcome outcome = convertStream(converter, options, reader, threads, results.stream(), err,
+                                              tally, progress ? &*progress : nullptr);
+  if (progress) progress->finish();
   if (outcome == StreamOutcome::kReadError) {
     const int error = errno;
     // The results before the failed read go out before the message that follows them; an output
@@ -235,6 +258,14 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
       writeText("velmora: cannot read input file '" + inputName + "': " + reason(error) + "\n", err);
     status(kExitFailure);
     return finish(out, err, cannotReadInput(out));
+  }
+  if (outcome == StreamOutcome::kLineTooLong) {
+    writeText("velmora: " + inputName + " line " + std::to_string(reader.tooLongLineNumber()) +
+                  ": longer than 1 MiB; lines are read whole with --columns, --delimiter, --skipLines or "
+                  "--comment\n",
+              err);
+    status(kExitFailure);
+    return finish(out, err, kExitFailure, !line.useOutputFile ? std::fflush(out) == 0 : true);
   }
   return results.complete(status(kExitSuccess), outcome == StreamOutcome::kCompleted);
 }
