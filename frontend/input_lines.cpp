@@ -25,7 +25,7 @@ bool isLineEnding(std::string_view text) {
 }
 
 // Empty fields are skipped when a line is read, so a strict reading needs to know of them.
-bool hasEmptyField(std::string_view line) {
+bool textHasEmptyField(std::string_view line) {
   const std::size_t end = line.find_last_not_of("\r\n");
   if (end == std::string_view::npos) return false;  // an empty line, not an empty field
   line = line.substr(0, end + 1);
@@ -40,12 +40,22 @@ LineFields splitInputLine(std::string_view line) {
   LineFields result;
   result.count = std::min(count, kFieldsPerLine);
   result.moreFields = count > kFieldsPerLine;
-  result.emptyField = hasEmptyField(line);
-  for (std::size_t k = 0; k < kFieldsPerLine; ++k) {
-    result.longField = result.longField || fields[k].size() > kFieldReadLimitBytes;
+  result.text = line;
+  for (std::size_t k = 0; k < kFieldsPerLine; ++k)
     result.fields[k] = fields[k].substr(0, kFieldReadLimitBytes);
-  }
   return result;
+}
+
+bool hasEmptyField(const LineFields& line) {
+  return line.text.empty() ? line.emptyField : textHasEmptyField(line.text);
+}
+
+bool hasLongField(const LineFields& line) {
+  if (line.text.empty()) return line.longField;
+  std::array<std::string_view, kFieldsPerLine> fields;
+  splitFields(line.text, ',', fields);
+  return std::any_of(fields.begin(), fields.end(),
+                     [](std::string_view field) { return field.size() > kFieldReadLimitBytes; });
 }
 
 std::optional<Coordinates> pointOfLine(const LineFields& line, CoordType fromCoordType) {

@@ -30,9 +30,17 @@ struct LineFields {
   std::array<std::string_view, 3> fields{};
   std::size_t count = 0;    // fields found, at most 3
   bool moreFields = false;  // a fourth field follows the third
-  bool emptyField = false;  // the line starts or ends with a comma (its line ending aside), or holds ",,"
-  bool longField = false;   // one of the first three fields was cut to kFieldReadLimitBytes
+  std::string_view text;    // the whole line, when it lay within one read of the file
+  // For a line without text (it continued past a read): what hasEmptyField and hasLongField tell.
+  bool emptyField = false;
+  bool longField = false;
 };
+
+// What a strict reading needs besides the fields, worked out only when asked for: the line starts or
+// ends with a comma (its line ending aside) or holds ",,"; one of its first three fields is longer
+// than kFieldReadLimitBytes.
+bool hasEmptyField(const LineFields& line);
+bool hasLongField(const LineFields& line);
 
 // Fields of one whole line (with its ending newline, if it had one), each cut to kFieldReadLimitBytes.
 LineFields splitInputLine(std::string_view line);

@@ -423,12 +423,12 @@ class LineConverter {
       }
       return true;
     }
-    if (line.emptyField) {
+    if (hasEmptyField(line)) {
       startMessage(place, message);
       message.append("expected no empty field (one comma between fields, none at the ends)\n");
       return true;
     }
-    if (line.longField) {
+    if (hasLongField(line)) {
       startMessage(place, message);
       message.append("expected no field longer than ")
           .append(std::to_string(kFieldReadLimitBytes))
