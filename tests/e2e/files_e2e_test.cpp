@@ -1,0 +1,161 @@
+// Files and pipes: columns with the rest of each line passed through, delimiters, header and comment
+// lines, standard input, the output file replaced only by a complete run, the byte-order mark and the
+// progress line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/velmora_folder.hpp"
+
+namespace velmora::testing {
+namespace {
+
+// GDA94 to GDA2020 by the seven parameters, as the program prints them.
+const std::vector<std::string> kGda94To2020{"--fromDatum", "GDA94", "--toDatum", "GDA2020"};
+constexpr std::string_view kSydney2020Lat = "-33.85676732";
+constexpr std::string_view kSydney2020Lon = "151.21530543";
+
+std::vector<std::string> with(std::vector<std::string> base, const std::vector<std::string>& more) {
+  base.insert(base.end(), more.begin(), more.end());
+  return base;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(ColumnsE2e, IdsHeadersAndCommentsPassThrough) {
+  const VelmoraFolder velmora;
+  const std::string lat(kSydney2020Lat);
+  const std::string lon(kSydney2020Lon);
+  struct Case {
+    const char* name;
+    std::string input;
+    std::vector<std::string> options;
+    std::string output;
+  };
+  const Case cases[] = {
+      {"ID first, header, comment, height",
+       "id,lat,lon,h,code\n# surveyed 2026\nPM1001,-33.85678,151.21530,25.0,TRIG\n",
+       {"--columns", "2,3,4", "--skipLines", "1", "--comment", "#"},
+       "id,lat,lon,h,code\n# surveyed 2026\nPM1001," + lat + "," + lon + ",25.000,TRIG\n"},
+      {"ID last, no height column, CRLF kept, quoted field whole",
+       "-33.85678,151.21530,\"Sydney, NSW\"\r\n",
+       {"--columns", "1,2"},
+       lat + "," + lon + ",\"Sydney, NSW\"\r\n"},
+      {"empty fields count, a line without a point keeps its place",
+       "PM1,,-33.85678,151.21530\nPM2,,,\nno point here\n",
+       {"--columns", "3,4"},
+       "PM1,," + lat + "," + lon + "\nPM2,,,\nno point here\n"},
+      {"method at the end of the line",
+       "PM1;-33.85678;151.21530;x\n",
+       {"--columns", "2,3", "--delimiter", ";", "--showMethod"},
+       "PM1;" + lat + ";" + lon + ";x;helmert:GDA94-GDA2020\n"},
+      {"tab",
+       "PM1\t-33.85678\t151.21530\n",
+       {"--columns", "2,3", "--delimiter", "tab"},
+       "PM1\t" + lat + "\t" + lon + "\n"},
+      {"blanks keep their runs",
+       "  PM1   -33:51:24.408  151:12:55.08\n",
+       {"--columns", "2,3", "--delimiter", "space", "--fromCoordType", "DMS"},
+       "  PM1   " + lat + "  " + lon + "\n"},
+      {"delimiter without columns: result lines as ever",
+       "lat;lon\n-33.85678;151.21530;25\n",
+       {"--delimiter", ";", "--skipLines", "1"},
+       "lat;lon\n" + lat + ";" + lon + ";25.000\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    velmora.writeInWorkFolder("points.csv", c.input);
+    expectRun(velmora.run(with(with(kGda94To2020, c.options), {"--inputFile", "points.csv"})),
+              {0, c.output, ""});
+  }
+}
+
+TEST(ColumnsE2e, StrictFailsUnreadablePointsButKeepsTheRestOfTheLine) {
+  const VelmoraFolder velmora;
+  velmora.writeInWorkFolder("points.csv", "PM1,abc,151.2,x\nPM2\n");
+  expectRun(velmora.run(with(kGda94To2020, {"--strict", "--columns", "2,3", "--inputFile", "points.csv"})),
+            {1, "PM1,,,x\nPM2\n",
+             "velmora: points.csv line 1, field 2 (latitude): expected a decimal number, got 'abc'\n"
+             "velmora: points.csv line 2: expected at least 3 fields for --columns, got 1\n"});
+}
+
+TEST(FilesE2e, StandardInputByteOrderMarkAndOptionErrors) {
+  const VelmoraFolder velmora;
+  const std::string expected = std::string(kSydney2020Lat) + "," + std::string(kSydney2020Lon) + ",25.000\n";
+  velmora.writeInWorkFolder("in.csv", "\xEF\xBB\xBF-33.85678,151.21530,25\n");
+  ProcessOptions fromStandardInput;
+  fromStandardInput.standardInputFile = velmora.workFolder() + "/in.csv";
+  expectRun(velmora.run(with(kGda94To2020, {"--inputFile", "-"}), fromStandardInput), {0, expected, ""});
+  expectRun(velmora.run(with(kGda94To2020, {"--inputFile", "in.csv"})), {0, expected, ""});
+
+  expectRun(velmora.run({"--columns", "2,2", "--inputFile", "in.csv"}),
+            {1, "",
+             "velmora: --columns '2,2': expected two or three different field numbers from 1, such as 2,3 or "
+             "2,3,4\n"});
+  expectRun(velmora.run({"--delimiter", "|", "--inputFile", "in.csv"}),
+            {1, "", "velmora: --delimiter '|': expected , ; tab or space\n"});
+  expectRun(velmora.run({"--strict", "--inputFile", "missing.csv"}),
+            {1, "Could not open input file\n",
+             "velmora: cannot open input file 'missing.csv': No such file or directory\n"});
+}
+
+TEST(FilesE2e, OutputFileIsReplacedOnlyByACompleteRun) {
+  const VelmoraFolder velmora;
+  const std::string out = velmora.workFolder() + "/out.csv";
+  const auto listing = [&] {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(velmora.workFolder()))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  velmora.writeInWorkFolder("out.csv", "old\n");
+  velmora.writeInWorkFolder("good.csv", "-33.85678,151.21530\n2.5,151.2\n");
+  // A line too long to hold whole stops the run after the results before it.
+  velmora.writeInWorkFolder("long.csv", "-33.85678,151.21530\n1," + std::string(2 << 20, '2') + "\n");
+  std::filesystem::create_directory(velmora.workFolder() + "/folder.csv");
+
+  const ProcessResult tooLong = velmora.run(
+      with(kGda94To2020, {"--columns", "1,2", "--inputFile", "long.csv", "--outputFile", "out.csv"}));
+  EXPECT_EQ(tooLong.status, 1);
+  EXPECT_EQ(tooLong.standardError,
+            "velmora: long.csv line 2: longer than 1 MiB; lines are read whole with --columns, --delimiter, "
+            "--skipLines or --comment\n");
+  EXPECT_EQ(readFile(out), "old\n");
+  EXPECT_EQ(velmora.run(with(kGda94To2020, {"--inputFile", "folder.csv", "--outputFile", "out.csv"})).status,
+            1);
+  EXPECT_EQ(readFile(out), "old\n");
+  EXPECT_EQ(listing(), (std::vector<std::string>{"folder.csv", "good.csv", "long.csv", "out.csv"}));
+
+  // A complete run is put in place, failed strict lines keeping their places.
+  const ProcessResult strict =
+      velmora.run(with(kGda94To2020, {"--strict", "--inputFile", "good.csv", "--outputFile", "out.csv"}));
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_EQ(strict.standardOutput, "");
+  EXPECT_EQ(readFile(out), std::string(kSydney2020Lat) + "," + std::string(kSydney2020Lon) + ",0.000\n,,\n");
+
+  expectRun(velmora.run(with(kGda94To2020, {"--inputFile", "good.csv", "--outputFile", "no/such/out.csv"})),
+            {1, "", "velmora: cannot write output file 'no/such/out.csv': No such file or directory\n"});
+}
+
+TEST(FilesE2e, ProgressWithoutATerminalPrintsOnlyTheLastLine) {
+  const VelmoraFolder velmora;
+  velmora.writeInWorkFolder("points.csv", "-33.85678,151.21530\n-33.85678,151.21530\n");
+  const ProcessResult result = velmora.run(with(kGda94To2020, {"--progress", "--inputFile", "points.csv"}));
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.standardError.rfind("velmora: 2 points in ", 0), 0U) << result.standardError;
+  EXPECT_EQ(std::count(result.standardError.begin(), result.standardError.end(), '\n'), 1);
+}
+
+}  // namespace
+}  // namespace velmora::testing
