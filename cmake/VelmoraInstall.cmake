@@ -1,4 +1,6 @@
-# What `cmake --install` puts under the prefix: the two programs (bin), the static libraries (lib),
+# What `cmake --install` puts under the prefix: the two programs (bin), their manual pages
+# (share/man/man1), the folder of the national grid files with a README naming them (share/velmora,
+# which the program finds beside its bin/ at run time), the static libraries (lib),
 # the public headers (include/velmora, the whole folder, so a new header needs no new rule, and the
 # generated velmora/version.hpp beside them), the CMake package Velmora (lib/cmake/Velmora) and the
 # pkg-config file velmora.pc (lib/pkgconfig).
@@ -24,6 +26,12 @@ add_library(velmora::velmora ALIAS velmora_library)
 
 install(TARGETS velmora velmora-grid
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
+install(FILES ${PROJECT_SOURCE_DIR}/man/velmora.1 ${PROJECT_SOURCE_DIR}/man/velmora-grid.1
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT Runtime)
+# The program looks for share/velmora beside the folder of its real executable, not for a path
+# compiled in: the prefix may change at install time (--prefix) or later (a moved tree).
+install(FILES ${PROJECT_SOURCE_DIR}/share/velmora/README
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/velmora COMPONENT Runtime)
 
 install(TARGETS velmora_common velmora_geodesy velmora_gridfile velmora_pipeline velmora_library
   EXPORT VelmoraTargets

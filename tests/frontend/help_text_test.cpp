@@ -3,25 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstddef>
 #include <string_view>
 
+#include "tests/support/doc_text.hpp"
+
 namespace velmora {
 namespace {
-
-// True when word stands in text with no letter, digit, '-' or '_' right before or after it, so
-// that "-h" is not found inside "--hemisphere" nor "GDA94" inside "GDA94-GDA2020" alone.
-bool mentions(std::string_view text, std::string_view word) {
-  const auto isWordChar = [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_';
-  };
-  for (std::size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1)) {
-    const std::size_t end = at + word.size();
-    if ((at == 0 || !isWordChar(text[at - 1])) && (end == text.size() || !isWordChar(text[end]))) return true;
-  }
-  return false;
-}
 
 TEST(HelpText, NamesEveryOptionDatumValueGridFileAndMethod) {
   // What a user may type or read in a result: an option, datum or method added to the program

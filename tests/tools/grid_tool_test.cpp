@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/doc_text.hpp"
+
 namespace velmora {
 namespace {
 
@@ -99,6 +101,24 @@ TEST(RunGridTool, UnknownExtensionsAreRefusedBeforeAnyFileIsRead) {
     EXPECT_EQ(result.status, kToolFailure);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, c.err);
+  }
+}
+
+// Every command of the usage text ("velmora-grid COMMAND ..."), and the options, in the manual page.
+TEST(GridToolDocs, ManPageNamesEveryCommand) {
+  const std::string page = manPageWords(VELMORA_MAN_DIR "/velmora-grid.1");
+  ASSERT_FALSE(page.empty());
+  constexpr std::string_view kProgram = "velmora-grid ";
+  std::vector<std::string_view> names{"--help", "-h", "--version"};
+  for (std::size_t at = kGridToolUsage.find(kProgram); at != std::string_view::npos;
+       at = kGridToolUsage.find(kProgram, at + 1)) {
+    const std::string_view rest = kGridToolUsage.substr(at + kProgram.size());
+    names.push_back(rest.substr(0, rest.find(' ')));
+  }
+  ASSERT_GT(names.size(), 3U) << "no command found in the usage text";
+  for (const std::string_view name : names) {
+    EXPECT_TRUE(mentions(page, name)) << name;
+    EXPECT_TRUE(mentions(kGridToolHelp, name)) << name;
   }
 }
 
