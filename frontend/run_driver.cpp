@@ -234,6 +234,7 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
     convertArguments(converter, options,
                      line.positionals.first(std::min<std::size_t>(line.positionals.size(), 3)), output);
     tally.merge(output.tally);
+    std::replace(output.results.begin(), output.results.end(), ',', delimiterChar(line.delimiter));
     std::fwrite(output.messages.data(), 1, output.messages.size(), err);
     errno = 0;
     const bool written = std::fwrite(output.results.data(), 1, output.results.size(), results.stream()) ==
