@@ -32,30 +32,50 @@ std::string runningExecutablePath() {
 
 namespace {
 
-void addFolder(std::vector<std::string>& folders, std::string folder) {
-  if (!folder.empty() && !folder.ends_with('/')) folder.push_back('/');
-  if (std::find(folders.begin(), folders.end(), folder) == folders.end())
-    folders.push_back(std::move(folder));
+// The folder as a name in it is resolved from the current directory, links not followed: "./",
+// "bin/../bin/" and the absolute path of the same folder give the same text.
+std::string folderIdentity(const std::string& folder) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(folder.empty() ? "." : folder, error);
+  return error ? folder : (absolute / "").lexically_normal().string();
 }
+
+class FolderList {
+ public:
+  // Adds folder with a trailing "/" unless the same folder is already listed.
+  void add(std::string folder) {
+    if (!folder.empty() && !folder.ends_with('/')) folder.push_back('/');
+    std::string identity = folderIdentity(folder);
+    if (std::find(identities_.begin(), identities_.end(), identity) != identities_.end()) return;
+    identities_.push_back(std::move(identity));
+    folders_.push_back(std::move(folder));
+  }
+  std::vector<std::string> take() { return std::move(folders_); }
+
+ private:
+  std::vector<std::string> folders_;
+  std::vector<std::string> identities_;
+};
 
 }  // namespace
 
 std::vector<std::string> gridSearchFolders(std::string_view optionFolder, const char* environmentFolder,
                                            std::string_view programPath, std::string_view executablePath) {
-  std::vector<std::string> folders;
-  if (!optionFolder.empty()) addFolder(folders, std::string(optionFolder));
-  if (environmentFolder != nullptr && *environmentFolder != '\0') addFolder(folders, environmentFolder);
-  addFolder(folders, programFolder(programPath, executablePath));
-  if (executablePath.empty()) return folders;
+  FolderList folders;
+  if (!optionFolder.empty()) folders.add(std::string(optionFolder));
+  if (environmentFolder != nullptr && *environmentFolder != '\0') folders.add(environmentFolder);
+  folders.add(programFolder(programPath, executablePath));
   std::error_code error;
-  const std::filesystem::path real = std::filesystem::canonical(std::filesystem::path(executablePath), error);
-  if (error) return folders;
-  const std::filesystem::path realFolder = real.parent_path();
-  addFolder(folders, realFolder.string());
-  if (realFolder.filename() == "bin") {
-    addFolder(folders, (realFolder.parent_path() / "share" / "velmora").string());
+  const std::filesystem::path real =
+      executablePath.empty() ? std::filesystem::path()
+                             : std::filesystem::canonical(std::filesystem::path(executablePath), error);
+  if (!real.empty() && !error) {
+    const std::filesystem::path realFolder = real.parent_path();
+    folders.add(realFolder.string());
+    if (realFolder.filename() == "bin")
+      folders.add((realFolder.parent_path() / "share" / "velmora").string());
   }
-  return folders;
+  return folders.take();
 }
 
 std::vector<std::string> gridSearchFolders(std::string_view optionFolder, std::string_view programPath) {

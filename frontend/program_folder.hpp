@@ -27,7 +27,7 @@ std::string runningExecutablePath();
 inline constexpr const char* kGridFolderVariable = "VELMORA_GRID_DIR";
 
 // The grid folders in search order, each ending in "/" (one is added to a user's folder that lacks
-// it), later duplicates of the same text dropped:
+// it); a folder already listed under another text ("./" and its absolute path, say) is dropped:
 //   1. optionFolder (--gridFolder), unless empty;
 //   2. environmentFolder (VELMORA_GRID_DIR), unless null or empty;
 //   3. the program folder, programFolder(programPath, executablePath), as before there were others;
