@@ -34,7 +34,7 @@ constexpr std::size_t slotOf(GridId id) {
 // exists there as any kind of file: a folder or a file without read permission is found, opened and
 // refused, which stops the search rather than quietly taking a file from a later folder.
 std::string gridPath(const ConversionSettings& settings, std::size_t slot) {
-  const std::string name =
+  std::string name =
       settings.gridFiles[slot].empty() ? std::string(kGridFileNames[slot]) : settings.gridFiles[slot];
   if (name.starts_with('/') || settings.gridFolders.empty()) return name;
   for (const std::string& folder : settings.gridFolders) {
