@@ -71,7 +71,7 @@ void runPoints(benchmark::State& state, velmora::ConversionSettings settings, do
     state.SkipWithError("cannot write the grid fixtures");
     return;
   }
-  settings.gridFolder = folder.prefix();
+  settings.gridFolders = {folder.prefix()};
   const velmora::Converter converter(settings);
   double offset = 0.0;
   for (auto _ : state) {

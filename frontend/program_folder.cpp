@@ -1,5 +1,7 @@
 #include "frontend/program_folder.hpp"
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -26,6 +28,59 @@ std::string runningExecutablePath() {
   std::filesystem::path target = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) return {};
   return target.string();
+}
+
+namespace {
+
+// The folder as a name in it is resolved from the current directory, links not followed: "./",
+// "bin/../bin/" and the absolute path of the same folder give the same text.
+std::string folderIdentity(const std::string& folder) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(folder.empty() ? "." : folder, error);
+  return error ? folder : (absolute / "").lexically_normal().string();
+}
+
+class FolderList {
+ public:
+  // Adds folder with a trailing "/" unless the same folder is already listed.
+  void add(std::string folder) {
+    if (!folder.empty() && !folder.ends_with('/')) folder.push_back('/');
+    std::string identity = folderIdentity(folder);
+    if (std::find(identities_.begin(), identities_.end(), identity) != identities_.end()) return;
+    identities_.push_back(std::move(identity));
+    folders_.push_back(std::move(folder));
+  }
+  std::vector<std::string> take() { return std::move(folders_); }
+
+ private:
+  std::vector<std::string> folders_;
+  std::vector<std::string> identities_;
+};
+
+}  // namespace
+
+std::vector<std::string> gridSearchFolders(std::string_view optionFolder, const char* environmentFolder,
+                                           std::string_view programPath, std::string_view executablePath) {
+  FolderList folders;
+  if (!optionFolder.empty()) folders.add(std::string(optionFolder));
+  if (environmentFolder != nullptr && *environmentFolder != '\0') folders.add(environmentFolder);
+  folders.add(programFolder(programPath, executablePath));
+  std::error_code error;
+  const std::filesystem::path real =
+      executablePath.empty() ? std::filesystem::path()
+                             : std::filesystem::canonical(std::filesystem::path(executablePath), error);
+  if (!real.empty() && !error) {
+    const std::filesystem::path realFolder = real.parent_path();
+    folders.add(realFolder.string());
+    if (realFolder.filename() == "bin")
+      folders.add((realFolder.parent_path() / "share" / "velmora").string());
+  }
+  return folders.take();
+}
+
+std::vector<std::string> gridSearchFolders(std::string_view optionFolder, std::string_view programPath) {
+  return gridSearchFolders(optionFolder, std::getenv(kGridFolderVariable), programPath,
+                           runningExecutablePath());
 }
 
 }  // namespace velmora

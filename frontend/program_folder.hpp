@@ -1,9 +1,11 @@
-// The folder of the running program, where the grid files are looked up. Grid file names are
-// appended to it directly, so it ends with "/" (or is empty for the current directory).
+// The folders grid files are looked up in: those the user names, the folder of the running program,
+// and the shared-data folder of an installation. Grid file names are appended to a folder directly,
+// so each ends with "/" (or is empty for the current directory).
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -20,5 +22,24 @@ std::string programFolder(std::string_view programPath);
 
 // The path of the running executable, or empty when the system does not tell it.
 std::string runningExecutablePath();
+
+// The environment variable naming a grid folder, searched after --gridFolder.
+inline constexpr const char* kGridFolderVariable = "VELMORA_GRID_DIR";
+
+// The grid folders in search order, each ending in "/" (one is added to a user's folder that lacks
+// it); a folder already listed under another text ("./" and its absolute path, say) is dropped:
+//   1. optionFolder (--gridFolder), unless empty;
+//   2. environmentFolder (VELMORA_GRID_DIR), unless null or empty;
+//   3. the program folder, programFolder(programPath, executablePath), as before there were others;
+//   4. the folder of the real executable file: executablePath with every symbolic link resolved, so
+//      that a link to the program finds the grids beside the real file however it is called;
+//   5. when that folder is named "bin", its sibling share/velmora/ (<prefix>/share/velmora/ after an
+//      installation into <prefix>), found at run time so that an installed tree can be moved.
+// Folders 4 and 5 are left out when executablePath is empty or does not resolve.
+std::vector<std::string> gridSearchFolders(std::string_view optionFolder, const char* environmentFolder,
+                                           std::string_view programPath, std::string_view executablePath);
+
+// gridSearchFolders with getenv(kGridFolderVariable) and runningExecutablePath().
+std::vector<std::string> gridSearchFolders(std::string_view optionFolder, std::string_view programPath);
 
 }  // namespace velmora

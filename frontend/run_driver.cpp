@@ -210,7 +210,8 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
     return finish(out, err, cannotReadInput(out));
   }
 
-  line.settings.gridFolder = programFolder(line.programPath);
+  line.settings.gridFolders = gridSearchFolders(line.gridFolder, line.programPath);
+  line.settings.gridFiles = line.gridFiles;
   const Converter converter(line.settings);
   if (line.strict) {
     if (const std::optional<std::string> problem = gridProblem(converter))

@@ -1,5 +1,6 @@
 #include "frontend/run_tally.hpp"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <system_error>
@@ -68,6 +69,15 @@ void writeSummary(const Converter& converter, const RunTally& tally, bool strict
   constexpr std::array<GridId, kGridIdCount> kGrids{GridId::kAgd66,      GridId::kAgd84,
                                                     GridId::kGda2020,    GridId::kAusGeoid2020,
                                                     GridId::kAusGeoid09, GridId::kAusGeoid98};
+  const bool neededGrid =
+      std::any_of(kGrids.begin(), kGrids.end(), [&](GridId id) { return converter.gridState(id).needed; });
+  if (neededGrid) {
+    std::string folders;
+    for (const std::string& folder : converter.settings().gridFolders) {
+      folders.append(folders.empty() ? "" : ", ").append(absolutePath(folder.empty() ? "./" : folder));
+    }
+    writeLine("grid folders searched: " + folders, err);
+  }
   for (const GridId id : kGrids) {
     const GridState& state = converter.gridState(id);
     if (!state.needed) continue;

@@ -41,8 +41,9 @@ class RunTally {
 };
 
 // Writes the summary of a run to err, each line starting "velmora: ": the counts, the points of
-// each method, and every grid file the run needed: opened, missing or refused (with the grid
-// library's error code and message), by its absolute path.
+// each method, and when the run needed a grid, the grid folders searched (absolute, in order) and
+// every grid file the run needed: opened, missing or refused (with the grid library's error code
+// and message), by its absolute path.
 // fromFile: the counts are of the lines of an input file, else of the point of the arguments.
 void writeSummary(const Converter& converter, const RunTally& tally, bool strict, bool fromFile,
                   std::FILE* err);

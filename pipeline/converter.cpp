@@ -7,8 +7,10 @@
 #include "velmora/converter.hpp"
 
 #include <array>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "pipeline/datum_path.hpp"
 #include "pipeline/datum_projection.hpp"
@@ -26,6 +28,21 @@ constexpr std::array<std::string_view, kGridIdCount> kGridFileNames{
 
 constexpr std::size_t slotOf(GridId id) {
   return static_cast<std::size_t>(id);
+}
+
+// Where the grid of a slot is opened or tried: see GridState. A folder holds the file when the name
+// exists there as any kind of file: a folder or a file without read permission is found, opened and
+// refused, which stops the search rather than quietly taking a file from a later folder.
+std::string gridPath(const ConversionSettings& settings, std::size_t slot) {
+  std::string name =
+      settings.gridFiles[slot].empty() ? std::string(kGridFileNames[slot]) : settings.gridFiles[slot];
+  if (name.starts_with('/') || settings.gridFolders.empty()) return name;
+  for (const std::string& folder : settings.gridFolders) {
+    std::string path = folder + name;
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::status(path, error))) return path;
+  }
+  return settings.gridFolders.front() + name;
 }
 
 DatumPathSettings pathSettings(const ConversionSettings& settings, Datum toDatum) {
@@ -71,6 +88,7 @@ void Converter::Impl::open(GridId id) {
   GridState& state = states[slotOf(id)];
   if (state.needed) return;
   state.needed = true;
+  state.path = gridPath(settings, slotOf(id));
   grids[slotOf(id)] = openGridFile(state.path, state.error);
   state.grid = grids[slotOf(id)].get();
 }
@@ -82,10 +100,6 @@ void Converter::Impl::openFor(const GridNeeds& needs) {
 }
 
 Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSettings) {
-  for (std::size_t k = 0; k < kGridIdCount; ++k) {
-    states[k].path = settings.gridFolder;
-    states[k].path.append(kGridFileNames[k]);
-  }
   fromGrid = settings.fromCoordType == CoordType::kEn;
   toGrid = settings.toCoordType == CoordType::kEn;
   sourceProjection = makeProjectionParams(settings.fromDatum, settings.zone, settings.southernHemisphere,

@@ -1,8 +1,8 @@
 // The conversion engine: one Converter per set of settings converts any number of points.
 //
 // Everything a run decides is decided when the Converter is built: the source and target map
-// projections, the datum path, and the NTv2 grids and geoid it may need, each opened once from the
-// grid folder and owned for the Converter's lifetime. A grid that is missing or refused then stays
+// projections, the datum path, and the NTv2 grids and geoid it may need, each found in the grid
+// folders, opened once and owned for the Converter's lifetime. A grid that is missing or refused then stays
 // so: such a run converts as if the file did not exist. transformPoint() only computes: it allocates
 // nothing, touches no file, changes no state, and may be called from any number of threads at once.
 //
@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "velmora/codes.hpp"
 #include "velmora/gridfile/grid_error.hpp"
@@ -24,6 +25,20 @@ namespace velmora {
 
 class GridFile;
 class SubGrid;
+
+// The national NTv2 files a Converter may open, by their fixed names.
+enum class GridId : std::uint8_t {
+  kAgd66,         // "AGD66_Australia.gsb": AGD66 and ISG <-> GDA94
+  kAgd84,         // "AGD84_Australia.gsb": AGD84 <-> GDA94
+  kGda2020,       // "GDA2020_Australia.gsb": GDA94 <-> GDA2020
+  kAusGeoid2020,  // "AUSGeoid2020.gsb": AHD heights on GDA2020
+  kAusGeoid09,    // "AUSGeoid09.gsb": AHD heights on GDA94
+  kAusGeoid98,    // "AUSGeoid98.gsb": AHD heights on GDA94 when asked for
+};
+inline constexpr std::size_t kGridIdCount = 6;
+
+// The file name of a grid, without folder.
+std::string_view gridFileName(GridId id);
 
 struct ConversionSettings {
   Datum fromDatum = Datum::kWgs84;
@@ -39,7 +54,12 @@ struct ConversionSettings {
   bool southernHemisphere = true;  // false: grid northings with a false northing of 0
   bool useITRF2008 = false;        // WGS84 is ITRF2008 instead of ITRF2000
   bool useAusGeoid98 = false;      // AUSGeoid98 instead of AUSGeoid09 for GDA94 heights
-  std::string gridFolder;          // prefix of every grid file name: a folder ending in '/', or empty
+  // Where grid files are looked for, in order: each a prefix of file names, a folder ending in '/'
+  // or empty for the current directory. No folder at all: the file names alone (current directory).
+  std::vector<std::string> gridFolders;
+  // Per GridId slot: the file name or path to use instead of the fixed name; empty: the fixed name.
+  // See GridState for how a name is found.
+  std::array<std::string, kGridIdCount> gridFiles;
 };
 
 // A point in the order the program reads and prints it. DMS and DM points are decimal degrees here:
@@ -49,20 +69,6 @@ struct Coordinates {
   double second = 0.0;  // northing for EN, else longitude (degrees, east positive)
   double height = 0.0;  // metres
 };
-
-// The national NTv2 files a Converter may open, by their fixed names.
-enum class GridId : std::uint8_t {
-  kAgd66,         // "AGD66_Australia.gsb": AGD66 and ISG <-> GDA94
-  kAgd84,         // "AGD84_Australia.gsb": AGD84 <-> GDA94
-  kGda2020,       // "GDA2020_Australia.gsb": GDA94 <-> GDA2020
-  kAusGeoid2020,  // "AUSGeoid2020.gsb": AHD heights on GDA2020
-  kAusGeoid09,    // "AUSGeoid09.gsb": AHD heights on GDA94
-  kAusGeoid98,    // "AUSGeoid98.gsb": AHD heights on GDA94 when asked for
-};
-inline constexpr std::size_t kGridIdCount = 6;
-
-// The file name of a grid, without folder.
-std::string_view gridFileName(GridId id);
 
 // The published parameter sets, named for the direction they are published in; a step may apply one
 // in reverse.
@@ -140,9 +146,13 @@ struct ConversionResult {
   HeightReport height;
 };
 
-// A grid the Converter tried to open, and how that went.
+// A grid the Converter tried to open, and how that went. The file name is gridFiles[slot], or the
+// fixed name when that is empty. An absolute name is opened as it is. Otherwise the first folder of
+// gridFolders in which folder + name exists (a file of any kind) serves it: the file is opened there,
+// and if it is refused no later folder is tried, so a broken file never hides behind a good one
+// silently. When no folder holds it, path is the first folder + name and the grid is missing.
 struct GridState {
-  std::string path;                // gridFolder followed by the file name
+  std::string path;                // the path opened or tried
   bool needed = false;             // the run's settings may use it
   const GridFile* grid = nullptr;  // open, or nullptr when not needed, missing or refused
   GridError error = kGridOk;       // why a needed grid is not open (grid_error.hpp)

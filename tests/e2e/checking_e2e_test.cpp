@@ -252,7 +252,10 @@ TEST(SummaryE2e, CountsLinesMethodsAndFiles) {
             "velmora: 2 converted points have a problem that --strict reports\n"
             "velmora: 2 points: helmert:AGD66-GDA94+helmert:GDA94-GDA2020\n"
             "velmora: 2 points: grid:AGD66_Australia.gsb:AREA+grid:GDA2020_Australia.gsb:AREA\n"
-            "velmora: opened " +
+            "velmora: grid folders searched: " +
+                folder + ", " + binaryFolder() +
+                "\n"
+                "velmora: opened " +
                 folder +
                 "AGD66_Australia.gsb\n"
                 "velmora: opened " +

@@ -41,6 +41,10 @@ ProcessResult VelmoraFolder::runAs(const std::string& argv0, const std::vector<s
   return runProcess(programPath(), argv, options);
 }
 
+std::string binaryFolder() {
+  return std::filesystem::canonical(kVelmoraBinary).parent_path().string() + "/";
+}
+
 std::string ddLine(double latitude, double longitude, double height) {
   return formatLine("%.8lf,%.8lf,%.3lf\n", latitude, longitude, height);
 }

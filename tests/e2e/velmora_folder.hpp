@@ -47,6 +47,10 @@ class VelmoraFolder {
   TempDir work_;
 };
 
+// The folder of the built binary with its trailing "/", symbolic links resolved: the program
+// searches it after its own folder, since the link of a VelmoraFolder leads there.
+std::string binaryFolder();
+
 // Result-line formats of the program, for expectations computed from the library.
 std::string ddLine(double latitude, double longitude, double height);
 std::string enLine(double easting, double northing, double height);

@@ -18,8 +18,8 @@ TEST(HelpText, NamesEveryOptionDatumValueGridFileAndMethod) {
       // options, as the help spells them
       "--inputFile", "--fromDatum", "--fromCoordType", "--fromHeightType", "--toDatum", "--toCoordType",
       "--toHeightType", "--zone", "--ISGSubZone", "--epoch", "--useGridShift", "--hemisphere",
-      "--useITRF2008", "--useAusGeoid98", "--threads", "--strict", "--showMethod", "--summary", "--help",
-      "-h", "--version",
+      "--useITRF2008", "--useAusGeoid98", "--gridFolder", "--grid", "--threads", "--strict", "--showMethod",
+      "--summary", "--help", "-h", "--version",
       // datums, coordinate forms, height types
       "AGD66", "AGD84", "GDA94", "GDA2020", "ANG", "ISG", "NZGD49", "NZGD2000", "WGS84", "EN", "DMS", "DM",
       "DD", "NONE", "Ellipsoid", "AHD",

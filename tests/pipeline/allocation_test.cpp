@@ -44,7 +44,7 @@ TEST(ConverterAllocation, NoAllocationPerPoint) {
   grids.toDatum = Datum::kGda2020;
   grids.toCoordType = CoordType::kEn;
   grids.useGridShift = true;
-  grids.gridFolder = folder.prefix();
+  grids.gridFolders.push_back(folder.prefix());
   // Heights with the geoid, and a chain by parameters only from WGS84 at an epoch.
   ConversionSettings heights = grids;
   heights.fromDatum = Datum::kGda2020;

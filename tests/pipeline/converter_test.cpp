@@ -217,7 +217,7 @@ TEST(ConverterReport, StepsOfTheDatumChange) {
     settings.toDatum = c.to;
     settings.useGridShift = true;
     settings.useITRF2008 = c.itrf2008;
-    settings.gridFolder = folder.prefix();
+    settings.gridFolders = {folder.prefix()};
     const Converter converter(settings);
     const DatumReport report = converter.transformPoint({c.point.latitude, c.point.longitude, 0.0}).datum;
     ASSERT_EQ(report.stepCount, c.steps.size());
@@ -245,7 +245,7 @@ TEST(ConverterReport, MissingGeoidNamesItsFile) {
   settings.toDatum = Datum::kGda2020;
   settings.fromHeightType = HeightType::kAhd;
   settings.toHeightType = HeightType::kEllipsoid;
-  settings.gridFolder = folder.prefix();
+  settings.gridFolders = {folder.prefix()};
   const Converter converter(settings);
   const ConversionResult result = converter.transformPoint({-33.5, 151.25, 10.0});
   EXPECT_EQ(result.height.geoidStatus, GeoidStatus::kFileMissing);

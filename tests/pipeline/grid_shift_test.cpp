@@ -292,7 +292,7 @@ TEST_F(GridShiftTest, GridsAreOpenedOnceForTheConvertersLife) {
   settings.fromDatum = Datum::kAgd84;
   settings.toDatum = Datum::kGda94;
   settings.useGridShift = true;
-  settings.gridFolder = folder_.prefix();
+  settings.gridFolders = {folder_.prefix()};
   const Coordinates point{kInside.latitude, kInside.longitude, 0.0};
   const LatLon parameters = agd84ToGda94(kInside.latitude, kInside.longitude);
   const LatLon gridded = applyLeg(kInside, {&kAgd84Grid, 1.0});

@@ -26,7 +26,7 @@ LatLon transformDatum(double latitude, double longitude, Datum fromDatum, Datum 
   settings.epoch = epoch;
   settings.useGridShift = useGridShift;
   settings.useITRF2008 = useITRF2008;
-  settings.gridFolder = gridFolder;
+  settings.gridFolders = {std::string(gridFolder)};
   const Coordinates result = Converter(settings).transformPoint({latitude, longitude, 0.0}).coordinates;
   return {result.first, result.second};
 }

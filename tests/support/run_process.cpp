@@ -9,6 +9,8 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace velmora {
 namespace {
@@ -17,6 +19,21 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// The caller's environment with the changes applied, in the caller's order, new names last.
+std::vector<std::string> childEnvironment(const std::vector<std::string>& changes) {
+  std::vector<std::string> entries;
+  for (char** entry = environ; *entry != nullptr; ++entry) entries.emplace_back(*entry);
+  for (const std::string& change : changes) {
+    const std::string name = change.substr(0, change.find('='));
+    std::erase_if(entries, [&](const std::string& entry) {
+      return entry.size() > name.size() && entry.compare(0, name.size(), name) == 0 &&
+             entry[name.size()] == '=';
+    });
+    if (change.size() > name.size()) entries.push_back(change);
+  }
+  return entries;
+}
 
 std::string readAll(std::FILE* file) {
   std::string text;
@@ -28,7 +45,8 @@ std::string readAll(std::FILE* file) {
 
 // Child side, between fork and exec: only system calls.
 [[noreturn]] void execChild(const std::string& executable, std::vector<char*>& argv,
-                            const ProcessOptions& options, int outFd, int errFd) {
+                            std::vector<char*>& environment, const ProcessOptions& options, int outFd,
+                            int errFd) {
   const int in = ::open(options.standardInputFile.c_str(), O_RDONLY);
   if (in < 0 || ::dup2(in, 0) < 0) ::_exit(126);
   if (!options.standardOutputFile.empty()) {
@@ -49,7 +67,7 @@ std::string readAll(std::FILE* file) {
   }
   if (::dup2(outFd, 1) < 0 || ::dup2(errFd, 2) < 0) ::_exit(126);
   if (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0) ::_exit(126);
-  ::execv(executable.c_str(), argv.data());
+  ::execve(executable.c_str(), argv.data(), environment.data());
   ::_exit(127);
 }
 
@@ -66,11 +84,17 @@ ProcessResult runProcess(const std::string& executable, const std::vector<std::s
   pointers.reserve(copies.size() + 1);
   for (std::string& text : copies) pointers.push_back(text.data());
   pointers.push_back(nullptr);
+  std::vector<std::string> environment = childEnvironment(options.environment);
+  std::vector<char*> environmentPointers;
+  environmentPointers.reserve(environment.size() + 1);
+  for (std::string& entry : environment) environmentPointers.push_back(entry.data());
+  environmentPointers.push_back(nullptr);
 
   std::fflush(nullptr);
   const pid_t child = ::fork();
   if (child < 0) return result;
-  if (child == 0) execChild(executable, pointers, options, ::fileno(out.get()), ::fileno(err.get()));
+  if (child == 0)
+    execChild(executable, pointers, environmentPointers, options, ::fileno(out.get()), ::fileno(err.get()));
 
   int waitStatus = 0;
   if (::waitpid(child, &waitStatus, 0) != child) return result;

@@ -21,6 +21,8 @@ struct ProcessOptions {
   std::string standardInputFile = "/dev/null";
   bool standardOutputClosedPipe = false;       // standard output is a pipe nobody reads, SIGPIPE ignored
   std::optional<std::uint64_t> fileSizeLimit;  // the child's RLIMIT_FSIZE in bytes; SIGXFSZ as it is
+  // Changes to the caller's environment for the child: "NAME=VALUE" sets NAME, "NAME" removes it.
+  std::vector<std::string> environment;
 };
 
 // Executes the file executable with the argument vector argv (argv[0] included, which may differ
