@@ -395,6 +395,7 @@ void applyOption(const OptionName& entry, std::string_view value, CommandLine& l
 
 std::vector<std::string_view> optionNames() {
   std::vector<std::string_view> names;
+  names.reserve(kOptions.size() + 1);
   for (const OptionName& entry : kOptions) names.push_back(entry.name);
   names.push_back(kShortHelp);
   return names;
