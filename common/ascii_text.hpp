@@ -8,7 +8,9 @@
 namespace velmora {
 
 // Upper-case of an ASCII letter; every other byte unchanged.
-constexpr char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char asciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // True for space, tab, line feed, vertical tab, form feed and carriage return.
 constexpr bool isAsciiSpace(char c) {

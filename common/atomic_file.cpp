@@ -44,6 +44,16 @@ AtomicFile::~AtomicFile() {
 }
 
 std::error_code AtomicFile::create(std::string_view fileName) {
+  // Only a regular file can be replaced: a device, a pipe or a terminal (/dev/null, a process
+  // substitution, /dev/stdout) is written as it is, and a folder is refused at once.
+  struct stat named {};
+  if (::stat(std::string(fileName).c_str(), &named) == 0 && !S_ISREG(named.st_mode)) {
+    if (S_ISDIR(named.st_mode)) return std::make_error_code(std::errc::is_a_directory);
+    fd_ = ::open(std::string(fileName).c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd_ < 0) return lastError();
+    direct_ = true;
+    return {};
+  }
   target_ = replacedFile(fileName);
   const std::size_t slash = target_.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
@@ -87,6 +97,12 @@ std::error_code AtomicFile::commit() {
     if (std::fflush(stream_) != 0 || std::ferror(stream_) != 0) {
       return errno != 0 ? lastError() : std::make_error_code(std::errc::io_error);
     }
+  }
+  if (direct_) {
+    const int closed = stream_ != nullptr ? std::fclose(stream_) : ::close(fd_);
+    stream_ = nullptr;
+    fd_ = -1;
+    return closed == 0 ? std::error_code() : lastError();
   }
   // Without the flush a crash soon after the rename can leave an empty file on some file systems:
   // the rename reaches the disk before the data. The folder is not flushed: after a crash it names

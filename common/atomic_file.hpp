@@ -20,6 +20,8 @@ class AtomicFile {
   ~AtomicFile();
 
   // Creates the new file for fileName. A symbolic link is followed: the file it names is replaced.
+  // A name that is no regular file (a device, a pipe) is opened and written in place, without a
+  // new file; a folder is refused.
   // An existing file must be writable and keeps its permission bits; a new file gets 0666 less the
   // umask.
   std::error_code create(std::string_view fileName);
@@ -42,6 +44,7 @@ class AtomicFile {
   std::string path_;  // the new file, removed unless renamed
   int fd_ = -1;
   std::FILE* stream_ = nullptr;  // owns fd_ once made
+  bool direct_ = false;          // the file named is no regular file: written in place
 };
 
 }  // namespace velmora

@@ -38,9 +38,11 @@ struct StreamSink {
 // output buffer. Only the results decide success: a closed or full standard error never cut a run short.
 bool writeBlock(const InputBlock& input, const BlockOutput& output, StreamSink& sink) {
   sink.total.merge(output.tally);
-  if (sink.progress != nullptr && !output.messages.empty()) sink.progress->clearLine();
+  const bool sharing = sink.progress != nullptr && sink.progress->sharesTerminal();
+  if (sink.progress != nullptr && (sharing || !output.messages.empty())) sink.progress->clearLine();
   writeAll(output.messages, sink.err);
-  const bool written = writeAll(output.results, sink.out) && std::ferror(sink.out) == 0;
+  bool written = writeAll(output.results, sink.out) && std::ferror(sink.out) == 0;
+  if (sharing) written = std::fflush(sink.out) == 0 && written;
   if (sink.progress != nullptr) sink.progress->advance(input.lineCount(), sink.reader.bytesRead());
   return written;
 }

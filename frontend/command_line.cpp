@@ -1,6 +1,8 @@
 #include "frontend/command_line.hpp"
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <initializer_list>
 #include <limits>
 #include <optional>
@@ -336,7 +338,7 @@ void applyOption(const OptionName& entry, std::string_view value, CommandLine& l
       break;
     case Option::kOutputFile:
       line.outputFile.assign(value);
-      line.useOutputFile = true;
+      line.useOutputFile = value != "-";  // "-": standard output, as for --inputFile
       if (value.empty()) line.errors.push_back("--outputFile needs a file name");
       break;
     case Option::kProgress:
@@ -491,6 +493,15 @@ std::vector<std::string> settingsProblems(const CommandLine& line) {
                        std::string(datumName(settings.toDatum)));
   }
 
+  std::error_code error;
+  if (!line.gridFolder.empty() && !std::filesystem::is_directory(line.gridFolder, error)) {
+    problems.push_back("--gridFolder '" + line.gridFolder + "': no such folder");
+  }
+  const char* environmentFolder = std::getenv("VELMORA_GRID_DIR");
+  if (environmentFolder != nullptr && *environmentFolder != '\0' &&
+      !std::filesystem::is_directory(environmentFolder, error)) {
+    problems.push_back("VELMORA_GRID_DIR '" + std::string(environmentFolder) + "': no such folder");
+  }
   for (const std::string_view argument : line.positionals) {
     if (isOption(argument) && findOption(argument.substr(0, argument.find('='))) != nullptr) {
       problems.push_back("option '" + std::string(argument) +

@@ -78,7 +78,8 @@ LineReader::PendingLine::PendingLine(bool keepWhole) : keepWhole_(keepWhole) {
 void LineReader::PendingLine::append(std::string_view piece) {
   started_ = started_ || !piece.empty();
   if (keepWhole_ && !tooLong_) {
-    tooLong_ = whole_.size() + piece.size() > kMaxWholeLineBytes;
+    // The limit is of the line's text: its ending ("\r\n" at most) does not count.
+    tooLong_ = whole_.size() + piece.size() > kMaxWholeLineBytes + 2;
     if (!tooLong_) whole_.append(piece);
   }
   while (!piece.empty()) {

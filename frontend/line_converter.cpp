@@ -102,19 +102,36 @@ class LineConverter {
     std::string_view body = text;
     if (body.ends_with('\n')) body.remove_suffix(1);
     if (body.ends_with('\r')) body.remove_suffix(1);
-    const std::string_view ending = text.size() > body.size() ? text.substr(body.size()) : "\n";
+    // A last line without newline (or ending in a bare carriage return) gets one.
+    const std::string_view ending = text.ends_with('\n') ? text.substr(body.size()) : "\n";
     if (record.columns) return passThrough(body, ending, *record.columns, place, output);
 
-    // Without columns a line is read as ever, its fields split at the delimiter.
+    // Without columns a line is read as ever, its fields split at the delimiter, and its result
+    // line written with the delimiter.
     const std::size_t start = output.results.size();
     convert(splitAtDelimiter(body, record.delimiter), place, output);
-    const char delimiter = delimiterChar(record.delimiter);
-    if (delimiter != ',')
-      std::replace(output.results.begin() + static_cast<std::ptrdiff_t>(start), output.results.end(), ',',
-                   delimiter);
+    withDelimiter(record.delimiter, output.results, start);
   }
 
  private:
+  // The result lines from start on, written with commas, take the delimiter. With blanks, the
+  // groups of an angle are joined by colons and an empty field of a failed line is written "*".
+  static void withDelimiter(Delimiter delimiter, std::string& results, std::size_t start) {
+    const auto begin = results.begin() + static_cast<std::ptrdiff_t>(start);
+    if (delimiter != Delimiter::kSpace) {
+      std::replace(begin, results.end(), ',', delimiterChar(delimiter));
+      return;
+    }
+    std::replace(begin, results.end(), ' ', ':');
+    std::string line;
+    for (auto at = begin; at != results.end(); ++at) {
+      const bool fieldEnd = *at == ',' || *at == '\n';
+      if (fieldEnd && (line.empty() || line.back() == ' ')) line.push_back('*');
+      line.push_back(*at == ',' ? ' ' : *at);
+    }
+    results.replace(begin, results.end(), line);
+  }
+
   // A header or comment line: copied, counted as skipped.
   void copyLine(std::string_view text, BlockOutput& output) {
     output.results.append(text);
@@ -229,7 +246,9 @@ class LineConverter {
   void failRecord(std::string_view body, std::string_view ending, const ColumnSpec& columns,
                   BlockOutput& output) {
     output.messages.append(message_);
-    writeReplaced(body, ending, columns, {}, {}, output);
+    // Emptied fields; with blanks as the delimiter an empty field would vanish, so "*" marks it.
+    const std::string_view empty = options_.record.delimiter == Delimiter::kSpace ? "*" : "";
+    writeReplaced(body, ending, columns, {empty, empty, empty}, {}, output);
     ++output.tally.failed;
   }
 
@@ -261,6 +280,11 @@ class LineConverter {
         break;
     }
     fixed(c.height, kMetreDecimals, heightText_);
+    if (options_.record.delimiter == Delimiter::kSpace) {
+      // Blanks separate the fields: the groups of an angle are joined by colons, as they are read.
+      std::replace(formatter_.latitudeText.begin(), formatter_.latitudeText.end(), ' ', ':');
+      std::replace(formatter_.longitudeText.begin(), formatter_.longitudeText.end(), ' ', ':');
+    }
   }
 
   void passThrough(std::string_view body, std::string_view ending, const ColumnSpec& columns, LinePlace place,
@@ -269,8 +293,7 @@ class LineConverter {
     if (checked) ++output.tally.read;
     message_.clear();
     splitRecord(body, options_.record.delimiter, recordFields_);
-    const std::size_t needed =
-        static_cast<std::size_t>(std::max({columns.first, columns.second, columns.height}));
+    const std::size_t needed = static_cast<std::size_t>(std::max(columns.first, columns.second));
     if (recordFields_.size() < needed) {
       startMessage(place, message_);
       message_.append("expected at least ")
@@ -298,19 +321,26 @@ class LineConverter {
       fieldMessage(place, static_cast<std::size_t>(coordinateFields[k]) - 1, roleName(role), text,
                    problemText(parsed.problem, fromCoordType_, role), message_);
     }
+    // The height: a field that is missing, empty or no number gives height 0 and stays as it was;
+    // --strict reports it when heights are converted, or when it is text.
     double height = 0.0;
-    if (columns.height > 0) {
-      const std::string_view text = fieldValue(field(columns.height), scratch_);
-      const std::optional<double> exact = readExactDecimal(text);
+    heightRead_ = false;
+    const bool hasHeightField =
+        columns.height > 0 && recordFields_.size() >= static_cast<std::size_t>(columns.height);
+    const std::string_view heightText = hasHeightField ? fieldValue(field(columns.height), scratch_) : "";
+    if (hasHeightField && !trimSpace(heightText).empty()) {
+      const std::optional<double> exact = readExactDecimal(heightText);
+      heightRead_ = exact.has_value();
       height = exact.value_or(0.0);
       if (!exact && message_.empty()) {
-        unreadable = true;
-        fieldMessage(place, static_cast<std::size_t>(columns.height) - 1, "height", text,
+        fieldMessage(place, static_cast<std::size_t>(columns.height) - 1, "height", heightText,
                      "expected a height in metres (a decimal number)", message_);
       }
     } else if (convertsHeights_ && message_.empty()) {
       startMessage(place, message_);
-      message_.append("expected a height column: heights are converted\n");
+      message_.append("expected a height in field ")
+          .append(std::to_string(columns.height))
+          .append(": heights are converted\n");
     }
     // A line whose point cannot be read keeps its place as it was (a header, a note); --strict
     // fails it.
@@ -335,6 +365,7 @@ class LineConverter {
     formatter_.method.clear();
     if (options_.showMethod || options_.tally) appendMethodName(converter_, result, formatter_.method);
     if (options_.tally) output.tally.addMethod(formatter_.method);
+    if (!heightRead_ && hasHeightField) heightText_.assign(field(columns.height));
     writeReplaced(body, ending, columns, {formatter_.latitudeText, formatter_.longitudeText, heightText_},
                   formatter_.method, output);
   }
@@ -416,13 +447,15 @@ class LineConverter {
     if (line.count < 2) {
       startMessage(place, message);
       message.append("expected two coordinates and an optional height, got ");
-      if (line.count == 0 || trimSpace(line.fields[0]).empty()) {
-        message.append(line.count == 0 ? "no field\n" : "an empty line\n");
-      } else {
+      if (line.count == 1 && !trimSpace(line.fields[0]).empty()) {
         message.append("one field\n");
+      } else {
+        message.append(hasEmptyField(line) ? "no field\n" : "an empty line\n");
       }
       return true;
     }
+    // The point as it is read without --strict, whatever is found below.
+    point = *pointOfLine(line, fromCoordType_);
     if (hasEmptyField(line)) {
       startMessage(place, message);
       message.append("expected no empty field (one comma between fields, none at the ends)\n");
@@ -515,6 +548,7 @@ class LineConverter {
   LineFormatter formatter_;
   std::string message_;
   std::string heightText_;
+  bool heightRead_ = false;  // the height field held a number, which the result replaces
   std::string scratch_;
   std::vector<FieldRange> recordFields_;
 };

@@ -15,7 +15,8 @@ constexpr std::size_t kMaxWatchedPath = 4096;
 std::array<char, kMaxWatchedPath> watchedPath{};
 volatile std::sig_atomic_t watching = 0;
 
-constexpr std::array<int, 4> kEndingSignals{SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// SIGPIPE too: standard error may be a pipe whose reader went away.
+constexpr std::array<int, 5> kEndingSignals{SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
 constexpr std::size_t kOutputBufferBytes = 1 << 16;
 
 extern "C" void removeTemporaryAndEnd(int signal) {
@@ -38,7 +39,7 @@ std::error_code OutputFile::create(const std::string& fileName) {
   buffer_.resize(kOutputBufferBytes);
   std::setvbuf(stream_, buffer_.data(), _IOFBF, buffer_.size());
   const std::string& path = file_.temporaryPath();
-  if (path.size() < watchedPath.size()) {
+  if (!path.empty() && path.size() < watchedPath.size()) {
     std::memcpy(watchedPath.data(), path.c_str(), path.size() + 1);
     watching = 1;
     watched_ = true;

@@ -24,29 +24,35 @@ std::string duration(double seconds) {
 
 }  // namespace
 
-Progress::Progress(std::FILE* err, std::optional<std::uint64_t> inputBytes, bool terminal)
-    : err_(err), inputBytes_(inputBytes), terminal_(terminal), start_(Clock::now()), lastShown_(start_) {}
+Progress::Progress(std::FILE* err, std::optional<std::uint64_t> inputBytes, bool terminal,
+                   bool resultsOnTerminal)
+    : err_(err),
+      inputBytes_(inputBytes),
+      terminal_(terminal),
+      resultsOnTerminal_(terminal && resultsOnTerminal),
+      start_(Clock::now()),
+      lastShown_(start_) {}
 
 void Progress::advance(std::uint64_t lines, std::uint64_t bytesRead) {
-  points_ += lines;
+  lines_ += lines;
   bytesRead_ = bytesRead;
   if (!terminal_) return;
   const Clock::time_point now = Clock::now();
   if (now - lastShown_ < kRefreshInterval) return;
   lastShown_ = now;
   const double seconds = std::chrono::duration<double>(now - start_).count();
-  const double rate = seconds > 0.0 ? static_cast<double>(points_) / seconds : 0.0;
-  std::string text = "\rvelmora: " + std::to_string(points_) + " points";
+  const double rate = seconds > 0.0 ? static_cast<double>(lines_) / seconds : 0.0;
+  std::string text = "\rvelmora: " + std::to_string(lines_) + " lines";
   if (inputBytes_ && *inputBytes_ > 0) {
     const double done = static_cast<double>(bytesRead_) / static_cast<double>(*inputBytes_);
     text += formatted(", %.1f of %.1f MB", static_cast<double>(bytesRead_) / kBytesPerMegabyte,
                       static_cast<double>(*inputBytes_) / kBytesPerMegabyte);
     text += formatted(" (%.0f%%)", 100.0 * done);
-    text += ", " + formatted("%.0f", rate) + " points/s";
+    text += ", " + formatted("%.0f", rate) + " lines/s";
     if (done > 0.0) text += ", " + duration(seconds * (1.0 - done) / done) + " left";
   } else {
     text += formatted(", %.1f MB read", static_cast<double>(bytesRead_) / kBytesPerMegabyte);
-    text += ", " + formatted("%.0f", rate) + " points/s";
+    text += ", " + formatted("%.0f", rate) + " lines/s";
   }
   write(text + std::string(kClearToEnd));
   lineShown_ = true;
@@ -60,9 +66,9 @@ void Progress::clearLine() {
 
 void Progress::finish() {
   const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
-  const double rate = seconds > 0.0 ? static_cast<double>(points_) / seconds : 0.0;
-  std::string text = "velmora: " + std::to_string(points_) + " points in " + formatted("%.1f s", seconds) +
-                     ", " + formatted("%.0f", rate) + " points/s";
+  const double rate = seconds > 0.0 ? static_cast<double>(lines_) / seconds : 0.0;
+  std::string text = "velmora: " + std::to_string(lines_) + " lines in " + formatted("%.1f s", seconds) +
+                     ", " + formatted("%.0f", rate) + " lines/s";
   if (terminal_) text = "\r" + text + std::string(kClearToEnd);
   write(text + "\n");
   lineShown_ = false;

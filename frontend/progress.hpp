@@ -1,5 +1,5 @@
 // --progress: one line on standard error, rewritten in place a few times a second while a file is
-// converted (points done, bytes read of the input's size when it is known, points per second, time
+// converted (lines done, bytes read of the input's size when it is known, lines per second, time
 // left), and a last line at the end. Where standard error is no terminal only the last line is written.
 #pragma once
 
@@ -13,8 +13,13 @@ namespace velmora {
 
 class Progress {
  public:
-  // inputBytes: the size of the input, when it is a regular file.
-  Progress(std::FILE* err, std::optional<std::uint64_t> inputBytes, bool terminal);
+  // inputBytes: the size of the input, when it is a regular file. terminal: standard error is one;
+  // resultsOnTerminal: the results go to a terminal too, which then shares the line.
+  Progress(std::FILE* err, std::optional<std::uint64_t> inputBytes, bool terminal, bool resultsOnTerminal);
+
+  // The results share the terminal: the line is cleared before they are written, and they are
+  // flushed at once so that the next line does not end up among them.
+  bool sharesTerminal() const { return resultsOnTerminal_; }
 
   // After a block is written: its lines, and the bytes of input read so far.
   void advance(std::uint64_t lines, std::uint64_t bytesRead);
@@ -30,9 +35,10 @@ class Progress {
   std::FILE* err_;
   std::optional<std::uint64_t> inputBytes_;
   bool terminal_;
+  bool resultsOnTerminal_;
   Clock::time_point start_;
   Clock::time_point lastShown_;
-  std::uint64_t points_ = 0;
+  std::uint64_t lines_ = 0;
   std::uint64_t bytesRead_ = 0;
   bool lineShown_ = false;
 };

@@ -246,7 +246,10 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
   LineReader reader(input, options.records);
   const unsigned threads = line.threads > 0 ? line.threads : defaultThreadCount();
   std::optional<Progress> progress;
-  if (line.progress) progress.emplace(err, regularFileSize(input), ::isatty(::fileno(err)) == 1);
+  if (line.progress) {
+    progress.emplace(err, regularFileSize(input), ::isatty(::fileno(err)) == 1,
+                     ::isatty(::fileno(results.stream())) == 1);
+  }
   errno = 0;
   const StreamOutcome outcome = convertStream(converter, options, reader, threads, results.stream(), err,
                                               tally, progress ? &*progress : nullptr);

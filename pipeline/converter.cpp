@@ -36,7 +36,9 @@ constexpr std::size_t slotOf(GridId id) {
 std::string gridPath(const ConversionSettings& settings, std::size_t slot) {
   std::string name =
       settings.gridFiles[slot].empty() ? std::string(kGridFileNames[slot]) : settings.gridFiles[slot];
-  if (name.starts_with('/') || settings.gridFolders.empty()) return name;
+  // An absolute name, or one that says it starts from the current folder, is used as it is.
+  const bool explicitPath = name.starts_with('/') || name.starts_with("./") || name.starts_with("../");
+  if (explicitPath || settings.gridFolders.empty()) return name;
   for (const std::string& folder : settings.gridFolders) {
     std::string path = folder + name;
     std::error_code error;

@@ -147,7 +147,8 @@ struct ConversionResult {
 };
 
 // A grid the Converter tried to open, and how that went. The file name is gridFiles[slot], or the
-// fixed name when that is empty. An absolute name is opened as it is. Otherwise the first folder of
+// fixed name when that is empty. An absolute name, or one starting "./" or "../", is opened as it
+// is. Otherwise the first folder of
 // gridFolders in which folder + name exists (a file of any kind) serves it: the file is opened there,
 // and if it is refused no later folder is tried, so a broken file never hides behind a good one
 // silently. When no folder holds it, path is the first folder + name and the grid is missing.

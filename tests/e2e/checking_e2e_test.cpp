@@ -242,14 +242,17 @@ TEST(SummaryE2e, CountsLinesMethodsAndFiles) {
   const VelmoraFolder velmora;
   writeGrids(velmora);
   const std::string folder = velmora.programFolder();
-  velmora.writeInWorkFolder("points.csv", "lat,lon\n-33.8,151.2\n-33.7,151.1\n\n-31.9,115.8\n");
+  velmora.writeInWorkFolder("points.csv", "lat,lon\n-33.8,151.2\n-33.7,,151.1\n\n-31.9,115.8\n");
   const std::vector<std::string> options{"--summary", "--useGridShift", "--fromDatum", "AGD66",
                                          "--toDatum", "GDA2020",        "--inputFile", "points.csv"};
   const ProcessResult lax = velmora.run(options);
   EXPECT_EQ(lax.status, 0);
+  // Counting changes no result, the lines --strict would reject included.
+  EXPECT_EQ(lax.standardOutput,
+            velmora.run(std::vector<std::string>(options.begin() + 1, options.end())).standardOutput);
   EXPECT_EQ(lax.standardError,
             "velmora: 5 lines read: 4 points converted, 0 failed, 1 skipped\n"
-            "velmora: 2 converted points have a problem that --strict reports\n"
+            "velmora: 3 converted points have a problem that --strict reports\n"
             "velmora: 2 points: helmert:AGD66-GDA94+helmert:GDA94-GDA2020\n"
             "velmora: 2 points: grid:AGD66_Australia.gsb:AREA+grid:GDA2020_Australia.gsb:AREA\n"
             "velmora: grid folders searched: " +
@@ -264,7 +267,7 @@ TEST(SummaryE2e, CountsLinesMethodsAndFiles) {
   const ProcessResult strict = velmora.run(concat({"--strict", "--threads", "2"}, options));
   EXPECT_EQ(strict.status, 1);
   EXPECT_EQ(strict.standardOutput.substr(0, 3), ",,\n");
-  const std::string counts = "velmora: 5 lines read: 2 points converted, 3 failed, 0 skipped\n";
+  const std::string counts = "velmora: 5 lines read: 1 point converted, 4 failed, 0 skipped\n";
   EXPECT_NE(strict.standardError.find(counts), std::string::npos) << strict.standardError;
 
   // A refused geoid is named with the grid library's code and message.

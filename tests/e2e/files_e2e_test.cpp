@@ -2,12 +2,14 @@
 // lines, standard input, the output file replaced only by a complete run, the byte-order mark and the
 // progress line.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/e2e/velmora_folder.hpp"
@@ -67,6 +69,14 @@ TEST(ColumnsE2e, IdsHeadersAndCommentsPassThrough) {
        "  PM1   -33:51:24.408  151:12:55.08\n",
        {"--columns", "2,3", "--delimiter", "space", "--fromCoordType", "DMS"},
        "  PM1   " + lat + "  " + lon + "\n"},
+      {"a height that is empty or no number stays, the point is converted",
+       "P2,-33.85678,151.21530,\nP3,-33.85678,151.21530,NA\n",
+       {"--columns", "2,3,4"},
+       "P2," + lat + "," + lon + ",\nP3," + lat + "," + lon + ",NA\n"},
+      {"blanks: angle groups joined by colons",
+       "P1 -33:51:24.408 151:12:55.08\n",
+       {"--columns", "2,3", "--delimiter", "space", "--fromCoordType", "DMS", "--toCoordType", "DMS"},
+       "P1 -33:51:24.3623 151:12:55.0996\n"},
       {"delimiter without columns: result lines as ever",
        "lat;lon\n-33.85678;151.21530;25\n",
        {"--delimiter", ";", "--skipLines", "1"},
@@ -148,12 +158,30 @@ TEST(FilesE2e, OutputFileIsReplacedOnlyByACompleteRun) {
             {1, "", "velmora: cannot write output file 'no/such/out.csv': No such file or directory\n"});
 }
 
+// A name that is no regular file is written in place, never renamed over: here a named pipe,
+// read while the program writes, and "-" for standard output.
+TEST(FilesE2e, OutputFileThatIsNoRegularFileIsWrittenInPlace) {
+  const VelmoraFolder velmora;
+  const std::string fifo = velmora.workFolder() + "/results.fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] { received = readFile(fifo); });
+  const std::string expected = std::string(kSydney2020Lat) + "," + std::string(kSydney2020Lon) + ",0.000\n";
+  expectRun(velmora.run(with(kGda94To2020, {"--outputFile", "results.fifo", "-33.85678", "151.21530"})),
+            {0, "", ""});
+  reader.join();
+  EXPECT_EQ(received, expected);
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+  expectRun(velmora.run(with(kGda94To2020, {"--outputFile", "-", "-33.85678", "151.21530"})),
+            {0, expected, ""});
+}
+
 TEST(FilesE2e, ProgressWithoutATerminalPrintsOnlyTheLastLine) {
   const VelmoraFolder velmora;
   velmora.writeInWorkFolder("points.csv", "-33.85678,151.21530\n-33.85678,151.21530\n");
   const ProcessResult result = velmora.run(with(kGda94To2020, {"--progress", "--inputFile", "points.csv"}));
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.standardError.rfind("velmora: 2 points in ", 0), 0U) << result.standardError;
+  EXPECT_EQ(result.standardError.rfind("velmora: 2 lines in ", 0), 0U) << result.standardError;
   EXPECT_EQ(std::count(result.standardError.begin(), result.standardError.end(), '\n'), 1);
 }
 
