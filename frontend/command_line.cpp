@@ -74,6 +74,7 @@ enum class Option {
   kComment,
   kGridFolder,
   kGrid,
+  kToZone,
 };
 
 struct OptionName {
@@ -82,7 +83,7 @@ struct OptionName {
   bool takesValue;
 };
 
-constexpr std::array<OptionName, 28> kOptions{{
+constexpr std::array<OptionName, 30> kOptions{{
     {"--inputFile", Option::kInputFile, true},
     {"--fromDatum", Option::kFromDatum, true},
     {"--fromCoordType", Option::kFromCoordType, true},
@@ -91,6 +92,8 @@ constexpr std::array<OptionName, 28> kOptions{{
     {"--toCoordType", Option::kToCoordType, true},
     {"--toHeightType", Option::kToHeightType, true},
     {"--zone", Option::kZone, true},
+    {"--fromZone", Option::kZone, true},
+    {"--toZone", Option::kToZone, true},
     {"--ISGSubZone", Option::kIsgSubZone, true},
     {"--epoch", Option::kEpoch, true},
     {"--useGridShift", Option::kUseGridShift, false},
@@ -115,6 +118,9 @@ constexpr std::array<OptionName, 28> kOptions{{
 
 constexpr std::string_view kShortHelp = "-h";
 
+constexpr int kFirstUtmZone = 1;
+constexpr int kLastUtmZone = 60;
+
 constexpr std::string_view kDatumList = "AGD66, AGD84, GDA94, GDA2020, ANG, ISG, NZGD49, NZGD2000 or WGS84";
 
 bool isOption(std::string_view argument) {
@@ -122,9 +128,9 @@ bool isOption(std::string_view argument) {
 }
 
 const OptionName* findOption(std::string_view name) {
-  if (name == kShortHelp) return &kOptions[static_cast<std::size_t>(Option::kHelp)];
   for (const OptionName& entry : kOptions) {
-    if (equalsIgnoreCase(name, entry.name)) return &entry;
+    if (name == kShortHelp ? entry.option == Option::kHelp : equalsIgnoreCase(name, entry.name))
+      return &entry;
   }
   return nullptr;
 }
@@ -376,6 +382,21 @@ void applyOption(const OptionName& entry, std::string_view value, CommandLine& l
       line.gridFolder.assign(value);
       if (value.empty()) line.errors.push_back("--gridFolder needs a folder");
       break;
+    case Option::kToZone: {
+      if (value == "auto") {
+        settings.autoToZone = true;
+        settings.toZone.reset();
+        break;
+      }
+      const std::optional<long long> zone = readExactInteger(value);
+      if (!zone || *zone < kFirstUtmZone || *zone > kLastUtmZone) {
+        line.errors.push_back(quoted(entry.name, value) + ": expected a zone from 1 to 60, or auto");
+        break;
+      }
+      settings.toZone = static_cast<int>(*zone);
+      settings.autoToZone = false;
+      break;
+    }
     case Option::kGrid: {
       const std::size_t equals = value.find('=');
       const std::optional<GridId> slot =
@@ -451,17 +472,16 @@ bool isGdaDatum(Datum datum) {
   return datum == Datum::kGda94 || datum == Datum::kGda2020;
 }
 
-constexpr int kFirstUtmZone = 1;
-constexpr int kLastUtmZone = 60;
 constexpr int kFirstIsgZone = 54;  // the ISG covers New South Wales: UTM zones 54 to 56
 constexpr int kLastIsgZone = 56;
 constexpr int kIsgSubZones = 3;  // sub-zones 0, 1, 2: the official zones Z/1, Z/2, Z/3
 
-void checkZone(const ConversionSettings& settings, Datum gridDatum, std::vector<std::string>& problems) {
+void checkZone(const ConversionSettings& settings, Datum gridDatum, int zone, std::string_view option,
+               std::vector<std::string>& problems) {
+  const std::string named = std::string(option) + " " + std::to_string(zone);
   if (gridDatum == Datum::kIsg) {
-    if (settings.zone < kFirstIsgZone || settings.zone > kLastIsgZone) {
-      problems.push_back("--zone " + std::to_string(settings.zone) +
-                         ": ISG grid coordinates need zone 54, 55 or 56");
+    if (zone < kFirstIsgZone || zone > kLastIsgZone) {
+      problems.push_back(named + ": ISG grid coordinates need zone 54, 55 or 56");
     }
     if (settings.isgSubZone < 0 || settings.isgSubZone >= kIsgSubZones) {
       problems.push_back("--ISGSubZone " + std::to_string(settings.isgSubZone) +
@@ -469,9 +489,8 @@ void checkZone(const ConversionSettings& settings, Datum gridDatum, std::vector<
     }
     return;
   }
-  if (settings.zone < kFirstUtmZone || settings.zone > kLastUtmZone) {
-    problems.push_back("--zone " + std::to_string(settings.zone) + ": expected a zone from 1 to 60");
-  }
+  if (zone < kFirstUtmZone || zone > kLastUtmZone)
+    problems.push_back(named + ": expected a zone from 1 to 60");
 }
 
 }  // namespace
@@ -479,8 +498,12 @@ void checkZone(const ConversionSettings& settings, Datum gridDatum, std::vector<
 std::vector<std::string> settingsProblems(const CommandLine& line) {
   std::vector<std::string> problems;
   const ConversionSettings& settings = line.settings;
-  if (settings.fromCoordType == CoordType::kEn) checkZone(settings, settings.fromDatum, problems);
-  if (settings.toCoordType == CoordType::kEn) checkZone(settings, settings.toDatum, problems);
+  if (settings.fromCoordType == CoordType::kEn)
+    checkZone(settings, settings.fromDatum, settings.zone, "--zone", problems);
+  if (settings.toCoordType == CoordType::kEn && !settings.autoToZone) {
+    checkZone(settings, settings.toDatum, settings.toZone.value_or(settings.zone),
+              settings.toZone ? "--toZone" : "--zone", problems);
+  }
 
   const bool fromHeight = settings.fromHeightType != HeightType::kNone;
   const bool toHeight = settings.toHeightType != HeightType::kNone;

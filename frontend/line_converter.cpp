@@ -80,7 +80,8 @@ class LineConverter {
         toCoordType_(converter.settings().toCoordType),
         grid_(fromCoordType_ == CoordType::kEn),
         convertsHeights_(converter.settings().fromHeightType != HeightType::kNone &&
-                         converter.settings().toHeightType != HeightType::kNone) {}
+                         converter.settings().toHeightType != HeightType::kNone),
+        zoneField_(converter.settings().autoToZone && toCoordType_ == CoordType::kEn) {}
 
   void convert(const LineFields& line, LinePlace place, BlockOutput& output) {
     if (!options_.strict && !options_.tally) {
@@ -238,6 +239,7 @@ class LineConverter {
       copied = recordFields_[k].end;
     }
     output.results.append(body.substr(copied));
+    if (zoneField_) output.results.append(1, delimiterChar(options_.record.delimiter)).append(zoneText_);
     if (options_.showMethod)
       output.results.append(1, delimiterChar(options_.record.delimiter)).append(method);
     output.results.append(ending);
@@ -248,6 +250,7 @@ class LineConverter {
     output.messages.append(message_);
     // Emptied fields; with blanks as the delimiter an empty field would vanish, so "*" marks it.
     const std::string_view empty = options_.record.delimiter == Delimiter::kSpace ? "*" : "";
+    zoneText_ = empty;
     writeReplaced(body, ending, columns, {empty, empty, empty}, {}, output);
     ++output.tally.failed;
   }
@@ -366,6 +369,7 @@ class LineConverter {
     if (options_.showMethod || options_.tally) appendMethodName(converter_, result, formatter_.method);
     if (options_.tally) output.tally.addMethod(formatter_.method);
     if (!heightRead_ && hasHeightField) heightText_.assign(field(columns.height));
+    zoneText_ = std::to_string(result.zone.target);
     writeReplaced(body, ending, columns, {formatter_.latitudeText, formatter_.longitudeText, heightText_},
                   formatter_.method, output);
   }
@@ -395,13 +399,19 @@ class LineConverter {
 
   void writeResult(const ConversionResult& result, BlockOutput& output) {
     const std::string_view line = formatResult(toCoordType_, result.coordinates, formatter_);
-    if (!options_.showMethod) {
+    if (!options_.showMethod && !zoneField_) {
       output.results.append(line);
       return;
     }
-    formatter_.method.clear();
-    appendMethodName(converter_, result, formatter_.method);
-    output.results.append(line.substr(0, line.size() - 1)).append(",").append(formatter_.method).append("\n");
+    output.results.append(line.substr(0, line.size() - 1));
+    // Fields other options add: the zone of each point, then the method, always last.
+    if (zoneField_) output.results.append(",").append(std::to_string(result.zone.target));
+    if (options_.showMethod) {
+      formatter_.method.clear();
+      appendMethodName(converter_, result, formatter_.method);
+      output.results.append(",").append(formatter_.method);
+    }
+    output.results.append("\n");
   }
 
   CoordinateRole roleOf(std::size_t field) const {
@@ -503,7 +513,7 @@ class LineConverter {
   void fail(std::string_view message, BlockOutput& output) {
     output.messages.append(message);
     // The line keeps its place: every field empty.
-    output.results.append(options_.showMethod ? ",,,\n" : ",,\n");
+    output.results.append(2 + (zoneField_ ? 1 : 0) + (options_.showMethod ? 1 : 0), ',').append("\n");
     ++output.tally.failed;
   }
 
@@ -545,6 +555,8 @@ class LineConverter {
   CoordType toCoordType_;
   bool grid_;             // source coordinates are easting and northing
   bool convertsHeights_;  // both height types are given
+  bool zoneField_;        // grid output in each point's zone: the zone follows the height
+  std::string zoneText_;  // that zone, for a line of columns mode
   LineFormatter formatter_;
   std::string message_;
   std::string heightText_;

@@ -82,11 +82,24 @@ bool describeHeightProblem(const Converter& converter, const HeightReport& repor
   return false;
 }
 
+// Grid coordinates more than a degree outside their zone: Redfearn's series, good to well under a
+// millimetre within a zone, is off by millimetres to centimetres far beyond it.
+bool describeZoneProblem(const Converter& converter, const ZoneReport& report, std::string& out) {
+  if (!report.sourceOutside && !report.targetOutside) return false;
+  const int zone = report.sourceOutside ? converter.settings().zone : report.target;
+  out.append(report.sourceOutside ? "the grid coordinates given lie"
+                                  : "the point's grid coordinates would lie")
+      .append(" more than 1 degree outside zone ")
+      .append(std::to_string(zone));
+  return true;
+}
+
 }  // namespace
 
 bool describePointProblem(const Converter& converter, const ConversionResult& result, std::string& out) {
   return describeDatumProblem(converter, result.datum, out) ||
-         describeHeightProblem(converter, result.height, out);
+         describeHeightProblem(converter, result.height, out) ||
+         describeZoneProblem(converter, result.zone, out);
 }
 
 }  // namespace velmora

@@ -6,11 +6,14 @@
 // datum change crosses its edge.
 #include "velmora/converter.hpp"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "pipeline/datum_path.hpp"
 #include "pipeline/datum_projection.hpp"
@@ -52,6 +55,46 @@ DatumPathSettings pathSettings(const ConversionSettings& settings, Datum toDatum
                            settings.useGridShift};
 }
 
+constexpr int kFirstUtmZone = 1;
+constexpr int kLastUtmZone = 60;
+constexpr double kUtmZoneWidthDeg = 6.0;
+constexpr double kUtmHalfWidthDeg = 3.0;      // a UTM, MGA or AMG zone either side of its meridian
+constexpr double kIsgHalfWidthDeg = 1.0;      // an ISG sub-zone
+constexpr double kZoneOverlapLimitDeg = 1.0;  // beyond this outside a zone the series lose accuracy
+constexpr double kFullCircleDeg = 360.0;
+constexpr double kHalfCircleDeg = 180.0;
+
+// Transverse Mercator grids on a UTM zone: UTM, MGA and AMG (not the NZGD2000 grid on its fixed
+// meridian).
+bool isUtmGrid(const ProjectionParams& params) {
+  return params.kind == ProjectionKind::kTransverseMercator && params.zone != 0;
+}
+
+// Grids that come in zones: those, and the ISG sub-zones.
+bool hasZones(const ProjectionParams& params) {
+  return isUtmGrid(params) || params.kind == ProjectionKind::kIsgGrid;
+}
+
+// The UTM zone of a longitude in degrees east (zones are 6 degrees wide from 180 W; a longitude on a
+// zone boundary belongs to the zone east of it). Nothing for a longitude that is not finite.
+std::optional<int> utmZoneOf(double longitude) {
+  if (!std::isfinite(longitude)) return std::nullopt;
+  double wrapped = std::fmod(longitude + kHalfCircleDeg, kFullCircleDeg);
+  if (wrapped < 0.0) wrapped += kFullCircleDeg;
+  const int zone = static_cast<int>(wrapped / kUtmZoneWidthDeg) + kFirstUtmZone;
+  return std::min(zone, kLastUtmZone);
+}
+
+// The point lies more than a degree outside the zone of a grid that comes in zones.
+bool outsideZone(const ProjectionParams& params, double longitude) {
+  if (!hasZones(params) || !std::isfinite(longitude)) return false;
+  const double halfWidth = params.kind == ProjectionKind::kIsgGrid ? kIsgHalfWidthDeg : kUtmHalfWidthDeg;
+  double offset = std::fmod(longitude - centralMeridianDegrees(params), kFullCircleDeg);
+  if (offset > kHalfCircleDeg) offset -= kFullCircleDeg;
+  if (offset < -kHalfCircleDeg) offset += kFullCircleDeg;
+  return std::fabs(offset) > halfWidth + kZoneOverlapLimitDeg;
+}
+
 }  // namespace
 
 std::string_view gridFileName(GridId id) {
@@ -77,6 +120,8 @@ struct Converter::Impl {
   bool toGrid = false;    // target coordinates are EN
   ProjectionParams sourceProjection;
   ProjectionParams targetProjection;
+  // With autoToZone, the target grid of each UTM zone, zone z at z - 1.
+  std::vector<ProjectionParams> zoneProjections;
   bool convertHeights = false;  // both height types are set
   HeightPlan heightPlan;
   // Heights are looked up at the point's GDA2020 position: the target position when the target is
@@ -106,8 +151,14 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
   toGrid = settings.toCoordType == CoordType::kEn;
   sourceProjection = makeProjectionParams(settings.fromDatum, settings.zone, settings.southernHemisphere,
                                           settings.isgSubZone);
-  targetProjection =
-      makeProjectionParams(settings.toDatum, settings.zone, settings.southernHemisphere, settings.isgSubZone);
+  targetProjection = makeProjectionParams(settings.toDatum, settings.toZone.value_or(settings.zone),
+                                          settings.southernHemisphere, settings.isgSubZone);
+  if (settings.autoToZone && isUtmGrid(targetProjection)) {
+    for (int zone = kFirstUtmZone; zone <= kLastUtmZone; ++zone) {
+      zoneProjections.push_back(
+          makeProjectionParams(settings.toDatum, zone, settings.southernHemisphere, settings.isgSubZone));
+    }
+  }
 
   convertHeights = settings.fromHeightType != HeightType::kNone && settings.toHeightType != HeightType::kNone;
   heightPlan = HeightPlan(settings.fromDatum, settings.fromHeightType, settings.toDatum,
@@ -164,8 +215,17 @@ ConversionResult Converter::transformPoint(const Coordinates& point) const noexc
     result.coordinates.height += correction.metres;
   }
 
+  if (run.fromGrid) result.zone.sourceOutside = outsideZone(run.sourceProjection, source.longitude);
   if (run.toGrid) {
-    const GridPoint grid = geographicToGrid(run.targetProjection, change.position);
+    const ProjectionParams* target = &run.targetProjection;
+    if (!run.zoneProjections.empty()) {
+      if (const std::optional<int> zone = utmZoneOf(change.position.longitude)) {
+        target = &run.zoneProjections[static_cast<std::size_t>(*zone - kFirstUtmZone)];
+      }
+    }
+    result.zone.target = target->zone;
+    result.zone.targetOutside = outsideZone(*target, change.position.longitude);
+    const GridPoint grid = geographicToGrid(*target, change.position);
     result.coordinates.first = grid.easting;
     result.coordinates.second = grid.northing;
   } else {

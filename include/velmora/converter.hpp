@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,7 +48,11 @@ struct ConversionSettings {
   Datum toDatum = Datum::kWgs84;
   CoordType toCoordType = CoordType::kDd;
   HeightType toHeightType = HeightType::kNone;
-  int zone = 56;                   // UTM zone of grid coordinates, source and target alike
+  int zone = 56;                   // UTM zone of grid coordinates: the source's, and the target's
+                                   // unless toZone or autoToZone says otherwise
+  std::optional<int> toZone;       // zone of grid output; none: zone
+  bool autoToZone = false;         // grid output in each point's own UTM zone, from its longitude on
+                                   // the target datum (Transverse Mercator grids with zones only)
   int isgSubZone = 0;              // ISG sub-zone 0, 1 or 2
   double epoch = 1994.0;           // decimal year of ITRF (WGS84) coordinates
   bool useGridShift = false;       // NTv2 grids instead of parameters where they cover the point
@@ -140,10 +145,20 @@ struct HeightReport {
   double separation = 0.0;               // N in metres (ellipsoidal minus AHD height), when applied
 };
 
+// The zones of grid coordinates, and whether a point lay more than a degree outside its zone, where
+// the projection series lose their millimetre (Transverse Mercator zones are 3 degrees either side
+// of the central meridian, ISG sub-zones 1 degree).
+struct ZoneReport {
+  int target = 0;              // zone of grid output (for an ISG target, the UTM zone of its sub-zone)
+  bool sourceOutside = false;  // grid input lay more than a degree outside its zone
+  bool targetOutside = false;  // grid output lies more than a degree outside its zone
+};
+
 struct ConversionResult {
   Coordinates coordinates;  // on the target datum: grid coordinates for EN, else decimal degrees
   DatumReport datum;
   HeightReport height;
+  ZoneReport zone;
 };
 
 // A grid the Converter tried to open, and how that went. The file name is gridFiles[slot], or the

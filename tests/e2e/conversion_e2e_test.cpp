@@ -441,3 +441,52 @@ TEST(ConversionE2e, GridsAreFoundBesideTheProgram) {
 
 }  // namespace
 }  // namespace velmora::testing
+
+namespace velmora::testing {
+namespace {
+
+// Grid output in a zone of its own. Expected values from PROJ, same datum both sides:
+//   echo "700000 6250000" | cs2cs -f "%.4f" EPSG:28355 EPSG:28356   ->  144959.9411 6245471.0291
+//   echo "-36 150" | cs2cs -f "%.4f" EPSG:7844 EPSG:7856             ->  229578.6300 6011888.0378
+TEST(ZoneE2e, TargetZoneAndEachPointsOwnZone) {
+  const VelmoraFolder velmora;
+  const std::vector<std::string> mga{"--fromDatum", "GDA94", "--toDatum", "GDA94", "--toCoordType", "EN"};
+  struct Case {
+    std::vector<std::string> options;
+    std::string point;
+    ExpectedRun expected;
+  };
+  const Case cases[] = {
+      {{"--fromCoordType", "EN", "--fromZone", "55", "--toZone", "56"},
+       "700000 6250000",
+       {0, "144959.941,6245471.029,0.000\n", ""}},
+      {{"--toZone", "auto"}, "-36 150", {0, "229578.630,6011888.038,0.000,56\n", ""}},
+      // On the boundary a longitude belongs to the zone east of it; the zone comes before the method.
+      {{"--toZone", "auto", "--showMethod"},
+       "-33.8 149.99999",
+       {0, "777738.899,6255972.126,0.000,55,unchanged\n", ""}},
+      {{"--toZone", "56"}, "-33.8 150", {0, "222260.174,6255972.099,0.000\n", ""}},
+      {{"--strict", "--zone", "55"},
+       "-33.8 151.2",
+       {1, ",,\n", "velmora: the point's grid coordinates would lie more than 1 degree outside zone 55\n"}},
+      {{"--toDatum", "ISG", "--toZone", "auto"},
+       "-33.8 151.2",
+       {1, "",
+        "velmora: --toZone auto: the ISG grid has no UTM zones (auto serves AMG, MGA and UTM grids)\n"}},
+      {{"--toZone", "61"},
+       "-33.8 151.2",
+       {1, "", "velmora: --toZone '61': expected a zone from 1 to 60, or auto\n"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.point);
+    std::vector<std::string> arguments = mga;
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    const std::size_t space = c.point.find(' ');
+    arguments.push_back(c.point.substr(0, space));
+    arguments.push_back(c.point.substr(space + 1));
+    expectRun(velmora.run(arguments), c.expected);
+  }
+}
+
+}  // namespace
+}  // namespace velmora::testing
