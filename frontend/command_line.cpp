@@ -247,6 +247,7 @@ std::optional<GridId> parseGridSlot(std::string_view slot) {
       {"AUSGeoid2020", GridId::kAusGeoid2020},
       {"AUSGeoid09", GridId::kAusGeoid09},
       {"AUSGeoid98", GridId::kAusGeoid98},
+      {"NZGD2000", GridId::kNzgd2000},
   }};
   for (const auto& [name, id] : kSlots) {
     if (equalsIgnoreCase(name, slot)) return id;
@@ -404,8 +405,8 @@ void applyOption(const OptionName& entry, std::string_view value, CommandLine& l
       if (!slot || equals + 1 == value.size()) {
         line.errors.push_back(
             quoted(entry.name, value) +
-            ": expected SLOT=FILE, SLOT one of AGD66, AGD84, GDA2020, AUSGeoid2020, AUSGeoid09 "
-            "or AUSGeoid98");
+            ": expected SLOT=FILE, SLOT one of AGD66, AGD84, GDA2020, AUSGeoid2020, AUSGeoid09, "
+            "AUSGeoid98 or NZGD2000");
         break;
       }
       line.gridFiles[static_cast<std::size_t>(*slot)].assign(value.substr(equals + 1));

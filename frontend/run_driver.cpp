@@ -88,16 +88,16 @@ std::string absolutePath(const std::string& path) {
 // words of --strict.
 std::optional<std::string> gridProblem(const Converter& converter) {
   const ConversionSettings& settings = converter.settings();
-  const bool datumGrid = converter.gridState(GridId::kAgd66).needed ||
-                         converter.gridState(GridId::kAgd84).needed ||
-                         converter.gridState(GridId::kGda2020).needed;
+  const bool datumGrid =
+      converter.gridState(GridId::kAgd66).needed || converter.gridState(GridId::kAgd84).needed ||
+      converter.gridState(GridId::kGda2020).needed || converter.gridState(GridId::kNzgd2000).needed;
   if (settings.useGridShift && !datumGrid) {
     return "--useGridShift: no grid file serves " + std::string(datumName(settings.fromDatum)) + " to " +
            std::string(datumName(settings.toDatum));
   }
-  constexpr std::array<GridId, kGridIdCount> kGrids{GridId::kAgd66,      GridId::kAgd84,
-                                                    GridId::kGda2020,    GridId::kAusGeoid2020,
-                                                    GridId::kAusGeoid09, GridId::kAusGeoid98};
+  constexpr std::array<GridId, kGridIdCount> kGrids{
+      GridId::kAgd66,      GridId::kAgd84,      GridId::kGda2020, GridId::kAusGeoid2020,
+      GridId::kAusGeoid09, GridId::kAusGeoid98, GridId::kNzgd2000};
   for (const GridId id : kGrids) {
     const GridState& state = converter.gridState(id);
     if (!state.needed || state.grid != nullptr) continue;

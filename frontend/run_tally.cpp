@@ -66,11 +66,15 @@ void writeSummary(const Converter& converter, const RunTally& tally, bool strict
   for (const MethodCount& method : tally.methods()) {
     writeLine(plural(method.points, "point: ", "points: ") + method.name, err);
   }
-  constexpr std::array<GridId, kGridIdCount> kGrids{GridId::kAgd66,      GridId::kAgd84,
-                                                    GridId::kGda2020,    GridId::kAusGeoid2020,
-                                                    GridId::kAusGeoid09, GridId::kAusGeoid98};
-  const bool neededGrid =
-      std::any_of(kGrids.begin(), kGrids.end(), [&](GridId id) { return converter.gridState(id).needed; });
+  constexpr std::array<GridId, kGridIdCount> kGrids{
+      GridId::kAgd66,      GridId::kAgd84,      GridId::kGda2020, GridId::kAusGeoid2020,
+      GridId::kAusGeoid09, GridId::kAusGeoid98, GridId::kNzgd2000};
+  // An optional grid (see GridState) is listed when it opened: a missing one was never at fault.
+  const auto listed = [&](GridId id) {
+    const GridState& state = converter.gridState(id);
+    return state.needed || (state.optional && state.grid != nullptr);
+  };
+  const bool neededGrid = std::any_of(kGrids.begin(), kGrids.end(), listed);
   if (neededGrid) {
     std::string folders;
     for (const std::string& folder : converter.settings().gridFolders) {
@@ -79,8 +83,8 @@ void writeSummary(const Converter& converter, const RunTally& tally, bool strict
     writeLine("grid folders searched: " + folders, err);
   }
   for (const GridId id : kGrids) {
+    if (!listed(id)) continue;
     const GridState& state = converter.gridState(id);
-    if (!state.needed) continue;
     const std::string path = absolutePath(state.path);
     if (state.grid != nullptr) {
       writeLine("opened " + path, err);

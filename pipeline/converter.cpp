@@ -25,8 +25,8 @@ namespace velmora {
 namespace {
 
 constexpr std::array<std::string_view, kGridIdCount> kGridFileNames{
-    "AGD66_Australia.gsb", "AGD84_Australia.gsb", "GDA2020_Australia.gsb",
-    "AUSGeoid2020.gsb",    "AUSGeoid09.gsb",      "AUSGeoid98.gsb",
+    "AGD66_Australia.gsb", "AGD84_Australia.gsb", "GDA2020_Australia.gsb", "AUSGeoid2020.gsb",
+    "AUSGeoid09.gsb",      "AUSGeoid98.gsb",      "nzgd2kgrid0005.gsb",
 };
 
 constexpr std::size_t slotOf(GridId id) {
@@ -108,9 +108,9 @@ struct Converter::Impl {
 
   const GridFile* grid(GridId id) const { return states[slotOf(id)].grid; }
   DatumGrids datumGrids() const {
-    return {grid(GridId::kAgd66), grid(GridId::kAgd84), grid(GridId::kGda2020)};
+    return {grid(GridId::kAgd66), grid(GridId::kAgd84), grid(GridId::kGda2020), grid(GridId::kNzgd2000)};
   }
-  void open(GridId id);
+  void open(GridId id, bool needed = true);
   void openFor(const GridNeeds& needs);
 
   ConversionSettings settings;
@@ -131,10 +131,14 @@ struct Converter::Impl {
   std::optional<DatumPath> pathToGda2020;
 };
 
-void Converter::Impl::open(GridId id) {
+// A grid is opened once; a second path that needs a grid the first only took as optional makes it
+// needed.
+void Converter::Impl::open(GridId id, bool needed) {
   GridState& state = states[slotOf(id)];
-  if (state.needed) return;
-  state.needed = true;
+  const bool tried = state.needed || state.optional;
+  state.needed = state.needed || needed;
+  state.optional = !state.needed;
+  if (tried) return;
   state.path = gridPath(settings, slotOf(id));
   grids[slotOf(id)] = openGridFile(state.path, state.error);
   state.grid = grids[slotOf(id)].get();
@@ -144,6 +148,7 @@ void Converter::Impl::openFor(const GridNeeds& needs) {
   if (needs.agd66) open(GridId::kAgd66);
   if (needs.agd84) open(GridId::kAgd84);
   if (needs.gda2020) open(GridId::kGda2020);
+  if (needs.nzgd2000 || needs.nzgd2000Optional) open(GridId::kNzgd2000, needs.nzgd2000);
 }
 
 Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSettings) {

@@ -3,8 +3,9 @@
 //   2. points in the New Zealand area are moved onto the New Zealand datums;
 //   3. equal datums pass unchanged;
 //   4. outside the area the transformations are made for, at most a fixed approximate shift;
-//   5. the chain of parameter transformations, always through GDA94 (or directly between the
-//      two New Zealand datums).
+//   5. the chain of parameter transformations, always through GDA94, or directly between the two
+//      New Zealand datums: by the New Zealand grid when asked for and it covers the point, else by
+//      the seven parameters.
 // WGS84 (code 8, also every unknown datum name) is taken as an ITRF2000 or ITRF2008 position at
 // the run's epoch. ISG is AGD66 on another map grid: every rule for AGD66 holds for it.
 #include "pipeline/datum_path.hpp"
@@ -48,6 +49,10 @@ bool isAgd66Positions(Datum datum) {
 bool joinsGda94Chain(Datum datum) {
   return isAgdFamily(datum) || datum == Datum::kGda94 || datum == Datum::kGda2020 || datum == Datum::kAng ||
          datum == Datum::kWgs84;
+}
+
+bool isNewZealandDatum(Datum datum) {
+  return datum == Datum::kNzgd49 || datum == Datum::kNzgd2000;
 }
 
 Datum newZealandDatum(Datum datum) {
@@ -130,13 +135,22 @@ GridNeeds gridsNeeded(const DatumPathSettings& settings) {
   needs.gda2020 =
       (from == Datum::kGda94 && to == Datum::kGda2020) || (from == Datum::kGda2020 && to == Datum::kGda94) ||
       (isAgdFamily(from) && to == Datum::kGda2020) || (from == Datum::kGda2020 && isAgdFamily(to));
+  // The New Zealand grid serves the pair the New Zealand rule leaves, whatever datums it came from.
+  const Datum nzFrom = newZealandDatum(from);
+  const Datum nzTo = newZealandDatum(to);
+  const bool nzPair = (nzFrom == Datum::kNzgd49 && nzTo == Datum::kNzgd2000) ||
+                      (nzFrom == Datum::kNzgd2000 && nzTo == Datum::kNzgd49);
+  const bool namesNz = isNewZealandDatum(from) || isNewZealandDatum(to);
+  needs.nzgd2000 = nzPair && namesNz;
+  needs.nzgd2000Optional = nzPair && !namesNz;
   return needs;
 }
 
 DatumPath::DatumPath(const DatumPathSettings& settings, const DatumGrids& grids)
     : settings_(settings),
       grids_(grids),
-      realisation_(settings.useITRF2008 ? ItrfRealisation::kItrf2008 : ItrfRealisation::kItrf2000) {}
+      realisation_(settings.useITRF2008 ? ItrfRealisation::kItrf2008 : ItrfRealisation::kItrf2000),
+      nzgd2000Needed_(gridsNeeded(settings).nzgd2000) {}
 
 namespace {
 
@@ -144,6 +158,7 @@ struct PathContext {
   const DatumPathSettings& settings;
   const DatumGrids& grids;
   ItrfRealisation realisation;
+  bool nzgd2000Needed;
 };
 
 // One AGD grid leg between an AGD-family datum and GDA94: forward when toward GDA94.
@@ -264,7 +279,21 @@ LatLon runParameterChain(LatLon point, Datum fromDatum, Datum toDatum, const Pat
   const bool newZealandPair = (fromDatum == Datum::kNzgd49 && toDatum == Datum::kNzgd2000) ||
                               (fromDatum == Datum::kNzgd2000 && toDatum == Datum::kNzgd49);
   if (newZealandPair) {
-    addStep(report, parameterStep(ParameterSet::kNzgd49ToNzgd2000, fromDatum == Datum::kNzgd2000));
+    const bool towardNzgd2000 = fromDatum == Datum::kNzgd49;
+    if (context.settings.useGridShift) {
+      if (const std::optional<GridLeg> leg =
+              shiftByGrid(context.grids.nzgd2000, point.latitude, point.longitude, towardNzgd2000)) {
+        report.gridMissed = false;  // an AGD grid that missed under the New Zealand rule no longer matters
+        addStep(report, gridStep(GridId::kNzgd2000, *leg, !towardNzgd2000));
+        return leg->position;
+      }
+      // An optional grid that is not open leaves the report as it was: the run never relied on it.
+      if (context.grids.nzgd2000 != nullptr || context.nzgd2000Needed) {
+        report.gridMissed = true;
+        report.missedGrid = GridId::kNzgd2000;
+      }
+    }
+    addStep(report, parameterStep(ParameterSet::kNzgd49ToNzgd2000, !towardNzgd2000));
     return fromDatum == Datum::kNzgd49 ? nzgd49ToNzgd2000(point.latitude, point.longitude)
                                        : nzgd2000ToNzgd49(point.latitude, point.longitude);
   }
@@ -292,7 +321,7 @@ LatLon runParameterChain(LatLon point, Datum fromDatum, Datum toDatum, const Pat
 }  // namespace
 
 DatumChange DatumPath::transformDatum(double latitude, double longitude) const {
-  const PathContext context{settings_, grids_, realisation_};
+  const PathContext context{settings_, grids_, realisation_, nzgd2000Needed_};
   const LatLon input{latitude, longitude};
   DatumChange change{input, {}};
   Datum fromDatum = settings_.fromDatum;

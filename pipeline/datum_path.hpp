@@ -11,9 +11,10 @@ namespace velmora {
 
 // The grids a datum path may read; nullptr where a file is not open.
 struct DatumGrids {
-  const GridFile* agd66 = nullptr;    // AGD66 and ISG <-> GDA94
-  const GridFile* agd84 = nullptr;    // AGD84 <-> GDA94
-  const GridFile* gda2020 = nullptr;  // GDA94 <-> GDA2020
+  const GridFile* agd66 = nullptr;     // AGD66 and ISG <-> GDA94
+  const GridFile* agd84 = nullptr;     // AGD84 <-> GDA94
+  const GridFile* gda2020 = nullptr;   // GDA94 <-> GDA2020
+  const GridFile* nzgd2000 = nullptr;  // NZGD49 <-> NZGD2000
 };
 
 struct DatumPathSettings {
@@ -24,11 +25,16 @@ struct DatumPathSettings {
   bool useGridShift = false;  // the grids serve where they cover the point
 };
 
-// The grid files a path between two datums may read when grids are used.
+// The grid files a path between two datums may read when grids are used. The New Zealand grid is
+// needed when one of the two datums is NZGD49 or NZGD2000 and the pair, after the New Zealand rule,
+// is NZGD49 <-> NZGD2000; it is optional (used if present, see GridState) when only the rule leads
+// there, from an AGD or ISG datum to GDA94 or WGS84 or back.
 struct GridNeeds {
   bool agd66 = false;
   bool agd84 = false;
   bool gda2020 = false;
+  bool nzgd2000 = false;
+  bool nzgd2000Optional = false;
 };
 GridNeeds gridsNeeded(const DatumPathSettings& settings);
 
@@ -49,6 +55,7 @@ class DatumPath {
   DatumPathSettings settings_;
   DatumGrids grids_;
   ItrfRealisation realisation_;
+  bool nzgd2000Needed_ = false;  // a point the New Zealand grid misses is reported even when it is not open
 };
 
 }  // namespace velmora

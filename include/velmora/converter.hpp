@@ -35,8 +35,9 @@ enum class GridId : std::uint8_t {
   kAusGeoid2020,  // "AUSGeoid2020.gsb": AHD heights on GDA2020
   kAusGeoid09,    // "AUSGeoid09.gsb": AHD heights on GDA94
   kAusGeoid98,    // "AUSGeoid98.gsb": AHD heights on GDA94 when asked for
+  kNzgd2000,      // "nzgd2kgrid0005.gsb": NZGD49 <-> NZGD2000, and the New Zealand rule
 };
-inline constexpr std::size_t kGridIdCount = 6;
+inline constexpr std::size_t kGridIdCount = 7;
 
 // The file name of a grid, without folder.
 std::string_view gridFileName(GridId id);
@@ -167,11 +168,19 @@ struct ConversionResult {
 // gridFolders in which folder + name exists (a file of any kind) serves it: the file is opened there,
 // and if it is refused no later folder is tried, so a broken file never hides behind a good one
 // silently. When no folder holds it, path is the first folder + name and the grid is missing.
+//
+// A grid is needed when the run's own datums call for it: a needed grid that is not open is a fault
+// of the run (--strict stops on it). A grid is optional when only the New Zealand rule may use it:
+// with --useGridShift, AGD and ISG points in the New Zealand area become NZGD49 and GDA94 or WGS84
+// points NZGD2000, so an AGD66 to GDA94 run uses the New Zealand grid there if the file is at hand;
+// an Australian user who has no such file converts those points by the seven parameters, as before,
+// and the run is not at fault. At most one of needed and optional is set.
 struct GridState {
   std::string path;                // the path opened or tried
-  bool needed = false;             // the run's settings may use it
-  const GridFile* grid = nullptr;  // open, or nullptr when not needed, missing or refused
-  GridError error = kGridOk;       // why a needed grid is not open (grid_error.hpp)
+  bool needed = false;             // the run's settings may use it, and want it open
+  bool optional = false;           // the run uses it where it is open; missing or refused is no fault
+  const GridFile* grid = nullptr;  // open, or nullptr when neither needed nor optional, missing or refused
+  GridError error = kGridOk;       // why a needed or optional grid is not open (grid_error.hpp)
 };
 
 class Converter {

@@ -1,5 +1,6 @@
 // Every option the program accepts is documented: in its manual page and in --help. The list comes
-// from the command-line scanner itself, so a new option fails here until both describe it.
+// from the command-line scanner itself and the grid files from the converter, so a new option or
+// grid fails here until both describe it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +9,7 @@
 #include "frontend/command_line.hpp"
 #include "frontend/help_text.hpp"
 #include "tests/support/doc_text.hpp"
+#include "velmora/converter.hpp"
 
 namespace velmora {
 namespace {
@@ -17,15 +19,19 @@ TEST(OptionDocs, ManPageNamesEveryOption) {
   ASSERT_FALSE(page.empty());
   for (const std::string_view name : optionNames()) EXPECT_TRUE(mentions(page, name)) << name;
   // The environment variable and every grid file the program looks for.
-  for (const std::string_view name :
-       {"VELMORA_GRID_DIR", "AGD66_Australia.gsb", "AGD84_Australia.gsb", "GDA2020_Australia.gsb",
-        "AUSGeoid2020.gsb", "AUSGeoid09.gsb", "AUSGeoid98.gsb"}) {
+  EXPECT_TRUE(mentions(page, "VELMORA_GRID_DIR"));
+  for (std::size_t slot = 0; slot < kGridIdCount; ++slot) {
+    const std::string_view name = gridFileName(static_cast<GridId>(slot));
     EXPECT_TRUE(mentions(page, name)) << name;
   }
 }
 
-TEST(OptionDocs, HelpNamesEveryOption) {
+TEST(OptionDocs, HelpNamesEveryOptionAndGridFile) {
   for (const std::string_view name : optionNames()) EXPECT_TRUE(mentions(kHelpText, name)) << name;
+  for (std::size_t slot = 0; slot < kGridIdCount; ++slot) {
+    const std::string_view name = gridFileName(static_cast<GridId>(slot));
+    EXPECT_TRUE(mentions(kHelpText, name)) << name;
+  }
 }
 
 }  // namespace
