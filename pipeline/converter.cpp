@@ -62,7 +62,7 @@ constexpr double kUtmHalfWidthDeg = 3.0;      // a UTM, MGA or AMG zone either s
 constexpr double kIsgHalfWidthDeg = 1.0;      // an ISG sub-zone
 constexpr double kZoneOverlapLimitDeg = 1.0;  // beyond this outside a zone the series lose accuracy
 constexpr double kFullCircleDeg = 360.0;
-constexpr double kHalfCircleDeg = 180.0;
+constexpr double kHalfCircleDeg = 180.0;  // longitudes wrap at the antimeridian
 
 // Transverse Mercator grids on a UTM zone: UTM, MGA and AMG (not the NZGD2000 grid on its fixed
 // meridian).
@@ -87,12 +87,13 @@ std::optional<int> utmZoneOf(double longitude) {
 
 // The point lies more than a degree outside the zone of a grid that comes in zones.
 bool outsideZone(const ProjectionParams& params, double longitude) {
-  if (!hasZones(params) || !std::isfinite(longitude)) return false;
-  const double halfWidth = params.kind == ProjectionKind::kIsgGrid ? kIsgHalfWidthDeg : kUtmHalfWidthDeg;
-  double offset = std::fmod(longitude - centralMeridianDegrees(params), kFullCircleDeg);
-  if (offset > kHalfCircleDeg) offset -= kFullCircleDeg;
-  if (offset < -kHalfCircleDeg) offset += kFullCircleDeg;
-  return std::fabs(offset) > halfWidth + kZoneOverlapLimitDeg;
+  if (!hasZones(params)) return false;
+  const double limit =
+      (params.kind == ProjectionKind::kIsgGrid ? kIsgHalfWidthDeg : kUtmHalfWidthDeg) + kZoneOverlapLimitDeg;
+  const double offset = longitude - centralMeridianDegrees(params);
+  if (std::fabs(offset) <= limit) return false;  // nearly every point: no wrapping needed
+  // Far off, or written with another turn of the circle (-209 for 151 E): the nearest way round.
+  return std::isfinite(offset) && std::fabs(std::remainder(offset, kFullCircleDeg)) > limit;
 }
 
 }  // namespace
