@@ -73,15 +73,17 @@ struct Coordinates {
 // The published parameter sets, named for the direction they are published in; a step may apply one
 // in reverse.
 enum class ParameterSet : std::uint8_t {
-  kAgd66ToGda94,        // seven parameters
-  kAgd84ToGda94,        // seven parameters
-  kGda2020ToGda94,      // seven parameters
-  kAngToGda94,          // change of ellipsoid only (Molodensky)
-  kNzgd49ToNzgd2000,    // seven parameters
-  kItrf2000ToGda94,     // fourteen parameters at the run's epoch
-  kItrf2008ToGda94,     // fourteen parameters at the run's epoch
-  kItrf2014ToGda2020,   // the Australian plate motion model at the run's epoch
-  kItrf2020ToItrf2014,  // the ITRF2014 to ITRF2020 set at the run's epoch, taken backwards
+  kAgd66ToGda94,      // seven parameters
+  kAgd84ToGda94,      // seven parameters
+  kGda2020ToGda94,    // seven parameters
+  kAngToGda94,        // change of ellipsoid only (Molodensky)
+  kNzgd49ToNzgd2000,  // seven parameters
+  kItrf2000ToGda94,   // fourteen parameters at the run's epoch
+  kItrf2008ToGda94,   // fourteen parameters at the run's epoch
+  // At the run's epoch: the Australian plate motion model, and the ITRF2014 to ITRF2020 set taken
+  // backwards (its published inverse direction).
+  kItrf2014ToGda2020,
+  kItrf2020ToItrf2014,
 };
 
 enum class StepKind : std::uint8_t {
