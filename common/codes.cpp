@@ -16,7 +16,7 @@ Code lookUp(const std::array<std::pair<std::string_view, Code>, N>& table, std::
   return catchAll;
 }
 
-constexpr std::array<std::pair<std::string_view, Datum>, 9> kDatumNames{{
+constexpr std::array<std::pair<std::string_view, Datum>, 13> kDatumNames{{
     {"AGD66", Datum::kAgd66},
     {"AGD84", Datum::kAgd84},
     {"GDA94", Datum::kGda94},
@@ -26,6 +26,10 @@ constexpr std::array<std::pair<std::string_view, Datum>, 9> kDatumNames{{
     {"NZGD49", Datum::kNzgd49},
     {"NZGD2000", Datum::kNzgd2000},
     {"WGS84", Datum::kWgs84},
+    {"ITRF2000", Datum::kItrf2000},
+    {"ITRF2008", Datum::kItrf2008},
+    {"ITRF2014", Datum::kItrf2014},
+    {"ITRF2020", Datum::kItrf2020},
 }};
 
 constexpr std::array<std::pair<std::string_view, CoordType>, 4> kCoordTypeNames{{

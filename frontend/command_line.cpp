@@ -1,6 +1,7 @@
 #include "frontend/command_line.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
@@ -121,7 +122,9 @@ constexpr std::string_view kShortHelp = "-h";
 constexpr int kFirstUtmZone = 1;
 constexpr int kLastUtmZone = 60;
 
-constexpr std::string_view kDatumList = "AGD66, AGD84, GDA94, GDA2020, ANG, ISG, NZGD49, NZGD2000 or WGS84";
+constexpr std::string_view kDatumList =
+    "AGD66, AGD84, GDA94, GDA2020, ANG, ISG, NZGD49, NZGD2000, WGS84, ITRF2000, ITRF2008, ITRF2014 or "
+    "ITRF2020";
 
 bool isOption(std::string_view argument) {
   return (argument.size() >= 2 && argument[0] == '-' && argument[1] == '-') || argument == kShortHelp;
@@ -190,7 +193,9 @@ void checkName(std::string_view option, std::string_view value, std::string_view
 
 void checkDatum(std::string_view option, std::string_view value, std::vector<std::string>& problems) {
   checkName(option, value, "datum", kDatumList,
-            {"AGD66", "AGD84", "GDA94", "GDA2020", "ANG", "ISG", "NZGD49", "NZGD2000", "WGS84"}, problems);
+            {"AGD66", "AGD84", "GDA94", "GDA2020", "ANG", "ISG", "NZGD49", "NZGD2000", "WGS84", "ITRF2000",
+             "ITRF2008", "ITRF2014", "ITRF2020"},
+            problems);
 }
 
 void checkCoordType(std::string_view option, std::string_view value, std::vector<std::string>& problems) {
@@ -473,6 +478,23 @@ bool isGdaDatum(Datum datum) {
   return datum == Datum::kGda94 || datum == Datum::kGda2020;
 }
 
+// The datums whose positions are taken at --epoch.
+bool isEpochDatum(Datum datum) {
+  return datum == Datum::kWgs84 || datum == Datum::kItrf2000 || datum == Datum::kItrf2008 ||
+         datum == Datum::kItrf2014 || datum == Datum::kItrf2020;
+}
+
+// The shortest text that reads back as the value, whatever the locale ("2026.9", "1e+09").
+std::string shortestText(double value) {
+  std::array<char, 32> text{};
+  const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
+  return {text.data(), result.ptr};
+}
+
+// The parameter sets are linear in time and published for today's data: an epoch outside these
+// years is far more likely a typing error (a day of the year, two digits) than a real one.
+constexpr double kFirstEpoch = 1950.0;
+constexpr double kLastEpoch = 2100.0;
 constexpr int kFirstIsgZone = 54;  // the ISG covers New South Wales: UTM zones 54 to 56
 constexpr int kLastIsgZone = 56;
 constexpr int kIsgSubZones = 3;  // sub-zones 0, 1, 2: the official zones Z/1, Z/2, Z/3
@@ -504,6 +526,12 @@ std::vector<std::string> settingsProblems(const CommandLine& line) {
   if (settings.toCoordType == CoordType::kEn && !settings.autoToZone) {
     checkZone(settings, settings.toDatum, settings.toZone.value_or(settings.zone),
               settings.toZone ? "--toZone" : "--zone", problems);
+  }
+
+  const bool epochUsed = isEpochDatum(settings.fromDatum) || isEpochDatum(settings.toDatum);
+  if (epochUsed && !(settings.epoch >= kFirstEpoch && settings.epoch <= kLastEpoch)) {
+    problems.push_back("--epoch " + shortestText(settings.epoch) +
+                       ": expected a decimal year from 1950 to 2100");
   }
 
   const bool fromHeight = settings.fromHeightType != HeightType::kNone;

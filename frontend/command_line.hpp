@@ -66,8 +66,9 @@ std::vector<std::string_view> optionNames();
 CommandLine scanCommandLine(std::span<const std::string_view> args);
 
 // What --strict reports about the settings as a whole, after the scan: zones and sub-zones out of
-// range for the datums on a grid side, height types that convert nothing, positional arguments
-// that are not one point. Messages as in CommandLine::problems.
+// range for the datums on a grid side, an epoch outside 1950..2100 for a run with WGS84 or an ITRF
+// datum, height types that convert nothing, positional arguments that are not one point. Messages
+// as in CommandLine::problems.
 std::vector<std::string> settingsProblems(const CommandLine& line);
 
 }  // namespace velmora

@@ -13,7 +13,7 @@ struct SetNames {
 };
 
 // By ParameterSet, in its order.
-constexpr std::array<SetNames, 7> kSetNames{{
+constexpr std::array<SetNames, 9> kSetNames{{
     {"AGD66-GDA94", "GDA94-AGD66"},
     {"AGD84-GDA94", "GDA94-AGD84"},
     {"GDA2020-GDA94", "GDA94-GDA2020"},
@@ -21,6 +21,8 @@ constexpr std::array<SetNames, 7> kSetNames{{
     {"NZGD49-NZGD2000", "NZGD2000-NZGD49"},
     {"ITRF2000-GDA94", "GDA94-ITRF2000"},
     {"ITRF2008-GDA94", "GDA94-ITRF2008"},
+    {"ITRF2014-GDA2020", "GDA2020-ITRF2014"},
+    {"ITRF2020-ITRF2014", "ITRF2014-ITRF2020"},
 }};
 
 // Sub-grid names are eight characters padded with blanks and may hold any byte: a character that

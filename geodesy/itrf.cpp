@@ -1,9 +1,11 @@
 // Fourteen-parameter (time-dependent) Helmert transformations between ITRF2000 / ITRF2008 and
-// GDA94. GDA94 is fixed to the Australian plate at epoch 1994.0 while ITRF positions move with
-// the plate, about 7 cm a year to the north-north-east, so each parameter p = p0 + rate * dt
-// with dt = epoch - reference epoch in decimal years. Rotations follow the coordinate-frame
-// convention of helmert.hpp. ITRF positions are converted on the WGS84 constants, GDA94
-// positions on GRS80; no height is carried (both sides work at ellipsoidal height 0).
+// GDA94, between ITRF2014 and GDA2020, and between ITRF2020 and ITRF2014. GDA94 and GDA2020 are
+// fixed to the Australian plate while ITRF positions move with it, about 7 cm a year to the
+// north-north-east, so each parameter p = p0 + rate * dt with dt = epoch - reference epoch in
+// decimal years. Rotations follow the coordinate-frame convention of helmert.hpp. ITRF2000 and
+// ITRF2008 positions are converted on the WGS84 constants, as they always have been; ITRF2014,
+// ITRF2020, GDA94 and GDA2020 positions on GRS80, the ellipsoid their published parameters are
+// defined with. No height is carried (every side works at ellipsoidal height 0).
 #include "velmora/geodesy/itrf.hpp"
 
 #include "velmora/geodesy/datum_transforms.hpp"
@@ -31,16 +33,69 @@ constexpr TimeDependentSet kItrf2008ToGda94{
     {0.00142, 0.00134, 0.0009, 0.0015461, 0.001182, 0.0011551, 0.000109},
 };
 
-// The parameters at an epoch; any epoch is extrapolated linearly.
-HelmertTransformation setAtEpoch(double epoch, ItrfRealisation realisation) {
-  const TimeDependentSet& set =
-      realisation == ItrfRealisation::kItrf2008 ? kItrf2008ToGda94 : kItrf2000ToGda94;
+// The published units of the two sets below, in those of HelmertParams.
+constexpr double metresFromMillimetres(double millimetres) {
+  return millimetres * 1e-3;
+}
+constexpr double arcSecondsFromMilliArcSeconds(double milliArcSeconds) {
+  return milliArcSeconds * 1e-3;
+}
+constexpr double ppmFromPpb(double partsPerBillion) {
+  return partsPerBillion * 1e-3;
+}
+
+// The Australian plate motion model: GDA2020 coincides with ITRF2014 at 2020.0 and turns with the
+// plate about X, Y and Z.
+constexpr double kPlateRotationRateXMasPerYear = 1.50379;
+constexpr double kPlateRotationRateYMasPerYear = 1.18346;
+constexpr double kPlateRotationRateZMasPerYear = 1.20716;
+constexpr TimeDependentSet kItrf2014ToGda2020{
+    2020.0,
+    {0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+    {0.0, 0.0, 0.0, arcSecondsFromMilliArcSeconds(kPlateRotationRateXMasPerYear),
+     arcSecondsFromMilliArcSeconds(kPlateRotationRateYMasPerYear),
+     arcSecondsFromMilliArcSeconds(kPlateRotationRateZMasPerYear), 0.0},
+};
+
+// ITRF2014 to ITRF2020 as published, at 2015.0. It is published in the position-vector convention,
+// but without rotations both conventions are the same transformation.
+constexpr double kItrf2014To2020TranslationXMm = 1.4;
+constexpr double kItrf2014To2020TranslationYMm = 0.9;
+constexpr double kItrf2014To2020TranslationZMm = -1.4;
+constexpr double kItrf2014To2020ScalePpb = 0.42;
+constexpr double kItrf2014To2020TranslationRateXMmPerYear = 0.0;
+constexpr double kItrf2014To2020TranslationRateYMmPerYear = 0.1;
+constexpr double kItrf2014To2020TranslationRateZMmPerYear = -0.2;
+constexpr TimeDependentSet kItrf2014ToItrf2020{
+    2015.0,
+    {metresFromMillimetres(kItrf2014To2020TranslationXMm),
+     metresFromMillimetres(kItrf2014To2020TranslationYMm),
+     metresFromMillimetres(kItrf2014To2020TranslationZMm), 0.0, 0.0, 0.0,
+     ppmFromPpb(kItrf2014To2020ScalePpb)},
+    {metresFromMillimetres(kItrf2014To2020TranslationRateXMmPerYear),
+     metresFromMillimetres(kItrf2014To2020TranslationRateYMmPerYear),
+     metresFromMillimetres(kItrf2014To2020TranslationRateZMmPerYear), 0.0, 0.0, 0.0, 0.0},
+};
+
+// The parameters of a set at an epoch; any epoch is extrapolated linearly.
+HelmertTransformation atEpoch(const TimeDependentSet& set, double epoch) {
   const double dt = epoch - set.referenceEpoch;
   const HelmertParams& p = set.atEpoch;
   const HelmertParams& r = set.perYear;
   return helmertFromParams(HelmertParams{p.tx + r.tx * dt, p.ty + r.ty * dt, p.tz + r.tz * dt,
                                          p.rx + r.rx * dt, p.ry + r.ry * dt, p.rz + r.rz * dt,
                                          p.s + r.s * dt});
+}
+
+HelmertTransformation setAtEpoch(double epoch, ItrfRealisation realisation) {
+  return atEpoch(realisation == ItrfRealisation::kItrf2008 ? kItrf2008ToGda94 : kItrf2000ToGda94, epoch);
+}
+
+// A set forward, or backward by its transposed form, between positions on GRS80.
+LatLon onGrs80(double latitude, double longitude, const HelmertTransformation& set, bool forward) {
+  const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, kGrs80Ellipsoid);
+  return geocentricToGeographic(forward ? helmertForward(point, set) : helmertTransposed(point, set),
+                                kGrs80Ellipsoid);
 }
 
 }  // namespace
@@ -63,6 +118,22 @@ LatLon itrfToGda2020(double latitude, double longitude, double epoch, ItrfRealis
 LatLon gda2020ToItrf(double latitude, double longitude, double epoch, ItrfRealisation realisation) {
   const LatLon gda94 = gda2020ToGda94(latitude, longitude, 0.0);
   return gda94ToItrf(gda94.latitude, gda94.longitude, epoch, realisation);
+}
+
+LatLon itrf2014ToGda2020(double latitude, double longitude, double epoch) {
+  return onGrs80(latitude, longitude, atEpoch(kItrf2014ToGda2020, epoch), true);
+}
+
+LatLon gda2020ToItrf2014(double latitude, double longitude, double epoch) {
+  return onGrs80(latitude, longitude, atEpoch(kItrf2014ToGda2020, epoch), false);
+}
+
+LatLon itrf2020ToItrf2014(double latitude, double longitude, double epoch) {
+  return onGrs80(latitude, longitude, atEpoch(kItrf2014ToItrf2020, epoch), false);
+}
+
+LatLon itrf2014ToItrf2020(double latitude, double longitude, double epoch) {
+  return onGrs80(latitude, longitude, atEpoch(kItrf2014ToItrf2020, epoch), true);
 }
 
 }  // namespace velmora

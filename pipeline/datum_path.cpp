@@ -3,11 +3,14 @@
 //   2. points in the New Zealand area are moved onto the New Zealand datums;
 //   3. equal datums pass unchanged;
 //   4. outside the area the transformations are made for, at most a fixed approximate shift;
-//   5. the chain of parameter transformations, always through GDA94, or directly between the two
-//      New Zealand datums: by the New Zealand grid when asked for and it covers the point, else by
-//      the seven parameters.
+//   5. the chain of parameter transformations, always through GDA94 (or directly among GDA2020,
+//      ITRF2014 and ITRF2020), or directly between the two New Zealand datums: by the New Zealand
+//      grid when asked for and it covers the point, else by the seven parameters.
 // WGS84 (code 8, also every unknown datum name) is taken as an ITRF2000 or ITRF2008 position at
-// the run's epoch. ISG is AGD66 on another map grid: every rule for AGD66 holds for it.
+// the run's epoch; the ITRF datums are positions at that epoch in their own realisation, and
+// every rule for WGS84 holds for them. ITRF2000 and ITRF2008 reach GDA94 by their own
+// fourteen-parameter sets, ITRF2014 through GDA2020 by the plate motion model, ITRF2020 through
+// ITRF2014. ISG is AGD66 on another map grid: every rule for AGD66 holds for it.
 #include "pipeline/datum_path.hpp"
 
 #include "pipeline/grid_shift.hpp"
@@ -36,8 +39,20 @@ bool isAgdFamily(Datum datum) {
   return datum == Datum::kAgd66 || datum == Datum::kAgd84 || datum == Datum::kIsg;
 }
 
+// WGS84 and the ITRF datums: positions at the run's epoch.
+bool isItrfDatum(Datum datum) {
+  return datum == Datum::kWgs84 || datum == Datum::kItrf2000 || datum == Datum::kItrf2008 ||
+         datum == Datum::kItrf2014 || datum == Datum::kItrf2020;
+}
+
+// The ITRF datums that reach GDA2020 by the plate motion model (ITRF2020 through ITRF2014) rather
+// than GDA94 by a fourteen-parameter set.
+bool joinsThroughGda2020(Datum datum) {
+  return datum == Datum::kItrf2014 || datum == Datum::kItrf2020;
+}
+
 bool isGda94Group(Datum datum) {
-  return datum == Datum::kGda94 || datum == Datum::kWgs84;
+  return datum == Datum::kGda94 || isItrfDatum(datum);
 }
 
 // AGD66 and ISG share their latitudes and longitudes.
@@ -48,7 +63,7 @@ bool isAgd66Positions(Datum datum) {
 // Datums that reach GDA94 by parameters.
 bool joinsGda94Chain(Datum datum) {
   return isAgdFamily(datum) || datum == Datum::kGda94 || datum == Datum::kGda2020 || datum == Datum::kAng ||
-         datum == Datum::kWgs84;
+         isItrfDatum(datum);
 }
 
 bool isNewZealandDatum(Datum datum) {
@@ -71,7 +86,23 @@ ParameterSet itrfSet(ItrfRealisation realisation) {
                                                    : ParameterSet::kItrf2000ToGda94;
 }
 
-// The published set that joins a datum of the GDA94 chain to GDA94.
+// The realisation of a datum that reaches GDA94 by a fourteen-parameter set: the name's own, or
+// for WGS84 the run's (wgs84).
+ItrfRealisation realisationOf(Datum datum, ItrfRealisation wgs84) {
+  if (datum == Datum::kItrf2000) return ItrfRealisation::kItrf2000;
+  if (datum == Datum::kItrf2008) return ItrfRealisation::kItrf2008;
+  return wgs84;
+}
+
+// WGS84 and the ITRF name of the run's realisation hold the same positions.
+bool sameItrfPositions(Datum from, Datum to, ItrfRealisation wgs84) {
+  const auto bySet = [](Datum d) {
+    return d == Datum::kWgs84 || d == Datum::kItrf2000 || d == Datum::kItrf2008;
+  };
+  return bySet(from) && bySet(to) && realisationOf(from, wgs84) == realisationOf(to, wgs84);
+}
+
+// The published set that joins a datum of the GDA94 chain to GDA94 in one step.
 ParameterSet setIntoGda94(Datum datum, ItrfRealisation realisation) {
   switch (datum) {
     case Datum::kAgd84:
@@ -81,7 +112,9 @@ ParameterSet setIntoGda94(Datum datum, ItrfRealisation realisation) {
     case Datum::kAng:
       return ParameterSet::kAngToGda94;
     case Datum::kWgs84:
-      return itrfSet(realisation);
+    case Datum::kItrf2000:
+    case Datum::kItrf2008:
+      return itrfSet(realisationOf(datum, realisation));
     default:  // AGD66, ISG
       return ParameterSet::kAgd66ToGda94;
   }
@@ -127,7 +160,7 @@ GridNeeds gridsNeeded(const DatumPathSettings& settings) {
   // the GDA94 leg of the chain); the GDA2020 grid between GDA94 and GDA2020, and for the GDA2020
   // leg of an AGD pair.
   const auto agdPartner = [](Datum d) {
-    return d == Datum::kGda94 || d == Datum::kGda2020 || d == Datum::kWgs84;
+    return d == Datum::kGda94 || d == Datum::kGda2020 || isItrfDatum(d);
   };
   const bool agdGrid = (isAgdFamily(from) && agdPartner(to)) || (isAgdFamily(to) && agdPartner(from));
   needs.agd84 = agdGrid && usesAgd84Grid(from, to);
@@ -222,15 +255,41 @@ std::optional<LatLon> runGridLegs(LatLon point, Datum fromDatum, Datum toDatum, 
   return shifted;
 }
 
+// ITRF2014 or ITRF2020 onto GDA2020: ITRF2020 to ITRF2014 first, then the plate motion model.
+LatLon recentItrfToGda2020(LatLon point, Datum fromDatum, double epoch, DatumReport& report) {
+  if (fromDatum == Datum::kItrf2020) {
+    addStep(report, parameterStep(ParameterSet::kItrf2020ToItrf2014, false));
+    point = itrf2020ToItrf2014(point.latitude, point.longitude, epoch);
+  }
+  addStep(report, parameterStep(ParameterSet::kItrf2014ToGda2020, false));
+  return itrf2014ToGda2020(point.latitude, point.longitude, epoch);
+}
+
+// GDA2020 onto ITRF2014 or ITRF2020, the steps above backwards.
+LatLon gda2020ToRecentItrf(LatLon point, Datum toDatum, double epoch, DatumReport& report) {
+  addStep(report, parameterStep(ParameterSet::kItrf2014ToGda2020, true));
+  point = gda2020ToItrf2014(point.latitude, point.longitude, epoch);
+  if (toDatum == Datum::kItrf2020) {
+    addStep(report, parameterStep(ParameterSet::kItrf2020ToItrf2014, true));
+    point = itrf2014ToItrf2020(point.latitude, point.longitude, epoch);
+  }
+  return point;
+}
+
 // First half of a chain: from the source datum onto GDA94. An AGD source bound for ITRF tries the
 // national grid first when asked; the parameters then start from the same, unshifted point.
 LatLon toGda94(LatLon point, Datum fromDatum, Datum toDatum, const PathContext& context,
                DatumReport& report) {
   if (fromDatum == Datum::kGda94) return point;
-  if (isAgdFamily(fromDatum) && toDatum == Datum::kWgs84 && context.settings.useGridShift) {
+  if (isAgdFamily(fromDatum) && isItrfDatum(toDatum) && context.settings.useGridShift) {
     if (const std::optional<LatLon> shifted = agdGridLeg(point, fromDatum, true, context, report))
       return *shifted;
     report.gridMissed = true;
+  }
+  if (joinsThroughGda2020(fromDatum)) {
+    const LatLon onGda2020 = recentItrfToGda2020(point, fromDatum, context.settings.epoch, report);
+    addStep(report, parameterStep(ParameterSet::kGda2020ToGda94, false));
+    return gda2020ToGda94(onGda2020.latitude, onGda2020.longitude, 0.0);
   }
   addStep(report, parameterStep(setIntoGda94(fromDatum, context.realisation), false));
   switch (fromDatum) {
@@ -241,7 +300,10 @@ LatLon toGda94(LatLon point, Datum fromDatum, Datum toDatum, const PathContext& 
     case Datum::kAng:
       return angToGda94(point.latitude, point.longitude, kAngToGda94Params);
     case Datum::kWgs84:
-      return itrfToGda94(point.latitude, point.longitude, context.settings.epoch, context.realisation);
+    case Datum::kItrf2000:
+    case Datum::kItrf2008:
+      return itrfToGda94(point.latitude, point.longitude, context.settings.epoch,
+                         realisationOf(fromDatum, context.realisation));
     default:  // AGD66, ISG
       return agd66ToGda94(point.latitude, point.longitude);
   }
@@ -252,10 +314,15 @@ LatLon toGda94(LatLon point, Datum fromDatum, Datum toDatum, const PathContext& 
 LatLon fromGda94(LatLon point, Datum fromDatum, Datum toDatum, const PathContext& context,
                  DatumReport& report) {
   if (toDatum == Datum::kGda94) return point;
-  if (fromDatum == Datum::kWgs84 && isAgdFamily(toDatum) && context.settings.useGridShift) {
+  if (isItrfDatum(fromDatum) && isAgdFamily(toDatum) && context.settings.useGridShift) {
     if (const std::optional<LatLon> shifted = agdGridLeg(point, toDatum, false, context, report))
       return *shifted;
     report.gridMissed = true;
+  }
+  if (joinsThroughGda2020(toDatum)) {
+    addStep(report, parameterStep(ParameterSet::kGda2020ToGda94, true));
+    const LatLon onGda2020 = gda94ToGda2020(point.latitude, point.longitude, 0.0);
+    return gda2020ToRecentItrf(onGda2020, toDatum, context.settings.epoch, report);
   }
   addStep(report, parameterStep(setIntoGda94(toDatum, context.realisation), true));
   switch (toDatum) {
@@ -266,7 +333,10 @@ LatLon fromGda94(LatLon point, Datum fromDatum, Datum toDatum, const PathContext
     case Datum::kAng:
       return gda94ToAng(point.latitude, point.longitude, kAngToGda94Params);
     case Datum::kWgs84:
-      return gda94ToItrf(point.latitude, point.longitude, context.settings.epoch, context.realisation);
+    case Datum::kItrf2000:
+    case Datum::kItrf2008:
+      return gda94ToItrf(point.latitude, point.longitude, context.settings.epoch,
+                         realisationOf(toDatum, context.realisation));
     default:  // AGD66, ISG
       return gda94ToAgd66(point.latitude, point.longitude);
   }
@@ -297,21 +367,40 @@ LatLon runParameterChain(LatLon point, Datum fromDatum, Datum toDatum, const Pat
     return fromDatum == Datum::kNzgd49 ? nzgd49ToNzgd2000(point.latitude, point.longitude)
                                        : nzgd2000ToNzgd49(point.latitude, point.longitude);
   }
-  if (fromDatum == Datum::kGda2020 && toDatum == Datum::kWgs84) {
+  const double epoch = context.settings.epoch;
+  if (fromDatum == Datum::kGda2020 && isItrfDatum(toDatum) && !joinsThroughGda2020(toDatum)) {
+    const ItrfRealisation realisation = realisationOf(toDatum, context.realisation);
     addStep(report, parameterStep(ParameterSet::kGda2020ToGda94, false));
-    addStep(report, parameterStep(itrfSet(context.realisation), true));
-    return gda2020ToItrf(point.latitude, point.longitude, context.settings.epoch, context.realisation);
+    addStep(report, parameterStep(itrfSet(realisation), true));
+    return gda2020ToItrf(point.latitude, point.longitude, epoch, realisation);
   }
-  if (fromDatum == Datum::kWgs84 && toDatum == Datum::kGda2020) {
-    addStep(report, parameterStep(itrfSet(context.realisation), false));
+  if (isItrfDatum(fromDatum) && !joinsThroughGda2020(fromDatum) && toDatum == Datum::kGda2020) {
+    const ItrfRealisation realisation = realisationOf(fromDatum, context.realisation);
+    addStep(report, parameterStep(itrfSet(realisation), false));
     addStep(report, parameterStep(ParameterSet::kGda2020ToGda94, true));
-    return itrfToGda2020(point.latitude, point.longitude, context.settings.epoch, context.realisation);
+    return itrfToGda2020(point.latitude, point.longitude, epoch, realisation);
+  }
+  // GDA2020, ITRF2014 and ITRF2020 are joined without GDA94.
+  if (joinsThroughGda2020(fromDatum) && toDatum == Datum::kGda2020) {
+    return recentItrfToGda2020(point, fromDatum, epoch, report);
+  }
+  if (fromDatum == Datum::kGda2020 && joinsThroughGda2020(toDatum)) {
+    return gda2020ToRecentItrf(point, toDatum, epoch, report);
+  }
+  if (fromDatum == Datum::kItrf2020 && toDatum == Datum::kItrf2014) {
+    addStep(report, parameterStep(ParameterSet::kItrf2020ToItrf2014, false));
+    return itrf2020ToItrf2014(point.latitude, point.longitude, epoch);
+  }
+  if (fromDatum == Datum::kItrf2014 && toDatum == Datum::kItrf2020) {
+    addStep(report, parameterStep(ParameterSet::kItrf2020ToItrf2014, true));
+    return itrf2014ToItrf2020(point.latitude, point.longitude, epoch);
   }
   if (!joinsGda94Chain(fromDatum) || !joinsGda94Chain(toDatum)) {
     report.outcome = DatumOutcome::kNoTransformation;
     return point;
   }
-  if (isAgd66Positions(fromDatum) && isAgd66Positions(toDatum)) {
+  if ((isAgd66Positions(fromDatum) && isAgd66Positions(toDatum)) ||
+      sameItrfPositions(fromDatum, toDatum, context.realisation)) {
     report.outcome = DatumOutcome::kUnchanged;
     return point;
   }

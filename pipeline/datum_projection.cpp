@@ -21,8 +21,8 @@ struct DatumProjection {
 
 constexpr ProjectionKind kTm = ProjectionKind::kTransverseMercator;
 
-// One row per datum code, AGD66 (0) to the catch-all WGS84 (8).
-constexpr std::array<DatumProjection, 9> kDatumProjections{{
+// One row per datum code, AGD66 (0) to ITRF2020 (12).
+constexpr std::array<DatumProjection, 13> kDatumProjections{{
     {kTm, kAustralianNationalSpheroidRoundedE2, 500000.0, 10000000.0, 0.0, true, 0.0},  // AGD66
     {kTm, kAustralianNationalSpheroidRoundedE2, 500000.0, 10000000.0, 0.0, true, 0.0},  // AGD84
     {kTm, kGrs80RoundedAxes, 500000.0, 10000000.0, 0.0, true, 0.0},                     // GDA94
@@ -35,6 +35,12 @@ constexpr std::array<DatumProjection, 9> kDatumProjections{{
     // NZGD2000: one Transverse Mercator grid on 173 E whatever zone or hemisphere is asked for.
     {kTm, kGrs80RoundedAxes, 1600000.0, 10000000.0, 10000000.0, false, 173.0},  // NZGD2000
     {kTm, kWgs84RoundedAxes, 500000.0, 10000000.0, 0.0, true, 0.0},             // WGS84
+    // The ITRF datums are UTM like WGS84; ITRF2000 and ITRF2008 are what WGS84 means, ITRF2014 and
+    // ITRF2020 positions lie on GRS80, the ellipsoid of their parameters.
+    {kTm, kWgs84RoundedAxes, 500000.0, 10000000.0, 0.0, true, 0.0},  // ITRF2000
+    {kTm, kWgs84RoundedAxes, 500000.0, 10000000.0, 0.0, true, 0.0},  // ITRF2008
+    {kTm, kGrs80RoundedAxes, 500000.0, 10000000.0, 0.0, true, 0.0},  // ITRF2014
+    {kTm, kGrs80RoundedAxes, 500000.0, 10000000.0, 0.0, true, 0.0},  // ITRF2020
 }};
 
 }  // namespace

@@ -16,7 +16,12 @@ enum class Datum : int {
   kIsg = 5,  // AGD66 positions on the Integrated Survey Grid
   kNzgd49 = 6,
   kNzgd2000 = 7,
-  kWgs84 = 8,  // ITRF at an epoch; also every unknown name
+  kWgs84 = 8,  // ITRF2000 (or ITRF2008) at an epoch; also every unknown name
+  // ITRF positions at an epoch, each in its own realisation whatever else the settings say.
+  kItrf2000 = 9,
+  kItrf2008 = 10,
+  kItrf2014 = 11,
+  kItrf2020 = 12,
 };
 
 // Form in which coordinates are written.

@@ -55,10 +55,10 @@ struct ConversionSettings {
   bool autoToZone = false;         // grid output in each point's own UTM zone, from its longitude on
                                    // the target datum (Transverse Mercator grids with zones only)
   int isgSubZone = 0;              // ISG sub-zone 0, 1 or 2
-  double epoch = 1994.0;           // decimal year of ITRF (WGS84) coordinates
+  double epoch = 1994.0;           // decimal year of ITRF (WGS84, ITRFyyyy) coordinates
   bool useGridShift = false;       // NTv2 grids instead of parameters where they cover the point
   bool southernHemisphere = true;  // false: grid northings with a false northing of 0
-  bool useITRF2008 = false;        // WGS84 is ITRF2008 instead of ITRF2000
+  bool useITRF2008 = false;        // WGS84 is ITRF2008 instead of ITRF2000 (the ITRF names keep theirs)
   bool useAusGeoid98 = false;      // AUSGeoid98 instead of AUSGeoid09 for GDA94 heights
   // Where grid files are looked for, in order: each a prefix of file names, a folder ending in '/'
   // or empty for the current directory. No folder at all: the file names alone (current directory).
@@ -86,6 +86,10 @@ enum class ParameterSet : std::uint8_t {
   kNzgd49ToNzgd2000,  // seven parameters
   kItrf2000ToGda94,   // fourteen parameters at the run's epoch
   kItrf2008ToGda94,   // fourteen parameters at the run's epoch
+  // At the run's epoch: the Australian plate motion model, and the ITRF2014 to ITRF2020 set taken
+  // backwards (its published inverse direction).
+  kItrf2014ToGda2020,
+  kItrf2020ToItrf2014,
 };
 
 enum class StepKind : std::uint8_t {
@@ -116,13 +120,13 @@ enum class DatumOutcome : std::uint8_t {
 
 // What changed the datum of a point: the steps in order (none unless transformed or approximate).
 struct DatumReport {
-  std::array<DatumStep, 2> steps{};
+  std::array<DatumStep, 4> steps{};  // ITRF2020 to AGD66 takes four
   std::uint8_t stepCount = 0;
   DatumOutcome outcome = DatumOutcome::kUnchanged;
   Datum fromDatum = Datum::kWgs84;  // the datums the point was taken between: the run's, or the
   Datum toDatum = Datum::kWgs84;    // New Zealand ones under the New Zealand rule
-  // The point lay in the New Zealand area, and its AGD or ISG datum was taken as NZGD49, its GDA94
-  // or WGS84 datum as NZGD2000.
+  // The point lay in the New Zealand area, and its AGD or ISG datum was taken as NZGD49, its GDA94,
+  // WGS84 or ITRF datum as NZGD2000.
   bool newZealandRule = false;
   // Grids were asked for and the pair has a grid, but no grid (or not every grid of the pair) held
   // the point, or the file was not open: the steps are those that served instead.

@@ -23,12 +23,17 @@ TEST(Codes, DatumNamesAreExactAndCaseSensitive) {
       {"NZGD49", 6},
       {"NZGD2000", 7},
       {"WGS84", 8},
+      {"ITRF2000", 9},
+      {"ITRF2008", 10},
+      {"ITRF2014", 11},
+      {"ITRF2020", 12},
       // Every other text falls to WGS84: lower case, padding, prefixes and the empty text.
       {"gda94", 8},
       {"GDA94 ", 8},
       {"GDA9", 8},
       {"", 8},
-      {"ITRF2008", 8},
+      {"itrf2014", 8},
+      {"ITRF2005", 8},
   };
   for (const auto& c : cases) EXPECT_EQ(codeOf(parseDatumName(c.name)), c.code) << '"' << c.name << '"';
 }

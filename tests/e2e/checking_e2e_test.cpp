@@ -42,8 +42,10 @@ TEST(StrictE2e, OptionErrorsPrintOneMessageAndStopBeforeAnyOutput) {
        "unknown option '--fromDatun'; did you mean --fromDatum? (velmora --help lists the options)"},
       {{"--fromDatum", "agd66", "-33.8", "151.2"},
        "--fromDatum 'agd66': unknown datum; expected AGD66, AGD84, GDA94, GDA2020, ANG, ISG, NZGD49, "
-       "NZGD2000 "
-       "or WGS84 (names are case-sensitive: AGD66)"},
+       "NZGD2000, WGS84, ITRF2000, ITRF2008, ITRF2014 or ITRF2020 (names are case-sensitive: AGD66)"},
+      {{"--toDatum", "itrf2020", "-33.8", "151.2"},
+       "--toDatum 'itrf2020': unknown datum; expected AGD66, AGD84, GDA94, GDA2020, ANG, ISG, NZGD49, "
+       "NZGD2000, WGS84, ITRF2000, ITRF2008, ITRF2014 or ITRF2020 (names are case-sensitive: ITRF2020)"},
       {{"--toCoordType=en", "-33.8", "151.2"},
        "--toCoordType 'en': unknown coordinate type; expected EN, DMS, DM or DD (names are case-sensitive: "
        "EN)"},
@@ -52,6 +54,8 @@ TEST(StrictE2e, OptionErrorsPrintOneMessageAndStopBeforeAnyOutput) {
       {{"--hemisphere", "s", "-33.8", "151.2"}, "--hemisphere 's': expected S or N"},
       {{"--zone", "55abc", "-33.8", "151.2"}, "--zone '55abc': expected a whole number"},
       {{"--epoch", "2020.5y", "-33.8", "151.2"}, "--epoch '2020.5y': expected a decimal year"},
+      {{"--fromDatum", "ITRF2020", "--toDatum", "GDA2020", "--epoch", "20269", "-33.8", "151.2"},
+       "--epoch 20269: expected a decimal year from 1950 to 2100"},
       {{"--threads", "many", "-33.8", "151.2"},
        "--threads 'many': expected a number of threads (0 for every processor)"},
       {{"--useGridShift=yes", "-33.8", "151.2"},

@@ -97,10 +97,58 @@ TEST(ConversionE2e, ParameterTransformationsThroughGda94) {
       {{"--fromDatum", "GDA2020", "--toDatum", "WGS84", "--epoch", "2015", "--useITRF2008"},
        kPerth,
        line(gda2020ToItrf(kPerth.latitude, kPerth.longitude, 2015.0, ItrfRealisation::kItrf2008))},
+      // An ITRF name beats the flag; ITRF2020 reaches GDA2020 through ITRF2014.
+      {{"--fromDatum", "ITRF2000", "--toDatum", "GDA94", "--epoch", "2010.5", "--useITRF2008"},
+       kSydney,
+       line(itrfToGda94(kSydney.latitude, kSydney.longitude, 2010.5, ItrfRealisation::kItrf2000))},
+      {{"--fromDatum", "ITRF2020", "--toDatum", "GDA2020", "--epoch", "2026.9"},
+       kSydney,
+       [] {
+         const LatLon p = itrf2020ToItrf2014(kSydney.latitude, kSydney.longitude, 2026.9);
+         return line(itrf2014ToGda2020(p.latitude, p.longitude, 2026.9));
+       }()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.options[1] << " to " << c.options[3]);
     expectRun(velmora.run(withPoint(c.options, c.point)), {0, c.expected, ""});
+  }
+}
+
+// Runs that name no ITRF datum print what they always did, through the paths the ITRF datums share
+// with WGS84: the AGD grid leg, the region rules, the realisation flag, an unknown name (bytes of
+// the program before the ITRF names were added).
+TEST(ConversionE2e, RunsWithoutTheItrfNamesKeepTheirBytes) {
+  const VelmoraFolder velmora;
+  velmora.writeBesideProgram("AGD66_Australia.gsb",
+                             constantShiftGrid(kEasternArea, kAgd66LatShift, kAgd66LonShift));
+  velmora.writeInWorkFolder("points.csv",
+                            "-33.85678,151.2153,25\n-31.95224,115.8614\n-41.28,174.78\n5,100\n");
+  struct Case {
+    std::vector<std::string> options;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {{"--fromDatum", "WGS84", "--toDatum", "AGD66", "--useGridShift", "--epoch", "2024.5"},
+       "-33.85825321,151.21397426,25.000,helmert:ITRF2000-GDA94+grid:AGD66_Australia.gsb:AREA\n"
+       "-31.95346866,115.85991722,0.000,helmert:ITRF2000-GDA94+helmert:GDA94-AGD66\n"
+       "-41.28171249,174.77983581,0.000,nz-rule+helmert:NZGD2000-NZGD49\n"
+       "4.99855556,99.99869444,0.000,approximate\n"},
+      {{"--fromDatum", "AGD84", "--toDatum", "WGS84", "--useITRF2008", "--epoch", "2010"},
+       "-33.85518505,151.21647309,25.000,helmert:AGD84-GDA94+helmert:GDA94-ITRF2008\n"
+       "-31.95101197,115.86288882,0.000,helmert:AGD84-GDA94+helmert:GDA94-ITRF2008\n"
+       "-41.27828747,174.78016420,0.000,nz-rule+helmert:NZGD49-NZGD2000\n"
+       "5.00144444,100.00130556,0.000,approximate\n"},
+      {{"--fromDatum", "GDA2020", "--toDatum", "ITRF2005", "--epoch", "2031.25"},
+       "-33.85677449,151.21530218,25.000,helmert:GDA2020-GDA94+helmert:GDA94-ITRF2000\n"
+       "-31.95223438,115.86140437,0.000,helmert:GDA2020-GDA94+helmert:GDA94-ITRF2000\n"
+       "-41.28000000,174.78000000,0.000,nz-rule+no-transformation\n"
+       "5.00000000,100.00000000,0.000,outside-area\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options[3]);
+    std::vector<std::string> arguments = c.options;
+    arguments.insert(arguments.end(), {"--showMethod", "--inputFile", "points.csv"});
+    expectRun(velmora.run(arguments), {0, c.expected, ""});
   }
 }
 

@@ -176,6 +176,35 @@ TEST(CommandLine, EpochAndHemisphere) {
   }
 }
 
+// --strict holds the epoch to 1950..2100, bounds included, only in a run that reads it: one with
+// WGS84 (the default datum) or an ITRF datum on either side.
+TEST(CommandLine, StrictEpochRange) {
+  struct Case {
+    std::vector<std::string_view> options;
+    std::string problem;  // empty: none
+  };
+  const Case cases[] = {
+      {{"--epoch", "1949.99"}, "--epoch 1949.99: expected a decimal year from 1950 to 2100"},
+      {{"--epoch", "1950", "--fromDatum", "ITRF2020", "--toDatum", "GDA2020"}, ""},
+      {{"--epoch", "2100", "--fromDatum", "GDA2020", "--toDatum", "ITRF2014"}, ""},
+      {{"--epoch", "2100.01", "--fromDatum", "GDA2020", "--toDatum", "ITRF2014"},
+       "--epoch 2100.01: expected a decimal year from 1950 to 2100"},
+      {{"--epoch", "1e9", "--fromDatum", "AGD66", "--toDatum", "ITRF2008"},
+       "--epoch 1e+09: expected a decimal year from 1950 to 2100"},
+      {{"--epoch", "269", "--fromDatum", "ITRF2000", "--toDatum", "AGD66"},
+       "--epoch 269: expected a decimal year from 1950 to 2100"},
+      {{"--epoch", "1900", "--fromDatum", "GDA94", "--toDatum", "GDA2020"}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.options[1]);
+    std::vector<std::string_view> args{"velmora"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.insert(args.end(), {"-33.5", "151.2"});
+    const std::vector<std::string> problems = settingsProblems(scanCommandLine(args));
+    EXPECT_EQ(problems, c.problem.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.problem});
+  }
+}
+
 TEST(CommandLine, ScanRules) {
   struct Case {
     std::vector<std::string_view> arguments;  // after the program path

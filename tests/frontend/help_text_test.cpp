@@ -21,8 +21,8 @@ TEST(HelpText, NamesEveryOptionDatumValueGridFileAndMethod) {
       "--useITRF2008", "--useAusGeoid98", "--gridFolder", "--grid", "--threads", "--strict", "--showMethod",
       "--summary", "--help", "-h", "--version",
       // datums, coordinate forms, height types
-      "AGD66", "AGD84", "GDA94", "GDA2020", "ANG", "ISG", "NZGD49", "NZGD2000", "WGS84", "EN", "DMS", "DM",
-      "DD", "NONE", "Ellipsoid", "AHD",
+      "AGD66", "AGD84", "GDA94", "GDA2020", "ANG", "ISG", "NZGD49", "NZGD2000", "WGS84", "ITRF2000",
+      "ITRF2008", "ITRF2014", "ITRF2020", "EN", "DMS", "DM", "DD", "NONE", "Ellipsoid", "AHD",
       // grid files
       "AGD66_Australia.gsb", "AGD84_Australia.gsb", "GDA2020_Australia.gsb", "AUSGeoid2020.gsb",
       "AUSGeoid09.gsb", "AUSGeoid98.gsb",

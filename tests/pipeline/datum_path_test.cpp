@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/geodesy/ground_offset.hpp"
 #include "tests/pipeline/pipeline_fixtures.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "velmora/geodesy/ang_parameters.hpp"
@@ -204,6 +205,109 @@ TEST(TransformDatumRouting, WgsRealisationFollowsTheFlag) {
   EXPECT_NE(itrf2000.latitude, itrf2008.latitude);
 }
 
+// ITRF2000 and ITRF2008 by name are WGS84 without and with --useITRF2008, and the flag does not
+// change them: every partner, every region, both directions.
+TEST(TransformDatumRouting, ItrfNamesAreWgs84InTheirRealisation) {
+  constexpr std::array<LatLon, 4> kPoints{{{-33.5, 151.25}, {-41.0, 174.0}, {5.0, 100.0}, {-20.0, 185.0}}};
+  constexpr std::array<Datum, 10> kPartners{
+      Datum::kAgd66, Datum::kAgd84,  Datum::kGda94,    Datum::kGda2020,  Datum::kAng,
+      Datum::kIsg,   Datum::kNzgd49, Datum::kNzgd2000, Datum::kItrf2014, Datum::kItrf2020};
+  for (const LatLon& p : kPoints) {
+    for (const Datum partner : kPartners) {
+      for (const bool flag : {false, true}) {
+        const auto run = [&](Datum from, Datum to, bool itrf2008) {
+          return transformDatum(p.latitude, p.longitude, from, to, 2017.5, false, itrf2008, "");
+        };
+        const std::string what = describe(partner, Datum::kItrf2000, p) + " flag=" + std::to_string(flag);
+        expectBitEqual(run(Datum::kItrf2000, partner, flag), run(Datum::kWgs84, partner, false), what);
+        expectBitEqual(run(partner, Datum::kItrf2000, flag), run(partner, Datum::kWgs84, false), what);
+        expectBitEqual(run(Datum::kItrf2008, partner, flag), run(Datum::kWgs84, partner, true), what);
+        expectBitEqual(run(partner, Datum::kItrf2008, flag), run(partner, Datum::kWgs84, true), what);
+      }
+    }
+  }
+  // WGS84 and the name of its realisation hold the same positions; the other realisation is a
+  // chain through GDA94.
+  const LatLon p{-33.5, 151.25};
+  const Era itrf2008{2017.5, true};
+  expectBitEqual(
+      transformDatum(p.latitude, p.longitude, Datum::kWgs84, Datum::kItrf2000, 2017.5, false, false, ""), p,
+      "WGS84 is ITRF2000");
+  expectBitEqual(
+      transformDatum(p.latitude, p.longitude, Datum::kItrf2008, Datum::kWgs84, 2017.5, false, true, ""), p,
+      "WGS84 is ITRF2008");
+  expectBitEqual(
+      transformDatum(p.latitude, p.longitude, Datum::kItrf2000, Datum::kWgs84, 2017.5, false, true, ""),
+      toItrf(fromItrf(p, Era{2017.5, false}), itrf2008), "ITRF2000 to WGS84 as ITRF2008");
+}
+
+// ITRF2014 and ITRF2020 chains against PROJ 9.1 on the same parameters, within 0.1 mm. Each row is
+//   echo "LAT LON 0 EPOCH" | cct -d 12 +proj=pipeline +step +proj=axisswap +order=2,1
+//     +step +proj=unitconvert +xy_in=deg +xy_out=rad +step +proj=cart +ellps=FROM STEPS...
+//     +step +inv +proj=cart +ellps=TO +step +proj=unitconvert +xy_in=rad +xy_out=deg
+//     +step +proj=axisswap +order=2,1
+// with ellipsoid GRS80, WGS84 for ITRF2000 and ITRF2008, "+a=6378160 +rf=298.25" for AGD66, and the
+// steps ("-" before a name: its +inv form)
+//   PMM   +step +proj=helmert +drx=0.00150379 +dry=0.00118346 +drz=0.00120716 +t_epoch=2020
+//         +convention=coordinate_frame  (projinfo -s EPSG:9000 -t EPSG:7843)
+//   T1420 +step +proj=helmert +x=0.0014 +y=0.0009 +z=-0.0014 +s=0.00042 +dy=0.0001 +dz=-0.0002
+//         +t_epoch=2015 +convention=position_vector
+//   G9420 +step +proj=helmert +x=0.06155 +y=-0.01087 +z=-0.04019 +rx=-0.0394924 +ry=-0.0327221
+//         +rz=-0.0328979 +s=-0.009994 +convention=coordinate_frame  (projinfo -s EPSG:4283 -t EPSG:7844)
+//   A6694 +step +proj=helmert +x=-117.808 +y=-51.536 +z=137.784 +rx=-0.303 +ry=-0.446 +rz=-0.234
+//         +s=-0.29 +convention=coordinate_frame
+//   I0894 +step +proj=helmert +x=-0.08468 +y=-0.01942 +z=0.03201 +rx=-0.0004254 +ry=0.0022578
+//         +rz=0.0024015 +s=0.00971 +dx=0.00142 +dy=0.00134 +dz=0.0009 +drx=0.0015461 +dry=0.001182
+//         +drz=0.0011551 +ds=0.000109 +t_epoch=1994 +convention=coordinate_frame
+//   I0094 +step +proj=helmert +x=-0.0761 +y=-0.0101 +z=0.0444 +rx=0.008765 +ry=0.009361 +rz=0.009325
+//         +s=0.007935 +dx=0.011 +dy=-0.0045 +dz=-0.0174 +drx=0.001034 +dry=0.000671 +drz=0.001039
+//         +ds=-0.000538 +t_epoch=2000 +convention=coordinate_frame
+TEST(TransformDatumItrf, ChainsAgreeWithProj) {
+  constexpr LatLon kSydney{-33.85678, 151.2153};
+  constexpr LatLon kPerth{-31.95224, 115.8614};
+  constexpr LatLon kDarwin{-12.46344, 130.8456};
+  struct Row {
+    Datum from;
+    Datum to;
+    LatLon point;
+    double epoch;
+    LatLon proj;  // cct with the steps of the comment
+  };
+  const Row rows[] = {
+      // PMM
+      {Datum::kItrf2014, Datum::kGda2020, kSydney, 2026.9, {-33.856783384527, 151.215298641800}},
+      // -PMM
+      {Datum::kGda2020, Datum::kItrf2014, kPerth, 2015.0, {-31.952242604107, 115.861397971465}},
+      // -T1420
+      {Datum::kItrf2020, Datum::kItrf2014, kDarwin, 2031.25, {-12.463439960931, 130.845600024932}},
+      // T1420
+      {Datum::kItrf2014, Datum::kItrf2020, kSydney, 2026.9, {-33.856780029333, 151.215299972921}},
+      // -T1420 PMM
+      {Datum::kItrf2020, Datum::kGda2020, kSydney, 2026.9, {-33.856783355193, 151.215298668879}},
+      // -PMM T1420
+      {Datum::kGda2020, Datum::kItrf2020, kPerth, 2015.0, {-31.952242613796, 115.861397953988}},
+      // -T1420 PMM -G9420
+      {Datum::kItrf2020, Datum::kGda94, kDarwin, 2031.25, {-12.463459851423, 130.845587603288}},
+      // G9420 -PMM T1420
+      {Datum::kGda94, Datum::kItrf2020, kSydney, 2026.9, {-33.856763962143, 151.215306761684}},
+      // -T1420 PMM -G9420 -A6694
+      {Datum::kItrf2020, Datum::kAgd66, kPerth, 2015.0, {-31.953463916195, 115.859920941255}},
+      // A6694 G9420 -PMM T1420
+      {Datum::kAgd66, Datum::kItrf2020, kDarwin, 2031.25, {-12.461981935779, 130.846815679439}},
+      // -T1420 PMM -G9420 -I0894
+      {Datum::kItrf2020, Datum::kItrf2008, kSydney, 2026.9, {-33.856779920669, 151.215299981904}},
+      // I0094 G9420 -PMM
+      {Datum::kItrf2000, Datum::kItrf2014, kPerth, 2015.0, {-31.952239833966, 115.861400083221}},
+  };
+  for (const Row& row : rows) {
+    for (const bool itrf2008 : {false, true}) {  // the ITRF names ignore the flag
+      const LatLon actual = transformDatum(row.point.latitude, row.point.longitude, row.from, row.to,
+                                           row.epoch, false, itrf2008, "");
+      EXPECT_LT(test::groundOffset(row.proj, actual).length(), 1e-4) << describe(row.from, row.to, row.point);
+    }
+  }
+}
+
 enum class Expect { kInput, kPlusShift, kMinusShift, kChain, kNzgd49To2000, kNzgd2000To49 };
 
 struct RegionCase {
@@ -295,6 +399,24 @@ TEST(TransformDatumRegions, NewZealandAreaSameDatumAndSupportedArea) {
       {"GDA94 to GDA2020 outside unchanged", {5.0, 100.0}, Datum::kGda94, Datum::kGda2020, Expect::kInput},
       {"GDA2020 to AGD66 outside unchanged", {5.0, 100.0}, Datum::kGda2020, Datum::kAgd66, Expect::kInput},
       {"ANG to GDA94 outside unchanged", {5.0, 100.0}, Datum::kAng, Datum::kGda94, Expect::kInput},
+      // The ITRF datums follow WGS84's rules.
+      {"ITRF2020 to NZGD49 in NZ", {-41.0, 174.0}, Datum::kItrf2020, Datum::kNzgd49, Expect::kNzgd2000To49},
+      {"ITRF2014 to GDA94 in NZ: both NZGD2000",
+       {-41.0, 174.0},
+       Datum::kItrf2014,
+       Datum::kGda94,
+       Expect::kInput},
+      {"AGD84 to ITRF2014 outside adds", {5.0, 100.0}, Datum::kAgd84, Datum::kItrf2014, Expect::kPlusShift},
+      {"ITRF2020 to ISG outside subtracts",
+       {-20.0, 185.0},
+       Datum::kItrf2020,
+       Datum::kIsg,
+       Expect::kMinusShift},
+      {"ITRF2020 to GDA2020 outside unchanged",
+       {5.0, 100.0},
+       Datum::kItrf2020,
+       Datum::kGda2020,
+       Expect::kInput},
       {"AGD66 to AGD84 outside unchanged", {5.0, 100.0}, Datum::kAgd66, Datum::kAgd84, Expect::kInput},
   };
   const Era era{1994.0, false};

@@ -1,6 +1,7 @@
 // Time-dependent (fourteen-parameter) transformations between ITRF2000/ITRF2008 at an epoch
-// and GDA94, and their compositions with GDA2020. ITRF positions are taken on the WGS84
-// ellipsoid, GDA94 ones on GRS80; heights are taken as 0 and none is returned.
+// and GDA94, and their compositions with GDA2020; between ITRF2014 and GDA2020, and between
+// ITRF2020 and ITRF2014. ITRF2000/ITRF2008 positions are taken on the WGS84 ellipsoid, ITRF2014,
+// ITRF2020, GDA94 and GDA2020 ones on GRS80; heights are taken as 0 and none is returned.
 #pragma once
 
 #include "velmora/geodesy/lat_lon.hpp"
@@ -19,5 +20,15 @@ LatLon gda94ToItrf(double latitude, double longitude, double epoch, ItrfRealisat
 // Through GDA94, composing the two transformations above.
 LatLon itrfToGda2020(double latitude, double longitude, double epoch, ItrfRealisation realisation);
 LatLon gda2020ToItrf(double latitude, double longitude, double epoch, ItrfRealisation realisation);
+
+// ITRF2014 at epoch <-> GDA2020 by the Australian plate motion model (rotation rates only,
+// reference epoch 2020.0). The way back uses the transposed rotation, as PROJ's inverse does.
+LatLon itrf2014ToGda2020(double latitude, double longitude, double epoch);
+LatLon gda2020ToItrf2014(double latitude, double longitude, double epoch);
+
+// ITRF2020 <-> ITRF2014 at epoch by the published ITRF2014 to ITRF2020 set (translations and
+// scale, reference epoch 2015.0): ITRF2020 positions go to ITRF2014 by its exact inverse.
+LatLon itrf2020ToItrf2014(double latitude, double longitude, double epoch);
+LatLon itrf2014ToItrf2020(double latitude, double longitude, double epoch);
 
 }  // namespace velmora
