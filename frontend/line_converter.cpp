@@ -12,6 +12,7 @@
 #include "frontend/coordinate_parser.hpp"
 #include "frontend/method_name.hpp"
 #include "frontend/point_problem.hpp"
+#include "frontend/record_fields.hpp"
 #include "frontend/result_line.hpp"
 
 namespace velmora {
@@ -115,24 +116,6 @@ class LineConverter {
   }
 
  private:
-  // The result lines from start on, written with commas, take the delimiter. With blanks, the
-  // groups of an angle are joined by colons and an empty field of a failed line is written "*".
-  static void withDelimiter(Delimiter delimiter, std::string& results, std::size_t start) {
-    const auto begin = results.begin() + static_cast<std::ptrdiff_t>(start);
-    if (delimiter != Delimiter::kSpace) {
-      std::replace(begin, results.end(), ',', delimiterChar(delimiter));
-      return;
-    }
-    std::replace(begin, results.end(), ' ', ':');
-    std::string line;
-    for (auto at = begin; at != results.end(); ++at) {
-      const bool fieldEnd = *at == ',' || *at == '\n';
-      if (fieldEnd && (line.empty() || line.back() == ' ')) line.push_back('*');
-      line.push_back(*at == ',' ? ' ' : *at);
-    }
-    results.replace(begin, results.end(), line);
-  }
-
   // A header or comment line: copied, counted as skipped.
   void copyLine(std::string_view text, BlockOutput& output) {
     output.results.append(text);
@@ -141,86 +124,6 @@ class LineConverter {
       ++output.tally.read;
       ++output.tally.skipped;
     }
-  }
-
-  // The first three non-empty fields, as a line of the default form is read.
-  static LineFields splitAtDelimiter(std::string_view body, Delimiter delimiter) {
-    LineFields line;
-    std::size_t found = 0;
-    std::size_t at = 0;
-    const bool blanks = delimiter == Delimiter::kSpace;
-    const char separator = delimiterChar(delimiter);
-    const auto isSeparator = [&](char c) { return blanks ? (c == ' ' || c == '\t') : c == separator; };
-    while (at < body.size()) {
-      if (isSeparator(body[at])) {
-        if (!blanks && (at == 0 || at + 1 == body.size() || isSeparator(body[at + 1])))
-          line.emptyField = true;
-        ++at;
-        continue;
-      }
-      std::size_t end = at;
-      while (end < body.size() && !isSeparator(body[end])) ++end;
-      if (found < line.fields.size()) line.fields[found] = body.substr(at, end - at);
-      ++found;
-      at = end;
-    }
-    line.count = std::min(found, line.fields.size());
-    line.moreFields = found > line.fields.size();
-    return line;
-  }
-
-  struct FieldRange {
-    std::size_t begin;
-    std::size_t end;
-  };
-
-  // Every field of a line, empty ones included; a field in double quotes is one field whatever it
-  // holds (RFC 4180). With blanks as the delimiter, runs of blanks and tabs separate and the line's
-  // leading and trailing blanks belong to no field.
-  static void splitRecord(std::string_view body, Delimiter delimiter, std::vector<FieldRange>& fields) {
-    fields.clear();
-    const bool blanks = delimiter == Delimiter::kSpace;
-    const char separator = delimiterChar(delimiter);
-    const auto isSeparator = [&](char c) { return blanks ? (c == ' ' || c == '\t') : c == separator; };
-    std::size_t at = 0;
-    if (blanks) {
-      while (at < body.size() && isSeparator(body[at])) ++at;
-      if (at == body.size()) return;
-    }
-    for (;;) {
-      std::size_t end = at;
-      if (end < body.size() && body[end] == '"') {
-        // To the closing quote ("" is a quote inside), then on to the separator.
-        for (++end; end < body.size(); ++end) {
-          if (body[end] != '"') continue;
-          if (end + 1 < body.size() && body[end + 1] == '"') {
-            ++end;
-            continue;
-          }
-          break;
-        }
-      }
-      while (end < body.size() && !isSeparator(body[end])) ++end;
-      fields.push_back({at, end});
-      if (end == body.size()) return;
-      at = end + 1;
-      if (blanks) {
-        while (at < body.size() && isSeparator(body[at])) ++at;
-        if (at == body.size()) return;
-      }
-    }
-  }
-
-  // A field's value: a quoted field without its quotes, "" read as one quote.
-  std::string_view fieldValue(std::string_view field, std::string& scratch) const {
-    if (field.size() < 2 || field.front() != '"' || field.back() != '"') return field;
-    scratch.clear();
-    const std::string_view inner = field.substr(1, field.size() - 2);
-    for (std::size_t k = 0; k < inner.size(); ++k) {
-      scratch.push_back(inner[k]);
-      if (inner[k] == '"' && k + 1 < inner.size() && inner[k + 1] == '"') ++k;
-    }
-    return scratch;
   }
 
   // The line with the fields of the point replaced (by nothing when the texts are empty), then
