@@ -84,8 +84,8 @@ std::string absolutePath(const std::string& path) {
   return error ? path : absolute.lexically_normal().string();
 }
 
-// A grid or geoid the run needs that did not open, or grids asked for where none serves, in the
-// words of --strict.
+}  // namespace
+
 std::optional<std::string> gridProblem(const Converter& converter) {
   const ConversionSettings& settings = converter.settings();
   const bool datumGrid =
@@ -110,6 +110,8 @@ std::optional<std::string> gridProblem(const Converter& converter) {
   }
   return std::nullopt;
 }
+
+namespace {
 
 int printVersion(std::FILE* out, std::FILE* err) {
   errno = 0;

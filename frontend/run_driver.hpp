@@ -2,8 +2,12 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
+
+#include "velmora/converter.hpp"
 
 namespace velmora {
 
@@ -25,6 +29,10 @@ inline constexpr int kExitFailure = 1;  // usage text, unreadable input file, ou
 // as "velmora: <what>" and ends the run with status 1 before any output; a line with a problem
 // prints its message on err and a result line of empty fields, and the run ends with status 1
 // after every line. --summary writes the counts of the run on err after the last result.
+// A grid or geoid the run needs that did not open, or grids asked for where none serves, in the
+// words of --strict (without "velmora: "); none when the converter has every grid it needs.
+std::optional<std::string> gridProblem(const Converter& converter);
+
 int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE* err);
 
 }  // namespace velmora

@@ -1,0 +1,144 @@
+"""The Python module against the velmora program it wraps, and its array and frame handling."""
+
+import os
+import subprocess
+
+import numpy as np
+import pandas as pd
+import pytest
+
+import velmora
+
+PROGRAM = os.environ.get("VELMORA_PROGRAM", "")
+
+
+def run_program(args, lines, tmp_path):
+    """The program's stdout bytes for an input file of lines."""
+    path = tmp_path / "in.csv"
+    path.write_text("".join(lines))
+    return subprocess.run([PROGRAM, "--strict", "--inputFile", str(path), *args], check=True,
+                          capture_output=True).stdout
+
+
+def write_gsa(path, s, n, w, e, inc, lat_shift, lon_shift):
+    """A one-sub-grid NTv2 text file with a constant shift in arc-seconds (west longitudes positive)."""
+    rows, cols = round((n - s) / inc) + 1, round((e - w) / inc) + 1
+    head = ["NUM_OREC 11", "NUM_SREC 11", "NUM_FILE 1", "GS_TYPE SECONDS", "VERSION NTv2.0", "SYSTEM_F GDA94",
+            "SYSTEM_T GDA2020", "MAJOR_F 6378137.0", "MINOR_F 6356752.314", "MAJOR_T 6378137.0",
+            "MINOR_T 6356752.314", "SUB_NAME TEST", "PARENT NONE", "CREATED 20240101", "UPDATED 20240101",
+            f"S_LAT {s * 3600:f}", f"N_LAT {n * 3600:f}", f"E_LONG {-e * 3600:f}", f"W_LONG {-w * 3600:f}",
+            f"LAT_INC {inc * 3600:f}", f"LONG_INC {inc * 3600:f}", f"GS_COUNT {rows * cols}"]
+    body = [f"{lat_shift:f} {-lon_shift:f} 0.01 0.01"] * (rows * cols)
+    path.write_text("\n".join(head + body + ["END"]) + "\n")
+
+
+@pytest.mark.skipif(not PROGRAM, reason="VELMORA_PROGRAM names the built program")
+@pytest.mark.parametrize("options, args, fmt, west", [
+    (dict(from_datum="GDA94", to_datum="GDA2020"), ["--fromDatum", "GDA94", "--toDatum", "GDA2020"],
+     "%.8f,%.8f,%.3f\n", 114),
+    (dict(from_datum="AGD66", to_datum="GDA94", to_type="EN"),
+     ["--fromDatum", "AGD66", "--toDatum", "GDA94", "--toCoordType", "EN"], "%.3f,%.3f,%.3f\n", 150),
+    (dict(from_datum="WGS84", to_datum="GDA2020", to_type="DMS", epoch=2020.5),
+     ["--toDatum", "GDA2020", "--toCoordType", "DMS", "--epoch", "2020.5"], "%s,%s,%.3f\n", 114),
+])
+def test_same_bytes_as_the_program(tmp_path, options, args, fmt, west):
+    rng = np.random.default_rng(12)
+    count = 100_000
+    lines = [f"{a:.9f},{b:.9f},{h:.3f}\n" for a, b, h in
+             zip(rng.uniform(-43, -11, count), rng.uniform(west, 153, count), rng.uniform(-50, 2000, count))]
+    fields = np.array([line.split(",") for line in lines], dtype=float)  # the numbers the program reads
+    result = velmora.Converter(**options).convert(fields[:, 0], fields[:, 1], fields[:, 2], threads=2)
+    assert (result.method != velmora.FAILED).all()
+    ours = "".join(fmt % point for point in zip(result.a, result.b, result.h)).encode()
+    assert ours == run_program(args, lines, tmp_path)
+
+
+@pytest.mark.parametrize("options, message", [
+    (dict(from_datum="GDA95"), "--fromDatum 'GDA95': unknown datum"),
+    (dict(to_type="ENU"), "--toCoordType 'ENU'"),
+    (dict(epoch="soon"), "--epoch 'soon': expected a decimal year"),
+    (dict(to_type="EN", zone=61), "--zone"),
+    (dict(grids={"GDA2021": "x.gsb"}), "--grid"),
+    (dict(from_datum="GDA94", to_datum="GDA2020", use_grid_shift=True, grids={"GDA2020": "/no/such.gsb"}),
+     "cannot use the grid file '/no/such.gsb' (needed by --useGridShift)"),
+    (dict(from_datum="GDA2020", to_datum="GDA2020", from_height="Ellipsoid", to_height="AHD",
+          grid_folder="/no/such"), "cannot use the geoid file '/no/such/AUSGeoid2020.gsb'"),
+])
+def test_bad_options_raise_the_strict_message(options, message):
+    with pytest.raises(ValueError) as raised:
+        velmora.Converter(**options)
+    assert message in str(raised.value)
+
+
+@pytest.mark.parametrize("from_type, a, b, to_type, expected", [
+    ("DD", [-33.5], [151.25], "DMS", (["-33 30 0.0000"], ["151 15 0.0000"])),
+    ("DD", [-33.5], [151.25], "DM", (["-33 30.00000000"], ["151 15.00000000"])),
+    ("DMS", ["-33 30 0"], ["151 15 0"], "DD", ([-33.5], [151.25])),
+    ("DM", ["33 30.0 S"], ["151 15.0 E"], "DD", ([-33.5], [151.25])),
+    ("DD", [-33.5], [151.25], "EN", ([337440.638], [6291910.313])),  # PROJ: EPSG:4283 -> 28356
+])
+def test_every_coordinate_form(from_type, a, b, to_type, expected):
+    result = velmora.Converter(from_datum="GDA94", to_datum="GDA94", from_type=from_type, to_type=to_type).convert(a, b)
+    if to_type in ("DMS", "DM"):
+        assert (list(result.a), list(result.b)) == expected
+    else:
+        np.testing.assert_allclose([result.a, result.b], expected, atol=1e-3)
+    en = velmora.Converter(from_datum="GDA94", to_datum="GDA94", from_type="EN").convert([337440.638], [6291910.313])
+    np.testing.assert_allclose([en.a[0], en.b[0]], [-33.5, 151.25], atol=1e-7)
+
+
+def test_grid_present_missing_and_outside(tmp_path):
+    grid = tmp_path / "shift.gsa"
+    write_gsa(grid, -35, -33, 150, 152, 0.5, 1.0, 2.0)
+    options = dict(from_datum="GDA94", to_datum="GDA2020", use_grid_shift=True, grids={"GDA2020": str(grid)})
+    converter = velmora.Converter(**options)
+    assert [(g["path"], g["needed"], g["open"]) for g in converter.grids] == [(str(grid), True, True)]
+    result = converter.convert([-34.0, -20.0], [151.0, 151.0])
+    np.testing.assert_allclose(result.a[0], -34.0 + 1.0 / 3600, atol=1e-9)
+    assert result.methods()[0] == "grid:shift.gsa:TEST"
+    assert result.method[1] == velmora.FAILED and np.isnan(result.a[1])  # outside the grid, strict
+    lax = velmora.Converter(**options, strict=False).convert([-20.0], [151.0])
+    assert lax.methods()[0].startswith("helmert:GDA94-GDA2020")
+
+
+def test_dtypes_layouts_and_inputs_unchanged():
+    converter = velmora.Converter(from_datum="GDA94", to_datum="GDA2020")
+    lat = np.linspace(-40, -12, 20)
+    lon = np.linspace(115, 153, 20)
+    reference = converter.convert(lat, lon, threads=1)
+    block = np.stack([lat, lon], axis=1)  # columns of a C array: non-contiguous views
+    for a, b in [(block[:, 0], block[:, 1]), (list(lat), list(lon)), (lat[::-1][::-1], lon.copy())]:
+        np.testing.assert_array_equal(converter.convert(a, b).a, reference.a)
+    single = converter.convert(lat.astype(np.float32), lon.astype(np.float32))
+    np.testing.assert_array_equal(single.a, converter.convert(lat.astype(np.float32).astype(float),
+                                                              lon.astype(np.float32).astype(float)).a)
+    ints = converter.convert(np.array([-33]), np.array([151]))
+    assert ints.a.dtype == np.float64 and ints.method[0] != velmora.FAILED
+    empty = converter.convert(np.array([]), np.array([]))
+    assert empty.a.shape == (0,) and empty.method.shape == (0,)
+    kept = block.copy()
+    heights = np.full(20, np.nan)
+    nan = converter.convert(block[:, 0], block[:, 1], heights)
+    assert (nan.method == velmora.FAILED).all() and np.isnan(nan.a).all()
+    np.testing.assert_array_equal(block, kept)
+    # The codes do not depend on the thread count.
+    mixed = np.where(np.arange(5000) % 7 == 0, np.nan, -33.0)
+    runs = [converter.convert(mixed, np.full(5000, 151.0), threads=t) for t in (1, 2, 4)]
+    assert all((r.method == runs[0].method).all() and r.method_names == runs[0].method_names for r in runs)
+    with pytest.raises(ValueError):
+        converter.convert([1.0, 2.0], [1.0])
+
+
+def test_convert_frame():
+    frame = pd.DataFrame({"id": ["a", "b"], "lat": [-33.5, np.nan], "lon": [151.25, 151.0], "h": [10, 20]},
+                         index=[7, 9])
+    before = frame.copy()
+    out = velmora.convert_frame(frame, method_column="how", from_datum="GDA94", to_datum="GDA2020")
+    pd.testing.assert_frame_equal(frame, before)
+    assert list(out.columns) == ["id", "lat", "lon", "h", "how"] and list(out.index) == [7, 9]
+    assert list(out["how"]) == ["helmert:GDA94-GDA2020", "failed"] and list(out["id"]) == ["a", "b"]
+    assert out["h"][7] == 10.0 and np.isnan(out["lat"][9])
+    two = velmora.convert_frame(frame, columns=("lat", "lon"), from_datum="GDA94", to_datum="GDA2020")
+    assert list(two["h"]) == [10, 20]
+    with pytest.raises(TypeError):
+        velmora.convert_frame(frame, datum="GDA94")

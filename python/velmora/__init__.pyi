@@ -1,0 +1,51 @@
+from typing import Any, Mapping, NamedTuple, Optional, Sequence
+
+import numpy as np
+import numpy.typing as npt
+
+FAILED: int
+
+class Result(NamedTuple):
+    a: np.ndarray
+    b: np.ndarray
+    h: np.ndarray
+    method: npt.NDArray[np.uint16]
+    method_names: list[str]
+    def methods(self) -> np.ndarray: ...
+
+class Converter:
+    options: dict[str, Any]
+    def __init__(
+        self,
+        from_datum: str = "WGS84",
+        from_type: str = "DD",
+        from_height: Optional[str] = None,
+        to_datum: str = "WGS84",
+        to_type: str = "DD",
+        to_height: Optional[str] = None,
+        zone: int | str = 56,
+        to_zone: Optional[int | str] = None,
+        isg_sub_zone: int | str = 0,
+        epoch: float | str = 1994.0,
+        use_grid_shift: bool = False,
+        hemisphere: str = "S",
+        use_itrf2008: bool = False,
+        use_ausgeoid98: bool = False,
+        grid_folder: Optional[str] = None,
+        grids: Optional[Mapping[str, str]] = None,
+        strict: bool = True,
+    ) -> None: ...
+    def convert(
+        self, a: npt.ArrayLike, b: npt.ArrayLike, h: Optional[npt.ArrayLike] = None, threads: Optional[int] = None
+    ) -> Result: ...
+    @property
+    def grids(self) -> list[dict[str, Any]]: ...
+
+def convert_frame(
+    df: Any,
+    columns: Sequence[str] = ("lat", "lon", "h"),
+    method_column: Optional[str] = None,
+    threads: Optional[int] = None,
+    converter: Optional[Converter] = None,
+    **options: Any,
+) -> Any: ...
