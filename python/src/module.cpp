@@ -44,6 +44,26 @@ struct ChunkNames {
   std::unordered_map<std::string, std::uint16_t> codes;
 };
 
+// Whether two results have the same method name: the name is made of these fields alone.
+bool sameMethod(const ConversionResult& a, const ConversionResult& b) {
+  const DatumReport& x = a.datum;
+  const DatumReport& y = b.datum;
+  if (x.stepCount != y.stepCount || x.outcome != y.outcome || x.newZealandRule != y.newZealandRule)
+    return false;
+  for (std::size_t k = 0; k < x.stepCount; ++k) {
+    const DatumStep& s = x.steps[k];
+    const DatumStep& t = y.steps[k];
+    if (s.kind != t.kind || s.reverse != t.reverse || s.grid != t.grid || s.subGrid != t.subGrid ||
+        s.parameters != t.parameters || s.inMargin != t.inMargin) {
+      return false;
+    }
+  }
+  const HeightReport& g = a.height;
+  const HeightReport& h = b.height;
+  return g.geoidStatus == h.geoidStatus && g.geoid == h.geoid && g.subGrid == h.subGrid &&
+         g.inMargin == h.inMargin;
+}
+
 class PyConverter {
  public:
   // args: the option arguments as the program takes them ("--fromDatum", "GDA94", ...).
@@ -121,6 +141,9 @@ class PyConverter {
     const auto work = [&](unsigned chunk) {
       ChunkNames& local = chunks[chunk];
       std::string name;
+      ConversionResult last{};
+      std::uint16_t lastCode = kFailedCode;
+      bool haveLast = false;
       const std::size_t begin = std::min(count, chunk * perChunk);
       const std::size_t end = std::min(count, begin + perChunk);
       for (std::size_t i = begin; i < end; ++i) {
@@ -166,12 +189,18 @@ class PyConverter {
             formatDm(outB[i], false, textOutB[i]);
           }
         }
-        name.clear();
-        appendMethodName(*converter_, result, name);
-        auto [at, inserted] =
-            local.codes.try_emplace(name, static_cast<std::uint16_t>(local.names.size() + 1));
-        if (inserted) local.names.push_back(name);
-        codes[i] = at->second;
+        // Neighbouring points mostly share their method: its name is made only when it changes.
+        if (!haveLast || !sameMethod(result, last)) {
+          name.clear();
+          appendMethodName(*converter_, result, name);
+          auto [at, inserted] =
+              local.codes.try_emplace(name, static_cast<std::uint16_t>(local.names.size() + 1));
+          if (inserted) local.names.push_back(name);
+          lastCode = at->second;
+          last = result;
+          haveLast = true;
+        }
+        codes[i] = lastCode;
       }
     };
 
