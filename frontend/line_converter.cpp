@@ -382,18 +382,15 @@ class LineConverter {
       return true;
     }
     bool problem = false;
-    std::array<double, 2> values{};
     for (std::size_t k = 0; k < 2; ++k) {
       const CoordinateRole role = roleOf(k);
       const ParsedCoordinate parsed = checkCoordinate(fromCoordType_, role, line.fields[k]);
-      values[k] = parsed.value;
       if (parsed.problem != CoordinateProblem::kNone && !problem) {
         problem = true;
         fieldMessage(place, k, roleName(role), line.fields[k],
                      problemText(parsed.problem, fromCoordType_, role), message);
       }
     }
-    point = Coordinates{values[0], values[1], line.count == 3 ? readDecimal(line.fields[2]) : 0.0};
     if (problem) return true;
     if (line.count == 3 && !readExactDecimal(line.fields[2])) {
       fieldMessage(place, 2, "height", line.fields[2], "expected a height in metres (a decimal number)",

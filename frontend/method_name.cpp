@@ -28,9 +28,7 @@ constexpr std::array<SetNames, 9> kSetNames{{
 // Sub-grid names are eight characters padded with blanks and may hold any byte: a character that
 // could split a field becomes '_'.
 void appendSubGridName(const SubGrid* subGrid, std::string& out) {
-  if (subGrid == nullptr) return;
-  std::string_view name = subGrid->name();
-  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  const std::string_view name = subGridName(subGrid);
   if (name.empty()) return;
   out.push_back(':');
   for (const char c : name) {
@@ -109,6 +107,13 @@ std::string_view gridBaseName(const Converter& converter, GridId id) {
   const std::string_view path = converter.gridState(id).path;
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string_view subGridName(const SubGrid* subGrid) {
+  if (subGrid == nullptr) return {};
+  std::string_view name = subGrid->name();
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  return name;
 }
 
 std::string_view parameterSetName(ParameterSet set, bool reverse) {

@@ -30,6 +30,9 @@ void appendMethodName(const Converter& converter, const ConversionResult& result
 // The file name of a grid the converter uses, without its folder.
 std::string_view gridBaseName(const Converter& converter, GridId id);
 
+// A sub-grid's name without the blanks that pad it to eight characters; empty for none.
+std::string_view subGridName(const SubGrid* subGrid);
+
 // A parameter set named by its datums in the direction applied, "AGD66-GDA94" or "GDA94-AGD66".
 std::string_view parameterSetName(ParameterSet set, bool reverse);
 

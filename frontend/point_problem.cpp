@@ -9,10 +9,7 @@ namespace {
 constexpr std::string_view kSupportedArea = "latitudes 90 S to 0, longitudes 0 to 180 E";
 
 void appendSubGrid(const SubGrid* subGrid, std::string& out) {
-  if (subGrid == nullptr) return;
-  std::string_view name = subGrid->name();
-  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-  out.append(" sub-grid ").append(name);
+  if (subGrid != nullptr) out.append(" sub-grid ").append(subGridName(subGrid));
 }
 
 bool describeDatumProblem(const Converter& converter, const DatumReport& report, std::string& out) {

@@ -23,6 +23,12 @@ std::string programFolder(std::string_view programPath) {
   return folderOfPath(runningExecutablePath());
 }
 
+std::string absolutePath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? path : absolute.lexically_normal().string();
+}
+
 std::string runningExecutablePath() {
   std::error_code error;
   std::filesystem::path target = std::filesystem::read_symlink("/proc/self/exe", error);

@@ -20,6 +20,10 @@ std::string programFolder(std::string_view programPath, std::string_view executa
 // unknown, a bare program name gives the empty folder (the current directory).
 std::string programFolder(std::string_view programPath);
 
+// path made absolute and normal ("/work/./a/../b" -> "/work/b"), for messages; path itself when
+// that fails.
+std::string absolutePath(const std::string& path);
+
 // The path of the running executable, or empty when the system does not tell it.
 std::string runningExecutablePath();
 

@@ -78,12 +78,6 @@ int optionError(std::string_view message, std::FILE* out, std::FILE* err) {
   return finish(out, err, kExitFailure);
 }
 
-std::string absolutePath(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-  return error ? path : absolute.lexically_normal().string();
-}
-
 }  // namespace
 
 std::optional<std::string> gridProblem(const Converter& converter) {
@@ -95,10 +89,7 @@ std::optional<std::string> gridProblem(const Converter& converter) {
     return "--useGridShift: no grid file serves " + std::string(datumName(settings.fromDatum)) + " to " +
            std::string(datumName(settings.toDatum));
   }
-  constexpr std::array<GridId, kGridIdCount> kGrids{
-      GridId::kAgd66,      GridId::kAgd84,      GridId::kGda2020, GridId::kAusGeoid2020,
-      GridId::kAusGeoid09, GridId::kAusGeoid98, GridId::kNzgd2000};
-  for (const GridId id : kGrids) {
+  for (const GridId id : kGridIds) {
     const GridState& state = converter.gridState(id);
     if (!state.needed || state.grid != nullptr) continue;
     const bool geoid = id == GridId::kAusGeoid2020 || id == GridId::kAusGeoid09 || id == GridId::kAusGeoid98;

@@ -1,9 +1,10 @@
 #include "frontend/run_tally.hpp"
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 #include <system_error>
+
+#include "frontend/program_folder.hpp"
 
 namespace velmora {
 
@@ -38,12 +39,6 @@ std::string plural(std::uint64_t count, std::string_view one, std::string_view m
   return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
-std::string absolutePath(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-  return error ? path : absolute.lexically_normal().string();
-}
-
 void writeLine(const std::string& line, std::FILE* err) {
   const std::string text = "velmora: " + line + "\n";
   std::fwrite(text.data(), 1, text.size(), err);
@@ -66,15 +61,12 @@ void writeSummary(const Converter& converter, const RunTally& tally, bool strict
   for (const MethodCount& method : tally.methods()) {
     writeLine(plural(method.points, "point: ", "points: ") + method.name, err);
   }
-  constexpr std::array<GridId, kGridIdCount> kGrids{
-      GridId::kAgd66,      GridId::kAgd84,      GridId::kGda2020, GridId::kAusGeoid2020,
-      GridId::kAusGeoid09, GridId::kAusGeoid98, GridId::kNzgd2000};
   // An optional grid (see GridState) is listed when it opened: a missing one was never at fault.
   const auto listed = [&](GridId id) {
     const GridState& state = converter.gridState(id);
     return state.needed || (state.optional && state.grid != nullptr);
   };
-  const bool neededGrid = std::any_of(kGrids.begin(), kGrids.end(), listed);
+  const bool neededGrid = std::any_of(kGridIds.begin(), kGridIds.end(), listed);
   if (neededGrid) {
     std::string folders;
     for (const std::string& folder : converter.settings().gridFolders) {
@@ -82,7 +74,7 @@ void writeSummary(const Converter& converter, const RunTally& tally, bool strict
     }
     writeLine("grid folders searched: " + folders, err);
   }
-  for (const GridId id : kGrids) {
+  for (const GridId id : kGridIds) {
     if (!listed(id)) continue;
     const GridState& state = converter.gridState(id);
     const std::string path = absolutePath(state.path);

@@ -39,6 +39,11 @@ enum class GridId : std::uint8_t {
 };
 inline constexpr std::size_t kGridIdCount = 7;
 
+// Every GridId, in order.
+inline constexpr std::array<GridId, kGridIdCount> kGridIds{
+    GridId::kAgd66,      GridId::kAgd84,      GridId::kGda2020, GridId::kAusGeoid2020,
+    GridId::kAusGeoid09, GridId::kAusGeoid98, GridId::kNzgd2000};
+
 // The file name of a grid, without folder.
 std::string_view gridFileName(GridId id);
 
