@@ -56,21 +56,21 @@ bool describeDatumProblem(const Converter& converter, const DatumReport& report,
 }
 
 bool describeHeightProblem(const Converter& converter, const HeightReport& report, std::string& out) {
-  const std::string_view geoid = gridBaseName(converter, report.geoid);
+  const auto geoid = [&] { return gridBaseName(converter, report.geoid); };
   switch (report.geoidStatus) {
     case GeoidStatus::kNotUsed:
       return false;
     case GeoidStatus::kApplied:
       if (!report.inMargin) return false;
-      out.append("the point lies outside the edge of the geoid ").append(geoid);
+      out.append("the point lies outside the edge of the geoid ").append(geoid());
       appendSubGrid(report.subGrid, out);
       out.append(", in the band where its values fade to zero");
       return true;
     case GeoidStatus::kOutside:
-      out.append("the geoid ").append(geoid).append(" does not cover the point");
+      out.append("the geoid ").append(geoid()).append(" does not cover the point");
       return true;
     case GeoidStatus::kNoData:
-      out.append("the geoid ").append(geoid).append(" holds no data at the point");
+      out.append("the geoid ").append(geoid()).append(" holds no data at the point");
       return true;
     case GeoidStatus::kFileMissing:
       out.append("the geoid file ").append(converter.gridState(report.geoid).path).append(" is not open");

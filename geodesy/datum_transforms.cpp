@@ -17,8 +17,10 @@ namespace velmora {
 namespace {
 
 // AGD66 to GDA94 and AGD84 to GDA94, metres / arc-seconds / ppm.
-constexpr HelmertParams kAgd66ToGda94{-117.808, -51.536, 137.784, -0.303, -0.446, -0.234, -0.29};
-constexpr HelmertParams kAgd84ToGda94{-117.763, -51.51, 139.061, -0.292, -0.443, -0.277, -0.191};
+constexpr HelmertTransformation kAgd66ToGda94 =
+    helmertFromParams({-117.808, -51.536, 137.784, -0.303, -0.446, -0.234, -0.29});
+constexpr HelmertTransformation kAgd84ToGda94 =
+    helmertFromParams({-117.763, -51.51, 139.061, -0.292, -0.443, -0.277, -0.191});
 
 // GDA2020 to GDA94. The scale is published as k rather than in ppm, and the way back divides
 // the translation by it, precomputed here.
@@ -48,22 +50,37 @@ constexpr MolodenskyTarget kMolodenskyIntoGrs80{&kGrs80Ellipsoid, 0.006739496775
 constexpr MolodenskyTarget kMolodenskyIntoClarke1858{&kClarke1858, 0.0068314986362580645, 6335015.985931437,
                                                      -kAngToGda94DeltaAM, -kAngToGda94DeltaF};
 
-LatLon forwardBetween(double latitude, double longitude, const Ellipsoid& source, const HelmertParams& params,
-                      const Ellipsoid& target) {
+LatLon forwardBetween(double latitude, double longitude, const Ellipsoid& source,
+                      const HelmertTransformation& set, const Ellipsoid& target) {
   const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, source);
-  return geocentricToGeographic(helmertForward(point, helmertFromParams(params)), target);
+  return geocentricToGeographic(helmertForward(point, set), target);
 }
 
 LatLon transposedBetween(double latitude, double longitude, const Ellipsoid& source,
-                         const HelmertParams& params, const Ellipsoid& target) {
+                         const HelmertTransformation& set, const Ellipsoid& target) {
   const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, source);
-  return geocentricToGeographic(helmertTransposed(point, helmertFromParams(params)), target);
+  return geocentricToGeographic(helmertTransposed(point, set), target);
 }
 
-HelmertTransformation gda2020ToGda94Set() {
+constexpr HelmertTransformation gda2020ToGda94Set() {
   HelmertTransformation set = helmertFromParams(kGda2020ToGda94Rotation);
   set.scale = kGda2020ToGda94Scale;
   return set;
+}
+constexpr HelmertTransformation kGda2020ToGda94 = gda2020ToGda94Set();
+
+Geocentric gda2020ToGda94Geocentric(double latitude, double longitude, double height) {
+  return helmertForward(geographicToGeocentric(latitude, longitude, height, kGrs80Ellipsoid),
+                        kGda2020ToGda94);
+}
+
+Geocentric gda94ToGda2020Geocentric(double latitude, double longitude, double height) {
+  const HelmertTransformation& set = kGda2020ToGda94;
+  const Geocentric point = geographicToGeocentric(latitude, longitude, height, kGrs80Ellipsoid);
+  const Geocentric unscaled{point.x / set.scale - kGda94ToGda2020TxOverScale,
+                            point.y / set.scale - kGda94ToGda2020TyOverScale,
+                            point.z / set.scale - kGda94ToGda2020TzOverScale};
+  return rotateTransposed(unscaled, set);
 }
 
 // Standard Molodensky shift at ellipsoidal height 0, radii taken on the target ellipsoid at the
@@ -153,17 +170,21 @@ LatLon gda94ToAgd84(double latitude, double longitude) {
 }
 
 LatLonHeight gda2020ToGda94(double latitude, double longitude, double height) {
-  const Geocentric point = geographicToGeocentric(latitude, longitude, height, kGrs80Ellipsoid);
-  return geocentricToGeographicWithHeight(helmertForward(point, gda2020ToGda94Set()), kGrs80Ellipsoid);
+  return geocentricToGeographicWithHeight(gda2020ToGda94Geocentric(latitude, longitude, height),
+                                          kGrs80Ellipsoid);
 }
 
 LatLonHeight gda94ToGda2020(double latitude, double longitude, double height) {
-  const HelmertTransformation set = gda2020ToGda94Set();
-  const Geocentric point = geographicToGeocentric(latitude, longitude, height, kGrs80Ellipsoid);
-  const Geocentric unscaled{point.x / set.scale - kGda94ToGda2020TxOverScale,
-                            point.y / set.scale - kGda94ToGda2020TyOverScale,
-                            point.z / set.scale - kGda94ToGda2020TzOverScale};
-  return geocentricToGeographicWithHeight(rotateTransposed(unscaled, set), kGrs80Ellipsoid);
+  return geocentricToGeographicWithHeight(gda94ToGda2020Geocentric(latitude, longitude, height),
+                                          kGrs80Ellipsoid);
+}
+
+LatLon gda2020ToGda94(double latitude, double longitude) {
+  return geocentricToGeographic(gda2020ToGda94Geocentric(latitude, longitude, 0.0), kGrs80Ellipsoid);
+}
+
+LatLon gda94ToGda2020(double latitude, double longitude) {
+  return geocentricToGeographic(gda94ToGda2020Geocentric(latitude, longitude, 0.0), kGrs80Ellipsoid);
 }
 
 LatLon nzgd49ToNzgd2000(double latitude, double longitude) {
@@ -178,7 +199,7 @@ LatLon angToGda94(double latitude, double longitude, const HelmertParams& params
   if (isMolodenskyRecord(params)) {
     return molodensky(latitude, longitude, params.tx, params.ty, params.tz, kMolodenskyIntoGrs80);
   }
-  return forwardBetween(latitude, longitude, kClarke1858, params, kGrs80Ellipsoid);
+  return forwardBetween(latitude, longitude, kClarke1858, helmertFromParams(params), kGrs80Ellipsoid);
 }
 
 LatLon gda94ToAng(double latitude, double longitude, const HelmertParams& params) {

@@ -3,26 +3,7 @@
 // X axis towards negative Y.
 #include "velmora/geodesy/helmert.hpp"
 
-#include "velmora/geodesy/angle_units.hpp"
-
 namespace velmora {
-namespace {
-
-double arcSecondsToRadians(double arcSeconds) {
-  return arcSeconds * kRadiansPerDegree / kArcSecondsPerDegree;
-}
-
-}  // namespace
-
-HelmertTransformation helmertFromParams(const HelmertParams& params) {
-  return HelmertTransformation{params.tx,
-                               params.ty,
-                               params.tz,
-                               arcSecondsToRadians(params.rx),
-                               arcSecondsToRadians(params.ry),
-                               arcSecondsToRadians(params.rz),
-                               1.0 + params.s * kPartsPerMillion};
-}
 
 Geocentric helmertForward(const Geocentric& point, const HelmertTransformation& set) {
   const double k = set.scale;

@@ -112,11 +112,11 @@ LatLon gda94ToItrf(double latitude, double longitude, double epoch, ItrfRealisat
 
 LatLon itrfToGda2020(double latitude, double longitude, double epoch, ItrfRealisation realisation) {
   const LatLon gda94 = itrfToGda94(latitude, longitude, epoch, realisation);
-  return gda94ToGda2020(gda94.latitude, gda94.longitude, 0.0);
+  return gda94ToGda2020(gda94.latitude, gda94.longitude);
 }
 
 LatLon gda2020ToItrf(double latitude, double longitude, double epoch, ItrfRealisation realisation) {
-  const LatLon gda94 = gda2020ToGda94(latitude, longitude, 0.0);
+  const LatLon gda94 = gda2020ToGda94(latitude, longitude);
   return gda94ToItrf(gda94.latitude, gda94.longitude, epoch, realisation);
 }
 

@@ -289,14 +289,14 @@ LatLon toGda94(LatLon point, Datum fromDatum, Datum toDatum, const PathContext& 
   if (joinsThroughGda2020(fromDatum)) {
     const LatLon onGda2020 = recentItrfToGda2020(point, fromDatum, context.settings.epoch, report);
     addStep(report, parameterStep(ParameterSet::kGda2020ToGda94, false));
-    return gda2020ToGda94(onGda2020.latitude, onGda2020.longitude, 0.0);
+    return gda2020ToGda94(onGda2020.latitude, onGda2020.longitude);
   }
   addStep(report, parameterStep(setIntoGda94(fromDatum, context.realisation), false));
   switch (fromDatum) {
     case Datum::kAgd84:
       return agd84ToGda94(point.latitude, point.longitude);
     case Datum::kGda2020:
-      return gda2020ToGda94(point.latitude, point.longitude, 0.0);
+      return gda2020ToGda94(point.latitude, point.longitude);
     case Datum::kAng:
       return angToGda94(point.latitude, point.longitude, kAngToGda94Params);
     case Datum::kWgs84:
@@ -321,7 +321,7 @@ LatLon fromGda94(LatLon point, Datum fromDatum, Datum toDatum, const PathContext
   }
   if (joinsThroughGda2020(toDatum)) {
     addStep(report, parameterStep(ParameterSet::kGda2020ToGda94, true));
-    const LatLon onGda2020 = gda94ToGda2020(point.latitude, point.longitude, 0.0);
+    const LatLon onGda2020 = gda94ToGda2020(point.latitude, point.longitude);
     return gda2020ToRecentItrf(onGda2020, toDatum, context.settings.epoch, report);
   }
   addStep(report, parameterStep(setIntoGda94(toDatum, context.realisation), true));
@@ -329,7 +329,7 @@ LatLon fromGda94(LatLon point, Datum fromDatum, Datum toDatum, const PathContext
     case Datum::kAgd84:
       return gda94ToAgd84(point.latitude, point.longitude);
     case Datum::kGda2020:
-      return gda94ToGda2020(point.latitude, point.longitude, 0.0);
+      return gda94ToGda2020(point.latitude, point.longitude);
     case Datum::kAng:
       return gda94ToAng(point.latitude, point.longitude, kAngToGda94Params);
     case Datum::kWgs84:

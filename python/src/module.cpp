@@ -78,7 +78,6 @@ class PyConverter {
     if (line.missingValue) throw py::value_error("an option that takes a value stands last");
     const std::vector<std::string> problems = settingsProblems(line);
     if (!problems.empty()) throw py::value_error(problems.front());
-    if (line.settings.autoToZone) throw py::value_error("to_zone='auto' is not supported here");
 
     // The module has no program folder: the folder given, VELMORA_GRID_DIR, then the installed
     // share/velmora (when the package lies in an installed tree).
@@ -88,7 +87,12 @@ class PyConverter {
     line.settings.gridFolders = std::move(folders);
     line.settings.gridFiles = line.gridFiles;
     converter_.emplace(line.settings);
-    if (const std::optional<std::string> problem = gridProblem(*converter_)) throw py::value_error(*problem);
+    // A grid the run needs but cannot open stops a strict converter; a lax one goes on as the
+    // program does without --strict, by parameters or without the geoid, and its points say so.
+    if (strict_) {
+      if (const std::optional<std::string> problem = gridProblem(*converter_))
+        throw py::value_error(*problem);
+    }
   }
 
   py::tuple convert(const py::object& a, const py::object& b, const py::object& h,
@@ -129,10 +133,19 @@ class PyConverter {
     const bool angleOutput =
         settings.toCoordType == CoordType::kDms || settings.toCoordType == CoordType::kDm;
 
-    std::vector<double> outA(count);
-    std::vector<double> outB(count);
-    std::vector<double> outH(count);
-    std::vector<std::uint16_t> codes(count);
+    // Results go straight into the arrays returned, made while the GIL is held.
+    py::array_t<double> arrayA(static_cast<py::ssize_t>(count));
+    py::array_t<double> arrayB(static_cast<py::ssize_t>(count));
+    py::array_t<double> arrayH(static_cast<py::ssize_t>(count));
+    py::array_t<std::uint16_t> arrayCodes(static_cast<py::ssize_t>(count));
+    double* const outA = arrayA.mutable_data();
+    double* const outB = arrayB.mutable_data();
+    double* const outH = arrayH.mutable_data();
+    std::uint16_t* const codes = arrayCodes.mutable_data();
+    // With to_zone="auto" each point's target zone, as the program writes it after the height.
+    const bool autoZone = settings.autoToZone;
+    py::array_t<std::int16_t> arrayZones(static_cast<py::ssize_t>(autoZone ? count : 0));
+    std::int16_t* const zones = arrayZones.mutable_data();
     std::vector<std::string> textOutA(angleOutput ? count : 0);
     std::vector<std::string> textOutB(angleOutput ? count : 0);
     std::vector<ChunkNames> chunks(threadCount);
@@ -165,17 +178,24 @@ class PyConverter {
         point.height = ph != nullptr ? ph[i] : 0.0;
         failed = failed || !std::isfinite(point.first) || !std::isfinite(point.second) ||
                  !std::isfinite(point.height);
-        ConversionResult result{};
-        if (!failed) {
-          result = converter_->transformPoint(point);
-          name.clear();
-          failed = strict_ && describePointProblem(*converter_, result, name);
-        }
-        if (failed) {
+        const auto fail = [&] {
           outA[i] = outB[i] = outH[i] = std::nan("");
           codes[i] = kFailedCode;
+          if (autoZone) zones[i] = 0;
+        };
+        if (failed) {
+          fail();
           continue;
         }
+        const ConversionResult result = converter_->transformPoint(point);
+        if (strict_) {
+          name.clear();
+          if (describePointProblem(*converter_, result, name)) {
+            fail();
+            continue;
+          }
+        }
+        if (autoZone) zones[i] = static_cast<std::int16_t>(result.zone.target);
         outA[i] = result.coordinates.first;
         outB[i] = result.coordinates.second;
         outH[i] = result.coordinates.height;
@@ -233,16 +253,15 @@ class PyConverter {
     }
     if (names.size() > 0xFFFF) throw std::runtime_error("more method names than method codes");
 
-    py::object first;
-    py::object second;
+    py::object first = arrayA;
+    py::object second = arrayB;
     if (angleOutput) {
       first = stringArray(textOutA, outA);
       second = stringArray(textOutB, outB);
-    } else {
-      first = toArray(outA);
-      second = toArray(outB);
     }
-    return py::make_tuple(first, second, toArray(outH), toArray(codes), py::cast(names));
+    py::object zoneArray = py::none();
+    if (autoZone) zoneArray = arrayZones;
+    return py::make_tuple(first, second, arrayH, arrayCodes, py::cast(names), zoneArray);
   }
 
   // Every grid slot the converter considered: the path tried, needed or optional, open, error.
@@ -277,15 +296,8 @@ class PyConverter {
     return out;
   }
 
-  template <typename T>
-  static py::array_t<T> toArray(std::vector<T>& values) {
-    py::array_t<T> array(static_cast<py::ssize_t>(values.size()));
-    std::copy(values.begin(), values.end(), array.mutable_data());
-    return array;
-  }
-
   // An object array of str; an empty text where the point failed (the program's empty field).
-  static py::object stringArray(const std::vector<std::string>& values, const std::vector<double>& numbers) {
+  static py::object stringArray(const std::vector<std::string>& values, const double* numbers) {
     py::list items(values.size());
     for (std::size_t i = 0; i < values.size(); ++i)
       items[i] = py::str(std::isnan(numbers[i]) ? "" : values[i]);

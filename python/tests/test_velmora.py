@@ -53,6 +53,36 @@ def test_same_bytes_as_the_program(tmp_path, options, args, fmt, west):
     assert ours == run_program(args, lines, tmp_path)
 
 
+@pytest.mark.skipif(not PROGRAM, reason="VELMORA_PROGRAM names the built program")
+@pytest.mark.parametrize("geoid", ["geoid.gsa", "missing.gsa"])
+def test_geoid_and_zone_of_each_point_as_the_program(tmp_path, geoid):
+    """Heights through a geoid that covers some points, ends in a margin and is missing; zones by point."""
+    write_gsa(tmp_path / "geoid.gsa", -35, -33, 150, 152, 0.5, 22.5, 0.0)  # N = 22.5 m
+    rng = np.random.default_rng(3)
+    count = 2000
+    lines = [f"{a:.9f},{b:.9f},{h:.3f}\n" for a, b, h in
+             zip(rng.uniform(-36, -32, count), rng.uniform(149, 153, count), rng.uniform(-50, 2000, count))]
+    fields = np.array([line.split(",") for line in lines], dtype=float)
+    path = tmp_path / geoid
+    converter = velmora.Converter(from_datum="GDA2020", to_datum="GDA2020", from_height="Ellipsoid",
+                                  to_height="AHD", to_type="EN", to_zone="auto", grids={"AUSGeoid2020": path},
+                                  strict=False)
+    result = converter.convert(fields[:, 0], fields[:, 1], fields[:, 2])
+    assert set(result.zone) == {55, 56} and len(result.method_names) == (4 if geoid == "geoid.gsa" else 2)
+    names = result.methods()
+    ours = "".join(f"{e:.3f},{n:.3f},{h:.3f},{z},{m}\n" for e, n, h, z, m in
+                   zip(result.a, result.b, result.h, result.zone, names)).encode()
+    (tmp_path / "in.csv").write_text("".join(lines))
+    program = subprocess.run([PROGRAM, "--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType",
+                              "Ellipsoid", "--toHeightType", "AHD", "--toCoordType", "EN", "--toZone", "auto",
+                              "--grid", f"AUSGeoid2020={path}", "--showMethod", "--inputFile",
+                              str(tmp_path / "in.csv")], capture_output=True)
+    assert ours == program.stdout
+    frame = velmora.convert_frame(pd.DataFrame({"lat": fields[:2, 0], "lon": fields[:2, 1]}),
+                                  columns=("lat", "lon"), converter=converter, zone_column="utm")
+    assert list(frame.columns) == ["lat", "lon", "utm"] and list(frame["utm"]) == list(result.zone[:2])
+
+
 @pytest.mark.parametrize("options, message", [
     (dict(from_datum="GDA95"), "--fromDatum 'GDA95': unknown datum"),
     (dict(to_type="ENU"), "--toCoordType 'ENU'"),

@@ -2,7 +2,10 @@
 
 The options and their values are those of the velmora program, under snake_case names. They are
 checked as ``velmora --strict`` checks them: a problem raises ValueError with the message the program
-prints (without its "velmora: " prefix). Results equal the program's bit for bit.
+prints (without its "velmora: " prefix). A grid or geoid file the options need but that cannot be
+opened raises too, unless ``strict=False``: then, as the program without --strict, the points are
+converted by the parameter sets or without the geoid, and their method names say so. Results equal the
+program's bit for bit.
 
 Method codes: ``Result.method`` holds one uint16 code per point, an index into ``Result.method_names``.
 Code 0 (``FAILED``) is always "failed": a coordinate or height that is not a finite number, or (with
@@ -71,6 +74,7 @@ class Result(NamedTuple):
     h: np.ndarray  # heights, float64 (the input heights, or 0, when none are converted)
     method: np.ndarray  # uint16 codes into method_names; 0 is FAILED
     method_names: list  # code -> name as --showMethod prints it
+    zone: Optional[np.ndarray] = None  # with to_zone="auto": each point's UTM zone, int16 (0: failed)
 
     def methods(self) -> np.ndarray:
         """The method name of every point, as an array of str."""
@@ -143,12 +147,14 @@ def convert_frame(
     method_column: Optional[str] = None,
     threads: Optional[int] = None,
     converter: Optional[Converter] = None,
+    zone_column: str = "zone",
     **options: Any,
 ) -> Any:
     """A new DataFrame with the points of ``columns`` converted (two names, or three with heights).
 
     Other columns and the index are kept; the input frame is not modified. ``method_column`` adds the
-    method name of every point. ``options`` are those of Converter, or pass a ``converter``.
+    method name of every point. With ``to_zone="auto"`` the column ``zone_column`` holds each point's
+    UTM zone. ``options`` are those of Converter, or pass a ``converter``.
     """
     unknown = set(options) - _CONVERTER_OPTIONS
     if unknown:
@@ -164,6 +170,8 @@ def convert_frame(
     out[columns[1]] = result.b
     if len(columns) == 3:
         out[columns[2]] = result.h
+    if result.zone is not None:
+        out[zone_column] = result.zone
     if method_column is not None:
         out[method_column] = result.methods()
     return out

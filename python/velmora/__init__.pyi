@@ -11,6 +11,7 @@ class Result(NamedTuple):
     h: np.ndarray
     method: npt.NDArray[np.uint16]
     method_names: list[str]
+    zone: Optional[npt.NDArray[np.int16]] = None
     def methods(self) -> np.ndarray: ...
 
 class Converter:
@@ -47,5 +48,6 @@ def convert_frame(
     method_column: Optional[str] = None,
     threads: Optional[int] = None,
     converter: Optional[Converter] = None,
+    zone_column: str = "zone",
     **options: Any,
 ) -> Any: ...

@@ -71,10 +71,11 @@ class _Job:
     columns: tuple
     method_column: Optional[str]
     threads: Optional[int]
+    zone_column: str
 
 
 def _convert_partition(frame: Any, job: _Job) -> Any:
-    return convert_frame(frame, job.columns, job.method_column, job.threads, converter=_converter(job.key))
+    return convert_frame(frame, job.columns, job.method_column, job.threads, _converter(job.key), job.zone_column)
 
 
 def convert(
@@ -82,11 +83,12 @@ def convert(
     columns: Sequence[str] = ("lat", "lon", "h"),
     method_column: Optional[str] = None,
     threads: Optional[int] = 1,
+    zone_column: str = "zone",
     **options: Any,
 ) -> dd.DataFrame:
     """A lazy Dask DataFrame with the points of ``columns`` converted in every partition.
 
-    ``columns``, ``method_column`` and ``options`` are those of velmora.convert_frame. ``threads`` is the
+    ``columns``, ``method_column``, ``zone_column`` and ``options`` are those of velmora.convert_frame. ``threads`` is the
     engine's threads per partition (1 by default; None: every processor of the worker). The options are
     checked here first, by building a Converter, so a bad value raises ValueError before any task runs;
     the workers then build their own, once per process.
@@ -101,5 +103,5 @@ def convert(
     client_converter = _converter(key)
     # The empty frame through the same conversion gives the result's columns and dtypes exactly
     # (DMS and DM output turn the coordinate columns into text).
-    meta = convert_frame(ddf._meta, columns, method_column, 1, converter=client_converter)
-    return ddf.map_partitions(_convert_partition, _Job(key, columns, method_column, threads), meta=meta)
+    meta = convert_frame(ddf._meta, columns, method_column, 1, client_converter, zone_column)
+    return ddf.map_partitions(_convert_partition, _Job(key, columns, method_column, threads, zone_column), meta=meta)

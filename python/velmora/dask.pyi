@@ -7,5 +7,6 @@ def convert(
     columns: Sequence[str] = ("lat", "lon", "h"),
     method_column: Optional[str] = None,
     threads: Optional[int] = 1,
+    zone_column: str = "zone",
     **options: Any,
 ) -> dd.DataFrame: ...

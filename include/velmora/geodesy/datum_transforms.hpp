@@ -24,6 +24,10 @@ LatLon gda94ToAgd84(double latitude, double longitude);
 // PROJ in position and 0.001 mm in height; forward then back within 0.01 mm.
 LatLonHeight gda2020ToGda94(double latitude, double longitude, double height);
 LatLonHeight gda94ToGda2020(double latitude, double longitude, double height);
+// The same at ellipsoidal height 0 with the target height dropped, as the datum chains use them:
+// the same latitude and longitude as the forms above at height 0, without the cost of the height.
+LatLon gda2020ToGda94(double latitude, double longitude);
+LatLon gda94ToGda2020(double latitude, double longitude);
 
 // NZGD49 (International 1924) <-> NZGD2000 (GRS80), both ellipsoids from their semi-axes, at
 // height 0. Forward within 0.001 mm of PROJ on the same semi-axes (0.09 mm from GRS80's 1/f);

@@ -9,6 +9,7 @@
 // rotations of 0.5 arc-seconds about each axis, 0.45 mm for 1 and 11 mm for 5 arc-seconds.
 #pragma once
 
+#include "velmora/geodesy/angle_units.hpp"
 #include "velmora/geodesy/geocentric.hpp"
 
 namespace velmora {
@@ -37,8 +38,20 @@ struct HelmertTransformation {
   double scale = 1.0;  // k = 1 + s * kPartsPerMillion
 };
 
-// From published units: translations in metres, rotations in arc-seconds, scale in ppm.
-HelmertTransformation helmertFromParams(const HelmertParams& params);
+// From published units: translations in metres, rotations in arc-seconds, scale in ppm. Constant
+// expression, so the published sets are turned into radians and scale once, at compile time.
+constexpr HelmertTransformation helmertFromParams(const HelmertParams& params) {
+  const auto radians = [](double arcSeconds) {
+    return arcSeconds * kRadiansPerDegree / kArcSecondsPerDegree;
+  };
+  return HelmertTransformation{params.tx,
+                               params.ty,
+                               params.tz,
+                               radians(params.rx),
+                               radians(params.ry),
+                               radians(params.rz),
+                               1.0 + params.s * kPartsPerMillion};
+}
 
 // Points and results in metres, geocentric. X' = t + k * R * X.
 Geocentric helmertForward(const Geocentric& point, const HelmertTransformation& set);
