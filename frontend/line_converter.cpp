@@ -244,9 +244,13 @@ class LineConverter {
       }
     } else if (convertsHeights_ && message_.empty()) {
       startMessage(place, message_);
-      message_.append("expected a height in field ")
-          .append(std::to_string(columns.height))
-          .append(": heights are converted\n");
+      if (columns.height > 0) {
+        message_.append("expected a height in field ")
+            .append(std::to_string(columns.height))
+            .append(": heights are converted\n");
+      } else {
+        message_.append("expected a height: heights are converted, and --columns names no height field\n");
+      }
     }
     // A line whose point cannot be read keeps its place as it was (a header, a note); --strict
     // fails it.

@@ -97,6 +97,12 @@ TEST(ColumnsE2e, StrictFailsUnreadablePointsButKeepsTheRestOfTheLine) {
             {1, "PM1,,,x\nPM2\n",
              "velmora: points.csv line 1, field 2 (latitude): expected a decimal number, got 'abc'\n"
              "velmora: points.csv line 2: expected at least 3 fields for --columns, got 1\n"});
+  velmora.writeInWorkFolder("points.csv", "PM1,-33.85678,151.21530,x\n");
+  expectRun(velmora.run(with(kGda94To2020, {"--strict", "--fromHeightType", "Ellipsoid", "--toHeightType",
+                                            "Ellipsoid", "--columns", "2,3", "--inputFile", "points.csv"})),
+            {1, "PM1,,,x\n",
+             "velmora: points.csv line 1: expected a height: heights are converted, and --columns names no "
+             "height field\n"});
 }
 
 TEST(FilesE2e, StandardInputByteOrderMarkAndOptionErrors) {
