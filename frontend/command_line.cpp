@@ -10,6 +10,7 @@
 
 #include "common/ascii_text.hpp"
 #include "common/number_text.hpp"
+#include "pipeline/datum_projection.hpp"
 
 namespace velmora {
 
@@ -573,6 +574,16 @@ std::vector<std::string> settingsProblems(const CommandLine& line) {
                        "': a point is two coordinates and an optional height");
   }
   return problems;
+}
+
+std::optional<std::string> autoZoneProblem(const ConversionSettings& settings) {
+  if (!settings.autoToZone || settings.toCoordType != CoordType::kEn) return std::nullopt;
+  // Each point's own zone exists only for the grids that come in UTM zones.
+  const ProjectionParams target =
+      makeProjectionParams(settings.toDatum, settings.zone, settings.southernHemisphere, settings.isgSubZone);
+  if (target.kind == ProjectionKind::kTransverseMercator && target.zone != 0) return std::nullopt;
+  return "--toZone auto: the " + std::string(datumName(settings.toDatum)) +
+         " grid has no UTM zones (auto serves AMG, MGA and UTM grids)";
 }
 
 }  // namespace velmora

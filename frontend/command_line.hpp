@@ -71,4 +71,8 @@ CommandLine scanCommandLine(std::span<const std::string_view> args);
 // as in CommandLine::problems.
 std::vector<std::string> settingsProblems(const CommandLine& line);
 
+// --toZone auto with grid output whose target grid has no UTM zones (ISG, ANG, NZMG, NZTM): an
+// option error with or without --strict.
+std::optional<std::string> autoZoneProblem(const ConversionSettings& settings);
+
 }  // namespace velmora

@@ -295,11 +295,6 @@ std::optional<double> degreeLimit(CoordinateRole role) {
   }
 }
 
-bool beyondDegreeLimit(CoordinateRole role, double value) {
-  const std::optional<double> limit = degreeLimit(role);
-  return limit && !(std::fabs(value) <= *limit);
-}
-
 bool isMinutesOrSeconds(double value) {
   return value >= 0.0 && value < kMinutesOrSecondsLimit;
 }
@@ -322,6 +317,11 @@ CoordinateProblem angleProblem(const AngleReading& angle, CoordinateRole role) {
 }
 
 }  // namespace
+
+bool beyondDegreeLimit(CoordinateRole role, double value) {
+  const std::optional<double> limit = degreeLimit(role);
+  return limit && !(std::fabs(value) <= *limit);
+}
 
 double parseDms(std::string_view token) {
   std::array<std::string_view, 3> parts;

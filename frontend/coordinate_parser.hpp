@@ -49,6 +49,10 @@ std::string_view problemText(CoordinateProblem problem, CoordType type, Coordina
 // "latitude", "longitude", "easting" or "northing".
 std::string_view roleName(CoordinateRole role);
 
+// Whether decimal degrees lie beyond the range of their role (latitude +-90, longitude +-180; NaN
+// too); easting and northing have none.
+bool beyondDegreeLimit(CoordinateRole role, double degrees);
+
 // "deg min sec", groups separated by runs of the space character only (a tab belongs to a group).
 // Degrees and minutes are whole numbers, seconds decimal. The degrees carry the sign of the angle,
 // "-0" included; minutes and seconds keep their own signs. Fewer than three groups give 0.0; groups

@@ -20,7 +20,6 @@
 #include "frontend/output_file.hpp"
 #include "frontend/program_folder.hpp"
 #include "frontend/run_tally.hpp"
-#include "pipeline/datum_projection.hpp"
 #include "velmora/version.hpp"
 
 namespace velmora {
@@ -179,17 +178,8 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
   if (line.help) return printHelp(out, err);
   if (line.version) return printVersion(out, err);
   if (!line.errors.empty()) return optionError(line.errors.front(), out, err);
-  if (line.settings.autoToZone && line.settings.toCoordType == CoordType::kEn) {
-    // Each point's own zone exists only for the grids that come in UTM zones.
-    const ProjectionParams target =
-        makeProjectionParams(line.settings.toDatum, line.settings.zone, line.settings.southernHemisphere,
-                             line.settings.isgSubZone);
-    if (target.kind != ProjectionKind::kTransverseMercator || target.zone == 0) {
-      return optionError("--toZone auto: the " + std::string(datumName(line.settings.toDatum)) +
-                             " grid has no UTM zones (auto serves AMG, MGA and UTM grids)",
-                         out, err);
-    }
-  }
+  if (const std::optional<std::string> problem = autoZoneProblem(line.settings))
+    return optionError(*problem, out, err);
   if (line.strict) {
     if (!line.problems.empty()) return optionError(line.problems.front(), out, err);
     const std::vector<std::string> problems = settingsProblems(line);

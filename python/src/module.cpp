@@ -6,15 +6,22 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
+#include <charconv>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "frontend/angle_format.hpp"
@@ -26,6 +33,7 @@
 #include "frontend/program_folder.hpp"
 #include "frontend/run_driver.hpp"
 #include "velmora/converter.hpp"
+#include "velmora/version.hpp"
 
 namespace py = pybind11;
 
@@ -38,10 +46,12 @@ constexpr unsigned kMaxThreads = 64;
 
 using DoubleArray = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
-// What the points of one thread gave: values by point, method codes local to the thread.
-struct ChunkNames {
+// What the points of one thread gave besides their values: method codes local to the thread, and
+// why each failed point failed.
+struct ChunkResults {
   std::vector<std::string> names;  // local code - 1 -> method name
   std::unordered_map<std::string, std::uint16_t> codes;
+  std::vector<std::pair<std::size_t, std::string>> problems;  // point index, reason
 };
 
 // Whether two results have the same method name: the name is made of these fields alone.
@@ -64,11 +74,61 @@ bool sameMethod(const ConversionResult& a, const ConversionResult& b) {
          g.inMargin == h.inMargin;
 }
 
+// The worker threads' flag to stop early, and the count of those still running, which the calling
+// thread waits on while it looks for a pending KeyboardInterrupt.
+class WorkerGroup {
+ public:
+  bool stopping() const { return stop_.load(std::memory_order_relaxed); }
+
+  // Runs work(k) for k in [0, count) on threads of their own and waits for them; every
+  // kInterruptPollInterval the GIL is taken to run Python's signal handlers, and a handler that
+  // raises (Ctrl-C) stops the workers and is raised here.
+  template <typename Work>
+  void run(unsigned count, const Work& work) {
+    running_ = count;
+    {
+      std::vector<std::jthread> workers;
+      workers.reserve(count);
+      for (unsigned k = 0; k < count; ++k) {
+        workers.emplace_back([this, &work, k] {
+          work(k);
+          const std::lock_guard lock(mutex_);
+          if (--running_ == 0) done_.notify_all();
+        });
+      }
+      std::unique_lock lock(mutex_);
+      while (!done_.wait_for(lock, kInterruptPollInterval, [this] { return running_ == 0; })) {
+        lock.unlock();
+        bool interrupted = false;
+        {
+          const py::gil_scoped_acquire gil;
+          interrupted = PyErr_CheckSignals() != 0;
+        }
+        if (interrupted) {
+          stop_ = true;
+          break;  // the workers are joined as they leave scope
+        }
+        lock.lock();
+      }
+    }
+    if (stop_) {
+      const py::gil_scoped_acquire gil;
+      throw py::error_already_set();
+    }
+  }
+
+ private:
+  static constexpr std::chrono::milliseconds kInterruptPollInterval{100};
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::condition_variable done_;
+  unsigned running_ = 0;
+};
+
 class PyConverter {
  public:
   // args: the option arguments as the program takes them ("--fromDatum", "GDA94", ...).
-  PyConverter(const std::vector<std::string>& args, bool strict, const std::string& gridFolder,
-              const std::string& shareFolder)
+  PyConverter(const std::vector<std::string>& args, bool strict, const std::string& shareFolder)
       : strict_(strict) {
     std::vector<std::string_view> argv{"velmora", "--inputFile", "-"};
     for (const std::string& arg : args) argv.emplace_back(arg);
@@ -76,13 +136,15 @@ class PyConverter {
     if (!line.errors.empty()) throw py::value_error(line.errors.front());
     if (!line.problems.empty()) throw py::value_error(line.problems.front());
     if (line.missingValue) throw py::value_error("an option that takes a value stands last");
+    if (const std::optional<std::string> problem = autoZoneProblem(line.settings))
+      throw py::value_error(*problem);
     const std::vector<std::string> problems = settingsProblems(line);
     if (!problems.empty()) throw py::value_error(problems.front());
 
     // The module has no program folder: the folder given, VELMORA_GRID_DIR, then the installed
     // share/velmora (when the package lies in an installed tree).
     std::vector<std::string> folders =
-        gridSearchFolders(gridFolder, std::getenv(kGridFolderVariable), shareFolder, "");
+        gridSearchFolders(line.gridFolder, std::getenv(kGridFolderVariable), shareFolder, "");
     if (shareFolder.empty()) std::erase(folders, std::string());
     line.settings.gridFolders = std::move(folders);
     line.settings.gridFiles = line.gridFiles;
@@ -95,37 +157,42 @@ class PyConverter {
     }
   }
 
-  py::tuple convert(const py::object& a, const py::object& b, const py::object& h,
-                    const py::object& threads) {
+  py::tuple convert(const py::object& a, const py::object& b, const py::object& h, unsigned threads) {
     const ConversionSettings& settings = converter_->settings();
     const bool angleInput =
         settings.fromCoordType == CoordType::kDms || settings.fromCoordType == CoordType::kDm;
+    const bool convertsHeights =
+        settings.fromHeightType != HeightType::kNone && settings.toHeightType != HeightType::kNone;
     std::size_t count = 0;
     // Inputs: float64 views (no copy when already contiguous float64), or texts for DMS and DM.
     std::vector<std::string> textA;
     std::vector<std::string> textB;
+    std::vector<char> missingA;
+    std::vector<char> missingB;
     DoubleArray numA;
     DoubleArray numB;
     if (angleInput) {
-      textA = texts(a);
-      textB = texts(b);
+      textA = texts(a, "a", missingA);
+      textB = texts(b, "b", missingB);
       if (textA.size() != textB.size()) throw py::value_error("a and b differ in length");
       count = textA.size();
     } else {
-      numA = numbers(a);
-      numB = numbers(b);
+      numA = numbers(a, "a");
+      numB = numbers(b, "b");
       if (numA.size() != numB.size()) throw py::value_error("a and b differ in length");
       count = static_cast<std::size_t>(numA.size());
     }
     DoubleArray heights;
     if (!h.is_none()) {
-      heights = numbers(h);
+      heights = numbers(h, "h");
       if (static_cast<std::size_t>(heights.size()) != count)
         throw py::value_error("h differs in length from a");
+    } else if (convertsHeights) {
+      throw py::value_error("h: heights are converted (from_height and to_height): give the heights");
     }
-    unsigned threadCount = threads.is_none() ? defaultThreadCount() : threads.cast<unsigned>();
-    if (threadCount == 0) throw py::value_error("threads must be at least 1");
-    threadCount = std::min<std::size_t>({threadCount, kMaxThreads, std::max<std::size_t>(count / 1024, 1)});
+    if (threads == 0) threads = defaultThreadCount();
+    const unsigned threadCount =
+        std::min<std::size_t>({threads, kMaxThreads, std::max<std::size_t>(count / 1024, 1)});
 
     const double* pa = angleInput ? nullptr : numA.data();
     const double* pb = angleInput ? nullptr : numB.data();
@@ -142,17 +209,18 @@ class PyConverter {
     double* const outB = arrayB.mutable_data();
     double* const outH = arrayH.mutable_data();
     std::uint16_t* const codes = arrayCodes.mutable_data();
-    // With to_zone="auto" each point's target zone, as the program writes it after the height.
-    const bool autoZone = settings.autoToZone;
+    // With to_zone="auto" and grid output, each point's zone, as the program writes it after the height.
+    const bool autoZone = settings.autoToZone && settings.toCoordType == CoordType::kEn;
     py::array_t<std::int16_t> arrayZones(static_cast<py::ssize_t>(autoZone ? count : 0));
     std::int16_t* const zones = arrayZones.mutable_data();
     std::vector<std::string> textOutA(angleOutput ? count : 0);
     std::vector<std::string> textOutB(angleOutput ? count : 0);
-    std::vector<ChunkNames> chunks(threadCount);
+    std::vector<ChunkResults> chunks(threadCount);
     const std::size_t perChunk = (count + threadCount - 1) / std::max(threadCount, 1U);
+    WorkerGroup group;
 
     const auto work = [&](unsigned chunk) {
-      ChunkNames& local = chunks[chunk];
+      ChunkResults& local = chunks[chunk];
       std::string name;
       ConversionResult last{};
       std::uint16_t lastCode = kFailedCode;
@@ -160,8 +228,18 @@ class PyConverter {
       const std::size_t begin = std::min(count, chunk * perChunk);
       const std::size_t end = std::min(count, begin + perChunk);
       for (std::size_t i = begin; i < end; ++i) {
+        if (i % kStopCheckInterval == 0 && group.stopping()) return;
+        const auto fail = [&](std::string problem) {
+          outA[i] = outB[i] = outH[i] = std::nan("");
+          codes[i] = kFailedCode;
+          if (autoZone) zones[i] = 0;
+          local.problems.emplace_back(i, std::move(problem));
+        };
         Coordinates point;
-        bool failed = false;
+        if (angleInput && (missingA[i] != 0 || missingB[i] != 0)) {
+          fail(std::string(missingA[i] != 0 ? "a" : "b") + ": missing value");
+          continue;
+        }
         if (angleInput) {
           const ParsedCoordinate first =
               checkCoordinate(settings.fromCoordType, CoordinateRole::kLatitude, textA[i]);
@@ -169,29 +247,46 @@ class PyConverter {
               checkCoordinate(settings.fromCoordType, CoordinateRole::kLongitude, textB[i]);
           point.first = first.value;
           point.second = second.value;
-          failed = strict_ &&
-                   (first.problem != CoordinateProblem::kNone || second.problem != CoordinateProblem::kNone);
+          if (strict_ && first.problem != CoordinateProblem::kNone) {
+            fail(
+                textProblem("a", first.problem, settings.fromCoordType, CoordinateRole::kLatitude, textA[i]));
+            continue;
+          }
+          if (strict_ && second.problem != CoordinateProblem::kNone) {
+            fail(textProblem("b", second.problem, settings.fromCoordType, CoordinateRole::kLongitude,
+                             textB[i]));
+            continue;
+          }
         } else {
           point.first = pa[i];
           point.second = pb[i];
         }
+        // Without height conversion a height is carried through as it is, NaN included.
         point.height = ph != nullptr ? ph[i] : 0.0;
-        failed = failed || !std::isfinite(point.first) || !std::isfinite(point.second) ||
-                 !std::isfinite(point.height);
-        const auto fail = [&] {
-          outA[i] = outB[i] = outH[i] = std::nan("");
-          codes[i] = kFailedCode;
-          if (autoZone) zones[i] = 0;
-        };
-        if (failed) {
-          fail();
+        if (!std::isfinite(point.first) || !std::isfinite(point.second)) {
+          fail(std::string(std::isfinite(point.first) ? "b" : "a") + ": not a finite number");
+          continue;
+        }
+        if (strict_ && settings.fromCoordType == CoordType::kDd) {
+          const bool latitudeBeyond = beyondDegreeLimit(CoordinateRole::kLatitude, point.first);
+          if (latitudeBeyond || beyondDegreeLimit(CoordinateRole::kLongitude, point.second)) {
+            const CoordinateRole role =
+                latitudeBeyond ? CoordinateRole::kLatitude : CoordinateRole::kLongitude;
+            fail(std::string(latitudeBeyond ? "a: " : "b: ") +
+                 std::string(problemText(CoordinateProblem::kOutOfRange, CoordType::kDd, role)) + ", got " +
+                 shortestText(latitudeBeyond ? point.first : point.second));
+            continue;
+          }
+        }
+        if (convertsHeights && !std::isfinite(point.height)) {
+          fail("h: not a finite number, and heights are converted");
           continue;
         }
         const ConversionResult result = converter_->transformPoint(point);
         if (strict_) {
           name.clear();
           if (describePointProblem(*converter_, result, name)) {
-            fail();
+            fail(name);
             continue;
           }
         }
@@ -225,15 +320,10 @@ class PyConverter {
     };
 
     std::vector<std::string> names;
+    py::dict problems;
     {
       py::gil_scoped_release release;
-      if (threadCount <= 1) {
-        work(0);
-      } else {
-        std::vector<std::jthread> workers;
-        workers.reserve(threadCount);
-        for (unsigned k = 0; k < threadCount; ++k) workers.emplace_back(work, k);
-      }
+      group.run(threadCount, work);
       // Codes of the run in order of first appearance by point index, whatever the thread count.
       std::vector<std::string> runNames{std::string(kFailedName)};
       std::unordered_map<std::string, std::uint16_t> runCodes;
@@ -252,16 +342,19 @@ class PyConverter {
       names = std::move(runNames);
     }
     if (names.size() > 0xFFFF) throw std::runtime_error("more method names than method codes");
+    for (const ChunkResults& chunk : chunks) {
+      for (const auto& [index, text] : chunk.problems) problems[py::int_(index)] = py::str(text);
+    }
 
     py::object first = arrayA;
     py::object second = arrayB;
     if (angleOutput) {
-      first = stringArray(textOutA, outA);
-      second = stringArray(textOutB, outB);
+      first = stringArray(textOutA, codes);
+      second = stringArray(textOutB, codes);
     }
     py::object zoneArray = py::none();
     if (autoZone) zoneArray = arrayZones;
-    return py::make_tuple(first, second, arrayH, arrayCodes, py::cast(names), zoneArray);
+    return py::make_tuple(first, second, arrayH, arrayCodes, py::cast(names), zoneArray, problems);
   }
 
   // Every grid slot the converter considered: the path tried, needed or optional, open, error.
@@ -277,30 +370,71 @@ class PyConverter {
       entry["needed"] = state.needed;
       entry["open"] = state.grid != nullptr;
       entry["error"] = static_cast<int>(state.error);
+      const char* message = state.grid != nullptr ? nullptr : gridErrorMessage(state.error);
+      entry["message"] = message != nullptr ? py::object(py::str(message)) : py::object(py::none());
       out.append(entry);
     }
     return out;
   }
 
  private:
-  static DoubleArray numbers(const py::object& values) {
-    DoubleArray array = DoubleArray::ensure(values);
-    if (!array) throw py::value_error("expected an array of numbers");
-    if (array.ndim() != 1) throw py::value_error("expected a one-dimensional array");
+  // Every this many points a worker looks whether the run is being stopped.
+  static constexpr std::size_t kStopCheckInterval = 4096;
+
+  // The shortest text that reads back as the same double.
+  static std::string shortestText(double value) {
+    std::array<char, 32> text{};
+    const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
+    return std::string(text.data(), end);
+  }
+
+  static std::string textProblem(std::string_view argument, CoordinateProblem problem, CoordType type,
+                                 CoordinateRole role, std::string_view text) {
+    return std::string(argument) + ": " + std::string(problemText(problem, type, role)) + ", got '" +
+           std::string(text) + "'";
+  }
+
+  static DoubleArray numbers(const py::object& values, const char* argument) {
+    DoubleArray array;
+    try {
+      array = DoubleArray::ensure(values);
+    } catch (const py::error_already_set&) {
+    }
+    if (!array) {
+      PyErr_Clear();
+      throw py::value_error(std::string(argument) +
+                            ": expected numbers (float64 or convertible to it; NaN for a missing value)");
+    }
+    if (array.ndim() != 1)
+      throw py::value_error(std::string(argument) + ": expected a one-dimensional array");
     return array;
   }
 
-  static std::vector<std::string> texts(const py::object& values) {
+  // DMS and DM texts; None, NaN, pandas' NA and blank texts are missing values (1 in missing).
+  static std::vector<std::string> texts(const py::object& values, const char* argument,
+                                        std::vector<char>& missing) {
     std::vector<std::string> out;
-    for (const py::handle item : values) out.push_back(py::str(item).cast<std::string>());
+    for (const py::handle item : values) {
+      const bool isMissing = item.is_none() ||
+                             (py::isinstance<py::float_>(item) && std::isnan(item.cast<double>())) ||
+                             py::str(py::type::of(item).attr("__name__")).cast<std::string>() == "NAType";
+      if (!isMissing && !py::isinstance<py::str>(item)) {
+        throw py::type_error(std::string(argument) + ": DMS and DM input is text, got " +
+                             std::string(py::repr(item)));
+      }
+      std::string text = isMissing ? std::string() : item.cast<std::string>();
+      // An empty or blank text is a missing value too, as an empty field is to the program.
+      missing.push_back(text.find_first_not_of(" \t") == std::string::npos ? 1 : 0);
+      out.push_back(std::move(text));
+    }
     return out;
   }
 
   // An object array of str; an empty text where the point failed (the program's empty field).
-  static py::object stringArray(const std::vector<std::string>& values, const double* numbers) {
+  static py::object stringArray(const std::vector<std::string>& values, const std::uint16_t* codes) {
     py::list items(values.size());
     for (std::size_t i = 0; i < values.size(); ++i)
-      items[i] = py::str(std::isnan(numbers[i]) ? "" : values[i]);
+      items[i] = py::str(codes[i] == kFailedCode ? "" : values[i]);
     return py::module_::import("numpy").attr("array")(items, py::arg("dtype") = "object");
   }
 
@@ -313,9 +447,10 @@ class PyConverter {
 
 PYBIND11_MODULE(_velmora, m) {
   m.doc() = "The velmora conversion engine (use the velmora package, not this module).";
+  m.attr("__version__") = std::string(velmora::kVersion);
   py::class_<velmora::PyConverter>(m, "Converter")
-      .def(py::init<const std::vector<std::string>&, bool, const std::string&, const std::string&>(),
-           py::arg("args"), py::arg("strict"), py::arg("grid_folder"), py::arg("share_folder"))
+      .def(py::init<const std::vector<std::string>&, bool, const std::string&>(), py::arg("args"),
+           py::arg("strict"), py::arg("share_folder"))
       .def("convert", &velmora::PyConverter::convert, py::arg("a"), py::arg("b"), py::arg("h"),
            py::arg("threads"))
       .def("grids", &velmora::PyConverter::grids);

@@ -35,8 +35,15 @@ def test_bad_options_raise_before_any_task():
     ddf = dd.from_pandas(pd.DataFrame({"lat": [-33.0], "lon": [151.0]}), npartitions=1)
     with pytest.raises(ValueError, match="GDA95"):
         velmora.dask.convert(ddf, ("lat", "lon"), from_datum="GDA95")
-    with pytest.raises(TypeError):
+    with pytest.raises(ValueError, match="did you mean"):
         velmora.dask.convert(ddf, datum="GDA94")
+    with pytest.raises(ValueError, match="threads"):
+        velmora.dask.convert(ddf, ("lat", "lon"), threads=0)
+    # A grid the client lacks is no error there: the workers open their own.
+    lazy = velmora.dask.convert(ddf, ("lat", "lon"), from_datum="GDA94", to_datum="GDA2020", use_grid_shift=True,
+                                grids={"GDA2020": "/no/such.gsb"})
+    with pytest.raises(ValueError, match="cannot use the grid file '/no/such.gsb'"):
+        lazy.compute(scheduler="sync")
 
 
 @pytest.mark.skipif(os.environ.get("VELMORA_SKIP_DASK") == "1", reason="VELMORA_SKIP_DASK=1")

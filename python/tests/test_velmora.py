@@ -1,6 +1,7 @@
 """The Python module against the velmora program it wraps, and its array and frame handling."""
 
 import os
+import pickle
 import subprocess
 
 import numpy as np
@@ -78,9 +79,9 @@ def test_geoid_and_zone_of_each_point_as_the_program(tmp_path, geoid):
                               "--grid", f"AUSGeoid2020={path}", "--showMethod", "--inputFile",
                               str(tmp_path / "in.csv")], capture_output=True)
     assert ours == program.stdout
-    frame = velmora.convert_frame(pd.DataFrame({"lat": fields[:2, 0], "lon": fields[:2, 1]}),
-                                  columns=("lat", "lon"), converter=converter, zone_column="utm")
-    assert list(frame.columns) == ["lat", "lon", "utm"] and list(frame["utm"]) == list(result.zone[:2])
+    frame = velmora.convert_frame(pd.DataFrame({"lat": fields[:2, 0], "lon": fields[:2, 1], "h": fields[:2, 2]}),
+                                  converter=converter, zone_column="utm")
+    assert list(frame.columns) == ["lat", "lon", "h", "utm"] and list(frame["utm"]) == list(result.zone[:2])
 
 
 @pytest.mark.parametrize("options, message", [
@@ -92,7 +93,12 @@ def test_geoid_and_zone_of_each_point_as_the_program(tmp_path, geoid):
     (dict(from_datum="GDA94", to_datum="GDA2020", use_grid_shift=True, grids={"GDA2020": "/no/such.gsb"}),
      "cannot use the grid file '/no/such.gsb' (needed by --useGridShift)"),
     (dict(from_datum="GDA2020", to_datum="GDA2020", from_height="Ellipsoid", to_height="AHD",
-          grid_folder="/no/such"), "cannot use the geoid file '/no/such/AUSGeoid2020.gsb'"),
+          grids={"AUSGeoid2020": "/no/such.gsb"}), "cannot use the geoid file '/no/such.gsb'"),
+    (dict(grid_folder="/no/such"), "--gridFolder '/no/such': no such folder"),
+    (dict(datum="GDA94"), "unknown option 'datum'; did you mean to_datum?"),
+    (dict(use_grid_shift="false"), "use_grid_shift: expected True or False"),
+    (dict(from_datum=None), "from_datum: expected a name or number, got None"),
+    (dict(to_datum="NZGD2000", to_type="EN", to_zone="auto"), "--toZone auto: the NZGD2000 grid has no UTM zones"),
 ])
 def test_bad_options_raise_the_strict_message(options, message):
     with pytest.raises(ValueError) as raised:
@@ -115,6 +121,30 @@ def test_every_coordinate_form(from_type, a, b, to_type, expected):
         np.testing.assert_allclose([result.a, result.b], expected, atol=1e-3)
     en = velmora.Converter(from_datum="GDA94", to_datum="GDA94", from_type="EN").convert([337440.638], [6291910.313])
     np.testing.assert_allclose([en.a[0], en.b[0]], [-33.5, 151.25], atol=1e-7)
+
+
+def test_failed_points_say_why_and_heights_pass_through():
+    converter = velmora.Converter(from_datum="GDA94", to_datum="GDA2020")
+    result = converter.convert([95.0, -33.0, -33.0, np.nan], [151.0, -200.0, 151.0, 151.0], [1.0, 2.0, np.nan, 3.0])
+    assert list(result.method[:2]) == [velmora.FAILED] * 2 and result.method[2] != velmora.FAILED
+    assert result.problems == {0: "a: latitude out of range (-90 to 90), got 95",
+                               1: "b: longitude out of range (-180 to 180), got -200", 3: "a: not a finite number"}
+    assert np.isnan(result.h[2])  # no heights converted: a missing height is carried, the point converted
+    texts = velmora.Converter(from_type="DMS", strict=False).convert(
+        ["-33 30 0", None, np.nan, pd.NA, " ", "-33 60 0"], ["151 0 0"] * 6)
+    assert list(texts.method == velmora.FAILED) == [False, True, True, True, True, False]  # lax: 60' is read
+    assert velmora.Converter(from_type="DMS").convert("-33 60 0", "151 0 0").problems[0].startswith(
+        "a: latitude out of range")
+    heights = velmora.Converter(from_datum="GDA2020", to_datum="GDA2020", from_height="Ellipsoid",
+                                to_height="Ellipsoid")
+    with pytest.raises(ValueError, match="h: heights are converted"):
+        heights.convert([-33.0], [151.0])
+    assert heights.convert([-33.0], [151.0], [np.nan]).problems == {0: "h: not a finite number, and heights are converted"}
+    with pytest.raises(TypeError, match="DMS and DM input is text"):
+        velmora.Converter(from_type="DMS").convert([b"-33 30 0"], ["151 0 0"])
+    for threads, error in [(0, ValueError), (-1, ValueError), (1.5, TypeError), ("2", TypeError), (True, TypeError)]:
+        with pytest.raises(error, match="threads"):
+            converter.convert([-33.0], [151.0], threads=threads)
 
 
 def test_grid_present_missing_and_outside(tmp_path):
@@ -149,7 +179,7 @@ def test_dtypes_layouts_and_inputs_unchanged():
     kept = block.copy()
     heights = np.full(20, np.nan)
     nan = converter.convert(block[:, 0], block[:, 1], heights)
-    assert (nan.method == velmora.FAILED).all() and np.isnan(nan.a).all()
+    assert (nan.method != velmora.FAILED).all() and np.isnan(nan.h).all()
     np.testing.assert_array_equal(block, kept)
     # The codes do not depend on the thread count.
     mixed = np.where(np.arange(5000) % 7 == 0, np.nan, -33.0)
@@ -170,5 +200,14 @@ def test_convert_frame():
     assert out["h"][7] == 10.0 and np.isnan(out["lat"][9])
     two = velmora.convert_frame(frame, columns=("lat", "lon"), from_datum="GDA94", to_datum="GDA2020")
     assert list(two["h"]) == [10, 20]
-    with pytest.raises(TypeError):
-        velmora.convert_frame(frame, datum="GDA94")
+    nullable = frame.astype({"lat": "Float64", "h": "Int64"})
+    nullable.loc[7, "h"] = pd.NA
+    out = velmora.convert_frame(nullable, method_column="how", from_datum="GDA94", to_datum="GDA2020")
+    assert list(out["how"]) == ["helmert:GDA94-GDA2020", "failed"] and np.isnan(out["h"][7])
+    converter = velmora.Converter(from_datum="GDA94", to_datum="GDA2020")
+    for bad, error in [(dict(datum="GDA94"), ValueError), (dict(method_column="lat"), ValueError),
+                       (dict(columns="lat"), ValueError), (dict(converter=converter, to_type="EN"), TypeError)]:
+        with pytest.raises(error):
+            velmora.convert_frame(frame, **bad)
+    # A Converter travels as its options (to Dask workers, for one).
+    assert repr(pickle.loads(pickle.dumps(converter))) == "velmora.Converter(from_datum='GDA94', to_datum='GDA2020')"

@@ -8,15 +8,19 @@ converted by the parameter sets or without the geoid, and their method names say
 program's bit for bit.
 
 Method codes: ``Result.method`` holds one uint16 code per point, an index into ``Result.method_names``.
-Code 0 (``FAILED``) is always "failed": a coordinate or height that is not a finite number, or (with
-``strict=True``, the default) a DMS/DM text the program refuses or a point strict mode reports (outside a
-grid, outside the area of the transformation, no geoid value). Such a point gives NaN (an empty text for
-DMS/DM output). The other codes name what was applied, as ``--showMethod`` prints it, numbered in order
-of first appearance by point index, so the same input gives the same codes whatever the thread count.
+Code 0 (``FAILED``) is always "failed": a coordinate that is missing or not a finite number, a height
+that is not when heights are converted, or (with ``strict=True``, the default) a coordinate or DMS/DM
+text ``--strict`` refuses or a point it reports (outside a grid, outside the area of the
+transformation, no geoid value). Such a point gives NaN (an empty text for DMS/DM output), and
+``Result.problems`` says why, by point index. The other codes name what was applied, as
+``--showMethod`` prints it, numbered in order of first appearance by point index, so the same input
+gives the same codes whatever the thread count.
 """
 
 from __future__ import annotations
 
+import difflib
+import inspect
 import os
 from pathlib import Path
 from typing import Any, Mapping, NamedTuple, Optional, Sequence
@@ -25,7 +29,9 @@ import numpy as np
 
 from . import _velmora
 
-__all__ = ["Converter", "Result", "FAILED", "convert_frame"]
+__all__ = ["Converter", "Result", "FAILED", "convert_frame", "__version__"]
+
+__version__ = _velmora.__version__
 
 FAILED = 0  # method code of a point that did not convert
 
@@ -48,6 +54,7 @@ _FLAGS = {
     "use_itrf2008": "--useITRF2008",
     "use_ausgeoid98": "--useAusGeoid98",
 }
+_OPTIONAL = {"from_height", "to_height", "to_zone"}  # None: not given
 
 
 def _share_folder() -> str:
@@ -60,10 +67,34 @@ def _share_folder() -> str:
     return ""
 
 
-def _text(value: Any) -> str:
-    if isinstance(value, bool):
-        raise ValueError(f"expected a name or number, got {value!r}")
+def _text(name: str, value: Any) -> str:
+    if value is None or isinstance(value, bool):
+        raise ValueError(f"{name}: expected a name or number, got {value!r}")
     return str(value)
+
+
+def _grid_path(file: Any) -> str:
+    """A bare file name is looked for in the grid folders; any other relative path is the working folder's."""
+    path = os.fspath(file)
+    if not os.path.isabs(path) and os.path.dirname(path):
+        return os.path.abspath(path)
+    return path
+
+
+def _threads(threads: Any) -> int:
+    """The engine's thread count: 0 for every processor (None)."""
+    if threads is None:
+        return 0
+    if isinstance(threads, bool) or not isinstance(threads, (int, np.integer)):
+        raise TypeError(f"threads: expected a whole number or None, got {threads!r}")
+    if threads < 1:
+        raise ValueError(f"threads: expected at least 1, got {threads}")
+    return int(min(threads, 2**31))
+
+
+def _points(values: Any) -> Any:
+    """A single value as an array of one point."""
+    return [values] if np.ndim(values) == 0 else values
 
 
 class Result(NamedTuple):
@@ -74,15 +105,33 @@ class Result(NamedTuple):
     h: np.ndarray  # heights, float64 (the input heights, or 0, when none are converted)
     method: np.ndarray  # uint16 codes into method_names; 0 is FAILED
     method_names: list  # code -> name as --showMethod prints it
-    zone: Optional[np.ndarray] = None  # with to_zone="auto": each point's UTM zone, int16 (0: failed)
+    zone: Optional[np.ndarray] = None  # with to_zone="auto" and EN output: each point's UTM zone, int16 (0: failed)
+    problems: Optional[dict] = None  # index of each failed point -> why it failed (a dict from convert)
 
     def methods(self) -> np.ndarray:
         """The method name of every point, as an array of str."""
         return np.asarray(self.method_names, dtype=object)[self.method]
 
 
+def _refuse_unknown(options: Mapping[str, Any]) -> None:
+    """ValueError for the first name that is no option, with the nearest option suggested."""
+    for name in sorted(options):
+        if name not in _DEFAULTS:
+            near = difflib.get_close_matches(name, list(_DEFAULTS), n=1)
+            hint = f"; did you mean {near[0]}?" if near else f"; the options are {', '.join(_DEFAULTS)}"
+            raise ValueError(f"unknown option {name!r}{hint}")
+
+
+def _rebuild(options: dict) -> "Converter":
+    return Converter(**options)
+
+
 class Converter:
-    """One set of options, its grids opened once; convert() may be called from several threads."""
+    """One set of options, its grids opened once; convert() may be called from several threads.
+
+    A Converter pickles as its options: unpickled (in another process, on another host) it is built
+    anew there, opening the grids it finds there.
+    """
 
     def __init__(
         self,
@@ -103,42 +152,95 @@ class Converter:
         grid_folder: Optional[str] = None,
         grids: Optional[Mapping[str, str]] = None,
         strict: bool = True,
+        **unknown: Any,
     ) -> None:
+        _refuse_unknown(unknown)
         values = dict(
             from_datum=from_datum, from_type=from_type, from_height=from_height, to_datum=to_datum,
             to_type=to_type, to_height=to_height, zone=zone, to_zone=to_zone, isg_sub_zone=isg_sub_zone,
             epoch=epoch, hemisphere=hemisphere,
         )
+        flags = dict(use_grid_shift=use_grid_shift, use_itrf2008=use_itrf2008, use_ausgeoid98=use_ausgeoid98,
+                     strict=strict)
         args = []
         for name, option in _OPTIONS.items():
-            if values[name] is not None:
-                args += [option, _text(values[name])]
-        flags = dict(use_grid_shift=use_grid_shift, use_itrf2008=use_itrf2008, use_ausgeoid98=use_ausgeoid98)
-        for name, option in _FLAGS.items():
-            if flags[name]:
-                args.append(option)
-        for slot, file in (grids or {}).items():
-            args += ["--grid", f"{slot}={os.fspath(file)}"]
-        self.options = {**values, **flags, "grid_folder": grid_folder, "grids": dict(grids or {}), "strict": strict}
-        folder = os.fspath(grid_folder) if grid_folder is not None else ""
-        self._engine = _velmora.Converter(args, bool(strict), folder, _share_folder())
+            if values[name] is not None or name not in _OPTIONAL:
+                args.append(f"{option}={_text(name, values[name])}")
+        for name, value in flags.items():
+            if not isinstance(value, (bool, np.bool_)):
+                raise ValueError(f"{name}: expected True or False, got {value!r}")
+            if value and name in _FLAGS:
+                args.append(_FLAGS[name])
+        if grid_folder is not None:
+            args.append(f"--gridFolder={os.fspath(grid_folder)}")
+        grids = {str(slot): _grid_path(file) for slot, file in (grids or {}).items()}
+        for slot, file in grids.items():
+            args.append(f"--grid={slot}={file}")
+        self._options = {**values, **{k: bool(v) for k, v in flags.items()}, "grid_folder": grid_folder,
+                         "grids": grids}
+        self._engine = _velmora.Converter(args, bool(strict), _share_folder())
+
+    @property
+    def options(self) -> dict:
+        """The options this Converter was built with (a copy)."""
+        return {**self._options, "grids": dict(self._options["grids"])}
+
+    def __reduce__(self):
+        return (_rebuild, (self.options,))
+
+    def __repr__(self) -> str:
+        given = ", ".join(f"{k}={v!r}" for k, v in self._options.items() if v != _DEFAULTS[k] and (v or k != "grids"))
+        return f"velmora.Converter({given})"
 
     def convert(self, a: Any, b: Any, h: Any = None, threads: Optional[int] = None) -> Result:
         """Converts the points (a[i], b[i], h[i]): latitude and longitude, or easting and northing.
 
-        Numbers are read as float64 (without a copy when already contiguous float64); DMS and DM input
-        are sequences of str. The inputs are never written. The GIL is released while converting on
-        ``threads`` threads (None: every processor; 1: the calling thread).
+        Numbers are read as float64 (without a copy when already contiguous float64; a single number is
+        one point); DMS and DM input are sequences of str (None, NaN or pandas' NA: a missing point). The
+        inputs are never written. Heights are needed when heights are converted; otherwise they are
+        carried through as given, NaN included. The GIL is released while converting on ``threads``
+        threads (None: every processor; 1: one thread); Ctrl-C stops the run within a fraction of a second.
         """
-        return Result(*self._engine.convert(a, b, h, threads))
+        heights = None if h is None else _points(h)
+        return Result(*self._engine.convert(_points(a), _points(b), heights, _threads(threads)))
 
     @property
     def grids(self) -> list:
-        """The grid files the options call for: file, path tried, needed (else optional), open, error."""
+        """The grid files the options call for: file, path tried, needed (else optional), open, error
+        code and message (None when open)."""
         return self._engine.grids()
 
 
-_CONVERTER_OPTIONS = set(Converter.__init__.__code__.co_varnames[1 : Converter.__init__.__code__.co_argcount])
+_DEFAULTS = {
+    name: p.default
+    for name, p in inspect.signature(Converter.__init__).parameters.items()
+    if p.kind == inspect.Parameter.POSITIONAL_OR_KEYWORD and name != "self"
+}
+
+
+def _check_columns(columns: Any, method_column: Optional[str], zone_column: str) -> tuple:
+    """The coordinate column names as a tuple, the added columns' names apart from them."""
+    if isinstance(columns, (str, bytes)) or len(columns) not in (2, 3):
+        raise ValueError(f"columns: expected two names, or three with heights, got {columns!r}")
+    columns = tuple(columns)
+    added = [name for name in (method_column, zone_column) if name is not None]
+    for name in added:
+        if name in columns:
+            raise ValueError(f"{name!r} is one of the converted columns: name the added column otherwise")
+    if len(added) == 2 and added[0] == added[1]:
+        raise ValueError(f"method_column and zone_column are both {added[0]!r}")
+    return columns
+
+
+def _column_values(df: Any, name: Any, text: bool) -> np.ndarray:
+    """A column's values: float64 with NaN for missing ones (nullable dtypes too), or objects for text."""
+    column = df[name]
+    if text:
+        return column.to_numpy(dtype=object)
+    try:
+        return column.to_numpy(dtype=np.float64, na_value=np.nan)
+    except (TypeError, ValueError) as error:
+        raise ValueError(f"column {name!r}: expected numbers ({error})") from None
 
 
 def convert_frame(
@@ -152,19 +254,22 @@ def convert_frame(
 ) -> Any:
     """A new DataFrame with the points of ``columns`` converted (two names, or three with heights).
 
-    Other columns and the index are kept; the input frame is not modified. ``method_column`` adds the
-    method name of every point. With ``to_zone="auto"`` the column ``zone_column`` holds each point's
-    UTM zone. ``options`` are those of Converter, or pass a ``converter``.
+    Other columns and the index are kept; the input frame is not modified. Missing values (NaN, None,
+    pandas' NA) give failed points. ``method_column`` adds the method name of every point. With
+    ``to_zone="auto"`` and EN output the column ``zone_column`` holds each point's UTM zone. The added
+    columns may not be one of ``columns``. ``options`` are those of Converter, or pass a ``converter``
+    (not both).
     """
-    unknown = set(options) - _CONVERTER_OPTIONS
-    if unknown:
-        raise TypeError(f"unknown option {sorted(unknown)[0]!r}")
+    _refuse_unknown(options)
+    if converter is not None and options:
+        raise TypeError(f"give a converter or options, not both (got {sorted(options)[0]!r})")
+    columns = _check_columns(columns, method_column, zone_column)
     if converter is None:
         converter = Converter(**options)
-    if len(columns) not in (2, 3):
-        raise ValueError("columns: two names, or three with heights")
-    heights = df[columns[2]].to_numpy() if len(columns) == 3 else None
-    result = converter.convert(df[columns[0]].to_numpy(), df[columns[1]].to_numpy(), heights, threads)
+    text = converter.options["from_type"] in ("DMS", "DM")
+    heights = _column_values(df, columns[2], False) if len(columns) == 3 else None
+    result = converter.convert(_column_values(df, columns[0], text), _column_values(df, columns[1], text),
+                               heights, threads)
     out = df.copy()
     out[columns[0]] = result.a
     out[columns[1]] = result.b

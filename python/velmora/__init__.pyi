@@ -4,6 +4,7 @@ import numpy as np
 import numpy.typing as npt
 
 FAILED: int
+__version__: str
 
 class Result(NamedTuple):
     a: np.ndarray
@@ -12,10 +13,12 @@ class Result(NamedTuple):
     method: npt.NDArray[np.uint16]
     method_names: list[str]
     zone: Optional[npt.NDArray[np.int16]] = None
+    problems: Optional[dict[int, str]] = None
     def methods(self) -> np.ndarray: ...
 
 class Converter:
-    options: dict[str, Any]
+    @property
+    def options(self) -> dict[str, Any]: ...
     def __init__(
         self,
         from_datum: str = "WGS84",

@@ -15,11 +15,11 @@ from __future__ import annotations
 import os
 import threading
 from dataclasses import dataclass
-from typing import Any, Hashable, Optional, Sequence
+from typing import Any, Hashable, Mapping, Optional, Sequence
 
 import dask.dataframe as dd
 
-from . import Converter, _CONVERTER_OPTIONS, convert_frame
+from . import Converter, _check_columns, _refuse_unknown, _threads, convert_frame
 
 __all__ = ["convert"]
 
@@ -42,7 +42,7 @@ if hasattr(os, "register_at_fork"):
 
 def _freeze(value: Any) -> Hashable:
     """A hashable form of an option value: mappings as sorted items, paths as text."""
-    if isinstance(value, dict):
+    if isinstance(value, Mapping):
         return tuple(sorted((str(k), _freeze(v)) for k, v in value.items()))
     if isinstance(value, os.PathLike):
         return os.fspath(value)
@@ -88,19 +88,19 @@ def convert(
 ) -> dd.DataFrame:
     """A lazy Dask DataFrame with the points of ``columns`` converted in every partition.
 
-    ``columns``, ``method_column``, ``zone_column`` and ``options`` are those of velmora.convert_frame. ``threads`` is the
-    engine's threads per partition (1 by default; None: every processor of the worker). The options are
-    checked here first, by building a Converter, so a bad value raises ValueError before any task runs;
-    the workers then build their own, once per process.
+    ``columns``, ``method_column``, ``zone_column`` and ``options`` are those of velmora.convert_frame.
+    ``threads`` is the engine's threads per partition (1 by default; None: every processor of the
+    worker). The options are checked here first, so a bad value raises ValueError before any task runs;
+    the grid files need be present only on the workers, which build their own Converter once per
+    process (and raise there, with strict=True, for a grid they cannot open).
     """
-    unknown = set(options) - _CONVERTER_OPTIONS
-    if unknown:
-        raise TypeError(f"unknown option {sorted(unknown)[0]!r}")
-    columns = tuple(columns)
-    if len(columns) not in (2, 3):
-        raise ValueError("columns: two names, or three with heights")
+    _refuse_unknown(options)
+    columns = _check_columns(columns, method_column, zone_column)
+    _threads(threads)
     key = _key(options)
-    client_converter = _converter(key)
+    # The options are checked here by a lax Converter: the grids need be present only where the
+    # partitions are converted (the workers), not on the client.
+    client_converter = _converter(_key({**options, "strict": False}))
     # The empty frame through the same conversion gives the result's columns and dtypes exactly
     # (DMS and DM output turn the coordinate columns into text).
     meta = convert_frame(ddf._meta, columns, method_column, 1, client_converter, zone_column)
