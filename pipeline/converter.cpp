@@ -202,15 +202,14 @@ ConversionResult Converter::transformPoint(const Coordinates& point) const noexc
   const LatLon source = run.fromGrid
                             ? gridToGeographic(run.sourceProjection, GridPoint{point.first, point.second})
                             : LatLon{point.first, point.second};
-  const DatumChange change = run.path->transformDatum(source.latitude, source.longitude);
   ConversionResult result;
-  result.datum = change.report;
+  const LatLon position = run.path->transformDatum(source.latitude, source.longitude, result.datum);
   result.coordinates.height = point.height;
 
   if (run.convertHeights) {
     HeightCorrection correction;
     if (run.heightPlan.kind() != HeightPlan::Kind::kNone) {
-      LatLon onGda2020 = change.position;
+      LatLon onGda2020 = position;
       if (run.heightPosition == Gda2020Position::kSource) onGda2020 = source;
       if (run.heightPosition == Gda2020Position::kOwnPath) {
         onGda2020 = run.pathToGda2020->transformDatum(source.latitude, source.longitude).position;
@@ -225,18 +224,18 @@ ConversionResult Converter::transformPoint(const Coordinates& point) const noexc
   if (run.toGrid) {
     const ProjectionParams* target = &run.targetProjection;
     if (!run.zoneProjections.empty()) {
-      if (const std::optional<int> zone = utmZoneOf(change.position.longitude)) {
+      if (const std::optional<int> zone = utmZoneOf(position.longitude)) {
         target = &run.zoneProjections[static_cast<std::size_t>(*zone - kFirstUtmZone)];
       }
     }
     result.zone.target = target->zone;
-    result.zone.targetOutside = outsideZone(*target, change.position.longitude);
-    const GridPoint grid = geographicToGrid(*target, change.position);
+    result.zone.targetOutside = outsideZone(*target, position.longitude);
+    const GridPoint grid = geographicToGrid(*target, position);
     result.coordinates.first = grid.easting;
     result.coordinates.second = grid.northing;
   } else {
-    result.coordinates.first = change.position.latitude;
-    result.coordinates.second = change.position.longitude;
+    result.coordinates.first = position.latitude;
+    result.coordinates.second = position.longitude;
   }
   return result;
 }

@@ -409,41 +409,42 @@ LatLon runParameterChain(LatLon point, Datum fromDatum, Datum toDatum, const Pat
 
 }  // namespace
 
-DatumChange DatumPath::transformDatum(double latitude, double longitude) const {
+LatLon DatumPath::transformDatum(double latitude, double longitude, DatumReport& report) const {
   const PathContext context{settings_, grids_, realisation_, nzgd2000Needed_};
   const LatLon input{latitude, longitude};
-  DatumChange change{input, {}};
   Datum fromDatum = settings_.fromDatum;
   Datum toDatum = settings_.toDatum;
 
   if (settings_.useGridShift) {
-    if (const std::optional<LatLon> shifted =
-            runGridLegs(input, fromDatum, toDatum, context, change.report)) {
-      change.position = *shifted;
-      change.report.fromDatum = fromDatum;
-      change.report.toDatum = toDatum;
-      return change;
+    if (const std::optional<LatLon> shifted = runGridLegs(input, fromDatum, toDatum, context, report)) {
+      report.fromDatum = fromDatum;
+      report.toDatum = toDatum;
+      return *shifted;
     }
   }
 
   if (latitude < kNzAreaNorthLimitDeg && longitude > kNzAreaWestLimitDeg) {
     fromDatum = newZealandDatum(fromDatum);
     toDatum = newZealandDatum(toDatum);
-    change.report.newZealandRule = fromDatum != settings_.fromDatum || toDatum != settings_.toDatum;
+    report.newZealandRule = fromDatum != settings_.fromDatum || toDatum != settings_.toDatum;
   }
-  change.report.fromDatum = fromDatum;
-  change.report.toDatum = toDatum;
+  report.fromDatum = fromDatum;
+  report.toDatum = toDatum;
 
-  if (fromDatum == toDatum) return change;
+  if (fromDatum == toDatum) return input;
 
   const bool outsideSupportedArea = latitude > kSupportedNorthLimitDeg ||
                                     latitude < kSupportedSouthLimitDeg ||
                                     longitude < kSupportedWestLimitDeg || longitude >= kSupportedEastEndDeg;
   if (outsideSupportedArea) {
-    change.position = approximateShift(input, fromDatum, toDatum, change.report);
-    return change;
+    return approximateShift(input, fromDatum, toDatum, report);
   }
-  change.position = runParameterChain(input, fromDatum, toDatum, context, change.report);
+  return runParameterChain(input, fromDatum, toDatum, context, report);
+}
+
+DatumChange DatumPath::transformDatum(double latitude, double longitude) const {
+  DatumChange change;
+  change.position = transformDatum(latitude, longitude, change.report);
   return change;
 }
 
