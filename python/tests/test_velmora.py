@@ -187,6 +187,10 @@ def test_dtypes_layouts_and_inputs_unchanged():
     assert all((r.method == runs[0].method).all() and r.method_names == runs[0].method_names for r in runs)
     with pytest.raises(ValueError):
         converter.convert([1.0, 2.0], [1.0])
+    masked = converter.convert(np.ma.masked_array(lat[:3], [False, True, False]), lon[:3])
+    assert list(masked.method == velmora.FAILED) == [False, True, False]
+    with pytest.raises(TypeError, match="bool"):
+        converter.convert(np.array([True]), np.array([151.0]))
 
 
 def test_convert_frame():

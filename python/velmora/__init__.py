@@ -92,8 +92,13 @@ def _threads(threads: Any) -> int:
     return int(min(threads, 2**31))
 
 
-def _points(values: Any) -> Any:
-    """A single value as an array of one point."""
+def _points(values: Any, name: str) -> Any:
+    """The values as the engine takes them: a single value as one point, masked entries as missing."""
+    if isinstance(values, np.ndarray) and values.dtype.kind in "bcmM":
+        raise TypeError(f"{name}: expected numbers or text, got an array of {values.dtype}")
+    if isinstance(values, np.ma.MaskedArray):
+        text = values.dtype.kind in "OSU"
+        values = values.astype(object if text else np.float64).filled(None if text else np.nan)
     return [values] if np.ndim(values) == 0 else values
 
 
@@ -201,8 +206,8 @@ class Converter:
         carried through as given, NaN included. The GIL is released while converting on ``threads``
         threads (None: every processor; 1: one thread); Ctrl-C stops the run within a fraction of a second.
         """
-        heights = None if h is None else _points(h)
-        return Result(*self._engine.convert(_points(a), _points(b), heights, _threads(threads)))
+        heights = None if h is None else _points(h, "h")
+        return Result(*self._engine.convert(_points(a, "a"), _points(b, "b"), heights, _threads(threads)))
 
     @property
     def grids(self) -> list:
