@@ -2,7 +2,10 @@
 
 import os
 import pickle
+import signal
 import subprocess
+import sys
+import time
 
 import numpy as np
 import pandas as pd
@@ -215,3 +218,24 @@ def test_convert_frame():
             velmora.convert_frame(frame, **bad)
     # A Converter travels as its options (to Dask workers, for one).
     assert repr(pickle.loads(pickle.dumps(converter))) == "velmora.Converter(from_datum='GDA94', to_datum='GDA2020')"
+
+
+def test_ctrl_c_stops_a_long_run():
+    """The interrupt ends the call early, not after the whole run (its length estimated from a tenth)."""
+    child = subprocess.Popen(
+        [sys.executable, "-c", "import numpy as np, time, velmora\n"
+         "c = velmora.Converter(from_datum='GDA94', to_datum='GDA2020', to_type='DMS')\n"
+         "a, b = np.full(20_000_000, -33.0), np.full(20_000_000, 151.0)\n"
+         "start = time.perf_counter(); c.convert(a[:2_000_000], b[:2_000_000], threads=1)\n"
+         "whole = 10 * (time.perf_counter() - start)\n"
+         "print('started', flush=True); start = time.perf_counter()\n"
+         "try:\n"
+         "    c.convert(a, b, threads=1)\n"
+         "except KeyboardInterrupt:\n"
+         "    print(f'stopped {(time.perf_counter() - start) / whole:.3f}', flush=True)\n"],
+        stdout=subprocess.PIPE, text=True, env=os.environ)
+    assert child.stdout.readline() == "started\n"
+    time.sleep(0.3)
+    child.send_signal(signal.SIGINT)
+    out, _ = child.communicate(timeout=120)
+    assert out.startswith("stopped ") and float(out.split()[1]) < 0.5, out
