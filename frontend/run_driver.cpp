@@ -79,7 +79,7 @@ int optionError(std::string_view message, std::FILE* out, std::FILE* err) {
 
 }  // namespace
 
-std::optional<std::string> gridProblem(const Converter& converter) {
+std::optional<std::string> gridShiftProblem(const Converter& converter) {
   const ConversionSettings& settings = converter.settings();
   const bool datumGrid =
       converter.gridState(GridId::kAgd66).needed || converter.gridState(GridId::kAgd84).needed ||
@@ -88,6 +88,11 @@ std::optional<std::string> gridProblem(const Converter& converter) {
     return "--useGridShift: no grid file serves " + std::string(datumName(settings.fromDatum)) + " to " +
            std::string(datumName(settings.toDatum));
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> gridProblem(const Converter& converter) {
+  if (std::optional<std::string> problem = gridShiftProblem(converter)) return problem;
   for (const GridId id : kGridIds) {
     const GridState& state = converter.gridState(id);
     if (!state.needed || state.grid != nullptr) continue;

@@ -33,6 +33,10 @@ inline constexpr int kExitFailure = 1;  // usage text, unreadable input file, ou
 // words of --strict (without "velmora: "); none when the converter has every grid it needs.
 std::optional<std::string> gridProblem(const Converter& converter);
 
+// The part of gridProblem that follows from the options alone, whatever files exist: grids asked
+// for (--useGridShift) where none serves the pair.
+std::optional<std::string> gridShiftProblem(const Converter& converter);
+
 int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE* err);
 
 }  // namespace velmora

@@ -6,14 +6,13 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
-#include <array>
 #include <atomic>
-#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
+#include <exception>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -42,17 +41,47 @@ namespace {
 
 constexpr std::uint16_t kFailedCode = 0;  // method code of a point that did not convert
 constexpr std::string_view kFailedName = "failed";
+constexpr std::uint16_t kNoProblem = 0;  // problem code of a point that converted
 constexpr unsigned kMaxThreads = 64;
+// Fewer points than this on one thread run on the calling thread: done in milliseconds, they need
+// no watch for Ctrl-C, and a single point pays no thread start.
+constexpr std::size_t kCallingThreadPoints = 65536;
 
 using DoubleArray = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
-// What the points of one thread gave besides their values: method codes local to the thread, and
-// why each failed point failed.
-struct ChunkResults {
-  std::vector<std::string> names;  // local code - 1 -> method name
-  std::unordered_map<std::string, std::uint16_t> codes;
-  std::vector<std::pair<std::size_t, std::string>> problems;  // point index, reason
+// Texts numbered from 1 in order of first use (0 is the caller's "none"), as uint16 codes.
+class CodeTable {
+ public:
+  std::uint16_t code(const std::string& text) {
+    const auto found = codes_.find(text);
+    if (found != codes_.end()) return found->second;
+    if (texts_.size() >= 0xFFFE) throw std::length_error("more distinct method names or problems than codes");
+    texts_.push_back(text);
+    return codes_.emplace(text, static_cast<std::uint16_t>(texts_.size())).first->second;
+  }
+  const std::vector<std::string>& texts() const { return texts_; }
+
+ private:
+  std::vector<std::string> texts_;  // code - 1 -> text
+  std::unordered_map<std::string, std::uint16_t> codes_;
 };
+
+// Renumbers the codes of each thread's points into one table for the run, in order of first use by
+// point index whatever the thread count; first is the text of code 0.
+std::vector<std::string> mergeCodes(const std::vector<CodeTable>& tables, std::size_t perChunk,
+                                    std::size_t count, std::uint16_t* codes, std::string_view first) {
+  CodeTable run;
+  for (std::size_t k = 0; k < tables.size(); ++k) {
+    std::vector<std::uint16_t> remap(tables[k].texts().size() + 1, 0);
+    for (std::size_t n = 0; n < tables[k].texts().size(); ++n) remap[n + 1] = run.code(tables[k].texts()[n]);
+    const std::size_t begin = std::min(count, k * perChunk);
+    const std::size_t end = std::min(count, begin + perChunk);
+    for (std::size_t i = begin; i < end; ++i) codes[i] = remap[codes[i]];
+  }
+  std::vector<std::string> texts{std::string(first)};
+  texts.insert(texts.end(), run.texts().begin(), run.texts().end());
+  return texts;
+}
 
 // Whether two results have the same method name: the name is made of these fields alone.
 bool sameMethod(const ConversionResult& a, const ConversionResult& b) {
@@ -74,32 +103,24 @@ bool sameMethod(const ConversionResult& a, const ConversionResult& b) {
          g.inMargin == h.inMargin;
 }
 
-// The worker threads' flag to stop early, and the count of those still running, which the calling
-// thread waits on while it looks for a pending KeyboardInterrupt.
+// Runs work(k) for k in [0, count) on threads of their own and waits for them, taking the GIL every
+// kInterruptPollInterval to run Python's signal handlers: a handler that raises (Ctrl-C) stops the
+// workers and is raised here, as is the first exception a worker throws.
 class WorkerGroup {
  public:
   bool stopping() const { return stop_.load(std::memory_order_relaxed); }
 
-  // Runs work(k) for k in [0, count) on threads of their own and waits for them; every
-  // kInterruptPollInterval the GIL is taken to run Python's signal handlers, and a handler that
-  // raises (Ctrl-C) stops the workers and is raised here.
   template <typename Work>
   void run(unsigned count, const Work& work) {
     running_ = count;
+    bool interrupted = false;
     {
       std::vector<std::jthread> workers;
       workers.reserve(count);
-      for (unsigned k = 0; k < count; ++k) {
-        workers.emplace_back([this, &work, k] {
-          work(k);
-          const std::lock_guard lock(mutex_);
-          if (--running_ == 0) done_.notify_all();
-        });
-      }
+      for (unsigned k = 0; k < count; ++k) workers.emplace_back([this, &work, k] { runOne(work, k); });
       std::unique_lock lock(mutex_);
       while (!done_.wait_for(lock, kInterruptPollInterval, [this] { return running_ == 0; })) {
         lock.unlock();
-        bool interrupted = false;
         {
           const py::gil_scoped_acquire gil;
           interrupted = PyErr_CheckSignals() != 0;
@@ -111,33 +132,58 @@ class WorkerGroup {
         lock.lock();
       }
     }
-    if (stop_) {
+    if (interrupted) {
       const py::gil_scoped_acquire gil;
       throw py::error_already_set();
     }
+    if (failure_) std::rethrow_exception(failure_);
   }
 
  private:
+  template <typename Work>
+  void runOne(const Work& work, unsigned k) {
+    std::exception_ptr failure;
+    try {
+      work(k);
+    } catch (...) {
+      failure = std::current_exception();
+      stop_ = true;
+    }
+    const std::lock_guard lock(mutex_);
+    if (failure && !failure_) failure_ = failure;
+    if (--running_ == 0) done_.notify_all();
+  }
+
   static constexpr std::chrono::milliseconds kInterruptPollInterval{100};
   std::atomic<bool> stop_{false};
   std::mutex mutex_;
   std::condition_variable done_;
   unsigned running_ = 0;
+  std::exception_ptr failure_;
+};
+
+// What the points of one thread gave besides their values: codes local to the thread.
+struct ChunkCodes {
+  CodeTable methods;
+  CodeTable problems;
 };
 
 class PyConverter {
  public:
-  // args: the option arguments as the program takes them ("--fromDatum", "GDA94", ...).
-  PyConverter(const std::vector<std::string>& args, bool strict, const std::string& shareFolder)
+  // args: the option arguments as the program takes them ("--fromDatum=GDA94", ...). checkFiles:
+  // whether a strict converter also requires the grid files it needs to open (not when only the
+  // options are being checked, on a machine other than the one converting).
+  PyConverter(const std::vector<std::string>& args, bool strict, const std::string& shareFolder,
+              bool checkFiles)
       : strict_(strict) {
     std::vector<std::string_view> argv{"velmora", "--inputFile", "-"};
     for (const std::string& arg : args) argv.emplace_back(arg);
     CommandLine line = scanCommandLine(argv);
     if (!line.errors.empty()) throw py::value_error(line.errors.front());
-    if (!line.problems.empty()) throw py::value_error(line.problems.front());
-    if (line.missingValue) throw py::value_error("an option that takes a value stands last");
     if (const std::optional<std::string> problem = autoZoneProblem(line.settings))
       throw py::value_error(*problem);
+    if (!line.problems.empty()) throw py::value_error(line.problems.front());
+    if (line.missingValue) throw py::value_error("an option that takes a value stands last");
     const std::vector<std::string> problems = settingsProblems(line);
     if (!problems.empty()) throw py::value_error(problems.front());
 
@@ -152,8 +198,9 @@ class PyConverter {
     // A grid the run needs but cannot open stops a strict converter; a lax one goes on as the
     // program does without --strict, by parameters or without the geoid, and its points say so.
     if (strict_) {
-      if (const std::optional<std::string> problem = gridProblem(*converter_))
-        throw py::value_error(*problem);
+      const std::optional<std::string> problem =
+          checkFiles ? gridProblem(*converter_) : gridShiftProblem(*converter_);
+      if (problem) throw py::value_error(*problem);
     }
   }
 
@@ -205,22 +252,24 @@ class PyConverter {
     py::array_t<double> arrayB(static_cast<py::ssize_t>(count));
     py::array_t<double> arrayH(static_cast<py::ssize_t>(count));
     py::array_t<std::uint16_t> arrayCodes(static_cast<py::ssize_t>(count));
+    py::array_t<std::uint16_t> arrayProblems(static_cast<py::ssize_t>(count));
     double* const outA = arrayA.mutable_data();
     double* const outB = arrayB.mutable_data();
     double* const outH = arrayH.mutable_data();
     std::uint16_t* const codes = arrayCodes.mutable_data();
+    std::uint16_t* const problemCodes = arrayProblems.mutable_data();
     // With to_zone="auto" and grid output, each point's zone, as the program writes it after the height.
     const bool autoZone = settings.autoToZone && settings.toCoordType == CoordType::kEn;
     py::array_t<std::int16_t> arrayZones(static_cast<py::ssize_t>(autoZone ? count : 0));
     std::int16_t* const zones = arrayZones.mutable_data();
     std::vector<std::string> textOutA(angleOutput ? count : 0);
     std::vector<std::string> textOutB(angleOutput ? count : 0);
-    std::vector<ChunkResults> chunks(threadCount);
+    std::vector<ChunkCodes> chunks(threadCount);
     const std::size_t perChunk = (count + threadCount - 1) / std::max(threadCount, 1U);
     WorkerGroup group;
 
     const auto work = [&](unsigned chunk) {
-      ChunkResults& local = chunks[chunk];
+      ChunkCodes& local = chunks[chunk];
       std::string name;
       ConversionResult last{};
       std::uint16_t lastCode = kFailedCode;
@@ -229,32 +278,30 @@ class PyConverter {
       const std::size_t end = std::min(count, begin + perChunk);
       for (std::size_t i = begin; i < end; ++i) {
         if (i % kStopCheckInterval == 0 && group.stopping()) return;
-        const auto fail = [&](std::string problem) {
+        problemCodes[i] = kNoProblem;
+        const auto fail = [&](const std::string& problem) {
           outA[i] = outB[i] = outH[i] = std::nan("");
           codes[i] = kFailedCode;
           if (autoZone) zones[i] = 0;
-          local.problems.emplace_back(i, std::move(problem));
+          problemCodes[i] = local.problems.code(problem);
         };
         Coordinates point;
-        if (angleInput && (missingA[i] != 0 || missingB[i] != 0)) {
-          fail(std::string(missingA[i] != 0 ? "a" : "b") + ": missing value");
-          continue;
-        }
         if (angleInput) {
+          if (missingA[i] != 0 || missingB[i] != 0) {
+            fail(missingA[i] != 0 ? "a: missing value" : "b: missing value");
+            continue;
+          }
           const ParsedCoordinate first =
               checkCoordinate(settings.fromCoordType, CoordinateRole::kLatitude, textA[i]);
           const ParsedCoordinate second =
               checkCoordinate(settings.fromCoordType, CoordinateRole::kLongitude, textB[i]);
           point.first = first.value;
           point.second = second.value;
-          if (strict_ && first.problem != CoordinateProblem::kNone) {
-            fail(
-                textProblem("a", first.problem, settings.fromCoordType, CoordinateRole::kLatitude, textA[i]));
-            continue;
-          }
-          if (strict_ && second.problem != CoordinateProblem::kNone) {
-            fail(textProblem("b", second.problem, settings.fromCoordType, CoordinateRole::kLongitude,
-                             textB[i]));
+          if (strict_ &&
+              (first.problem != CoordinateProblem::kNone || second.problem != CoordinateProblem::kNone)) {
+            const bool onA = first.problem != CoordinateProblem::kNone;
+            fail(describe(onA ? "a" : "b", onA ? first.problem : second.problem, settings.fromCoordType,
+                          onA ? CoordinateRole::kLatitude : CoordinateRole::kLongitude));
             continue;
           }
         } else {
@@ -264,17 +311,14 @@ class PyConverter {
         // Without height conversion a height is carried through as it is, NaN included.
         point.height = ph != nullptr ? ph[i] : 0.0;
         if (!std::isfinite(point.first) || !std::isfinite(point.second)) {
-          fail(std::string(std::isfinite(point.first) ? "b" : "a") + ": not a finite number");
+          fail(std::isfinite(point.first) ? "b: not a finite number" : "a: not a finite number");
           continue;
         }
         if (strict_ && settings.fromCoordType == CoordType::kDd) {
           const bool latitudeBeyond = beyondDegreeLimit(CoordinateRole::kLatitude, point.first);
           if (latitudeBeyond || beyondDegreeLimit(CoordinateRole::kLongitude, point.second)) {
-            const CoordinateRole role =
-                latitudeBeyond ? CoordinateRole::kLatitude : CoordinateRole::kLongitude;
-            fail(std::string(latitudeBeyond ? "a: " : "b: ") +
-                 std::string(problemText(CoordinateProblem::kOutOfRange, CoordType::kDd, role)) + ", got " +
-                 shortestText(latitudeBeyond ? point.first : point.second));
+            fail(describe(latitudeBeyond ? "a" : "b", CoordinateProblem::kOutOfRange, CoordType::kDd,
+                          latitudeBeyond ? CoordinateRole::kLatitude : CoordinateRole::kLongitude));
             continue;
           }
         }
@@ -308,10 +352,7 @@ class PyConverter {
         if (!haveLast || !sameMethod(result, last)) {
           name.clear();
           appendMethodName(*converter_, result, name);
-          auto [at, inserted] =
-              local.codes.try_emplace(name, static_cast<std::uint16_t>(local.names.size() + 1));
-          if (inserted) local.names.push_back(name);
-          lastCode = at->second;
+          lastCode = local.methods.code(name);
           last = result;
           haveLast = true;
         }
@@ -320,30 +361,22 @@ class PyConverter {
     };
 
     std::vector<std::string> names;
-    py::dict problems;
+    std::vector<std::string> problemTexts;
     {
       py::gil_scoped_release release;
-      group.run(threadCount, work);
-      // Codes of the run in order of first appearance by point index, whatever the thread count.
-      std::vector<std::string> runNames{std::string(kFailedName)};
-      std::unordered_map<std::string, std::uint16_t> runCodes;
-      for (unsigned k = 0; k < threadCount; ++k) {
-        std::vector<std::uint16_t> remap(chunks[k].names.size() + 1, kFailedCode);
-        for (std::size_t n = 0; n < chunks[k].names.size(); ++n) {
-          auto [at, inserted] =
-              runCodes.try_emplace(chunks[k].names[n], static_cast<std::uint16_t>(runNames.size()));
-          if (inserted) runNames.push_back(chunks[k].names[n]);
-          remap[n + 1] = at->second;
-        }
-        const std::size_t begin = std::min(count, k * perChunk);
-        const std::size_t end = std::min(count, begin + perChunk);
-        for (std::size_t i = begin; i < end; ++i) codes[i] = remap[codes[i]];
+      if (threadCount == 1 && count < kCallingThreadPoints) {
+        work(0);
+      } else {
+        group.run(threadCount, work);
       }
-      names = std::move(runNames);
-    }
-    if (names.size() > 0xFFFF) throw std::runtime_error("more method names than method codes");
-    for (const ChunkResults& chunk : chunks) {
-      for (const auto& [index, text] : chunk.problems) problems[py::int_(index)] = py::str(text);
+      std::vector<CodeTable> methodTables;
+      std::vector<CodeTable> problemTables;
+      for (ChunkCodes& chunk : chunks) {
+        methodTables.push_back(std::move(chunk.methods));
+        problemTables.push_back(std::move(chunk.problems));
+      }
+      names = mergeCodes(methodTables, perChunk, count, codes, kFailedName);
+      problemTexts = mergeCodes(problemTables, perChunk, count, problemCodes, "");
     }
 
     py::object first = arrayA;
@@ -354,7 +387,8 @@ class PyConverter {
     }
     py::object zoneArray = py::none();
     if (autoZone) zoneArray = arrayZones;
-    return py::make_tuple(first, second, arrayH, arrayCodes, py::cast(names), zoneArray, problems);
+    return py::make_tuple(first, second, arrayH, arrayCodes, py::cast(names), zoneArray, arrayProblems,
+                          py::cast(problemTexts));
   }
 
   // Every grid slot the converter considered: the path tried, needed or optional, open, error.
@@ -381,17 +415,9 @@ class PyConverter {
   // Every this many points a worker looks whether the run is being stopped.
   static constexpr std::size_t kStopCheckInterval = 4096;
 
-  // The shortest text that reads back as the same double.
-  static std::string shortestText(double value) {
-    std::array<char, 32> text{};
-    const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
-    return std::string(text.data(), end);
-  }
-
-  static std::string textProblem(std::string_view argument, CoordinateProblem problem, CoordType type,
-                                 CoordinateRole role, std::string_view text) {
-    return std::string(argument) + ": " + std::string(problemText(problem, type, role)) + ", got '" +
-           std::string(text) + "'";
+  static std::string describe(std::string_view argument, CoordinateProblem problem, CoordType type,
+                              CoordinateRole role) {
+    return std::string(argument) + ": " + std::string(problemText(problem, type, role));
   }
 
   static DoubleArray numbers(const py::object& values, const char* argument) {
@@ -415,17 +441,20 @@ class PyConverter {
                                         std::vector<char>& missing) {
     std::vector<std::string> out;
     for (const py::handle item : values) {
+      if (py::isinstance<py::str>(item)) {
+        out.push_back(item.cast<std::string>());
+        // An empty or blank text is a missing value, as an empty field is to the program.
+        missing.push_back(out.back().find_first_not_of(" \t") == std::string::npos ? 1 : 0);
+        continue;
+      }
       const bool isMissing = item.is_none() ||
                              (py::isinstance<py::float_>(item) && std::isnan(item.cast<double>())) ||
                              py::str(py::type::of(item).attr("__name__")).cast<std::string>() == "NAType";
-      if (!isMissing && !py::isinstance<py::str>(item)) {
+      if (!isMissing)
         throw py::type_error(std::string(argument) + ": DMS and DM input is text, got " +
                              std::string(py::repr(item)));
-      }
-      std::string text = isMissing ? std::string() : item.cast<std::string>();
-      // An empty or blank text is a missing value too, as an empty field is to the program.
-      missing.push_back(text.find_first_not_of(" \t") == std::string::npos ? 1 : 0);
-      out.push_back(std::move(text));
+      out.emplace_back();
+      missing.push_back(1);
     }
     return out;
   }
@@ -449,8 +478,8 @@ PYBIND11_MODULE(_velmora, m) {
   m.doc() = "The velmora conversion engine (use the velmora package, not this module).";
   m.attr("__version__") = std::string(velmora::kVersion);
   py::class_<velmora::PyConverter>(m, "Converter")
-      .def(py::init<const std::vector<std::string>&, bool, const std::string&>(), py::arg("args"),
-           py::arg("strict"), py::arg("share_folder"))
+      .def(py::init<const std::vector<std::string>&, bool, const std::string&, bool>(), py::arg("args"),
+           py::arg("strict"), py::arg("share_folder"), py::arg("check_files"))
       .def("convert", &velmora::PyConverter::convert, py::arg("a"), py::arg("b"), py::arg("h"),
            py::arg("threads"))
       .def("grids", &velmora::PyConverter::grids);

@@ -41,9 +41,11 @@ def test_bad_options_raise_before_any_task():
         velmora.dask.convert(ddf, ("lat", "lon"), threads=0)
     # A grid the client lacks is no error there: the workers open their own.
     lazy = velmora.dask.convert(ddf, ("lat", "lon"), from_datum="GDA94", to_datum="GDA2020", use_grid_shift=True,
-                                grids={"GDA2020": "/no/such.gsb"})
-    with pytest.raises(ValueError, match="cannot use the grid file '/no/such.gsb'"):
+                                grids={"GDA2020": "/no/such.gsb"}, grid_folder="/only/on/the/workers")
+    with pytest.raises(ValueError, match="no such folder"):
         lazy.compute(scheduler="sync")
+    with pytest.raises(ValueError, match="no grid file serves GDA94 to GDA94"):  # whatever files exist
+        velmora.dask.convert(ddf, ("lat", "lon"), from_datum="GDA94", to_datum="GDA94", use_grid_shift=True)
 
 
 @pytest.mark.skipif(os.environ.get("VELMORA_SKIP_DASK") == "1", reason="VELMORA_SKIP_DASK=1")

@@ -130,19 +130,20 @@ def test_failed_points_say_why_and_heights_pass_through():
     converter = velmora.Converter(from_datum="GDA94", to_datum="GDA2020")
     result = converter.convert([95.0, -33.0, -33.0, np.nan], [151.0, -200.0, 151.0, 151.0], [1.0, 2.0, np.nan, 3.0])
     assert list(result.method[:2]) == [velmora.FAILED] * 2 and result.method[2] != velmora.FAILED
-    assert result.problems == {0: "a: latitude out of range (-90 to 90), got 95",
-                               1: "b: longitude out of range (-180 to 180), got -200", 3: "a: not a finite number"}
+    assert list(result.problems()) == ["a: latitude out of range (-90 to 90)",
+                                       "b: longitude out of range (-180 to 180)", "", "a: not a finite number"]
     assert np.isnan(result.h[2])  # no heights converted: a missing height is carried, the point converted
     texts = velmora.Converter(from_type="DMS", strict=False).convert(
         ["-33 30 0", None, np.nan, pd.NA, " ", "-33 60 0"], ["151 0 0"] * 6)
     assert list(texts.method == velmora.FAILED) == [False, True, True, True, True, False]  # lax: 60' is read
-    assert velmora.Converter(from_type="DMS").convert("-33 60 0", "151 0 0").problems[0].startswith(
+    assert velmora.Converter(from_type="DMS").convert("-33 60 0", "151 0 0").problems()[0].startswith(
         "a: latitude out of range")
     heights = velmora.Converter(from_datum="GDA2020", to_datum="GDA2020", from_height="Ellipsoid",
                                 to_height="Ellipsoid")
     with pytest.raises(ValueError, match="h: heights are converted"):
         heights.convert([-33.0], [151.0])
-    assert heights.convert([-33.0], [151.0], [np.nan]).problems == {0: "h: not a finite number, and heights are converted"}
+    assert heights.convert([-33.0], [151.0], [np.nan]).problem_names == [
+        "", "h: not a finite number, and heights are converted"]
     with pytest.raises(TypeError, match="DMS and DM input is text"):
         velmora.Converter(from_type="DMS").convert([b"-33 30 0"], ["151 0 0"])
     for threads, error in [(0, ValueError), (-1, ValueError), (1.5, TypeError), ("2", TypeError), (True, TypeError)]:
@@ -213,9 +214,11 @@ def test_convert_frame():
     assert list(out["how"]) == ["helmert:GDA94-GDA2020", "failed"] and np.isnan(out["h"][7])
     converter = velmora.Converter(from_datum="GDA94", to_datum="GDA2020")
     for bad, error in [(dict(datum="GDA94"), ValueError), (dict(method_column="lat"), ValueError),
-                       (dict(columns="lat"), ValueError), (dict(converter=converter, to_type="EN"), TypeError)]:
+                       (dict(columns="lat"), ValueError), (dict(converter=converter, to_type="EN"), TypeError),
+                       (dict(to_type="EN", to_zone="auto", method_column="zone"), ValueError)]:
         with pytest.raises(error):
             velmora.convert_frame(frame, **bad)
+    assert "zone" in velmora.convert_frame(frame, method_column="zone", converter=converter)  # no zones added
     # A Converter travels as its options (to Dask workers, for one).
     assert repr(pickle.loads(pickle.dumps(converter))) == "velmora.Converter(from_datum='GDA94', to_datum='GDA2020')"
 
@@ -224,9 +227,9 @@ def test_ctrl_c_stops_a_long_run():
     """The interrupt ends the call early, not after the whole run (its length estimated from a tenth)."""
     child = subprocess.Popen(
         [sys.executable, "-c", "import numpy as np, time, velmora\n"
-         "c = velmora.Converter(from_datum='GDA94', to_datum='GDA2020', to_type='DMS')\n"
-         "a, b = np.full(20_000_000, -33.0), np.full(20_000_000, 151.0)\n"
-         "start = time.perf_counter(); c.convert(a[:2_000_000], b[:2_000_000], threads=1)\n"
+         "c = velmora.Converter(from_datum='ITRF2020', to_datum='AGD66', to_type='EN', epoch=2020)\n"
+         "a, b = np.full(8_000_000, -33.0), np.full(8_000_000, 151.0)\n"
+         "start = time.perf_counter(); c.convert(a[:800_000], b[:800_000], threads=1)\n"
          "whole = 10 * (time.perf_counter() - start)\n"
          "print('started', flush=True); start = time.perf_counter()\n"
          "try:\n"

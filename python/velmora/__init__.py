@@ -12,7 +12,7 @@ Code 0 (``FAILED``) is always "failed": a coordinate that is missing or not a fi
 that is not when heights are converted, or (with ``strict=True``, the default) a coordinate or DMS/DM
 text ``--strict`` refuses or a point it reports (outside a grid, outside the area of the
 transformation, no geoid value). Such a point gives NaN (an empty text for DMS/DM output), and
-``Result.problems`` says why, by point index. The other codes name what was applied, as
+``Result.problems()`` says why (``Result.problem``: codes into ``Result.problem_names``). The other codes name what was applied, as
 ``--showMethod`` prints it, numbered in order of first appearance by point index, so the same input
 gives the same codes whatever the thread count.
 """
@@ -92,14 +92,24 @@ def _threads(threads: Any) -> int:
     return int(min(threads, 2**31))
 
 
-def _points(values: Any, name: str) -> Any:
-    """The values as the engine takes them: a single value as one point, masked entries as missing."""
+def _points(values: Any, name: str, text: bool) -> Any:
+    """The values as the engine takes them: a single value as one point; masked entries and pandas'
+    NA as missing."""
     if isinstance(values, np.ndarray) and values.dtype.kind in "bcmM":
         raise TypeError(f"{name}: expected numbers or text, got an array of {values.dtype}")
     if isinstance(values, np.ma.MaskedArray):
-        text = values.dtype.kind in "OSU"
         values = values.astype(object if text else np.float64).filled(None if text else np.nan)
+    elif not text and hasattr(values, "to_numpy") and hasattr(values, "dtype"):  # pandas Series, arrays
+        try:
+            values = values.to_numpy(dtype=np.float64, na_value=np.nan)
+        except (TypeError, ValueError) as error:
+            raise ValueError(f"{name}: expected numbers ({error})") from None
     return [values] if np.ndim(values) == 0 else values
+
+
+def _adds_zone(options: Mapping[str, Any]) -> bool:
+    """Whether the options give each point its own zone (to_zone="auto" with EN output)."""
+    return str(options["to_zone"]) == "auto" and options["to_type"] == "EN"
 
 
 class Result(NamedTuple):
@@ -110,12 +120,17 @@ class Result(NamedTuple):
     h: np.ndarray  # heights, float64 (the input heights, or 0, when none are converted)
     method: np.ndarray  # uint16 codes into method_names; 0 is FAILED
     method_names: list  # code -> name as --showMethod prints it
-    zone: Optional[np.ndarray] = None  # with to_zone="auto" and EN output: each point's UTM zone, int16 (0: failed)
-    problems: Optional[dict] = None  # index of each failed point -> why it failed (a dict from convert)
+    zone: Optional[np.ndarray] = None  # with to_zone="auto" and EN output: each point's zone, int16 (0: failed)
+    problem: Optional[np.ndarray] = None  # uint16 codes into problem_names; 0 for a point that converted
+    problem_names: Optional[list] = None  # code -> why a point failed ("" for code 0)
 
     def methods(self) -> np.ndarray:
         """The method name of every point, as an array of str."""
         return np.asarray(self.method_names, dtype=object)[self.method]
+
+    def problems(self) -> np.ndarray:
+        """Why each point failed, as an array of str ("" where it converted)."""
+        return np.asarray(self.problem_names, dtype=object)[self.problem]
 
 
 def _refuse_unknown(options: Mapping[str, Any]) -> None:
@@ -160,13 +175,29 @@ class Converter:
         **unknown: Any,
     ) -> None:
         _refuse_unknown(unknown)
-        values = dict(
+        self._build(dict(
             from_datum=from_datum, from_type=from_type, from_height=from_height, to_datum=to_datum,
             to_type=to_type, to_height=to_height, zone=zone, to_zone=to_zone, isg_sub_zone=isg_sub_zone,
-            epoch=epoch, hemisphere=hemisphere,
-        )
-        flags = dict(use_grid_shift=use_grid_shift, use_itrf2008=use_itrf2008, use_ausgeoid98=use_ausgeoid98,
-                     strict=strict)
+            epoch=epoch, hemisphere=hemisphere, use_grid_shift=use_grid_shift, use_itrf2008=use_itrf2008,
+            use_ausgeoid98=use_ausgeoid98, grid_folder=grid_folder, grids=grids, strict=strict,
+        ), check_files=True)
+
+    @classmethod
+    def _checking_options(cls, options: Mapping[str, Any]) -> "Converter":
+        """A Converter that checks the options as any other, but not that the grid files open: for a
+        machine that only plans the work others do (a Dask client), where the grids may not be."""
+        _refuse_unknown(options)
+        converter = cls.__new__(cls)
+        options = {**_DEFAULTS, **options}
+        if options["grid_folder"]:  # a folder of the workers'
+            options["grid_folder"] = None
+        converter._build(options, check_files=False)
+        return converter
+
+    def _build(self, options: dict, check_files: bool) -> None:
+        values = {name: options[name] for name in _OPTIONS}
+        flags = {name: options[name] for name in (*_FLAGS, "strict")}
+        grid_folder, grids, strict = options["grid_folder"], options["grids"], options["strict"]
         args = []
         for name, option in _OPTIONS.items():
             if values[name] is not None or name not in _OPTIONAL:
@@ -177,13 +208,15 @@ class Converter:
             if value and name in _FLAGS:
                 args.append(_FLAGS[name])
         if grid_folder is not None:
-            args.append(f"--gridFolder={os.fspath(grid_folder)}")
+            grid_folder = os.fspath(grid_folder)
+            grid_folder = os.path.abspath(grid_folder) if grid_folder else grid_folder
+            args.append(f"--gridFolder={grid_folder}")
         grids = {str(slot): _grid_path(file) for slot, file in (grids or {}).items()}
         for slot, file in grids.items():
             args.append(f"--grid={slot}={file}")
         self._options = {**values, **{k: bool(v) for k, v in flags.items()}, "grid_folder": grid_folder,
                          "grids": grids}
-        self._engine = _velmora.Converter(args, bool(strict), _share_folder())
+        self._engine = _velmora.Converter(args, bool(strict), _share_folder(), check_files)
 
     @property
     def options(self) -> dict:
@@ -206,8 +239,9 @@ class Converter:
         carried through as given, NaN included. The GIL is released while converting on ``threads``
         threads (None: every processor; 1: one thread); Ctrl-C stops the run within a fraction of a second.
         """
-        heights = None if h is None else _points(h, "h")
-        return Result(*self._engine.convert(_points(a, "a"), _points(b, "b"), heights, _threads(threads)))
+        text = self._options["from_type"] in ("DMS", "DM")
+        heights = None if h is None else _points(h, "h", False)
+        return Result(*self._engine.convert(_points(a, "a", text), _points(b, "b", text), heights, _threads(threads)))
 
     @property
     def grids(self) -> list:
@@ -223,8 +257,8 @@ _DEFAULTS = {
 }
 
 
-def _check_columns(columns: Any, method_column: Optional[str], zone_column: str) -> tuple:
-    """The coordinate column names as a tuple, the added columns' names apart from them."""
+def _check_columns(columns: Any, method_column: Optional[str], zone_column: Optional[str]) -> tuple:
+    """The coordinate column names as a tuple, the added columns' names (None: not added) apart from them."""
     if isinstance(columns, (str, bytes)) or len(columns) not in (2, 3):
         raise ValueError(f"columns: expected two names, or three with heights, got {columns!r}")
     columns = tuple(columns)
@@ -240,12 +274,7 @@ def _check_columns(columns: Any, method_column: Optional[str], zone_column: str)
 def _column_values(df: Any, name: Any, text: bool) -> np.ndarray:
     """A column's values: float64 with NaN for missing ones (nullable dtypes too), or objects for text."""
     column = df[name]
-    if text:
-        return column.to_numpy(dtype=object)
-    try:
-        return column.to_numpy(dtype=np.float64, na_value=np.nan)
-    except (TypeError, ValueError) as error:
-        raise ValueError(f"column {name!r}: expected numbers ({error})") from None
+    return column.to_numpy(dtype=object) if text else _points(column, f"column {name!r}", False)
 
 
 def convert_frame(
@@ -268,9 +297,9 @@ def convert_frame(
     _refuse_unknown(options)
     if converter is not None and options:
         raise TypeError(f"give a converter or options, not both (got {sorted(options)[0]!r})")
-    columns = _check_columns(columns, method_column, zone_column)
     if converter is None:
         converter = Converter(**options)
+    columns = _check_columns(columns, method_column, zone_column if _adds_zone(converter.options) else None)
     text = converter.options["from_type"] in ("DMS", "DM")
     heights = _column_values(df, columns[2], False) if len(columns) == 3 else None
     result = converter.convert(_column_values(df, columns[0], text), _column_values(df, columns[1], text),

@@ -13,8 +13,10 @@ class Result(NamedTuple):
     method: npt.NDArray[np.uint16]
     method_names: list[str]
     zone: Optional[npt.NDArray[np.int16]] = None
-    problems: Optional[dict[int, str]] = None
+    problem: Optional[npt.NDArray[np.uint16]] = None
+    problem_names: Optional[list[str]] = None
     def methods(self) -> np.ndarray: ...
+    def problems(self) -> np.ndarray: ...
 
 class Converter:
     @property

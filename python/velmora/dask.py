@@ -19,7 +19,7 @@ from typing import Any, Hashable, Mapping, Optional, Sequence
 
 import dask.dataframe as dd
 
-from . import Converter, _check_columns, _refuse_unknown, _threads, convert_frame
+from . import Converter, _adds_zone, _check_columns, _refuse_unknown, _threads, convert_frame
 
 __all__ = ["convert"]
 
@@ -94,13 +94,12 @@ def convert(
     the grid files need be present only on the workers, which build their own Converter once per
     process (and raise there, with strict=True, for a grid they cannot open).
     """
-    _refuse_unknown(options)
-    columns = _check_columns(columns, method_column, zone_column)
     _threads(threads)
     key = _key(options)
-    # The options are checked here by a lax Converter: the grids need be present only where the
+    # The options are checked here, but not the grid files: they need be present only where the
     # partitions are converted (the workers), not on the client.
-    client_converter = _converter(_key({**options, "strict": False}))
+    client_converter = Converter._checking_options(options)
+    columns = _check_columns(columns, method_column, zone_column if _adds_zone(client_converter.options) else None)
     # The empty frame through the same conversion gives the result's columns and dtypes exactly
     # (DMS and DM output turn the coordinate columns into text).
     meta = convert_frame(ddf._meta, columns, method_column, 1, client_converter, zone_column)
