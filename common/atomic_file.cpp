@@ -35,12 +35,15 @@ std::string replacedFile(std::string_view name) {
 }  // namespace
 
 AtomicFile::~AtomicFile() {
-  if (stream_ != nullptr) {
-    std::fclose(stream_);
-  } else if (fd_ >= 0) {
-    ::close(fd_);
-  }
+  closeNow();
   if (!path_.empty()) ::unlink(path_.c_str());
+}
+
+int AtomicFile::closeNow() {
+  const int closed = stream_ != nullptr ? std::fclose(stream_) : (fd_ >= 0 ? ::close(fd_) : 0);
+  stream_ = nullptr;
+  fd_ = -1;  // closed even when close reports an error: never closed twice
+  return closed;
 }
 
 std::error_code AtomicFile::create(std::string_view fileName) {
@@ -74,12 +77,15 @@ std::error_code AtomicFile::create(std::string_view fileName) {
   std::mt19937_64 random(seed());
   std::uniform_int_distribution<std::size_t> pick(0, kNameChars.size() - 1);
   const std::string stem = folder + "." + base.substr(0, kMaxTemporaryBaseLength) + ".";
-  for (int attempt = 0; attempt < kCreateAttempts && fd_ < 0; ++attempt) {
+  for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
     std::string candidate = stem;
     for (std::size_t i = 0; i < kRandomNameChars; ++i) candidate += kNameChars[pick(random)];
     fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
-    if (fd_ >= 0) path_ = std::move(candidate);
-    if (fd_ < 0 && errno != EEXIST) return lastError();
+    if (fd_ >= 0) {
+      path_ = std::move(candidate);
+      break;
+    }
+    if (errno != EEXIST) return lastError();
   }
   if (fd_ < 0) return std::make_error_code(std::errc::file_exists);
   if (replacing && ::fchmod(fd_, existing.st_mode & kPermissionBits) != 0) return lastError();
@@ -98,20 +104,12 @@ std::error_code AtomicFile::commit() {
       return errno != 0 ? lastError() : std::make_error_code(std::errc::io_error);
     }
   }
-  if (direct_) {
-    const int closed = stream_ != nullptr ? std::fclose(stream_) : ::close(fd_);
-    stream_ = nullptr;
-    fd_ = -1;
-    return closed == 0 ? std::error_code() : lastError();
-  }
   // Without the flush a crash soon after the rename can leave an empty file on some file systems:
   // the rename reaches the disk before the data. The folder is not flushed: after a crash it names
-  // the old file or the new one, both whole.
-  if (::fsync(fd_) != 0) return lastError();
-  const int closed = stream_ != nullptr ? std::fclose(stream_) : ::close(fd_);
-  stream_ = nullptr;
-  fd_ = -1;  // closed even when close reports an error: never closed twice
-  if (closed != 0) return lastError();
+  // the old file or the new one, both whole. A device or pipe written in place is only closed.
+  if (!direct_ && ::fsync(fd_) != 0) return lastError();
+  if (closeNow() != 0) return lastError();
+  if (direct_) return {};
   if (::rename(path_.c_str(), target_.c_str()) != 0) return lastError();
   path_.clear();  // now the target: not to be removed
   return {};

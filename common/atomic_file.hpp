@@ -40,6 +40,9 @@ class AtomicFile {
   std::error_code commit();
 
  private:
+  // Closes the stream or descriptor, if open, once: 0, or -1 with errno set.
+  int closeNow();
+
   std::string target_;
   std::string path_;  // the new file, removed unless renamed
   int fd_ = -1;

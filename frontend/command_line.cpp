@@ -10,6 +10,7 @@
 
 #include "common/ascii_text.hpp"
 #include "common/number_text.hpp"
+#include "frontend/program_folder.hpp"
 #include "pipeline/datum_projection.hpp"
 
 namespace velmora {
@@ -550,10 +551,10 @@ std::vector<std::string> settingsProblems(const CommandLine& line) {
   if (!line.gridFolder.empty() && !std::filesystem::is_directory(line.gridFolder, error)) {
     problems.push_back("--gridFolder '" + line.gridFolder + "': no such folder");
   }
-  const char* environmentFolder = std::getenv("VELMORA_GRID_DIR");
+  const char* environmentFolder = std::getenv(kGridFolderVariable);
   if (environmentFolder != nullptr && *environmentFolder != '\0' &&
       !std::filesystem::is_directory(environmentFolder, error)) {
-    problems.push_back("VELMORA_GRID_DIR '" + std::string(environmentFolder) + "': no such folder");
+    problems.push_back(std::string(kGridFolderVariable) + " '" + environmentFolder + "': no such folder");
   }
   for (const std::string_view argument : line.positionals) {
     if (isOption(argument) && findOption(argument.substr(0, argument.find('='))) != nullptr) {

@@ -63,23 +63,30 @@ constexpr bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+// A text that reads whole: the value from its groups, and the groups for the range check. lastGroup
+// is the seconds of DMS or the decimal minutes of DM.
+void setGroups(AngleReading& reading, SignedDegrees degrees, int wholeMinutes, double lastGroup,
+               bool withSeconds) {
+  reading.whole = true;
+  if (withSeconds) {
+    reading.value = dmsValue(degrees, wholeMinutes, lastGroup);
+    reading.minutes = wholeMinutes;
+    reading.seconds = lastGroup;
+  } else {
+    reading.value = dmValue(degrees, lastGroup);
+    reading.minutes = lastGroup;
+  }
+}
+
 // A signed whole number at text[pos] as readWholeNumber reads it: [+-] digits, advancing pos past
 // it; false, pos unspecified, when no digit follows the sign.
 bool takeSignedWhole(std::string_view text, std::size_t& pos, int& value) {
-  constexpr std::size_t kDigitsSafeInInt = 9;
   const std::size_t start = pos;
-  const bool negative = pos < text.size() && text[pos] == '-';
-  if (pos < text.size() && (text[pos] == '+' || negative)) ++pos;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
   const std::size_t digitsStart = pos;
-  int magnitude = 0;
-  for (; pos < text.size() && isDigit(text[pos]); ++pos) {
-    if (pos - digitsStart < kDigitsSafeInInt) magnitude = magnitude * 10 + (text[pos] - '0');
-  }
-  const std::size_t digits = pos - digitsStart;
-  if (digits == 0) return false;
-  // Longer numbers take the saturating reader, whose value the plain reading has always had.
-  value = digits <= kDigitsSafeInInt ? (negative ? -magnitude : magnitude)
-                                     : readWholeNumber(text.substr(start, pos - start));
+  while (pos < text.size() && isDigit(text[pos])) ++pos;
+  if (pos == digitsStart) return false;
+  value = readWholeNumber(text.substr(start, pos - start));
   return true;
 }
 
@@ -111,15 +118,7 @@ std::optional<AngleReading> readPlainWhole(std::string_view token, bool withSeco
   // As readSignedDegrees: the sign of the text, "-0" included; the magnitude through double.
   const SignedDegrees signedDegrees{std::fabs(static_cast<double>(degrees)), minusSign ? -1.0 : 1.0};
   AngleReading reading;
-  reading.whole = true;
-  if (withSeconds) {
-    reading.value = dmsValue(signedDegrees, wholeMinutes, *last);
-    reading.minutes = wholeMinutes;
-    reading.seconds = *last;
-  } else {
-    reading.value = dmValue(signedDegrees, *last);
-    reading.minutes = *last;
-  }
+  setGroups(reading, signedDegrees, wholeMinutes, *last, withSeconds);
   return reading;
 }
 
@@ -261,16 +260,7 @@ std::optional<AngleReading> readMarkedAngle(std::string_view token, bool withSec
 
   SignedDegrees degrees = readSignedDegrees(signedDegrees);
   if (reading.hemisphere == 'S' || reading.hemisphere == 'W') degrees.sign = -1.0;
-  const double lastValue = readDecimal(lastGroup);
-  if (withSeconds) {
-    reading.value = dmsValue(degrees, wholeMinutes, lastValue);
-    reading.minutes = wholeMinutes;
-    reading.seconds = lastValue;
-  } else {
-    reading.value = dmValue(degrees, lastValue);
-    reading.minutes = lastValue;
-  }
-  reading.whole = true;
+  setGroups(reading, degrees, wholeMinutes, readDecimal(lastGroup), withSeconds);
   return reading;
 }
 

@@ -16,10 +16,6 @@ constexpr std::size_t kFieldsPerLine = 3;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::size_t kPastLastField = kFieldsPerLine + 1;
 
-Coordinates pointOf(std::string_view first, std::string_view second, double height, CoordType fromCoordType) {
-  return Coordinates{parseCoordinate(fromCoordType, first), parseCoordinate(fromCoordType, second), height};
-}
-
 bool isLineEnding(std::string_view text) {
   return text.find_first_not_of("\r\n") == std::string_view::npos;
 }
@@ -41,8 +37,10 @@ LineFields splitInputLine(std::string_view line) {
   result.count = std::min(count, kFieldsPerLine);
   result.moreFields = count > kFieldsPerLine;
   result.text = line;
-  for (std::size_t k = 0; k < kFieldsPerLine; ++k)
+  for (std::size_t k = 0; k < kFieldsPerLine; ++k) {
+    result.longField = result.longField || fields[k].size() > kFieldReadLimitBytes;
     result.fields[k] = fields[k].substr(0, kFieldReadLimitBytes);
+  }
   return result;
 }
 
@@ -51,24 +49,14 @@ bool hasEmptyField(const LineFields& line) {
 }
 
 bool hasLongField(const LineFields& line) {
-  if (line.text.empty()) return line.longField;
-  std::array<std::string_view, kFieldsPerLine> fields;
-  splitFields(line.text, ',', fields);
-  return std::any_of(fields.begin(), fields.end(),
-                     [](std::string_view field) { return field.size() > kFieldReadLimitBytes; });
+  return line.longField;
 }
 
 std::optional<Coordinates> pointOfLine(const LineFields& line, CoordType fromCoordType) {
   if (line.count < 2) return std::nullopt;
   const double height = line.count == kFieldsPerLine ? readDecimal(line.fields[2]) : 0.0;
-  return pointOf(line.fields[0], line.fields[1], height, fromCoordType);
-}
-
-std::optional<Coordinates> positionalPoint(std::span<const std::string_view> positionals,
-                                           CoordType fromCoordType) {
-  if (positionals.size() < 2) return std::nullopt;
-  const double height = positionals.size() >= kFieldsPerLine ? readDecimal(positionals[2]) : 0.0;
-  return pointOf(positionals[0], positionals[1], height, fromCoordType);
+  return Coordinates{parseCoordinate(fromCoordType, line.fields[0]),
+                     parseCoordinate(fromCoordType, line.fields[1]), height};
 }
 
 LineReader::PendingLine::PendingLine(bool keepWhole) : keepWhole_(keepWhole) {

@@ -49,11 +49,6 @@ LineFields splitInputLine(std::string_view line);
 // as a decimal number (0.0 when absent). Nothing when the line has fewer than two fields.
 std::optional<Coordinates> pointOfLine(const LineFields& line, CoordType fromCoordType);
 
-// The single point of the positional arguments: first and second coordinate, optional height.
-// Nothing when fewer than two arguments are given.
-std::optional<Coordinates> positionalPoint(std::span<const std::string_view> positionals,
-                                           CoordType fromCoordType);
-
 // Lines of a block, at most this many: the results and messages of a block stay small whatever the
 // lines hold.
 inline constexpr std::size_t kMaxLinesPerBlock = 2048;

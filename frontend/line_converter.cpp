@@ -28,22 +28,27 @@ struct LineFormatter {
   std::string method;
 };
 
+// The DMS or DM texts of latitude and longitude; false for the numeric forms.
+bool formatAngleTexts(CoordType toCoordType, const Coordinates& c, LineFormatter& f) {
+  if (toCoordType == CoordType::kDms) {
+    formatDms(c.first, true, f.latitudeText);
+    formatDms(c.second, false, f.longitudeText);
+    return true;
+  }
+  if (toCoordType == CoordType::kDm) {
+    formatDm(c.first, true, f.latitudeText);
+    formatDm(c.second, false, f.longitudeText);
+    return true;
+  }
+  return false;
+}
+
 // Inside, the results are latitude first for geographic coordinates, as they were given.
 std::string_view formatResult(CoordType toCoordType, const Coordinates& c, LineFormatter& f) {
-  switch (toCoordType) {
-    case CoordType::kEn:
-      return enResultLine(c.first, c.second, c.height, f.line);
-    case CoordType::kDms:
-      formatDms(c.first, true, f.latitudeText);
-      formatDms(c.second, false, f.longitudeText);
-      return angleResultLine(f.latitudeText, f.longitudeText, c.height, f.line);
-    case CoordType::kDm:
-      formatDm(c.first, true, f.latitudeText);
-      formatDm(c.second, false, f.longitudeText);
-      return angleResultLine(f.latitudeText, f.longitudeText, c.height, f.line);
-    default:
-      return ddResultLine(c.first, c.second, c.height, f.line);
-  }
+  if (formatAngleTexts(toCoordType, c, f))
+    return angleResultLine(f.latitudeText, f.longitudeText, c.height, f.line);
+  if (toCoordType == CoordType::kEn) return enResultLine(c.first, c.second, c.height, f.line);
+  return ddResultLine(c.first, c.second, c.height, f.line);
 }
 
 void appendGeoidMessage(const Converter& converter, const ConversionResult& result, BlockOutput& output) {
@@ -165,25 +170,10 @@ class LineConverter {
       char* end = appendFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals);
       text.assign(buffer.data(), end == nullptr ? buffer.data() : end);
     };
-    constexpr int kMetreDecimals = 3;
-    constexpr int kDegreeDecimals = 8;
-    switch (toCoordType_) {
-      case CoordType::kEn:
-        fixed(c.first, kMetreDecimals, formatter_.latitudeText);
-        fixed(c.second, kMetreDecimals, formatter_.longitudeText);
-        break;
-      case CoordType::kDms:
-        formatDms(c.first, true, formatter_.latitudeText);
-        formatDms(c.second, false, formatter_.longitudeText);
-        break;
-      case CoordType::kDm:
-        formatDm(c.first, true, formatter_.latitudeText);
-        formatDm(c.second, false, formatter_.longitudeText);
-        break;
-      default:
-        fixed(c.first, kDegreeDecimals, formatter_.latitudeText);
-        fixed(c.second, kDegreeDecimals, formatter_.longitudeText);
-        break;
+    if (!formatAngleTexts(toCoordType_, c, formatter_)) {
+      const int decimals = toCoordType_ == CoordType::kEn ? kMetreDecimals : kDegreeDecimals;
+      fixed(c.first, decimals, formatter_.latitudeText);
+      fixed(c.second, decimals, formatter_.longitudeText);
     }
     fixed(c.height, kMetreDecimals, heightText_);
     if (options_.record.delimiter == Delimiter::kSpace) {
@@ -193,10 +183,26 @@ class LineConverter {
     }
   }
 
+  // After a conversion: the geoid message, and with --strict or --summary the point's problem and
+  // counts. True when --strict fails the line; message_ then holds its message.
+  bool pointFails(const ConversionResult& result, LinePlace place, bool textProblem, BlockOutput& output) {
+    appendGeoidMessage(converter_, result, output);
+    if (!options_.strict && !options_.tally) return false;
+    message_.clear();
+    startMessage(place, message_);
+    const bool pointProblem = describePointProblem(converter_, result, message_);
+    if (pointProblem && options_.strict) {
+      message_.push_back('\n');
+      return true;
+    }
+    if (textProblem || pointProblem) ++output.tally.withProblems;
+    ++output.tally.converted;
+    return false;
+  }
+
   void passThrough(std::string_view body, std::string_view ending, const ColumnSpec& columns, LinePlace place,
                    BlockOutput& output) {
-    const bool checked = options_.strict || options_.tally;
-    if (checked) ++output.tally.read;
+    if (options_.strict || options_.tally) ++output.tally.read;
     message_.clear();
     splitRecord(body, options_.record.delimiter, recordFields_);
     const std::size_t needed = static_cast<std::size_t>(std::max(columns.first, columns.second));
@@ -207,7 +213,7 @@ class LineConverter {
           .append(" fields for --columns, got ")
           .append(std::to_string(recordFields_.size()))
           .append("\n");
-      return keepOrFail(body, ending, columns, output);
+      return keepLine(body, ending, output);
     }
     const auto field = [&](int number) {
       const FieldRange& range = recordFields_[static_cast<std::size_t>(number) - 1];
@@ -230,13 +236,13 @@ class LineConverter {
     // The height: a field that is missing, empty or no number gives height 0 and stays as it was;
     // --strict reports it when heights are converted, or when it is text.
     double height = 0.0;
-    heightRead_ = false;
+    bool heightRead = false;  // the height field held a number, which the result replaces
     const bool hasHeightField =
         columns.height > 0 && recordFields_.size() >= static_cast<std::size_t>(columns.height);
     const std::string_view heightText = hasHeightField ? fieldValue(field(columns.height), scratch_) : "";
     if (hasHeightField && !trimSpace(heightText).empty()) {
       const std::optional<double> exact = readExactDecimal(heightText);
-      heightRead_ = exact.has_value();
+      heightRead = exact.has_value();
       height = exact.value_or(0.0);
       if (!exact && message_.empty()) {
         fieldMessage(place, static_cast<std::size_t>(columns.height) - 1, "height", heightText,
@@ -255,47 +261,31 @@ class LineConverter {
     // A line whose point cannot be read keeps its place as it was (a header, a note); --strict
     // fails it.
     if (options_.strict && !message_.empty()) return failRecord(body, ending, columns, output);
-    if (unreadable) return keepOrFail(body, ending, columns, output);
+    if (unreadable) return keepLine(body, ending, output);
     const bool textProblem = !message_.empty();
 
     const ConversionResult result = converter_.transformPoint(Coordinates{values[0], values[1], height});
-    appendGeoidMessage(converter_, result, output);
-    message_.clear();
-    startMessage(place, message_);
-    const bool pointProblem = describePointProblem(converter_, result, message_);
-    if (pointProblem && options_.strict) {
-      message_.push_back('\n');
-      return failRecord(body, ending, columns, output);
-    }
-    if (checked) {
-      if (textProblem || pointProblem) ++output.tally.withProblems;
-      ++output.tally.converted;
-    }
+    if (pointFails(result, place, textProblem, output)) return failRecord(body, ending, columns, output);
     formatValues(result.coordinates);
     formatter_.method.clear();
     if (options_.showMethod || options_.tally) appendMethodName(converter_, result, formatter_.method);
     if (options_.tally) output.tally.addMethod(formatter_.method);
-    if (!heightRead_ && hasHeightField) heightText_.assign(field(columns.height));
+    if (!heightRead && hasHeightField) heightText_.assign(field(columns.height));
     zoneText_ = std::to_string(result.zone.target);
     writeReplaced(body, ending, columns, {formatter_.latitudeText, formatter_.longitudeText, heightText_},
                   formatter_.method, output);
   }
 
-  // A line whose point cannot be read: with --strict a failure with its message, else copied.
-  void keepOrFail(std::string_view body, std::string_view ending, const ColumnSpec& columns,
-                  BlockOutput& output) {
-    if (options_.strict) {
-      if (recordFields_.size() <
-          static_cast<std::size_t>(std::max({columns.first, columns.second, columns.height}))) {
-        output.messages.append(message_);
-        output.results.append(body).append(ending);
-        ++output.tally.failed;
-        return;
-      }
-      return failRecord(body, ending, columns, output);
-    }
+  // A line whose point cannot be read keeps its place unchanged: with --strict a failure with its
+  // message, else skipped.
+  void keepLine(std::string_view body, std::string_view ending, BlockOutput& output) {
     output.results.append(body).append(ending);
-    if (options_.tally) ++output.tally.skipped;
+    if (options_.strict) {
+      output.messages.append(message_);
+      ++output.tally.failed;
+    } else if (options_.tally) {
+      ++output.tally.skipped;
+    }
   }
 
   void write(const Coordinates& point, BlockOutput& output) {
@@ -371,8 +361,16 @@ class LineConverter {
       }
       return true;
     }
-    // The point as it is read without --strict, whatever is found below.
-    point = *pointOfLine(line, fromCoordType_);
+    // Each field is read once; the point is the one read without --strict, whatever is found below.
+    std::array<ParsedCoordinate, 2> parsed;
+    for (std::size_t k = 0; k < 2; ++k)
+      parsed[k] = checkCoordinate(fromCoordType_, roleOf(k), line.fields[k]);
+    const std::optional<double> exactHeight =
+        line.count == 3 ? readExactDecimal(line.fields[2]) : std::optional<double>{};
+    point = Coordinates{parsed[0].value, parsed[1].value,
+                        line.count != 3 ? 0.0
+                        : exactHeight   ? *exactHeight
+                                        : readDecimal(line.fields[2])};
     if (hasEmptyField(line)) {
       startMessage(place, message);
       message.append("expected no empty field (one comma between fields, none at the ends)\n");
@@ -385,18 +383,14 @@ class LineConverter {
           .append(" bytes\n");
       return true;
     }
-    bool problem = false;
     for (std::size_t k = 0; k < 2; ++k) {
+      if (parsed[k].problem == CoordinateProblem::kNone) continue;
       const CoordinateRole role = roleOf(k);
-      const ParsedCoordinate parsed = checkCoordinate(fromCoordType_, role, line.fields[k]);
-      if (parsed.problem != CoordinateProblem::kNone && !problem) {
-        problem = true;
-        fieldMessage(place, k, roleName(role), line.fields[k],
-                     problemText(parsed.problem, fromCoordType_, role), message);
-      }
+      fieldMessage(place, k, roleName(role), line.fields[k],
+                   problemText(parsed[k].problem, fromCoordType_, role), message);
+      return true;
     }
-    if (problem) return true;
-    if (line.count == 3 && !readExactDecimal(line.fields[2])) {
+    if (line.count == 3 && !exactHeight) {
       fieldMessage(place, 2, "height", line.fields[2], "expected a height in metres (a decimal number)",
                    message);
       return true;
@@ -433,16 +427,7 @@ class LineConverter {
     if (textProblem && options_.strict) return fail(message_, output);
 
     const ConversionResult result = converter_.transformPoint(point);
-    appendGeoidMessage(converter_, result, output);
-    const std::size_t problemStart = message_.size();
-    startMessage(place, message_);
-    const bool pointProblem = describePointProblem(converter_, result, message_);
-    if (pointProblem && options_.strict) {
-      message_.push_back('\n');
-      return fail(std::string_view(message_).substr(problemStart), output);
-    }
-    if (textProblem || pointProblem) ++output.tally.withProblems;
-    ++output.tally.converted;
+    if (pointFails(result, place, textProblem, output)) return fail(message_, output);
     writeResult(result, output);
     if (options_.tally) {
       if (!options_.showMethod) {
@@ -464,7 +449,6 @@ class LineConverter {
   LineFormatter formatter_;
   std::string message_;
   std::string heightText_;
-  bool heightRead_ = false;  // the height field held a number, which the result replaces
   std::string scratch_;
   std::vector<FieldRange> recordFields_;
 };

@@ -18,11 +18,6 @@ std::string programFolder(std::string_view programPath, std::string_view executa
   return folderOfPath(executablePath);
 }
 
-std::string programFolder(std::string_view programPath) {
-  if (programPath.find('/') != std::string_view::npos) return folderOfPath(programPath);
-  return folderOfPath(runningExecutablePath());
-}
-
 std::string absolutePath(const std::string& path) {
   std::error_code error;
   const std::filesystem::path absolute = std::filesystem::absolute(path, error);

@@ -16,10 +16,6 @@ std::string folderOfPath(std::string_view path);
 // path has a bare name there; its folder is then that of executablePath (the running file).
 std::string programFolder(std::string_view programPath, std::string_view executablePath);
 
-// programFolder with the running file as the system reports it (/proc/self/exe); when that is
-// unknown, a bare program name gives the empty folder (the current directory).
-std::string programFolder(std::string_view programPath);
-
 // path made absolute and normal ("/work/./a/../b" -> "/work/b"), for messages; path itself when
 // that fails.
 std::string absolutePath(const std::string& path);

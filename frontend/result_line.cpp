@@ -9,9 +9,6 @@
 namespace velmora {
 namespace {
 
-constexpr int kMetreDecimals = 3;   // millimetres
-constexpr int kDegreeDecimals = 8;  // about a millimetre on the ground
-
 char* appendText(char* first, char* last, std::string_view text) {
   if (first == nullptr || static_cast<std::size_t>(last - first) < text.size()) return nullptr;
   std::memcpy(first, text.data(), text.size());

@@ -8,6 +8,9 @@
 
 namespace velmora {
 
+inline constexpr int kMetreDecimals = 3;   // millimetres
+inline constexpr int kDegreeDecimals = 8;  // about a millimetre on the ground
+
 // Room for three numbers of the largest magnitude a double holds with their decimals.
 inline constexpr std::size_t kResultLineBytes = 1024;
 using ResultLine = std::array<char, kResultLineBytes>;

@@ -4,9 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +30,10 @@ struct InputFileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+std::string reason(int error) {
+  return std::generic_category().message(error != 0 ? error : EIO);
+}
+
 // Every write to out starts with errno cleared, so that finish never blames a failed write on
 // the error of an earlier call (a geoid file that could not be opened, say).
 int usage(std::FILE* out) {
@@ -56,15 +58,10 @@ int finish(std::FILE* out, std::FILE* err, int status, bool written = true) {
   } else if (written && std::ferror(out) == 0) {
     return status;
   }
-  const std::string message =
-      std::string(kCannotWriteOutput) + std::generic_category().message(error != 0 ? error : EIO) + '\n';
+  const std::string message = std::string(kCannotWriteOutput) + reason(error) + '\n';
   std::fwrite(message.data(), 1, message.size(), err);
   return kExitFailure;
 }
-
-}  // namespace
-
-namespace {
 
 void writeText(std::string_view text, std::FILE* file) {
   std::fwrite(text.data(), 1, text.size(), file);
@@ -77,55 +74,16 @@ int optionError(std::string_view message, std::FILE* out, std::FILE* err) {
   return finish(out, err, kExitFailure);
 }
 
-}  // namespace
-
-std::optional<std::string> gridShiftProblem(const Converter& converter) {
-  const ConversionSettings& settings = converter.settings();
-  const bool datumGrid =
-      converter.gridState(GridId::kAgd66).needed || converter.gridState(GridId::kAgd84).needed ||
-      converter.gridState(GridId::kGda2020).needed || converter.gridState(GridId::kNzgd2000).needed;
-  if (settings.useGridShift && !datumGrid) {
-    return "--useGridShift: no grid file serves " + std::string(datumName(settings.fromDatum)) + " to " +
-           std::string(datumName(settings.toDatum));
-  }
-  return std::nullopt;
-}
-
-std::optional<std::string> gridProblem(const Converter& converter) {
-  if (std::optional<std::string> problem = gridShiftProblem(converter)) return problem;
-  for (const GridId id : kGridIds) {
-    const GridState& state = converter.gridState(id);
-    if (!state.needed || state.grid != nullptr) continue;
-    const bool geoid = id == GridId::kAusGeoid2020 || id == GridId::kAusGeoid09 || id == GridId::kAusGeoid98;
-    const char* message = gridErrorMessage(state.error);
-    return "cannot use " + std::string(geoid ? "the geoid file '" : "the grid file '") +
-           absolutePath(state.path) + "' (needed " + (geoid ? "for the heights" : "by --useGridShift") +
-           "): error " + std::to_string(state.error) + ": " +
-           (message != nullptr ? message : "unknown error");
-  }
-  return std::nullopt;
-}
-
-namespace {
-
-int printVersion(std::FILE* out, std::FILE* err) {
-  errno = 0;
-  writeText(std::string("velmora ").append(kVersion).append("\n"), out);
-  return finish(out, err, kExitSuccess);
-}
-
 int printHelp(std::FILE* out, std::FILE* err) {
   errno = 0;
   writeText(kHelpText, out);
   return finish(out, err, kExitSuccess);
 }
 
-}  // namespace
-
-namespace {
-
-std::string reason(int error) {
-  return std::generic_category().message(error != 0 ? error : EIO);
+int printVersion(std::FILE* out, std::FILE* err) {
+  errno = 0;
+  writeText(std::string("velmora ").append(kVersion).append("\n"), out);
+  return finish(out, err, kExitSuccess);
 }
 
 // Where the results go: standard output, or the file of --outputFile, renamed into place only when
@@ -164,10 +122,6 @@ class Results {
   OutputFile file_;
 };
 
-}  // namespace
-
-namespace {
-
 // The size of the input when it is a regular file, for the progress line.
 std::optional<std::uint64_t> regularFileSize(std::FILE* input) {
   struct stat status {};
@@ -176,6 +130,31 @@ std::optional<std::uint64_t> regularFileSize(std::FILE* input) {
 }
 
 }  // namespace
+
+std::optional<std::string> gridShiftProblem(const Converter& converter) {
+  const ConversionSettings& settings = converter.settings();
+  const bool datumGrid =
+      converter.gridState(GridId::kAgd66).needed || converter.gridState(GridId::kAgd84).needed ||
+      converter.gridState(GridId::kGda2020).needed || converter.gridState(GridId::kNzgd2000).needed;
+  if (settings.useGridShift && !datumGrid) {
+    return "--useGridShift: no grid file serves " + std::string(datumName(settings.fromDatum)) + " to " +
+           std::string(datumName(settings.toDatum));
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> gridProblem(const Converter& converter) {
+  if (std::optional<std::string> problem = gridShiftProblem(converter)) return problem;
+  for (const GridId id : kGridIds) {
+    const GridState& state = converter.gridState(id);
+    if (!state.needed || state.grid != nullptr) continue;
+    const bool geoid = id == GridId::kAusGeoid2020 || id == GridId::kAusGeoid09 || id == GridId::kAusGeoid98;
+    return "cannot use " + std::string(geoid ? "the geoid file '" : "the grid file '") +
+           absolutePath(state.path) + "' (needed " + (geoid ? "for the heights" : "by --useGridShift") +
+           "): " + gridErrorText(state.error);
+  }
+  return std::nullopt;
+}
 
 int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE* err) {
   if (args.size() <= 1) return finish(out, err, usage(out));
@@ -192,7 +171,8 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
   }
   if (line.missingValue) return finish(out, err, usage(out));
   if (!line.useInputFile && line.positionals.size() < 2) return finish(out, err, usage(out));
-  if (!line.useInputFile && (line.columns || line.skipLines > 0 || !line.comment.empty())) {
+  const bool recordOptions = line.columns || line.skipLines > 0 || !line.comment.empty();
+  if (!line.useInputFile && recordOptions) {
     return optionError("--columns, --skipLines and --comment read lines of an --inputFile", out, err);
   }
 
@@ -220,10 +200,9 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
   Results results(line, out, err);
   if (!results.open()) return finish(out, err, kExitFailure);
 
-  PointOptions options{line.strict, line.showMethod, line.strict || line.summary, inputName, false, {}};
+  PointOptions options{line.strict, line.showMethod, explain, inputName, false, {}};
   options.record = RecordOptions{line.columns, line.delimiter, line.skipLines, line.comment};
-  options.records =
-      line.columns || line.delimiter != Delimiter::kComma || line.skipLines > 0 || !line.comment.empty();
+  options.records = recordOptions || line.delimiter != Delimiter::kComma;
   RunTally tally;
   const auto status = [&](int completed) {
     if (line.summary) writeSummary(converter, tally, line.strict, line.useInputFile, err);

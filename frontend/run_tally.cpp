@@ -84,11 +84,13 @@ void writeSummary(const Converter& converter, const RunTally& tally, bool strict
     }
     std::error_code error;
     const bool exists = std::filesystem::exists(state.path, error);
-    const char* message = gridErrorMessage(state.error);
-    writeLine(std::string(exists ? "refused " : "missing ") + path + ": error " +
-                  std::to_string(state.error) + ": " + (message != nullptr ? message : "unknown error"),
-              err);
+    writeLine(std::string(exists ? "refused " : "missing ") + path + ": " + gridErrorText(state.error), err);
   }
+}
+
+std::string gridErrorText(GridError error) {
+  const char* message = gridErrorMessage(error);
+  return "error " + std::to_string(error) + ": " + (message != nullptr ? message : "unknown error");
 }
 
 }  // namespace velmora

@@ -40,6 +40,9 @@ class RunTally {
   std::size_t lastMethod_ = 0;  // a run of points mostly keeps its method
 };
 
+// "error <code>: <the grid library's message>", as messages name a grid file that did not open.
+std::string gridErrorText(GridError error);
+
 // Writes the summary of a run to err, each line starting "velmora: ": the counts, the points of
 // each method, and when the run needed a grid, the grid folders searched (absolute, in order) and
 // every grid file the run needed: opened, missing or refused (with the grid library's error code

@@ -27,12 +27,16 @@ constexpr HelmertTransformation kAgd84ToGda94 =
 constexpr HelmertParams kGda2020ToGda94Rotation{-0.06155,  0.01087,   0.04019, 0.0394924,
                                                 0.0327221, 0.0328979, 0.0};
 constexpr double kGda2020ToGda94Scale = 1.000000009994;
-constexpr double kGda94ToGda2020TxOverScale = -0.061549999384869304;  // metres
-constexpr double kGda94ToGda2020TyOverScale = 0.01086999989136522;
-constexpr double kGda94ToGda2020TzOverScale = 0.04018999959834114;
+constexpr double kGda94ToGda2020TxOverScale = kGda2020ToGda94Rotation.tx / kGda2020ToGda94Scale;  // metres
+constexpr double kGda94ToGda2020TyOverScale = kGda2020ToGda94Rotation.ty / kGda2020ToGda94Scale;
+constexpr double kGda94ToGda2020TzOverScale = kGda2020ToGda94Rotation.tz / kGda2020ToGda94Scale;
 
 // NZGD49 to NZGD2000; the reverse direction negates every parameter.
 constexpr HelmertParams kNzgd49ToNzgd2000{59.47, -5.04, 187.44, -0.47, 0.1, -1.024, -4.5993};
+constexpr HelmertTransformation kNzgd49ToNzgd2000Set = helmertFromParams(kNzgd49ToNzgd2000);
+constexpr HelmertTransformation kNzgd2000ToNzgd49Set = helmertFromParams(
+    {-kNzgd49ToNzgd2000.tx, -kNzgd49ToNzgd2000.ty, -kNzgd49ToNzgd2000.tz, -kNzgd49ToNzgd2000.rx,
+     -kNzgd49ToNzgd2000.ry, -kNzgd49ToNzgd2000.rz, -kNzgd49ToNzgd2000.s});
 
 // Molodensky constants of the ANG <-> GDA94 ellipsoid change, target ellipsoid first.
 struct MolodenskyTarget {
@@ -49,18 +53,6 @@ constexpr MolodenskyTarget kMolodenskyIntoGrs80{&kGrs80Ellipsoid, 0.006739496775
                                                 kAngToGda94DeltaAM, kAngToGda94DeltaF};
 constexpr MolodenskyTarget kMolodenskyIntoClarke1858{&kClarke1858, 0.0068314986362580645, 6335015.985931437,
                                                      -kAngToGda94DeltaAM, -kAngToGda94DeltaF};
-
-LatLon forwardBetween(double latitude, double longitude, const Ellipsoid& source,
-                      const HelmertTransformation& set, const Ellipsoid& target) {
-  const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, source);
-  return geocentricToGeographic(helmertForward(point, set), target);
-}
-
-LatLon transposedBetween(double latitude, double longitude, const Ellipsoid& source,
-                         const HelmertTransformation& set, const Ellipsoid& target) {
-  const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, source);
-  return geocentricToGeographic(helmertTransposed(point, set), target);
-}
 
 constexpr HelmertTransformation gda2020ToGda94Set() {
   HelmertTransformation set = helmertFromParams(kGda2020ToGda94Rotation);
@@ -119,11 +111,7 @@ bool isMolodenskyRecord(const HelmertParams& params) {
 // rather than e^2. One body serves both directions, chosen at run time: specialised copies would
 // let the compiler order operands differently and change the sign of NaN results.
 LatLon nzgdHelmert(bool fromNzgd49, double latitude, double longitude) {
-  const double sign = fromNzgd49 ? 1.0 : -1.0;
-  const HelmertParams params{sign * kNzgd49ToNzgd2000.tx, sign * kNzgd49ToNzgd2000.ty,
-                             sign * kNzgd49ToNzgd2000.tz, sign * kNzgd49ToNzgd2000.rx,
-                             sign * kNzgd49ToNzgd2000.ry, sign * kNzgd49ToNzgd2000.rz,
-                             sign * kNzgd49ToNzgd2000.s};
+  const HelmertTransformation& set = fromNzgd49 ? kNzgd49ToNzgd2000Set : kNzgd2000ToNzgd49Set;
   const Ellipsoid& from = fromNzgd49 ? kInternational1924 : kGrs80RoundedAxes;
   const Ellipsoid& to = fromNzgd49 ? kGrs80RoundedAxes : kInternational1924;
 
@@ -137,7 +125,7 @@ LatLon nzgdHelmert(bool fromNzgd49, double latitude, double longitude) {
   const Geocentric point{n * cosPhi * std::cos(lambda), n * cosPhi * std::sin(lambda),
                          (b2 / a2) * n * sinPhi};
 
-  const Geocentric moved = helmertForward(point, helmertFromParams(params));
+  const Geocentric moved = helmertForward(point, set);
 
   // Bowring's closed form written with the semi-axes of the target ellipsoid.
   const double p = std::sqrt(moved.x * moved.x + moved.y * moved.y);
@@ -154,19 +142,23 @@ LatLon nzgdHelmert(bool fromNzgd49, double latitude, double longitude) {
 }  // namespace
 
 LatLon agd66ToGda94(double latitude, double longitude) {
-  return forwardBetween(latitude, longitude, kAustralianNationalSpheroid, kAgd66ToGda94, kGrs80Ellipsoid);
+  return helmertBetween(latitude, longitude, kAustralianNationalSpheroid, kAgd66ToGda94, kGrs80Ellipsoid,
+                        true);
 }
 
 LatLon agd84ToGda94(double latitude, double longitude) {
-  return forwardBetween(latitude, longitude, kAustralianNationalSpheroid, kAgd84ToGda94, kGrs80Ellipsoid);
+  return helmertBetween(latitude, longitude, kAustralianNationalSpheroid, kAgd84ToGda94, kGrs80Ellipsoid,
+                        true);
 }
 
 LatLon gda94ToAgd66(double latitude, double longitude) {
-  return transposedBetween(latitude, longitude, kGrs80Ellipsoid, kAgd66ToGda94, kAustralianNationalSpheroid);
+  return helmertBetween(latitude, longitude, kGrs80Ellipsoid, kAgd66ToGda94, kAustralianNationalSpheroid,
+                        false);
 }
 
 LatLon gda94ToAgd84(double latitude, double longitude) {
-  return transposedBetween(latitude, longitude, kGrs80Ellipsoid, kAgd84ToGda94, kAustralianNationalSpheroid);
+  return helmertBetween(latitude, longitude, kGrs80Ellipsoid, kAgd84ToGda94, kAustralianNationalSpheroid,
+                        false);
 }
 
 LatLonHeight gda2020ToGda94(double latitude, double longitude, double height) {
@@ -199,7 +191,7 @@ LatLon angToGda94(double latitude, double longitude, const HelmertParams& params
   if (isMolodenskyRecord(params)) {
     return molodensky(latitude, longitude, params.tx, params.ty, params.tz, kMolodenskyIntoGrs80);
   }
-  return forwardBetween(latitude, longitude, kClarke1858, helmertFromParams(params), kGrs80Ellipsoid);
+  return helmertBetween(latitude, longitude, kClarke1858, helmertFromParams(params), kGrs80Ellipsoid, true);
 }
 
 LatLon gda94ToAng(double latitude, double longitude, const HelmertParams& params) {

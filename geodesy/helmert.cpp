@@ -24,4 +24,10 @@ Geocentric helmertTransposed(const Geocentric& point, const HelmertTransformatio
   return rotateTransposed(unscaled, set);
 }
 
+LatLon helmertBetween(double latitude, double longitude, const Ellipsoid& source,
+                      const HelmertTransformation& set, const Ellipsoid& target, bool forward) {
+  const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, source);
+  return geocentricToGeographic(forward ? helmertForward(point, set) : helmertTransposed(point, set), target);
+}
+
 }  // namespace velmora

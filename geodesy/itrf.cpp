@@ -91,23 +91,16 @@ HelmertTransformation setAtEpoch(double epoch, ItrfRealisation realisation) {
   return atEpoch(realisation == ItrfRealisation::kItrf2008 ? kItrf2008ToGda94 : kItrf2000ToGda94, epoch);
 }
 
-// A set forward, or backward by its transposed form, between positions on GRS80.
-LatLon onGrs80(double latitude, double longitude, const HelmertTransformation& set, bool forward) {
-  const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, kGrs80Ellipsoid);
-  return geocentricToGeographic(forward ? helmertForward(point, set) : helmertTransposed(point, set),
-                                kGrs80Ellipsoid);
-}
-
 }  // namespace
 
 LatLon itrfToGda94(double latitude, double longitude, double epoch, ItrfRealisation realisation) {
-  const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, kWgs84Ellipsoid);
-  return geocentricToGeographic(helmertForward(point, setAtEpoch(epoch, realisation)), kGrs80Ellipsoid);
+  return helmertBetween(latitude, longitude, kWgs84Ellipsoid, setAtEpoch(epoch, realisation), kGrs80Ellipsoid,
+                        true);
 }
 
 LatLon gda94ToItrf(double latitude, double longitude, double epoch, ItrfRealisation realisation) {
-  const Geocentric point = geographicToGeocentric(latitude, longitude, 0.0, kGrs80Ellipsoid);
-  return geocentricToGeographic(helmertTransposed(point, setAtEpoch(epoch, realisation)), kWgs84Ellipsoid);
+  return helmertBetween(latitude, longitude, kGrs80Ellipsoid, setAtEpoch(epoch, realisation), kWgs84Ellipsoid,
+                        false);
 }
 
 LatLon itrfToGda2020(double latitude, double longitude, double epoch, ItrfRealisation realisation) {
@@ -121,19 +114,23 @@ LatLon gda2020ToItrf(double latitude, double longitude, double epoch, ItrfRealis
 }
 
 LatLon itrf2014ToGda2020(double latitude, double longitude, double epoch) {
-  return onGrs80(latitude, longitude, atEpoch(kItrf2014ToGda2020, epoch), true);
+  return helmertBetween(latitude, longitude, kGrs80Ellipsoid, atEpoch(kItrf2014ToGda2020, epoch),
+                        kGrs80Ellipsoid, true);
 }
 
 LatLon gda2020ToItrf2014(double latitude, double longitude, double epoch) {
-  return onGrs80(latitude, longitude, atEpoch(kItrf2014ToGda2020, epoch), false);
+  return helmertBetween(latitude, longitude, kGrs80Ellipsoid, atEpoch(kItrf2014ToGda2020, epoch),
+                        kGrs80Ellipsoid, false);
 }
 
 LatLon itrf2020ToItrf2014(double latitude, double longitude, double epoch) {
-  return onGrs80(latitude, longitude, atEpoch(kItrf2014ToItrf2020, epoch), false);
+  return helmertBetween(latitude, longitude, kGrs80Ellipsoid, atEpoch(kItrf2014ToItrf2020, epoch),
+                        kGrs80Ellipsoid, false);
 }
 
 LatLon itrf2014ToItrf2020(double latitude, double longitude, double epoch) {
-  return onGrs80(latitude, longitude, atEpoch(kItrf2014ToItrf2020, epoch), true);
+  return helmertBetween(latitude, longitude, kGrs80Ellipsoid, atEpoch(kItrf2014ToItrf2020, epoch),
+                        kGrs80Ellipsoid, true);
 }
 
 }  // namespace velmora

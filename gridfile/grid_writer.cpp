@@ -10,7 +10,6 @@
 #include <bit>
 #include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <span>
 
 #include "common/atomic_file.hpp"

@@ -212,7 +212,8 @@ ConversionResult Converter::transformPoint(const Coordinates& point) const noexc
       LatLon onGda2020 = position;
       if (run.heightPosition == Gda2020Position::kSource) onGda2020 = source;
       if (run.heightPosition == Gda2020Position::kOwnPath) {
-        onGda2020 = run.pathToGda2020->transformDatum(source.latitude, source.longitude).position;
+        DatumReport unused;
+        onGda2020 = run.pathToGda2020->transformDatum(source.latitude, source.longitude, unused);
       }
       correction = run.heightPlan.heightCorrection(onGda2020, run.grid(run.heightPlan.geoid()));
     }

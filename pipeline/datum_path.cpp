@@ -226,32 +226,31 @@ std::optional<LatLon> gda2020GridLeg(LatLon point, bool towardGda2020, const Pat
 // reported) for pairs without grid legs or when one leg gave none, which the report then notes.
 std::optional<LatLon> runGridLegs(LatLon point, Datum fromDatum, Datum toDatum, const PathContext& context,
                                   DatumReport& report) {
-  DatumReport legs;
   std::optional<LatLon> shifted;
   bool hasLegs = true;
   if (isAgdFamily(fromDatum) && toDatum == Datum::kGda94) {
-    shifted = agdGridLeg(point, fromDatum, true, context, legs);
+    shifted = agdGridLeg(point, fromDatum, true, context, report);
   } else if (fromDatum == Datum::kGda94 && isAgdFamily(toDatum)) {
-    shifted = agdGridLeg(point, toDatum, false, context, legs);
+    shifted = agdGridLeg(point, toDatum, false, context, report);
   } else if (fromDatum == Datum::kGda94 && toDatum == Datum::kGda2020) {
-    shifted = gda2020GridLeg(point, true, context, legs);
+    shifted = gda2020GridLeg(point, true, context, report);
   } else if (fromDatum == Datum::kGda2020 && toDatum == Datum::kGda94) {
-    shifted = gda2020GridLeg(point, false, context, legs);
+    shifted = gda2020GridLeg(point, false, context, report);
   } else if (isAgdFamily(fromDatum) && toDatum == Datum::kGda2020) {
-    const std::optional<LatLon> onGda94 = agdGridLeg(point, fromDatum, true, context, legs);
-    if (onGda94) shifted = gda2020GridLeg(*onGda94, true, context, legs);
+    const std::optional<LatLon> onGda94 = agdGridLeg(point, fromDatum, true, context, report);
+    if (onGda94) shifted = gda2020GridLeg(*onGda94, true, context, report);
   } else if (fromDatum == Datum::kGda2020 && isAgdFamily(toDatum)) {
-    const std::optional<LatLon> onGda94 = gda2020GridLeg(point, false, context, legs);
-    if (onGda94) shifted = agdGridLeg(*onGda94, toDatum, false, context, legs);
+    const std::optional<LatLon> onGda94 = gda2020GridLeg(point, false, context, report);
+    if (onGda94) shifted = agdGridLeg(*onGda94, toDatum, false, context, report);
   } else {
     hasLegs = false;
   }
   if (shifted) {
-    report = legs;
     report.outcome = DatumOutcome::kTransformed;
+  } else {
+    report.stepCount = 0;  // a first leg that served is not reported when the second missed
+    report.gridMissed = hasLegs;
   }
-  report.gridMissed = hasLegs && !shifted;
-  report.missedGrid = legs.missedGrid;
   return shifted;
 }
 
@@ -287,9 +286,8 @@ LatLon toGda94(LatLon point, Datum fromDatum, Datum toDatum, const PathContext& 
     report.gridMissed = true;
   }
   if (joinsThroughGda2020(fromDatum)) {
-    const LatLon onGda2020 = recentItrfToGda2020(point, fromDatum, context.settings.epoch, report);
-    addStep(report, parameterStep(ParameterSet::kGda2020ToGda94, false));
-    return gda2020ToGda94(onGda2020.latitude, onGda2020.longitude);
+    point = recentItrfToGda2020(point, fromDatum, context.settings.epoch, report);
+    fromDatum = Datum::kGda2020;
   }
   addStep(report, parameterStep(setIntoGda94(fromDatum, context.realisation), false));
   switch (fromDatum) {
@@ -368,18 +366,6 @@ LatLon runParameterChain(LatLon point, Datum fromDatum, Datum toDatum, const Pat
                                        : nzgd2000ToNzgd49(point.latitude, point.longitude);
   }
   const double epoch = context.settings.epoch;
-  if (fromDatum == Datum::kGda2020 && isItrfDatum(toDatum) && !joinsThroughGda2020(toDatum)) {
-    const ItrfRealisation realisation = realisationOf(toDatum, context.realisation);
-    addStep(report, parameterStep(ParameterSet::kGda2020ToGda94, false));
-    addStep(report, parameterStep(itrfSet(realisation), true));
-    return gda2020ToItrf(point.latitude, point.longitude, epoch, realisation);
-  }
-  if (isItrfDatum(fromDatum) && !joinsThroughGda2020(fromDatum) && toDatum == Datum::kGda2020) {
-    const ItrfRealisation realisation = realisationOf(fromDatum, context.realisation);
-    addStep(report, parameterStep(itrfSet(realisation), false));
-    addStep(report, parameterStep(ParameterSet::kGda2020ToGda94, true));
-    return itrfToGda2020(point.latitude, point.longitude, epoch, realisation);
-  }
   // GDA2020, ITRF2014 and ITRF2020 are joined without GDA94.
   if (joinsThroughGda2020(fromDatum) && toDatum == Datum::kGda2020) {
     return recentItrfToGda2020(point, fromDatum, epoch, report);
@@ -440,12 +426,6 @@ LatLon DatumPath::transformDatum(double latitude, double longitude, DatumReport&
     return approximateShift(input, fromDatum, toDatum, report);
   }
   return runParameterChain(input, fromDatum, toDatum, context, report);
-}
-
-DatumChange DatumPath::transformDatum(double latitude, double longitude) const {
-  DatumChange change;
-  change.position = transformDatum(latitude, longitude, change.report);
-  return change;
 }
 
 }  // namespace velmora

@@ -38,20 +38,12 @@ struct GridNeeds {
 };
 GridNeeds gridsNeeded(const DatumPathSettings& settings);
 
-struct DatumChange {
-  LatLon position;  // degrees on the target datum
-  DatumReport report;
-};
-
 class DatumPath {
  public:
   DatumPath(const DatumPathSettings& settings, const DatumGrids& grids);
 
   // latitude, longitude: degrees on the source datum. Never fails: pairs without a transformation
   // pass unchanged, points outside 90S..0, 0E..180E at most receive the fixed approximate AGD shift.
-  DatumChange transformDatum(double latitude, double longitude) const;
-  // The same, the report written into one the caller holds, fresh (default-constructed): the
-  // converter fills its result in place rather than copying a report per point.
   LatLon transformDatum(double latitude, double longitude, DatumReport& report) const;
 
  private:

@@ -66,14 +66,22 @@ class CodeTable {
   std::unordered_map<std::string, std::uint16_t> codes_;
 };
 
+// What the points of one thread gave besides their values: codes local to the thread.
+struct ChunkCodes {
+  CodeTable methods;
+  CodeTable problems;
+};
+
 // Renumbers the codes of each thread's points into one table for the run, in order of first use by
 // point index whatever the thread count; first is the text of code 0.
-std::vector<std::string> mergeCodes(const std::vector<CodeTable>& tables, std::size_t perChunk,
-                                    std::size_t count, std::uint16_t* codes, std::string_view first) {
+std::vector<std::string> mergeCodes(const std::vector<ChunkCodes>& chunks, CodeTable ChunkCodes::*table,
+                                    std::size_t perChunk, std::size_t count, std::uint16_t* codes,
+                                    std::string_view first) {
   CodeTable run;
-  for (std::size_t k = 0; k < tables.size(); ++k) {
-    std::vector<std::uint16_t> remap(tables[k].texts().size() + 1, 0);
-    for (std::size_t n = 0; n < tables[k].texts().size(); ++n) remap[n + 1] = run.code(tables[k].texts()[n]);
+  for (std::size_t k = 0; k < chunks.size(); ++k) {
+    const std::vector<std::string>& texts = (chunks[k].*table).texts();
+    std::vector<std::uint16_t> remap(texts.size() + 1, 0);
+    for (std::size_t n = 0; n < texts.size(); ++n) remap[n + 1] = run.code(texts[n]);
     const std::size_t begin = std::min(count, k * perChunk);
     const std::size_t end = std::min(count, begin + perChunk);
     for (std::size_t i = begin; i < end; ++i) codes[i] = remap[codes[i]];
@@ -160,12 +168,6 @@ class WorkerGroup {
   std::condition_variable done_;
   unsigned running_ = 0;
   std::exception_ptr failure_;
-};
-
-// What the points of one thread gave besides their values: codes local to the thread.
-struct ChunkCodes {
-  CodeTable methods;
-  CodeTable problems;
 };
 
 class PyConverter {
@@ -369,14 +371,8 @@ class PyConverter {
       } else {
         group.run(threadCount, work);
       }
-      std::vector<CodeTable> methodTables;
-      std::vector<CodeTable> problemTables;
-      for (ChunkCodes& chunk : chunks) {
-        methodTables.push_back(std::move(chunk.methods));
-        problemTables.push_back(std::move(chunk.problems));
-      }
-      names = mergeCodes(methodTables, perChunk, count, codes, kFailedName);
-      problemTexts = mergeCodes(problemTables, perChunk, count, problemCodes, "");
+      names = mergeCodes(chunks, &ChunkCodes::methods, perChunk, count, codes, kFailedName);
+      problemTexts = mergeCodes(chunks, &ChunkCodes::problems, perChunk, count, problemCodes, "");
     }
 
     py::object first = arrayA;
@@ -421,13 +417,8 @@ class PyConverter {
   }
 
   static DoubleArray numbers(const py::object& values, const char* argument) {
-    DoubleArray array;
-    try {
-      array = DoubleArray::ensure(values);
-    } catch (const py::error_already_set&) {
-    }
+    const DoubleArray array = DoubleArray::ensure(values);  // null, the error cleared, when it cannot be
     if (!array) {
-      PyErr_Clear();
       throw py::value_error(std::string(argument) +
                             ": expected numbers (float64 or convertible to it; NaN for a missing value)");
     }

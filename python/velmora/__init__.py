@@ -107,11 +107,6 @@ def _points(values: Any, name: str, text: bool) -> Any:
     return [values] if np.ndim(values) == 0 else values
 
 
-def _adds_zone(options: Mapping[str, Any]) -> bool:
-    """Whether the options give each point its own zone (to_zone="auto" with EN output)."""
-    return str(options["to_zone"]) == "auto" and options["to_type"] == "EN"
-
-
 class Result(NamedTuple):
     """The converted points, in the program's output order."""
 
@@ -195,28 +190,26 @@ class Converter:
         return converter
 
     def _build(self, options: dict, check_files: bool) -> None:
-        values = {name: options[name] for name in _OPTIONS}
-        flags = {name: options[name] for name in (*_FLAGS, "strict")}
-        grid_folder, grids, strict = options["grid_folder"], options["grids"], options["strict"]
+        options = dict(options)
         args = []
         for name, option in _OPTIONS.items():
-            if values[name] is not None or name not in _OPTIONAL:
-                args.append(f"{option}={_text(name, values[name])}")
-        for name, value in flags.items():
-            if not isinstance(value, (bool, np.bool_)):
-                raise ValueError(f"{name}: expected True or False, got {value!r}")
-            if value and name in _FLAGS:
+            if options[name] is not None or name not in _OPTIONAL:
+                args.append(f"{option}={_text(name, options[name])}")
+        for name in (*_FLAGS, "strict"):
+            if not isinstance(options[name], (bool, np.bool_)):
+                raise ValueError(f"{name}: expected True or False, got {options[name]!r}")
+            options[name] = bool(options[name])
+            if options[name] and name in _FLAGS:
                 args.append(_FLAGS[name])
-        if grid_folder is not None:
-            grid_folder = os.fspath(grid_folder)
-            grid_folder = os.path.abspath(grid_folder) if grid_folder else grid_folder
-            args.append(f"--gridFolder={grid_folder}")
-        grids = {str(slot): _grid_path(file) for slot, file in (grids or {}).items()}
-        for slot, file in grids.items():
+        if options["grid_folder"] is not None:
+            folder = os.fspath(options["grid_folder"])
+            options["grid_folder"] = os.path.abspath(folder) if folder else folder
+            args.append(f"--gridFolder={options['grid_folder']}")
+        options["grids"] = {str(slot): _grid_path(file) for slot, file in (options["grids"] or {}).items()}
+        for slot, file in options["grids"].items():
             args.append(f"--grid={slot}={file}")
-        self._options = {**values, **{k: bool(v) for k, v in flags.items()}, "grid_folder": grid_folder,
-                         "grids": grids}
-        self._engine = _velmora.Converter(args, bool(strict), _share_folder(), check_files)
+        self._options = {name: options[name] for name in (*_OPTIONS, *_FLAGS, "strict", "grid_folder", "grids")}
+        self._engine = _velmora.Converter(args, options["strict"], _share_folder(), check_files)
 
     @property
     def options(self) -> dict:
@@ -257,24 +250,21 @@ _DEFAULTS = {
 }
 
 
-def _check_columns(columns: Any, method_column: Optional[str], zone_column: Optional[str]) -> tuple:
-    """The coordinate column names as a tuple, the added columns' names (None: not added) apart from them."""
+def _column_names(columns: Any) -> tuple:
+    """The coordinate column names as a tuple: two, or three with heights."""
     if isinstance(columns, (str, bytes)) or len(columns) not in (2, 3):
         raise ValueError(f"columns: expected two names, or three with heights, got {columns!r}")
-    columns = tuple(columns)
+    return tuple(columns)
+
+
+def _check_added(columns: tuple, method_column: Optional[str], zone_column: Optional[str]) -> None:
+    """The added columns' names (None: not added) apart from the converted ones and each other."""
     added = [name for name in (method_column, zone_column) if name is not None]
     for name in added:
         if name in columns:
             raise ValueError(f"{name!r} is one of the converted columns: name the added column otherwise")
     if len(added) == 2 and added[0] == added[1]:
         raise ValueError(f"method_column and zone_column are both {added[0]!r}")
-    return columns
-
-
-def _column_values(df: Any, name: Any, text: bool) -> np.ndarray:
-    """A column's values: float64 with NaN for missing ones (nullable dtypes too), or objects for text."""
-    column = df[name]
-    return column.to_numpy(dtype=object) if text else _points(column, f"column {name!r}", False)
 
 
 def convert_frame(
@@ -299,11 +289,11 @@ def convert_frame(
         raise TypeError(f"give a converter or options, not both (got {sorted(options)[0]!r})")
     if converter is None:
         converter = Converter(**options)
-    columns = _check_columns(columns, method_column, zone_column if _adds_zone(converter.options) else None)
+    columns = _column_names(columns)
     text = converter.options["from_type"] in ("DMS", "DM")
-    heights = _column_values(df, columns[2], False) if len(columns) == 3 else None
-    result = converter.convert(_column_values(df, columns[0], text), _column_values(df, columns[1], text),
-                               heights, threads)
+    values = [_points(df[name], f"column {name!r}", text and k < 2) for k, name in enumerate(columns)]
+    result = converter.convert(*values[:2], values[2] if len(columns) == 3 else None, threads)
+    _check_added(columns, method_column, zone_column if result.zone is not None else None)
     out = df.copy()
     out[columns[0]] = result.a
     out[columns[1]] = result.b

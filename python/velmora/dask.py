@@ -19,7 +19,7 @@ from typing import Any, Hashable, Mapping, Optional, Sequence
 
 import dask.dataframe as dd
 
-from . import Converter, _adds_zone, _check_columns, _refuse_unknown, _threads, convert_frame
+from . import Converter, _threads, convert_frame
 
 __all__ = ["convert"]
 
@@ -99,8 +99,8 @@ def convert(
     # The options are checked here, but not the grid files: they need be present only where the
     # partitions are converted (the workers), not on the client.
     client_converter = Converter._checking_options(options)
-    columns = _check_columns(columns, method_column, zone_column if _adds_zone(client_converter.options) else None)
-    # The empty frame through the same conversion gives the result's columns and dtypes exactly
-    # (DMS and DM output turn the coordinate columns into text).
+    # The empty frame through the same conversion gives the result's columns and dtypes exactly (DMS
+    # and DM output turn the coordinate columns into text), and checks the column names.
     meta = convert_frame(ddf._meta, columns, method_column, 1, client_converter, zone_column)
+    columns = tuple(columns)
     return ddf.map_partitions(_convert_partition, _Job(key, columns, method_column, threads, zone_column), meta=meta)

@@ -267,29 +267,5 @@ TEST(InputFile, MissingFileOrFolderCannotBeRead) {
   EXPECT_TRUE(points.empty());
 }
 
-TEST(PositionalPoint, CoordinatesAndHeight) {
-  struct Case {
-    std::vector<std::string_view> arguments;
-    CoordType type;
-    bool accepted;
-    std::vector<Point> expected;
-  };
-  const Case cases[] = {
-      {{"-33.5", "151.25"}, CoordType::kDd, true, {{151.25, -33.5, 0.0}}},
-      {{"-33.5", "151.25", "12.5"}, CoordType::kDd, true, {{151.25, -33.5, 12.5}}},
-      {{"-33.5", "151.25", "12.5", "99", "x"}, CoordType::kDd, true, {{151.25, -33.5, 12.5}}},
-      {{"334000", "6250000", "abc"}, CoordType::kEn, true, {{334000.0, 6250000.0, 0.0}}},
-      {{"-33 52 10.5", "151 12 30.2"}, CoordType::kDms, true, {{kDmsLongitude, kDmsLatitude, 0.0}}},
-      {{"-33.5"}, CoordType::kDd, false, {}},
-      {{}, CoordType::kDd, false, {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.arguments.size() << " arguments, type " << c.type);
-    const std::optional<Coordinates> point = positionalPoint(c.arguments, c.type);
-    EXPECT_EQ(point.has_value(), c.accepted);
-    EXPECT_EQ(point ? std::vector<Point>{pointOf(*point, c.type)} : std::vector<Point>{}, c.expected);
-  }
-}
-
 }  // namespace
 }  // namespace velmora

@@ -42,7 +42,7 @@ TEST(ProgramFolder, RunningExecutableIsThisTestProgram) {
   const std::string running = runningExecutablePath();
   ASSERT_FALSE(running.empty());
   EXPECT_TRUE(std::filesystem::exists(running));
-  const std::string folder = programFolder("velmora_frontend_tests");
+  const std::string folder = programFolder("velmora_frontend_tests", running);
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), '/');
   EXPECT_EQ(folder + std::filesystem::path(running).filename().string(), running);

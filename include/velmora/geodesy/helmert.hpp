@@ -10,7 +10,9 @@
 #pragma once
 
 #include "velmora/geodesy/angle_units.hpp"
+#include "velmora/geodesy/ellipsoid.hpp"
 #include "velmora/geodesy/geocentric.hpp"
+#include "velmora/geodesy/lat_lon.hpp"
 
 namespace velmora {
 
@@ -59,5 +61,9 @@ Geocentric helmertForward(const Geocentric& point, const HelmertTransformation& 
 Geocentric helmertTransposed(const Geocentric& point, const HelmertTransformation& set);
 // R^T * X alone, without translation or scale.
 Geocentric rotateTransposed(const Geocentric& point, const HelmertTransformation& set);
+
+// Degrees on source at height 0 -> set forward (or transposed) -> degrees on target, height dropped.
+LatLon helmertBetween(double latitude, double longitude, const Ellipsoid& source,
+                      const HelmertTransformation& set, const Ellipsoid& target, bool forward);
 
 }  // namespace velmora
