@@ -12,8 +12,6 @@
 namespace velmora::testing {
 namespace {
 
-constexpr double kSecondsPerDegree = 3600.0;
-constexpr DegreeArea kEasternArea{-40.0, -25.0, 140.0, 155.0, 0.5};  // Perth lies outside
 constexpr DegreeArea kContinent{-45.0, -10.0, 110.0, 155.0, 1.0};
 constexpr float kLatShift = 5.25F;  // arc-seconds
 constexpr float kLonShift = 4.75F;
@@ -23,11 +21,6 @@ void writeGrids(const VelmoraFolder& velmora) {
   velmora.writeBesideProgram("AGD66_Australia.gsb", constantShiftGrid(kEasternArea, kLatShift, kLonShift));
   velmora.writeBesideProgram("GDA2020_Australia.gsb", constantShiftGrid(kEasternArea, kLatShift, kLonShift));
   velmora.writeBesideProgram("AUSGeoid2020.gsb", constantShiftGrid(kContinent, 22.5F, 0.0F));
-}
-
-std::vector<std::string> concat(std::vector<std::string> a, const std::vector<std::string>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
 }
 
 TEST(StrictE2e, OptionErrorsPrintOneMessageAndStopBeforeAnyOutput) {
@@ -87,7 +80,7 @@ TEST(StrictE2e, OptionErrorsPrintOneMessageAndStopBeforeAnyOutput) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
-    expectRun(velmora.run(concat({"--strict"}, c.arguments)), {1, "", "velmora: " + c.message + "\n"});
+    expectRun(velmora.run(with({"--strict"}, c.arguments)), {1, "", "velmora: " + c.message + "\n"});
   }
 }
 
@@ -167,7 +160,7 @@ TEST(StrictE2e, PointTextProblems) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments[2]);
-    const ProcessResult result = velmora.run(concat({"--strict"}, c.arguments));
+    const ProcessResult result = velmora.run(with({"--strict"}, c.arguments));
     EXPECT_EQ(result.status, c.message.empty() ? 0 : 1);
     EXPECT_EQ(result.standardOutput, c.out);
     EXPECT_EQ(result.standardError.substr(0, 9 + c.message.size()),
@@ -234,7 +227,7 @@ TEST(ShowMethodE2e, NamesWhatWasAppliedToEachPoint) {
     SCOPED_TRACE(c.method);
     const std::size_t space = c.point.find(' ');
     const ProcessResult result = c.folder->run(
-        concat(concat({"--showMethod"}, c.options), {c.point.substr(0, space), c.point.substr(space + 1)}));
+        with(with({"--showMethod"}, c.options), {c.point.substr(0, space), c.point.substr(space + 1)}));
     EXPECT_EQ(result.status, 0);
     const std::string& out = result.standardOutput;
     ASSERT_FALSE(out.empty());
@@ -268,7 +261,7 @@ TEST(SummaryE2e, CountsLinesMethodsAndFiles) {
                 "velmora: opened " +
                 folder + "GDA2020_Australia.gsb\n");
 
-  const ProcessResult strict = velmora.run(concat({"--strict", "--threads", "2"}, options));
+  const ProcessResult strict = velmora.run(with({"--strict", "--threads", "2"}, options));
   EXPECT_EQ(strict.status, 1);
   EXPECT_EQ(strict.standardOutput.substr(0, 3), ",,\n");
   const std::string counts = "velmora: 5 lines read: 1 point converted, 4 failed, 0 skipped\n";

@@ -21,14 +21,11 @@
 namespace velmora::testing {
 namespace {
 
-constexpr double kSecondsPerDegree = 3600.0;
-
 // A point in Sydney and one in Perth (GDA94 latitude, longitude in degrees).
 constexpr LatLon kSydney{-33.85678, 151.2153};
 constexpr LatLon kPerth{-31.95224, 115.8614};
 
 // Grid fixture over eastern Australia; Perth lies outside it.
-constexpr DegreeArea kEasternArea{-40.0, -25.0, 140.0, 155.0, 0.5};
 constexpr float kGda2020LatShift = 1.5F;   // arc-seconds, north positive
 constexpr float kGda2020LonShift = 2.25F;  // arc-seconds, east positive
 constexpr float kAgd66LatShift = 5.25F;

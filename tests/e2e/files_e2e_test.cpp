@@ -22,11 +22,6 @@ const std::vector<std::string> kGda94To2020{"--fromDatum", "GDA94", "--toDatum",
 constexpr std::string_view kSydney2020Lat = "-33.85676732";
 constexpr std::string_view kSydney2020Lon = "151.21530543";
 
-std::vector<std::string> with(std::vector<std::string> base, const std::vector<std::string>& more) {
-  base.insert(base.end(), more.begin(), more.end());
-  return base;
-}
-
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;

@@ -12,7 +12,6 @@
 namespace velmora::testing {
 namespace {
 
-constexpr DegreeArea kEasternArea{-40.0, -25.0, 140.0, 155.0, 0.5};
 constexpr LatLon kSydney{-33.85678, 151.2153};
 const std::vector<std::string> kGda2020Run{"--fromDatum",    "GDA94",     "--toDatum", "GDA2020",
                                            "--useGridShift", "-33.85678", "151.2153"};

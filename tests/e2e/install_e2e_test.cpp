@@ -11,8 +11,6 @@
 namespace velmora::testing {
 namespace {
 
-constexpr double kSecondsPerDegree = 3600.0;
-constexpr DegreeArea kEasternArea{-40.0, -25.0, 140.0, 155.0, 0.5};
 constexpr float kLatitudeShift = 1.5F;    // arc-seconds, north positive
 constexpr float kLongitudeShift = 2.25F;  // arc-seconds, east positive
 

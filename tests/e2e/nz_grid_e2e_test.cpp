@@ -16,12 +16,6 @@ namespace velmora::testing {
 namespace {
 
 const std::filesystem::path kRealGrid = "/usr/share/proj/nzgd2kgrid0005.gsb";
-constexpr DegreeArea kEasternAustralia{-40.0, -25.0, 140.0, 155.0, 0.5};
-
-std::vector<std::string> with(std::vector<std::string> options, const std::vector<std::string>& more) {
-  options.insert(options.end(), more.begin(), more.end());
-  return options;
-}
 
 TEST(NzGridE2e, GridBesideTheProgramOrNamedByItsSlot) {
   if (!std::filesystem::exists(kRealGrid)) GTEST_SKIP() << kRealGrid << " missing: install proj-data";
@@ -63,7 +57,7 @@ TEST(NzGridE2e, GridBesideTheProgramOrNamedByItsSlot) {
 
 TEST(NzGridE2e, StrictNeedsTheGridOnlyForNewZealandDatums) {
   const VelmoraFolder velmora;
-  velmora.writeBesideProgram("AGD66_Australia.gsb", constantShiftGrid(kEasternAustralia, 5.25F, 4.75F));
+  velmora.writeBesideProgram("AGD66_Australia.gsb", constantShiftGrid(kEasternArea, 5.25F, 4.75F));
   const std::string nzPath = velmora.programFolder() + "nzgd2kgrid0005.gsb";
   expectRun(velmora.run({"--strict", "--useGridShift", "--fromDatum", "NZGD49", "--toDatum", "GDA94",
                          "-41.28", "174.78"}),

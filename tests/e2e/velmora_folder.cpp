@@ -45,6 +45,11 @@ std::string binaryFolder() {
   return std::filesystem::canonical(kVelmoraBinary).parent_path().string() + "/";
 }
 
+std::vector<std::string> with(std::vector<std::string> base, const std::vector<std::string>& more) {
+  base.insert(base.end(), more.begin(), more.end());
+  return base;
+}
+
 std::string ddLine(double latitude, double longitude, double height) {
   return formatLine("%.8lf,%.8lf,%.3lf\n", latitude, longitude, height);
 }

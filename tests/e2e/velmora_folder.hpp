@@ -51,6 +51,14 @@ class VelmoraFolder {
 // searches it after its own folder, since the link of a VelmoraFolder leads there.
 std::string binaryFolder();
 
+// The arguments of base followed by those of more.
+std::vector<std::string> with(std::vector<std::string> base, const std::vector<std::string>& more);
+
+// The area of the national grid fixtures: eastern Australia (Sydney inside, Perth outside), whole
+// nodes every half degree.
+inline constexpr DegreeArea kEasternArea{-40.0, -25.0, 140.0, 155.0, 0.5};
+inline constexpr double kSecondsPerDegree = 3600.0;
+
 // Result-line formats of the program, for expectations computed from the library.
 std::string ddLine(double latitude, double longitude, double height);
 std::string enLine(double easting, double northing, double height);
