@@ -34,12 +34,15 @@ struct StreamSink {
   const LineReader& reader;
 };
 
-// Messages first: they are written as the points are converted, before the results leave the
-// output buffer. Only the results decide success: a closed or full standard error never cut a run short.
+// Messages first (the first warning of each kind in the run, --strict's errors): they are written
+// as the points are converted, before the results leave the output buffer. Only the results decide
+// success: a closed or full standard error never cut a run short.
 bool writeBlock(const InputBlock& input, const BlockOutput& output, StreamSink& sink) {
-  sink.total.merge(output.tally);
   const bool sharing = sink.progress != nullptr && sink.progress->sharesTerminal();
-  if (sink.progress != nullptr && (sharing || !output.messages.empty())) sink.progress->clearLine();
+  const bool messages = !output.messages.empty() || !output.tally.warnings.empty();
+  if (sink.progress != nullptr && (sharing || messages)) sink.progress->clearLine();
+  writeNewWarnings(sink.total.warnings, output.tally.warnings, sink.err);
+  sink.total.merge(output.tally);
   writeAll(output.messages, sink.err);
   bool written = writeAll(output.results, sink.out) && std::ferror(sink.out) == 0;
   if (sharing) written = std::fflush(sink.out) == 0 && written;

@@ -78,6 +78,7 @@ enum class Option {
   kGridFolder,
   kGrid,
   kToZone,
+  kQuiet,
 };
 
 struct OptionName {
@@ -86,7 +87,7 @@ struct OptionName {
   bool takesValue;
 };
 
-constexpr std::array<OptionName, 30> kOptions{{
+constexpr std::array<OptionName, 31> kOptions{{
     {"--inputFile", Option::kInputFile, true},
     {"--fromDatum", Option::kFromDatum, true},
     {"--fromCoordType", Option::kFromCoordType, true},
@@ -105,6 +106,7 @@ constexpr std::array<OptionName, 30> kOptions{{
     {"--useAusGeoid98", Option::kUseAusGeoid98, false},
     {"--threads", Option::kThreads, true},
     {"--strict", Option::kStrict, false},
+    {"--quiet", Option::kQuiet, false},
     {"--showMethod", Option::kShowMethod, false},
     {"--summary", Option::kSummary, false},
     {"--help", Option::kHelp, false},
@@ -246,20 +248,29 @@ std::optional<Delimiter> parseDelimiter(std::string_view value) {
   return std::nullopt;
 }
 
+// The slots of --grid SLOT=FILE.
+constexpr std::array<std::pair<std::string_view, GridId>, kGridIdCount> kGridSlots{{
+    {"AGD66", GridId::kAgd66},
+    {"AGD84", GridId::kAgd84},
+    {"GDA2020", GridId::kGda2020},
+    {"AUSGeoid2020", GridId::kAusGeoid2020},
+    {"AUSGeoid09", GridId::kAusGeoid09},
+    {"AUSGeoid98", GridId::kAusGeoid98},
+    {"NZGD2000", GridId::kNzgd2000},
+}};
+
 std::optional<GridId> parseGridSlot(std::string_view slot) {
-  constexpr std::array<std::pair<std::string_view, GridId>, kGridIdCount> kSlots{{
-      {"AGD66", GridId::kAgd66},
-      {"AGD84", GridId::kAgd84},
-      {"GDA2020", GridId::kGda2020},
-      {"AUSGeoid2020", GridId::kAusGeoid2020},
-      {"AUSGeoid09", GridId::kAusGeoid09},
-      {"AUSGeoid98", GridId::kAusGeoid98},
-      {"NZGD2000", GridId::kNzgd2000},
-  }};
-  for (const auto& [name, id] : kSlots) {
+  for (const auto& [name, id] : kGridSlots) {
     if (equalsIgnoreCase(name, slot)) return id;
   }
   return std::nullopt;
+}
+
+std::string_view gridSlotName(GridId grid) {
+  for (const auto& [name, id] : kGridSlots) {
+    if (id == grid) return name;
+  }
+  return {};
 }
 
 void applyOption(const OptionName& entry, std::string_view value, CommandLine& line) {
@@ -337,6 +348,9 @@ void applyOption(const OptionName& entry, std::string_view value, CommandLine& l
     }
     case Option::kStrict:
       line.strict = true;
+      break;
+    case Option::kQuiet:
+      line.quiet = true;
       break;
     case Option::kShowMethod:
       line.showMethod = true;
@@ -545,6 +559,16 @@ std::vector<std::string> settingsProblems(const CommandLine& line) {
     problems.push_back("heights are converted only between GDA94 and GDA2020, not from " +
                        std::string(datumName(settings.fromDatum)) + " to " +
                        std::string(datumName(settings.toDatum)));
+  }
+
+  // The datum grids serve only --useGridShift: a file named for one would silently go unread.
+  if (!settings.useGridShift) {
+    for (const GridId id : {GridId::kAgd66, GridId::kAgd84, GridId::kGda2020, GridId::kNzgd2000}) {
+      const std::string& file = line.gridFiles[static_cast<std::size_t>(id)];
+      if (file.empty()) continue;
+      problems.push_back("--grid " + std::string(gridSlotName(id)) + "=" + file +
+                         ": datum grids are read only with --useGridShift (the file would be ignored)");
+    }
   }
 
   std::error_code error;

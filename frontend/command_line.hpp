@@ -31,6 +31,7 @@ struct CommandLine {
   std::span<const std::string_view> positionals;  // every argument from the first non-option on
   bool missingValue = false;                      // an option that takes a value stood last
   bool strict = false;                            // "--strict"
+  bool quiet = false;                             // "--quiet": no warnings without --strict
   bool showMethod = false;                        // "--showMethod"
   bool summary = false;                           // "--summary"
   bool help = false;                              // "--help" or "-h"
@@ -67,8 +68,9 @@ CommandLine scanCommandLine(std::span<const std::string_view> args);
 
 // What --strict reports about the settings as a whole, after the scan: zones and sub-zones out of
 // range for the datums on a grid side, an epoch outside 1950..2100 for a run with WGS84 or an ITRF
-// datum, height types that convert nothing, positional arguments that are not one point. Messages
-// as in CommandLine::problems.
+// datum, height types that convert nothing, a datum grid named by --grid in a run without
+// --useGridShift (which never reads it), positional arguments that are not one point. Messages as
+// in CommandLine::problems. Without --strict each is a warning.
 std::vector<std::string> settingsProblems(const CommandLine& line);
 
 // --toZone auto with grid output whose target grid has no UTM zones (ISG, ANG, NZMG, NZTM): an

@@ -20,6 +20,12 @@ namespace {
 
 constexpr std::string_view kMissingFileMessage = " does not exist\n";
 
+// The characters an empty field is written as: nothing, or "*" where blanks separate the fields and
+// an empty field would vanish.
+std::string_view emptyField(Delimiter delimiter) {
+  return delimiter == Delimiter::kSpace ? "*" : "";
+}
+
 // Scratch of the result formatting, kept across points so that formatting allocates nothing.
 struct LineFormatter {
   ResultLine line{};
@@ -51,17 +57,25 @@ std::string_view formatResult(CoordType toCoordType, const Coordinates& c, LineF
   return ddResultLine(c.first, c.second, c.height, f.line);
 }
 
-void appendGeoidMessage(const Converter& converter, const ConversionResult& result, BlockOutput& output) {
-  if (result.height.geoidStatus == GeoidStatus::kFileMissing) {
-    output.messages.append(converter.gridState(result.height.geoid).path).append(kMissingFileMessage);
-  }
-}
-
 // Where a line came from, for messages: a line of the input file, or the positional arguments.
 struct LinePlace {
   bool arguments = false;
   std::uint64_t lineNumber = 0;
 };
+
+// The warning kind of a coordinate's problem.
+LineWarning coordinateWarning(CoordinateProblem problem) {
+  switch (problem) {
+    case CoordinateProblem::kOutOfRange:
+      return LineWarning::kOutOfRange;
+    case CoordinateProblem::kMinusWithHemisphere:
+      return LineWarning::kMinusWithHemisphere;
+    case CoordinateProblem::kWrongHemisphere:
+      return LineWarning::kWrongHemisphere;
+    default:
+      return LineWarning::kNotANumber;
+  }
+}
 
 constexpr std::size_t kQuotedFieldBytes = 40;  // longer field texts are cut in messages
 
@@ -90,7 +104,7 @@ class LineConverter {
         zoneField_(converter.settings().autoToZone && toCoordType_ == CoordType::kEn) {}
 
   void convert(const LineFields& line, LinePlace place, BlockOutput& output) {
-    if (!options_.strict && !options_.tally) {
+    if (!options_.strict && !options_.tally && !options_.warnings) {
       if (const std::optional<Coordinates> point = pointOfLine(line, fromCoordType_)) write(*point, output);
       return;
     }
@@ -133,9 +147,11 @@ class LineConverter {
 
   // The line with the fields of the point replaced (by nothing when the texts are empty), then
   // the method when asked for, then its ending.
+  // padTo: a failed line short of the height field gets empty fields up to it, so that every row
+  // has the same fields.
   void writeReplaced(std::string_view body, std::string_view ending, const ColumnSpec& columns,
                      const std::array<std::string_view, 3>& texts, std::string_view method,
-                     BlockOutput& output) const {
+                     BlockOutput& output, std::size_t padTo = 0) const {
     const std::array<int, 3> numbers{columns.first, columns.second, columns.height};
     std::size_t copied = 0;
     for (std::size_t k = 0; k < recordFields_.size(); ++k) {
@@ -147,6 +163,10 @@ class LineConverter {
       copied = recordFields_[k].end;
     }
     output.results.append(body.substr(copied));
+    for (std::size_t k = recordFields_.size(); k < padTo; ++k) {
+      output.results.append(1, delimiterChar(options_.record.delimiter))
+          .append(emptyField(options_.record.delimiter));
+    }
     if (zoneField_) output.results.append(1, delimiterChar(options_.record.delimiter)).append(zoneText_);
     if (options_.showMethod)
       output.results.append(1, delimiterChar(options_.record.delimiter)).append(method);
@@ -156,10 +176,10 @@ class LineConverter {
   void failRecord(std::string_view body, std::string_view ending, const ColumnSpec& columns,
                   BlockOutput& output) {
     output.messages.append(message_);
-    // Emptied fields; with blanks as the delimiter an empty field would vanish, so "*" marks it.
-    const std::string_view empty = options_.record.delimiter == Delimiter::kSpace ? "*" : "";
+    const std::string_view empty = emptyField(options_.record.delimiter);
     zoneText_ = empty;
-    writeReplaced(body, ending, columns, {empty, empty, empty}, {}, output);
+    writeReplaced(body, ending, columns, {empty, empty, empty}, empty, output,
+                  static_cast<std::size_t>(columns.height));
     ++output.tally.failed;
   }
 
@@ -183,28 +203,61 @@ class LineConverter {
     }
   }
 
-  // After a conversion: the geoid message, and with --strict or --summary the point's problem and
+  // After a conversion: the point's problem (an error with --strict, a warning without) and the
   // counts. True when --strict fails the line; message_ then holds its message.
   bool pointFails(const ConversionResult& result, LinePlace place, bool textProblem, BlockOutput& output) {
-    appendGeoidMessage(converter_, result, output);
-    if (!options_.strict && !options_.tally) return false;
-    message_.clear();
-    startMessage(place, message_);
-    const bool pointProblem = describePointProblem(converter_, result, message_);
-    if (pointProblem && options_.strict) {
-      message_.push_back('\n');
-      return true;
+    if (!options_.strict && !options_.tally && !options_.warnings) return false;
+    if (options_.strict) {
+      message_.clear();
+      startMessage(place, message_);
+      if (describePointProblem(converter_, result, message_)) {
+        message_.push_back('\n');
+        return true;
+      }
+    }
+    bool pointProblem = false;
+    if (!options_.strict) {
+      for (const std::optional<LineWarning> kind : pointProblemKinds(converter_, result)) {
+        if (!kind) continue;
+        pointProblem = true;
+        if (options_.warnings) notePointWarning(*kind, result, place, output);
+      }
     }
     if (textProblem || pointProblem) ++output.tally.withProblems;
     ++output.tally.converted;
     return false;
   }
 
+  // The first of its kind in the block gets its text: a repeat costs a count.
+  void notePointWarning(LineWarning kind, const ConversionResult& result, LinePlace place, BlockOutput& output) {
+    WarningCount* entry = output.tally.warnings.note(kind, place.lineNumber);
+    if (entry == nullptr) return;
+    message_.clear();
+    startMessage(place, message_);
+    if (kind == LineWarning::kGeoidMissing) {
+      // Said once, as it always was; the summary of the run counts the rest.
+      entry->message.assign(converter_.gridState(result.height.geoid).path).append(kMissingFileMessage);
+    } else {
+      describePointProblem(converter_, result, kind, message_);
+      entry->message = warningOf(message_.append("\n"));
+    }
+    entry->place = place_;
+  }
+
+  // Without --strict, a problem of the line's text, whose message message_ holds.
+  void noteTextWarning(LineWarning kind, LinePlace place, BlockOutput& output) {
+    if (!options_.warnings) return;
+    if (WarningCount* entry = output.tally.warnings.note(kind, place.lineNumber)) {
+      entry->message = warningOf(message_);
+      entry->place = place_;
+    }
+  }
+
   void passThrough(std::string_view body, std::string_view ending, const ColumnSpec& columns, LinePlace place,
                    BlockOutput& output) {
     if (options_.strict || options_.tally) ++output.tally.read;
     message_.clear();
-    splitRecord(body, options_.record.delimiter, recordFields_);
+    const bool quotesClosed = splitRecord(body, options_.record.delimiter, recordFields_);
     const std::size_t needed = static_cast<std::size_t>(std::max(columns.first, columns.second));
     if (recordFields_.size() < needed) {
       startMessage(place, message_);
@@ -213,7 +266,8 @@ class LineConverter {
           .append(" fields for --columns, got ")
           .append(std::to_string(recordFields_.size()))
           .append("\n");
-      return keepLine(body, ending, output);
+      kind_ = LineWarning::kTooFewFields;
+      return keepLine(body, ending, place, output);
     }
     const auto field = [&](int number) {
       const FieldRange& range = recordFields_[static_cast<std::size_t>(number) - 1];
@@ -230,6 +284,7 @@ class LineConverter {
       if (parsed.problem == CoordinateProblem::kNone || !message_.empty()) continue;
       unreadable = unreadable || parsed.problem == CoordinateProblem::kNotANumber ||
                    parsed.problem == CoordinateProblem::kMalformedAngle;
+      kind_ = coordinateWarning(parsed.problem);
       fieldMessage(place, static_cast<std::size_t>(coordinateFields[k]) - 1, roleName(role), text,
                    problemText(parsed.problem, fromCoordType_, role), message_);
     }
@@ -245,11 +300,23 @@ class LineConverter {
       heightRead = exact.has_value();
       height = exact.value_or(0.0);
       if (!exact && message_.empty()) {
+        kind_ = LineWarning::kNotANumber;
         fieldMessage(place, static_cast<std::size_t>(columns.height) - 1, "height", heightText,
                      "expected a height in metres (a decimal number)", message_);
       }
+    } else if (columns.height > 0 && !hasHeightField && message_.empty()) {
+      // The line ends before the height field: its row would have fewer fields than the others.
+      startMessage(place, message_);
+      kind_ = LineWarning::kMissingHeightField;
+      message_.append("expected a height in field ").append(std::to_string(columns.height));
+      if (convertsHeights_) {
+        message_.append(": heights are converted\n");
+      } else {
+        message_.append(", got ").append(std::to_string(recordFields_.size())).append(" fields\n");
+      }
     } else if (convertsHeights_ && message_.empty()) {
       startMessage(place, message_);
+      kind_ = LineWarning::kMissingHeight;
       if (columns.height > 0) {
         message_.append("expected a height in field ")
             .append(std::to_string(columns.height))
@@ -258,11 +325,18 @@ class LineConverter {
         message_.append("expected a height: heights are converted, and --columns names no height field\n");
       }
     }
+    if (!quotesClosed && message_.empty()) {
+      // A reader downstream would take the following lines into the open field.
+      startMessage(place, message_);
+      kind_ = LineWarning::kUnterminatedQuote;
+      message_.append("a field opens a double quote that does not close\n");
+    }
     // A line whose point cannot be read keeps its place as it was (a header, a note); --strict
     // fails it.
     if (options_.strict && !message_.empty()) return failRecord(body, ending, columns, output);
-    if (unreadable) return keepLine(body, ending, output);
+    if (unreadable) return keepLine(body, ending, place, output);
     const bool textProblem = !message_.empty();
+    if (textProblem) noteTextWarning(kind_, place, output);
 
     const ConversionResult result = converter_.transformPoint(Coordinates{values[0], values[1], height});
     if (pointFails(result, place, textProblem, output)) return failRecord(body, ending, columns, output);
@@ -277,21 +351,20 @@ class LineConverter {
   }
 
   // A line whose point cannot be read keeps its place unchanged: with --strict a failure with its
-  // message, else skipped.
-  void keepLine(std::string_view body, std::string_view ending, BlockOutput& output) {
+  // message, else skipped with a warning.
+  void keepLine(std::string_view body, std::string_view ending, LinePlace place, BlockOutput& output) {
     output.results.append(body).append(ending);
     if (options_.strict) {
       output.messages.append(message_);
       ++output.tally.failed;
-    } else if (options_.tally) {
-      ++output.tally.skipped;
+      return;
     }
+    noteTextWarning(kind_, place, output);
+    if (options_.tally) ++output.tally.skipped;
   }
 
   void write(const Coordinates& point, BlockOutput& output) {
-    const ConversionResult result = converter_.transformPoint(point);
-    appendGeoidMessage(converter_, result, output);
-    writeResult(result, output);
+    writeResult(converter_.transformPoint(point), output);
   }
 
   void writeResult(const ConversionResult& result, BlockOutput& output) {
@@ -316,19 +389,24 @@ class LineConverter {
     return field == 0 ? CoordinateRole::kLatitude : CoordinateRole::kLongitude;
   }
 
-  // "velmora: pts.csv line 3: " or, for the point of the arguments, "velmora: "
-  void startMessage(LinePlace place, std::string& out) const {
+  // "velmora: pts.csv line 3: " or, for the point of the arguments, "velmora: "; place_ is then
+  // "pts.csv line 3".
+  void startMessage(LinePlace place, std::string& out) {
     out.append("velmora: ");
+    place_.clear();
     if (!place.arguments) {
-      out.append(options_.inputName).append(" line ").append(std::to_string(place.lineNumber)).append(": ");
+      place_.append(options_.inputName).append(" line ").append(std::to_string(place.lineNumber));
+      out.append(place_).append(": ");
     }
   }
 
   // "velmora: pts.csv line 3, field 2 (longitude): <problem>, got 'abc'" or
   // "velmora: argument 'abc' (longitude): <problem>"
+  // place_ is then "pts.csv line 3, field 2 'abc'".
   void fieldMessage(LinePlace place, std::size_t field, std::string_view what, std::string_view text,
-                    std::string_view problem, std::string& out) const {
+                    std::string_view problem, std::string& out) {
     out.append("velmora: ");
+    place_.clear();
     if (place.arguments) {
       out.append("argument ");
       appendQuoted(text, out);
@@ -345,12 +423,20 @@ class LineConverter {
           .append(problem)
           .append(", got ");
       appendQuoted(text, out);
+      place_.append(options_.inputName)
+          .append(" line ")
+          .append(std::to_string(place.lineNumber))
+          .append(", field ")
+          .append(std::to_string(field + 1))
+          .append(" ");
+      appendQuoted(text, place_);
     }
     out.push_back('\n');
   }
 
-  // The first problem of the line's text, as a message; false when there is none.
-  bool checkFields(const LineFields& line, LinePlace place, Coordinates& point, std::string& message) const {
+  // The first problem of the line's text, as a message, and its kind; none when there is none.
+  std::optional<LineWarning> checkFields(const LineFields& line, LinePlace place, Coordinates& point,
+                                         std::string& message) {
     if (line.count < 2) {
       startMessage(place, message);
       message.append("expected two coordinates and an optional height, got ");
@@ -359,7 +445,7 @@ class LineConverter {
       } else {
         message.append(hasEmptyField(line) ? "no field\n" : "an empty line\n");
       }
-      return true;
+      return LineWarning::kNoPoint;
     }
     // Each field is read once; the point is the one read without --strict, whatever is found below.
     std::array<ParsedCoordinate, 2> parsed;
@@ -374,38 +460,38 @@ class LineConverter {
     if (hasEmptyField(line)) {
       startMessage(place, message);
       message.append("expected no empty field (one comma between fields, none at the ends)\n");
-      return true;
+      return LineWarning::kEmptyField;
     }
     if (hasLongField(line)) {
       startMessage(place, message);
       message.append("expected no field longer than ")
           .append(std::to_string(kFieldReadLimitBytes))
           .append(" bytes\n");
-      return true;
+      return LineWarning::kLongField;
     }
     for (std::size_t k = 0; k < 2; ++k) {
       if (parsed[k].problem == CoordinateProblem::kNone) continue;
       const CoordinateRole role = roleOf(k);
       fieldMessage(place, k, roleName(role), line.fields[k],
                    problemText(parsed[k].problem, fromCoordType_, role), message);
-      return true;
+      return coordinateWarning(parsed[k].problem);
     }
     if (line.count == 3 && !exactHeight) {
       fieldMessage(place, 2, "height", line.fields[2], "expected a height in metres (a decimal number)",
                    message);
-      return true;
+      return LineWarning::kNotANumber;
     }
     if (line.moreFields) {
       startMessage(place, message);
       message.append("expected at most three fields (two coordinates and a height)\n");
-      return true;
+      return LineWarning::kExtraFields;
     }
     if (line.count == 2 && convertsHeights_) {
       startMessage(place, message);
       message.append("expected a height after the coordinates: heights are converted\n");
-      return true;
+      return LineWarning::kMissingHeight;
     }
-    return false;
+    return std::nullopt;
   }
 
   void fail(std::string_view message, BlockOutput& output) {
@@ -419,15 +505,16 @@ class LineConverter {
     ++output.tally.read;
     message_.clear();
     Coordinates point;
-    const bool textProblem = checkFields(line, place, point, message_);
-    if (line.count < 2 && !options_.strict) {
+    const std::optional<LineWarning> textProblem = checkFields(line, place, point, message_);
+    if (textProblem && options_.strict) return fail(message_, output);
+    if (textProblem) noteTextWarning(*textProblem, place, output);
+    if (line.count < 2) {
       ++output.tally.skipped;
       return;
     }
-    if (textProblem && options_.strict) return fail(message_, output);
 
     const ConversionResult result = converter_.transformPoint(point);
-    if (pointFails(result, place, textProblem, output)) return fail(message_, output);
+    if (pointFails(result, place, textProblem.has_value(), output)) return fail(message_, output);
     writeResult(result, output);
     if (options_.tally) {
       if (!options_.showMethod) {
@@ -448,6 +535,8 @@ class LineConverter {
   std::string zoneText_;  // that zone, for a line of columns mode
   LineFormatter formatter_;
   std::string message_;
+  std::string place_;  // where message_'s problem is, for the run's summary of warnings
+  LineWarning kind_ = LineWarning::kNoPoint;  // the kind of message_'s problem (columns mode)
   std::string heightText_;
   std::string scratch_;
   std::vector<FieldRange> recordFields_;

@@ -20,14 +20,17 @@ struct PointOptions {
   bool strict = false;
   bool showMethod = false;  // a last field naming what was applied (method_name.hpp)
   bool tally = false;       // count lines, points and methods (for --summary)
+  // Without --strict: count what --strict would fail, by kind, with the first of each kind's
+  // warning (run_warnings.hpp). Off with --quiet.
+  bool warnings = false;
   std::string inputName;    // the input file as messages name it
   // Lines are read whole and handled by records (columns, delimiter, skipped and comment lines).
   bool records = false;
   RecordOptions record;
 };
 
-// What a block of points writes: result lines for standard output, messages for standard error,
-// and its counts.
+// What a block of points writes: result lines for standard output, messages for standard error
+// (--strict's), and its counts, warnings among them.
 struct BlockOutput {
   std::string results;
   std::string messages;

@@ -12,23 +12,58 @@ void appendSubGrid(const SubGrid* subGrid, std::string& out) {
   if (subGrid != nullptr) out.append(" sub-grid ").append(subGridName(subGrid));
 }
 
-bool describeDatumProblem(const Converter& converter, const DatumReport& report, std::string& out) {
-  // The area first: outside it no grid holds the point either.
+// The kind of the datum part's problem; none for a point transformed as asked. The area first:
+// outside it no grid holds the point either. A grid that did not open misses every point: that is
+// the run's problem, said once, not each point's.
+std::optional<LineWarning> datumProblemKind(const Converter& converter, const DatumReport& report) {
   switch (report.outcome) {
     case DatumOutcome::kTransformed:
     case DatumOutcome::kUnchanged:
       break;
     case DatumOutcome::kApproximate:
+      return LineWarning::kApproximate;
+    case DatumOutcome::kOutsideArea:
+      return LineWarning::kOutsideArea;
+    case DatumOutcome::kNoTransformation:
+      return LineWarning::kNoTransformation;
+  }
+  if (report.gridMissed && converter.gridState(report.missedGrid).grid != nullptr) return LineWarning::kOutsideGrid;
+  for (std::size_t k = 0; k < report.stepCount; ++k) {
+    if (report.steps[k].kind == StepKind::kGridShift && report.steps[k].inMargin) return LineWarning::kGridMargin;
+  }
+  return std::nullopt;
+}
+
+std::optional<LineWarning> heightProblemKind(const HeightReport& report) {
+  switch (report.geoidStatus) {
+    case GeoidStatus::kNotUsed:
+      return std::nullopt;
+    case GeoidStatus::kApplied:
+      return report.inMargin ? std::optional(LineWarning::kGeoidMargin) : std::nullopt;
+    case GeoidStatus::kOutside:
+      return LineWarning::kGeoidOutside;
+    case GeoidStatus::kNoData:
+      return LineWarning::kGeoidNoData;
+    case GeoidStatus::kFileMissing:
+      return LineWarning::kGeoidMissing;
+  }
+  return std::nullopt;
+}
+
+void describeDatumProblem(const Converter& converter, const DatumReport& report, LineWarning kind,
+                          std::string& out) {
+  switch (kind) {
+    case LineWarning::kApproximate:
       out.append("the point lies outside the area the AGD transformations are made for (")
           .append(kSupportedArea)
           .append("); only an approximate shift would apply");
-      return true;
-    case DatumOutcome::kOutsideArea:
+      return;
+    case LineWarning::kOutsideArea:
       out.append("the point lies outside the area the transformations are made for (")
           .append(kSupportedArea)
           .append(")");
-      return true;
-    case DatumOutcome::kNoTransformation:
+      return;
+    case LineWarning::kNoTransformation:
       out.append("no transformation from ")
           .append(datumName(report.fromDatum))
           .append(" to ")
@@ -36,13 +71,14 @@ bool describeDatumProblem(const Converter& converter, const DatumReport& report,
       if (report.newZealandRule) {
         out.append(" (points in the New Zealand area are taken on NZGD49 or NZGD2000)");
       }
-      return true;
-  }
-  if (report.gridMissed) {
-    out.append("the point lies outside the grid ")
-        .append(gridBaseName(converter, report.missedGrid))
-        .append(" (--useGridShift)");
-    return true;
+      return;
+    case LineWarning::kOutsideGrid:
+      out.append("the point lies outside the grid ")
+          .append(gridBaseName(converter, report.missedGrid))
+          .append(" (--useGridShift)");
+      return;
+    default:
+      break;
   }
   for (std::size_t k = 0; k < report.stepCount; ++k) {
     const DatumStep& step = report.steps[k];
@@ -50,53 +86,65 @@ bool describeDatumProblem(const Converter& converter, const DatumReport& report,
     out.append("the point lies outside the edge of the grid ").append(gridBaseName(converter, step.grid));
     appendSubGrid(step.subGrid, out);
     out.append(", in the band where its shift fades to zero");
-    return true;
+    return;
   }
-  return false;
 }
 
-bool describeHeightProblem(const Converter& converter, const HeightReport& report, std::string& out) {
+void describeHeightProblem(const Converter& converter, const HeightReport& report, std::string& out) {
   const auto geoid = [&] { return gridBaseName(converter, report.geoid); };
   switch (report.geoidStatus) {
     case GeoidStatus::kNotUsed:
-      return false;
+      return;
     case GeoidStatus::kApplied:
-      if (!report.inMargin) return false;
       out.append("the point lies outside the edge of the geoid ").append(geoid());
       appendSubGrid(report.subGrid, out);
       out.append(", in the band where its values fade to zero");
-      return true;
+      return;
     case GeoidStatus::kOutside:
       out.append("the geoid ").append(geoid()).append(" does not cover the point");
-      return true;
+      return;
     case GeoidStatus::kNoData:
       out.append("the geoid ").append(geoid()).append(" holds no data at the point");
-      return true;
+      return;
     case GeoidStatus::kFileMissing:
       out.append("the geoid file ").append(converter.gridState(report.geoid).path).append(" is not open");
-      return true;
+      return;
   }
-  return false;
 }
 
 // Grid coordinates more than a degree outside their zone: Redfearn's series, good to well under a
 // millimetre within a zone, is off by millimetres to centimetres far beyond it.
-bool describeZoneProblem(const Converter& converter, const ZoneReport& report, std::string& out) {
-  if (!report.sourceOutside && !report.targetOutside) return false;
+void describeZoneProblem(const Converter& converter, const ZoneReport& report, std::string& out) {
   const int zone = report.sourceOutside ? converter.settings().zone : report.target;
   out.append(report.sourceOutside ? "the grid coordinates given lie"
                                   : "the point's grid coordinates would lie")
       .append(" more than 1 degree outside zone ")
       .append(std::to_string(zone));
-  return true;
 }
 
 }  // namespace
 
-bool describePointProblem(const Converter& converter, const ConversionResult& result, std::string& out) {
-  return describeDatumProblem(converter, result.datum, out) ||
-         describeHeightProblem(converter, result.height, out) ||
-         describeZoneProblem(converter, result.zone, out);
+PointProblemKinds pointProblemKinds(const Converter& converter, const ConversionResult& result) {
+  const bool zone = result.zone.sourceOutside || result.zone.targetOutside;
+  return {datumProblemKind(converter, result.datum), heightProblemKind(result.height),
+          zone ? std::optional(LineWarning::kZoneOutside) : std::nullopt};
+}
+
+void describePointProblem(const Converter& converter, const ConversionResult& result, LineWarning kind,
+                          std::string& out) {
+  if (kind == LineWarning::kZoneOutside) return describeZoneProblem(converter, result.zone, out);
+  if (kind == heightProblemKind(result.height)) return describeHeightProblem(converter, result.height, out);
+  describeDatumProblem(converter, result.datum, kind, out);
+}
+
+std::optional<LineWarning> describePointProblem(const Converter& converter, const ConversionResult& result,
+                                                std::string& out) {
+  for (const std::optional<LineWarning> kind : pointProblemKinds(converter, result)) {
+    if (!kind) continue;
+    describePointProblem(converter, result, *kind, out);
+    return kind;
+  }
+  return std::nullopt;
 }
 
 }  // namespace velmora

@@ -3,14 +3,29 @@
 // geoid without a value there).
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string>
+
+#include "frontend/run_warnings.hpp"
 
 #include "velmora/converter.hpp"
 
 namespace velmora {
 
-// Appends the first problem of result, in words and without location, to out and returns true;
-// returns false (out untouched) for a point converted as asked.
-bool describePointProblem(const Converter& converter, const ConversionResult& result, std::string& out);
+// The kinds of a point's problems: of its datum change, its height and its zone, in that order,
+// each none when that part was done as asked. Cheap: no text. A needed grid that is not open is
+// the run's problem (see gridProblems), not each point's.
+using PointProblemKinds = std::array<std::optional<LineWarning>, 3>;
+PointProblemKinds pointProblemKinds(const Converter& converter, const ConversionResult& result);
+
+// Appends the problem of that kind, one of pointProblemKinds(result), in words and without location.
+void describePointProblem(const Converter& converter, const ConversionResult& result, LineWarning kind,
+                          std::string& out);
+
+// Appends the first problem of result, in words and without location, to out and returns its kind;
+// returns none (out untouched) for a point converted as asked.
+std::optional<LineWarning> describePointProblem(const Converter& converter, const ConversionResult& result,
+                                                std::string& out);
 
 }  // namespace velmora

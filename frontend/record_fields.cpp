@@ -46,7 +46,7 @@ LineFields splitAtDelimiter(std::string_view body, Delimiter delimiter) {
   return line;
 }
 
-void splitRecord(std::string_view body, Delimiter delimiter, std::vector<FieldRange>& fields) {
+bool splitRecord(std::string_view body, Delimiter delimiter, std::vector<FieldRange>& fields) {
   fields.clear();
   const bool blanks = delimiter == Delimiter::kSpace;
   const char separator = delimiterChar(delimiter);
@@ -54,28 +54,35 @@ void splitRecord(std::string_view body, Delimiter delimiter, std::vector<FieldRa
   std::size_t at = 0;
   if (blanks) {
     while (at < body.size() && isSeparator(body[at])) ++at;
-    if (at == body.size()) return;
+    if (at == body.size()) return true;
   }
+  bool closed = true;
   for (;;) {
     std::size_t end = at;
     if (end < body.size() && body[end] == '"') {
       // To the closing quote ("" is a quote inside), then on to the separator.
+      closed = false;
       for (++end; end < body.size(); ++end) {
         if (body[end] != '"') continue;
         if (end + 1 < body.size() && body[end + 1] == '"') {
           ++end;
           continue;
         }
+        closed = true;
         break;
+      }
+      if (!closed) {
+        fields.push_back({at, body.size()});
+        return false;
       }
     }
     while (end < body.size() && !isSeparator(body[end])) ++end;
     fields.push_back({at, end});
-    if (end == body.size()) return;
+    if (end == body.size()) return true;
     at = end + 1;
     if (blanks) {
       while (at < body.size() && isSeparator(body[at])) ++at;
-      if (at == body.size()) return;
+      if (at == body.size()) return true;
     }
   }
 }

@@ -19,8 +19,9 @@ struct FieldRange {
 
 // Every field of a line (without its ending), empty ones included; a field in double quotes is one
 // field whatever it holds (RFC 4180). With blanks as the delimiter, runs of blanks and tabs separate
-// and the line's leading and trailing blanks belong to no field.
-void splitRecord(std::string_view body, Delimiter delimiter, std::vector<FieldRange>& fields);
+// and the line's leading and trailing blanks belong to no field. False when a field opens a double
+// quote that the line never closes (that field then runs to the line's end).
+bool splitRecord(std::string_view body, Delimiter delimiter, std::vector<FieldRange>& fields);
 
 // A field's value: a quoted field without its quotes, "" read as one quote (in scratch).
 std::string_view fieldValue(std::string_view field, std::string& scratch);

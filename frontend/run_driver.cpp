@@ -18,6 +18,7 @@
 #include "frontend/output_file.hpp"
 #include "frontend/program_folder.hpp"
 #include "frontend/run_tally.hpp"
+#include "frontend/run_warnings.hpp"
 #include "velmora/version.hpp"
 
 namespace velmora {
@@ -143,17 +144,24 @@ std::optional<std::string> gridShiftProblem(const Converter& converter) {
   return std::nullopt;
 }
 
-std::optional<std::string> gridProblem(const Converter& converter) {
-  if (std::optional<std::string> problem = gridShiftProblem(converter)) return problem;
+std::vector<std::string> gridProblems(const Converter& converter) {
+  std::vector<std::string> problems;
+  if (std::optional<std::string> problem = gridShiftProblem(converter)) problems.push_back(std::move(*problem));
   for (const GridId id : kGridIds) {
     const GridState& state = converter.gridState(id);
     if (!state.needed || state.grid != nullptr) continue;
     const bool geoid = id == GridId::kAusGeoid2020 || id == GridId::kAusGeoid09 || id == GridId::kAusGeoid98;
-    return "cannot use " + std::string(geoid ? "the geoid file '" : "the grid file '") +
-           absolutePath(state.path) + "' (needed " + (geoid ? "for the heights" : "by --useGridShift") +
-           "): " + gridErrorText(state.error);
+    problems.push_back("cannot use " + std::string(geoid ? "the geoid file '" : "the grid file '") +
+                       absolutePath(state.path) + "' (needed " +
+                       (geoid ? "for the heights" : "by --useGridShift") + "): " + gridErrorText(state.error));
   }
-  return std::nullopt;
+  return problems;
+}
+
+std::optional<std::string> gridProblem(const Converter& converter) {
+  std::vector<std::string> problems = gridProblems(converter);
+  if (problems.empty()) return std::nullopt;
+  return std::move(problems.front());
 }
 
 int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE* err) {
@@ -164,10 +172,14 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
   if (!line.errors.empty()) return optionError(line.errors.front(), out, err);
   if (const std::optional<std::string> problem = autoZoneProblem(line.settings))
     return optionError(*problem, out, err);
-  if (line.strict) {
-    if (!line.problems.empty()) return optionError(line.problems.front(), out, err);
-    const std::vector<std::string> problems = settingsProblems(line);
-    if (!problems.empty()) return optionError(problems.front(), out, err);
+  const bool warn = !line.strict && !line.quiet;
+  if (line.strict || warn) {
+    std::vector<std::string> problems = line.problems;
+    if (!line.missingValue) {  // else only the usage text follows
+      for (std::string& problem : settingsProblems(line)) problems.push_back(std::move(problem));
+    }
+    if (line.strict && !problems.empty()) return optionError(problems.front(), out, err);
+    for (const std::string& problem : problems) writeWarning(problem, err);
   }
   if (line.missingValue) return finish(out, err, usage(out));
   if (!line.useInputFile && line.positionals.size() < 2) return finish(out, err, usage(out));
@@ -196,15 +208,22 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
   if (line.strict) {
     if (const std::optional<std::string> problem = gridProblem(converter))
       return optionError(*problem, out, err);
+  } else if (warn) {
+    for (const std::string& problem : gridProblems(converter)) writeWarning(problem, err);
   }
   Results results(line, out, err);
   if (!results.open()) return finish(out, err, kExitFailure);
 
-  PointOptions options{line.strict, line.showMethod, explain, inputName, false, {}};
-  options.record = RecordOptions{line.columns, line.delimiter, line.skipLines, line.comment};
-  options.records = recordOptions || line.delimiter != Delimiter::kComma;
+  const PointOptions options{.strict = line.strict,
+                             .showMethod = line.showMethod,
+                             .tally = explain,
+                             .warnings = warn,
+                             .inputName = inputName,
+                             .records = recordOptions || line.delimiter != Delimiter::kComma,
+                             .record = RecordOptions{line.columns, line.delimiter, line.skipLines, line.comment}};
   RunTally tally;
   const auto status = [&](int completed) {
+    if (line.useInputFile) writeWarningSummary(tally.warnings, err);
     if (line.summary) writeSummary(converter, tally, line.strict, line.useInputFile, err);
     return line.strict && tally.failed > 0 ? kExitFailure : completed;
   };
@@ -213,6 +232,7 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
     BlockOutput output;
     convertArguments(converter, options,
                      line.positionals.first(std::min<std::size_t>(line.positionals.size(), 3)), output);
+    writeNewWarnings(tally.warnings, output.tally.warnings, err);
     tally.merge(output.tally);
     std::replace(output.results.begin(), output.results.end(), ',', delimiterChar(line.delimiter));
     std::fwrite(output.messages.data(), 1, output.messages.size(), err);

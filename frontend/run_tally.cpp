@@ -26,6 +26,7 @@ void RunTally::merge(const RunTally& other) {
   failed += other.failed;
   skipped += other.skipped;
   withProblems += other.withProblems;
+  warnings.merge(other.warnings);
   for (const MethodCount& counted : other.methods_) method(counted.name).points += counted.points;
 }
 

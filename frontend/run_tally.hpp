@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "frontend/run_warnings.hpp"
 #include "velmora/converter.hpp"
 
 namespace velmora {
@@ -24,6 +25,7 @@ class RunTally {
   std::uint64_t failed = 0;        // with --strict: result lines with empty fields
   std::uint64_t skipped = 0;       // without --strict: lines of fewer than two fields, no result line
   std::uint64_t withProblems = 0;  // without --strict: converted points that --strict would fail
+  WarningTally warnings;           // without --strict: what --strict would fail, by kind
 
   // One more point served by the method of that name.
   void addMethod(std::string_view name);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmora {
@@ -37,7 +38,12 @@ struct ExpectedRun {
   std::string standardError;
 };
 
-// Records a GoogleTest failure for each of the three that differs from expected.
+// The text without its lines that start "velmora: warning: ".
+std::string withoutWarnings(std::string_view text);
+
+// Records a GoogleTest failure for each of the three that differs from expected. Standard error is
+// compared whole when expected holds a warning, else without its warnings: the warnings of a run
+// without --strict are checked where they are the subject, not in every test of a result.
 void expectRun(const ProcessResult& result, const ExpectedRun& expected);
 
 }  // namespace velmora
