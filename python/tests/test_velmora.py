@@ -147,8 +147,6 @@ def test_failed_points_say_why_and_heights_pass_through():
     for threads, error in [(0, ValueError), (-1, ValueError), (1.5, TypeError), ("2", TypeError), (True, TypeError)]:
         with pytest.raises(error, match="threads"):
             converter.convert([-33.0], [151.0], threads=threads)
-    with pytest.raises(TypeError, match="DMS and DM input is text"):
-        velmora.Converter(from_type="DMS").convert([b"-33 30 0"], ["151 0 0"])
 
 
 NA = pd.NA
@@ -180,11 +178,28 @@ def test_pandas_na_is_a_missing_point(options, a, b, h, problem):
     (pd.Series([-33.5, NA], dtype="Float64"), pd.Series([151, NA], dtype="Int64"), DD),
     (pd.Series(["-33.5", NA], dtype="string"), [151.0] * 2, DD),
     (pd.Series(["-33 30 0", NA], dtype="string"), ["151 0 0"] * 2, dict(from_type="DMS")),
+    (["-33 30 0", "33\udcff 51 24"], ["151 0 0"] * 2, dict(from_type="DMS")),
 ])
-def test_convert_frame_fails_the_missing_rows(lat, lon, options):
+def test_convert_frame_fails_the_missing_and_unreadable_rows(lat, lon, options):
     frame = pd.DataFrame({"id": ["x", "y"], "lat": lat, "lon": lon})
     out = velmora.convert_frame(frame, columns=("lat", "lon"), method_column="how", **options)
     assert list(out["how"] == "failed") == [False, True] and np.isnan(out["lat"][1])
+
+
+@pytest.mark.parametrize("strict", [True, False])
+@pytest.mark.parametrize("a, b, problem", [
+    (["33\udcff 51 24", "-33 30 0"], ["151 0 0"] * 2, "a: unreadable text (not valid UTF-8)"),
+    (["-33 30 0"] * 2, pd.Series(["\ud800", "151 0 0"], dtype="string"), "b: unreadable text (not valid UTF-8)"),
+])
+def test_text_that_is_not_utf8_is_a_failed_point(strict, a, b, problem):
+    result = velmora.Converter(from_type="DMS", to_type="DM", strict=strict).convert(a, b)
+    assert list(result.problems()) == [problem, ""] and list(result.a) == ["", "-33 30.00000000"]
+
+
+@pytest.mark.parametrize("a", [[b"-33 30 0"], ["-33 30 0", b"33\xff 51 24"], np.array([b"-33 30 0"])])
+def test_bytes_are_no_dms_text(a):
+    with pytest.raises(TypeError, match=r"a\[\d\]: DMS and DM input is text \(str\), got b'"):
+        velmora.Converter(from_type="DMS").convert(a, ["151 0 0"] * len(a))
 
 
 def test_grid_present_missing_and_outside(tmp_path):

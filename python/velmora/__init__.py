@@ -9,9 +9,9 @@ program's bit for bit.
 
 Method codes: ``Result.method`` holds one uint16 code per point, an index into ``Result.method_names``.
 Code 0 (``FAILED``) is always "failed": a coordinate that is missing or not a finite number, a height
-that is not when heights are converted, or (with ``strict=True``, the default) a coordinate or DMS/DM
-text ``--strict`` refuses or a point it reports (outside a grid, outside the area of the
-transformation, no geoid value). Such a point gives NaN (an empty text for DMS/DM output), and
+that is not when heights are converted, a DMS/DM str with no UTF-8 form (lone surrogates), or (with
+``strict=True``, the default) a coordinate or DMS/DM text ``--strict`` refuses or a point it reports
+(outside a grid, outside the area of the transformation, no geoid value). Such a point gives NaN (an empty text for DMS/DM output), and
 ``Result.problems()`` says why (``Result.problem``: codes into ``Result.problem_names``). The other codes name what was applied, as
 ``--showMethod`` prints it, numbered in order of first appearance by point index, so the same input
 gives the same codes whatever the thread count.
@@ -121,7 +121,8 @@ def _points(values: Any, name: str, text: bool) -> Any:
         raise TypeError(f"{name}: expected numbers or text, got an array of {values.dtype}")
     if isinstance(values, np.ma.MaskedArray):
         values = values.astype(object if text else np.float64).filled(None if text else np.nan)
-    if np.ndim(values) == 0:
+    # A single value is one point (without making an array of a list: texts and bytes would mix).
+    if isinstance(values, (str, bytes)) or (not isinstance(values, (list, tuple)) and np.ndim(values) == 0):
         values = [values]
     return values if text else _numbers(values, name)
 
@@ -247,8 +248,9 @@ class Converter:
 
         Numbers are read as float64 (without a copy when already contiguous float64; a single number is one
         point; None, NaN or pandas' NA: a missing point); DMS and DM input are sequences of str (None, NaN,
-        pandas' NA or blank text: a missing point). The inputs are never written. Heights are needed when
-        heights are converted; otherwise they are carried through as given, NaN included. The GIL is
+        pandas' NA or blank text: a missing point; a str with no UTF-8 form: a failed point, its text
+        unreadable; anything else, bytes too: TypeError). The inputs are never written. Heights are needed
+        when heights are converted; otherwise they are carried through as given, NaN included. The GIL is
         released while converting on ``threads`` threads (None: every processor; 1: one thread); Ctrl-C
         stops the run within a fraction of a second.
         """
