@@ -49,6 +49,13 @@ constexpr std::size_t kCallingThreadPoints = 65536;
 
 using DoubleArray = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
+// What a DMS or DM item held besides its text.
+enum class TextState : char {
+  kRead,
+  kMissing,     // None, NaN, pandas' NA, or blank text
+  kUnreadable,  // a str that has no UTF-8 form (lone surrogates)
+};
+
 // Texts numbered from 1 in order of first use (0 is the caller's "none"), as uint16 codes.
 class CodeTable {
  public:
@@ -216,13 +223,13 @@ class PyConverter {
     // Inputs: float64 views (no copy when already contiguous float64), or texts for DMS and DM.
     std::vector<std::string> textA;
     std::vector<std::string> textB;
-    std::vector<char> missingA;
-    std::vector<char> missingB;
+    std::vector<TextState> stateA;
+    std::vector<TextState> stateB;
     DoubleArray numA;
     DoubleArray numB;
     if (angleInput) {
-      textA = texts(a, "a", missingA);
-      textB = texts(b, "b", missingB);
+      textA = texts(a, "a", stateA);
+      textB = texts(b, "b", stateB);
       if (textA.size() != textB.size()) throw py::value_error("a and b differ in length");
       count = textA.size();
     } else {
@@ -289,8 +296,12 @@ class PyConverter {
         };
         Coordinates point;
         if (angleInput) {
-          if (missingA[i] != 0 || missingB[i] != 0) {
-            fail(missingA[i] != 0 ? "a: missing value" : "b: missing value");
+          // Missing or unreadable text fails the point, strict or not: there is nothing to read.
+          if (stateA[i] != TextState::kRead || stateB[i] != TextState::kRead) {
+            const bool onA = stateA[i] != TextState::kRead;
+            const TextState state = onA ? stateA[i] : stateB[i];
+            fail(std::string(onA ? "a: " : "b: ") +
+                 (state == TextState::kMissing ? "missing value" : "unreadable text (not valid UTF-8)"));
             continue;
           }
           const ParsedCoordinate first =
@@ -427,25 +438,36 @@ class PyConverter {
     return array;
   }
 
-  // DMS and DM texts; None, NaN, pandas' NA and blank texts are missing values (1 in missing).
+  // DMS and DM texts, read as UTF-8; None, NaN, pandas' NA and blank texts are missing, a str without
+  // a UTF-8 form (lone surrogates) is unreadable (state). Anything else, bytes too, is no DMS text.
   static std::vector<std::string> texts(const py::object& values, const char* argument,
-                                        std::vector<char>& missing) {
+                                        std::vector<TextState>& state) {
     std::vector<std::string> out;
     for (const py::handle item : values) {
-      if (py::isinstance<py::str>(item)) {
-        out.push_back(item.cast<std::string>());
+      if (PyUnicode_Check(item.ptr())) {
+        Py_ssize_t size = 0;
+        const char* utf8 = PyUnicode_AsUTF8AndSize(item.ptr(), &size);
+        if (utf8 == nullptr) {
+          PyErr_Clear();
+          out.emplace_back();
+          state.push_back(TextState::kUnreadable);
+          continue;
+        }
+        out.emplace_back(utf8, static_cast<std::size_t>(size));
         // An empty or blank text is a missing value, as an empty field is to the program.
-        missing.push_back(out.back().find_first_not_of(" \t") == std::string::npos ? 1 : 0);
+        const bool blank = out.back().find_first_not_of(" \t") == std::string::npos;
+        state.push_back(blank ? TextState::kMissing : TextState::kRead);
         continue;
       }
       const bool isMissing = item.is_none() ||
                              (py::isinstance<py::float_>(item) && std::isnan(item.cast<double>())) ||
                              py::str(py::type::of(item).attr("__name__")).cast<std::string>() == "NAType";
-      if (!isMissing)
-        throw py::type_error(std::string(argument) + ": DMS and DM input is text, got " +
-                             std::string(py::repr(item)));
+      if (!isMissing) {
+        throw py::type_error(std::string(argument) + "[" + std::to_string(out.size()) +
+                             "]: DMS and DM input is text (str), got " + std::string(py::repr(item)));
+      }
       out.emplace_back();
-      missing.push_back(1);
+      state.push_back(TextState::kMissing);
     }
     return out;
   }

@@ -144,11 +144,62 @@ def test_failed_points_say_why_and_heights_pass_through():
         heights.convert([-33.0], [151.0])
     assert heights.convert([-33.0], [151.0], [np.nan]).problem_names == [
         "", "h: not a finite number, and heights are converted"]
-    with pytest.raises(TypeError, match="DMS and DM input is text"):
-        velmora.Converter(from_type="DMS").convert([b"-33 30 0"], ["151 0 0"])
     for threads, error in [(0, ValueError), (-1, ValueError), (1.5, TypeError), ("2", TypeError), (True, TypeError)]:
         with pytest.raises(error, match="threads"):
             converter.convert([-33.0], [151.0], threads=threads)
+
+
+NA = pd.NA
+DD = dict(from_datum="GDA94", to_datum="GDA2020")
+
+
+HEIGHTS = dict(DD, from_height="Ellipsoid", to_height="Ellipsoid")
+LAT, LON = [-33.5] * 2, [151.0] * 2
+
+
+@pytest.mark.parametrize("options, a, b, h, problem", [
+    (DD, pd.Series([-33.5, NA], dtype=object), LON, None, "a: not a finite number"),
+    (DD, np.array([-33.5, NA], dtype=object), LON, None, "a: not a finite number"),
+    (DD, [-33.5, NA], LON, None, "a: not a finite number"),
+    (DD, LAT, pd.Series([151.0, NA], dtype="Float64"), None, "b: not a finite number"),
+    (DD, pd.Series([-33, NA], dtype="Int64"), LON, None, "a: not a finite number"),
+    (DD, pd.Series(["-33.5", NA], dtype="string"), LON, None, "a: not a finite number"),
+    (DD, LAT, LON, pd.Series([1.0, NA], dtype=object), ""),  # heights carried through
+    (HEIGHTS, LAT, LON, pd.Series([1, NA], dtype=object), "h: not a finite number, and heights are converted"),
+    (dict(from_type="DMS"), pd.Series(["-33 30 0", NA], dtype="string"), ["151 0 0"] * 2, None, "a: missing value"),
+    (dict(from_type="DMS"), ["-33 30 0"] * 2, pd.Series(["151 0 0", NA], dtype=object), None, "b: missing value"),
+])
+def test_pandas_na_is_a_missing_point(options, a, b, h, problem):
+    assert list(velmora.Converter(**options).convert(a, b, h).problems()) == ["", problem]
+
+
+@pytest.mark.parametrize("lat, lon, options", [
+    (pd.Series([-33.5, NA], dtype=object), [151.0] * 2, DD),
+    (pd.Series([-33.5, NA], dtype="Float64"), pd.Series([151, NA], dtype="Int64"), DD),
+    (pd.Series(["-33.5", NA], dtype="string"), [151.0] * 2, DD),
+    (pd.Series(["-33 30 0", NA], dtype="string"), ["151 0 0"] * 2, dict(from_type="DMS")),
+    (["-33 30 0", "33\udcff 51 24"], ["151 0 0"] * 2, dict(from_type="DMS")),
+])
+def test_convert_frame_fails_the_missing_and_unreadable_rows(lat, lon, options):
+    frame = pd.DataFrame({"id": ["x", "y"], "lat": lat, "lon": lon})
+    out = velmora.convert_frame(frame, columns=("lat", "lon"), method_column="how", **options)
+    assert list(out["how"] == "failed") == [False, True] and np.isnan(out["lat"][1])
+
+
+@pytest.mark.parametrize("strict", [True, False])
+@pytest.mark.parametrize("a, b, problem", [
+    (["33\udcff 51 24", "-33 30 0"], ["151 0 0"] * 2, "a: unreadable text (not valid UTF-8)"),
+    (["-33 30 0"] * 2, pd.Series(["\ud800", "151 0 0"], dtype="string"), "b: unreadable text (not valid UTF-8)"),
+])
+def test_text_that_is_not_utf8_is_a_failed_point(strict, a, b, problem):
+    result = velmora.Converter(from_type="DMS", to_type="DM", strict=strict).convert(a, b)
+    assert list(result.problems()) == [problem, ""] and list(result.a) == ["", "-33 30.00000000"]
+
+
+@pytest.mark.parametrize("a", [[b"-33 30 0"], ["-33 30 0", b"33\xff 51 24"], np.array([b"-33 30 0"])])
+def test_bytes_are_no_dms_text(a):
+    with pytest.raises(TypeError, match=r"a\[\d\]: DMS and DM input is text \(str\), got b'"):
+        velmora.Converter(from_type="DMS").convert(a, ["151 0 0"] * len(a))
 
 
 def test_grid_present_missing_and_outside(tmp_path):

@@ -9,9 +9,9 @@ program's bit for bit.
 
 Method codes: ``Result.method`` holds one uint16 code per point, an index into ``Result.method_names``.
 Code 0 (``FAILED``) is always "failed": a coordinate that is missing or not a finite number, a height
-that is not when heights are converted, or (with ``strict=True``, the default) a coordinate or DMS/DM
-text ``--strict`` refuses or a point it reports (outside a grid, outside the area of the
-transformation, no geoid value). Such a point gives NaN (an empty text for DMS/DM output), and
+that is not when heights are converted, a DMS/DM str with no UTF-8 form (lone surrogates), or (with
+``strict=True``, the default) a coordinate or DMS/DM text ``--strict`` refuses or a point it reports
+(outside a grid, outside the area of the transformation, no geoid value). Such a point gives NaN (an empty text for DMS/DM output), and
 ``Result.problems()`` says why (``Result.problem``: codes into ``Result.problem_names``). The other codes name what was applied, as
 ``--showMethod`` prints it, numbered in order of first appearance by point index, so the same input
 gives the same codes whatever the thread count.
@@ -92,6 +92,28 @@ def _threads(threads: Any) -> int:
     return int(min(threads, 2**31))
 
 
+def _numbers(values: Any, name: str) -> Any:
+    """Numbers as the engine reads them, pandas' NA (in an object or nullable column, a list) as NaN."""
+    if isinstance(values, np.ndarray) and values.dtype != object:
+        return values  # read by the engine, without a copy when float64
+    if hasattr(values, "to_numpy") and hasattr(values, "dtype"):  # pandas Series, arrays
+        try:
+            return values.to_numpy(dtype=np.float64, na_value=np.nan)
+        except (TypeError, ValueError):
+            values = values.to_numpy(dtype=object)  # NA among numbers or texts of numbers
+    try:
+        return np.asarray(values, dtype=np.float64)
+    except (TypeError, ValueError):
+        pass
+    objects = np.array(values, dtype=object)  # a copy: the input is not written
+    if objects.ndim == 1:
+        objects[[type(item).__name__ == "NAType" for item in objects]] = np.nan
+    try:
+        return objects.astype(np.float64)
+    except (TypeError, ValueError) as error:
+        raise ValueError(f"{name}: expected numbers ({error})") from None
+
+
 def _points(values: Any, name: str, text: bool) -> Any:
     """The values as the engine takes them: a single value as one point; masked entries and pandas'
     NA as missing."""
@@ -99,12 +121,10 @@ def _points(values: Any, name: str, text: bool) -> Any:
         raise TypeError(f"{name}: expected numbers or text, got an array of {values.dtype}")
     if isinstance(values, np.ma.MaskedArray):
         values = values.astype(object if text else np.float64).filled(None if text else np.nan)
-    elif not text and hasattr(values, "to_numpy") and hasattr(values, "dtype"):  # pandas Series, arrays
-        try:
-            values = values.to_numpy(dtype=np.float64, na_value=np.nan)
-        except (TypeError, ValueError) as error:
-            raise ValueError(f"{name}: expected numbers ({error})") from None
-    return [values] if np.ndim(values) == 0 else values
+    # A single value is one point (without making an array of a list: texts and bytes would mix).
+    if isinstance(values, (str, bytes)) or (not isinstance(values, (list, tuple)) and np.ndim(values) == 0):
+        values = [values]
+    return values if text else _numbers(values, name)
 
 
 class Result(NamedTuple):
@@ -226,11 +246,13 @@ class Converter:
     def convert(self, a: Any, b: Any, h: Any = None, threads: Optional[int] = None) -> Result:
         """Converts the points (a[i], b[i], h[i]): latitude and longitude, or easting and northing.
 
-        Numbers are read as float64 (without a copy when already contiguous float64; a single number is
-        one point); DMS and DM input are sequences of str (None, NaN or pandas' NA: a missing point). The
-        inputs are never written. Heights are needed when heights are converted; otherwise they are
-        carried through as given, NaN included. The GIL is released while converting on ``threads``
-        threads (None: every processor; 1: one thread); Ctrl-C stops the run within a fraction of a second.
+        Numbers are read as float64 (without a copy when already contiguous float64; a single number is one
+        point; None, NaN or pandas' NA: a missing point); DMS and DM input are sequences of str (None, NaN,
+        pandas' NA or blank text: a missing point; a str with no UTF-8 form: a failed point, its text
+        unreadable; anything else, bytes too: TypeError). The inputs are never written. Heights are needed
+        when heights are converted; otherwise they are carried through as given, NaN included. The GIL is
+        released while converting on ``threads`` threads (None: every processor; 1: one thread); Ctrl-C
+        stops the run within a fraction of a second.
         """
         text = self._options["from_type"] in ("DMS", "DM")
         heights = None if h is None else _points(h, "h", False)
