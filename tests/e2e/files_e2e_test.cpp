@@ -100,6 +100,55 @@ TEST(ColumnsE2e, StrictFailsUnreadablePointsButKeepsTheRestOfTheLine) {
              "height field\n"});
 }
 
+// Every row has the same fields, whatever failed on it, and a line that would mislead a reader
+// downstream is an error with --strict and a warning without.
+TEST(ColumnsE2e, RowsKeepTheirFieldCountAndBrokenLinesAreSaid) {
+  const VelmoraFolder velmora;
+  const std::string lat(kSydney2020Lat);
+  const std::string lon(kSydney2020Lon);
+  struct Case {
+    const char* name;
+    std::string input;
+    std::vector<std::string> options;
+    std::string strictOutput;  // with --strict, status 1
+    std::string laxOutput;     // without, status 0, the message a warning
+    std::string message;       // after "velmora: points.csv line 2"
+  };
+  const Case cases[] = {
+      {"a line short of the height field",
+       "P1,-33.85678,151.21530,25\nP2,-33.85678,151.21530\n",
+       {"--columns", "2,3,4", "--toCoordType", "EN", "--toZone", "auto", "--showMethod"},
+       "P1,334901.009,6252292.386,25.000,56,helmert:GDA94-GDA2020\nP2,,,,,\n",
+       "P1,334901.009,6252292.386,25.000,56,helmert:GDA94-GDA2020\n"
+       "P2,334901.009,6252292.386,56,helmert:GDA94-GDA2020\n",
+       ": expected a height in field 4, got 3 fields"},
+      {"a failed line with blanks keeps its empty method field",
+       "P1 -33.85678 151.21530\nP2 -91 151.2\n",
+       {"--columns", "2,3", "--delimiter", "space", "--showMethod"},
+       "P1 " + lat + " " + lon + " helmert:GDA94-GDA2020\nP2 * * *\n",
+       "P1 " + lat + " " + lon + " helmert:GDA94-GDA2020\nP2 -91.00000000 151.20000000 outside-area\n",
+       ", field 2 (latitude): latitude out of range (-90 to 90), got '-91'"},
+      {"a quote that never closes",
+       "P1,-33.85678,151.21530,\"ok\"\nP2,-33.85678,151.21530,\"open\n",
+       {"--columns", "2,3"},
+       "P1," + lat + "," + lon + ",\"ok\"\nP2,,,\"open\n",
+       "P1," + lat + "," + lon + ",\"ok\"\nP2," + lat + "," + lon + ",\"open\n",
+       ": a field opens a double quote that does not close"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    velmora.writeInWorkFolder("points.csv", c.input);
+    const std::vector<std::string> arguments = with(with(kGda94To2020, c.options), {"--inputFile", "points.csv"});
+    expectRun(velmora.run(with({"--strict"}, arguments)),
+              {1, c.strictOutput, "velmora: points.csv line 2" + c.message + "\n"});
+    const ProcessResult lax = velmora.run(arguments);
+    EXPECT_EQ(lax.status, 0);
+    EXPECT_EQ(lax.standardOutput, c.laxOutput);
+    EXPECT_TRUE(lax.standardError.starts_with("velmora: warning: points.csv line 2" + c.message + "\n"))
+        << lax.standardError;
+  }
+}
+
 TEST(FilesE2e, StandardInputByteOrderMarkAndOptionErrors) {
   const VelmoraFolder velmora;
   const std::string expected = std::string(kSydney2020Lat) + "," + std::string(kSydney2020Lon) + ",25.000\n";
