@@ -299,6 +299,7 @@ void applyOption(const OptionName& entry, std::string_view value, CommandLine& l
       checkWholeNumber(entry.name, value, problems);
       break;
     case Option::kIsgSubZone:
+      line.isgSubZoneGiven = true;
       settings.isgSubZone = readWholeNumber(value);
       checkWholeNumber(entry.name, value, problems);
       break;
@@ -499,23 +500,61 @@ constexpr double kFirstEpoch = 1950.0;
 constexpr double kLastEpoch = 2100.0;
 constexpr int kFirstIsgZone = 54;  // the ISG covers New South Wales: UTM zones 54 to 56
 constexpr int kLastIsgZone = 56;
-constexpr int kIsgSubZones = 3;  // sub-zones 0, 1, 2: the official zones Z/1, Z/2, Z/3
+constexpr int kFirstIsgSubZone = 1;  // the official ISG zones Z/1, Z/2, Z/3 from the west
+constexpr int kLastIsgSubZone = 3;
+constexpr int kDefaultIsgZone = 56;  // the zone of the example in messages when the zone is no ISG one
 
-void checkZone(const ConversionSettings& settings, Datum gridDatum, int zone, std::string_view option,
+void addOnce(std::string message, std::vector<std::string>& problems) {
+  if (std::find(problems.begin(), problems.end(), message) == problems.end())
+    problems.push_back(std::move(message));
+}
+
+// The ISG sub-zone of a grid side in zone Z (named by option). Sub-zone 0, the default, lies 2
+// degrees west of Z/1: it is the official Z-1/3 (and for zone 54 a meridian, 137 E, that no ISG
+// zone has), so a run that means it is told the official name.
+void checkIsgSubZone(const CommandLine& line, int zone, std::string_view option,
+                     std::vector<std::string>& problems) {
+  const int subZone = line.settings.isgSubZone;
+  const bool isgZone = zone >= kFirstIsgZone && zone <= kLastIsgZone;
+  if (!line.isgSubZoneGiven) {
+    const std::string example = std::to_string(isgZone ? zone : kDefaultIsgZone);
+    addOnce("ISG grid coordinates need --ISGSubZone 1, 2 or 3 (ISG zone " + example + "/1 is --zone " +
+                example + " --ISGSubZone 1)",
+            problems);
+    return;
+  }
+  if (subZone >= kFirstIsgSubZone && subZone <= kLastIsgSubZone) return;
+  if (subZone != 0 || !isgZone) {
+    addOnce("--ISGSubZone " + std::to_string(subZone) + ": expected 1, 2 or 3 (ISG zones Z/1, Z/2, Z/3)",
+            problems);
+    return;
+  }
+  const std::string given = std::string(option) + " " + std::to_string(zone) + " --ISGSubZone 0";
+  const std::string meridian =
+      shortestText(centralMeridianDegrees(makeProjectionParams(Datum::kIsg, zone, true, 0)));
+  if (zone == kFirstIsgZone) {
+    addOnce(given + " is central meridian " + meridian + " E, no ISG zone at all (ISG zone 54/1 is " +
+                std::string(option) + " 54 --ISGSubZone 1)",
+            problems);
+    return;
+  }
+  const std::string west = std::to_string(zone - 1);
+  addOnce(given + " is ISG zone " + west + "/3 (central meridian " + meridian + " E): write " +
+              std::string(option) + " " + west + " --ISGSubZone 3",
+          problems);
+}
+
+void checkZone(const CommandLine& line, Datum gridDatum, int zone, std::string_view option,
                std::vector<std::string>& problems) {
   const std::string named = std::string(option) + " " + std::to_string(zone);
   if (gridDatum == Datum::kIsg) {
-    if (zone < kFirstIsgZone || zone > kLastIsgZone) {
-      problems.push_back(named + ": ISG grid coordinates need zone 54, 55 or 56");
-    }
-    if (settings.isgSubZone < 0 || settings.isgSubZone >= kIsgSubZones) {
-      problems.push_back("--ISGSubZone " + std::to_string(settings.isgSubZone) +
-                         ": expected 0, 1 or 2 (ISG zones Z/1, Z/2, Z/3)");
-    }
+    if (zone < kFirstIsgZone || zone > kLastIsgZone)
+      addOnce(named + ": ISG grid coordinates need zone 54, 55 or 56", problems);
+    checkIsgSubZone(line, zone, option, problems);
     return;
   }
   if (zone < kFirstUtmZone || zone > kLastUtmZone)
-    problems.push_back(named + ": expected a zone from 1 to 60");
+    addOnce(named + ": expected a zone from 1 to 60", problems);
 }
 
 }  // namespace
@@ -523,10 +562,11 @@ void checkZone(const ConversionSettings& settings, Datum gridDatum, int zone, st
 std::vector<std::string> settingsProblems(const CommandLine& line) {
   std::vector<std::string> problems;
   const ConversionSettings& settings = line.settings;
-  if (settings.fromCoordType == CoordType::kEn)
-    checkZone(settings, settings.fromDatum, settings.zone, "--zone", problems);
-  if (settings.toCoordType == CoordType::kEn && !settings.autoToZone) {
-    checkZone(settings, settings.toDatum, settings.toZone.value_or(settings.zone),
+  const bool fromGrid = settings.fromCoordType == CoordType::kEn;
+  const bool toGrid = settings.toCoordType == CoordType::kEn && !settings.autoToZone;
+  if (fromGrid) checkZone(line, settings.fromDatum, settings.zone, "--zone", problems);
+  if (toGrid) {
+    checkZone(line, settings.toDatum, settings.toZone.value_or(settings.zone),
               settings.toZone ? "--toZone" : "--zone", problems);
   }
 

@@ -30,6 +30,7 @@ struct CommandLine {
   std::string inputFile;                          // its last value
   std::span<const std::string_view> positionals;  // every argument from the first non-option on
   bool missingValue = false;                      // an option that takes a value stood last
+  bool isgSubZoneGiven = false;                   // "--ISGSubZone" was given (settings keep 0 otherwise)
   bool strict = false;                            // "--strict"
   bool showMethod = false;                        // "--showMethod"
   bool summary = false;                           // "--summary"
@@ -65,10 +66,10 @@ std::vector<std::string_view> optionNames();
 // stops with missingValue set; nothing past the end of args is read. positionals points into args.
 CommandLine scanCommandLine(std::span<const std::string_view> args);
 
-// What --strict reports about the settings as a whole, after the scan: zones and sub-zones out of
-// range for the datums on a grid side, an epoch outside 1950..2100 for a run with WGS84 or an ITRF
-// datum, height types that convert nothing, positional arguments that are not one point. Messages
-// as in CommandLine::problems.
+// What --strict reports about the settings as a whole, after the scan: zones out of range for the
+// datums on a grid side, an ISG grid side without one of the official sub-zones 1, 2 or 3, an
+// epoch outside 1950..2100 for a run with WGS84 or an ITRF datum, height types that convert nothing,
+// positional arguments that are not one point. Messages as in CommandLine::problems.
 std::vector<std::string> settingsProblems(const CommandLine& line);
 
 // --toZone auto with grid output whose target grid has no UTM zones (ISG, ANG, NZMG, NZTM): an
