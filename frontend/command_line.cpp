@@ -174,6 +174,13 @@ std::string unknownOption(std::string_view name) {
   return message + " (velmora --help lists the options)";
 }
 
+// The shortest text that reads back as the value, whatever the locale ("2026.9", "1e+09").
+std::string shortestText(double value) {
+  std::array<char, 32> text{};
+  const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
+  return {text.data(), result.ptr};
+}
+
 std::string quoted(std::string_view option, std::string_view value) {
   return std::string(option) + " '" + std::string(value) + "'";
 }
@@ -423,6 +430,104 @@ void applyOption(const OptionName& entry, std::string_view value, CommandLine& l
   }
 }
 
+// An option value met during the scan, to tell whether a later value of the same option disagrees.
+struct GivenValue {
+  Option option;
+  std::optional<GridId> slot;  // --grid: each slot is a setting of its own
+  std::string_view name;       // as the help writes it
+  std::string_view value;      // as given
+};
+
+std::optional<GridId> gridSlotOf(std::string_view value) {
+  const std::size_t equals = value.find('=');
+  return equals == std::string_view::npos ? std::nullopt : parseGridSlot(value.substr(0, equals));
+}
+
+// What the settings hold for an option (for --grid, one slot), as text: two values of an option agree
+// when each leaves the same text, that is when the option reads them alike ("55" and "055" for
+// --zone, S and South for --hemisphere, tab and a tab character for --delimiter).
+std::string settingText(Option option, std::optional<GridId> slot, const CommandLine& line) {
+  const ConversionSettings& settings = line.settings;
+  switch (option) {
+    case Option::kInputFile:
+      return line.inputFile;
+    case Option::kFromDatum:
+      return std::to_string(codeOf(settings.fromDatum));
+    case Option::kFromCoordType:
+      return std::to_string(codeOf(settings.fromCoordType));
+    case Option::kFromHeightType:
+      return std::to_string(codeOf(settings.fromHeightType));
+    case Option::kToDatum:
+      return std::to_string(codeOf(settings.toDatum));
+    case Option::kToCoordType:
+      return std::to_string(codeOf(settings.toCoordType));
+    case Option::kToHeightType:
+      return std::to_string(codeOf(settings.toHeightType));
+    case Option::kZone:
+      return std::to_string(settings.zone);
+    case Option::kIsgSubZone:
+      return std::to_string(settings.isgSubZone);
+    case Option::kEpoch:
+      return shortestText(settings.epoch);
+    case Option::kHemisphere:
+      return settings.southernHemisphere ? "S" : "N";
+    case Option::kThreads:
+      return std::to_string(line.threads);
+    case Option::kOutputFile:
+      return line.outputFile;
+    case Option::kColumns:
+      return line.columns ? std::to_string(line.columns->first) + "," + std::to_string(line.columns->second) +
+                                "," + std::to_string(line.columns->height)
+                          : "";
+    case Option::kDelimiter:
+      return std::to_string(static_cast<int>(line.delimiter));
+    case Option::kSkipLines:
+      return std::to_string(line.skipLines);
+    case Option::kComment:
+      return line.comment;
+    case Option::kGridFolder:
+      return line.gridFolder;
+    case Option::kToZone:
+      return settings.autoToZone ? "auto" : std::to_string(settings.toZone.value_or(0));
+    case Option::kGrid:
+      return slot ? line.gridFiles[static_cast<std::size_t>(*slot)] : "";
+    case Option::kUseGridShift:
+    case Option::kUseItrf2008:
+    case Option::kUseAusGeoid98:
+    case Option::kStrict:
+    case Option::kShowMethod:
+    case Option::kSummary:
+    case Option::kHelp:
+    case Option::kVersion:
+    case Option::kProgress:
+      break;  // flags: given twice they still say the same
+  }
+  return "";
+}
+
+// Applies an option's value, and reports it when it replaces an earlier value that read otherwise:
+// without --strict the last value wins, which is rarely what a script with both meant.
+void applyValue(const OptionName& entry, std::string_view value, CommandLine& line,
+                std::vector<GivenValue>& given) {
+  const std::optional<GridId> slot = entry.option == Option::kGrid ? gridSlotOf(value) : std::nullopt;
+  const auto earlier = std::find_if(given.begin(), given.end(), [&](const GivenValue& seen) {
+    return seen.option == entry.option && seen.slot == slot;
+  });
+  const std::string before = settingText(entry.option, slot, line);
+  applyOption(entry, value, line);
+  const GivenValue now{entry.option, slot, entry.name, value};
+  if (earlier == given.end()) {
+    given.push_back(now);
+    return;
+  }
+  if (settingText(entry.option, slot, line) != before) {
+    line.problems.push_back(std::string(entry.name) + " " + std::string(value) + " after " +
+                            std::string(earlier->name) + " " + std::string(earlier->value) +
+                            ": an option given twice must not disagree");
+  }
+  *earlier = now;
+}
+
 }  // namespace
 
 std::vector<std::string_view> optionNames() {
@@ -435,6 +540,7 @@ std::vector<std::string_view> optionNames() {
 
 CommandLine scanCommandLine(std::span<const std::string_view> args) {
   CommandLine line;
+  std::vector<GivenValue> given;
   if (!args.empty()) line.programPath.assign(args.front());
   std::size_t index = 1;
   while (index < args.size() && isOption(args[index])) {
@@ -456,7 +562,7 @@ CommandLine scanCommandLine(std::span<const std::string_view> args) {
                                 std::string(argument) + "'");
         continue;
       }
-      applyOption(*entry, argument.substr(equals + 1), line);
+      applyValue(*entry, argument.substr(equals + 1), line, given);
       continue;
     }
     if (!entry->takesValue) {
@@ -468,7 +574,7 @@ CommandLine scanCommandLine(std::span<const std::string_view> args) {
       line.problems.push_back("option " + std::string(entry->name) + " needs a value");
       return line;
     }
-    applyOption(*entry, args[index], line);
+    applyValue(*entry, args[index], line, given);
     ++index;
   }
   if (index < args.size()) line.positionals = args.subspan(index);
@@ -485,13 +591,6 @@ bool isGdaDatum(Datum datum) {
 bool isEpochDatum(Datum datum) {
   return datum == Datum::kWgs84 || datum == Datum::kItrf2000 || datum == Datum::kItrf2008 ||
          datum == Datum::kItrf2014 || datum == Datum::kItrf2020;
-}
-
-// The shortest text that reads back as the value, whatever the locale ("2026.9", "1e+09").
-std::string shortestText(double value) {
-  std::array<char, 32> text{};
-  const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
-  return {text.data(), result.ptr};
 }
 
 // The parameter sets are linear in time and published for today's data: an epoch outside these
@@ -568,6 +667,11 @@ std::vector<std::string> settingsProblems(const CommandLine& line) {
   if (toGrid) {
     checkZone(line, settings.toDatum, settings.toZone.value_or(settings.zone),
               settings.toZone ? "--toZone" : "--zone", problems);
+  }
+  // No grid side reads --zone: a number outside every zone is still a typing error.
+  if (!fromGrid && !(toGrid && !settings.toZone) &&
+      (settings.zone < kFirstUtmZone || settings.zone > kLastUtmZone)) {
+    problems.push_back("--zone " + std::to_string(settings.zone) + ": expected a zone from 1 to 60");
   }
 
   const bool epochUsed = isEpochDatum(settings.fromDatum) || isEpochDatum(settings.toDatum);

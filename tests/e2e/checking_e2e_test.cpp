@@ -68,6 +68,13 @@ TEST(StrictE2e, OptionErrorsPrintOneMessageAndStopBeforeAnyOutput) {
         "1500000"},
        "--zone 54 --ISGSubZone 0 is central meridian 137 E, no ISG zone at all (ISG zone 54/1 is --zone 54 "
        "--ISGSubZone 1)"},
+      {{"--zone", "0", "-33.8", "151.2"}, "--zone 0: expected a zone from 1 to 60"},
+      {{"--zone", "55", "--zone", "56", "-33.8", "151.2"},
+       "--zone 56 after --zone 55: an option given twice must not disagree"},
+      {{"--zone=55", "--fromZone", "54", "-33.8", "151.2"},
+       "--fromZone 54 after --zone 55: an option given twice must not disagree"},
+      {{"--fromDatum", "GDA94", "--FROMDATUM=GDA2020", "-33.8", "151.2"},
+       "--fromDatum GDA2020 after --fromDatum GDA94: an option given twice must not disagree"},
       {{"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "AHD", "-33.8", "151.2"},
        "--fromHeightType alone converts no height: give both --fromHeightType and --toHeightType"},
       {{"--fromDatum", "AGD66", "--toDatum", "GDA94", "--fromHeightType", "AHD", "--toHeightType",
