@@ -176,6 +176,13 @@ std::string unknownOption(std::string_view name) {
   return message + " (velmora --help lists the options)";
 }
 
+// The shortest text that reads back as the value, whatever the locale ("2026.9", "1e+09").
+std::string shortestText(double value) {
+  std::array<char, 32> text{};
+  const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
+  return {text.data(), result.ptr};
+}
+
 std::string quoted(std::string_view option, std::string_view value) {
   return std::string(option) + " '" + std::string(value) + "'";
 }
@@ -310,6 +317,7 @@ void applyOption(const OptionName& entry, std::string_view value, CommandLine& l
       checkWholeNumber(entry.name, value, problems);
       break;
     case Option::kIsgSubZone:
+      line.isgSubZoneGiven = true;
       settings.isgSubZone = readWholeNumber(value);
       checkWholeNumber(entry.name, value, problems);
       break;
@@ -436,6 +444,104 @@ void applyOption(const OptionName& entry, std::string_view value, CommandLine& l
   }
 }
 
+// An option value met during the scan, to tell whether a later value of the same option disagrees.
+struct GivenValue {
+  Option option;
+  std::optional<GridId> slot;  // --grid: each slot is a setting of its own
+  std::string_view name;       // as the help writes it
+  std::string_view value;      // as given
+};
+
+std::optional<GridId> gridSlotOf(std::string_view value) {
+  const std::size_t equals = value.find('=');
+  return equals == std::string_view::npos ? std::nullopt : parseGridSlot(value.substr(0, equals));
+}
+
+// What the settings hold for an option (for --grid, one slot), as text: two values of an option agree
+// when each leaves the same text, that is when the option reads them alike ("55" and "055" for
+// --zone, S and South for --hemisphere, tab and a tab character for --delimiter).
+std::string settingText(Option option, std::optional<GridId> slot, const CommandLine& line) {
+  const ConversionSettings& settings = line.settings;
+  switch (option) {
+    case Option::kInputFile:
+      return line.inputFile;
+    case Option::kFromDatum:
+      return std::to_string(codeOf(settings.fromDatum));
+    case Option::kFromCoordType:
+      return std::to_string(codeOf(settings.fromCoordType));
+    case Option::kFromHeightType:
+      return std::to_string(codeOf(settings.fromHeightType));
+    case Option::kToDatum:
+      return std::to_string(codeOf(settings.toDatum));
+    case Option::kToCoordType:
+      return std::to_string(codeOf(settings.toCoordType));
+    case Option::kToHeightType:
+      return std::to_string(codeOf(settings.toHeightType));
+    case Option::kZone:
+      return std::to_string(settings.zone);
+    case Option::kIsgSubZone:
+      return std::to_string(settings.isgSubZone);
+    case Option::kEpoch:
+      return shortestText(settings.epoch);
+    case Option::kHemisphere:
+      return settings.southernHemisphere ? "S" : "N";
+    case Option::kThreads:
+      return std::to_string(line.threads);
+    case Option::kOutputFile:
+      return line.outputFile;
+    case Option::kColumns:
+      return line.columns ? std::to_string(line.columns->first) + "," + std::to_string(line.columns->second) +
+                                "," + std::to_string(line.columns->height)
+                          : "";
+    case Option::kDelimiter:
+      return std::to_string(static_cast<int>(line.delimiter));
+    case Option::kSkipLines:
+      return std::to_string(line.skipLines);
+    case Option::kComment:
+      return line.comment;
+    case Option::kGridFolder:
+      return line.gridFolder;
+    case Option::kToZone:
+      return settings.autoToZone ? "auto" : std::to_string(settings.toZone.value_or(0));
+    case Option::kGrid:
+      return slot ? line.gridFiles[static_cast<std::size_t>(*slot)] : "";
+    case Option::kUseGridShift:
+    case Option::kUseItrf2008:
+    case Option::kUseAusGeoid98:
+    case Option::kStrict:
+    case Option::kShowMethod:
+    case Option::kSummary:
+    case Option::kHelp:
+    case Option::kVersion:
+    case Option::kProgress:
+      break;  // flags: given twice they still say the same
+  }
+  return "";
+}
+
+// Applies an option's value, and reports it when it replaces an earlier value that read otherwise:
+// without --strict the last value wins, which is rarely what a script with both meant.
+void applyValue(const OptionName& entry, std::string_view value, CommandLine& line,
+                std::vector<GivenValue>& given) {
+  const std::optional<GridId> slot = entry.option == Option::kGrid ? gridSlotOf(value) : std::nullopt;
+  const auto earlier = std::find_if(given.begin(), given.end(), [&](const GivenValue& seen) {
+    return seen.option == entry.option && seen.slot == slot;
+  });
+  const std::string before = settingText(entry.option, slot, line);
+  applyOption(entry, value, line);
+  const GivenValue now{entry.option, slot, entry.name, value};
+  if (earlier == given.end()) {
+    given.push_back(now);
+    return;
+  }
+  if (settingText(entry.option, slot, line) != before) {
+    line.problems.push_back(std::string(entry.name) + " " + std::string(value) + " after " +
+                            std::string(earlier->name) + " " + std::string(earlier->value) +
+                            ": an option given twice must not disagree");
+  }
+  *earlier = now;
+}
+
 }  // namespace
 
 std::vector<std::string_view> optionNames() {
@@ -448,6 +554,7 @@ std::vector<std::string_view> optionNames() {
 
 CommandLine scanCommandLine(std::span<const std::string_view> args) {
   CommandLine line;
+  std::vector<GivenValue> given;
   if (!args.empty()) line.programPath.assign(args.front());
   std::size_t index = 1;
   while (index < args.size() && isOption(args[index])) {
@@ -469,7 +576,7 @@ CommandLine scanCommandLine(std::span<const std::string_view> args) {
                                 std::string(argument) + "'");
         continue;
       }
-      applyOption(*entry, argument.substr(equals + 1), line);
+      applyValue(*entry, argument.substr(equals + 1), line, given);
       continue;
     }
     if (!entry->takesValue) {
@@ -481,7 +588,7 @@ CommandLine scanCommandLine(std::span<const std::string_view> args) {
       line.problems.push_back("option " + std::string(entry->name) + " needs a value");
       return line;
     }
-    applyOption(*entry, args[index], line);
+    applyValue(*entry, args[index], line, given);
     ++index;
   }
   if (index < args.size()) line.positionals = args.subspan(index);
@@ -500,36 +607,67 @@ bool isEpochDatum(Datum datum) {
          datum == Datum::kItrf2014 || datum == Datum::kItrf2020;
 }
 
-// The shortest text that reads back as the value, whatever the locale ("2026.9", "1e+09").
-std::string shortestText(double value) {
-  std::array<char, 32> text{};
-  const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
-  return {text.data(), result.ptr};
-}
-
 // The parameter sets are linear in time and published for today's data: an epoch outside these
 // years is far more likely a typing error (a day of the year, two digits) than a real one.
 constexpr double kFirstEpoch = 1950.0;
 constexpr double kLastEpoch = 2100.0;
 constexpr int kFirstIsgZone = 54;  // the ISG covers New South Wales: UTM zones 54 to 56
 constexpr int kLastIsgZone = 56;
-constexpr int kIsgSubZones = 3;  // sub-zones 0, 1, 2: the official zones Z/1, Z/2, Z/3
+constexpr int kFirstIsgSubZone = 1;  // the official ISG zones Z/1, Z/2, Z/3 from the west
+constexpr int kLastIsgSubZone = 3;
+constexpr int kDefaultIsgZone = 56;  // the zone of the example in messages when the zone is no ISG one
 
-void checkZone(const ConversionSettings& settings, Datum gridDatum, int zone, std::string_view option,
+void addOnce(std::string message, std::vector<std::string>& problems) {
+  if (std::find(problems.begin(), problems.end(), message) == problems.end())
+    problems.push_back(std::move(message));
+}
+
+// The ISG sub-zone of a grid side in zone Z (named by option). Sub-zone 0, the default, lies 2
+// degrees west of Z/1: it is the official Z-1/3 (and for zone 54 a meridian, 137 E, that no ISG
+// zone has), so a run that means it is told the official name.
+void checkIsgSubZone(const CommandLine& line, int zone, std::string_view option,
+                     std::vector<std::string>& problems) {
+  const int subZone = line.settings.isgSubZone;
+  const bool isgZone = zone >= kFirstIsgZone && zone <= kLastIsgZone;
+  if (!line.isgSubZoneGiven) {
+    const std::string example = std::to_string(isgZone ? zone : kDefaultIsgZone);
+    addOnce("ISG grid coordinates need --ISGSubZone 1, 2 or 3 (ISG zone " + example + "/1 is --zone " +
+                example + " --ISGSubZone 1)",
+            problems);
+    return;
+  }
+  if (subZone >= kFirstIsgSubZone && subZone <= kLastIsgSubZone) return;
+  if (subZone != 0 || !isgZone) {
+    addOnce("--ISGSubZone " + std::to_string(subZone) + ": expected 1, 2 or 3 (ISG zones Z/1, Z/2, Z/3)",
+            problems);
+    return;
+  }
+  const std::string given = std::string(option) + " " + std::to_string(zone) + " --ISGSubZone 0";
+  const std::string meridian =
+      shortestText(centralMeridianDegrees(makeProjectionParams(Datum::kIsg, zone, true, 0)));
+  if (zone == kFirstIsgZone) {
+    addOnce(given + " is central meridian " + meridian + " E, no ISG zone at all (ISG zone 54/1 is " +
+                std::string(option) + " 54 --ISGSubZone 1)",
+            problems);
+    return;
+  }
+  const std::string west = std::to_string(zone - 1);
+  addOnce(given + " is ISG zone " + west + "/3 (central meridian " + meridian + " E): write " +
+              std::string(option) + " " + west + " --ISGSubZone 3",
+          problems);
+}
+
+void checkZone(const CommandLine& line, Datum gridDatum, int zone, std::string_view option,
                std::vector<std::string>& problems) {
   const std::string named = std::string(option) + " " + std::to_string(zone);
   if (gridDatum == Datum::kIsg) {
-    if (zone < kFirstIsgZone || zone > kLastIsgZone) {
-      problems.push_back(named + ": ISG grid coordinates need zone 54, 55 or 56");
-    }
-    if (settings.isgSubZone < 0 || settings.isgSubZone >= kIsgSubZones) {
-      problems.push_back("--ISGSubZone " + std::to_string(settings.isgSubZone) +
-                         ": expected 0, 1 or 2 (ISG zones Z/1, Z/2, Z/3)");
-    }
+    if (zone < kFirstIsgZone || zone > kLastIsgZone)
+      addOnce(named + ": ISG grid coordinates need zone 54, 55 or 56", problems);
+    checkIsgSubZone(line, zone, option, problems);
     return;
   }
   if (zone < kFirstUtmZone || zone > kLastUtmZone)
-    problems.push_back(named + ": expected a zone from 1 to 60");
+    addOnce(named + ": expected a zone from 1 to 60", problems);
 }
 
 }  // namespace
@@ -537,11 +675,17 @@ void checkZone(const ConversionSettings& settings, Datum gridDatum, int zone, st
 std::vector<std::string> settingsProblems(const CommandLine& line) {
   std::vector<std::string> problems;
   const ConversionSettings& settings = line.settings;
-  if (settings.fromCoordType == CoordType::kEn)
-    checkZone(settings, settings.fromDatum, settings.zone, "--zone", problems);
-  if (settings.toCoordType == CoordType::kEn && !settings.autoToZone) {
-    checkZone(settings, settings.toDatum, settings.toZone.value_or(settings.zone),
+  const bool fromGrid = settings.fromCoordType == CoordType::kEn;
+  const bool toGrid = settings.toCoordType == CoordType::kEn && !settings.autoToZone;
+  if (fromGrid) checkZone(line, settings.fromDatum, settings.zone, "--zone", problems);
+  if (toGrid) {
+    checkZone(line, settings.toDatum, settings.toZone.value_or(settings.zone),
               settings.toZone ? "--toZone" : "--zone", problems);
+  }
+  // No grid side reads --zone: a number outside every zone is still a typing error.
+  if (!fromGrid && !(toGrid && !settings.toZone) &&
+      (settings.zone < kFirstUtmZone || settings.zone > kLastUtmZone)) {
+    problems.push_back("--zone " + std::to_string(settings.zone) + ": expected a zone from 1 to 60");
   }
 
   const bool epochUsed = isEpochDatum(settings.fromDatum) || isEpochDatum(settings.toDatum);

@@ -30,6 +30,7 @@ struct CommandLine {
   std::string inputFile;                          // its last value
   std::span<const std::string_view> positionals;  // every argument from the first non-option on
   bool missingValue = false;                      // an option that takes a value stood last
+  bool isgSubZoneGiven = false;                   // "--ISGSubZone" was given (settings keep 0 otherwise)
   bool strict = false;                            // "--strict"
   bool quiet = false;                             // "--quiet": no warnings without --strict
   bool showMethod = false;                        // "--showMethod"
@@ -50,7 +51,8 @@ struct CommandLine {
   std::vector<std::string> errors;
   // What --strict reports about the options, one message each (without "velmora: " and newline),
   // in the order of the arguments: unknown options, names that name nothing, values that are no
-  // number, a value given to an option that takes none, a missing value.
+  // number, a value given to an option that takes none, an option given again with a value that
+  // reads otherwise, a missing value.
   std::vector<std::string> problems;
 };
 
@@ -60,14 +62,18 @@ std::vector<std::string_view> optionNames();
 // Scans args (args[0] is the program path) from index 1. An option is an argument of at least two
 // characters beginning "--" (or "-h"); its name is compared ignoring ASCII case; a value is the rest
 // of the argument after "=" ("--zone=55"), else the next argument taken verbatim, even when it
-// begins with "--"; a later value replaces an earlier one. An unknown option (the bare "--"
-// included, and an option that takes no value given one with "=") is skipped on its own. The first
-// argument that is no option ends the scan. When an option that takes a value stands last, the scan
-// stops with missingValue set; nothing past the end of args is read. positionals points into args.
+// begins with "--"; a later value replaces an earlier one, and is a problem when the two read
+// differently (--zone 55 and --zone=055 agree; --zone and --fromZone are one option; each --grid
+// slot is a setting of its own; options without a value never disagree). An unknown option (the
+// bare "--" included, and an option that takes no value given one with "=") is skipped on its own.
+// The first argument that is no option ends the scan. When an option that takes a value stands
+// last, the scan stops with missingValue set; nothing past the end of args is read. positionals
+// points into args.
 CommandLine scanCommandLine(std::span<const std::string_view> args);
 
-// What --strict reports about the settings as a whole, after the scan: zones and sub-zones out of
-// range for the datums on a grid side, an epoch outside 1950..2100 for a run with WGS84 or an ITRF
+// What --strict reports about the settings as a whole, after the scan: zones out of range for the
+// datums on a grid side (and outside 1..60 in a run without one), an ISG grid side without one of
+// the official sub-zones 1, 2 or 3, an epoch outside 1950..2100 for a run with WGS84 or an ITRF
 // datum, height types that convert nothing, a datum grid named by --grid in a run without
 // --useGridShift (which never reads it), positional arguments that are not one point. Messages as
 // in CommandLine::problems. Without --strict each is a warning.

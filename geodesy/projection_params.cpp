@@ -1,9 +1,11 @@
 // The central meridian rules of the projection records.
 //
 // UTM-type zones are 6 degrees wide with zone 53 centred on 135 E. The Integrated Survey Grid
-// splits each UTM zone into three 2-degree sub-zones, s = 0, 1, 2 from the west, whose central
-// meridians lie 4, 2 and 0 degrees west of the UTM one. The ANG grid has a single zone on 111 E
-// and the NZ Map Grid its origin on 173 E.
+// numbers its 2-degree zones Z/1, Z/2, Z/3 from the west, on 2 degrees west of, on and 2 degrees
+// east of UTM zone Z's meridian (56/1 on 151 E, 56/3 on 155 E): sub-zone s lies 2s - 4 degrees
+// from it. Sub-zone 0 follows the same rule, 4 degrees west, which is the zone west of Z/1
+// (56/0 is 55/3 on 149 E). The ANG grid has a single zone on 111 E and the NZ Map Grid its origin
+// on 173 E.
 #include "velmora/geodesy/projection_params.hpp"
 
 namespace velmora {

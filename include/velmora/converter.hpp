@@ -59,7 +59,7 @@ struct ConversionSettings {
   std::optional<int> toZone;       // zone of grid output; none: zone
   bool autoToZone = false;         // grid output in each point's own UTM zone, from its longitude on
                                    // the target datum (Transverse Mercator grids with zones only)
-  int isgSubZone = 0;              // ISG sub-zone 0, 1 or 2
+  int isgSubZone = 0;              // ISG sub-zone 1, 2 or 3 (zone Z/s); 0, the zone west of Z/1
   double epoch = 1994.0;           // decimal year of ITRF (WGS84, ITRFyyyy) coordinates
   bool useGridShift = false;       // NTv2 grids instead of parameters where they cover the point
   bool southernHemisphere = true;  // false: grid northings with a false northing of 0

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -302,6 +303,58 @@ TEST(ConversionE2e, MapProjections) {
     SCOPED_TRACE(c.name);
     expectRun(velmora.run(c.arguments), {0, c.expected, ""});
   }
+}
+
+// The nine official ISG zones Z/s through the program, against PROJ 9.1's exact Transverse
+// Mercator (cct, +proj=tmerc +lon_0=CM +k=0.99994 +x_0=300000 +y_0=5000000 +ellps=aust_SA) within a
+// millimetre: a point near each central meridian, and one grid position back to degrees.
+TEST(ConversionE2e, OfficialIsgZonesAgreeWithTheExactTransverseMercator) {
+  const VelmoraFolder velmora;
+  constexpr double kMillimetre = 0.001;                // metres
+  constexpr double kMillimetreOfLatitudeDeg = 0.9e-8;  // degrees; also under 1 mm of longitude here
+  const std::vector<std::string> isg{"--strict", "--fromDatum", "ISG", "--toDatum", "ISG"};
+  struct Case {
+    std::string zone;
+    std::string subZone;
+    std::string latitude;  // degrees
+    std::string longitude;
+    double easting;  // metres
+    double northing;
+  };
+  const Case cases[] = {
+      {"54", "1", "-31.5", "138.6", 262001.0723, 1513716.5846},  // 139 E
+      {"54", "2", "-33.0", "141.5", 346724.2166, 1347347.4149},  // 141 E
+      {"54", "3", "-29.5", "142.4", 241822.9568, 1735345.2960},  // 143 E
+      {"55", "1", "-35.9", "145.7", 363191.0999, 1025551.4496},  // 145 E
+      {"55", "2", "-34.2", "146.6", 263134.8839, 1214295.4021},  // 147 E
+      {"55", "3", "-30.3", "149.8", 376952.6969, 1646548.6353},  // 149 E
+      {"56", "1", "-33.8", "151.2", 318519.1179, 1258716.2021},  // 151 E, Sydney
+      {"56", "2", "-28.9", "152.6", 260989.0117, 1801929.1764},  // 153 E
+      {"56", "3", "-31.4", "155.3", 328529.4387, 1524834.0725},  // 155 E
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.zone + "/" + c.subZone);
+    const ProcessResult result =
+        velmora.run(with(isg, {"--fromCoordType", "DD", "--toCoordType", "EN", "--zone", c.zone,
+                               "--ISGSubZone", c.subZone, c.latitude, c.longitude}));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.standardError, "");
+    double easting = 0.0;
+    double northing = 0.0;
+    ASSERT_EQ(std::sscanf(result.standardOutput.c_str(), "%lf,%lf", &easting, &northing), 2);
+    EXPECT_NEAR(easting, c.easting, kMillimetre);
+    EXPECT_NEAR(northing, c.northing, kMillimetre);
+  }
+  // 55/2 (147 E) back to degrees: cct -I gives -34.5096951338, 146.8148636795.
+  const ProcessResult back = velmora.run(with(isg, {"--fromCoordType", "EN", "--toCoordType", "DD", "--zone",
+                                                    "55", "--ISGSubZone", "2", "283000", "1180000"}));
+  EXPECT_EQ(back.status, 0);
+  EXPECT_EQ(back.standardError, "");
+  double latitude = 0.0;
+  double longitude = 0.0;
+  ASSERT_EQ(std::sscanf(back.standardOutput.c_str(), "%lf,%lf", &latitude, &longitude), 2);
+  EXPECT_NEAR(latitude, -34.5096951338, kMillimetreOfLatitudeDeg);
+  EXPECT_NEAR(longitude, 146.8148636795, kMillimetreOfLatitudeDeg);
 }
 
 // Geoid fixture over the whole continent at 1 degree: N = 20 + 0.5 per degree north + 0.25 per

@@ -151,6 +151,34 @@ TEST(CommandLine, ValueTable) {
   }
 }
 
+// An option given again is a problem only when its value reads otherwise; the last value still wins.
+TEST(CommandLine, RepeatedOptionsDisagreeOnlyWhenTheyReadDifferently) {
+  const std::string disagree = ": an option given twice must not disagree";
+  struct Case {
+    std::vector<std::string_view> options;
+    std::vector<std::string> problems;
+  };
+  const Case cases[] = {
+      {{"--zone", "55", "--zone=055"}, {}},
+      {{"--hemisphere", "S", "--hemisphere", "South"}, {}},
+      {{"--delimiter", "tab", "--delimiter", "\t"}, {}},
+      {{"--epoch", "2020", "--epoch", "2020.0"}, {}},
+      {{"--useGridShift", "--usegridshift"}, {}},
+      {{"--grid", "AGD66=a.gsb", "--grid", "AGD84=b.gsb"}, {}},
+      {{"--grid", "AGD66=a.gsb", "--grid", "agd66=b.gsb"},
+       {"--grid agd66=b.gsb after --grid AGD66=a.gsb" + disagree}},
+      {{"--toZone", "55", "--toZone", "auto"}, {"--toZone auto after --toZone 55" + disagree}},
+      {{"--zone", "55", "--ZONE", "56", "--zone", "56", "--fromZone", "55"},
+       {"--zone 56 after --zone 55" + disagree, "--fromZone 55 after --zone 56" + disagree}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.options.back());
+    std::vector<std::string_view> args{"velmora"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    EXPECT_EQ(scanCommandLine(args).problems, c.problems);
+  }
+}
+
 TEST(CommandLine, EpochAndHemisphere) {
   struct Case {
     std::vector<std::string_view> options;
