@@ -509,6 +509,7 @@ std::string settingText(Option option, std::optional<GridId> slot, const Command
     case Option::kUseItrf2008:
     case Option::kUseAusGeoid98:
     case Option::kStrict:
+    case Option::kQuiet:
     case Option::kShowMethod:
     case Option::kSummary:
     case Option::kHelp:
