@@ -102,6 +102,9 @@ def test_geoid_and_zone_of_each_point_as_the_program(tmp_path, geoid):
     (dict(use_grid_shift="false"), "use_grid_shift: expected True or False"),
     (dict(from_datum=None), "from_datum: expected a name or number, got None"),
     (dict(to_datum="NZGD2000", to_type="EN", to_zone="auto"), "--toZone auto: the NZGD2000 grid has no UTM zones"),
+    (dict(to_datum="ISG", to_type="EN"), "ISG grid coordinates need --ISGSubZone 1, 2 or 3"),
+    (dict(to_datum="ISG", to_type="EN", isg_sub_zone=0), "--zone 56 --ISGSubZone 0 is ISG zone 55/3"),
+    (dict(grids={"GDA2020": "x.gsb"}), "datum grids are read only with --useGridShift"),
 ])
 def test_bad_options_raise_the_strict_message(options, message):
     with pytest.raises(ValueError) as raised:

@@ -54,7 +54,7 @@ _FLAGS = {
     "use_itrf2008": "--useITRF2008",
     "use_ausgeoid98": "--useAusGeoid98",
 }
-_OPTIONAL = {"from_height", "to_height", "to_zone"}  # None: not given
+_OPTIONAL = {"from_height", "to_height", "to_zone", "isg_sub_zone"}  # None: not given
 
 
 def _share_folder() -> str:
@@ -178,7 +178,7 @@ class Converter:
         to_height: Optional[str] = None,
         zone: Any = 56,
         to_zone: Any = None,
-        isg_sub_zone: Any = 0,
+        isg_sub_zone: Any = None,
         epoch: Any = 1994.0,
         use_grid_shift: bool = False,
         hemisphere: str = "S",

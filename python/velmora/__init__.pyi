@@ -31,7 +31,7 @@ class Converter:
         to_height: Optional[str] = None,
         zone: int | str = 56,
         to_zone: Optional[int | str] = None,
-        isg_sub_zone: int | str = 0,
+        isg_sub_zone: int | str | None = None,
         epoch: float | str = 1994.0,
         use_grid_shift: bool = False,
         hemisphere: str = "S",
