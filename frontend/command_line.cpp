@@ -616,7 +616,6 @@ constexpr int kFirstIsgZone = 54;  // the ISG covers New South Wales: UTM zones 
 constexpr int kLastIsgZone = 56;
 constexpr int kFirstIsgSubZone = 1;  // the official ISG zones Z/1, Z/2, Z/3 from the west
 constexpr int kLastIsgSubZone = 3;
-constexpr int kDefaultIsgZone = 56;  // the zone of the example in messages when the zone is no ISG one
 
 void addOnce(std::string message, std::vector<std::string>& problems) {
   if (std::find(problems.begin(), problems.end(), message) == problems.end())
@@ -630,31 +629,33 @@ void checkIsgSubZone(const CommandLine& line, int zone, std::string_view option,
                      std::vector<std::string>& problems) {
   const int subZone = line.settings.isgSubZone;
   const bool isgZone = zone >= kFirstIsgZone && zone <= kLastIsgZone;
-  if (!line.isgSubZoneGiven) {
-    const std::string example = std::to_string(isgZone ? zone : kDefaultIsgZone);
-    addOnce("ISG grid coordinates need --ISGSubZone 1, 2 or 3 (ISG zone " + example + "/1 is --zone " +
-                example + " --ISGSubZone 1)",
-            problems);
-    return;
-  }
-  if (subZone >= kFirstIsgSubZone && subZone <= kLastIsgSubZone) return;
-  if (subZone != 0 || !isgZone) {
+  if (line.isgSubZoneGiven && subZone >= kFirstIsgSubZone && subZone <= kLastIsgSubZone) return;
+  if (line.isgSubZoneGiven && (subZone != 0 || !isgZone)) {
     addOnce("--ISGSubZone " + std::to_string(subZone) + ": expected 1, 2 or 3 (ISG zones Z/1, Z/2, Z/3)",
             problems);
     return;
   }
+  if (!isgZone) {  // the zone itself is refused; name the form of an official zone
+    addOnce("ISG grid coordinates need --ISGSubZone 1, 2 or 3 (ISG zone 56/1 is --zone 56 --ISGSubZone 1)",
+            problems);
+    return;
+  }
+  // Sub-zone 0, given or by default: name the official zone it is.
   const std::string given = std::string(option) + " " + std::to_string(zone) + " --ISGSubZone 0";
+  const std::string start = line.isgSubZoneGiven
+                                ? given + " is "
+                                : "ISG grid coordinates need --ISGSubZone 1, 2 or 3: without it, " + given + " is ";
   const std::string meridian =
       shortestText(centralMeridianDegrees(makeProjectionParams(Datum::kIsg, zone, true, 0)));
   if (zone == kFirstIsgZone) {
-    addOnce(given + " is central meridian " + meridian + " E, no ISG zone at all (ISG zone 54/1 is " +
+    addOnce(start + "central meridian " + meridian + " E, no ISG zone at all (ISG zone 54/1 is " +
                 std::string(option) + " 54 --ISGSubZone 1)",
             problems);
     return;
   }
   const std::string west = std::to_string(zone - 1);
-  addOnce(given + " is ISG zone " + west + "/3 (central meridian " + meridian + " E): write " +
-              std::string(option) + " " + west + " --ISGSubZone 3",
+  addOnce(start + "ISG zone " + west + "/3 (central meridian " + meridian + " E): write " + std::string(option) +
+              " " + west + " --ISGSubZone 3",
           problems);
 }
 

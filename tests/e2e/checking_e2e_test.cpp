@@ -61,7 +61,8 @@ TEST(StrictE2e, OptionErrorsPrintOneMessageAndStopBeforeAnyOutput) {
       {{"--toDatum", "ISG", "--toCoordType", "EN", "--ISGSubZone", "4", "-33.8", "151.2"},
        "--ISGSubZone 4: expected 1, 2 or 3 (ISG zones Z/1, Z/2, Z/3)"},
       {{"--toDatum", "ISG", "--toCoordType", "EN", "--zone", "55", "-35.3", "147.2"},
-       "ISG grid coordinates need --ISGSubZone 1, 2 or 3 (ISG zone 55/1 is --zone 55 --ISGSubZone 1)"},
+       "ISG grid coordinates need --ISGSubZone 1, 2 or 3: without it, --zone 55 --ISGSubZone 0 is ISG zone 54/3 "
+       "(central meridian 143 E): write --zone 54 --ISGSubZone 3"},
       {{"--toDatum", "ISG", "--toCoordType", "EN", "--ISGSubZone", "0", "-33.8", "149.2"},
        "--zone 56 --ISGSubZone 0 is ISG zone 55/3 (central meridian 149 E): write --zone 55 --ISGSubZone 3"},
       {{"--fromDatum", "ISG", "--fromCoordType", "EN", "--zone", "54", "--ISGSubZone", "0", "300000",
