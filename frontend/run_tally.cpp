@@ -10,9 +10,12 @@ namespace velmora {
 
 MethodCount& RunTally::method(std::string_view name) {
   if (lastMethod_ < methods_.size() && methods_[lastMethod_].name == name) return methods_[lastMethod_];
-  for (lastMethod_ = 0; lastMethod_ < methods_.size(); ++lastMethod_) {
-    if (methods_[lastMethod_].name == name) return methods_[lastMethod_];
+  if (const auto found = positions_.find(name); found != positions_.end()) {
+    lastMethod_ = found->second;
+    return methods_[lastMethod_];
   }
+  lastMethod_ = methods_.size();
+  positions_.emplace(std::string(name), lastMethod_);
   return methods_.emplace_back(MethodCount{std::string(name), 0});
 }
 

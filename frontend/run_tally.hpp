@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "velmora/converter.hpp"
@@ -34,9 +36,19 @@ class RunTally {
   const std::vector<MethodCount>& methods() const { return methods_; }
 
  private:
+  // Names looked up by a string_view without making a string.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const noexcept {
+      return std::hash<std::string_view>{}(name);
+    }
+  };
+
   MethodCount& method(std::string_view name);  // added with no point when new
 
-  std::vector<MethodCount> methods_;
+  std::vector<MethodCount> methods_;  // in the order of their first point
+  // The position in methods_ of each name: a point costs the same however many methods there are.
+  std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>> positions_;
   std::size_t lastMethod_ = 0;  // a run of points mostly keeps its method
 };
 
