@@ -60,7 +60,9 @@ std::string gridErrorText(GridError error);
 // every grid file the run needed: opened, missing or refused (with the grid library's error code
 // and message), by its absolute path.
 // fromFile: the counts are of the lines of an input file, else of the point of the arguments.
-void writeSummary(const Converter& converter, const RunTally& tally, bool strict, bool fromFile,
+// False when a line could not be written or err could not be flushed (the report was lost); no
+// line is written twice.
+bool writeSummary(const Converter& converter, const RunTally& tally, bool strict, bool fromFile,
                   std::FILE* err);
 
 }  // namespace velmora
