@@ -96,8 +96,11 @@ class Results {
   bool open() {
     if (!line_.useOutputFile) return true;
     if (const std::error_code error = file_.create(line_.outputFile)) {
-      writeText("velmora: cannot write output file '" + line_.outputFile + "': " + error.message() + "\n",
-                err_);
+      // ELOOP's own text speaks of levels; the user made links.
+      const std::string why = error == std::errc::too_many_symbolic_link_levels
+                                  ? "its symbolic links lead round in a loop"
+                                  : error.message();
+      writeText("velmora: cannot write output file '" + line_.outputFile + "': " + why + "\n", err_);
       return false;
     }
     return true;
