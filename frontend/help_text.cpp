@@ -143,6 +143,8 @@ const std::string_view kHelpText =
     "  3. the folder of the path velmora was started by (./velmora, /opt/velmora/velmora)\n"
     "  4. the folder of the real velmora file, symbolic links resolved\n"
     "  5. PREFIX/share/velmora when that file is PREFIX/bin/velmora, as after an install\n"
+    "A file found in none is named where it belongs: in the folder of 1 or 2, else in 5 when it\n"
+    "exists, else in 3; --strict then lists every folder searched.\n"
     "Without --strict a missing or refused datum grid silently gives the parameter set instead;\n"
     "with --strict it is an error, except the New Zealand grid for an AGD or ISG run with GDA94 or\n"
     "WGS84, which uses it only if it is there;\n"

@@ -154,9 +154,13 @@ std::optional<std::string> gridProblem(const Converter& converter) {
     const GridState& state = converter.gridState(id);
     if (!state.needed || state.grid != nullptr) continue;
     const bool geoid = id == GridId::kAusGeoid2020 || id == GridId::kAusGeoid09 || id == GridId::kAusGeoid98;
-    return "cannot use " + std::string(geoid ? "the geoid file '" : "the grid file '") +
-           absolutePath(state.path) + "' (needed " + (geoid ? "for the heights" : "by --useGridShift") +
-           "): " + gridErrorText(state.error);
+    std::string problem = "cannot use " + std::string(geoid ? "the geoid file '" : "the grid file '") +
+                          absolutePath(state.path) + "' (needed " +
+                          (geoid ? "for the heights" : "by --useGridShift") +
+                          "): " + gridErrorText(state.error);
+    // Named in the folder where it belongs; every folder where it would have been found follows.
+    if (gridFoundNowhere(state)) problem += "; looked in " + gridFolderList(converter);
+    return problem;
   }
   return std::nullopt;
 }
@@ -195,7 +199,9 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
     return cannotReadInput(out, err);
   }
 
-  line.settings.gridFolders = gridSearchFolders(line.gridFolder, line.programPath);
+  GridFolders folders = gridSearchFolders(line.gridFolder, line.programPath);
+  line.settings.gridFolders = std::move(folders.searched);
+  line.settings.homeGridFolder = folders.home;
   line.settings.gridFiles = line.gridFiles;
   const Converter converter(line.settings);
   if (line.strict) {

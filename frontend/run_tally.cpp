@@ -83,13 +83,7 @@ bool writeSummary(const Converter& converter, const RunTally& tally, bool strict
     return state.needed || (state.optional && state.grid != nullptr);
   };
   const bool neededGrid = std::any_of(kGridIds.begin(), kGridIds.end(), listed);
-  if (neededGrid) {
-    std::string folders;
-    for (const std::string& folder : converter.settings().gridFolders) {
-      folders.append(folders.empty() ? "" : ", ").append(absolutePath(folder.empty() ? "./" : folder));
-    }
-    report.add("grid folders searched: " + folders);
-  }
+  if (neededGrid) report.add("grid folders searched: " + gridFolderList(converter));
   for (const GridId id : kGridIds) {
     if (!listed(id)) continue;
     const GridState& state = converter.gridState(id);
@@ -108,6 +102,19 @@ bool writeSummary(const Converter& converter, const RunTally& tally, bool strict
 std::string gridErrorText(GridError error) {
   const char* message = gridErrorMessage(error);
   return "error " + std::to_string(error) + ": " + (message != nullptr ? message : "unknown error");
+}
+
+std::string gridFolderList(const Converter& converter) {
+  std::string folders;
+  for (const std::string& folder : converter.settings().gridFolders) {
+    folders.append(folders.empty() ? "" : ", ").append(absolutePath(folder.empty() ? "./" : folder));
+  }
+  return folders;
+}
+
+bool gridFoundNowhere(const GridState& state) {
+  std::error_code error;
+  return state.searched && state.grid == nullptr && !std::filesystem::exists(state.path, error);
 }
 
 }  // namespace velmora

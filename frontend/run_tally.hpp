@@ -55,6 +55,12 @@ class RunTally {
 // "error <code>: <the grid library's message>", as messages name a grid file that did not open.
 std::string gridErrorText(GridError error);
 
+// The grid folders of the converter's settings, absolute, in search order, joined by ", ".
+std::string gridFolderList(const Converter& converter);
+
+// The grid named no existing file: it was looked for in the grid folders and found in none.
+bool gridFoundNowhere(const GridState& state);
+
 // Writes the summary of a run to err, each line starting "velmora: ": the counts, the points of
 // each method, and when the run needed a grid, the grid folders searched (absolute, in order) and
 // every grid file the run needed: opened, missing or refused (with the grid library's error code

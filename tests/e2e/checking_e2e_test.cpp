@@ -67,11 +67,13 @@ TEST(StrictE2e, OptionErrorsPrintOneMessageAndStopBeforeAnyOutput) {
        "heights are converted only between GDA94 and GDA2020, not from AGD66 to GDA94"},
       {{"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--useGridShift", "-33.8", "151.2"},
        "cannot use the grid file '" + folder +
-           "GDA2020_Australia.gsb' (needed by --useGridShift): error 321: Cannot open file"},
+           "GDA2020_Australia.gsb' (needed by --useGridShift): error 321: Cannot open file; looked in " +
+           folder + ", " + binaryFolder()},
       {{"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "AHD", "--toHeightType",
         "Ellipsoid", "-33.8", "151.2"},
        "cannot use the geoid file '" + folder +
-           "AUSGeoid2020.gsb' (needed for the heights): error 321: Cannot open file"},
+           "AUSGeoid2020.gsb' (needed for the heights): error 321: Cannot open file; looked in " + folder +
+           ", " + binaryFolder()},
       {{"--fromDatum", "GDA94"},
        "expected a point (two coordinates and an optional height) or --inputFile FILE"},
       {{"--inputFile", "points.csv", "1", "2"},
