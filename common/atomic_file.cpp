@@ -40,7 +40,8 @@ std::error_code replacedFile(std::string_view name, std::string& path) {
       path = target;
     } else {
       const std::size_t slash = path.rfind('/');
-      path = (slash == std::string::npos ? "" : path.substr(0, slash + 1)) + target;
+      path.resize(slash == std::string::npos ? 0 : slash + 1);  // the link's folder
+      path.append(target);
     }
   }
 }
