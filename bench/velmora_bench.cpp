@@ -4,7 +4,9 @@
 // std::to_chars at the output precisions, no geodesy. Each program run is a child process, so the
 // counters report its wall time per point, its ratio to the floor (x_floor) and its peak resident
 // memory. Two more runs show that memory does not grow with the input: ten million points, and a
-// gigabyte without a line break.
+// gigabyte without a line break. A last pair shows what --summary costs when points are served by
+// many methods: 200 000 points over a grid of 16 000 sub-grids, with and without --summary, the
+// first reported as a ratio to the second (x_without_summary).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -43,11 +45,22 @@ constexpr double kGeoidWestDeg = 110.0;
 constexpr double kGeoidEastDeg = 155.0;
 constexpr double kGeoidSpacingDeg = 0.05;
 
+// Tiles of a GDA2020 grid, each its own top-level sub-grid of 2 x 2 nodes, so that a point's method
+// names its tile: kTileColumns x kTileRows tiles of kTileDeg from kTilesSouthDeg, kTilesWestDeg.
+constexpr int kTileColumns = 160;
+constexpr int kTileRows = 100;
+constexpr double kTileDeg = 0.1;
+constexpr double kTilesSouthDeg = -38.0;
+constexpr double kTilesWestDeg = 138.0;
+constexpr int kTilePointCount = 200000;  // about 12 points per tile
+
 struct Workspace {
   std::filesystem::path folder;
-  std::string program;   // symbolic link to the binary, beside the geoid grid
-  std::string ddPoints;  // "latitude,longitude,height" in decimal degrees
-  std::string enPoints;  // "easting,northing,height" in zone 56
+  std::string program;     // symbolic link to the binary, beside the geoid grid
+  std::string ddPoints;    // "latitude,longitude,height" in decimal degrees
+  std::string enPoints;    // "easting,northing,height" in zone 56
+  std::string tiles;       // the tiled grid
+  std::string tilePoints;  // "latitude,longitude" over the tiles
 };
 
 // The decimals each column of a result line is printed with.
@@ -72,6 +85,29 @@ std::string writeGeoid() {
     return values;
   };
   return velmora::encodeBinaryGrid(velmora::degreeGrid(area, separation, "AUSGEOID"));
+}
+
+// kTileColumns x kTileRows sub-grids named T0000000, T0000001, ..., each shifting by its own amount.
+std::string writeTiles() {
+  velmora::GridImage image;
+  image.subGrids.reserve(static_cast<std::size_t>(kTileColumns) * kTileRows);
+  for (int row = 0; row < kTileRows; ++row) {
+    for (int column = 0; column < kTileColumns; ++column) {
+      const int tile = row * kTileColumns + column;
+      const double south = kTilesSouthDeg + row * kTileDeg;
+      const double west = kTilesWestDeg + column * kTileDeg;
+      const velmora::DegreeArea area{.south = south,
+                                     .north = south + kTileDeg,
+                                     .west = west,
+                                     .east = west + kTileDeg,
+                                     .spacing = kTileDeg};
+      const float shift = static_cast<float>(tile % 64) / 64.0F;  // arc-seconds, exact in float
+      char name[16];
+      std::snprintf(name, sizeof name, "T%07d", tile);
+      image.subGrids.push_back(velmora::degreeSubGrid(area, velmora::shiftPlanes({shift}, {shift}), name));
+    }
+  }
+  return velmora::encodeBinaryGrid(image);
 }
 
 // The folder of the generated files, once made; removed at the end of the run.
@@ -105,6 +141,22 @@ const Workspace& workspace() {
     }
     std::fclose(dd);
     std::fclose(en);
+
+    w.tiles = (w.folder / "tiles.gsb").string();
+    if (!velmora::writeBytesToFile(w.tiles, writeTiles())) std::abort();
+    // Inside the tiles, off their edges: every point lies in one tile only.
+    std::uniform_real_distribution<double> inTile(0.05, 0.95);
+    std::uniform_int_distribution<int> tileRow(0, kTileRows - 1);
+    std::uniform_int_distribution<int> tileColumn(0, kTileColumns - 1);
+    w.tilePoints = (w.folder / "points-tiles.csv").string();
+    std::FILE* tiles = std::fopen(w.tilePoints.c_str(), "w");
+    if (tiles == nullptr) std::abort();
+    for (int k = 0; k < kTilePointCount; ++k) {
+      const double latitude = kTilesSouthDeg + (tileRow(random) + inTile(random)) * kTileDeg;
+      const double longitude = kTilesWestDeg + (tileColumn(random) + inTile(random)) * kTileDeg;
+      std::fprintf(tiles, "%.8f,%.8f\n", latitude, longitude);
+    }
+    std::fclose(tiles);
     return w;
   }();
   return space;
@@ -115,8 +167,9 @@ struct ChildUsage {
   long peakKibibytes = 0;
 };
 
-// Runs argv with standard output to /dev/null and waits; the child's own peak memory from wait4.
-ChildUsage runChild(const std::string& executable, const std::vector<std::string>& argv) {
+// Runs argv with standard output (and standard error too, when quiet) to /dev/null and waits; the
+// child's own peak memory from wait4.
+ChildUsage runChild(const std::string& executable, const std::vector<std::string>& argv, bool quiet = false) {
   std::vector<std::string> copies = argv;
   std::vector<char*> pointers;
   pointers.reserve(copies.size() + 1);
@@ -126,6 +179,7 @@ ChildUsage runChild(const std::string& executable, const std::vector<std::string
   if (child == 0) {
     const int devNull = ::open("/dev/null", O_WRONLY);
     if (devNull < 0 || ::dup2(devNull, 1) < 0) ::_exit(126);
+    if (quiet && ::dup2(devNull, 2) < 0) ::_exit(126);
     ::execv(executable.c_str(), pointers.data());
     ::_exit(127);
   }
@@ -207,14 +261,21 @@ double floorSeconds(const std::string& path, OutputDecimals decimals) {
   return best;
 }
 
-// Runs the program over a file of points; x_floor is its wall time over the floor's for that file.
+// A run the program's wall time is reported against, as the counter name.
+struct Reference {
+  const char* name = "x_floor";
+  double seconds = 0.0;  // none when 0
+};
+
+// Runs the program over a file of points; the reference counter (x_floor: the floor's time for that
+// file) is its wall time over the reference's.
 void runProgram(benchmark::State& state, const std::string& executable, const std::vector<std::string>& argv,
-                long long points, double floor = 0.0) {
+                long long points, Reference reference = {}, bool quiet = false) {
   long peak = 0;
   double elapsed = 0.0;
   for (auto _ : state) {
     ChildUsage usage;
-    elapsed += secondsOf([&] { usage = runChild(executable, argv); });
+    elapsed += secondsOf([&] { usage = runChild(executable, argv, quiet); });
     if (usage.status != 0) {
       state.SkipWithError("the child process failed");
       return;
@@ -223,7 +284,9 @@ void runProgram(benchmark::State& state, const std::string& executable, const st
   }
   state.SetItemsProcessed(state.iterations() * points);
   state.counters["peak_rss_MiB"] = static_cast<double>(peak) / kKibibytesPerMebibyte;
-  if (floor > 0.0) state.counters["x_floor"] = elapsed / static_cast<double>(state.iterations()) / floor;
+  if (reference.seconds > 0.0) {
+    state.counters[reference.name] = elapsed / static_cast<double>(state.iterations()) / reference.seconds;
+  }
 }
 
 // argv of a program run, with "--threads 1" when threads is 1 (0: the program's default).
@@ -239,7 +302,7 @@ void BM_Gda94DdToGda2020Dd(benchmark::State& state) {
       state, w.program,
       withThreads({w.program, "--fromDatum", "GDA94", "--toDatum", "GDA2020", "--inputFile", w.ddPoints},
                   static_cast<int>(state.range(0))),
-      kPointCount, floorSeconds(w.ddPoints, kDdDecimals));
+      kPointCount, {.seconds = floorSeconds(w.ddPoints, kDdDecimals)});
 }
 
 void BM_Gda94EnToGda2020En(benchmark::State& state) {
@@ -248,7 +311,7 @@ void BM_Gda94EnToGda2020En(benchmark::State& state) {
              withThreads({w.program, "--fromDatum", "GDA94", "--toDatum", "GDA2020", "--fromCoordType", "EN",
                           "--toCoordType", "EN", "--zone", "56", "--inputFile", w.enPoints},
                          static_cast<int>(state.range(0))),
-             kPointCount, floorSeconds(w.enPoints, kEnDecimals));
+             kPointCount, {.seconds = floorSeconds(w.enPoints, kEnDecimals)});
 }
 
 void BM_Gda2020AhdToEllipsoid(benchmark::State& state) {
@@ -257,7 +320,7 @@ void BM_Gda2020AhdToEllipsoid(benchmark::State& state) {
              withThreads({w.program, "--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType",
                           "AHD", "--toHeightType", "Ellipsoid", "--inputFile", w.ddPoints},
                          static_cast<int>(state.range(0))),
-             kPointCount, floorSeconds(w.ddPoints, kDdDecimals));
+             kPointCount, {.seconds = floorSeconds(w.ddPoints, kDdDecimals)});
 }
 
 // The floor itself, and a plain copy of the file by a child process.
@@ -300,6 +363,36 @@ void BM_GigabyteWithoutNewlineMemory(benchmark::State& state) {
   runProgram(state, w.program, {w.program, "--inputFile", path}, 1);
 }
 
+// Sydney's GDA94 to GDA2020 through the tiles: each point's method names its tile.
+std::vector<std::string> tilesRun(const Workspace& w) {
+  return {w.program, "--fromDatum",        "GDA94",       "--toDatum", "GDA2020", "--useGridShift",
+          "--grid",  "GDA2020=" + w.tiles, "--inputFile", w.tilePoints};
+}
+
+// The reference of the summary run: the same run without --summary, the best of three.
+double tilesWithoutSummarySeconds() {
+  static const double best = [] {
+    const Workspace& w = workspace();
+    double seconds = 0.0;
+    for (int pass = 0; pass < 3; ++pass) {
+      const double run = secondsOf([&] { runChild(w.program, tilesRun(w), true); });
+      seconds = pass == 0 ? run : std::min(seconds, run);
+    }
+    return seconds;
+  }();
+  return best;
+}
+
+// state.range(0): 1 with --summary, 0 without. Counting a point must cost the same however many
+// methods served the points before it: x_without_summary stays near 1.
+void BM_SummaryOfManyMethods(benchmark::State& state) {
+  const Workspace& w = workspace();
+  std::vector<std::string> argv = tilesRun(w);
+  if (state.range(0) != 0) argv.insert(argv.begin() + 1, "--summary");
+  runProgram(state, w.program, argv, kTilePointCount, {"x_without_summary", tilesWithoutSummarySeconds()},
+             true);
+}
+
 BENCHMARK(BM_Gda94DdToGda2020Dd)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Gda94EnToGda2020En)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Gda2020AhdToEllipsoid)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -307,6 +400,7 @@ BENCHMARK(BM_FloorDd)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CopyWithCat)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TenMillionPointsMemory)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GigabyteWithoutNewlineMemory)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SummaryOfManyMethods)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Removes the generated files after the run.
 struct WorkspaceCleanup {

@@ -5,8 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <memory>
+#include <filesystem>
 #include <random>
 
 namespace velmora {
@@ -17,19 +16,34 @@ constexpr int kCreateAttempts = 100;                  // clashes of random names
 constexpr std::size_t kMaxTemporaryBaseLength = 200;  // + 8 characters stays under NAME_MAX (255)
 constexpr mode_t kNewFileMode = 0666;                 // rw for all, less the umask
 constexpr mode_t kPermissionBits = 07777;
+constexpr int kMaxLinksFollowed = 40;  // as Linux follows in one path (MAXSYMLINKS)
 
 std::error_code lastError() {
   return {errno, std::generic_category()};
 }
 
-// The file that writing to name replaces: the target of a symbolic link, name itself otherwise
-// (and for a link that leads nowhere, which the new file then replaces).
-std::string replacedFile(std::string_view name) {
-  std::string path(name);
-  struct stat link {};
-  if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
-  const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
-  return resolved ? std::string(resolved.get()) : path;
+// The file that writing to name replaces, as a shell's ">" writes it: name itself, or for a
+// symbolic link the end of its chain of links, whether that exists or not (a link that leads
+// nowhere makes the file it names). A relative target is read from the folder of its link, not
+// simplified: "dir/../x" is left for the system, which knows where dir leads. A chain longer than
+// the system follows in one path is a loop (ELOOP).
+std::error_code replacedFile(std::string_view name, std::string& path) {
+  path = std::string(name);
+  for (int followed = 0;; ++followed) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return {};
+    if (followed == kMaxLinksFollowed) return std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    std::error_code error;
+    const std::string target = std::filesystem::read_symlink(path, error).string();
+    if (error) return error;
+    if (target.starts_with('/')) {
+      path = target;
+    } else {
+      const std::size_t slash = path.rfind('/');
+      path.resize(slash == std::string::npos ? 0 : slash + 1);  // the link's folder
+      path.append(target);
+    }
+  }
 }
 
 }  // namespace
@@ -57,7 +71,7 @@ std::error_code AtomicFile::create(std::string_view fileName) {
     direct_ = true;
     return {};
   }
-  target_ = replacedFile(fileName);
+  if (const std::error_code error = replacedFile(fileName, target_)) return error;
   const std::size_t slash = target_.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
   const std::string base = target_.substr(slash == std::string::npos ? 0 : slash + 1);

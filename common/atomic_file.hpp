@@ -19,7 +19,10 @@ class AtomicFile {
   // Removes the new file unless it was committed.
   ~AtomicFile();
 
-  // Creates the new file for fileName. A symbolic link is followed: the file it names is replaced.
+  // Creates the new file for fileName. A symbolic link is followed as a shell's ">" follows it, to
+  // the end of its chain (a relative target read from its link's folder), whether the file there
+  // exists or not: the new file is made in that file's folder and renamed onto it, the link stays a
+  // link. Links that do not end (more than 40) give too_many_symbolic_link_levels.
   // A name that is no regular file (a device, a pipe) is opened and written in place, without a
   // new file; a folder is refused.
   // An existing file must be writable and keeps its permission bits; a new file gets 0666 less the

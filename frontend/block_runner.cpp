@@ -7,6 +7,7 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -32,7 +33,18 @@ struct StreamSink {
   RunTally& total;
   Progress* progress;  // nullptr without --progress
   const LineReader& reader;
+  int writeError = 0;  // of the first write to out that failed
 };
+
+// Writes results to out, and flushes it when asked; false, with the reason kept in the sink, when
+// out reports an error. errno is read at once: the reason must not be that of a later call.
+bool writeResults(std::string_view results, bool flush, StreamSink& sink) {
+  errno = 0;
+  bool written = writeAll(results, sink.out) && std::ferror(sink.out) == 0;
+  if (written && flush) written = std::fflush(sink.out) == 0;
+  if (!written && sink.writeError == 0) sink.writeError = errno != 0 ? errno : EIO;
+  return written;
+}
 
 // Messages first (the first warning of each kind in the run, --strict's errors): they are written
 // as the points are converted, before the results leave the output buffer. Only the results decide
@@ -44,8 +56,7 @@ bool writeBlock(const InputBlock& input, const BlockOutput& output, StreamSink& 
   writeNewWarnings(sink.total.warnings, output.tally.warnings, sink.err);
   sink.total.merge(output.tally);
   writeAll(output.messages, sink.err);
-  bool written = writeAll(output.results, sink.out) && std::ferror(sink.out) == 0;
-  if (sharing) written = std::fflush(sink.out) == 0 && written;
+  const bool written = writeResults(output.results, sharing, sink);
   if (sink.progress != nullptr) sink.progress->advance(input.lineCount(), sink.reader.bytesRead());
   return written;
 }
@@ -68,7 +79,8 @@ StreamOutcome convertOnThisThread(const Converter& converter, const PointOptions
     clearOutput(output);
     convertBlock(converter, options, block, output);
     if (!writeBlock(block, output, sink)) return StreamOutcome::kWriteError;
-    if (reader.slowInput()) std::fflush(sink.out);  // the next read may wait: the results should not
+    // The next read may wait: the results should not.
+    if (reader.slowInput() && !writeResults({}, true, sink)) return StreamOutcome::kWriteError;
   }
 }
 
@@ -112,7 +124,7 @@ class WorkerPool {
             waitForDone(nextWrite);
             continue;
           }
-          std::fflush(sink.out);
+          if (!writeResults({}, true, sink)) return StreamOutcome::kWriteError;  // nothing is queued
         }
         Slot& slot = slotOf(nextRead);  // free: every block before it in this slot was written
         const ReadStatus status = reader.readBlock(slot.input);
@@ -215,24 +227,25 @@ class WorkerPool {
 
 }  // namespace
 
-StreamOutcome convertStream(const Converter& converter, const PointOptions& options, LineReader& reader,
-                            unsigned threads, std::FILE* out, std::FILE* err, RunTally& total,
-                            Progress* progress) {
+StreamResult convertStream(const Converter& converter, const PointOptions& options, LineReader& reader,
+                           unsigned threads, std::FILE* out, std::FILE* err, RunTally& total,
+                           Progress* progress) {
   StreamSink sink{out, err, total, progress, reader};
+  std::optional<WorkerPool> pool;
   if (threads > 1) {
-    std::optional<WorkerPool> pool;
     try {
       pool.emplace(converter, options, std::min(threads, kMaxThreads));
     } catch (const std::system_error&) {
       pool.reset();  // no thread could be started: the calling thread converts alone
     }
-    if (pool) return pool->run(reader, sink);
   }
-  return convertOnThisThread(converter, options, reader, sink);
+  const StreamOutcome outcome =
+      pool ? pool->run(reader, sink) : convertOnThisThread(converter, options, reader, sink);
+  return {outcome, outcome == StreamOutcome::kWriteError ? sink.writeError : 0};
 }
 
-StreamOutcome convertStream(const Converter& converter, LineReader& reader, unsigned threads, std::FILE* out,
-                            std::FILE* err) {
+StreamResult convertStream(const Converter& converter, LineReader& reader, unsigned threads, std::FILE* out,
+                           std::FILE* err) {
   RunTally total;
   return convertStream(converter, PointOptions{}, reader, threads, out, err, total);
 }

@@ -19,17 +19,25 @@ enum class StreamOutcome {
   kLineTooLong,  // a line too long to be held whole: the results before it are written
 };
 
+struct StreamResult {
+  StreamOutcome outcome = StreamOutcome::kCompleted;
+  // With kWriteError: the errno of the write or flush of out that failed, taken at the failure (EIO
+  // when that call set none), so that nothing done since can replace it.
+  int writeError = 0;
+};
+
 // Reads the whole input through reader and writes results to out and messages to err, block by
 // block. threads <= 1 converts on the calling thread; more start that many workers, at most 64
 // (when no thread can be started, the calling thread converts alone). A failure to write err is no
-// failure of the run.
+// failure of the run; a failure to write or flush out (also the flush before waiting for slow
+// input) ends it. With kReadError, reader.readError() tells why.
 // The counts of every block are added to total, in input order.
 // With progress, the progress line is advanced after every block written.
-StreamOutcome convertStream(const Converter& converter, const PointOptions& options, LineReader& reader,
-                            unsigned threads, std::FILE* out, std::FILE* err, RunTally& total,
-                            Progress* progress = nullptr);
-StreamOutcome convertStream(const Converter& converter, LineReader& reader, unsigned threads, std::FILE* out,
-                            std::FILE* err);
+StreamResult convertStream(const Converter& converter, const PointOptions& options, LineReader& reader,
+                           unsigned threads, std::FILE* out, std::FILE* err, RunTally& total,
+                           Progress* progress = nullptr);
+StreamResult convertStream(const Converter& converter, LineReader& reader, unsigned threads, std::FILE* out,
+                           std::FILE* err);
 
 // Worker threads when none are asked for: every processor this process may run on.
 unsigned defaultThreadCount();

@@ -145,15 +145,16 @@ std::size_t LineReader::readSome(char* into, std::size_t size) {
   // wait for the whole request, so that a line typed or piped in is converted at once.
   const int descriptor = ::fileno(file_);
   if (descriptor < 0) {
+    errno = 0;
     const std::size_t got = std::fread(into, 1, size, file_);
-    failed_ = got == 0 && std::ferror(file_) != 0;
+    if (got == 0 && std::ferror(file_) != 0) readError_ = errno != 0 ? errno : EIO;
     return got;
   }
   for (;;) {
     const ssize_t got = ::read(descriptor, into, size);
     if (got >= 0) return static_cast<std::size_t>(got);
     if (errno == EINTR) continue;
-    failed_ = true;  // a folder given as the file, a failing device
+    readError_ = errno;  // a folder given as the file, a failing device
     return 0;
   }
 }
@@ -196,7 +197,7 @@ ReadStatus LineReader::readBlock(InputBlock& block) {
     if (begin_ == end_) {
       if (lines > 0) return handOut(ReadStatus::kLines);
       if (!refill()) {
-        if (failed_) return ReadStatus::kError;
+        if (readError_ != 0) return ReadStatus::kError;
         if (!pending_.started()) return ReadStatus::kEnd;
         block.spilledLine_ = pending_.finish(block.spill_, block.spilledText_);
         block.hasSpilledLine_ = true;

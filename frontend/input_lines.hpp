@@ -128,6 +128,9 @@ class LineReader {
 
   ReadStatus readBlock(InputBlock& block);
 
+  // After kError: the errno of the read that failed, taken at the failure (EIO when it set none).
+  int readError() const { return readError_; }
+
   // The last read returned less than it asked for without reaching the end: the input comes from a
   // pipe or a terminal faster than it is written, and results already converted should not wait.
   bool slowInput() const { return slowInput_ && !ended_; }
@@ -168,7 +171,7 @@ class LineReader {
   std::uint64_t linesHandedOut_ = 0;
   std::uint64_t bytesRead_ = 0;
   bool ended_ = false;   // the file gave its last byte
-  bool failed_ = false;  // a read failed
+  int readError_ = 0;    // errno of the read that failed (EIO when it set none); 0: none failed
   bool atStart_ = true;  // nothing read yet: a byte-order mark may come
   bool slowInput_ = false;
 };

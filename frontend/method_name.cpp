@@ -25,21 +25,24 @@ constexpr std::array<SetNames, 9> kSetNames{{
     {"ITRF2020-ITRF2014", "ITRF2014-ITRF2020"},
 }};
 
-// Sub-grid names are eight characters padded with blanks and may hold any byte: a character that
-// could split a field becomes '_'.
-void appendSubGridName(const SubGrid* subGrid, std::string& out) {
-  const std::string_view name = subGridName(subGrid);
-  if (name.empty()) return;
-  out.push_back(':');
-  for (const char c : name) {
-    const bool plain = c > ' ' && c < 0x7f && c != ',' && c != ';' && c != '+';
+// File names and sub-grid names may hold any byte. Whatever could split a field of delimited output
+// (a comma, a semicolon, a quote, a blank or any other control byte), end a part ('+') or make the
+// field other than plain ASCII is written as '_', so the method stays one field.
+void appendFieldText(std::string_view text, std::string& out) {
+  for (const char c : text) {
+    const bool plain = c > ' ' && c < 0x7f && c != ',' && c != ';' && c != '"' && c != '+';
     out.push_back(plain ? c : '_');
   }
 }
 
+// KIND:FILE, and :SUBGRID when a sub-grid served the point.
 void appendGridPart(std::string_view kind, std::string_view file, const SubGrid* subGrid, std::string& out) {
-  out.append(kind).append(":").append(file);
-  appendSubGridName(subGrid, out);
+  out.append(kind).push_back(':');
+  appendFieldText(file, out);
+  const std::string_view name = subGridName(subGrid);
+  if (name.empty()) return;
+  out.push_back(':');
+  appendFieldText(name, out);
 }
 
 void appendStep(const Converter& converter, const DatumStep& step, std::string& out) {
@@ -90,13 +93,13 @@ void appendHeightPart(const Converter& converter, const HeightReport& report, st
       appendGridPart(report.inMargin ? "geoid-margin" : "geoid", file, report.subGrid, out);
       return;
     case GeoidStatus::kFileMissing:
-      out.append("+geoid-missing:").append(file);
+      appendGridPart("+geoid-missing", file, nullptr, out);
       return;
     case GeoidStatus::kOutside:
-      out.append("+geoid-outside:").append(file);
+      appendGridPart("+geoid-outside", file, nullptr, out);
       return;
     case GeoidStatus::kNoData:
-      out.append("+geoid-nodata:").append(file);
+      appendGridPart("+geoid-nodata", file, nullptr, out);
       return;
   }
 }

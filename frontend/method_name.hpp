@@ -1,7 +1,8 @@
 // The name of what was applied to a point, as --showMethod prints it and --summary counts it.
 //
-// Parts are joined by '+' and hold no comma, space or semicolon, so the name is one field of any
-// delimited output:
+// Parts are joined by '+' and hold only printable ASCII without blank, comma, semicolon or '"', so the
+// name is one field of any delimited output; in FILE (the name without its folder) and SUBGRID, every
+// other byte and '+' is written '_' ("a,b.gsb" is "a_b.gsb"):
 //   grid:FILE:SUBGRID           an NTv2 grid shift (either direction: the file says which way)
 //   grid-margin:FILE:SUBGRID    the band of one spacing outside a grid's edge, where the shift fades
 //   helmert:FROM-TO             a parameter set, named by its datums in the direction applied
@@ -27,7 +28,8 @@ namespace velmora {
 // Appends the name of what the converter applied to reach result.
 void appendMethodName(const Converter& converter, const ConversionResult& result, std::string& out);
 
-// The file name of a grid the converter uses, without its folder.
+// The file name of a grid the converter uses, without its folder, as it is (for messages; the method
+// name writes it with the bytes that could split a field replaced).
 std::string_view gridBaseName(const Converter& converter, GridId id);
 
 // A sub-grid's name without the blanks that pad it to eight characters; empty for none.

@@ -43,13 +43,15 @@ std::string folderIdentity(const std::string& folder) {
 
 class FolderList {
  public:
-  // Adds folder with a trailing "/" unless the same folder is already listed.
-  void add(std::string folder) {
+  // Adds folder with a trailing "/" unless the same folder is already listed; its index either way.
+  std::size_t add(std::string folder) {
     if (!folder.empty() && !folder.ends_with('/')) folder.push_back('/');
     std::string identity = folderIdentity(folder);
-    if (std::find(identities_.begin(), identities_.end(), identity) != identities_.end()) return;
+    const auto listed = std::find(identities_.begin(), identities_.end(), identity);
+    if (listed != identities_.end()) return static_cast<std::size_t>(listed - identities_.begin());
     identities_.push_back(std::move(identity));
     folders_.push_back(std::move(folder));
+    return folders_.size() - 1;
   }
   std::vector<std::string> take() { return std::move(folders_); }
 
@@ -60,12 +62,14 @@ class FolderList {
 
 }  // namespace
 
-std::vector<std::string> gridSearchFolders(std::string_view optionFolder, const char* environmentFolder,
-                                           std::string_view programPath, std::string_view executablePath) {
+GridFolders gridSearchFolders(std::string_view optionFolder, const char* environmentFolder,
+                              std::string_view programPath, std::string_view executablePath) {
   FolderList folders;
+  const bool named = !optionFolder.empty() || (environmentFolder != nullptr && *environmentFolder != '\0');
   if (!optionFolder.empty()) folders.add(std::string(optionFolder));
   if (environmentFolder != nullptr && *environmentFolder != '\0') folders.add(environmentFolder);
   folders.add(programFolder(programPath, executablePath));
+  std::size_t home = 0;  // the user's first folder, else the program folder
   std::error_code error;
   const std::filesystem::path real =
       executablePath.empty() ? std::filesystem::path()
@@ -73,13 +77,16 @@ std::vector<std::string> gridSearchFolders(std::string_view optionFolder, const 
   if (!real.empty() && !error) {
     const std::filesystem::path realFolder = real.parent_path();
     folders.add(realFolder.string());
-    if (realFolder.filename() == "bin")
-      folders.add((realFolder.parent_path() / "share" / "velmora").string());
+    if (realFolder.filename() == "bin") {
+      const std::filesystem::path share = realFolder.parent_path() / "share" / "velmora";
+      const std::size_t added = folders.add(share.string());
+      if (!named && std::filesystem::is_directory(share, error)) home = added;
+    }
   }
-  return folders.take();
+  return {folders.take(), home};
 }
 
-std::vector<std::string> gridSearchFolders(std::string_view optionFolder, std::string_view programPath) {
+GridFolders gridSearchFolders(std::string_view optionFolder, std::string_view programPath) {
   return gridSearchFolders(optionFolder, std::getenv(kGridFolderVariable), programPath,
                            runningExecutablePath());
 }

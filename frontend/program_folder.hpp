@@ -26,6 +26,18 @@ std::string runningExecutablePath();
 // The environment variable naming a grid folder, searched after --gridFolder.
 inline constexpr const char* kGridFolderVariable = "VELMORA_GRID_DIR";
 
+// The grid folders a run searches, and the one where a grid file found in none of them belongs.
+struct GridFolders {
+  std::vector<std::string> searched;  // in search order, each ending in "/" (or empty: the current folder)
+  // The index in searched of the folder that messages name for a grid file found nowhere, so that
+  // the user puts it where it will be found and where it belongs:
+  //   the first folder the user named (--gridFolder, else VELMORA_GRID_DIR);
+  //   else an installation's <prefix>/share/velmora/ when that folder exists (an installed program
+  //   looks there for its grids, and not in its bin/);
+  //   else the program folder.
+  std::size_t home = 0;
+};
+
 // The grid folders in search order, each ending in "/" (one is added to a user's folder that lacks
 // it); a folder already listed under another text ("./" and its absolute path, say) is dropped:
 //   1. optionFolder (--gridFolder), unless empty;
@@ -36,10 +48,10 @@ inline constexpr const char* kGridFolderVariable = "VELMORA_GRID_DIR";
 //   5. when that folder is named "bin", its sibling share/velmora/ (<prefix>/share/velmora/ after an
 //      installation into <prefix>), found at run time so that an installed tree can be moved.
 // Folders 4 and 5 are left out when executablePath is empty or does not resolve.
-std::vector<std::string> gridSearchFolders(std::string_view optionFolder, const char* environmentFolder,
-                                           std::string_view programPath, std::string_view executablePath);
+GridFolders gridSearchFolders(std::string_view optionFolder, const char* environmentFolder,
+                              std::string_view programPath, std::string_view executablePath);
 
 // gridSearchFolders with getenv(kGridFolderVariable) and runningExecutablePath().
-std::vector<std::string> gridSearchFolders(std::string_view optionFolder, std::string_view programPath);
+GridFolders gridSearchFolders(std::string_view optionFolder, std::string_view programPath);
 
 }  // namespace velmora

@@ -35,56 +35,56 @@ std::string reason(int error) {
   return std::generic_category().message(error != 0 ? error : EIO);
 }
 
-// Every write to out starts with errno cleared, so that finish never blames a failed write on
-// the error of an earlier call (a geoid file that could not be opened, say).
-int usage(std::FILE* out) {
+// The error of a write or flush that failed: errno as the failing call left it, EIO when it left
+// none. Taken at once, before any other call (a grid file looked up for the summary, say) can
+// replace errno, and carried from there to the message.
+int failedWriteError() {
+  return errno != 0 ? errno : EIO;
+}
+
+// Writes text to file: 0, or the error of the failed write.
+int writeText(std::string_view text, std::FILE* file) {
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), file) == text.size()) return 0;
+  return failedWriteError();
+}
+
+// Output that never reached its destination (a full disk, a file too large, a closed pipe with
+// SIGPIPE ignored) is no success, and says so on err with the reason. writeError: the error of a
+// write to out that already failed, taken when it failed; 0 for none, and then the final flush
+// may find one.
+int finish(std::FILE* out, std::FILE* err, int status, int writeError = 0) {
+  errno = 0;
+  if (std::fflush(out) != 0 && writeError == 0) writeError = failedWriteError();
+  if (writeError == 0 && std::ferror(out) != 0) writeError = EIO;  // a failure none saw: no reason kept
+  if (writeError == 0) return status;
+  writeText(std::string(kCannotWriteOutput) + reason(writeError) + '\n', err);
+  return kExitFailure;
+}
+
+int usage(std::FILE* out, std::FILE* err) {
   errno = 0;
   printUsage(out);
-  return kExitFailure;
+  return finish(out, err, kExitFailure, std::ferror(out) != 0 ? failedWriteError() : 0);
 }
 
-int cannotReadInput(std::FILE* out) {
-  errno = 0;
-  std::fwrite(kCannotOpenInput.data(), 1, kCannotOpenInput.size(), out);
-  return kExitFailure;
-}
-
-// Output that never reached its destination (a full disk, a closed pipe with SIGPIPE ignored) is
-// no success, and says so on err. written is false when a write already failed; errno then
-// still holds its error, unless the flush gives a newer one.
-int finish(std::FILE* out, std::FILE* err, int status, bool written = true) {
-  int error = errno;
-  if (std::fflush(out) != 0) {
-    error = errno;
-  } else if (written && std::ferror(out) == 0) {
-    return status;
-  }
-  const std::string message = std::string(kCannotWriteOutput) + reason(error) + '\n';
-  std::fwrite(message.data(), 1, message.size(), err);
-  return kExitFailure;
-}
-
-void writeText(std::string_view text, std::FILE* file) {
-  std::fwrite(text.data(), 1, text.size(), file);
+int cannotReadInput(std::FILE* out, std::FILE* err) {
+  return finish(out, err, kExitFailure, writeText(kCannotOpenInput, out));
 }
 
 // An option-level error of --strict: one message, no output, exit status 1.
 int optionError(std::string_view message, std::FILE* out, std::FILE* err) {
-  errno = 0;
   writeText(std::string("velmora: ").append(message).append("\n"), err);
   return finish(out, err, kExitFailure);
 }
 
 int printHelp(std::FILE* out, std::FILE* err) {
-  errno = 0;
-  writeText(kHelpText, out);
-  return finish(out, err, kExitSuccess);
+  return finish(out, err, kExitSuccess, writeText(kHelpText, out));
 }
 
 int printVersion(std::FILE* out, std::FILE* err) {
-  errno = 0;
-  writeText(std::string("velmora ").append(kVersion).append("\n"), out);
-  return finish(out, err, kExitSuccess);
+  return finish(out, err, kExitSuccess,
+                writeText(std::string("velmora ").append(kVersion).append("\n"), out));
 }
 
 // Where the results go: standard output, or the file of --outputFile, renamed into place only when
@@ -97,8 +97,11 @@ class Results {
   bool open() {
     if (!line_.useOutputFile) return true;
     if (const std::error_code error = file_.create(line_.outputFile)) {
-      writeText("velmora: cannot write output file '" + line_.outputFile + "': " + error.message() + "\n",
-                err_);
+      // ELOOP's own text speaks of levels; the user made links.
+      const std::string why = error == std::errc::too_many_symbolic_link_levels
+                                  ? "its symbolic links lead round in a loop"
+                                  : error.message();
+      writeText("velmora: cannot write output file '" + line_.outputFile + "': " + why + "\n", err_);
       return false;
     }
     return true;
@@ -106,10 +109,12 @@ class Results {
 
   std::FILE* stream() const { return line_.useOutputFile ? file_.stream() : out_; }
 
-  // The exit status of a run that wrote all it had (written false: a write failed, errno says why).
-  int complete(int status, bool written) {
-    if (!line_.useOutputFile) return finish(out_, err_, status, written);
-    std::error_code error = written ? file_.commit() : std::error_code(errno, std::generic_category());
+  // The exit status of a run that wrote all it had, or whose write failed with writeError (an
+  // errno, taken when it failed): then an output file is not put in place.
+  int complete(int status, int writeError) {
+    if (!line_.useOutputFile) return finish(out_, err_, status, writeError);
+    const std::error_code error =
+        writeError != 0 ? std::error_code(writeError, std::generic_category()) : file_.commit();
     if (!error) return finish(out_, err_, status);
     writeText("velmora: cannot write output file '" + line_.outputFile + "': " + reason(error.value()) + "\n",
               err_);
@@ -151,9 +156,13 @@ std::vector<std::string> gridProblems(const Converter& converter) {
     const GridState& state = converter.gridState(id);
     if (!state.needed || state.grid != nullptr) continue;
     const bool geoid = id == GridId::kAusGeoid2020 || id == GridId::kAusGeoid09 || id == GridId::kAusGeoid98;
-    problems.push_back("cannot use " + std::string(geoid ? "the geoid file '" : "the grid file '") +
-                       absolutePath(state.path) + "' (needed " +
-                       (geoid ? "for the heights" : "by --useGridShift") + "): " + gridErrorText(state.error));
+    std::string problem = "cannot use " + std::string(geoid ? "the geoid file '" : "the grid file '") +
+                          absolutePath(state.path) + "' (needed " +
+                          (geoid ? "for the heights" : "by --useGridShift") +
+                          "): " + gridErrorText(state.error);
+    // Named in the folder where it belongs; every folder where it would have been found follows.
+    if (gridFoundNowhere(state)) problem += "; looked in " + gridFolderList(converter);
+    problems.push_back(std::move(problem));
   }
   return problems;
 }
@@ -165,7 +174,7 @@ std::optional<std::string> gridProblem(const Converter& converter) {
 }
 
 int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE* err) {
-  if (args.size() <= 1) return finish(out, err, usage(out));
+  if (args.size() <= 1) return usage(out, err);
   CommandLine line = scanCommandLine(args);
   if (line.help) return printHelp(out, err);
   if (line.version) return printVersion(out, err);
@@ -181,8 +190,8 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
     if (line.strict && !problems.empty()) return optionError(problems.front(), out, err);
     for (const std::string& problem : problems) writeWarning(problem, err);
   }
-  if (line.missingValue) return finish(out, err, usage(out));
-  if (!line.useInputFile && line.positionals.size() < 2) return finish(out, err, usage(out));
+  if (line.missingValue) return usage(out, err);
+  if (!line.useInputFile && line.positionals.size() < 2) return usage(out, err);
   const bool recordOptions = line.columns || line.skipLines > 0 || !line.comment.empty();
   if (!line.useInputFile && recordOptions) {
     return optionError("--columns, --skipLines and --comment read lines of an --inputFile", out, err);
@@ -199,10 +208,12 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
     const int error = errno;
     if (explain)
       writeText("velmora: cannot open input file '" + inputName + "': " + reason(error) + "\n", err);
-    return finish(out, err, cannotReadInput(out));
+    return cannotReadInput(out, err);
   }
 
-  line.settings.gridFolders = gridSearchFolders(line.gridFolder, line.programPath);
+  GridFolders folders = gridSearchFolders(line.gridFolder, line.programPath);
+  line.settings.gridFolders = std::move(folders.searched);
+  line.settings.homeGridFolder = folders.home;
   line.settings.gridFiles = line.gridFiles;
   const Converter converter(line.settings);
   if (line.strict) {
@@ -222,10 +233,13 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
                              .records = recordOptions || line.delimiter != Delimiter::kComma,
                              .record = RecordOptions{line.columns, line.delimiter, line.skipLines, line.comment}};
   RunTally tally;
+  // The summary was asked for: one that cannot be written fails the run (other messages on err do
+  // not).
   const auto status = [&](int completed) {
     if (line.useInputFile) writeWarningSummary(tally.warnings, err);
-    if (line.summary) writeSummary(converter, tally, line.strict, line.useInputFile, err);
-    return line.strict && tally.failed > 0 ? kExitFailure : completed;
+    const bool reported =
+        !line.summary || writeSummary(converter, tally, line.strict, line.useInputFile, err);
+    return (line.strict && tally.failed > 0) || !reported ? kExitFailure : completed;
   };
 
   if (!line.useInputFile) {
@@ -236,10 +250,8 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
     tally.merge(output.tally);
     std::replace(output.results.begin(), output.results.end(), ',', delimiterChar(line.delimiter));
     std::fwrite(output.messages.data(), 1, output.messages.size(), err);
-    errno = 0;
-    const bool written = std::fwrite(output.results.data(), 1, output.results.size(), results.stream()) ==
-                         output.results.size();
-    return results.complete(status(kExitSuccess), written);
+    const int writeError = writeText(output.results, results.stream());
+    return results.complete(status(kExitSuccess), writeError);
   }
 
   LineReader reader(input, options.records);
@@ -249,29 +261,32 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
     progress.emplace(err, regularFileSize(input), ::isatty(::fileno(err)) == 1,
                      ::isatty(::fileno(results.stream())) == 1);
   }
-  errno = 0;
-  const StreamOutcome outcome = convertStream(converter, options, reader, threads, results.stream(), err,
-                                              tally, progress ? &*progress : nullptr);
+  const StreamResult stream = convertStream(converter, options, reader, threads, results.stream(), err, tally,
+                                            progress ? &*progress : nullptr);
   if (progress) progress->finish();
-  if (outcome == StreamOutcome::kReadError) {
-    const int error = errno;
+  if (stream.outcome == StreamOutcome::kReadError) {
     // The results before the failed read go out before the message that follows them; an output
     // file is not put in place.
-    if (!line.useOutputFile && std::fflush(out) != 0) return finish(out, err, kExitFailure, false);
-    if (explain)
-      writeText("velmora: cannot read input file '" + inputName + "': " + reason(error) + "\n", err);
+    if (!line.useOutputFile) {
+      errno = 0;
+      if (std::fflush(out) != 0) return finish(out, err, kExitFailure, failedWriteError());
+    }
+    if (explain) {
+      writeText("velmora: cannot read input file '" + inputName + "': " + reason(reader.readError()) + "\n",
+                err);
+    }
     status(kExitFailure);
-    return finish(out, err, cannotReadInput(out));
+    return cannotReadInput(out, err);
   }
-  if (outcome == StreamOutcome::kLineTooLong) {
+  if (stream.outcome == StreamOutcome::kLineTooLong) {
     writeText("velmora: " + inputName + " line " + std::to_string(reader.tooLongLineNumber()) +
                   ": longer than 1 MiB; lines are read whole with --columns, --delimiter, --skipLines or "
                   "--comment\n",
               err);
     status(kExitFailure);
-    return finish(out, err, kExitFailure, !line.useOutputFile ? std::fflush(out) == 0 : true);
+    return finish(out, err, kExitFailure);
   }
-  return results.complete(status(kExitSuccess), outcome == StreamOutcome::kCompleted);
+  return results.complete(status(kExitSuccess), stream.writeError);
 }
 
 }  // namespace velmora

@@ -23,13 +23,16 @@ inline constexpr int kExitFailure = 1;  // usage text, unreadable input file, ou
 // is read; when a read fails part way, the results before the failure stay and "Could not open
 // input file\n" follows. Status 1 also when out reports a write error, at any write or at the final
 // flush, after "velmora: cannot write standard output: <reason>\n" on err (the reason as strerror
-// gives it, "No space left on device" for a full disk, "Broken pipe" for a closed pipe).
+// gives it for the write that failed, "No space left on device" for a full disk, "File too large"
+// beyond the file size limit, "Broken pipe" for a closed pipe); the same for the output file, as
+// "velmora: cannot write output file '<name>': <reason>\n".
 //
 // --help (or -h) and --version print to out and end with status 0 before anything else. With
 // --strict the first problem of the options, the settings or a needed grid file is printed on err
 // as "velmora: <what>" and ends the run with status 1 before any output; a line with a problem
 // prints its message on err and a result line of empty fields, and the run ends with status 1
-// after every line. --summary writes the counts of the run on err after the last result.
+// after every line. --summary writes the counts of the run on err after the last result; when they
+// cannot be written the status is 1 (other messages that err cannot take change nothing).
 // A grid or geoid the run needs that did not open, or grids asked for where none serves, in the
 // words of --strict (without "velmora: "); none when the converter has every grid it needs.
 std::optional<std::string> gridProblem(const Converter& converter);

@@ -10,9 +10,12 @@ namespace velmora {
 
 MethodCount& RunTally::method(std::string_view name) {
   if (lastMethod_ < methods_.size() && methods_[lastMethod_].name == name) return methods_[lastMethod_];
-  for (lastMethod_ = 0; lastMethod_ < methods_.size(); ++lastMethod_) {
-    if (methods_[lastMethod_].name == name) return methods_[lastMethod_];
+  if (const auto found = positions_.find(name); found != positions_.end()) {
+    lastMethod_ = found->second;
+    return methods_[lastMethod_];
   }
+  lastMethod_ = methods_.size();
+  positions_.emplace(std::string(name), lastMethod_);
   return methods_.emplace_back(MethodCount{std::string(name), 0});
 }
 
@@ -40,27 +43,40 @@ std::string plural(std::uint64_t count, std::string_view one, std::string_view m
   return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
-void writeLine(const std::string& line, std::FILE* err) {
-  const std::string text = "velmora: " + line + "\n";
-  std::fwrite(text.data(), 1, text.size(), err);
-}
+// The lines of a report on err, each starting "velmora: ", written once each; remembers whether
+// one was lost.
+class ReportLines {
+ public:
+  explicit ReportLines(std::FILE* err) : err_(err) {}
+
+  void add(const std::string& line) {
+    const std::string text = "velmora: " + line + "\n";
+    if (std::fwrite(text.data(), 1, text.size(), err_) != text.size()) lost_ = true;
+  }
+
+  // Flushes err (a buffered one holds the report until then): true when every line reached it.
+  bool delivered() { return std::fflush(err_) == 0 && !lost_; }
+
+ private:
+  std::FILE* err_;
+  bool lost_ = false;
+};
 
 }  // namespace
 
-void writeSummary(const Converter& converter, const RunTally& tally, bool strict, bool fromFile,
+bool writeSummary(const Converter& converter, const RunTally& tally, bool strict, bool fromFile,
                   std::FILE* err) {
   const std::string read = fromFile ? plural(tally.read, "line read: ", "lines read: ")
                                     : plural(tally.read, "point read: ", "points read: ");
-  writeLine(read + plural(tally.converted, "point", "points") + " converted, " +
-                std::to_string(tally.failed) + " failed, " + std::to_string(tally.skipped) + " skipped",
-            err);
+  ReportLines report(err);
+  report.add(read + plural(tally.converted, "point", "points") + " converted, " +
+             std::to_string(tally.failed) + " failed, " + std::to_string(tally.skipped) + " skipped");
   if (!strict && tally.withProblems > 0) {
-    writeLine(plural(tally.withProblems, "converted point has", "converted points have") +
-                  " a problem that --strict reports",
-              err);
+    report.add(plural(tally.withProblems, "converted point has", "converted points have") +
+               " a problem that --strict reports");
   }
   for (const MethodCount& method : tally.methods()) {
-    writeLine(plural(method.points, "point: ", "points: ") + method.name, err);
+    report.add(plural(method.points, "point: ", "points: ") + method.name);
   }
   // An optional grid (see GridState) is listed when it opened: a missing one was never at fault.
   const auto listed = [&](GridId id) {
@@ -68,30 +84,38 @@ void writeSummary(const Converter& converter, const RunTally& tally, bool strict
     return state.needed || (state.optional && state.grid != nullptr);
   };
   const bool neededGrid = std::any_of(kGridIds.begin(), kGridIds.end(), listed);
-  if (neededGrid) {
-    std::string folders;
-    for (const std::string& folder : converter.settings().gridFolders) {
-      folders.append(folders.empty() ? "" : ", ").append(absolutePath(folder.empty() ? "./" : folder));
-    }
-    writeLine("grid folders searched: " + folders, err);
-  }
+  if (neededGrid) report.add("grid folders searched: " + gridFolderList(converter));
   for (const GridId id : kGridIds) {
     if (!listed(id)) continue;
     const GridState& state = converter.gridState(id);
     const std::string path = absolutePath(state.path);
     if (state.grid != nullptr) {
-      writeLine("opened " + path, err);
+      report.add("opened " + path);
       continue;
     }
     std::error_code error;
     const bool exists = std::filesystem::exists(state.path, error);
-    writeLine(std::string(exists ? "refused " : "missing ") + path + ": " + gridErrorText(state.error), err);
+    report.add(std::string(exists ? "refused " : "missing ") + path + ": " + gridErrorText(state.error));
   }
+  return report.delivered();
 }
 
 std::string gridErrorText(GridError error) {
   const char* message = gridErrorMessage(error);
   return "error " + std::to_string(error) + ": " + (message != nullptr ? message : "unknown error");
+}
+
+std::string gridFolderList(const Converter& converter) {
+  std::string folders;
+  for (const std::string& folder : converter.settings().gridFolders) {
+    folders.append(folders.empty() ? "" : ", ").append(absolutePath(folder.empty() ? "./" : folder));
+  }
+  return folders;
+}
+
+bool gridFoundNowhere(const GridState& state) {
+  std::error_code error;
+  return state.searched && state.grid == nullptr && !std::filesystem::exists(state.path, error);
 }
 
 }  // namespace velmora

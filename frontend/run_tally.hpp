@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "frontend/run_warnings.hpp"
@@ -36,21 +38,39 @@ class RunTally {
   const std::vector<MethodCount>& methods() const { return methods_; }
 
  private:
+  // Names looked up by a string_view without making a string.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const noexcept {
+      return std::hash<std::string_view>{}(name);
+    }
+  };
+
   MethodCount& method(std::string_view name);  // added with no point when new
 
-  std::vector<MethodCount> methods_;
+  std::vector<MethodCount> methods_;  // in the order of their first point
+  // The position in methods_ of each name: a point costs the same however many methods there are.
+  std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>> positions_;
   std::size_t lastMethod_ = 0;  // a run of points mostly keeps its method
 };
 
 // "error <code>: <the grid library's message>", as messages name a grid file that did not open.
 std::string gridErrorText(GridError error);
 
+// The grid folders of the converter's settings, absolute, in search order, joined by ", ".
+std::string gridFolderList(const Converter& converter);
+
+// The grid named no existing file: it was looked for in the grid folders and found in none.
+bool gridFoundNowhere(const GridState& state);
+
 // Writes the summary of a run to err, each line starting "velmora: ": the counts, the points of
 // each method, and when the run needed a grid, the grid folders searched (absolute, in order) and
 // every grid file the run needed: opened, missing or refused (with the grid library's error code
 // and message), by its absolute path.
 // fromFile: the counts are of the lines of an input file, else of the point of the arguments.
-void writeSummary(const Converter& converter, const RunTally& tally, bool strict, bool fromFile,
+// False when a line could not be written or err could not be flushed (the report was lost); no
+// line is written twice.
+bool writeSummary(const Converter& converter, const RunTally& tally, bool strict, bool fromFile,
                   std::FILE* err);
 
 }  // namespace velmora

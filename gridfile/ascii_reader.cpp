@@ -2,7 +2,8 @@
 // then one line per node: latitude shift, longitude shift (positive WEST) and optionally the two
 // accuracies (latitude, then longitude), in the file's unit and in node order. "#" starts a
 // comment; blank lines and carriage returns are ignored. Numbers always use "." as decimal point,
-// whatever the locale.
+// whatever the locale. The counts are int32 fields in the binary form, so their text is a plain
+// whole number: "1e9" is no count (read as atoi would, it gave 1).
 //
 // Physical lines are read whole up to kMaxGridTextLineBytes, so a long comment never spills into a
 // record; a longer line ends the read with 323 as soon as the limit is passed. No valid file comes
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "common/ascii_text.hpp"
 #include "common/number_text.hpp"
@@ -240,20 +242,28 @@ class AsciiGridReader {
     return true;
   }
 
-  bool nextInteger(std::int32_t& value) {
+  // The next header value as a count: a plain whole number (sign and digits, "1e9", "11.5" and
+  // "eleven" are none) within the int32 range of the binary form's field; invalid otherwise, and
+  // noLine() when no line is left.
+  GridError nextCount(std::int32_t& value, GridError invalid) {
     std::string_view text;
-    if (!nextValue(text)) return false;
-    value = readWholeNumber(text);
-    return true;
+    if (!nextValue(text)) return noLine();
+    const std::optional<long long> number = readExactInteger(text);
+    if (!number || *number < std::numeric_limits<std::int32_t>::min() ||
+        *number > std::numeric_limits<std::int32_t>::max()) {
+      return invalid;
+    }
+    value = static_cast<std::int32_t>(*number);
+    return kGridOk;
   }
 
   GridError readOverview() {
     std::int32_t value = 0;
-    if (!nextInteger(value)) return noLine();
+    if (const GridError error = nextCount(value, kGridInvalidNumORec); error != kGridOk) return error;
     if (value != kRecordsPerHeader) return kGridInvalidNumORec;
-    if (!nextInteger(value)) return noLine();
+    if (const GridError error = nextCount(value, kGridInvalidNumSRec); error != kGridOk) return error;
     if (value != kRecordsPerHeader) return kGridInvalidNumSRec;
-    if (!nextInteger(value)) return noLine();
+    if (const GridError error = nextCount(value, kGridInvalidNumFile); error != kGridOk) return error;
     if (value <= 0) return kGridInvalidNumFile;
     fields_.subGridCount = value;
 
@@ -275,8 +285,10 @@ class AsciiGridReader {
     const bool whole = nextText(header.name) && nextText(header.parent) && nextText(header.created) &&
                        nextText(header.updated) && nextReal(header.sLat) && nextReal(header.nLat) &&
                        nextReal(header.eLong) && nextReal(header.wLong) && nextReal(header.latInc) &&
-                       nextReal(header.longInc) && nextInteger(header.gsCount);
+                       nextReal(header.longInc);
     if (!whole) return noLine();
+    if (const GridError error = nextCount(header.gsCount, kGridInvalidGsCount); error != kGridOk)
+      return error;
 
     SubGrid& entry = fields_.subGrids.emplace_back();
     if (const GridError error =

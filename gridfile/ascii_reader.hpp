@@ -20,7 +20,8 @@ inline constexpr std::size_t kMaxGridTextLineBytes = 4096;
 // otherwise: 321 cannot open or not a regular file, 324 path too long, 322 the file ends before a
 // header or node line, 323 a node line without 2 or 4 values or a line longer than
 // kMaxGridTextLineBytes, 301-305 and 201-208 as for the binary form (GS_COUNT 0 or less is 305),
-// 307-310 hierarchy.
+// 307-310 hierarchy. A count (NUM_OREC, NUM_SREC, NUM_FILE, GS_COUNT) that is no plain whole number
+// of the int32 range ("1e9", "2.5", "two") gives the code of its record: 301, 302, 303 or 305.
 std::unique_ptr<GridFile> openAsciiGridFile(std::string_view fileName, GridError& error);
 
 }  // namespace velmora

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "pipeline/datum_path.hpp"
@@ -36,18 +37,25 @@ constexpr std::size_t slotOf(GridId id) {
 // Where the grid of a slot is opened or tried: see GridState. A folder holds the file when the name
 // exists there as any kind of file: a folder or a file without read permission is found, opened and
 // refused, which stops the search rather than quietly taking a file from a later folder.
-std::string gridPath(const ConversionSettings& settings, std::size_t slot) {
+struct GridPath {
+  std::string path;
+  bool searched = false;  // looked for in the grid folders
+};
+
+GridPath gridPath(const ConversionSettings& settings, std::size_t slot) {
   std::string name =
       settings.gridFiles[slot].empty() ? std::string(kGridFileNames[slot]) : settings.gridFiles[slot];
   // An absolute name, or one that says it starts from the current folder, is used as it is.
   const bool explicitPath = name.starts_with('/') || name.starts_with("./") || name.starts_with("../");
-  if (explicitPath || settings.gridFolders.empty()) return name;
-  for (const std::string& folder : settings.gridFolders) {
+  const std::vector<std::string>& folders = settings.gridFolders;
+  if (explicitPath || folders.empty()) return {name, false};
+  for (const std::string& folder : folders) {
     std::string path = folder + name;
     std::error_code error;
-    if (std::filesystem::exists(std::filesystem::status(path, error))) return path;
+    if (std::filesystem::exists(std::filesystem::status(path, error))) return {path, true};
   }
-  return settings.gridFolders.front() + name;
+  const std::size_t home = settings.homeGridFolder < folders.size() ? settings.homeGridFolder : 0;
+  return {folders[home] + name, true};
 }
 
 DatumPathSettings pathSettings(const ConversionSettings& settings, Datum toDatum) {
@@ -140,7 +148,9 @@ void Converter::Impl::open(GridId id, bool needed) {
   state.needed = state.needed || needed;
   state.optional = !state.needed;
   if (tried) return;
-  state.path = gridPath(settings, slotOf(id));
+  GridPath found = gridPath(settings, slotOf(id));
+  state.path = std::move(found.path);
+  state.searched = found.searched;
   grids[slotOf(id)] = openGridFile(state.path, state.error);
   state.grid = grids[slotOf(id)].get();
 }

@@ -68,6 +68,10 @@ struct ConversionSettings {
   // Where grid files are looked for, in order: each a prefix of file names, a folder ending in '/'
   // or empty for the current directory. No folder at all: the file names alone (current directory).
   std::vector<std::string> gridFolders;
+  // The index in gridFolders of the folder where a grid file found in none of them belongs: its path
+  // is named there, so that messages tell the user where to put it. The first folder when out of
+  // range.
+  std::size_t homeGridFolder = 0;
   // Per GridId slot: the file name or path to use instead of the fixed name; empty: the fixed name.
   // See GridState for how a name is found.
   std::array<std::string, kGridIdCount> gridFiles;
@@ -176,7 +180,8 @@ struct ConversionResult {
 // is. Otherwise the first folder of
 // gridFolders in which folder + name exists (a file of any kind) serves it: the file is opened there,
 // and if it is refused no later folder is tried, so a broken file never hides behind a good one
-// silently. When no folder holds it, path is the first folder + name and the grid is missing.
+// silently. When no folder holds it, path is gridFolders[homeGridFolder] + name and the grid is
+// missing.
 //
 // A grid is needed when the run's own datums call for it: a needed grid that is not open is a fault
 // of the run (--strict stops on it). A grid is optional when only the New Zealand rule may use it:
@@ -186,6 +191,7 @@ struct ConversionResult {
 // and the run is not at fault. At most one of needed and optional is set.
 struct GridState {
   std::string path;                // the path opened or tried
+  bool searched = false;           // the name was looked for in gridFolders (no path of its own)
   bool needed = false;             // the run's settings may use it, and want it open
   bool optional = false;           // the run uses it where it is open; missing or refused is no fault
   const GridFile* grid = nullptr;  // open, or nullptr when neither needed nor optional, missing or refused

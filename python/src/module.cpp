@@ -198,10 +198,11 @@ class PyConverter {
 
     // The module has no program folder: the folder given, VELMORA_GRID_DIR, then the installed
     // share/velmora (when the package lies in an installed tree).
-    std::vector<std::string> folders =
+    GridFolders folders =
         gridSearchFolders(line.gridFolder, std::getenv(kGridFolderVariable), shareFolder, "");
-    if (shareFolder.empty()) std::erase(folders, std::string());
-    line.settings.gridFolders = std::move(folders);
+    if (shareFolder.empty()) std::erase(folders.searched, std::string());
+    line.settings.gridFolders = std::move(folders.searched);
+    line.settings.homeGridFolder = folders.home;
     line.settings.gridFiles = line.gridFiles;
     converter_.emplace(line.settings);
     // A grid the run needs but cannot open stops a strict converter; a lax one goes on as the

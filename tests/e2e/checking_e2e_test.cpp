@@ -83,11 +83,13 @@ TEST(StrictE2e, OptionErrorsPrintOneMessageAndStopBeforeAnyOutput) {
        "heights are converted only between GDA94 and GDA2020, not from AGD66 to GDA94"},
       {{"--fromDatum", "GDA94", "--toDatum", "GDA2020", "--useGridShift", "-33.8", "151.2"},
        "cannot use the grid file '" + folder +
-           "GDA2020_Australia.gsb' (needed by --useGridShift): error 321: Cannot open file"},
+           "GDA2020_Australia.gsb' (needed by --useGridShift): error 321: Cannot open file; looked in " +
+           folder + ", " + binaryFolder()},
       {{"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType", "AHD", "--toHeightType",
         "Ellipsoid", "-33.8", "151.2"},
        "cannot use the geoid file '" + folder +
-           "AUSGeoid2020.gsb' (needed for the heights): error 321: Cannot open file"},
+           "AUSGeoid2020.gsb' (needed for the heights): error 321: Cannot open file; looked in " + folder +
+           ", " + binaryFolder()},
       {{"--fromDatum", "GDA94"},
        "expected a point (two coordinates and an optional height) or --inputFile FILE"},
       {{"--inputFile", "points.csv", "1", "2"},
@@ -248,6 +250,48 @@ TEST(ShowMethodE2e, NamesWhatWasAppliedToEachPoint) {
     const std::string& out = result.standardOutput;
     ASSERT_FALSE(out.empty());
     EXPECT_EQ(out.substr(out.rfind(',') + 1), c.method + "\n");
+  }
+}
+
+// A file name may hold the delimiter, a quote, a blank, a control byte or '+': the method writes '_'
+// for each, so it stays one field of one part, and the messages keep the real name.
+TEST(ShowMethodE2e, FileNamesKeepTheMethodOneField) {
+  const VelmoraFolder velmora;
+  writeGrids(velmora);
+  struct Case {
+    std::string file;
+    std::string written;
+  };
+  const Case cases[] = {
+      {"a,b.gsb", "a_b.gsb"},  {"a;b.gsb", "a_b.gsb"}, {"a b.gsb", "a_b.gsb"},       {"a\tb.gsb", "a_b.gsb"},
+      {"a\"b.gsb", "a_b.gsb"}, {"a+b.gsb", "a_b.gsb"}, {"a\nb\rc.gsb", "a_b_c.gsb"}, {"\x7f,.gsb", "__.gsb"},
+  };
+  const std::vector<std::string> gridRun{"--showMethod", "--useGridShift", "--fromDatum", "GDA94",
+                                         "--toDatum",    "GDA2020",        "-33.8",       "151.2"};
+  const std::vector<std::string> geoidRun{
+      "--showMethod", "--fromDatum",    "GDA2020",   "--toDatum", "GDA2020", "--fromHeightType",
+      "AHD",          "--toHeightType", "Ellipsoid", "-33.8",     "151.2"};
+  const ProcessResult plain = velmora.run(with({"--grid", "GDA2020=GDA2020_Australia.gsb"}, gridRun));
+  const std::string plainValues = plain.standardOutput.substr(0, plain.standardOutput.rfind(',') + 1);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.written);
+    velmora.writeBesideProgram(c.file, constantShiftGrid(kEasternArea, kLatShift, kLonShift));
+    expectRun(velmora.run(with({"--grid", "GDA2020=" + c.file}, gridRun)),
+              {0, plainValues + "grid:" + c.written + ":AREA\n", ""});
+    const ProcessResult geoid = velmora.run(with({"--grid", "AUSGeoid2020=" + c.file}, geoidRun));
+    EXPECT_EQ(geoid.status, 0);
+    EXPECT_TRUE(geoid.standardOutput.ends_with(",unchanged+geoid:" + c.written + ":AREA\n"))
+        << geoid.standardOutput;
+    // Missing, in the semicolon-delimited output of a file: the message names the file as it is.
+    velmora.writeInWorkFolder("points.csv", "-33.8;151.2;0\n");
+    const ProcessResult missing =
+        velmora.run({"--showMethod", "--delimiter", ";", "--fromDatum", "GDA2020", "--toDatum", "GDA2020",
+                     "--fromHeightType", "AHD", "--toHeightType", "Ellipsoid", "--grid",
+                     "AUSGeoid2020=missing-" + c.file, "--inputFile", "points.csv"});
+    EXPECT_EQ(missing.status, 0);
+    EXPECT_EQ(missing.standardOutput,
+              "-33.80000000;151.20000000;0.000;unchanged+geoid-missing:missing-" + c.written + "\n");
+    EXPECT_EQ(missing.standardError, velmora.programFolder() + "missing-" + c.file + " does not exist\n");
   }
 }
 

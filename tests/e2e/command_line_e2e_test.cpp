@@ -2,6 +2,8 @@
 // front end's own behaviour (usage, options, coordinate forms, input files, program folder).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -182,6 +184,78 @@ TEST(CommandLineE2e, ResultsThatCannotBeWrittenFailTheRunAndSaySo) {
     expectRun(velmora.run(arguments, closedPipe),
               {1, "", "velmora: cannot write standard output: Broken pipe\n"});
   }
+}
+
+// The reason of a failed write is that of the write itself, whatever the run did after it (the
+// summary looks grid files up, which sets errno), and a failed write that went unseen until the
+// final flush is no "Input/output error". The --summary report is asked for: when standard error
+// cannot take it the run fails; other messages lost there change nothing.
+TEST(CommandLineE2e, AFailedWriteNamesItsReasonAndALostSummaryFailsTheRun) {
+  const VelmoraFolder velmora;
+  std::string points;
+  for (int k = 0; k < 5000; ++k) points += "-33.5,151.25\n";
+  velmora.writeInWorkFolder("points.csv", points);  // 160 KB of results
+  velmora.writeInWorkFolder("few.csv", "-33.5,151.25\n-33.6,151.25\n");
+  const std::vector<std::string> gda2020{"--fromDatum", "GDA94", "--toDatum", "GDA2020"};
+  const std::vector<std::string> missingGrid = with(gda2020, {"--summary", "--useGridShift"});
+  const std::vector<std::string> missingGeoid =
+      with(gda2020, {"--fromHeightType", "AHD", "--toHeightType", "Ellipsoid"});
+  ProcessOptions fullDisk;
+  fullDisk.standardOutputFile = "/dev/full";
+  ProcessOptions fullErrors;
+  fullErrors.standardErrorFile = "/dev/full";
+  ProcessOptions limited;  // the program ignores SIGXFSZ: a write past the limit fails with EFBIG
+  limited.fileSizeLimit = 1024;
+  ProcessOptions limitedToFile = limited;
+  limitedToFile.standardOutputFile = velmora.workFolder() + "/stdout.csv";
+  const std::string expectedSydney = velmora.run(with(gda2020, {"-33.5", "151.25"})).standardOutput;
+
+  struct Case {
+    const char* name;
+    std::vector<std::string> arguments;
+    ProcessOptions options;
+    int status;
+    std::string errorEnd;  // the end of standard error
+    std::string output;    // standard output, when captured
+  };
+  const Case cases[] = {
+      {"full disk after the summary, one thread",
+       with(missingGrid, {"--threads", "1", "--inputFile", "points.csv"}), fullDisk, 1,
+       "velmora: cannot write standard output: No space left on device\n", ""},
+      {"full disk after the summary, two threads",
+       with(missingGrid, {"--threads", "2", "--inputFile", "points.csv"}), fullDisk, 1,
+       "velmora: cannot write standard output: No space left on device\n", ""},
+      {"full device as the output file, a short input",
+       with(gda2020, {"--inputFile", "few.csv", "--outputFile", "/dev/full"}),
+       {},
+       1,
+       "velmora: cannot write output file '/dev/full': No space left on device\n",
+       ""},
+      {"standard output past the file size limit", with(missingGrid, {"--inputFile", "points.csv"}),
+       limitedToFile, 1, "velmora: cannot write standard output: File too large\n", ""},
+      {"output file past the file size limit",
+       with(missingGrid, {"--inputFile", "points.csv", "--outputFile", "out.csv"}), limited, 1,
+       "velmora: cannot write output file 'out.csv': File too large\n", ""},
+      {"summary lost, one point", with(missingGrid, {"-33.5", "151.25"}), fullErrors, 1, "", expectedSydney},
+      {"summary lost, a file", with(missingGrid, {"--inputFile", "few.csv"}), fullErrors, 1, "",
+       expectedSydney + velmora.run(with(gda2020, {"-33.6", "151.25"})).standardOutput},
+      {"a message lost, no summary", with(missingGeoid, {"-33.5", "151.25"}), fullErrors, 0, "",
+       velmora.run(with(missingGeoid, {"-33.5", "151.25"})).standardOutput},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ProcessResult result = velmora.run(c.arguments, c.options);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.standardOutput, c.output);
+    EXPECT_TRUE(result.standardError.ends_with(c.errorEnd)) << result.standardError;
+    EXPECT_FALSE(std::filesystem::exists(velmora.workFolder() + "/out.csv"));
+  }
+  // Nothing left behind by the output file that could not be written.
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(velmora.workFolder()))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"few.csv", "points.csv", "stdout.csv"}));
 }
 
 }  // namespace

@@ -208,6 +208,67 @@ TEST(FilesE2e, OutputFileIsReplacedOnlyByACompleteRun) {
             {1, "", "velmora: cannot write output file 'no/such/out.csv': No such file or directory\n"});
 }
 
+// A symbolic link as --outputFile is written through, as the shell's ">" writes it: the file at the
+// end of its chain gets the results, made when it does not exist, and the link stays a link.
+TEST(FilesE2e, OutputFileThatIsASymbolicLinkWritesTheFileItLeadsTo) {
+  namespace fs = std::filesystem;
+  const VelmoraFolder velmora;
+  const std::string work = velmora.workFolder() + "/";
+  fs::create_directory(work + "data");
+  velmora.writeInWorkFolder("data/live-target.csv", "old\n");
+  const std::string expected = std::string(kSydney2020Lat) + "," + std::string(kSydney2020Lon) + ",0.000\n";
+  struct Link {
+    const char* name;
+    std::string target;
+  };
+  const Link links[] = {
+      {"live.csv", "data/live-target.csv"},
+      {"dangling.csv", "data/new.csv"},
+      {"absolute.csv", work + "data/absolute-target.csv"},
+      {"chain.csv", "chain-middle.csv"},
+      {"chain-middle.csv", "data/chained.csv"},
+      {"data/inner.csv", "../inner-target.csv"},  // relative to the link's own folder
+      {"loop-a.csv", "loop-b.csv"},
+      {"loop-b.csv", "loop-a.csv"},
+      {"nowhere.csv", "missing-folder/x.csv"},
+  };
+  for (const Link& link : links) fs::create_symlink(link.target, work + link.name);
+  struct Case {
+    const char* outputFile;
+    std::string written;  // the file that gets the results, below the work folder
+  };
+  const Case cases[] = {
+      {"live.csv", "data/live-target.csv"},         {"dangling.csv", "data/new.csv"},
+      {"absolute.csv", "data/absolute-target.csv"}, {"chain.csv", "data/chained.csv"},
+      {"data/inner.csv", "inner-target.csv"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.outputFile);
+    expectRun(velmora.run(with(kGda94To2020, {"--outputFile", c.outputFile, "-33.85678", "151.21530"})),
+              {0, "", ""});
+    EXPECT_EQ(readFile(work + c.written), expected);
+    EXPECT_TRUE(fs::is_symlink(work + c.outputFile));
+  }
+  expectRun(
+      velmora.run(with(kGda94To2020, {"--outputFile", "loop-a.csv", "-33.85678", "151.21530"})),
+      {1, "", "velmora: cannot write output file 'loop-a.csv': its symbolic links lead round in a loop\n"});
+  expectRun(velmora.run(with(kGda94To2020, {"--outputFile", "nowhere.csv", "-33.85678", "151.21530"})),
+            {1, "", "velmora: cannot write output file 'nowhere.csv': No such file or directory\n"});
+  // Every link is still the link it was, and no temporary file is left anywhere.
+  for (const Link& link : links) EXPECT_EQ(fs::read_symlink(work + link.name).string(), link.target);
+  std::vector<std::string> names;
+  for (const char* folder : {"", "data/"}) {
+    for (const auto& entry : fs::directory_iterator(work + folder))
+      names.push_back(folder + entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"absolute.csv", "chain-middle.csv", "chain.csv", "dangling.csv", "data",
+                                      "data/absolute-target.csv", "data/chained.csv", "data/inner.csv",
+                                      "data/live-target.csv", "data/new.csv", "inner-target.csv", "live.csv",
+                                      "loop-a.csv", "loop-b.csv", "nowhere.csv"}));
+}
+
 // A name that is no regular file is written in place, never renamed over: here a named pipe,
 // read while the program writes, and "-" for standard output.
 TEST(FilesE2e, OutputFileThatIsNoRegularFileIsWrittenInPlace) {

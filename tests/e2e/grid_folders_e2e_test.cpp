@@ -143,5 +143,47 @@ TEST(GridFoldersE2e, ALinkToTheProgramFindsTheGridsOfTheRealFile) {
   }
 }
 
+// A grid file found in no folder is named in the folder where it belongs, which --strict follows
+// with every folder searched: the user's own folder; else, for a program in PREFIX/bin, the
+// PREFIX/share/velmora/ of an installation when it exists; else the program's folder.
+TEST(GridFoldersE2e, AGridFoundNowhereIsNamedWhereItBelongs) {
+  const TempDir prefix;
+  const TempDir option;
+  std::filesystem::create_directory(prefix.filePath("bin"));
+  const std::string program = prefix.filePath("bin/velmora");
+  std::filesystem::copy_file(kVelmoraBinary, program);
+  const std::string bin = prefix.filePath("bin/");
+  const std::string share = prefix.filePath("share/velmora/");
+  const auto problem = [](const std::string& named, const std::string& folders) {
+    return "velmora: cannot use the grid file '" + named +
+           "nowhere.gsb' (needed by --useGridShift): error 321: Cannot open file; looked in " + folders +
+           "\n";
+  };
+  struct Case {
+    const char* what;
+    bool shareFolder;  // PREFIX/share/velmora exists
+    std::vector<std::string> options;
+    std::string expected;  // standard error
+  };
+  const Case cases[] = {
+      {"no installation: beside the program", false, {}, problem(bin, bin + ", " + share)},
+      {"installed: in share/velmora", true, {}, problem(share, bin + ", " + share)},
+      {"the user's folder first",
+       true,
+       {"--gridFolder", option.path()},
+       problem(option.prefix(), option.prefix() + ", " + bin + ", " + share)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.shareFolder) std::filesystem::create_directories(share);
+    std::vector<std::string> argv{program, "--strict", "--grid", "GDA2020=nowhere.gsb"};
+    argv.insert(argv.end(), c.options.begin(), c.options.end());
+    argv.insert(argv.end(), kGda2020Run.begin(), kGda2020Run.end());
+    ProcessOptions withoutEnvironment;
+    withoutEnvironment.environment = {"VELMORA_GRID_DIR"};  // removed
+    expectRun(runProcess(program, argv, withoutEnvironment), {1, "", c.expected});
+  }
+}
+
 }  // namespace
 }  // namespace velmora::testing

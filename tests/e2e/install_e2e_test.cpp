@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/velmora_folder.hpp"
 
@@ -28,22 +29,29 @@ TEST(Install, InstalledProgramFindsGridsInShareVelmora) {
     EXPECT_TRUE(std::filesystem::is_regular_file(file)) << file;
   }
 
-  prefix.writeFile("share/velmora/GDA2020_Australia.gsb",
-                   constantShiftGrid(kEasternArea, kLatitudeShift, kLongitudeShift));
   const TempDir work;  // the current folder holds no grid
   ProcessOptions inWork;
   inWork.workingDirectory = work.path();
   // Without VELMORA_GRID_DIR, whatever the caller's environment holds, share/velmora is the only
   // folder with a grid; --strict makes a grid not found an error rather than the parameter set.
-  const ProcessResult run =
-      runProcess("/usr/bin/env",
-                 {"env", "-u", "VELMORA_GRID_DIR", bin + "velmora", "--strict", "--useGridShift",
-                  "--fromDatum", "GDA94", "--toDatum", "GDA2020", "-33.8", "151.2"},
-                 inWork);
-  expectRun(run, {0,
-                  ddLine(-33.8 + kLatitudeShift / kSecondsPerDegree,
-                         151.2 + kLongitudeShift / kSecondsPerDegree, 0.0),
-                  ""});
+  const std::vector<std::string> run{
+      "env",         "-u",    "VELMORA_GRID_DIR", bin + "velmora", "--strict", "--useGridShift",
+      "--fromDatum", "GDA94", "--toDatum",        "GDA2020",       "-33.8",    "151.2"};
+  // Not there yet: named where an installed program keeps its grids, after every folder searched.
+  expectRun(
+      runProcess("/usr/bin/env", run, inWork),
+      {1, "",
+       "velmora: cannot use the grid file '" + grids +
+           "GDA2020_Australia.gsb' (needed by --useGridShift): error 321: Cannot open file; looked in " +
+           bin + ", " + grids + "\n"});
+
+  prefix.writeFile("share/velmora/GDA2020_Australia.gsb",
+                   constantShiftGrid(kEasternArea, kLatitudeShift, kLongitudeShift));
+  expectRun(
+      runProcess("/usr/bin/env", run, inWork),
+      {0,
+       ddLine(-33.8 + kLatitudeShift / kSecondsPerDegree, 151.2 + kLongitudeShift / kSecondsPerDegree, 0.0),
+       ""});
 }
 
 }  // namespace

@@ -63,7 +63,8 @@ TEST(NzGridE2e, StrictNeedsTheGridOnlyForNewZealandDatums) {
                          "-41.28", "174.78"}),
             {1, "",
              "velmora: cannot use the grid file '" + nzPath +
-                 "' (needed by --useGridShift): error 321: Cannot open file\n"});
+                 "' (needed by --useGridShift): error 321: Cannot open file; looked in " +
+                 velmora.programFolder() + ", " + binaryFolder() + "\n"});
   // An Australian run has no use for it: no error, and --summary does not list it.
   const ProcessResult australian = velmora.run({"--strict", "--summary", "--useGridShift", "--fromDatum",
                                                 "AGD66", "--toDatum", "GDA94", "-33.8", "151.2"});

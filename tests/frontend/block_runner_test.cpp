@@ -5,13 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
 namespace velmora {
 namespace {
 
-// Serves text, then fails every later read.
+// Serves text, then fails every later read with ENXIO.
 struct FailingSource {
   std::string text;
   std::size_t at = 0;
@@ -21,7 +22,10 @@ std::FILE* openFailingSource(FailingSource& source) {
   cookie_io_functions_t functions{};
   functions.read = [](void* cookie, char* buffer, std::size_t size) -> ssize_t {
     auto* s = static_cast<FailingSource*>(cookie);
-    if (s->at == s->text.size()) return -1;
+    if (s->at == s->text.size()) {
+      errno = ENXIO;
+      return -1;
+    }
     const std::size_t n = std::min(size, s->text.size() - s->at);
     std::copy_n(s->text.data() + s->at, n, buffer);
     s->at += n;
@@ -54,7 +58,8 @@ TEST(ConvertStream, ReadFailingPartWayKeepsTheResultsBeforeIt) {
     ASSERT_NE(in, nullptr);
     ASSERT_NE(out, nullptr);
     LineReader reader(in);
-    EXPECT_EQ(convertStream(converter, reader, threads, out, stderr), StreamOutcome::kReadError);
+    EXPECT_EQ(convertStream(converter, reader, threads, out, stderr).outcome, StreamOutcome::kReadError);
+    EXPECT_EQ(reader.readError(), ENXIO);
     EXPECT_EQ(contentsOf(out), expected);
     std::fclose(in);
     std::fclose(out);
@@ -73,7 +78,9 @@ TEST(ConvertStream, OutputThatFailsEndsTheRun) {
     ASSERT_NE(full, nullptr);
     std::setvbuf(full, nullptr, _IONBF, 0);
     LineReader reader(in);
-    EXPECT_EQ(convertStream(converter, reader, threads, full, stderr), StreamOutcome::kWriteError);
+    const StreamResult result = convertStream(converter, reader, threads, full, stderr);
+    EXPECT_EQ(result.outcome, StreamOutcome::kWriteError);
+    EXPECT_EQ(result.writeError, ENOSPC);
     std::fclose(in);
     std::fclose(full);
   }

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <sstream>
+#include <string>
 #include <string_view>
 
 #include "tests/support/doc_text.hpp"
@@ -52,6 +54,44 @@ TEST(HelpText, LinesAreShorterThan100CharactersAndAsciiButTheDegreeSign) {
     }
     EXPECT_LT(characters, 100U) << "line " << number << ": " << line;
   }
+}
+
+// The words of text on one line, single spaces between them; a line that starts with a roff macro
+// (".B", ".BR", ".TP") loses the macro, so that a manual's sentence reads as it renders.
+std::string sentenceWords(std::string_view text) {
+  std::istringstream lines{std::string(text)};
+  std::string words;
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream in(line);
+    std::string word;
+    for (bool first = true; in >> word; first = false) {
+      if (first && word.starts_with('.')) continue;
+      words.append(words.empty() ? "" : " ").append(word);
+    }
+  }
+  return words;
+}
+
+// The entry of an option in the help: its first line and the lines of its description.
+std::string helpEntry(std::string_view option) {
+  const std::size_t start = kHelpText.find("\n  " + std::string(option) + " ");
+  if (start == std::string_view::npos) return {};
+  std::size_t end = kHelpText.find("\n  -", start + 1);
+  return std::string(kHelpText.substr(start, end == std::string_view::npos ? end : end - start));
+}
+
+// What a run whose lines --strict failed does to --outputFile: the manual's rule (the file is put
+// in place, the failed lines as empty fields) stands, and the help says the same.
+TEST(HelpText, OutputFileAfterStrictFailuresAgreesWithTheManPage) {
+  const std::string page = sentenceWords(manPageWords(VELMORA_MAN_DIR "/velmora.1"));
+  EXPECT_NE(page.find("A completed run is renamed into place even when --strict reported failed lines"),
+            std::string::npos);
+  const std::string help = sentenceWords(helpEntry("--outputFile"));
+  ASSERT_FALSE(help.empty());
+  EXPECT_NE(help.find("put in place when the run completes, also when --strict failed lines"),
+            std::string::npos)
+      << help;
+  EXPECT_EQ(help.find("failed or stopped run"), std::string::npos) << help;
 }
 
 }  // namespace

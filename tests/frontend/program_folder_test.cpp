@@ -48,15 +48,20 @@ TEST(ProgramFolder, RunningExecutableIsThisTestProgram) {
   EXPECT_EQ(folder + std::filesystem::path(running).filename().string(), running);
 }
 
-// A tree PREFIX/bin/velmora, PREFIX/tools/velmora and a link PREFIX/links/velmora to the first.
+// A tree PREFIX/bin/velmora with PREFIX/share/velmora/ as an installation makes it,
+// PREFIX/tools/velmora, a link PREFIX/links/velmora to the first, and PREFIX/bare/bin/velmora
+// without a share folder. home: the folder a grid file found nowhere is named in.
 TEST(GridSearchFolders, UserFoldersThenProgramFolderThenRealFileAndItsShareFolder) {
   const TempDir tree;
   namespace fs = std::filesystem;
   fs::create_directories(tree.filePath("bin"));
+  fs::create_directories(tree.filePath("share/velmora"));
   fs::create_directories(tree.filePath("tools"));
   fs::create_directories(tree.filePath("links"));
+  fs::create_directories(tree.filePath("bare/bin"));
   tree.writeFile("bin/velmora", "");
   tree.writeFile("tools/velmora", "");
+  tree.writeFile("bare/bin/velmora", "");
   fs::create_symlink("../bin/velmora", tree.filePath("links/velmora"));
   const std::string root = fs::canonical(tree.path()).string();
   const std::string bin = root + "/bin/";
@@ -71,6 +76,7 @@ TEST(GridSearchFolders, UserFoldersThenProgramFolderThenRealFileAndItsShareFolde
     std::string programPath;
     std::string executablePath;
     std::vector<std::string> folders;
+    std::size_t home;
   };
   const Case cases[] = {
       {"every folder, slashes added",
@@ -78,33 +84,47 @@ TEST(GridSearchFolders, UserFoldersThenProgramFolderThenRealFileAndItsShareFolde
        "/env",
        "/x/velmora",
        installed,
-       {"/opt/g/", "/env/", "/x/", bin, share}},
-      {"bare name: the running file's folder once", "", nullptr, "velmora", installed, {bin, share}},
+       {"/opt/g/", "/env/", "/x/", bin, share},
+       0},
+      {"bare name: the running file's folder once", "", nullptr, "velmora", installed, {bin, share}, 1},
       {"a link resolved to the real file",
        "",
        "",
        "./velmora",
        tree.filePath("links/velmora"),
-       {"./", bin, share}},
-      {"later duplicates dropped", "/env/", "/env/x/..", "/env/velmora", installed, {"/env/", bin, share}},
+       {"./", bin, share},
+       2},
+      {"later duplicates dropped", "/env/", "/env/x/..", "/env/velmora", installed, {"/env/", bin, share}, 0},
+      {"VELMORA_GRID_DIR alone", "", "/env", "velmora", installed, {"/env/", bin, share}, 0},
       {"the real folder under another text",
        root + "/bin/.",
        nullptr,
        "/x/velmora",
        installed,
-       {root + "/bin/./", "/x/", share}},
+       {root + "/bin/./", "/x/", share},
+       0},
       {"no share folder outside bin",
        "rel",
        nullptr,
        "tools/velmora",
        tree.filePath("tools/velmora"),
-       {"rel/", "tools/", tools}},
-      {"running file unknown", "", nullptr, "velmora", "", {""}},
-      {"running file gone", "", nullptr, "/x/velmora", tree.filePath("gone/velmora"), {"/x/"}},
+       {"rel/", "tools/", tools},
+       0},
+      {"bin without a share folder",
+       "",
+       nullptr,
+       "velmora",
+       tree.filePath("bare/bin/velmora"),
+       {root + "/bare/bin/", root + "/bare/share/velmora/"},
+       0},
+      {"running file unknown", "", nullptr, "velmora", "", {""}, 0},
+      {"running file gone", "", nullptr, "/x/velmora", tree.filePath("gone/velmora"), {"/x/"}, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    EXPECT_EQ(gridSearchFolders(c.option, c.environment, c.programPath, c.executablePath), c.folders);
+    const GridFolders found = gridSearchFolders(c.option, c.environment, c.programPath, c.executablePath);
+    EXPECT_EQ(found.searched, c.folders);
+    EXPECT_EQ(found.home, c.home);
   }
 }
 

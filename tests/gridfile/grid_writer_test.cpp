@@ -135,5 +135,30 @@ TEST(GridWriter, WriteFileAtomicallyReplacesTheFileAndKeepsItsModeAndLinks) {
   EXPECT_EQ(files, 2U);
 }
 
+// A link is followed to the end of its chain whether the file there exists or not, as a shell's
+// ">" follows it; links in a loop are refused and left as they are.
+TEST(GridWriter, WriteFileAtomicallyWritesThroughDanglingLinksAndRefusesALoop) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  fs::create_directory(dir.filePath("sub"));
+  fs::create_symlink("sub/new.gsb", dir.filePath("dangling.gsb"));
+  fs::create_symlink("../chained.gsb", dir.filePath("sub/up.gsb"));  // from the link's folder
+  fs::create_symlink("sub/up.gsb", dir.filePath("chain.gsb"));
+  fs::create_symlink("loop-b.gsb", dir.filePath("loop-a.gsb"));
+  fs::create_symlink("loop-a.gsb", dir.filePath("loop-b.gsb"));
+  const struct {
+    const char* name;
+    const char* written;
+  } cases[] = {{"dangling.gsb", "sub/new.gsb"}, {"chain.gsb", "chained.gsb"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_FALSE(writeFileAtomically(dir.filePath(c.name), "new"));
+    EXPECT_TRUE(fs::is_symlink(dir.filePath(c.name)));
+    EXPECT_EQ(fs::file_size(dir.filePath(c.written)), 3U);
+  }
+  EXPECT_EQ(writeFileAtomically(dir.filePath("loop-a.gsb"), "x"), std::errc::too_many_symbolic_link_levels);
+  EXPECT_EQ(fs::read_symlink(dir.filePath("loop-a.gsb")), "loop-b.gsb");
+}
+
 }  // namespace
 }  // namespace velmora

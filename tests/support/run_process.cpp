@@ -53,6 +53,10 @@ std::string readAll(std::FILE* file) {
     outFd = ::open(options.standardOutputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (outFd < 0) ::_exit(126);
   }
+  if (!options.standardErrorFile.empty()) {
+    errFd = ::open(options.standardErrorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (errFd < 0) ::_exit(126);
+  }
   if (options.standardOutputClosedPipe) {
     int ends[2];
     if (::pipe(ends) != 0 || ::close(ends[0]) != 0) ::_exit(126);

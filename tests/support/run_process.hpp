@@ -19,6 +19,7 @@ struct ProcessResult {
 struct ProcessOptions {
   std::filesystem::path workingDirectory;  // the child's current directory; empty: the caller's
   std::string standardOutputFile;          // standard output goes to this file instead of being captured
+  std::string standardErrorFile;           // standard error goes to this file instead of being captured
   std::string standardInputFile = "/dev/null";
   bool standardOutputClosedPipe = false;       // standard output is a pipe nobody reads, SIGPIPE ignored
   std::optional<std::uint64_t> fileSizeLimit;  // the child's RLIMIT_FSIZE in bytes; SIGXFSZ as it is

@@ -71,7 +71,8 @@ GridImage gridImageFromFile(const GridFile& grid);
 // name in fileName's folder, which is flushed to the disk, closed and only then renamed over
 // fileName. A reader, or the disk after a crash, sees the old file or the whole new one. When a
 // step fails the new file is removed, fileName is left as it was, and the error of that step is
-// returned; an empty code on success. A symbolic link is followed: the file it names is replaced.
+// returned; an empty code on success. A symbolic link is followed to the end of its chain, as a
+// shell's ">" follows it: the file it leads to is replaced or made, and the link stays.
 // An existing file must be writable and keeps its permission bits; a new file gets 0666 less the
 // umask.
 std::error_code writeFileAtomically(std::string_view fileName, std::string_view bytes);
