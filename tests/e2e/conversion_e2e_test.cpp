@@ -434,7 +434,8 @@ TEST(ConversionE2e, MissingGeoidIsReportedOnceAndCounted) {
   expectRun(velmora.run(arguments),
             {0, results,
              "velmora: warning: cannot use the geoid file '" + geoid +
-                 "' (needed for the heights): error 321: Cannot open file\n" + geoid +
+                 "' (needed for the heights): error 321: Cannot open file; looked in " + velmora.programFolder() +
+                 ", " + binaryFolder() + "\n" + geoid +
                  " does not exist\n"
                  "velmora: warning: 3 points had no geoid file, their heights unchanged (first: points.csv line "
                  "1); --strict makes these errors\n"});
@@ -483,9 +484,11 @@ TEST(ConversionE2e, MissingFilesGiveTheSameBytesOnAnyNumberOfThreads) {
   const std::string folder = velmora.programFolder();
   EXPECT_EQ(reference.standardError,
             "velmora: warning: cannot use the grid file '" + folder +
-                "GDA2020_Australia.gsb' (needed by --useGridShift): error 321: Cannot open file\n"
+                "GDA2020_Australia.gsb' (needed by --useGridShift): error 321: Cannot open file; looked in " +
+                folder + ", " + binaryFolder() + "\n"
                 "velmora: warning: cannot use the geoid file '" +
-                folder + "AUSGeoid2020.gsb' (needed for the heights): error 321: Cannot open file\n" + folder +
+                folder + "AUSGeoid2020.gsb' (needed for the heights): error 321: Cannot open file; looked in " +
+                folder + ", " + binaryFolder() + "\n" + folder +
                 "AUSGeoid2020.gsb does not exist\n"
                 "velmora: warning: 20000 points had no geoid file, their heights unchanged (first: points.csv "
                 "line 1); --strict makes these errors\n");

@@ -76,7 +76,8 @@ TEST(WarningsE2e, ALargeFileGetsAFewLinesInInputOrder) {
   const std::string geoid = velmora.programFolder() + "AUSGeoid2020.gsb";
   const std::string warnings =
       "velmora: warning: cannot use the geoid file '" + geoid +
-      "' (needed for the heights): error 321: Cannot open file\n"
+      "' (needed for the heights): error 321: Cannot open file; looked in " + velmora.programFolder() + ", " +
+      binaryFolder() + "\n"
       "velmora: warning: points.csv line 1, field 1 (latitude): expected a decimal number, got 'lat'\n" +
       geoid +
       " does not exist\n"
