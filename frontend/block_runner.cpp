@@ -51,7 +51,8 @@ bool writeResults(std::string_view results, bool flush, StreamSink& sink) {
 // success: a closed or full standard error never cut a run short.
 bool writeBlock(const InputBlock& input, const BlockOutput& output, StreamSink& sink) {
   const bool sharing = sink.progress != nullptr && sink.progress->sharesTerminal();
-  const bool messages = !output.messages.empty() || !output.tally.warnings.empty();
+  const bool messages =
+      !output.messages.empty() || hasNewWarnings(sink.total.warnings, output.tally.warnings);
   if (sink.progress != nullptr && (sharing || messages)) sink.progress->clearLine();
   writeNewWarnings(sink.total.warnings, output.tally.warnings, sink.err);
   sink.total.merge(output.tally);

@@ -161,11 +161,25 @@ std::size_t editDistance(std::string_view a, std::string_view b) {
 
 constexpr std::size_t kMaxSuggestionEdits = 2;  // a typo or two, not another word
 
+// The one option that name begins (--hemi, --input), if only one does.
+const OptionName* soleCompletion(std::string_view name) {
+  const OptionName* found = nullptr;
+  for (const OptionName& entry : kOptions) {
+    if (name.size() < 3 || name.size() >= entry.name.size() ||
+        !equalsIgnoreCase(name, entry.name.substr(0, name.size())))
+      continue;
+    if (found != nullptr) return nullptr;
+    found = &entry;
+  }
+  return found;
+}
+
 std::string unknownOption(std::string_view name) {
   std::string message = "unknown option '" + std::string(name) + "'";
-  const OptionName* closest = nullptr;
+  const OptionName* closest = soleCompletion(name);
   std::size_t best = kMaxSuggestionEdits + 1;
   for (const OptionName& entry : kOptions) {
+    if (closest != nullptr) break;
     const std::size_t distance = editDistance(name, entry.name);
     if (distance < best) {
       best = distance;
@@ -218,12 +232,15 @@ void checkHeightType(std::string_view option, std::string_view value, std::vecto
             problems);
 }
 
-// A whole number that an int holds, so that a message can quote it as read.
-void checkWholeNumber(std::string_view option, std::string_view value, std::vector<std::string>& problems) {
+// A whole number that an int holds, so that a message can quote it as read. False after the
+// problem, so that no later check speaks of the value it was read as.
+bool checkWholeNumber(std::string_view option, std::string_view value, std::vector<std::string>& problems) {
   const std::optional<long long> number = readExactInteger(value);
   if (!number || *number < std::numeric_limits<int>::min() || *number > std::numeric_limits<int>::max()) {
     problems.push_back(quoted(option, value) + ": expected a whole number");
+    return false;
   }
+  return true;
 }
 
 // "A,B" or "A,B,H": field numbers from 1, all different.
@@ -314,17 +331,17 @@ void applyOption(const OptionName& entry, std::string_view value, CommandLine& l
       break;
     case Option::kZone:
       settings.zone = readWholeNumber(value);
-      checkWholeNumber(entry.name, value, problems);
+      line.unreadable.zone = !checkWholeNumber(entry.name, value, problems);
       break;
     case Option::kIsgSubZone:
       line.isgSubZoneGiven = true;
       settings.isgSubZone = readWholeNumber(value);
-      checkWholeNumber(entry.name, value, problems);
+      line.unreadable.isgSubZone = !checkWholeNumber(entry.name, value, problems);
       break;
     case Option::kEpoch:
       settings.epoch = readDecimal(value);
-      if (!readExactDecimal(value))
-        problems.push_back(quoted(entry.name, value) + ": expected a decimal year");
+      line.unreadable.epoch = !readExactDecimal(value);
+      if (line.unreadable.epoch) problems.push_back(quoted(entry.name, value) + ": expected a decimal year");
       break;
     case Option::kUseGridShift:
       settings.useGridShift = true;
@@ -627,6 +644,7 @@ void addOnce(std::string message, std::vector<std::string>& problems) {
 // zone has), so a run that means it is told the official name.
 void checkIsgSubZone(const CommandLine& line, int zone, std::string_view option,
                      std::vector<std::string>& problems) {
+  if (line.unreadable.isgSubZone) return;
   const int subZone = line.settings.isgSubZone;
   const bool isgZone = zone >= kFirstIsgZone && zone <= kLastIsgZone;
   if (line.isgSubZoneGiven && subZone >= kFirstIsgSubZone && subZone <= kLastIsgSubZone) return;
@@ -679,19 +697,19 @@ std::vector<std::string> settingsProblems(const CommandLine& line) {
   const ConversionSettings& settings = line.settings;
   const bool fromGrid = settings.fromCoordType == CoordType::kEn;
   const bool toGrid = settings.toCoordType == CoordType::kEn && !settings.autoToZone;
-  if (fromGrid) checkZone(line, settings.fromDatum, settings.zone, "--zone", problems);
-  if (toGrid) {
+  if (fromGrid && !line.unreadable.zone) checkZone(line, settings.fromDatum, settings.zone, "--zone", problems);
+  if (toGrid && (settings.toZone || !line.unreadable.zone)) {
     checkZone(line, settings.toDatum, settings.toZone.value_or(settings.zone),
               settings.toZone ? "--toZone" : "--zone", problems);
   }
   // No grid side reads --zone: a number outside every zone is still a typing error.
-  if (!fromGrid && !(toGrid && !settings.toZone) &&
+  if (!fromGrid && !(toGrid && !settings.toZone) && !line.unreadable.zone &&
       (settings.zone < kFirstUtmZone || settings.zone > kLastUtmZone)) {
     problems.push_back("--zone " + std::to_string(settings.zone) + ": expected a zone from 1 to 60");
   }
 
   const bool epochUsed = isEpochDatum(settings.fromDatum) || isEpochDatum(settings.toDatum);
-  if (epochUsed && !(settings.epoch >= kFirstEpoch && settings.epoch <= kLastEpoch)) {
+  if (epochUsed && !line.unreadable.epoch && !(settings.epoch >= kFirstEpoch && settings.epoch <= kLastEpoch)) {
     problems.push_back("--epoch " + shortestText(settings.epoch) +
                        ": expected a decimal year from 1950 to 2100");
   }

@@ -31,6 +31,12 @@ struct CommandLine {
   std::span<const std::string_view> positionals;  // every argument from the first non-option on
   bool missingValue = false;                      // an option that takes a value stood last
   bool isgSubZoneGiven = false;                   // "--ISGSubZone" was given (settings keep 0 otherwise)
+  // Values that were no number: their problem is said once, not again for the number read from them.
+  struct {
+    bool zone = false;
+    bool isgSubZone = false;
+    bool epoch = false;
+  } unreadable;
   bool strict = false;                            // "--strict"
   bool quiet = false;                             // "--quiet": no warnings without --strict
   bool showMethod = false;                        // "--showMethod"
@@ -49,10 +55,10 @@ struct CommandLine {
   // Values of the options above that name nothing: an error with or without --strict (these options
   // are new, so no script relies on their values being skipped).
   std::vector<std::string> errors;
-  // What --strict reports about the options, one message each (without "velmora: " and newline),
-  // in the order of the arguments: unknown options, names that name nothing, values that are no
-  // number, a value given to an option that takes none, an option given again with a value that
-  // reads otherwise, a missing value.
+  // What --strict reports about the options, and without it warns of, one message each (without
+  // "velmora: " and newline), in the order of the arguments: unknown options, names that name
+  // nothing, values that are no number, a value given to an option that takes none, an option given
+  // again with a value that reads otherwise, a missing value.
   std::vector<std::string> problems;
 };
 

@@ -173,13 +173,20 @@ class LineConverter {
     output.results.append(ending);
   }
 
+  // A failed line keeps its place with the point's fields emptied, as many fields as a good line
+  // (a line short of a field named by --columns gets it, empty), and no quote left open: a field
+  // that opens one is emptied too.
   void failRecord(std::string_view body, std::string_view ending, const ColumnSpec& columns,
                   BlockOutput& output) {
     output.messages.append(message_);
+    if (openQuote_) {
+      body = body.substr(0, recordFields_.back().begin);
+      recordFields_.back().end = recordFields_.back().begin;
+    }
     const std::string_view empty = emptyField(options_.record.delimiter);
     zoneText_ = empty;
     writeReplaced(body, ending, columns, {empty, empty, empty}, empty, output,
-                  static_cast<std::size_t>(columns.height));
+                  static_cast<std::size_t>(std::max({columns.first, columns.second, columns.height})));
     ++output.tally.failed;
   }
 
@@ -235,7 +242,7 @@ class LineConverter {
     message_.clear();
     startMessage(place, message_);
     if (kind == LineWarning::kGeoidMissing) {
-      // Said once, as it always was; the summary of the run counts the rest.
+      // The file is named once, in the words a missing geoid always had; the summary counts the rest.
       entry->message.assign(converter_.gridState(result.height.geoid).path).append(kMissingFileMessage);
     } else {
       describePointProblem(converter_, result, kind, message_);
@@ -257,7 +264,7 @@ class LineConverter {
                    BlockOutput& output) {
     if (options_.strict || options_.tally) ++output.tally.read;
     message_.clear();
-    const bool quotesClosed = splitRecord(body, options_.record.delimiter, recordFields_);
+    openQuote_ = !splitRecord(body, options_.record.delimiter, recordFields_);
     const std::size_t needed = static_cast<std::size_t>(std::max(columns.first, columns.second));
     if (recordFields_.size() < needed) {
       startMessage(place, message_);
@@ -267,6 +274,7 @@ class LineConverter {
           .append(std::to_string(recordFields_.size()))
           .append("\n");
       kind_ = LineWarning::kTooFewFields;
+      if (options_.strict) return failRecord(body, ending, columns, output);
       return keepLine(body, ending, place, output);
     }
     const auto field = [&](int number) {
@@ -325,7 +333,7 @@ class LineConverter {
         message_.append("expected a height: heights are converted, and --columns names no height field\n");
       }
     }
-    if (!quotesClosed && message_.empty()) {
+    if (openQuote_ && message_.empty()) {
       // A reader downstream would take the following lines into the open field.
       startMessage(place, message_);
       kind_ = LineWarning::kUnterminatedQuote;
@@ -350,15 +358,9 @@ class LineConverter {
                   formatter_.method, output);
   }
 
-  // A line whose point cannot be read keeps its place unchanged: with --strict a failure with its
-  // message, else skipped with a warning.
+  // Without --strict, a line whose point cannot be read keeps its place unchanged, with a warning.
   void keepLine(std::string_view body, std::string_view ending, LinePlace place, BlockOutput& output) {
     output.results.append(body).append(ending);
-    if (options_.strict) {
-      output.messages.append(message_);
-      ++output.tally.failed;
-      return;
-    }
     noteTextWarning(kind_, place, output);
     if (options_.tally) ++output.tally.skipped;
   }
@@ -382,6 +384,16 @@ class LineConverter {
       output.results.append(",").append(formatter_.method);
     }
     output.results.append("\n");
+  }
+
+  // A line of one field that another delimiter would split: which option reads it.
+  std::string_view otherDelimiterHint(std::string_view field) const {
+    if (field.find('\t') != std::string_view::npos) return " (separated by tabs: --delimiter tab reads them)";
+    if (field.find(';') != std::string_view::npos) return " (separated by semicolons: --delimiter ';' reads them)";
+    const bool angles = fromCoordType_ == CoordType::kDms || fromCoordType_ == CoordType::kDm;
+    if (!angles && field.find(' ') != std::string_view::npos)
+      return " (separated by blanks: --delimiter space reads them)";
+    return {};
   }
 
   CoordinateRole roleOf(std::size_t field) const {
@@ -412,23 +424,14 @@ class LineConverter {
       appendQuoted(text, out);
       out.append(" (").append(what).append("): ").append(problem);
     } else {
-      out.append(options_.inputName)
-          .append(" line ")
-          .append(std::to_string(place.lineNumber))
-          .append(", field ")
-          .append(std::to_string(field + 1))
-          .append(" (")
-          .append(what)
-          .append("): ")
-          .append(problem)
-          .append(", got ");
-      appendQuoted(text, out);
       place_.append(options_.inputName)
           .append(" line ")
           .append(std::to_string(place.lineNumber))
           .append(", field ")
-          .append(std::to_string(field + 1))
-          .append(" ");
+          .append(std::to_string(field + 1));
+      out.append(place_).append(" (").append(what).append("): ").append(problem).append(", got ");
+      appendQuoted(text, out);
+      place_.push_back(' ');
       appendQuoted(text, place_);
     }
     out.push_back('\n');
@@ -441,7 +444,7 @@ class LineConverter {
       startMessage(place, message);
       message.append("expected two coordinates and an optional height, got ");
       if (line.count == 1 && !trimSpace(line.fields[0]).empty()) {
-        message.append("one field\n");
+        message.append("one field").append(otherDelimiterHint(trimSpace(line.fields[0]))).append("\n");
       } else {
         message.append(hasEmptyField(line) ? "no field\n" : "an empty line\n");
       }
@@ -540,6 +543,7 @@ class LineConverter {
   std::string heightText_;
   std::string scratch_;
   std::vector<FieldRange> recordFields_;
+  bool openQuote_ = false;  // the last of recordFields_ opens a double quote that the line never closes
 };
 
 }  // namespace

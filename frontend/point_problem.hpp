@@ -1,5 +1,5 @@
-// What strict mode reports about a converted point: every decision that settled it without doing
-// what the run asked (a grid that does not hold it, an area the transformation is not made for, a
+// What is wrong with a converted point, an error with --strict and a warning without: every decision
+// that settled it without doing what the run asked (a grid that does not hold it, an area the transformation is not made for, a
 // geoid without a value there).
 #pragma once
 

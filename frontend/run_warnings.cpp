@@ -1,6 +1,10 @@
 #include "frontend/run_warnings.hpp"
 
+#include <pthread.h>
+
 #include <algorithm>
+#include <csignal>
+#include <ctime>
 #include <vector>
 
 namespace velmora {
@@ -9,55 +13,62 @@ namespace {
 constexpr std::string_view kPrefix = "velmora: ";
 constexpr std::string_view kWarningPrefix = "velmora: warning: ";
 
-// What the summary says of each kind, for one and for several.
-struct KindText {
-  std::string_view one;
-  std::string_view many;
-};
-
-// By LineWarning, in its order.
-constexpr std::array<KindText, kLineWarningCount> kKindTexts{{
-    {"line had fewer than two fields and gave no result line", "lines had fewer than two fields and gave no result line"},
-    {"line had an empty field", "lines had an empty field"},
-    {"line had a field too long to read whole", "lines had a field too long to read whole"},
-    {"line had a field that is not a number", "lines had a field that is not a number"},
-    {"line had a coordinate out of range", "lines had a coordinate out of range"},
-    {"line had a minus sign with N or E", "lines had a minus sign with N or E"},
-    {"line had a hemisphere letter on the wrong coordinate",
-     "lines had a hemisphere letter on the wrong coordinate"},
-    {"line had more than three fields", "lines had more than three fields"},
-    {"line had no height while heights are converted", "lines had no height while heights are converted"},
-    {"line had fewer fields than --columns names", "lines had fewer fields than --columns names"},
-    {"line had no height field", "lines had no height field"},
-    {"line had a double quote that does not close", "lines had a double quote that does not close"},
-    {"point got only the approximate AGD shift", "points got only the approximate AGD shift"},
-    {"point lies outside the area the transformations are made for",
-     "points lie outside the area the transformations are made for"},
-    {"point had no transformation and passed unchanged", "points had no transformation and passed unchanged"},
-    {"point lies outside the grid of --useGridShift", "points lie outside the grid of --useGridShift"},
-    {"point lies in the band outside a grid's edge", "points lie in the band outside a grid's edge"},
-    {"point lies in the band outside the geoid's edge", "points lie in the band outside the geoid's edge"},
-    {"point lies outside the geoid, its height unchanged", "points lie outside the geoid, their heights unchanged"},
-    {"point lies where the geoid holds no data, its height unchanged",
-     "points lie where the geoid holds no data, their heights unchanged"},
-    {"point had no geoid file, its height unchanged", "points had no geoid file, their heights unchanged"},
-    {"point lies more than 1 degree outside its zone", "points lie more than 1 degree outside their zone"},
+// What the summary says of each kind, by LineWarning in its order. Only kinds met more than once
+// are summed up, so the texts are plural.
+constexpr std::array<std::string_view, kLineWarningCount> kKindTexts{{
+    "lines had fewer than two fields and gave no result line",
+    "lines had an empty field",
+    "lines had a field too long to read whole",
+    "lines had a field that is not a number",
+    "lines had a coordinate out of range",
+    "lines had a minus sign with N or E",
+    "lines had a hemisphere letter on the wrong coordinate",
+    "lines had more than three fields",
+    "lines had no height while heights are converted",
+    "lines had fewer fields than --columns names",
+    "lines had no height field",
+    "lines had a double quote that does not close",
+    "points got only the approximate AGD shift",
+    "points lie outside the area the transformations are made for",
+    "points had no transformation and passed unchanged",
+    "points lie outside the grid of --useGridShift",
+    "points lie in the band outside a grid's edge",
+    "points lie in the band outside the geoid's edge",
+    "points lie outside the geoid, their heights converted without its separation",
+    "points lie where the geoid holds no data, their heights converted without its separation",
+    "points had no geoid file, their heights converted without its separation",
+    "points lie more than 1 degree outside their zone",
 }};
 
+// A warning that cannot be written changes nothing: when the reader of standard error has gone, the
+// write fails quietly instead of ending the run by SIGPIPE (standard output keeps the signal, so that
+// "velmora ... | head" ends as it always did). The signal is held back for the write, and one the
+// write raised is taken before it is let through again.
 void writeText(std::string_view text, std::FILE* err) {
-  if (!text.empty()) std::fwrite(text.data(), 1, text.size(), err);
+  if (text.empty()) return;
+  sigset_t pipeSignal;
+  sigemptyset(&pipeSignal);
+  sigaddset(&pipeSignal, SIGPIPE);
+  sigset_t previous;
+  pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+  std::fwrite(text.data(), 1, text.size(), err);
+  std::fflush(err);
+  sigset_t pending;
+  const timespec noWait{};
+  if (sigismember(&previous, SIGPIPE) == 0 && sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1)
+    sigtimedwait(&pipeSignal, nullptr, &noWait);
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
-// The kinds with an occurrence, in the order of their first lines.
+// The kinds that keep(kind) keeps, in the order of their first lines in tally.
 template <typename Keep>
-std::vector<std::size_t> kindsInLineOrder(const std::array<const WarningCount*, kLineWarningCount>& counts,
-                                          Keep keep) {
-  std::vector<std::size_t> kinds;
+std::vector<LineWarning> kindsInLineOrder(const WarningTally& tally, Keep keep) {
+  std::vector<LineWarning> kinds;
   for (std::size_t k = 0; k < kLineWarningCount; ++k) {
-    if (keep(k)) kinds.push_back(k);
+    if (keep(static_cast<LineWarning>(k))) kinds.push_back(static_cast<LineWarning>(k));
   }
   std::stable_sort(kinds.begin(), kinds.end(),
-                   [&](std::size_t a, std::size_t b) { return counts[a]->firstLine < counts[b]->firstLine; });
+                   [&](LineWarning a, LineWarning b) { return tally[a].firstLine < tally[b].firstLine; });
   return kinds;
 }
 
@@ -92,29 +103,32 @@ std::string warningOf(std::string_view strictMessage) {
   return std::string(kWarningPrefix).append(strictMessage);
 }
 
+bool hasNewWarnings(const WarningTally& run, const WarningTally& block) {
+  if (block.empty()) return false;
+  for (std::size_t k = 0; k < kLineWarningCount; ++k) {
+    const LineWarning kind = static_cast<LineWarning>(k);
+    if (block[kind].count > 0 && run[kind].count == 0) return true;
+  }
+  return false;
+}
+
 void writeNewWarnings(const WarningTally& run, const WarningTally& block, std::FILE* err) {
   if (block.empty()) return;
-  std::array<const WarningCount*, kLineWarningCount> counts{};
-  for (std::size_t k = 0; k < kLineWarningCount; ++k) counts[k] = &block[static_cast<LineWarning>(k)];
-  const auto isNew = [&](std::size_t k) {
-    return counts[k]->count > 0 && run[static_cast<LineWarning>(k)].count == 0;
-  };
-  for (const std::size_t k : kindsInLineOrder(counts, isNew)) writeText(counts[k]->message, err);
+  const auto isNew = [&](LineWarning kind) { return block[kind].count > 0 && run[kind].count == 0; };
+  for (const LineWarning kind : kindsInLineOrder(block, isNew)) writeText(block[kind].message, err);
 }
 
 void writeWarningSummary(const WarningTally& run, std::FILE* err) {
   if (run.empty()) return;
-  std::array<const WarningCount*, kLineWarningCount> counts{};
-  for (std::size_t k = 0; k < kLineWarningCount; ++k) counts[k] = &run[static_cast<LineWarning>(k)];
-  for (const std::size_t k : kindsInLineOrder(counts, [&](std::size_t k) { return counts[k]->count > 0; })) {
-    const WarningCount& entry = *counts[k];
+  for (const LineWarning kind : kindsInLineOrder(run, [&](LineWarning kind) { return run[kind].count > 1; })) {
+    const WarningCount& entry = run[kind];
     std::string line(kWarningPrefix);
     line.append(std::to_string(entry.count))
         .append(" ")
-        .append(entry.count == 1 ? kKindTexts[k].one : kKindTexts[k].many)
+        .append(kKindTexts[static_cast<std::size_t>(kind)])
         .append(" (first: ")
         .append(entry.place)
-        .append(entry.count == 1 ? "); --strict makes this an error\n" : "); --strict makes these errors\n");
+        .append("); --strict makes these errors\n");
     writeText(line, err);
   }
 }

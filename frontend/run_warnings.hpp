@@ -38,7 +38,7 @@ enum class LineWarning : std::uint8_t {
   kGeoidMissing,         // the geoid file is not open: the height unchanged
   kZoneOutside,          // grid coordinates more than a degree outside their zone
 };
-inline constexpr std::size_t kLineWarningCount = 22;
+inline constexpr std::size_t kLineWarningCount = static_cast<std::size_t>(LineWarning::kZoneOutside) + 1;
 
 // How often one kind occurred, and its first occurrence.
 struct WarningCount {
@@ -70,13 +70,16 @@ class WarningTally {
 // "velmora: warning: " and text from "velmora: <text>", a message as --strict words it.
 std::string warningOf(std::string_view strictMessage);
 
-// Writes to err the first message of each kind that block holds and run (everything before block)
-// does not, in line order. A failure to write is no failure of the run.
+// Whether block holds a kind that run (everything before block) does not.
+bool hasNewWarnings(const WarningTally& run, const WarningTally& block);
+
+// Writes to err the first message of each kind that block holds and run does not, in line order. A
+// failure to write is no failure of the run.
 void writeNewWarnings(const WarningTally& run, const WarningTally& block, std::FILE* err);
 
-// Writes one line per kind the run met, with its count and first place, in the order first met:
-// "velmora: warning: 3 lines had a field that is not a number (first: pts.csv line 1, field 1 'id');
-// --strict makes these errors".
+// Writes one line per kind the run met more than once, with its count and first place, in the
+// order first met: "velmora: warning: 3 lines had a field that is not a number (first: pts.csv line
+// 1, field 1 'id'); --strict makes these errors". A kind met once was said whole when it was met.
 void writeWarningSummary(const WarningTally& run, std::FILE* err);
 
 // "velmora: warning: <text>\n" on err, for a problem of the options.

@@ -437,7 +437,7 @@ TEST(ConversionE2e, MissingGeoidIsReportedOnceAndCounted) {
                  "' (needed for the heights): error 321: Cannot open file; looked in " + velmora.programFolder() +
                  ", " + binaryFolder() + "\n" + geoid +
                  " does not exist\n"
-                 "velmora: warning: 3 points had no geoid file, their heights unchanged (first: points.csv line "
+                 "velmora: warning: 3 points had no geoid file, their heights converted without its separation (first: points.csv line "
                  "1); --strict makes these errors\n"});
   const ProcessResult quiet = velmora.run(with({"--quiet"}, arguments));
   EXPECT_EQ(quiet.standardOutput, results);
@@ -490,7 +490,7 @@ TEST(ConversionE2e, MissingFilesGiveTheSameBytesOnAnyNumberOfThreads) {
                 folder + "AUSGeoid2020.gsb' (needed for the heights): error 321: Cannot open file; looked in " +
                 folder + ", " + binaryFolder() + "\n" + folder +
                 "AUSGeoid2020.gsb does not exist\n"
-                "velmora: warning: 20000 points had no geoid file, their heights unchanged (first: points.csv "
+                "velmora: warning: 20000 points had no geoid file, their heights converted without its separation (first: points.csv "
                 "line 1); --strict makes these errors\n");
   for (const char* threads : {"2", "7"}) {
     std::vector<std::string> arguments{"--threads", threads};

@@ -89,7 +89,7 @@ TEST(ColumnsE2e, StrictFailsUnreadablePointsButKeepsTheRestOfTheLine) {
   const VelmoraFolder velmora;
   velmora.writeInWorkFolder("points.csv", "PM1,abc,151.2,x\nPM2\n");
   expectRun(velmora.run(with(kGda94To2020, {"--strict", "--columns", "2,3", "--inputFile", "points.csv"})),
-            {1, "PM1,,,x\nPM2\n",
+            {1, "PM1,,,x\nPM2,,\n",
              "velmora: points.csv line 1, field 2 (latitude): expected a decimal number, got 'abc'\n"
              "velmora: points.csv line 2: expected at least 3 fields for --columns, got 1\n"});
   velmora.writeInWorkFolder("points.csv", "PM1,-33.85678,151.21530,x\n");
@@ -128,10 +128,16 @@ TEST(ColumnsE2e, RowsKeepTheirFieldCountAndBrokenLinesAreSaid) {
        "P1 " + lat + " " + lon + " helmert:GDA94-GDA2020\nP2 * * *\n",
        "P1 " + lat + " " + lon + " helmert:GDA94-GDA2020\nP2 -91.00000000 151.20000000 outside-area\n",
        ", field 2 (latitude): latitude out of range (-90 to 90), got '-91'"},
-      {"a quote that never closes",
+      {"a line short of a coordinate field",
+       "P1;-33.85678;151.21530\nP2;-33.9\n",
+       {"--columns", "2,3", "--delimiter", ";", "--showMethod"},
+       "P1;" + lat + ";" + lon + ";helmert:GDA94-GDA2020\nP2;;;\n",
+       "P1;" + lat + ";" + lon + ";helmert:GDA94-GDA2020\nP2;-33.9\n",
+       ": expected at least 3 fields for --columns, got 2"},
+      {"a quote that never closes, emptied with the point",
        "P1,-33.85678,151.21530,\"ok\"\nP2,-33.85678,151.21530,\"open\n",
        {"--columns", "2,3"},
-       "P1," + lat + "," + lon + ",\"ok\"\nP2,,,\"open\n",
+       "P1," + lat + "," + lon + ",\"ok\"\nP2,,,\n",
        "P1," + lat + "," + lon + ",\"ok\"\nP2," + lat + "," + lon + ",\"open\n",
        ": a field opens a double quote that does not close"},
   };

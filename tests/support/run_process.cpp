@@ -65,6 +65,11 @@ std::string readAll(std::FILE* file) {
     ignore.sa_handler = SIG_IGN;
     if (::sigaction(SIGPIPE, &ignore, nullptr) != 0) ::_exit(126);  // kept across exec
   }
+  if (options.standardErrorClosedPipe) {  // SIGPIPE as the caller has it: the default ends the child
+    int ends[2];
+    if (::pipe(ends) != 0 || ::close(ends[0]) != 0) ::_exit(126);
+    errFd = ends[1];
+  }
   if (options.fileSizeLimit) {
     const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);

@@ -22,6 +22,7 @@ struct ProcessOptions {
   std::string standardErrorFile;           // standard error goes to this file instead of being captured
   std::string standardInputFile = "/dev/null";
   bool standardOutputClosedPipe = false;       // standard output is a pipe nobody reads, SIGPIPE ignored
+  bool standardErrorClosedPipe = false;        // standard error is a pipe nobody reads
   std::optional<std::uint64_t> fileSizeLimit;  // the child's RLIMIT_FSIZE in bytes; SIGXFSZ as it is
   // Changes to the caller's environment for the child: "NAME=VALUE" sets NAME, "NAME" removes it.
   std::vector<std::string> environment;
