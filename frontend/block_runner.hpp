@@ -7,7 +7,7 @@
 #include "frontend/input_lines.hpp"
 #include "frontend/line_converter.hpp"
 #include "frontend/progress.hpp"
-#include "frontend/run_tally.hpp"
+#include "velmora/app/run_tally.hpp"
 #include "velmora/converter.hpp"
 
 namespace velmora {

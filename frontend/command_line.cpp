@@ -10,8 +10,8 @@
 
 #include "common/ascii_text.hpp"
 #include "common/number_text.hpp"
-#include "frontend/program_folder.hpp"
 #include "pipeline/datum_projection.hpp"
+#include "velmora/app/program_folder.hpp"
 
 namespace velmora {
 
@@ -660,9 +660,10 @@ void checkIsgSubZone(const CommandLine& line, int zone, std::string_view option,
   }
   // Sub-zone 0, given or by default: name the official zone it is.
   const std::string given = std::string(option) + " " + std::to_string(zone) + " --ISGSubZone 0";
-  const std::string start = line.isgSubZoneGiven
-                                ? given + " is "
-                                : "ISG grid coordinates need --ISGSubZone 1, 2 or 3: without it, " + given + " is ";
+  const std::string start =
+      line.isgSubZoneGiven
+          ? given + " is "
+          : "ISG grid coordinates need --ISGSubZone 1, 2 or 3: without it, " + given + " is ";
   const std::string meridian =
       shortestText(centralMeridianDegrees(makeProjectionParams(Datum::kIsg, zone, true, 0)));
   if (zone == kFirstIsgZone) {
@@ -672,8 +673,8 @@ void checkIsgSubZone(const CommandLine& line, int zone, std::string_view option,
     return;
   }
   const std::string west = std::to_string(zone - 1);
-  addOnce(start + "ISG zone " + west + "/3 (central meridian " + meridian + " E): write " + std::string(option) +
-              " " + west + " --ISGSubZone 3",
+  addOnce(start + "ISG zone " + west + "/3 (central meridian " + meridian + " E): write " +
+              std::string(option) + " " + west + " --ISGSubZone 3",
           problems);
 }
 
@@ -697,7 +698,8 @@ std::vector<std::string> settingsProblems(const CommandLine& line) {
   const ConversionSettings& settings = line.settings;
   const bool fromGrid = settings.fromCoordType == CoordType::kEn;
   const bool toGrid = settings.toCoordType == CoordType::kEn && !settings.autoToZone;
-  if (fromGrid && !line.unreadable.zone) checkZone(line, settings.fromDatum, settings.zone, "--zone", problems);
+  if (fromGrid && !line.unreadable.zone)
+    checkZone(line, settings.fromDatum, settings.zone, "--zone", problems);
   if (toGrid && (settings.toZone || !line.unreadable.zone)) {
     checkZone(line, settings.toDatum, settings.toZone.value_or(settings.zone),
               settings.toZone ? "--toZone" : "--zone", problems);
@@ -709,7 +711,8 @@ std::vector<std::string> settingsProblems(const CommandLine& line) {
   }
 
   const bool epochUsed = isEpochDatum(settings.fromDatum) || isEpochDatum(settings.toDatum);
-  if (epochUsed && !line.unreadable.epoch && !(settings.epoch >= kFirstEpoch && settings.epoch <= kLastEpoch)) {
+  if (epochUsed && !line.unreadable.epoch &&
+      !(settings.epoch >= kFirstEpoch && settings.epoch <= kLastEpoch)) {
     problems.push_back("--epoch " + shortestText(settings.epoch) +
                        ": expected a decimal year from 1950 to 2100");
   }

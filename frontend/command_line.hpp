@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "frontend/record_options.hpp"
+#include "velmora/app/record_options.hpp"
 #include "velmora/converter.hpp"
 
 namespace velmora {
@@ -37,20 +37,20 @@ struct CommandLine {
     bool isgSubZone = false;
     bool epoch = false;
   } unreadable;
-  bool strict = false;                            // "--strict"
-  bool quiet = false;                             // "--quiet": no warnings without --strict
-  bool showMethod = false;                        // "--showMethod"
-  bool summary = false;                           // "--summary"
-  bool help = false;                              // "--help" or "-h"
-  bool version = false;                           // "--version"
-  bool useOutputFile = false;                     // "--outputFile" was given
-  std::string outputFile;                         // its last value
-  bool progress = false;                          // "--progress"
-  std::optional<ColumnSpec> columns;              // "--columns A,B[,H]"
-  Delimiter delimiter = Delimiter::kComma;        // "--delimiter"
-  std::uint64_t skipLines = 0;                    // "--skipLines N": header lines copied unchanged
-  std::string comment;                            // "--comment C": lines starting so are copied; empty: none
-  std::string gridFolder;                         // "--gridFolder DIR": searched first for grids
+  bool strict = false;                      // "--strict"
+  bool quiet = false;                       // "--quiet": no warnings without --strict
+  bool showMethod = false;                  // "--showMethod"
+  bool summary = false;                     // "--summary"
+  bool help = false;                        // "--help" or "-h"
+  bool version = false;                     // "--version"
+  bool useOutputFile = false;               // "--outputFile" was given
+  std::string outputFile;                   // its last value
+  bool progress = false;                    // "--progress"
+  std::optional<ColumnSpec> columns;        // "--columns A,B[,H]"
+  Delimiter delimiter = Delimiter::kComma;  // "--delimiter"
+  std::uint64_t skipLines = 0;              // "--skipLines N": header lines copied unchanged
+  std::string comment;                      // "--comment C": lines starting so are copied; empty: none
+  std::string gridFolder;                   // "--gridFolder DIR": searched first for grids
   std::array<std::string, kGridIdCount> gridFiles;  // "--grid SLOT=FILE"; empty: the fixed name
   // Values of the options above that name nothing: an error with or without --strict (these options
   // are new, so no script relies on their values being skipped).

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "common/number_text.hpp"
-#include "frontend/angle_format.hpp"
-#include "frontend/coordinate_parser.hpp"
-#include "frontend/method_name.hpp"
-#include "frontend/point_problem.hpp"
-#include "frontend/record_fields.hpp"
-#include "frontend/result_line.hpp"
+#include "velmora/app/angle_format.hpp"
+#include "velmora/app/coordinate_parser.hpp"
+#include "velmora/app/method_name.hpp"
+#include "velmora/app/point_problem.hpp"
+#include "velmora/app/record_fields.hpp"
+#include "velmora/app/result_line.hpp"
 
 namespace velmora {
 namespace {
@@ -236,7 +236,8 @@ class LineConverter {
   }
 
   // The first of its kind in the block gets its text: a repeat costs a count.
-  void notePointWarning(LineWarning kind, const ConversionResult& result, LinePlace place, BlockOutput& output) {
+  void notePointWarning(LineWarning kind, const ConversionResult& result, LinePlace place,
+                        BlockOutput& output) {
     WarningCount* entry = output.tally.warnings.note(kind, place.lineNumber);
     if (entry == nullptr) return;
     message_.clear();
@@ -389,7 +390,8 @@ class LineConverter {
   // A line of one field that another delimiter would split: which option reads it.
   std::string_view otherDelimiterHint(std::string_view field) const {
     if (field.find('\t') != std::string_view::npos) return " (separated by tabs: --delimiter tab reads them)";
-    if (field.find(';') != std::string_view::npos) return " (separated by semicolons: --delimiter ';' reads them)";
+    if (field.find(';') != std::string_view::npos)
+      return " (separated by semicolons: --delimiter ';' reads them)";
     const bool angles = fromCoordType_ == CoordType::kDms || fromCoordType_ == CoordType::kDm;
     if (!angles && field.find(' ') != std::string_view::npos)
       return " (separated by blanks: --delimiter space reads them)";

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "frontend/input_lines.hpp"
-#include "frontend/record_options.hpp"
-#include "frontend/run_tally.hpp"
+#include "velmora/app/record_options.hpp"
+#include "velmora/app/run_tally.hpp"
 #include "velmora/converter.hpp"
 
 namespace velmora {
@@ -23,7 +23,7 @@ struct PointOptions {
   // Without --strict: count what --strict would fail, by kind, with the first of each kind's
   // warning (run_warnings.hpp). Off with --quiet.
   bool warnings = false;
-  std::string inputName;    // the input file as messages name it
+  std::string inputName;  // the input file as messages name it
   // Lines are read whole and handled by records (columns, delimiter, skipped and comment lines).
   bool records = false;
   RecordOptions record;

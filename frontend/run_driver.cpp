@@ -16,9 +16,10 @@
 #include "frontend/help_text.hpp"
 #include "frontend/input_lines.hpp"
 #include "frontend/output_file.hpp"
-#include "frontend/program_folder.hpp"
-#include "frontend/run_tally.hpp"
-#include "frontend/run_warnings.hpp"
+#include "velmora/app/grid_problems.hpp"
+#include "velmora/app/program_folder.hpp"
+#include "velmora/app/run_tally.hpp"
+#include "velmora/app/run_warnings.hpp"
 #include "velmora/version.hpp"
 
 namespace velmora {
@@ -137,42 +138,6 @@ std::optional<std::uint64_t> regularFileSize(std::FILE* input) {
 
 }  // namespace
 
-std::optional<std::string> gridShiftProblem(const Converter& converter) {
-  const ConversionSettings& settings = converter.settings();
-  const bool datumGrid =
-      converter.gridState(GridId::kAgd66).needed || converter.gridState(GridId::kAgd84).needed ||
-      converter.gridState(GridId::kGda2020).needed || converter.gridState(GridId::kNzgd2000).needed;
-  if (settings.useGridShift && !datumGrid) {
-    return "--useGridShift: no grid file serves " + std::string(datumName(settings.fromDatum)) + " to " +
-           std::string(datumName(settings.toDatum));
-  }
-  return std::nullopt;
-}
-
-std::vector<std::string> gridProblems(const Converter& converter) {
-  std::vector<std::string> problems;
-  if (std::optional<std::string> problem = gridShiftProblem(converter)) problems.push_back(std::move(*problem));
-  for (const GridId id : kGridIds) {
-    const GridState& state = converter.gridState(id);
-    if (!state.needed || state.grid != nullptr) continue;
-    const bool geoid = id == GridId::kAusGeoid2020 || id == GridId::kAusGeoid09 || id == GridId::kAusGeoid98;
-    std::string problem = "cannot use " + std::string(geoid ? "the geoid file '" : "the grid file '") +
-                          absolutePath(state.path) + "' (needed " +
-                          (geoid ? "for the heights" : "by --useGridShift") +
-                          "): " + gridErrorText(state.error);
-    // Named in the folder where it belongs; every folder where it would have been found follows.
-    if (gridFoundNowhere(state)) problem += "; looked in " + gridFolderList(converter);
-    problems.push_back(std::move(problem));
-  }
-  return problems;
-}
-
-std::optional<std::string> gridProblem(const Converter& converter) {
-  std::vector<std::string> problems = gridProblems(converter);
-  if (problems.empty()) return std::nullopt;
-  return std::move(problems.front());
-}
-
 int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE* err) {
   if (args.size() <= 1) return usage(out, err);
   CommandLine line = scanCommandLine(args);
@@ -225,13 +190,14 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
   Results results(line, out, err);
   if (!results.open()) return finish(out, err, kExitFailure);
 
-  const PointOptions options{.strict = line.strict,
-                             .showMethod = line.showMethod,
-                             .tally = explain,
-                             .warnings = warn,
-                             .inputName = inputName,
-                             .records = recordOptions || line.delimiter != Delimiter::kComma,
-                             .record = RecordOptions{line.columns, line.delimiter, line.skipLines, line.comment}};
+  const PointOptions options{
+      .strict = line.strict,
+      .showMethod = line.showMethod,
+      .tally = explain,
+      .warnings = warn,
+      .inputName = inputName,
+      .records = recordOptions || line.delimiter != Delimiter::kComma,
+      .record = RecordOptions{line.columns, line.delimiter, line.skipLines, line.comment}};
   RunTally tally;
   // The summary was asked for: one that cannot be written fails the run (other messages on err do
   // not).

@@ -33,17 +33,6 @@ inline constexpr int kExitFailure = 1;  // usage text, unreadable input file, ou
 // prints its message on err and a result line of empty fields, and the run ends with status 1
 // after every line. --summary writes the counts of the run on err after the last result; when they
 // cannot be written the status is 1 (other messages that err cannot take change nothing).
-// A grid or geoid the run needs that did not open, or grids asked for where none serves, in the
-// words of --strict (without "velmora: "); none when the converter has every grid it needs.
-std::optional<std::string> gridProblem(const Converter& converter);
-
-// Every such problem, in the order of the grids (the warnings of a run without --strict).
-std::vector<std::string> gridProblems(const Converter& converter);
-
-// The part of gridProblem that follows from the options alone, whatever files exist: grids asked
-// for (--useGridShift) where none serves the pair.
-std::optional<std::string> gridShiftProblem(const Converter& converter);
-
 int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE* err);
 
 }  // namespace velmora

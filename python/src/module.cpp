@@ -23,14 +23,14 @@
 #include <utility>
 #include <vector>
 
-#include "frontend/angle_format.hpp"
 #include "frontend/block_runner.hpp"
 #include "frontend/command_line.hpp"
-#include "frontend/coordinate_parser.hpp"
-#include "frontend/method_name.hpp"
-#include "frontend/point_problem.hpp"
-#include "frontend/program_folder.hpp"
-#include "frontend/run_driver.hpp"
+#include "velmora/app/angle_format.hpp"
+#include "velmora/app/coordinate_parser.hpp"
+#include "velmora/app/grid_problems.hpp"
+#include "velmora/app/method_name.hpp"
+#include "velmora/app/point_problem.hpp"
+#include "velmora/app/program_folder.hpp"
 #include "velmora/converter.hpp"
 #include "velmora/version.hpp"
 

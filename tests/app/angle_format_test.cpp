@@ -1,4 +1,4 @@
-#include "frontend/angle_format.hpp"
+#include "velmora/app/angle_format.hpp"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "frontend/run_warnings.hpp"
+#include "velmora/app/run_warnings.hpp"
 #include "velmora/converter.hpp"
 
 namespace velmora {

@@ -7,7 +7,7 @@
 // that fits no form at all keeps them too. The marked one reads the forms people copy from maps and
 // documents: hemisphere letters and unit marks. Both end in the same formula, evaluated in the same
 // order, so equal groups give the same double whichever reading took them.
-#include "frontend/coordinate_parser.hpp"
+#include "velmora/app/coordinate_parser.hpp"
 
 #include <array>
 #include <cmath>
@@ -15,9 +15,9 @@
 #include <optional>
 #include <span>
 
+#include "app/text_fields.hpp"
 #include "common/ascii_text.hpp"
 #include "common/number_text.hpp"
-#include "frontend/text_fields.hpp"
 #include "velmora/geodesy/angle_units.hpp"
 
 namespace velmora {

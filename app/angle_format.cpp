@@ -1,6 +1,6 @@
 // The text keeps every unit separate: a value that rounds to 60 seconds or 60 minutes prints as
 // such rather than carrying into the next unit, which is how stored results have always looked.
-#include "frontend/angle_format.hpp"
+#include "velmora/app/angle_format.hpp"
 
 #include <algorithm>
 #include <array>
@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "frontend/result_line.hpp"
+#include "velmora/app/result_line.hpp"
 #include "velmora/geodesy/angle_units.hpp"
 
 namespace velmora {

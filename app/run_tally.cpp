@@ -1,10 +1,10 @@
-#include "frontend/run_tally.hpp"
+#include "velmora/app/run_tally.hpp"
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
-#include "frontend/program_folder.hpp"
+#include "velmora/app/program_folder.hpp"
 
 namespace velmora {
 

@@ -1,6 +1,6 @@
 // The fields of a line read by records: split at the chosen delimiter, double quotes keeping a field
 // whole, and the result lines written back with that delimiter.
-#include "frontend/record_fields.hpp"
+#include "velmora/app/record_fields.hpp"
 
 #include <algorithm>
 

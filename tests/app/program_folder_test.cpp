@@ -1,4 +1,4 @@
-#include "frontend/program_folder.hpp"
+#include "velmora/app/program_folder.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,13 @@
 // What is wrong with a converted point, an error with --strict and a warning without: every decision
-// that settled it without doing what the run asked (a grid that does not hold it, an area the transformation is not made for, a
-// geoid without a value there).
+// that settled it without doing what the run asked (a grid that does not hold it, an area the transformation
+// is not made for, a geoid without a value there).
 #pragma once
 
 #include <array>
 #include <optional>
 #include <string>
 
-#include "frontend/run_warnings.hpp"
-
+#include "velmora/app/run_warnings.hpp"
 #include "velmora/converter.hpp"
 
 namespace velmora {

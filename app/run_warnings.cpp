@@ -1,4 +1,4 @@
-#include "frontend/run_warnings.hpp"
+#include "velmora/app/run_warnings.hpp"
 
 #include <pthread.h>
 
@@ -55,7 +55,8 @@ void writeText(std::string_view text, std::FILE* err) {
   std::fflush(err);
   sigset_t pending;
   const timespec noWait{};
-  if (sigismember(&previous, SIGPIPE) == 0 && sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1)
+  if (sigismember(&previous, SIGPIPE) == 0 && sigpending(&pending) == 0 &&
+      sigismember(&pending, SIGPIPE) == 1)
     sigtimedwait(&pipeSignal, nullptr, &noWait);
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
@@ -120,7 +121,8 @@ void writeNewWarnings(const WarningTally& run, const WarningTally& block, std::F
 
 void writeWarningSummary(const WarningTally& run, std::FILE* err) {
   if (run.empty()) return;
-  for (const LineWarning kind : kindsInLineOrder(run, [&](LineWarning kind) { return run[kind].count > 1; })) {
+  for (const LineWarning kind :
+       kindsInLineOrder(run, [&](LineWarning kind) { return run[kind].count > 1; })) {
     const WarningCount& entry = run[kind];
     std::string line(kWarningPrefix);
     line.append(std::to_string(entry.count))

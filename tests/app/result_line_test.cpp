@@ -1,4 +1,4 @@
-#include "frontend/result_line.hpp"
+#include "velmora/app/result_line.hpp"
 
 #include <gtest/gtest.h>
 

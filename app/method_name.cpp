@@ -1,4 +1,4 @@
-#include "frontend/method_name.hpp"
+#include "velmora/app/method_name.hpp"
 
 #include <array>
 

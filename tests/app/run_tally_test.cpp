@@ -1,6 +1,6 @@
 // The method counts of --summary: points per method in the order of each method's first point,
 // within a block and across blocks added up in input order.
-#include "frontend/run_tally.hpp"
+#include "velmora/app/run_tally.hpp"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "frontend/input_lines.hpp"
-#include "frontend/record_options.hpp"
+#include "velmora/app/line_fields.hpp"
+#include "velmora/app/record_options.hpp"
 
 namespace velmora {
 

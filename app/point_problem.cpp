@@ -1,6 +1,6 @@
-#include "frontend/point_problem.hpp"
+#include "velmora/app/point_problem.hpp"
 
-#include "frontend/method_name.hpp"
+#include "velmora/app/method_name.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 
 namespace velmora {
@@ -27,9 +27,11 @@ std::optional<LineWarning> datumProblemKind(const Converter& converter, const Da
     case DatumOutcome::kNoTransformation:
       return LineWarning::kNoTransformation;
   }
-  if (report.gridMissed && converter.gridState(report.missedGrid).grid != nullptr) return LineWarning::kOutsideGrid;
+  if (report.gridMissed && converter.gridState(report.missedGrid).grid != nullptr)
+    return LineWarning::kOutsideGrid;
   for (std::size_t k = 0; k < report.stepCount; ++k) {
-    if (report.steps[k].kind == StepKind::kGridShift && report.steps[k].inMargin) return LineWarning::kGridMargin;
+    if (report.steps[k].kind == StepKind::kGridShift && report.steps[k].inMargin)
+      return LineWarning::kGridMargin;
   }
   return std::nullopt;
 }

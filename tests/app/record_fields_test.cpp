@@ -1,4 +1,4 @@
-#include "frontend/record_fields.hpp"
+#include "velmora/app/record_fields.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "frontend/coordinate_parser.hpp"
+#include "velmora/app/coordinate_parser.hpp"
 
 #include <gtest/gtest.h>
 

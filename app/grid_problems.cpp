@@ -1,0 +1,45 @@
+#include "velmora/app/grid_problems.hpp"
+
+#include "velmora/app/program_folder.hpp"
+#include "velmora/app/run_tally.hpp"
+
+namespace velmora {
+
+std::optional<std::string> gridShiftProblem(const Converter& converter) {
+  const ConversionSettings& settings = converter.settings();
+  const bool datumGrid =
+      converter.gridState(GridId::kAgd66).needed || converter.gridState(GridId::kAgd84).needed ||
+      converter.gridState(GridId::kGda2020).needed || converter.gridState(GridId::kNzgd2000).needed;
+  if (settings.useGridShift && !datumGrid) {
+    return "--useGridShift: no grid file serves " + std::string(datumName(settings.fromDatum)) + " to " +
+           std::string(datumName(settings.toDatum));
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> gridProblems(const Converter& converter) {
+  std::vector<std::string> problems;
+  if (std::optional<std::string> problem = gridShiftProblem(converter))
+    problems.push_back(std::move(*problem));
+  for (const GridId id : kGridIds) {
+    const GridState& state = converter.gridState(id);
+    if (!state.needed || state.grid != nullptr) continue;
+    const bool geoid = id == GridId::kAusGeoid2020 || id == GridId::kAusGeoid09 || id == GridId::kAusGeoid98;
+    std::string problem = "cannot use " + std::string(geoid ? "the geoid file '" : "the grid file '") +
+                          absolutePath(state.path) + "' (needed " +
+                          (geoid ? "for the heights" : "by --useGridShift") +
+                          "): " + gridErrorText(state.error);
+    // Named in the folder where it belongs; every folder where it would have been found follows.
+    if (gridFoundNowhere(state)) problem += "; looked in " + gridFolderList(converter);
+    problems.push_back(std::move(problem));
+  }
+  return problems;
+}
+
+std::optional<std::string> gridProblem(const Converter& converter) {
+  std::vector<std::string> problems = gridProblems(converter);
+  if (problems.empty()) return std::nullopt;
+  return std::move(problems.front());
+}
+
+}  // namespace velmora
