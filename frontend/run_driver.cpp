@@ -143,17 +143,12 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
   CommandLine line = scanCommandLine(args);
   if (line.help) return printHelp(out, err);
   if (line.version) return printVersion(out, err);
-  if (!line.errors.empty()) return optionError(line.errors.front(), out, err);
-  if (const std::optional<std::string> problem = autoZoneProblem(line.settings))
-    return optionError(*problem, out, err);
+  const OptionVerdict verdict =
+      judgeOptions(line, line.strict ? OptionPolicy::kStrict : OptionPolicy::kLax, positionalProblems(line));
+  if (!verdict.errors.empty()) return optionError(verdict.errors.front(), out, err);
   const bool warn = !line.strict && !line.quiet;
-  if (line.strict || warn) {
-    std::vector<std::string> problems = line.problems;
-    if (!line.missingValue) {  // else only the usage text follows
-      for (std::string& problem : settingsProblems(line)) problems.push_back(std::move(problem));
-    }
-    if (line.strict && !problems.empty()) return optionError(problems.front(), out, err);
-    for (const std::string& problem : problems) writeWarning(problem, err);
+  if (warn) {
+    for (const std::string& warning : verdict.warnings) writeWarning(warning, err);
   }
   if (line.missingValue) return usage(out, err);
   if (!line.useInputFile && line.positionals.size() < 2) return usage(out, err);

@@ -24,11 +24,11 @@
 #include <vector>
 
 #include "frontend/block_runner.hpp"
-#include "frontend/command_line.hpp"
 #include "velmora/app/angle_format.hpp"
 #include "velmora/app/coordinate_parser.hpp"
 #include "velmora/app/grid_problems.hpp"
 #include "velmora/app/method_name.hpp"
+#include "velmora/app/options.hpp"
 #include "velmora/app/point_problem.hpp"
 #include "velmora/app/program_folder.hpp"
 #include "velmora/converter.hpp"
@@ -179,22 +179,21 @@ class WorkerGroup {
 
 class PyConverter {
  public:
-  // args: the option arguments as the program takes them ("--fromDatum=GDA94", ...). checkFiles:
-  // whether a strict converter also requires the grid files it needs to open (not when only the
-  // options are being checked, on a machine other than the one converting).
-  PyConverter(const std::vector<std::string>& args, bool strict, const std::string& shareFolder,
-              bool checkFiles)
+  // options: the program's options by name ("--fromDatum") with their values (none for a flag),
+  // checked as --strict checks them. checkFiles: whether a strict converter also requires the grid
+  // files it needs to open (not when only the options are being checked, on a machine other than the
+  // one converting).
+  PyConverter(const std::vector<std::pair<std::string, std::optional<std::string>>>& options, bool strict,
+              const std::string& shareFolder, bool checkFiles)
       : strict_(strict) {
-    std::vector<std::string_view> argv{"velmora", "--inputFile", "-"};
-    for (const std::string& arg : args) argv.emplace_back(arg);
-    CommandLine line = scanCommandLine(argv);
-    if (!line.errors.empty()) throw py::value_error(line.errors.front());
-    if (const std::optional<std::string> problem = autoZoneProblem(line.settings))
-      throw py::value_error(*problem);
-    if (!line.problems.empty()) throw py::value_error(line.problems.front());
-    if (line.missingValue) throw py::value_error("an option that takes a value stands last");
-    const std::vector<std::string> problems = settingsProblems(line);
-    if (!problems.empty()) throw py::value_error(problems.front());
+    std::vector<OptionText> texts;
+    texts.reserve(options.size());
+    for (const auto& [name, value] : options) {
+      texts.push_back({name, value ? std::optional<std::string_view>(*value) : std::nullopt});
+    }
+    RunOptions line = readOptions(texts);
+    const OptionVerdict verdict = judgeOptions(line, OptionPolicy::kStrict);
+    if (!verdict.errors.empty()) throw py::value_error(verdict.errors.front());
 
     // The module has no program folder: the folder given, VELMORA_GRID_DIR, then the installed
     // share/velmora (when the package lies in an installed tree).
@@ -492,8 +491,9 @@ PYBIND11_MODULE(_velmora, m) {
   m.doc() = "The velmora conversion engine (use the velmora package, not this module).";
   m.attr("__version__") = std::string(velmora::kVersion);
   py::class_<velmora::PyConverter>(m, "Converter")
-      .def(py::init<const std::vector<std::string>&, bool, const std::string&, bool>(), py::arg("args"),
-           py::arg("strict"), py::arg("share_folder"), py::arg("check_files"))
+      .def(py::init<const std::vector<std::pair<std::string, std::optional<std::string>>>&, bool,
+                    const std::string&, bool>(),
+           py::arg("options"), py::arg("strict"), py::arg("share_folder"), py::arg("check_files"))
       .def("convert", &velmora::PyConverter::convert, py::arg("a"), py::arg("b"), py::arg("h"),
            py::arg("threads"))
       .def("grids", &velmora::PyConverter::grids);

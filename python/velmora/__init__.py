@@ -214,20 +214,20 @@ class Converter:
         args = []
         for name, option in _OPTIONS.items():
             if options[name] is not None or name not in _OPTIONAL:
-                args.append(f"{option}={_text(name, options[name])}")
+                args.append((option, _text(name, options[name])))
         for name in (*_FLAGS, "strict"):
             if not isinstance(options[name], (bool, np.bool_)):
                 raise ValueError(f"{name}: expected True or False, got {options[name]!r}")
             options[name] = bool(options[name])
             if options[name] and name in _FLAGS:
-                args.append(_FLAGS[name])
+                args.append((_FLAGS[name], None))
         if options["grid_folder"] is not None:
             folder = os.fspath(options["grid_folder"])
             options["grid_folder"] = os.path.abspath(folder) if folder else folder
-            args.append(f"--gridFolder={options['grid_folder']}")
+            args.append(("--gridFolder", options["grid_folder"]))
         options["grids"] = {str(slot): _grid_path(file) for slot, file in (options["grids"] or {}).items()}
         for slot, file in options["grids"].items():
-            args.append(f"--grid={slot}={file}")
+            args.append(("--grid", f"{slot}={file}"))
         self._options = {name: options[name] for name in (*_OPTIONS, *_FLAGS, "strict", "grid_folder", "grids")}
         self._engine = _velmora.Converter(args, options["strict"], _share_folder(), check_files)
 
