@@ -1,26 +1,13 @@
-// Blocks go through a ring of slots: the calling thread reads a block into a free slot and queues
-// it, the workers convert queued blocks in any order, and the calling thread writes finished blocks
-// strictly in the order they were read. The ring bounds the memory of a run to a few blocks per
-// worker, whatever the size of the input.
+// Blocks of lines through the ordered runner: read on the calling thread, converted on the workers,
+// written strictly in the order they were read.
 #include "frontend/block_runner.hpp"
 
-#include <sched.h>
-
-#include <algorithm>
 #include <cerrno>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-#include <optional>
-#include <system_error>
-#include <thread>
-#include <vector>
+
+#include "velmora/app/ordered_runner.hpp"
 
 namespace velmora {
 namespace {
-
-constexpr unsigned kSlotsPerWorker = 2;  // one being converted, one read ahead
-constexpr unsigned kMaxThreads = 64;     // more workers than this only cost memory
 
 bool writeAll(std::string_view text, std::FILE* file) {
   return text.empty() || std::fwrite(text.data(), 1, text.size(), file) == text.size();
@@ -68,162 +55,10 @@ void clearOutput(BlockOutput& output) {
   output.tally.clear();
 }
 
-StreamOutcome convertOnThisThread(const Converter& converter, const PointOptions& options, LineReader& reader,
-                                  StreamSink& sink) {
-  InputBlock block;
+// A block of lines and what converting it gave.
+struct Block {
+  InputBlock input;
   BlockOutput output;
-  for (;;) {
-    const ReadStatus status = reader.readBlock(block);
-    if (status == ReadStatus::kEnd) return StreamOutcome::kCompleted;
-    if (status == ReadStatus::kError) return StreamOutcome::kReadError;
-    if (status == ReadStatus::kLineTooLong) return StreamOutcome::kLineTooLong;
-    clearOutput(output);
-    convertBlock(converter, options, block, output);
-    if (!writeBlock(block, output, sink)) return StreamOutcome::kWriteError;
-    // The next read may wait: the results should not.
-    if (reader.slowInput() && !writeResults({}, true, sink)) return StreamOutcome::kWriteError;
-  }
-}
-
-class WorkerPool {
- public:
-  // Throws std::system_error when not one worker could be started.
-  WorkerPool(const Converter& converter, const PointOptions& options, unsigned workers)
-      : converter_(converter), options_(options), slots_(workers * kSlotsPerWorker) {
-    threads_.reserve(workers);
-    try {
-      for (unsigned k = 0; k < workers; ++k) threads_.emplace_back([this] { work(); });
-    } catch (const std::system_error&) {
-      if (threads_.empty()) throw;  // the workers that did start serve the run
-    }
-  }
-
-  ~WorkerPool() { stop(); }
-
-  WorkerPool(const WorkerPool&) = delete;
-  WorkerPool& operator=(const WorkerPool&) = delete;
-
-  StreamOutcome run(LineReader& reader, StreamSink& sink) {
-    std::size_t nextRead = 0;   // sequence number of the next block to read
-    std::size_t nextWrite = 0;  // sequence number of the next block to write
-    bool inputEnded = false;
-    StreamOutcome outcome = StreamOutcome::kCompleted;
-    for (;;) {
-      // Write every finished block at the head of the ring, in order.
-      while (nextWrite < nextRead && isDone(nextWrite)) {
-        Slot& slot = slotOf(nextWrite);
-        const bool written = writeBlock(slot.input, slot.output, sink);
-        setState(slot, State::kFree);
-        ++nextWrite;
-        if (!written) return drain(nextWrite, nextRead, StreamOutcome::kWriteError);
-      }
-      if (inputEnded && nextWrite == nextRead) return outcome;
-      if (!inputEnded && nextRead - nextWrite < slots_.size()) {
-        if (reader.slowInput()) {
-          // The next read may wait for a pipe or a terminal: every result read so far goes out first.
-          if (nextWrite < nextRead) {
-            waitForDone(nextWrite);
-            continue;
-          }
-          if (!writeResults({}, true, sink)) return StreamOutcome::kWriteError;  // nothing is queued
-        }
-        Slot& slot = slotOf(nextRead);  // free: every block before it in this slot was written
-        const ReadStatus status = reader.readBlock(slot.input);
-        if (status == ReadStatus::kLines) {
-          queue(nextRead);
-          ++nextRead;
-        } else {
-          inputEnded = true;
-          if (status == ReadStatus::kError) outcome = StreamOutcome::kReadError;
-          if (status == ReadStatus::kLineTooLong) outcome = StreamOutcome::kLineTooLong;
-        }
-        continue;
-      }
-      waitForDone(nextWrite);
-    }
-  }
-
- private:
-  enum class State { kFree, kQueued, kDone };
-
-  struct Slot {
-    InputBlock input;
-    BlockOutput output;
-    State state = State::kFree;
-  };
-
-  Slot& slotOf(std::size_t sequence) { return slots_[sequence % slots_.size()]; }
-
-  bool isDone(std::size_t sequence) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return slotOf(sequence).state == State::kDone;
-  }
-
-  void setState(Slot& slot, State state) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    slot.state = state;
-  }
-
-  void queue(std::size_t sequence) {
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      slotOf(sequence).state = State::kQueued;
-      pending_.push_back(sequence);
-    }
-    queued_.notify_one();
-  }
-
-  void waitForDone(std::size_t sequence) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    done_.wait(lock, [&] { return slotOf(sequence).state == State::kDone; });
-  }
-
-  void stop() {
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      stopping_ = true;
-    }
-    queued_.notify_all();
-    for (std::thread& thread : threads_) thread.join();
-  }
-
-  // After a failed write the blocks still queued are let finish, unwritten, so that no worker
-  // touches a slot once the run has returned.
-  StreamOutcome drain(std::size_t nextWrite, std::size_t nextRead, StreamOutcome outcome) {
-    for (std::size_t sequence = nextWrite; sequence < nextRead; ++sequence) waitForDone(sequence);
-    return outcome;
-  }
-
-  void work() {
-    for (;;) {
-      std::size_t sequence = 0;
-      {
-        std::unique_lock<std::mutex> lock(mutex_);
-        queued_.wait(lock, [&] { return stopping_ || !pending_.empty(); });
-        if (pending_.empty()) return;
-        sequence = pending_.front();
-        pending_.pop_front();
-      }
-      Slot& slot = slotOf(sequence);
-      clearOutput(slot.output);
-      convertBlock(converter_, options_, slot.input, slot.output);
-      {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        slot.state = State::kDone;
-      }
-      done_.notify_all();
-    }
-  }
-
-  const Converter& converter_;
-  const PointOptions& options_;
-  std::vector<Slot> slots_;
-  std::vector<std::thread> threads_;
-  std::mutex mutex_;
-  std::condition_variable queued_;  // a block was queued, or the pool is stopping
-  std::condition_variable done_;    // a block was converted
-  std::deque<std::size_t> pending_;
-  bool stopping_ = false;
 };
 
 }  // namespace
@@ -232,16 +67,36 @@ StreamResult convertStream(const Converter& converter, const PointOptions& optio
                            unsigned threads, std::FILE* out, std::FILE* err, RunTally& total,
                            Progress* progress) {
   StreamSink sink{out, err, total, progress, reader};
-  std::optional<WorkerPool> pool;
-  if (threads > 1) {
-    try {
-      pool.emplace(converter, options, std::min(threads, kMaxThreads));
-    } catch (const std::system_error&) {
-      pool.reset();  // no thread could be started: the calling thread converts alone
+  StreamOutcome outcome = StreamOutcome::kCompleted;
+  OrderedRunner<Block> runner(threads, [&](Block& block) {
+    clearOutput(block.output);
+    convertBlock(converter, options, block.input, block.output);
+  });
+  RunnerCalls<Block> calls;
+  calls.fill = [&](Block& block) {
+    // The next read may wait for a pipe or a terminal: every result read so far goes out first
+    // (drainFirst has taken every block before this one).
+    if (reader.slowInput() && !writeResults({}, true, sink)) {
+      outcome = StreamOutcome::kWriteError;
+      return FillStatus::kEnd;
     }
-  }
-  const StreamOutcome outcome =
-      pool ? pool->run(reader, sink) : convertOnThisThread(converter, options, reader, sink);
+    switch (reader.readBlock(block.input)) {
+      case ReadStatus::kLines:
+        return FillStatus::kPiece;
+      case ReadStatus::kError:
+        outcome = StreamOutcome::kReadError;
+        break;
+      case ReadStatus::kLineTooLong:
+        outcome = StreamOutcome::kLineTooLong;
+        break;
+      case ReadStatus::kEnd:
+        break;
+    }
+    return FillStatus::kEnd;
+  };
+  calls.take = [&](Block& block) { return writeBlock(block.input, block.output, sink); };
+  calls.drainFirst = [&] { return reader.slowInput(); };
+  if (runner.run(calls) == RunEnd::kStopped) outcome = StreamOutcome::kWriteError;
   return {outcome, outcome == StreamOutcome::kWriteError ? sink.writeError : 0};
 }
 
@@ -249,14 +104,6 @@ StreamResult convertStream(const Converter& converter, LineReader& reader, unsig
                            std::FILE* err) {
   RunTally total;
   return convertStream(converter, PointOptions{}, reader, threads, out, err, total);
-}
-
-unsigned defaultThreadCount() {
-  // The processors this process may run on, which a container or taskset may limit below the machine's.
-  cpu_set_t allowed;
-  if (sched_getaffinity(0, sizeof allowed, &allowed) == 0)
-    return static_cast<unsigned>(std::max(1, CPU_COUNT(&allowed)));
-  return std::max(1U, std::thread::hardware_concurrency());
 }
 
 }  // namespace velmora

@@ -7,6 +7,7 @@
 #include "frontend/input_lines.hpp"
 #include "frontend/line_converter.hpp"
 #include "frontend/progress.hpp"
+#include "velmora/app/ordered_runner.hpp"
 #include "velmora/app/run_tally.hpp"
 #include "velmora/converter.hpp"
 
@@ -38,8 +39,5 @@ StreamResult convertStream(const Converter& converter, const PointOptions& optio
                            Progress* progress = nullptr);
 StreamResult convertStream(const Converter& converter, LineReader& reader, unsigned threads, std::FILE* out,
                            std::FILE* err);
-
-// Worker threads when none are asked for: every processor this process may run on.
-unsigned defaultThreadCount();
 
 }  // namespace velmora

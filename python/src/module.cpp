@@ -1,34 +1,29 @@
-// The extension _velmora: the program's option checks, engine and number formatting behind a NumPy
-// interface. The options are read by the program's own command-line scanner, so a value means and is
-// refused exactly as on the command line; points are converted on worker threads without the GIL.
+// The extension _velmora: the application layer's option checks, engine and number formatting behind
+// a NumPy interface. The options are read by name as the program reads them, so a value means and is
+// refused exactly as on the command line; points are converted by the ordered runner's workers
+// without the GIL.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
-#include <exception>
-#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
-#include "frontend/block_runner.hpp"
 #include "velmora/app/angle_format.hpp"
 #include "velmora/app/coordinate_parser.hpp"
 #include "velmora/app/grid_problems.hpp"
 #include "velmora/app/method_name.hpp"
 #include "velmora/app/options.hpp"
+#include "velmora/app/ordered_runner.hpp"
 #include "velmora/app/point_problem.hpp"
 #include "velmora/app/program_folder.hpp"
 #include "velmora/converter.hpp"
@@ -42,10 +37,10 @@ namespace {
 constexpr std::uint16_t kFailedCode = 0;  // method code of a point that did not convert
 constexpr std::string_view kFailedName = "failed";
 constexpr std::uint16_t kNoProblem = 0;  // problem code of a point that converted
-constexpr unsigned kMaxThreads = 64;
-// Fewer points than this on one thread run on the calling thread: done in milliseconds, they need
-// no watch for Ctrl-C, and a single point pays no thread start.
-constexpr std::size_t kCallingThreadPoints = 65536;
+// Points converted as one piece of the ordered runner: small enough that Ctrl-C is heard within a
+// fraction of a second and the threads share the work evenly, large enough that the runner's own
+// bookkeeping is lost in the conversion.
+constexpr std::size_t kPiecePoints = 16384;
 
 using DoubleArray = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
@@ -67,32 +62,36 @@ class CodeTable {
     return codes_.emplace(text, static_cast<std::uint16_t>(texts_.size())).first->second;
   }
   const std::vector<std::string>& texts() const { return texts_; }
+  void clear() {
+    texts_.clear();
+    codes_.clear();
+  }
 
  private:
   std::vector<std::string> texts_;  // code - 1 -> text
   std::unordered_map<std::string, std::uint16_t> codes_;
 };
 
-// What the points of one thread gave besides their values: codes local to the thread.
-struct ChunkCodes {
+// A range of points converted together, and the method and problem codes local to it.
+struct Piece {
+  std::size_t begin = 0;
+  std::size_t end = 0;
   CodeTable methods;
   CodeTable problems;
 };
 
-// Renumbers the codes of each thread's points into one table for the run, in order of first use by
-// point index whatever the thread count; first is the text of code 0.
-std::vector<std::string> mergeCodes(const std::vector<ChunkCodes>& chunks, CodeTable ChunkCodes::*table,
-                                    std::size_t perChunk, std::size_t count, std::uint16_t* codes,
-                                    std::string_view first) {
-  CodeTable run;
-  for (std::size_t k = 0; k < chunks.size(); ++k) {
-    const std::vector<std::string>& texts = (chunks[k].*table).texts();
-    std::vector<std::uint16_t> remap(texts.size() + 1, 0);
-    for (std::size_t n = 0; n < texts.size(); ++n) remap[n + 1] = run.code(texts[n]);
-    const std::size_t begin = std::min(count, k * perChunk);
-    const std::size_t end = std::min(count, begin + perChunk);
-    for (std::size_t i = begin; i < end; ++i) codes[i] = remap[codes[i]];
-  }
+// Renumbers a piece's local codes (in [begin, end) of codes) into the run's table: taken in order,
+// the pieces number the texts in order of first use by point index, whatever the thread count.
+void renumber(const CodeTable& local, std::size_t begin, std::size_t end, std::uint16_t* codes,
+              CodeTable& run) {
+  const std::vector<std::string>& texts = local.texts();
+  std::vector<std::uint16_t> remap(texts.size() + 1, 0);
+  for (std::size_t n = 0; n < texts.size(); ++n) remap[n + 1] = run.code(texts[n]);
+  for (std::size_t i = begin; i < end; ++i) codes[i] = remap[codes[i]];
+}
+
+// The texts of a run's codes, code 0 first.
+std::vector<std::string> codeTexts(std::string_view first, const CodeTable& run) {
   std::vector<std::string> texts{std::string(first)};
   texts.insert(texts.end(), run.texts().begin(), run.texts().end());
   return texts;
@@ -117,65 +116,6 @@ bool sameMethod(const ConversionResult& a, const ConversionResult& b) {
   return g.geoidStatus == h.geoidStatus && g.geoid == h.geoid && g.subGrid == h.subGrid &&
          g.inMargin == h.inMargin;
 }
-
-// Runs work(k) for k in [0, count) on threads of their own and waits for them, taking the GIL every
-// kInterruptPollInterval to run Python's signal handlers: a handler that raises (Ctrl-C) stops the
-// workers and is raised here, as is the first exception a worker throws.
-class WorkerGroup {
- public:
-  bool stopping() const { return stop_.load(std::memory_order_relaxed); }
-
-  template <typename Work>
-  void run(unsigned count, const Work& work) {
-    running_ = count;
-    bool interrupted = false;
-    {
-      std::vector<std::jthread> workers;
-      workers.reserve(count);
-      for (unsigned k = 0; k < count; ++k) workers.emplace_back([this, &work, k] { runOne(work, k); });
-      std::unique_lock lock(mutex_);
-      while (!done_.wait_for(lock, kInterruptPollInterval, [this] { return running_ == 0; })) {
-        lock.unlock();
-        {
-          const py::gil_scoped_acquire gil;
-          interrupted = PyErr_CheckSignals() != 0;
-        }
-        if (interrupted) {
-          stop_ = true;
-          break;  // the workers are joined as they leave scope
-        }
-        lock.lock();
-      }
-    }
-    if (interrupted) {
-      const py::gil_scoped_acquire gil;
-      throw py::error_already_set();
-    }
-    if (failure_) std::rethrow_exception(failure_);
-  }
-
- private:
-  template <typename Work>
-  void runOne(const Work& work, unsigned k) {
-    std::exception_ptr failure;
-    try {
-      work(k);
-    } catch (...) {
-      failure = std::current_exception();
-      stop_ = true;
-    }
-    const std::lock_guard lock(mutex_);
-    if (failure && !failure_) failure_ = failure;
-    if (--running_ == 0) done_.notify_all();
-  }
-
-  static constexpr std::chrono::milliseconds kInterruptPollInterval{100};
-  std::atomic<bool> stop_{false};
-  std::mutex mutex_;
-  std::condition_variable done_;
-  unsigned running_ = 0;
-  std::exception_ptr failure_;
-};
 
 class PyConverter {
  public:
@@ -247,8 +187,8 @@ class PyConverter {
       throw py::value_error("h: heights are converted (from_height and to_height): give the heights");
     }
     if (threads == 0) threads = defaultThreadCount();
-    const unsigned threadCount =
-        std::min<std::size_t>({threads, kMaxThreads, std::max<std::size_t>(count / 1024, 1)});
+    // A run of one piece needs no worker: it is done on the calling thread.
+    const unsigned workers = count <= kPiecePoints ? 1U : threads;
 
     const double* pa = angleInput ? nullptr : numA.data();
     const double* pb = angleInput ? nullptr : numB.data();
@@ -273,20 +213,12 @@ class PyConverter {
     std::int16_t* const zones = arrayZones.mutable_data();
     std::vector<std::string> textOutA(angleOutput ? count : 0);
     std::vector<std::string> textOutB(angleOutput ? count : 0);
-    std::vector<ChunkCodes> chunks(threadCount);
-    const std::size_t perChunk = (count + threadCount - 1) / std::max(threadCount, 1U);
-    WorkerGroup group;
-
-    const auto work = [&](unsigned chunk) {
-      ChunkCodes& local = chunks[chunk];
+    const auto work = [&](Piece& local) {
       std::string name;
       ConversionResult last{};
       std::uint16_t lastCode = kFailedCode;
       bool haveLast = false;
-      const std::size_t begin = std::min(count, chunk * perChunk);
-      const std::size_t end = std::min(count, begin + perChunk);
-      for (std::size_t i = begin; i < end; ++i) {
-        if (i % kStopCheckInterval == 0 && group.stopping()) return;
+      for (std::size_t i = local.begin; i < local.end; ++i) {
         problemCodes[i] = kNoProblem;
         const auto fail = [&](const std::string& problem) {
           outA[i] = outB[i] = outH[i] = std::nan("");
@@ -373,18 +305,37 @@ class PyConverter {
       }
     };
 
-    std::vector<std::string> names;
-    std::vector<std::string> problemTexts;
+    CodeTable runMethods;
+    CodeTable runProblems;
+    std::size_t nextPoint = 0;
+    RunnerCalls<Piece> calls;
+    calls.fill = [&](Piece& piece) {
+      if (nextPoint == count) return FillStatus::kEnd;
+      piece.begin = nextPoint;
+      piece.end = nextPoint = std::min(count, nextPoint + kPiecePoints);
+      piece.methods.clear();
+      piece.problems.clear();
+      return FillStatus::kPiece;
+    };
+    calls.take = [&](Piece& piece) {
+      renumber(piece.methods, piece.begin, piece.end, codes, runMethods);
+      renumber(piece.problems, piece.begin, piece.end, problemCodes, runProblems);
+      return true;
+    };
+    // Python's signal handlers run now and then: a handler that raises (Ctrl-C) stops the run.
+    calls.keepGoing = [] {
+      const py::gil_scoped_acquire gil;
+      return PyErr_CheckSignals() == 0;
+    };
+    RunEnd end = RunEnd::kCompleted;
     {
       py::gil_scoped_release release;
-      if (threadCount == 1 && count < kCallingThreadPoints) {
-        work(0);
-      } else {
-        group.run(threadCount, work);
-      }
-      names = mergeCodes(chunks, &ChunkCodes::methods, perChunk, count, codes, kFailedName);
-      problemTexts = mergeCodes(chunks, &ChunkCodes::problems, perChunk, count, problemCodes, "");
+      OrderedRunner<Piece> runner(workers, work);
+      end = runner.run(calls);
     }
+    if (end == RunEnd::kInterrupted) throw py::error_already_set();
+    const std::vector<std::string> names = codeTexts(kFailedName, runMethods);
+    const std::vector<std::string> problemTexts = codeTexts("", runProblems);
 
     py::object first = arrayA;
     py::object second = arrayB;
@@ -420,7 +371,6 @@ class PyConverter {
 
  private:
   // Every this many points a worker looks whether the run is being stopped.
-  static constexpr std::size_t kStopCheckInterval = 4096;
 
   static std::string describe(std::string_view argument, CoordinateProblem problem, CoordType type,
                               CoordinateRole role) {
