@@ -609,13 +609,14 @@ TEST(ZoneE2e, TargetZoneAndEachPointsOwnZone) {
 TEST(ZoneE2e, ColumnsGiveEachPointItsOwnZone) {
   const VelmoraFolder velmora;
   velmora.writeInWorkFolder("points.csv", "P1,-36,150,x\nP2,-33.8,149.99999\nP3,-34.9,138.6,y\n");
-  expectRun(velmora.run({"--fromDatum", "GDA94", "--toDatum", "GDA94", "--toCoordType", "EN", "--toZone", "auto",
-                         "--columns", "2,3", "--inputFile", "points.csv"}),
-            {0,
-             "P1,229578.630,6011888.038,x,56\n"
-             "P2,777738.899,6255972.126,55\n"
-             "P3,280707.598,6135417.774,y,54\n",
-             ""});
+  const std::vector<std::string> arguments{"--fromDatum",   "GDA94", "--toDatum",   "GDA94",
+                                           "--toCoordType", "EN",    "--toZone",    "auto",
+                                           "--columns",     "2,3",   "--inputFile", "points.csv"};
+  expectRun(velmora.run(arguments), {0,
+                                     "P1,229578.630,6011888.038,x,56\n"
+                                     "P2,777738.899,6255972.126,55\n"
+                                     "P3,280707.598,6135417.774,y,54\n",
+                                     ""});
 }
 
 }  // namespace
