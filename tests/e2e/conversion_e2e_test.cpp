@@ -603,5 +603,21 @@ TEST(ZoneE2e, TargetZoneAndEachPointsOwnZone) {
   }
 }
 
+// With --columns the zone field of each line is that point's own zone, not one for the run: points in
+// zones 56, 55 and 54 in one file. The zone 54 point from PROJ as above:
+//   echo "-34.9 138.6" | cs2cs -f "%.4f" EPSG:4283 EPSG:28354         ->  280707.5981 6135417.7744
+TEST(ZoneE2e, ColumnsGiveEachPointItsOwnZone) {
+  const VelmoraFolder velmora;
+  velmora.writeInWorkFolder("points.csv", "P1,-36,150,x\nP2,-33.8,149.99999\nP3,-34.9,138.6,y\n");
+  const std::vector<std::string> arguments{"--fromDatum",   "GDA94", "--toDatum",   "GDA94",
+                                           "--toCoordType", "EN",    "--toZone",    "auto",
+                                           "--columns",     "2,3",   "--inputFile", "points.csv"};
+  expectRun(velmora.run(arguments), {0,
+                                     "P1,229578.630,6011888.038,x,56\n"
+                                     "P2,777738.899,6255972.126,55\n"
+                                     "P3,280707.598,6135417.774,y,54\n",
+                                     ""});
+}
+
 }  // namespace
 }  // namespace velmora::testing

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/doc_text.hpp"
 #include "tests/support/grid_fixtures.hpp"
 #include "tests/support/run_process.hpp"
 #include "tests/support/temp_dir.hpp"
@@ -21,6 +22,9 @@
 
 #ifndef VELMORA_GRID_PATH
 #error "VELMORA_GRID_PATH must name the velmora-grid executable"
+#endif
+#ifndef VELMORA_MAN_DIR
+#error "VELMORA_MAN_DIR must name the folder of the manual pages"
 #endif
 
 namespace velmora {
@@ -109,20 +113,39 @@ class VelmoraGridTool : public ::testing::Test {
   TempDir folder_;
 };
 
+// The command forms of the manual page's SYNOPSIS ("velmora-grid info FILE", ...): each form is the
+// words of its font-macro lines up to a .br; the form of the options (--help, --version) is left out.
+std::vector<std::string> synopsisCommands() {
+  const std::string page = manPageWords(VELMORA_MAN_DIR "/velmora-grid.1");
+  const std::size_t start = std::min(page.find("\n.SH SYNOPSIS\n"), page.size());
+  std::istringstream lines(page.substr(start, page.find("\n.SH ", start + 1) - start));
+  std::vector<std::string> commands;
+  std::string form;
+  const auto endForm = [&] {
+    if (!form.empty() && form.find(" -") == std::string::npos) commands.push_back(form);
+    form.clear();
+  };
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with(".br")) {
+      endForm();
+    } else if (line.starts_with('.') && !line.starts_with(".SH") && line.find(' ') != std::string::npos) {
+      form += (form.empty() ? "" : " ") + line.substr(line.find(' ') + 1);
+    }
+  }
+  endForm();
+  return commands;
+}
+
 TEST_F(VelmoraGridTool, NoArgumentsPrintTheUsageWithStatusOne) {
   const ProcessResult run = runTool(folder_, {});
-  expectRun(run, {1,
-                  "usage: velmora-grid info FILE\n"
-                  "       velmora-grid shift FILE LATITUDE LONGITUDE\n"
-                  "       velmora-grid convert IN OUT\n"
-                  "\n"
-                  "  info     shows the form, unit, defects and sub-grid tree of an NTv2 grid file\n"
-                  "  shift    interpolates the file at a point in decimal degrees, north and east positive\n"
-                  "  convert  writes IN in the form named by OUT's extension\n"
-                  "\n"
-                  "FILE, IN and OUT end in .gsb (binary form) or .gsa (text form).\n"
-                  "Exit status: 0 done, 1 usage or failure, 2 no sub-grid holds the point.\n",
-                  ""});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.standardError, "");
+  EXPECT_TRUE(run.standardOutput.starts_with("usage: velmora-grid ")) << run.standardOutput;
+  const std::vector<std::string> commands = synopsisCommands();
+  ASSERT_GE(commands.size(), 3U) << "too few command forms read from the SYNOPSIS";
+  for (const std::string& command : commands)
+    EXPECT_NE(run.standardOutput.find(" " + command + "\n"), std::string::npos) << command;
+  // Wrong arguments to a command give the same text.
   expectRun(runTool(folder_, {"shift", "two.gsb", "41S", "174E"}), {1, run.standardOutput, ""});
 }
 
