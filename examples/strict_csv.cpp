@@ -31,10 +31,16 @@ int main() {
     const velmora::ConversionResult result = converter.transformPoint({lat.value, lon.value, 0.0});
     std::string problem;
     if (lat.problem != velmora::CoordinateProblem::kNone ||
-        lon.problem != velmora::CoordinateProblem::kNone ||
-        velmora::describePointProblem(converter, result, problem)) {
-      std::cerr << line << ": " << (problem.empty() ? "expected a latitude and a longitude" : problem)
-                << '\n';
+        lon.problem != velmora::CoordinateProblem::kNone) {
+      const bool onLatitude = lat.problem != velmora::CoordinateProblem::kNone;
+      problem = velmora::problemText(
+          onLatitude ? lat.problem : lon.problem, velmora::CoordType::kDd,
+          onLatitude ? velmora::CoordinateRole::kLatitude : velmora::CoordinateRole::kLongitude);
+    } else {
+      velmora::describePointProblem(converter, result, problem);
+    }
+    if (!problem.empty()) {
+      std::cerr << line << ": " << problem << '\n';
       continue;
     }
     velmora::ResultLine text;  // "lat,lon,height\n": the height field is left out
