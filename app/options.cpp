@@ -262,6 +262,9 @@ std::string_view gridSlotName(GridId grid) {
   return {};
 }
 
+// Names that name nothing are read as the catch-all the program has always used (an unknown datum
+// is WGS84, an unknown coordinate type DD, an unknown height type no height conversion); the check
+// beside each makes that a problem, a warning or an error by policy.
 void applyOption(const OptionName& entry, std::string_view value, RunOptions& line) {
   ConversionSettings& settings = line.settings;
   std::vector<std::string>& problems = line.problems;
@@ -271,27 +274,27 @@ void applyOption(const OptionName& entry, std::string_view value, RunOptions& li
       line.inputFile.assign(value);
       break;
     case Option::kFromDatum:
-      settings.fromDatum = parseDatumName(value);
+      settings.fromDatum = parseDatumName(value).value_or(Datum::kWgs84);
       checkDatum(entry.name, value, problems);
       break;
     case Option::kFromCoordType:
-      settings.fromCoordType = parseCoordType(value);
+      settings.fromCoordType = parseCoordType(value).value_or(CoordType::kDd);
       checkCoordType(entry.name, value, problems);
       break;
     case Option::kFromHeightType:
-      settings.fromHeightType = parseHeightType(value);
+      settings.fromHeightType = parseHeightType(value).value_or(HeightType::kNone);
       checkHeightType(entry.name, value, problems);
       break;
     case Option::kToDatum:
-      settings.toDatum = parseDatumName(value);
+      settings.toDatum = parseDatumName(value).value_or(Datum::kWgs84);
       checkDatum(entry.name, value, problems);
       break;
     case Option::kToCoordType:
-      settings.toCoordType = parseCoordType(value);
+      settings.toCoordType = parseCoordType(value).value_or(CoordType::kDd);
       checkCoordType(entry.name, value, problems);
       break;
     case Option::kToHeightType:
-      settings.toHeightType = parseHeightType(value);
+      settings.toHeightType = parseHeightType(value).value_or(HeightType::kNone);
       checkHeightType(entry.name, value, problems);
       break;
     case Option::kZone:

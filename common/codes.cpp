@@ -1,19 +1,19 @@
 #include "velmora/codes.hpp"
 
 #include <array>
+#include <optional>
 #include <utility>
 
 namespace velmora {
 namespace {
 
 template <typename Code, std::size_t N>
-Code lookUp(const std::array<std::pair<std::string_view, Code>, N>& table, std::string_view name,
-            Code catchAll) {
-  // The first equal name wins; the tables hold no duplicates, but the order is part of the contract.
+std::optional<Code> lookUp(const std::array<std::pair<std::string_view, Code>, N>& table,
+                           std::string_view name) {
   for (const auto& [text, code] : table) {
     if (text == name) return code;
   }
-  return catchAll;
+  return std::nullopt;
 }
 
 constexpr std::array<std::pair<std::string_view, Datum>, 13> kDatumNames{{
@@ -39,8 +39,10 @@ constexpr std::array<std::pair<std::string_view, CoordType>, 4> kCoordTypeNames{
     {"DD", CoordType::kDd},
 }};
 
-constexpr std::array<std::pair<std::string_view, HeightType>, 3> kHeightTypeNames{{
+// "None" as the usage text spells it; "NONE" first, as the code's name.
+constexpr std::array<std::pair<std::string_view, HeightType>, 4> kHeightTypeNames{{
     {"NONE", HeightType::kNone},
+    {"None", HeightType::kNone},
     {"Ellipsoid", HeightType::kEllipsoid},
     {"AHD", HeightType::kAhd},
 }};
@@ -67,16 +69,16 @@ std::string_view heightTypeName(HeightType type) {
   return nameOf(kHeightTypeNames, type);
 }
 
-Datum parseDatumName(std::string_view name) {
-  return lookUp(kDatumNames, name, Datum::kWgs84);
+std::optional<Datum> parseDatumName(std::string_view name) {
+  return lookUp(kDatumNames, name);
 }
 
-CoordType parseCoordType(std::string_view name) {
-  return lookUp(kCoordTypeNames, name, CoordType::kDd);
+std::optional<CoordType> parseCoordType(std::string_view name) {
+  return lookUp(kCoordTypeNames, name);
 }
 
-HeightType parseHeightType(std::string_view name) {
-  return lookUp(kHeightTypeNames, name, HeightType::kNone);
+std::optional<HeightType> parseHeightType(std::string_view name) {
+  return lookUp(kHeightTypeNames, name);
 }
 
 }  // namespace velmora

@@ -2,6 +2,7 @@
 // The numeric values are those stored settings have always used.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 namespace velmora {
@@ -39,11 +40,12 @@ enum class HeightType : int {
   kAhd = 1,
 };
 
-// Exact, case-sensitive look-ups; a text that equals no name gives the catch-all
-// (Datum::kWgs84, CoordType::kDd, HeightType::kNone).
-Datum parseDatumName(std::string_view name);
-CoordType parseCoordType(std::string_view name);
-HeightType parseHeightType(std::string_view name);
+// Exact, case-sensitive look-ups ("None" also names HeightType::kNone); none for a text that names
+// nothing. The program's default run reads such a text as the catch-all (WGS84, DD, no height
+// conversion) and warns: the lax policy of velmora/app/options.hpp.
+std::optional<Datum> parseDatumName(std::string_view name);
+std::optional<CoordType> parseCoordType(std::string_view name);
+std::optional<HeightType> parseHeightType(std::string_view name);
 
 // The name of a code, as the look-ups above read it ("NONE" for HeightType::kNone).
 std::string_view datumName(Datum datum);

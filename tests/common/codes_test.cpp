@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string_view>
 
 namespace velmora {
@@ -9,8 +10,15 @@ namespace {
 
 struct NameCase {
   std::string_view name;
-  int code;
+  int code;  // kUnknown: the text names nothing
 };
+
+constexpr int kUnknown = 99;
+
+template <typename Code>
+int codeOrUnknown(std::optional<Code> code) {
+  return code ? codeOf(*code) : kUnknown;
+}
 
 TEST(Codes, DatumNamesAreExactAndCaseSensitive) {
   const NameCase cases[] = {
@@ -27,26 +35,31 @@ TEST(Codes, DatumNamesAreExactAndCaseSensitive) {
       {"ITRF2008", 10},
       {"ITRF2014", 11},
       {"ITRF2020", 12},
-      // Every other text falls to WGS84: lower case, padding, prefixes and the empty text.
-      {"gda94", 8},
-      {"GDA94 ", 8},
-      {"GDA9", 8},
-      {"", 8},
-      {"itrf2014", 8},
-      {"ITRF2005", 8},
+      // Every other text names nothing: lower case, padding, prefixes and the empty text.
+      {"gda94", kUnknown},
+      {"GDA94 ", kUnknown},
+      {"GDA9", kUnknown},
+      {"", kUnknown},
+      {"itrf2014", kUnknown},
+      {"ITRF2005", kUnknown},
   };
-  for (const auto& c : cases) EXPECT_EQ(codeOf(parseDatumName(c.name)), c.code) << '"' << c.name << '"';
+  for (const auto& c : cases)
+    EXPECT_EQ(codeOrUnknown(parseDatumName(c.name)), c.code) << '"' << c.name << '"';
 }
 
-TEST(Codes, CoordTypeNamesFallBackToDecimalDegrees) {
-  const NameCase cases[] = {{"EN", 0}, {"DMS", 1}, {"DM", 2}, {"DD", 3}, {"en", 3}, {"dms", 3}, {"", 3}};
-  for (const auto& c : cases) EXPECT_EQ(codeOf(parseCoordType(c.name)), c.code) << '"' << c.name << '"';
+TEST(Codes, CoordTypeNamesAreExact) {
+  const NameCase cases[] = {{"EN", 0},        {"DMS", 1},        {"DM", 2},     {"DD", 3},
+                            {"en", kUnknown}, {"dms", kUnknown}, {"", kUnknown}};
+  for (const auto& c : cases)
+    EXPECT_EQ(codeOrUnknown(parseCoordType(c.name)), c.code) << '"' << c.name << '"';
 }
 
-TEST(Codes, HeightTypeNamesFallBackToNoHeight) {
-  const NameCase cases[] = {{"NONE", -1}, {"None", -1},      {"Ellipsoid", 0}, {"AHD", 1},
-                            {"ahd", -1},  {"ELLIPSOID", -1}, {"", -1}};
-  for (const auto& c : cases) EXPECT_EQ(codeOf(parseHeightType(c.name)), c.code) << '"' << c.name << '"';
+TEST(Codes, HeightTypeNamesAreExact) {
+  const NameCase cases[] = {{"NONE", -1},  {"None", -1},      {"Ellipsoid", 0},
+                            {"AHD", 1},    {"ahd", kUnknown}, {"ELLIPSOID", kUnknown},
+                            {"", kUnknown}};
+  for (const auto& c : cases)
+    EXPECT_EQ(codeOrUnknown(parseHeightType(c.name)), c.code) << '"' << c.name << '"';
 }
 
 }  // namespace
