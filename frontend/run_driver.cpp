@@ -13,7 +13,7 @@
 
 #include "frontend/block_runner.hpp"
 #include "frontend/command_line.hpp"
-#include "frontend/help_text.hpp"
+#include "velmora/app/help_text.hpp"
 #include "frontend/input_lines.hpp"
 #include "frontend/output_file.hpp"
 #include "velmora/app/grid_problems.hpp"

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "frontend/command_line.hpp"
-#include "frontend/help_text.hpp"
+#include "velmora/app/help_text.hpp"
 #include "tests/support/doc_text.hpp"
 #include "velmora/converter.hpp"
 

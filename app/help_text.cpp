@@ -1,4 +1,4 @@
-#include "frontend/help_text.hpp"
+#include "velmora/app/help_text.hpp"
 
 // An option, datum or file added to the program belongs here too: tests/frontend/help_text_test.cpp
 // keeps a table of the names the text must mention.

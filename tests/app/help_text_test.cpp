@@ -1,4 +1,4 @@
-#include "frontend/help_text.hpp"
+#include "velmora/app/help_text.hpp"
 
 #include <gtest/gtest.h>
 
