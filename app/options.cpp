@@ -1,7 +1,6 @@
 #include "velmora/app/options.hpp"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
@@ -153,13 +152,6 @@ std::string unknownOption(const std::string& name) {
   }
   if (closest != nullptr) message += "; did you mean " + std::string(closest->name) + "?";
   return message + " (velmora --help lists the options)";
-}
-
-// The shortest text that reads back as the value, whatever the locale ("2026.9", "1e+09").
-std::string shortestText(double value) {
-  std::array<char, 32> text{};
-  const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
-  return {text.data(), result.ptr};
 }
 
 std::string quoted(std::string_view option, std::string_view value) {

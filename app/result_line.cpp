@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/number_text.hpp"
+
 namespace velmora {
 namespace {
 
@@ -95,9 +97,7 @@ char* appendFixed(char* first, char* last, double value, int decimals) {
     // printf shows the sign bit of a NaN; to_chars would too, but say it here once and plainly.
     return appendText(first, last, std::signbit(value) ? "-nan" : "nan");
   }
-  const std::to_chars_result result = std::to_chars(first, last, value, std::chars_format::fixed, decimals);
-  if (result.ec != std::errc()) return nullptr;
-  return result.ptr;
+  return writeFixed(first, last, value, decimals);
 }
 
 std::string_view enResultLine(double easting, double northing, double height, ResultLine& line) {

@@ -207,4 +207,15 @@ std::optional<long long> readExactInteger(std::string_view text) {
   return value;
 }
 
+char* writeFixed(char* first, char* last, double value, int decimals) {
+  const std::to_chars_result result = std::to_chars(first, last, value, std::chars_format::fixed, decimals);
+  return result.ec == std::errc() ? result.ptr : nullptr;
+}
+
+std::string shortestText(double value) {
+  std::array<char, 32> text{};  // the longest shortest double, "-2.2250738585072014e-308", fits
+  const std::to_chars_result result = std::to_chars(text.data(), text.data() + text.size(), value);
+  return {text.data(), result.ptr};
+}
+
 }  // namespace velmora
