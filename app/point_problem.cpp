@@ -141,6 +141,7 @@ void describePointProblem(const Converter& converter, const ConversionResult& re
 
 std::optional<LineWarning> describePointProblem(const Converter& converter, const ConversionResult& result,
                                                 std::string& out) {
+  if (!mayHaveProblem(result)) return std::nullopt;
   for (const std::optional<LineWarning> kind : pointProblemKinds(converter, result)) {
     if (!kind) continue;
     describePointProblem(converter, result, *kind, out);

@@ -223,7 +223,7 @@ class LineConverter {
       }
     }
     bool pointProblem = false;
-    if (!options_.strict) {
+    if (!options_.strict && mayHaveProblem(result)) {
       for (const std::optional<LineWarning> kind : pointProblemKinds(converter_, result)) {
         if (!kind) continue;
         pointProblem = true;

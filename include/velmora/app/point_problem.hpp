@@ -12,6 +12,21 @@
 
 namespace velmora {
 
+// False for a point done as asked, whatever the converter: the test of every point, a few compares,
+// before the work of pointProblemKinds, which true asks for.
+inline bool mayHaveProblem(const ConversionResult& result) noexcept {
+  const DatumReport& datum = result.datum;
+  if (datum.outcome != DatumOutcome::kTransformed && datum.outcome != DatumOutcome::kUnchanged) return true;
+  if (datum.gridMissed || result.zone.sourceOutside || result.zone.targetOutside) return true;
+  const GeoidStatus geoid = result.height.geoidStatus;
+  if (geoid != GeoidStatus::kNotUsed && (geoid != GeoidStatus::kApplied || result.height.inMargin))
+    return true;
+  for (std::size_t k = 0; k < datum.stepCount; ++k) {
+    if (datum.steps[k].inMargin) return true;
+  }
+  return false;
+}
+
 // The kinds of a point's problems: of its datum change, its height and its zone, in that order,
 // each none when that part was done as asked. Cheap: no text. A needed grid that is not open is
 // the run's problem (see gridProblems), not each point's.
