@@ -3,8 +3,11 @@
 // Everything a run decides is decided when the Converter is built: the source and target map
 // projections, the datum path, and the NTv2 grids and geoid it may need, each found in the grid
 // folders, opened once and owned for the Converter's lifetime. A grid that is missing or refused then stays
-// so: such a run converts as if the file did not exist. transformPoint() only computes: it allocates
-// nothing, touches no file, changes no state, and may be called from any number of threads at once.
+// so: such a run converts as if the file did not exist. The datum path is two lists of steps, one
+// between the run's datums and one under the New Zealand rule; per point only the area tests (the
+// supported area, the New Zealand area, the coverage of each grid) choose among them.
+// transformPoint() only computes: it allocates nothing, touches no file, changes no state, and may be
+// called from any number of threads at once.
 //
 // Accuracy: the datum changes are those of the national parameter sets and grids (about a metre for
 // the AGD parameter sets, a few centimetres for the grids and the GDA94/GDA2020 and ITRF sets); the

@@ -619,5 +619,32 @@ TEST(ZoneE2e, ColumnsGiveEachPointItsOwnZone) {
                                      ""});
 }
 
+// An ISG sub-zone is 2 degrees wide: a point more than 2 degrees from its central meridian lies more
+// than a degree outside it. Zone 56/1 is on 151 E; eastings from PROJ's exact Transverse Mercator:
+//   echo "153.5 -33.8 0" | cct -d 4 +proj=tmerc +lon_0=151 +k=0.99994 +x_0=300000 +y_0=5000000
+//     +ellps=aust_SA  ->  531517.0103 1255923.3074   (152.9: 475943.8712 1257110.9663)
+TEST(ZoneE2e, IsgSubZoneEndsADegreeBeyondItsEdge) {
+  const VelmoraFolder velmora;
+  const std::vector<std::string> isg{"--fromDatum", "ISG",    "--toDatum", "ISG",          "--toCoordType",
+                                     "EN",          "--zone", "56",        "--ISGSubZone", "1"};
+  const std::string outside =
+      "velmora: the point's grid coordinates would lie more than 1 degree outside zone 56\n";
+  struct Case {
+    std::vector<std::string> options;
+    ExpectedRun expected;
+  };
+  const Case cases[] = {
+      {{"--strict", "-33.8", "153.5"}, {1, ",,\n", outside}},
+      {{"-33.8", "153.5"},
+       {0, "531517.010,1255923.307,0.000\n",
+        "velmora: warning: the point's grid coordinates would lie more than 1 degree outside zone 56\n"}},
+      {{"--strict", "-33.8", "152.9"}, {0, "475943.871,1257110.966,0.000\n", ""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options.back());
+    expectRun(velmora.run(with(isg, c.options)), c.expected);
+  }
+}
+
 }  // namespace
 }  // namespace velmora::testing

@@ -9,6 +9,7 @@
 
 #include "tests/geodesy/ground_offset.hpp"
 #include "tests/pipeline/pipeline_fixtures.hpp"
+#include "tests/support/code_printing.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "velmora/geodesy/ang_parameters.hpp"
 #include "velmora/geodesy/datum_transforms.hpp"
@@ -424,6 +425,93 @@ TEST(TransformDatumRegions, NewZealandAreaSameDatumAndSupportedArea) {
     const LatLon actual = transformDatum(c.point.latitude, c.point.longitude, c.from, c.to, era.epoch, false,
                                          era.useItrf2008, "");
     expectBitEqual(actual, expectedFor(c, era), c.what);
+  }
+}
+
+bool isAgdFamilyDatum(Datum datum) {
+  return datum == Datum::kAgd66 || datum == Datum::kAgd84 || datum == Datum::kIsg;
+}
+
+// GDA94, WGS84 and the ITRF datums.
+bool isGda94GroupDatum(Datum datum) {
+  return datum == Datum::kGda94 || datum == Datum::kWgs84 || datum == Datum::kItrf2000 ||
+         datum == Datum::kItrf2008 || datum == Datum::kItrf2014 || datum == Datum::kItrf2020;
+}
+
+// The datum the New Zealand rule takes in the New Zealand area.
+Datum newZealandDatumOf(Datum datum) {
+  if (isAgdFamilyDatum(datum)) return Datum::kNzgd49;
+  if (isGda94GroupDatum(datum)) return Datum::kNzgd2000;
+  return datum;
+}
+
+DatumReport reportOf(Datum from, Datum to, LatLon p, LatLon& position) {
+  ConversionSettings settings;
+  settings.fromDatum = from;
+  settings.toDatum = to;
+  settings.epoch = 2017.5;
+  const ConversionResult result = Converter(settings).transformPoint({p.latitude, p.longitude, 0.0});
+  position = {result.coordinates.first, result.coordinates.second};
+  return result.datum;
+}
+
+// Every pair of the thirteen datums. In the New Zealand area the rule only changes the pair: the
+// point converts bit for bit as between the New Zealand datums, with the same steps (the corner at
+// 180 E is also outside the supported area). Outside the supported area only the AGD family and the
+// datums of GDA94's group (GDA94, WGS84, the ITRF datums) are joined, by the fixed shift.
+TEST(TransformDatumRegions, EveryPairInTheNewZealandAreaAndOutsideTheSupportedArea) {
+  constexpr std::array<LatLon, 3> kNewZealandArea{{{-41.0, 174.0}, {-30.5, 160.5}, {-33.0, 180.0}}};
+  constexpr std::array<LatLon, 3> kOutsideArea{{{5.0, 100.0}, {-20.0, 185.0}, {-20.0, -0.5}}};
+  constexpr std::array<Datum, 13> kEveryDatum{
+      Datum::kAgd66,    Datum::kAgd84,    Datum::kGda94,    Datum::kGda2020, Datum::kAng,
+      Datum::kIsg,      Datum::kNzgd49,   Datum::kNzgd2000, Datum::kWgs84,   Datum::kItrf2000,
+      Datum::kItrf2008, Datum::kItrf2014, Datum::kItrf2020};
+  for (const Datum from : kEveryDatum) {
+    for (const Datum to : kEveryDatum) {
+      for (const LatLon& p : kNewZealandArea) {
+        SCOPED_TRACE(describe(from, to, p));
+        const Datum nzFrom = newZealandDatumOf(from);
+        const Datum nzTo = newZealandDatumOf(to);
+        LatLon ruled;
+        LatLon direct;
+        const DatumReport ruledReport = reportOf(from, to, p, ruled);
+        const DatumReport directReport = reportOf(nzFrom, nzTo, p, direct);
+        expectBitEqual(ruled, direct, "");
+        EXPECT_EQ(ruledReport.fromDatum, nzFrom);
+        EXPECT_EQ(ruledReport.toDatum, nzTo);
+        EXPECT_EQ(ruledReport.newZealandRule, nzFrom != from || nzTo != to);
+        EXPECT_EQ(ruledReport.outcome, directReport.outcome);
+        ASSERT_EQ(ruledReport.stepCount, directReport.stepCount);
+        for (std::size_t k = 0; k < ruledReport.stepCount; ++k) {
+          EXPECT_EQ(ruledReport.steps[k].kind, directReport.steps[k].kind);
+          EXPECT_EQ(ruledReport.steps[k].reverse, directReport.steps[k].reverse);
+          EXPECT_EQ(ruledReport.steps[k].parameters, directReport.steps[k].parameters);
+        }
+      }
+      for (const LatLon& p : kOutsideArea) {
+        SCOPED_TRACE(describe(from, to, p));
+        const bool add = isAgdFamilyDatum(from) && isGda94GroupDatum(to);
+        const bool subtract = isGda94GroupDatum(from) && isAgdFamilyDatum(to);
+        const double sign = add ? 1.0 : -1.0;
+        LatLon position;
+        const DatumReport report = reportOf(from, to, p, position);
+        if (add || subtract) {
+          expectBitEqual(
+              position,
+              {p.latitude + sign * kApproxLatitudeShiftDeg, p.longitude + sign * kApproxLongitudeShiftDeg},
+              "");
+          EXPECT_EQ(report.outcome, DatumOutcome::kApproximate);
+          ASSERT_EQ(report.stepCount, 1);
+          EXPECT_EQ(report.steps[0].kind, StepKind::kApproximateShift);
+          EXPECT_EQ(report.steps[0].reverse, subtract);
+        } else {
+          expectBitEqual(position, p, "");
+          EXPECT_EQ(report.outcome, from == to ? DatumOutcome::kUnchanged : DatumOutcome::kOutsideArea);
+          EXPECT_EQ(report.stepCount, 0);
+        }
+        EXPECT_FALSE(report.newZealandRule);
+      }
+    }
   }
 }
 
