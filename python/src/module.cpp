@@ -272,7 +272,7 @@ class PyConverter {
           continue;
         }
         const ConversionResult result = converter_->transformPoint(point);
-        if (strict_) {
+        if (strict_ && mayHaveProblem(result)) {
           name.clear();
           if (describePointProblem(*converter_, result, name)) {
             fail(name);
