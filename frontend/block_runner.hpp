@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "frontend/input_lines.hpp"
-#include "frontend/line_converter.hpp"
 #include "frontend/progress.hpp"
+#include "velmora/app/line_converter.hpp"
 #include "velmora/app/ordered_runner.hpp"
 #include "velmora/app/run_tally.hpp"
 #include "velmora/converter.hpp"

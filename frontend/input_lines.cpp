@@ -85,18 +85,6 @@ LineFields LineReader::PendingLine::finish(std::string& spill, std::string_view&
   return result;
 }
 
-InputBlock::InputBlock() {
-  bytes_.reserve(kInputChunkBytes);
-  spill_.reserve(kFieldsPerLine * kFieldReadLimitBytes);
-}
-
-void InputBlock::clear() {
-  lineCount_ = 0;
-  bytes_.clear();
-  spill_.clear();
-  hasSpilledLine_ = false;
-}
-
 LineReader::LineReader(std::FILE* file, bool keepWholeLines)
     : file_(file), buffer_(kInputChunkBytes), pending_(keepWholeLines) {}
 

@@ -13,10 +13,10 @@
 
 #include "frontend/block_runner.hpp"
 #include "frontend/command_line.hpp"
-#include "velmora/app/help_text.hpp"
 #include "frontend/input_lines.hpp"
 #include "frontend/output_file.hpp"
 #include "velmora/app/grid_problems.hpp"
+#include "velmora/app/help_text.hpp"
 #include "velmora/app/program_folder.hpp"
 #include "velmora/app/run_tally.hpp"
 #include "velmora/app/run_warnings.hpp"

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "frontend/input_lines.hpp"
+#include "velmora/app/input_block.hpp"
 #include "velmora/app/record_options.hpp"
 #include "velmora/app/run_tally.hpp"
 #include "velmora/converter.hpp"

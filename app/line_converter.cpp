@@ -1,6 +1,6 @@
 // One line (or the point of the arguments) from its text to its result line: read, checked,
 // converted, written and counted.
-#include "frontend/line_converter.hpp"
+#include "velmora/app/line_converter.hpp"
 
 #include <algorithm>
 #include <array>
