@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "velmora/geodesy/angle_units.hpp"
+#include "velmora/geodesy/ellipsoid.hpp"
 #include "velmora/geodesy/geocentric.hpp"
 #include "velmora/geodesy/helmert.hpp"
 
@@ -30,6 +31,10 @@ constexpr double kGda2020ToGda94Scale = 1.000000009994;
 constexpr double kGda94ToGda2020TxOverScale = kGda2020ToGda94Rotation.tx / kGda2020ToGda94Scale;  // metres
 constexpr double kGda94ToGda2020TyOverScale = kGda2020ToGda94Rotation.ty / kGda2020ToGda94Scale;
 constexpr double kGda94ToGda2020TzOverScale = kGda2020ToGda94Rotation.tz / kGda2020ToGda94Scale;
+
+// NZGD2000's ellipsoid as the NZGD49 <-> NZGD2000 transformation reads it: GRS80 from a and b =
+// 6356752.3141 m (b from 1/f is 6356752.314140356 m).
+constexpr Ellipsoid kGrs80RoundedAxes = ellipsoidFromSemiAxes(6378137.0, 6356752.3141);
 
 // NZGD49 to NZGD2000; the reverse direction negates every parameter.
 constexpr HelmertParams kNzgd49ToNzgd2000{59.47, -5.04, 187.44, -0.47, 0.1, -1.024, -4.5993};

@@ -296,7 +296,7 @@ class AsciiGridReader {
         error != kGridOk) {
       return error;
     }
-    detail::SubGridFields& subGrid = GridFileBuilder::fields(entry);
+    SubGridFields& subGrid = GridFileBuilder::fields(entry);
 
     // Accuracies are kept from the first line that carries them: a sub-grid whose lines all hold
     // two values has none, and in one that mixes the two forms a line without them reads as 0.
@@ -326,7 +326,7 @@ class AsciiGridReader {
   }
 
   GridFile& grid_;
-  detail::GridFileFields& fields_;
+  GridFileFields& fields_;
   LineReader in_;
 };
 

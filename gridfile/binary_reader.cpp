@@ -121,7 +121,7 @@ class RecordReader {
 
 // The overview header. A value the file ends before counts as wrong in the test that follows.
 GridError readOverview(GridFile& grid, RecordReader& in) {
-  detail::GridFileFields& fields = GridFileBuilder::fields(grid);
+  GridFileFields& fields = GridFileBuilder::fields(grid);
   std::int32_t numORec = 0;
   if (!in.skipKey()) return kGridInvalidNumORec;
   std::uint32_t raw = 0;
@@ -195,7 +195,7 @@ float floatAt(const unsigned char* bytes, bool swapped) {
 
 // All node records of one sub-grid, read in large chunks. The caller has checked that they lie
 // inside the file, so the arrays are never larger than the file itself.
-GridError loadNodes(detail::SubGridFields& subGrid, RecordReader& in, bool swapped,
+GridError loadNodes(SubGridFields& subGrid, RecordReader& in, bool swapped,
                     std::vector<unsigned char>& chunk) {
   const std::size_t count = subGrid.nodeCount;
   subGrid.shifts.resize(count * 2);
@@ -221,7 +221,7 @@ GridError loadNodes(detail::SubGridFields& subGrid, RecordReader& in, bool swapp
 }
 
 GridError readGrid(GridFile& grid) {
-  detail::GridFileFields& fields = GridFileBuilder::fields(grid);
+  GridFileFields& fields = GridFileBuilder::fields(grid);
   const std::int64_t fileSize = fileSizeOf(GridFileBuilder::file(grid));
   if (fileSize < 0) return kGridIoError;
   RecordReader in(GridFileBuilder::file(grid), fields.byteSwapped);
@@ -257,7 +257,7 @@ GridError readGrid(GridFile& grid) {
 
   std::vector<unsigned char> chunk;
   for (SubGrid& entry : fields.subGrids) {
-    detail::SubGridFields& subGrid = GridFileBuilder::fields(entry);
+    SubGridFields& subGrid = GridFileBuilder::fields(entry);
     if (!subGrid.inUse) continue;
     const auto nodeBytes =
         static_cast<std::int64_t>(subGrid.nodeCount) * static_cast<std::int64_t>(kNodeRecordBytes);

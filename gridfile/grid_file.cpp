@@ -17,8 +17,126 @@ namespace velmora {
 static_assert(std::forward_iterator<SubGridList::Iterator>);
 static_assert(std::ranges::forward_range<SubGridList>);
 
-void detail::GridSourceCloser::operator()(GridSource* source) const {
-  delete source;
+SubGrid::SubGrid() : impl_(std::make_unique<Impl>()) {
+  impl_->owner = this;
+}
+
+SubGrid::SubGrid(SubGrid&& other) noexcept : impl_(std::move(other.impl_)) {
+  if (impl_) impl_->owner = this;
+}
+
+SubGrid& SubGrid::operator=(SubGrid&& other) noexcept {
+  impl_ = std::move(other.impl_);
+  if (impl_) impl_->owner = this;
+  return *this;
+}
+
+SubGrid::~SubGrid() = default;
+
+const std::string& SubGrid::name() const {
+  return impl_->name;
+}
+const std::string& SubGrid::parentName() const {
+  return impl_->parentName;
+}
+const SubGrid* SubGrid::parent() const {
+  return GridFileBuilder::owner(impl_->parent);
+}
+SubGridList SubGrid::children() const {
+  return SubGridList(GridFileBuilder::owner(impl_->firstChild));
+}
+int SubGrid::childCount() const {
+  return impl_->childCount;
+}
+bool SubGrid::inUse() const {
+  return impl_->inUse;
+}
+int SubGrid::index() const {
+  return impl_->index;
+}
+std::uint32_t SubGrid::nodeCount() const {
+  return impl_->nodeCount;
+}
+int SubGrid::rows() const {
+  return impl_->rows;
+}
+int SubGrid::columns() const {
+  return impl_->columns;
+}
+double SubGrid::latMin() const {
+  return impl_->latMin;
+}
+double SubGrid::latMax() const {
+  return impl_->latMax;
+}
+double SubGrid::latInc() const {
+  return impl_->latInc;
+}
+double SubGrid::lonMin() const {
+  return impl_->lonMin;
+}
+double SubGrid::lonMax() const {
+  return impl_->lonMax;
+}
+double SubGrid::lonInc() const {
+  return impl_->lonInc;
+}
+std::int64_t SubGrid::dataOffset() const {
+  return impl_->dataOffset;
+}
+std::span<const float> SubGrid::shifts() const {
+  return impl_->shifts;
+}
+std::span<const float> SubGrid::accuracies() const {
+  return impl_->accuracies;
+}
+const SubFileHeader& SubGrid::header() const {
+  return impl_->header;
+}
+
+SubGridList::Iterator& SubGridList::Iterator::operator++() {
+  at_ = GridFileBuilder::owner(GridFileBuilder::fields(*at_).nextSibling);
+  return *this;
+}
+
+GridFile::GridFile() : impl_(std::make_unique<Impl>()) {}
+GridFile::~GridFile() = default;
+
+const std::string& GridFile::path() const {
+  return impl_->path;
+}
+int GridFile::subGridCount() const {
+  return impl_->subGridCount;
+}
+int GridFile::topLevelCount() const {
+  return impl_->topLevelCount;
+}
+bool GridFile::paddedInts() const {
+  return impl_->paddedInts;
+}
+bool GridFile::byteSwapped() const {
+  return impl_->byteSwapped;
+}
+std::uint32_t GridFile::defects() const {
+  return impl_->defects;
+}
+double GridFile::toDegrees() const {
+  return impl_->toDegrees;
+}
+double GridFile::toSeconds() const {
+  return impl_->toSeconds;
+}
+const std::string& GridFile::gsType() const {
+  return impl_->gsType;
+}
+std::span<const SubGrid> GridFile::subGrids() const {
+  return impl_->subGrids;
+}
+SubGridList GridFile::topLevel() const {
+  return SubGridList(GridFileBuilder::owner(impl_->firstTopLevel));
+}
+const GridOverview& GridFile::overview() const {
+  return impl_->overview;
 }
 
 namespace {
@@ -58,14 +176,14 @@ std::unique_ptr<GridFile> createGridFile(std::string_view fileName, GridError& e
     return nullptr;
   }
   auto grid = std::make_unique<GridFile>();
-  detail::GridFileFields& fields = GridFileBuilder::fields(*grid);
+  GridFileFields& fields = GridFileBuilder::fields(*grid);
   fields.path = std::string(fileName);
   FileHandle file = openRegularFile(fields.path);
   if (!file) {
     error = kGridCannotOpenFile;
     return nullptr;
   }
-  fields.source.reset(new detail::GridSource{std::move(file)});
+  fields.source = std::move(file);
   error = kGridOk;
   return grid;
 }

@@ -28,7 +28,7 @@ std::string upperCased(std::string_view text) {
 // 0 when no parent chain returns on itself, 310 otherwise. Every chain that does not loop ends at
 // a top-level sub-grid within (sub-grids - top-level + 1) steps, so a chain longer than that is
 // exactly a chain that meets a loop.
-GridError checkParentLoops(std::vector<SubGrid>& subGrids) {
+GridError checkParentLoops(const std::vector<SubGrid>& subGrids) {
   enum class Mark : unsigned char { kUnvisited, kOnPath, kDone };
   std::vector<Mark> marks(subGrids.size(), Mark::kUnvisited);
   std::vector<std::size_t> path;
@@ -41,7 +41,7 @@ GridError checkParentLoops(std::vector<SubGrid>& subGrids) {
       if (marks[index] == Mark::kOnPath) return kGridParentLoop;
       marks[index] = Mark::kOnPath;
       path.push_back(index);
-      current = current->parent();
+      current = GridFileBuilder::owner(GridFileBuilder::fields(*current).parent);
     }
     for (const std::size_t index : path) marks[index] = Mark::kDone;
   }
@@ -51,22 +51,23 @@ GridError checkParentLoops(std::vector<SubGrid>& subGrids) {
 }  // namespace
 
 GridError checkGridHierarchy(GridFile& grid) {
-  detail::GridFileFields& fields = GridFileBuilder::fields(grid);
+  GridFileFields& fields = GridFileBuilder::fields(grid);
   fields.topLevelCount = 0;
   fields.firstTopLevel = nullptr;
   fields.topLevelIndex.reset();
   if (fields.subGridCount <= 0) return kGridNoTopLevelParent;
 
   // First sub-grid in file order of each name.
-  std::unordered_map<std::string, SubGrid*> byName;
+  std::unordered_map<std::string, SubGridFields*> byName;
   byName.reserve(fields.subGrids.size());
-  for (SubGrid& subGrid : fields.subGrids) {
-    if (subGrid.inUse()) byName.emplace(upperCased(subGrid.name()), &subGrid);
+  for (SubGrid& entry : fields.subGrids) {
+    SubGridFields& subGrid = GridFileBuilder::fields(entry);
+    if (subGrid.inUse) byName.emplace(upperCased(subGrid.name), &subGrid);
   }
 
-  SubGrid* lastTopLevel = nullptr;
+  SubGridFields* lastTopLevel = nullptr;
   for (SubGrid& entry : fields.subGrids) {
-    detail::SubGridFields& subGrid = GridFileBuilder::fields(entry);
+    SubGridFields& subGrid = GridFileBuilder::fields(entry);
     if (!subGrid.inUse) continue;
     subGrid.parent = nullptr;
     subGrid.firstChild = nullptr;
@@ -79,7 +80,7 @@ GridError checkGridHierarchy(GridFile& grid) {
       const auto found = byName.find(upperCased(subGrid.parentName));
       if (found != byName.end()) {
         subGrid.parent = found->second;
-        ++GridFileBuilder::fields(*found->second).childCount;
+        ++found->second->childCount;
         continue;
       }
       if (!gridNamesEqual(subGrid.parentName, kBlankName)) return kGridParentNotFound;
@@ -90,28 +91,28 @@ GridError checkGridHierarchy(GridFile& grid) {
 
     ++fields.topLevelCount;
     if (lastTopLevel == nullptr) {
-      fields.firstTopLevel = &entry;
+      fields.firstTopLevel = &subGrid;
     } else {
-      GridFileBuilder::fields(*lastTopLevel).nextSibling = &entry;
+      lastTopLevel->nextSibling = &subGrid;
     }
-    lastTopLevel = &entry;
+    lastTopLevel = &subGrid;
   }
   if (fields.firstTopLevel == nullptr) return kGridNoTopLevelParent;
 
   if (const GridError loop = checkParentLoops(fields.subGrids); loop != kGridOk) return loop;
 
   // Children of each parent, in file order.
-  std::vector<SubGrid*> lastChild(fields.subGrids.size(), nullptr);
+  std::vector<SubGridFields*> lastChild(fields.subGrids.size(), nullptr);
   for (SubGrid& entry : fields.subGrids) {
-    detail::SubGridFields& subGrid = GridFileBuilder::fields(entry);
+    SubGridFields& subGrid = GridFileBuilder::fields(entry);
     if (!subGrid.inUse || subGrid.parent == nullptr) continue;
-    const auto parentIndex = static_cast<std::size_t>(subGrid.parent - fields.subGrids.data());
+    const auto parentIndex = static_cast<std::size_t>(subGrid.parent->owner - fields.subGrids.data());
     if (lastChild[parentIndex] == nullptr) {
-      GridFileBuilder::fields(*subGrid.parent).firstChild = &entry;
+      subGrid.parent->firstChild = &subGrid;
     } else {
-      GridFileBuilder::fields(*lastChild[parentIndex]).nextSibling = &entry;
+      lastChild[parentIndex]->nextSibling = &subGrid;
     }
-    lastChild[parentIndex] = &entry;
+    lastChild[parentIndex] = &subGrid;
   }
   indexTopLevel(grid);
   return kGridOk;

@@ -59,7 +59,7 @@ std::string normaliseGridKey(std::string_view raw, KeyMode mode, std::uint32_t& 
 bool setGridUnit(GridFile& grid, std::string_view normalisedType) {
   for (const GridUnit& unit : kGridUnits) {
     if (normalisedType == unit.type) {
-      detail::GridFileFields& fields = GridFileBuilder::fields(grid);
+      GridFileFields& fields = GridFileBuilder::fields(grid);
       fields.gsType = std::string(unit.type);
       fields.toDegrees = unit.toDegrees;
       fields.toSeconds = unit.toSeconds;

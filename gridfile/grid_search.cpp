@@ -39,13 +39,13 @@ bool clearlyBelow(double a, double b) {
 }
 
 // Class 1 to 4 of the closed rectangle, or 0 when the point is not on it.
-int rectangleClass(const SubGrid& g, double x, double y) {
-  const bool insideRows = belowOrNear(g.latMin(), y) && clearlyBelow(y, g.latMax());
-  const bool onNorthEdge = near(y, g.latMax());
-  if (clearlyBelow(g.lonMin(), x) && belowOrNear(x, g.lonMax())) {
+int rectangleClass(const SubGridFields& g, double x, double y) {
+  const bool insideRows = belowOrNear(g.latMin, y) && clearlyBelow(y, g.latMax);
+  const bool onNorthEdge = near(y, g.latMax);
+  if (clearlyBelow(g.lonMin, x) && belowOrNear(x, g.lonMax)) {
     if (insideRows) return kClassInterior;
     if (onNorthEdge) return kClassNorthernEdge;
-  } else if (near(x, g.lonMin())) {
+  } else if (near(x, g.lonMin)) {
     if (insideRows) return kClassWesternEdge;
     if (onNorthEdge) return kClassNorthWestCorner;
   }
@@ -53,9 +53,9 @@ int rectangleClass(const SubGrid& g, double x, double y) {
 }
 
 // Inline: as a call (it has two callers) it would slow the walk of short lists by a tenth.
-inline bool inMargin(const SubGrid& g, double x, double y) {
-  return clearlyBelow(g.lonMin() - g.lonInc(), x) && clearlyBelow(x, g.lonMax() + g.lonInc()) &&
-         clearlyBelow(g.latMin() - g.latInc(), y) && clearlyBelow(y, g.latMax() + g.latInc());
+inline bool inMargin(const SubGridFields& g, double x, double y) {
+  return clearlyBelow(g.lonMin - g.lonInc, x) && clearlyBelow(x, g.lonMax + g.lonInc) &&
+         clearlyBelow(g.latMin - g.latInc, y) && clearlyBelow(y, g.latMax + g.latInc);
 }
 
 // The two node lines that bracket a position along one axis, and the fraction between them.
@@ -110,21 +110,21 @@ struct Cell {
   Span row;
 };
 
-Cell locateCell(const SubGrid& g, int locationClass, double x, double y) {
-  const double columnPosition = (g.lonMax() - x) / g.lonInc();
-  const double rowPosition = (y - g.latMin()) / g.latInc();
+Cell locateCell(const SubGridFields& g, int locationClass, double x, double y) {
+  const double columnPosition = (g.lonMax - x) / g.lonInc;
+  const double rowPosition = (y - g.latMin) / g.latInc;
   switch (locationClass) {
     case kClassInterior:
-      return {insideSpan(columnPosition, g.columns()), insideSpan(rowPosition, g.rows())};
+      return {insideSpan(columnPosition, g.columns), insideSpan(rowPosition, g.rows)};
     case kClassNorthernEdge:
-      return {insideSpan(columnPosition, g.columns()), lastLineSpan(g.rows())};
+      return {insideSpan(columnPosition, g.columns), lastLineSpan(g.rows)};
     case kClassWesternEdge:
-      return {lastLineSpan(g.columns()), insideSpan(rowPosition, g.rows())};
+      return {lastLineSpan(g.columns), insideSpan(rowPosition, g.rows)};
     case kClassNorthWestCorner:
-      return {lastLineSpan(g.columns()), lastLineSpan(g.rows())};
+      return {lastLineSpan(g.columns), lastLineSpan(g.rows)};
     default:
-      return {marginSpan(columnPosition, g.columns(), kEastSide, kWestSide),
-              marginSpan(rowPosition, g.rows(), kSouthSide, kNorthSide)};
+      return {marginSpan(columnPosition, g.columns, kEastSide, kWestSide),
+              marginSpan(rowPosition, g.rows, kSouthSide, kNorthSide)};
   }
 }
 
@@ -167,13 +167,15 @@ double interpolate(std::span<const float> values, std::size_t component, std::si
   return a00 + (a01 - a00) * fx + (a10 - a00) * fy + (a00 - a01 - a10 + a11) * fx * fy;
 }
 
-bool holdsNodes(const SubGrid& g, std::span<const float> values) {
-  return g.rows() >= 1 && g.columns() >= 1 &&
-         values.size() / 2 >= static_cast<std::size_t>(g.rows()) * static_cast<std::size_t>(g.columns());
+bool holdsNodes(const SubGridFields& g, std::span<const float> values) {
+  return g.rows >= 1 && g.columns >= 1 &&
+         values.size() / 2 >= static_cast<std::size_t>(g.rows) * static_cast<std::size_t>(g.columns);
 }
 
-struct TopLevelChoice {
-  const SubGrid* subGrid = nullptr;
+// A sub-grid and where the point lies in it, as the search works with it: the sub-grid's state,
+// whose tree links it follows, rather than the SubGrid that holds it.
+struct Match {
+  const SubGridFields* subGrid = nullptr;
   int locationClass = kNoClass;
 };
 
@@ -181,11 +183,11 @@ struct TopLevelChoice {
 // counting as class 5, and of those the first in the list: a minimum over (class, list position),
 // so the index may offer its candidates in any order. Edges and interiors come first, from the few
 // sub-grids whose rectangle box holds the point; only when none holds it are the margins asked.
-TopLevelChoice searchTopLevelIndex(const detail::TopLevelIndex& index, double x, double y) {
+Match searchTopLevelIndex(const detail::TopLevelIndex& index, double x, double y) {
   using Boxes = detail::TopLevelIndex::Boxes;
-  TopLevelChoice choice;
+  Match choice;
   std::uint32_t chosenPosition = 0;
-  index.forEachCandidate(Boxes::kRectangle, x, y, [&](const SubGrid& top, std::uint32_t position) {
+  index.forEachCandidate(Boxes::kRectangle, x, y, [&](const SubGridFields& top, std::uint32_t position) {
     const int locationClass = rectangleClass(top, x, y);
     if (locationClass != 0 && (locationClass < choice.locationClass ||
                                (locationClass == choice.locationClass && position < chosenPosition))) {
@@ -194,7 +196,7 @@ TopLevelChoice searchTopLevelIndex(const detail::TopLevelIndex& index, double x,
     }
   });
   if (choice.subGrid != nullptr) return choice;
-  index.forEachCandidate(Boxes::kReach, x, y, [&](const SubGrid& top, std::uint32_t position) {
+  index.forEachCandidate(Boxes::kReach, x, y, [&](const SubGridFields& top, std::uint32_t position) {
     if ((choice.subGrid == nullptr || position < chosenPosition) && inMargin(top, x, y)) {
       choice = {&top, kClassMargin};
       chosenPosition = position;
@@ -203,91 +205,95 @@ TopLevelChoice searchTopLevelIndex(const detail::TopLevelIndex& index, double x,
   return choice;
 }
 
-}  // namespace
-
-SubGridMatch findSubGrid(const GridFile& grid, double x, double y) {
+// findSubGrid on the sub-grids' states; no sub-grid and kNoClass when none holds the point.
+Match searchGrid(const GridFile& grid, double x, double y) {
   // Every edge test is false for NaN but true for an infinity ("near" anything); neither may go on
   // to the cell arithmetic.
   if (!std::isfinite(x) || !std::isfinite(y)) return {};
 
-  const SubGrid* chosen = nullptr;
-  int best = kNoClass;
+  Match chosen;
   // A long list goes through its index; coordinates too large for the index walk the list.
   const detail::TopLevelIndex* index = GridFileBuilder::topLevelIndex(grid);
   if (index != nullptr && std::fabs(x) <= kIndexedCoordinateLimit &&
       std::fabs(y) <= kIndexedCoordinateLimit) {
-    const TopLevelChoice top = searchTopLevelIndex(*index, x, y);
-    chosen = top.subGrid;
-    best = top.locationClass;
+    chosen = searchTopLevelIndex(*index, x, y);
   } else {
-    for (const SubGrid& top : grid.topLevel()) {
-      const int locationClass = rectangleClass(top, x, y);
+    for (const SubGridFields* top = GridFileBuilder::fields(grid).firstTopLevel; top != nullptr;
+         top = top->nextSibling) {
+      const int locationClass = rectangleClass(*top, x, y);
       if (locationClass == kClassInterior) {
-        chosen = &top;
-        best = kClassInterior;
+        chosen = {top, kClassInterior};
         break;
       }
       if (locationClass != 0) {
         // Among the edges a later sub-grid wins only with a strictly better class.
-        if (best > locationClass) {
-          chosen = &top;
-          best = locationClass;
-        }
-      } else if (best == kNoClass && inMargin(top, x, y)) {
-        chosen = &top;  // the first margin in list order; any later edge or interior replaces it
-        best = kClassMargin;
+        if (chosen.locationClass > locationClass) chosen = {top, locationClass};
+      } else if (chosen.locationClass == kNoClass && inMargin(*top, x, y)) {
+        // The first margin in list order; any later edge or interior replaces it.
+        chosen = {top, kClassMargin};
       }
     }
   }
-  if (chosen == nullptr) return {};
-  if (best == kClassMargin) return {chosen, best};
+  if (chosen.subGrid == nullptr || chosen.locationClass == kClassMargin) return chosen;
 
   // Descend into the deepest child that holds the point. The descent class d is kept across
   // levels; ties among siblings on edges go to the later sibling, an interior sibling ends the scan.
   int descent = kNoClass;
-  for (const SubGrid* level = chosen; !level->children().empty();) {
-    const SubGrid* picked = nullptr;
-    for (const SubGrid& child : level->children()) {
-      const int locationClass = rectangleClass(child, x, y);
+  for (const SubGridFields* level = chosen.subGrid; level->firstChild != nullptr;) {
+    const SubGridFields* picked = nullptr;
+    for (const SubGridFields* child = level->firstChild; child != nullptr; child = child->nextSibling) {
+      const int locationClass = rectangleClass(*child, x, y);
       if (locationClass == kClassInterior) {
-        picked = &child;
-        best = descent = kClassInterior;
+        picked = child;
+        chosen.locationClass = descent = kClassInterior;
         break;
       }
       if (locationClass != 0 && descent >= locationClass) {
-        picked = &child;
-        best = descent = locationClass;
+        picked = child;
+        chosen.locationClass = descent = locationClass;
       }
     }
     if (picked == nullptr) break;
-    chosen = picked;
+    chosen.subGrid = picked;
     level = picked;
   }
-  return {chosen, best};
+  return chosen;
+}
+
+SubGridMatch publicMatch(const Match& match) {
+  if (match.subGrid == nullptr) return {};
+  return {GridFileBuilder::owner(match.subGrid), match.locationClass};
+}
+
+}  // namespace
+
+SubGridMatch findSubGrid(const GridFile& grid, double x, double y) {
+  return publicMatch(searchGrid(grid, x, y));
 }
 
 std::optional<GridShift> interpolateGridShift(const GridFile& grid, double latitude, double longitude) {
   const double x = longitude;
   const double y = latitude;
-  const SubGridMatch match = findSubGrid(grid, x, y);
+  const Match match = searchGrid(grid, x, y);
   if (match.subGrid == nullptr) return std::nullopt;
-  const SubGrid& g = *match.subGrid;
-  if (!holdsNodes(g, g.shifts())) return std::nullopt;
+  const SubGridFields& g = *match.subGrid;
+  if (!holdsNodes(g, g.shifts)) return std::nullopt;
 
   const Cell cell = locateCell(g, match.locationClass, x, y);
-  const auto columns = static_cast<std::size_t>(g.columns());
+  const auto columns = static_cast<std::size_t>(g.columns);
   // Straight from the file unit to arc-seconds: a detour through degrees (/ 3600 then * 3600)
   // would move values by an ulp, enough to turn a stored -998 into data.
-  const auto toSeconds = [&](double value) { return value * grid.toSeconds(); };
-  const double lonShift = toSeconds(interpolate(g.shifts(), 0, columns, cell));
-  const double latShift = toSeconds(interpolate(g.shifts(), 1, columns, cell));
+  const double fileUnitToSeconds = GridFileBuilder::fields(grid).toSeconds;
+  const auto toSeconds = [&](double value) { return value * fileUnitToSeconds; };
+  const double lonShift = toSeconds(interpolate(g.shifts, 0, columns, cell));
+  const double latShift = toSeconds(interpolate(g.shifts, 1, columns, cell));
   // A sub-grid without accuracies (text lines of two values) reports 0.
-  const bool hasAccuracies = holdsNodes(g, g.accuracies());
-  const double lonAccuracy = hasAccuracies ? toSeconds(interpolate(g.accuracies(), 0, columns, cell)) : 0.0;
-  const double latAccuracy = hasAccuracies ? toSeconds(interpolate(g.accuracies(), 1, columns, cell)) : 0.0;
+  const bool hasAccuracies = holdsNodes(g, g.accuracies);
+  const double lonAccuracy = hasAccuracies ? toSeconds(interpolate(g.accuracies, 0, columns, cell)) : 0.0;
+  const double latAccuracy = hasAccuracies ? toSeconds(interpolate(g.accuracies, 1, columns, cell)) : 0.0;
 
   // NTv2 longitude shifts are positive west; the accuracy takes the same change of sign.
-  return GridShift{-lonShift, latShift, -lonAccuracy, latAccuracy, match};
+  return GridShift{-lonShift, latShift, -lonAccuracy, latAccuracy, publicMatch(match)};
 }
 
 GridValue interpolateGridValue(const GridFile& grid, double latitude, double longitude) {

@@ -23,8 +23,7 @@ GridError subGridFromHeader(const SubFileHeader& header, double toDegrees, int i
                             std::uint32_t& defects, SubGrid& subGrid) {
   if (header.gsCount <= 0) return kGridInvalidGsCount;
 
-  detail::SubGridFields& sub = GridFileBuilder::fields(subGrid);
-  sub = detail::SubGridFields{};
+  SubGridFields& sub = GridFileBuilder::clear(subGrid);
   sub.name = normaliseGridKey(header.name, KeyMode::kName, defects);
   sub.parentName = normaliseGridKey(header.parent, KeyMode::kName, defects);
   sub.index = index;

@@ -41,20 +41,20 @@ void setRectangleAxis(double lower, double upper, double& boxLow, double& boxHig
           std::max(upper + toleranceReach(upper), lower + toleranceReach(lower)), boxLow, boxHigh);
 }
 
-SearchBox rectangleBox(const SubGrid& g) {
+SearchBox rectangleBox(const SubGridFields& g) {
   SearchBox box;
-  setRectangleAxis(g.lonMin(), g.lonMax(), box.lonLow, box.lonHigh);
-  setRectangleAxis(g.latMin(), g.latMax(), box.latLow, box.latHigh);
+  setRectangleAxis(g.lonMin, g.lonMax, box.lonLow, box.lonHigh);
+  setRectangleAxis(g.latMin, g.latMax, box.latLow, box.latHigh);
   return box;
 }
 
 // The rectangle box, or the margin's limit one spacing out where that lies further.
-SearchBox reachBox(const SubGrid& g, const SearchBox& rectangle) {
+SearchBox reachBox(const SubGridFields& g, const SearchBox& rectangle) {
   SearchBox box;
-  setAxis(std::min(g.lonMin() - g.lonInc(), rectangle.lonLow),
-          std::max(g.lonMax() + g.lonInc(), rectangle.lonHigh), box.lonLow, box.lonHigh);
-  setAxis(std::min(g.latMin() - g.latInc(), rectangle.latLow),
-          std::max(g.latMax() + g.latInc(), rectangle.latHigh), box.latLow, box.latHigh);
+  setAxis(std::min(g.lonMin - g.lonInc, rectangle.lonLow), std::max(g.lonMax + g.lonInc, rectangle.lonHigh),
+          box.lonLow, box.lonHigh);
+  setAxis(std::min(g.latMin - g.latInc, rectangle.latLow), std::max(g.latMax + g.latInc, rectangle.latHigh),
+          box.latLow, box.latHigh);
   return box;
 }
 
@@ -106,22 +106,22 @@ std::vector<Node> groupsOf(const std::vector<Item>& items) {
 }  // namespace
 
 void indexTopLevel(GridFile& grid) {
-  detail::GridFileFields& fields = GridFileBuilder::fields(grid);
+  GridFileFields& fields = GridFileBuilder::fields(grid);
   fields.topLevelIndex.reset();
   if (fields.topLevelCount < kIndexedTopLevelMin) return;
 
   struct Entry {
     SearchBox box;  // the reach box, which the tree is built on
     SearchBox rectangle;
-    const SubGrid* subGrid;
+    const SubGridFields* subGrid;
     std::uint32_t position;
   };
   std::vector<Entry> entries;
   entries.reserve(static_cast<std::size_t>(fields.topLevelCount));
   std::uint32_t position = 0;
-  for (const SubGrid& top : grid.topLevel()) {
-    const SearchBox rectangle = rectangleBox(top);
-    entries.push_back({reachBox(top, rectangle), rectangle, &top, position++});
+  for (const SubGridFields* top = fields.firstTopLevel; top != nullptr; top = top->nextSibling) {
+    const SearchBox rectangle = rectangleBox(*top);
+    entries.push_back({reachBox(*top, rectangle), rectangle, top, position++});
   }
   packInSlices(entries);
 

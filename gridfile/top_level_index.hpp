@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "gridfile/grid_builder.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 
 namespace velmora {
@@ -61,7 +62,7 @@ struct TopLevelIndex {
 
   std::vector<SearchBox> reach;      // every point the search could give the sub-grid, margin included
   std::vector<SearchBox> rectangle;  // every point its edge tests can accept
-  std::vector<const SubGrid*> subGrids;
+  std::vector<const SubGridFields*> subGrids;
   std::vector<std::uint32_t> positions;   // place in the top-level list, from 0
   std::vector<std::vector<Node>> levels;  // levels[0] groups entries; the last level is the root alone
 

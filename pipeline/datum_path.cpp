@@ -7,12 +7,17 @@
 #include <optional>
 
 #include "pipeline/grid_shift.hpp"
-#include "velmora/geodesy/ang_parameters.hpp"
 #include "velmora/geodesy/datum_transforms.hpp"
 #include "velmora/geodesy/itrf.hpp"
 
 namespace velmora {
 namespace {
+
+// ANG <-> GDA94 in both directions. No national parameter set between ANG and GDA94 exists:
+// pre-1966 ANG coordinates are not homogeneous. The record therefore holds no translation,
+// rotation or scale, so that Molodensky's formulas carry out the change of ellipsoid (Clarke 1858
+// to GRS80) alone. ANG datum changes are approximate.
+constexpr HelmertParams kAngToGda94Params{};
 
 // New Zealand area: latitude strictly south of 30 S and longitude strictly east of 160 E.
 constexpr double kNzAreaNorthLimitDeg = -30.0;

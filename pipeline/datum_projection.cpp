@@ -1,10 +1,13 @@
 // The grid of each datum. The hemisphere only moves the false northing of the UTM-type grids; the
 // ISG, NZ Map Grid and NZGD2000 grids have fixed origins. Each datum's ellipsoid is the record the
-// grid coordinates in circulation were computed with (see velmora/geodesy/ellipsoid.hpp).
+// grid coordinates in circulation were computed with (see velmora/geodesy/ellipsoid.hpp): for
+// GRS80 the one from a and b rounded to 0.1 mm, not the one from 1/f.
 #include "pipeline/datum_projection.hpp"
 
 #include <array>
 #include <cstddef>
+
+#include "velmora/geodesy/ellipsoid.hpp"
 
 namespace velmora {
 namespace {
@@ -20,6 +23,10 @@ struct DatumProjection {
 };
 
 constexpr ProjectionKind kTm = ProjectionKind::kTransverseMercator;
+
+// GRS80 from a and b = 6356752.3141 m: e^2 = 0.006694380035512838, where 1/f gives
+// 0.006694380022900787. GDA94, GDA2020 and NZGD2000 grid coordinates were computed with it.
+constexpr Ellipsoid kGrs80RoundedAxes = ellipsoidFromSemiAxes(6378137.0, 6356752.3141);
 
 // One row per datum code, AGD66 (0) to ITRF2020 (12).
 constexpr std::array<DatumProjection, 13> kDatumProjections{{

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "velmora/geodesy/ang_parameters.hpp"
 #include "velmora/geodesy/geocentric.hpp"
 #include "tests/geodesy/ground_offset.hpp"
 
@@ -159,17 +158,6 @@ TEST(Nzgd49ToNzgd2000, ForwardThenBackReturnsWithinAMillimetre) {
     const LatLon back = nzgd2000ToNzgd49(g.latitude, g.longitude);
     EXPECT_LT(groundOffset(p, back).length(), 0.001) << p.latitude;
   }
-}
-
-TEST(AngTransforms, TheAgreedParameterRecordIsEmpty) {
-  const HelmertParams zero{};
-  EXPECT_EQ(kAngToGda94Params.tx, zero.tx);
-  EXPECT_EQ(kAngToGda94Params.rz, zero.rz);
-  EXPECT_EQ(kAngToGda94Params.s, zero.s);
-  const LatLon viaRecord = angToGda94(-25.0, 133.0, kAngToGda94Params);
-  const LatLon viaZero = angToGda94(-25.0, 133.0, zero);
-  EXPECT_EQ(viaRecord.latitude, viaZero.latitude);
-  EXPECT_EQ(viaRecord.longitude, viaZero.longitude);
 }
 
 // With no translation, Molodensky's formulas only re-express the same point on GRS80 instead of

@@ -6,6 +6,10 @@
 
 namespace velmora::test {
 
+// GRS80 as the GDA and NZGD2000 grids read it: from a and b = 6356752.3141 m, so that e^2 is
+// 0.006694380035512838 (0.006694380022900787 from 1/f).
+inline constexpr Ellipsoid kGrs80RoundedAxes = ellipsoidFromSemiAxes(6378137.0, 6356752.3141);
+
 inline ProjectionParams utmGrid(const Ellipsoid& ellipsoid, int zone, bool southern = true) {
   return {ProjectionKind::kTransverseMercator, ellipsoid, zone, 0, 500000.0,
           southern ? 10000000.0 : 0.0,         0.0};

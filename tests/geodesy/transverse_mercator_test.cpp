@@ -22,7 +22,7 @@ double dms(double degrees, double minutes, double seconds) {
 }
 
 const Ellipsoid& grs80() {
-  return kGrs80RoundedAxes;
+  return test::kGrs80RoundedAxes;
 }
 
 TEST(MeridianDistance, QuarterMeridianOfGrs80) {
@@ -34,8 +34,8 @@ TEST(MeridianDistance, QuarterMeridianOfGrs80) {
 }
 
 TEST(FootpointLatitude, InvertsTheMeridianArc) {
-  for (const Ellipsoid& e : {kAustralianNationalSpheroidRoundedE2, kGrs80RoundedAxes, kInternational1924,
-                             kClarke1858RoundedE2, kWgs84RoundedAxes}) {
+  for (const Ellipsoid& e : {kAustralianNationalSpheroidRoundedE2, test::kGrs80RoundedAxes,
+                             kInternational1924, kClarke1858RoundedE2, kWgs84RoundedAxes}) {
     for (double degrees : {-89.5, -60.0, -37.5, -10.0, 0.0, 0.5, 25.0, 45.0, 80.0}) {
       const double phi = degrees * kDegToRad;
       const double arc = meridianDistance(e, phi);

@@ -16,10 +16,10 @@ struct Named {
 // A grid whose sub-grids carry only the normalised names the hierarchy check looks at.
 std::unique_ptr<GridFile> gridOf(const std::vector<Named>& subGrids) {
   auto grid = std::make_unique<GridFile>();
-  detail::GridFileFields& fields = GridFileBuilder::fields(*grid);
+  GridFileFields& fields = GridFileBuilder::fields(*grid);
   fields.subGridCount = static_cast<int>(subGrids.size());
   for (const Named& named : subGrids) {
-    detail::SubGridFields& subGrid = GridFileBuilder::fields(fields.subGrids.emplace_back());
+    SubGridFields& subGrid = GridFileBuilder::fields(fields.subGrids.emplace_back());
     subGrid.name = named.name;
     subGrid.parentName = named.parent;
     subGrid.inUse = true;

@@ -33,10 +33,10 @@ struct Bounds {
 // linked and indexed by the hierarchy check as a reader leaves them.
 std::unique_ptr<GridFile> gridOf(const std::vector<Bounds>& all) {
   auto grid = std::make_unique<GridFile>();
-  detail::GridFileFields& fields = GridFileBuilder::fields(*grid);
+  GridFileFields& fields = GridFileBuilder::fields(*grid);
   fields.subGridCount = static_cast<int>(all.size());
   for (const Bounds& b : all) {
-    detail::SubGridFields& sub = GridFileBuilder::fields(fields.subGrids.emplace_back());
+    SubGridFields& sub = GridFileBuilder::fields(fields.subGrids.emplace_back());
     char name[16];
     std::snprintf(name, sizeof name, "G%-7zu", fields.subGrids.size());
     sub.name = name;

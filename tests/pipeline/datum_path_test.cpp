@@ -11,7 +11,6 @@
 #include "tests/pipeline/pipeline_fixtures.hpp"
 #include "tests/support/code_printing.hpp"
 #include "tests/support/temp_dir.hpp"
-#include "velmora/geodesy/ang_parameters.hpp"
 #include "velmora/geodesy/datum_transforms.hpp"
 #include "velmora/geodesy/itrf.hpp"
 
@@ -52,8 +51,9 @@ LatLon fromAgd84(LatLon p) {
 LatLon fromGda2020(LatLon p) {
   return gda2020ToGda94(p.latitude, p.longitude, 0.0);
 }
+// ANG has no parameter set: the empty record selects Molodensky's change of ellipsoid.
 LatLon fromAng(LatLon p) {
-  return angToGda94(p.latitude, p.longitude, kAngToGda94Params);
+  return angToGda94(p.latitude, p.longitude, HelmertParams{});
 }
 LatLon fromItrf(LatLon p, const Era& e) {
   return itrfToGda94(p.latitude, p.longitude, e.epoch, e.realisation());
@@ -68,7 +68,7 @@ LatLon toGda2020(LatLon p) {
   return gda94ToGda2020(p.latitude, p.longitude, 0.0);
 }
 LatLon toAng(LatLon p) {
-  return gda94ToAng(p.latitude, p.longitude, kAngToGda94Params);
+  return gda94ToAng(p.latitude, p.longitude, HelmertParams{});
 }
 LatLon toItrf(LatLon p, const Era& e) {
   return gda94ToItrf(p.latitude, p.longitude, e.epoch, e.realisation());

@@ -15,7 +15,6 @@
 
 #include "tests/pipeline/pipeline_fixtures.hpp"
 #include "tests/support/temp_dir.hpp"
-#include "velmora/geodesy/ang_parameters.hpp"
 #include "velmora/geodesy/datum_transforms.hpp"
 #include "velmora/geodesy/itrf.hpp"
 #include "velmora/gridfile/grid_search.hpp"
@@ -265,13 +264,13 @@ TEST_F(GridShiftTest, ParametersWhereNoGridServes) {
        }},
       {"ANG to GDA2020 uses parameters for GDA2020", kInside, Datum::kAng, Datum::kGda2020,
        [](LatLon p) -> LatLon {
-         const LatLon g = angToGda94(p.latitude, p.longitude, kAngToGda94Params);
+         const LatLon g = angToGda94(p.latitude, p.longitude, HelmertParams{});
          return gda94ToGda2020(g.latitude, g.longitude, 0.0);
        }},
       {"GDA2020 to ANG uses parameters for GDA2020", kInside, Datum::kGda2020, Datum::kAng,
        [](LatLon p) {
          const LatLon g = gda2020ToGda94(p.latitude, p.longitude, 0.0);
-         return gda94ToAng(g.latitude, g.longitude, kAngToGda94Params);
+         return gda94ToAng(g.latitude, g.longitude, HelmertParams{});
        }},
       {"WGS84 to GDA2020", kInside, Datum::kWgs84, Datum::kGda2020,
        [](LatLon p) { return itrfToGda2020(p.latitude, p.longitude, kEpoch, ItrfRealisation::kItrf2000); }},

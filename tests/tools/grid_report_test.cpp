@@ -17,15 +17,15 @@ namespace {
 // without any reader.
 struct HandGrid {
   GridFile grid;
-  detail::GridFileFields& fields = GridFileBuilder::fields(grid);
+  GridFileFields& fields = GridFileBuilder::fields(grid);
 
   void add(std::string name, std::string parentName, int rows, int columns, double latMin, double lonMin,
            double inc) {
-    detail::SubGridFields sub;
+    SubGridFields& sub = GridFileBuilder::fields(fields.subGrids.emplace_back());
     sub.name = std::move(name);
     sub.parentName = std::move(parentName);
     sub.inUse = true;
-    sub.index = static_cast<int>(fields.subGrids.size());
+    sub.index = static_cast<int>(fields.subGrids.size()) - 1;
     sub.rows = rows;
     sub.columns = columns;
     sub.nodeCount = static_cast<std::uint32_t>(rows * columns);
@@ -35,18 +35,16 @@ struct HandGrid {
     sub.lonMin = lonMin;
     sub.lonMax = lonMin + (columns - 1) * inc;
     sub.lonInc = inc;
-    GridFileBuilder::fields(fields.subGrids.emplace_back()) = std::move(sub);
   }
-  detail::SubGridFields& sub(std::size_t index) { return GridFileBuilder::fields(fields.subGrids[index]); }
-  SubGrid* at(std::size_t index) { return &fields.subGrids[index]; }
+  SubGridFields& sub(std::size_t index) { return GridFileBuilder::fields(fields.subGrids[index]); }
+  SubGridFields* at(std::size_t index) { return &sub(index); }
 };
 
 // Three top-level sub-grids in file order, the second with two children and a grandchild:
 //   0 A, 1 B (children 2 B1 and 4 B2, B1 has child 3 B1X), 5 C.
 void buildTree(HandGrid& hand) {
-  detail::GridFileFields& g = hand.fields;
+  GridFileFields& g = hand.fields;
   g.path = "tree.gsb";
-  g.subGrids.reserve(6);  // the links below point into the vector
   hand.add("A       ", "NONE    ", 3, 3, -44.0, 170.0, 0.5);
   hand.add("B       ", "NONE    ", 5, 5, -40.0, 170.0, 0.5);
   hand.add("B1      ", "B       ", 3, 3, -40.0, 171.0, 0.25);
@@ -109,7 +107,6 @@ TEST(GridInfoReport, DeepNestingShowsTheDepthInsteadOfMoreIndentation) {
   constexpr int kChain = 12;
   HandGrid hand;
   hand.fields.path = "deep.gsb";
-  hand.fields.subGrids.reserve(kChain + 1);  // the links below point into the vector
   for (int k = 0; k < kChain; ++k) {
     hand.add("N" + std::to_string(k), k == 0 ? "NONE" : "N" + std::to_string(k - 1), 2, 2, 0.0, 0.0, 1.0);
     if (k > 0) {

@@ -159,7 +159,7 @@ TEST_F(VelmoraGridTool, HelpAndVersionGoToStandardOutputWithStatusZero) {
   expectRun(runTool(folder_, {"-h"}), {0, help.standardOutput, ""});
   expectRun(runTool(folder_, {"--help", "info", "two.gsb"}), {0, help.standardOutput, ""});
   // The number is project(velmora VERSION ...) of the top CMakeLists.txt.
-  expectRun(runTool(folder_, {"--version"}), {0, "velmora-grid 0.1.0\n", ""});
+  expectRun(runTool(folder_, {"--version"}), {0, "velmora-grid 0.2.0\n", ""});
 }
 
 TEST_F(VelmoraGridTool, InfoDescribesBinaryLayoutsUnitsAndDefects) {

@@ -3,7 +3,8 @@
 // results were made with. Records of the same ellipsoid may therefore differ in the last digits
 // (GRS80 from 1/f has e^2 = 0.006694380022900787, from b = 6356752.3141 m it has
 // 0.006694380035512838); each formula keeps the record it has always used, so results are
-// reproduced to the last bit.
+// reproduced to the last bit. GRS80 from its rounded semi-axes, which only the GDA and NZGD2000
+// map grids and the NZGD49 <-> NZGD2000 transformation read, is kept beside those operations.
 #pragma once
 
 namespace velmora {
@@ -50,8 +51,7 @@ inline constexpr Ellipsoid kWgs84Ellipsoid = ellipsoidFromInverseFlattening(6378
 inline constexpr Ellipsoid kClarke1858 = ellipsoidFromInverseFlattening(6378293.639, 294.26068);
 
 // Defined by a and a rounded b (0.1 mm; 1 mm for International 1924). The map projections use
-// these, and the NZGD49 <-> NZGD2000 transformation their semi-axes.
-inline constexpr Ellipsoid kGrs80RoundedAxes = ellipsoidFromSemiAxes(6378137.0, 6356752.3141);
+// these, and the NZGD49 <-> NZGD2000 transformation the semi-axes of International 1924.
 inline constexpr Ellipsoid kWgs84RoundedAxes = ellipsoidFromSemiAxes(6378137.0, 6356752.3142);
 inline constexpr Ellipsoid kInternational1924 = ellipsoidFromSemiAxes(6378388.0, 6356911.946);
 

@@ -14,8 +14,8 @@ enum class ProjectionKind {
 
 struct ProjectionParams {
   ProjectionKind kind = ProjectionKind::kTransverseMercator;
-  Ellipsoid ellipsoid = kGrs80RoundedAxes;  // a and e^2 as the projection formulas read them
-  int zone = 0;                             // UTM zone (53 is centred on 135 E); 0 selects centralMeridian
+  Ellipsoid ellipsoid = kGrs80Ellipsoid;  // a and e^2 as the projection formulas read them
+  int zone = 0;                           // UTM zone (53 is centred on 135 E); 0 selects centralMeridian
   int isgSubZone = 0;            // ISG zone Z/s (s = 1..3): central meridian 2s - 4 degrees east of UTM Z's
   double falseEasting = 0.0;     // metres
   double falseNorthing = 0.0;    // metres

@@ -13,7 +13,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "velmora/gridfile/grid_error.hpp"
 
@@ -99,157 +98,100 @@ class SubGridList {
   const SubGrid* first_ = nullptr;
 };
 
-namespace detail {
-
-// The state of a SubGrid, written by the readers and the hierarchy check only.
-struct SubGridFields {
-  std::string name;
-  std::string parentName;
-  SubGrid* parent = nullptr;
-  SubGrid* firstChild = nullptr;
-  SubGrid* nextSibling = nullptr;  // next child of the same parent, or next top-level sub-grid
-  bool inUse = false;
-  int childCount = 0;
-  int index = 0;
-  std::uint32_t nodeCount = 0;
-  int rows = 0;
-  int columns = 0;
-  double latMin = 0.0;
-  double latMax = 0.0;
-  double latInc = 0.0;
-  double lonMin = 0.0;
-  double lonMax = 0.0;
-  double lonInc = 0.0;
-  std::int64_t dataOffset = 0;
-  std::vector<float> shifts;
-  std::vector<float> accuracies;
-  SubFileHeader header;
-};
-
-}  // namespace detail
-
-// One sub-file of the grid: its place in the tree, its bounds and its node values.
+// One sub-file of the grid: its place in the tree, its bounds and its node values. The readers
+// fill them; a GridFile owns its sub-grids, which keep their addresses while it lives.
 class SubGrid {
  public:
+  SubGrid();  // not in use, no nodes, no place in a tree
+  // Moves for the grid's array of sub-grids; a sub-grid moved from may only be assigned or destroyed.
+  SubGrid(SubGrid&&) noexcept;
+  SubGrid& operator=(SubGrid&&) noexcept;
+  ~SubGrid();
+
   // SUB_NAME and PARENT, normalised to 8 characters; the parent name is "NONE    " at top level.
-  const std::string& name() const { return fields_.name; }
-  const std::string& parentName() const { return fields_.parentName; }
+  const std::string& name() const;
+  const std::string& parentName() const;
 
   // The tree: the parent (nullptr at top level) and the sub-grids that name this one as parent,
   // in file order.
-  const SubGrid* parent() const { return fields_.parent; }
-  SubGridList children() const { return SubGridList(fields_.firstChild); }
-  int childCount() const { return fields_.childCount; }
+  const SubGrid* parent() const;
+  SubGridList children() const;
+  int childCount() const;
 
   // Header read; entries not in use are skipped everywhere.
-  bool inUse() const { return fields_.inUse; }
+  bool inUse() const;
   // Position of the sub-file in the file, from 0.
-  int index() const { return fields_.index; }
+  int index() const;
   // GS_COUNT; equal to rows() x columns() in every grid a reader returns.
-  std::uint32_t nodeCount() const { return fields_.nodeCount; }
+  std::uint32_t nodeCount() const;
   // Node rows (latitude direction) and columns (longitude direction).
-  int rows() const { return fields_.rows; }
-  int columns() const { return fields_.columns; }
+  int rows() const;
+  int columns() const;
 
   // Bounds and spacings in degrees, latitudes north positive, longitudes EAST positive (converted
   // from the file's west-positive values).
-  double latMin() const { return fields_.latMin; }
-  double latMax() const { return fields_.latMax; }
-  double latInc() const { return fields_.latInc; }
-  double lonMin() const { return fields_.lonMin; }
-  double lonMax() const { return fields_.lonMax; }
-  double lonInc() const { return fields_.lonInc; }
+  double latMin() const;
+  double latMax() const;
+  double latInc() const;
+  double lonMin() const;
+  double lonMax() const;
+  double lonInc() const;
 
   // File position of the first node record.
-  std::int64_t dataOffset() const { return fields_.dataOffset; }
+  std::int64_t dataOffset() const;
 
   // Two values per node: 2n the longitude shift (positive WEST), 2n+1 the latitude shift, in the
   // file's unit. The accuracies likewise; empty for a text-form sub-grid whose node lines hold two
   // values.
-  std::span<const float> shifts() const { return fields_.shifts; }
-  std::span<const float> accuracies() const { return fields_.accuracies; }
+  std::span<const float> shifts() const;
+  std::span<const float> accuracies() const;
 
   // The header as read, for writing the grid again.
-  const SubFileHeader& header() const { return fields_.header; }
+  const SubFileHeader& header() const;
 
  private:
+  friend class GridFile;  // whose state links to the states of its sub-grids
   friend class GridFileBuilder;
-  friend class SubGridList::Iterator;
-  detail::SubGridFields fields_;
+  struct Impl;  // in a private header of the grid library
+  std::unique_ptr<Impl> impl_;
 };
-
-inline SubGridList::Iterator& SubGridList::Iterator::operator++() {
-  at_ = at_->fields_.nextSibling;
-  return *this;
-}
-
-namespace detail {
-
-struct GridSource;  // the file a grid is read from, defined by the readers
-struct GridSourceCloser {
-  void operator()(GridSource* source) const;
-};
-
-struct TopLevelIndex;  // the search's index of many top-level sub-grids, in a private header
-struct TopLevelIndexDeleter {
-  void operator()(const TopLevelIndex* index) const;
-};
-
-// The state of a GridFile, written by the readers and the hierarchy check only.
-struct GridFileFields {
-  std::string path;
-  int subGridCount = 0;
-  int topLevelCount = 0;
-  bool paddedInts = false;
-  bool byteSwapped = false;
-  std::uint32_t defects = 0;
-  double toDegrees = 0.0;
-  double toSeconds = 0.0;
-  std::string gsType;
-  std::vector<SubGrid> subGrids;
-  SubGrid* firstTopLevel = nullptr;
-  std::unique_ptr<const TopLevelIndex, TopLevelIndexDeleter> topLevelIndex;  // none for a short list
-  std::unique_ptr<GridSource, GridSourceCloser> source;  // text-form files stay open until closed
-  GridOverview overview;
-};
-
-}  // namespace detail
 
 // An opened grid file, complete and read-only from the end of its open to its release.
 class GridFile {
  public:
-  GridFile() = default;
+  GridFile();
   GridFile(const GridFile&) = delete;  // sub-grids link to each other by address
   GridFile& operator=(const GridFile&) = delete;
-  ~GridFile() = default;
+  ~GridFile();
 
   // The name as given to the open.
-  const std::string& path() const { return fields_.path; }
+  const std::string& path() const;
   // NUM_FILE, and the sub-grids whose parent is NONE.
-  int subGridCount() const { return fields_.subGridCount; }
-  int topLevelCount() const { return fields_.topLevelCount; }
+  int subGridCount() const;
+  int topLevelCount() const;
   // Binary form only: int32 values followed by 4 bytes of padding; the file's byte order is the
   // reverse of the machine's.
-  bool paddedInts() const { return fields_.paddedInts; }
-  bool byteSwapped() const { return fields_.byteSwapped; }
+  bool paddedInts() const;
+  bool byteSwapped() const;
   // kDefect* bits.
-  std::uint32_t defects() const { return fields_.defects; }
+  std::uint32_t defects() const;
   // Factors from the file's angle unit to degrees and to arc-seconds.
-  double toDegrees() const { return fields_.toDegrees; }
-  double toSeconds() const { return fields_.toSeconds; }
+  double toDegrees() const;
+  double toSeconds() const;
   // The normalised GS_TYPE, 8 characters.
-  const std::string& gsType() const { return fields_.gsType; }
+  const std::string& gsType() const;
 
   // Every sub-file in file order, and the top-level sub-grids (the roots of the tree) in file order.
-  std::span<const SubGrid> subGrids() const { return fields_.subGrids; }
-  SubGridList topLevel() const { return SubGridList(fields_.firstTopLevel); }
+  std::span<const SubGrid> subGrids() const;
+  SubGridList topLevel() const;
 
   // The overview values no computation uses, as read.
-  const GridOverview& overview() const { return fields_.overview; }
+  const GridOverview& overview() const;
 
  private:
   friend class GridFileBuilder;
-  detail::GridFileFields fields_;
+  struct Impl;  // in a private header of the grid library
+  std::unique_ptr<Impl> impl_;
 };
 
 // The two forms of an NTv2 file, named by the extension: .gsb binary, .gsa text.
