@@ -360,6 +360,26 @@ ParsedCoordinate checkCoordinate(CoordType type, CoordinateRole role, std::strin
   }
 }
 
+CoordinateRole coordinateRole(CoordType type, std::size_t index) {
+  if (type == CoordType::kEn) return index == 0 ? CoordinateRole::kEasting : CoordinateRole::kNorthing;
+  return index == 0 ? CoordinateRole::kLatitude : CoordinateRole::kLongitude;
+}
+
+CoordinatePair readCoordinates(CoordType type, std::string_view first, std::string_view second) {
+  CoordinatePair pair;
+  const std::array<std::string_view, 2> texts{first, second};
+  for (std::size_t k = 0; k < texts.size(); ++k) {
+    const CoordinateRole role = coordinateRole(type, k);
+    const ParsedCoordinate parsed = checkCoordinate(type, role, texts[k]);
+    pair.values[k] = parsed.value;
+    if (parsed.problem == CoordinateProblem::kNone || pair.problem != CoordinateProblem::kNone) continue;
+    pair.problemIndex = k;
+    pair.problem = parsed.problem;
+    pair.problemRole = role;
+  }
+  return pair;
+}
+
 std::string_view roleName(CoordinateRole role) {
   switch (role) {
     case CoordinateRole::kLatitude:

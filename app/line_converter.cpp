@@ -98,7 +98,6 @@ class LineConverter {
         options_(options),
         fromCoordType_(converter.settings().fromCoordType),
         toCoordType_(converter.settings().toCoordType),
-        grid_(fromCoordType_ == CoordType::kEn),
         convertsHeights_(converter.settings().fromHeightType != HeightType::kNone &&
                          converter.settings().toHeightType != HeightType::kNone),
         zoneField_(converter.settings().autoToZone && toCoordType_ == CoordType::kEn) {}
@@ -283,19 +282,19 @@ class LineConverter {
       return body.substr(range.begin, range.end - range.begin);
     };
     const std::array<int, 2> coordinateFields{columns.first, columns.second};
-    std::array<double, 2> values{};
-    bool unreadable = false;
-    for (std::size_t k = 0; k < 2; ++k) {
-      const std::string_view text = fieldValue(field(coordinateFields[k]), scratch_);
-      const CoordinateRole role = roleOf(k);
-      const ParsedCoordinate parsed = checkCoordinate(fromCoordType_, role, text);
-      values[k] = parsed.value;
-      if (parsed.problem == CoordinateProblem::kNone || !message_.empty()) continue;
-      unreadable = unreadable || parsed.problem == CoordinateProblem::kNotANumber ||
-                   parsed.problem == CoordinateProblem::kMalformedAngle;
-      kind_ = coordinateWarning(parsed.problem);
-      fieldMessage(place, static_cast<std::size_t>(coordinateFields[k]) - 1, roleName(role), text,
-                   problemText(parsed.problem, fromCoordType_, role), message_);
+    // Quoted fields are unquoted into a scratch of their own each: both texts are read together.
+    const std::array<std::string_view, 2> texts{fieldValue(field(coordinateFields[0]), scratch_),
+                                                fieldValue(field(coordinateFields[1]), secondScratch_)};
+    const CoordinatePair pair = readCoordinates(fromCoordType_, texts[0], texts[1]);
+    const std::array<double, 2>& values = pair.values;
+    // A line whose coordinate cannot be read at all keeps its place as it was (a header, a note).
+    const bool unreadable =
+        pair.problem == CoordinateProblem::kNotANumber || pair.problem == CoordinateProblem::kMalformedAngle;
+    if (pair.problem != CoordinateProblem::kNone) {
+      kind_ = coordinateWarning(pair.problem);
+      fieldMessage(place, static_cast<std::size_t>(coordinateFields[pair.problemIndex]) - 1,
+                   roleName(pair.problemRole), texts[pair.problemIndex],
+                   problemText(pair.problem, fromCoordType_, pair.problemRole), message_);
     }
     // The height: a field that is missing, empty or no number gives height 0 and stays as it was;
     // --strict reports it when heights are converted, or when it is text.
@@ -398,11 +397,6 @@ class LineConverter {
     return {};
   }
 
-  CoordinateRole roleOf(std::size_t field) const {
-    if (grid_) return field == 0 ? CoordinateRole::kEasting : CoordinateRole::kNorthing;
-    return field == 0 ? CoordinateRole::kLatitude : CoordinateRole::kLongitude;
-  }
-
   // "velmora: pts.csv line 3: " or, for the point of the arguments, "velmora: "; place_ is then
   // "pts.csv line 3".
   void startMessage(LinePlace place, std::string& out) {
@@ -453,12 +447,10 @@ class LineConverter {
       return LineWarning::kNoPoint;
     }
     // Each field is read once; the point is the one read without --strict, whatever is found below.
-    std::array<ParsedCoordinate, 2> parsed;
-    for (std::size_t k = 0; k < 2; ++k)
-      parsed[k] = checkCoordinate(fromCoordType_, roleOf(k), line.fields[k]);
+    const CoordinatePair pair = readCoordinates(fromCoordType_, line.fields[0], line.fields[1]);
     const std::optional<double> exactHeight =
         line.count == 3 ? readExactDecimal(line.fields[2]) : std::optional<double>{};
-    point = Coordinates{parsed[0].value, parsed[1].value,
+    point = Coordinates{pair.values[0], pair.values[1],
                         line.count != 3 ? 0.0
                         : exactHeight   ? *exactHeight
                                         : readDecimal(line.fields[2])};
@@ -474,12 +466,10 @@ class LineConverter {
           .append(" bytes\n");
       return LineWarning::kLongField;
     }
-    for (std::size_t k = 0; k < 2; ++k) {
-      if (parsed[k].problem == CoordinateProblem::kNone) continue;
-      const CoordinateRole role = roleOf(k);
-      fieldMessage(place, k, roleName(role), line.fields[k],
-                   problemText(parsed[k].problem, fromCoordType_, role), message);
-      return coordinateWarning(parsed[k].problem);
+    if (pair.problem != CoordinateProblem::kNone) {
+      fieldMessage(place, pair.problemIndex, roleName(pair.problemRole), line.fields[pair.problemIndex],
+                   problemText(pair.problem, fromCoordType_, pair.problemRole), message);
+      return coordinateWarning(pair.problem);
     }
     if (line.count == 3 && !exactHeight) {
       fieldMessage(place, 2, "height", line.fields[2], "expected a height in metres (a decimal number)",
@@ -534,7 +524,6 @@ class LineConverter {
   const PointOptions& options_;
   CoordType fromCoordType_;
   CoordType toCoordType_;
-  bool grid_;             // source coordinates are easting and northing
   bool convertsHeights_;  // both height types are given
   bool zoneField_;        // grid output in each point's zone: the zone follows the height
   std::string zoneText_;  // that zone, for a line of columns mode
@@ -544,6 +533,7 @@ class LineConverter {
   LineWarning kind_ = LineWarning::kNoPoint;  // the kind of message_'s problem (columns mode)
   std::string heightText_;
   std::string scratch_;
+  std::string secondScratch_;
   std::vector<FieldRange> recordFields_;
   bool openQuote_ = false;  // the last of recordFields_ opens a double quote that the line never closes
 };

@@ -236,17 +236,12 @@ class PyConverter {
                  (state == TextState::kMissing ? "missing value" : "unreadable text (not valid UTF-8)"));
             continue;
           }
-          const ParsedCoordinate first =
-              checkCoordinate(settings.fromCoordType, CoordinateRole::kLatitude, textA[i]);
-          const ParsedCoordinate second =
-              checkCoordinate(settings.fromCoordType, CoordinateRole::kLongitude, textB[i]);
-          point.first = first.value;
-          point.second = second.value;
-          if (strict_ &&
-              (first.problem != CoordinateProblem::kNone || second.problem != CoordinateProblem::kNone)) {
-            const bool onA = first.problem != CoordinateProblem::kNone;
-            fail(describe(onA ? "a" : "b", onA ? first.problem : second.problem, settings.fromCoordType,
-                          onA ? CoordinateRole::kLatitude : CoordinateRole::kLongitude));
+          const CoordinatePair pair = readCoordinates(settings.fromCoordType, textA[i], textB[i]);
+          point.first = pair.values[0];
+          point.second = pair.values[1];
+          if (strict_ && pair.problem != CoordinateProblem::kNone) {
+            fail(describe(pair.problemIndex == 0 ? "a" : "b", pair.problem, settings.fromCoordType,
+                          pair.problemRole));
             continue;
           }
         } else {

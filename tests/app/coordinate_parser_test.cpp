@@ -194,5 +194,33 @@ TEST(ProblemText, NamesEveryProblemForEveryTypeAndRole) {
   }
 }
 
+// The pair every front end reads: the roles by coordinate type, the first problem of the two.
+TEST(CoordinatePairs, RolesAndTheFirstProblem) {
+  struct Case {
+    CoordType type;
+    std::string_view first;
+    std::string_view second;
+    CoordinateProblem problem;
+    std::size_t index;
+    CoordinateRole role;
+  };
+  const Case cases[] = {
+      {CoordType::kEn, "334901.009", "north", CoordinateProblem::kNotANumber, 1, CoordinateRole::kNorthing},
+      {CoordType::kDd, "-91", "200", CoordinateProblem::kOutOfRange, 0, CoordinateRole::kLatitude},
+      {CoordType::kDms, "33 51 24.408 S", "151 12 55.08 N", CoordinateProblem::kWrongHemisphere, 1,
+       CoordinateRole::kLongitude},
+  };
+  for (const Case& c : cases) {
+    const CoordinatePair pair = readCoordinates(c.type, c.first, c.second);
+    EXPECT_EQ(pair.problem, c.problem) << c.first;
+    EXPECT_EQ(pair.problemIndex, c.index) << c.first;
+    EXPECT_EQ(pair.problemRole, c.role) << c.first;
+  }
+  const CoordinatePair good = readCoordinates(CoordType::kDms, "33 51 24.408 S", "151 12 55.08 E");
+  EXPECT_EQ(good.problem, CoordinateProblem::kNone);
+  EXPECT_NEAR(good.values[0], -33.85678, 1e-12);
+  EXPECT_NEAR(good.values[1], 151.2153, 1e-12);
+}
+
 }  // namespace
 }  // namespace velmora

@@ -4,6 +4,8 @@
 // can be read).
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -41,6 +43,20 @@ double parseCoordinate(CoordType type, std::string_view token);
 // of: not a number / malformed, out of range, wrong hemisphere, minus sign with N or E. Latitude and
 // longitude ranges apply to DMS, DM and DD with those roles; EN is only checked to be a number.
 ParsedCoordinate checkCoordinate(CoordType type, CoordinateRole role, std::string_view token);
+
+// The role of the first (index 0) or second coordinate of a point given in type: easting and
+// northing for EN, latitude and longitude (latitude first) otherwise.
+CoordinateRole coordinateRole(CoordType type, std::size_t index);
+
+// Both coordinates of a point read from their texts, as checkCoordinate reads each, with the first
+// of their problems: the point every front end reads, and what --strict says of it.
+struct CoordinatePair {
+  std::array<double, 2> values{};
+  std::size_t problemIndex = 0;  // the coordinate (0 or 1) with the first problem, when there is one
+  CoordinateProblem problem = CoordinateProblem::kNone;
+  CoordinateRole problemRole = CoordinateRole::kLatitude;  // that coordinate's role
+};
+CoordinatePair readCoordinates(CoordType type, std::string_view first, std::string_view second);
 
 // A text naming the problem for messages ("expected a decimal number", "latitude out of range
 // (-90 to 90)", ...); empty for kNone.
