@@ -50,6 +50,9 @@ inline constexpr std::array<GridId, kGridIdCount> kGridIds{
 // The file name of a grid, without folder.
 std::string_view gridFileName(GridId id);
 
+// The settings of a run, with the program's defaults. The Converter takes any values; the program's
+// checks of them (zones, sub-zones, epochs, height types, grids) and its options by name are
+// velmora/app/options.hpp's.
 struct ConversionSettings {
   Datum fromDatum = Datum::kWgs84;
   CoordType fromCoordType = CoordType::kDd;

@@ -24,7 +24,8 @@ struct ProjectionParams {
 
 // Central meridian (degrees east) that the projection formulas use for this record: (zone - 53)
 // * 6 + 135 for UTM zones, less 4 - 2s for ISG sub-zones, 111 for the ANG grid and 173 for the
-// NZ Map Grid. Zone and sub-zone numbers are not checked; any int gives a number, without overflow.
+// NZ Map Grid. Zone and sub-zone numbers are not checked here; any int gives a number, without
+// overflow. Settings read by name are checked by velmora/app/options.hpp (settingsProblems).
 double centralMeridianDegrees(const ProjectionParams& params);
 
 }  // namespace velmora
