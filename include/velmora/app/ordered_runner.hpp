@@ -76,10 +76,12 @@ class OrderedRunner {
     if (threads_.empty()) slots_.clear();
   }
 
+  // Pieces still queued (after an exception from fill or take) are skipped, not worked.
   ~OrderedRunner() {
     {
       const std::lock_guard lock(mutex_);
       closing_ = true;
+      stopping_ = true;
     }
     queued_.notify_all();
     for (std::thread& thread : threads_) thread.join();
@@ -88,15 +90,27 @@ class OrderedRunner {
   OrderedRunner(const OrderedRunner&) = delete;
   OrderedRunner& operator=(const OrderedRunner&) = delete;
 
+  // An exception from fill or take, or from a piece's work, ends the run (the pieces still queued
+  // are let finish, unworked) and reaches the caller.
   RunEnd run(const RunnerCalls<Piece>& calls) {
     if (threads_.empty()) return runHere(calls);
     std::size_t nextFill = 0;  // sequence number of the next piece to make
     std::size_t nextTake = 0;  // sequence number of the next piece to take
+    try {
+      return runPool(calls, nextFill, nextTake);
+    } catch (...) {
+      finish(nextTake, nextFill, RunEnd::kStopped);
+      throw;
+    }
+  }
+
+ private:
+  RunEnd runPool(const RunnerCalls<Piece>& calls, std::size_t& nextFill, std::size_t& nextTake) {
     bool ended = false;
     for (;;) {
       // Take every worked piece at the head of the ring, in order.
       while (nextTake < nextFill && state(nextTake) == State::kDone) {
-        rethrowFailure(nextTake, nextFill);
+        rethrowFailure();
         const bool going = calls.take(slotOf(nextTake).piece);
         setState(slotOf(nextTake), State::kFree);
         ++nextTake;
@@ -118,7 +132,6 @@ class OrderedRunner {
     }
   }
 
- private:
   enum class State { kFree, kQueued, kDone };
 
   struct Slot {
@@ -173,17 +186,15 @@ class OrderedRunner {
     return true;
   }
 
-  // A failed piece ends the run: the pieces still queued are let finish, unworked, and the
-  // exception goes to run's caller.
-  void rethrowFailure(std::size_t nextTake, std::size_t nextFill) {
+  // A failed piece ends the run: its exception goes to run's caller (run lets the pieces still
+  // queued finish, unworked).
+  void rethrowFailure() {
     std::exception_ptr failure;
     {
       const std::lock_guard lock(mutex_);
       failure = failure_;
     }
-    if (!failure) return;
-    finish(nextTake, nextFill, RunEnd::kStopped);
-    std::rethrow_exception(failure);
+    if (failure) std::rethrow_exception(failure);
   }
 
   // No worker touches a slot once the run has returned: the pieces still queued are let finish
