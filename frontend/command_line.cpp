@@ -80,7 +80,8 @@ CommandLine scanCommandLine(std::span<const std::string_view> args) {
 std::vector<std::string> positionalProblems(const CommandLine& line) {
   std::vector<std::string> problems;
   for (const std::string_view argument : line.positionals) {
-    if (isOption(argument) && optionTakesValue(argument.substr(0, argument.find('=')))) {
+    // A known option, with a value or without (optionTakesValue is none only for an unknown name).
+    if (isOption(argument) && optionTakesValue(argument.substr(0, argument.find('='))).has_value()) {
       problems.push_back("option '" + std::string(argument) +
                          "' after the point: options go before the coordinates");
       return problems;

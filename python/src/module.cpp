@@ -365,8 +365,6 @@ class PyConverter {
   }
 
  private:
-  // Every this many points a worker looks whether the run is being stopped.
-
   static std::string describe(std::string_view argument, CoordinateProblem problem, CoordType type,
                               CoordinateRole role) {
     return std::string(argument) + ": " + std::string(problemText(problem, type, role));

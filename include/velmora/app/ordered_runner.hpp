@@ -29,7 +29,7 @@ enum class FillStatus {
 enum class RunEnd {
   kCompleted,    // every piece made was taken
   kStopped,      // take said stop; the pieces after it were not taken
-  kInterrupted,  // keepGoing said stop while the calling thread waited
+  kInterrupted,  // keepGoing said stop (asked while waiting for a worker, or between pieces)
 };
 
 // What a run asks of its front end, besides the work. Every call is on the calling thread.
