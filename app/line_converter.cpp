@@ -213,20 +213,22 @@ class LineConverter {
   // counts. True when --strict fails the line; message_ then holds its message.
   bool pointFails(const ConversionResult& result, LinePlace place, bool textProblem, BlockOutput& output) {
     if (!options_.strict && !options_.tally && !options_.warnings) return false;
-    if (options_.strict) {
-      message_.clear();
-      startMessage(place, message_);
-      if (describePointProblem(converter_, result, message_)) {
-        message_.push_back('\n');
-        return true;
-      }
-    }
+    // A point done as asked is told by a few compares: no message is begun for it.
     bool pointProblem = false;
-    if (!options_.strict && mayHaveProblem(result)) {
-      for (const std::optional<LineWarning> kind : pointProblemKinds(converter_, result)) {
-        if (!kind) continue;
-        pointProblem = true;
-        if (options_.warnings) notePointWarning(*kind, result, place, output);
+    if (mayHaveProblem(result)) {
+      if (options_.strict) {
+        message_.clear();
+        startMessage(place, message_);
+        if (describePointProblem(converter_, result, message_)) {
+          message_.push_back('\n');
+          return true;
+        }
+      } else {
+        for (const std::optional<LineWarning> kind : pointProblemKinds(converter_, result)) {
+          if (!kind) continue;
+          pointProblem = true;
+          if (options_.warnings) notePointWarning(*kind, result, place, output);
+        }
       }
     }
     if (textProblem || pointProblem) ++output.tally.withProblems;
