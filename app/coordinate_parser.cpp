@@ -23,8 +23,6 @@
 namespace velmora {
 namespace {
 
-constexpr double kMaxLatitudeDegrees = 90.0;
-constexpr double kMaxLongitudeDegrees = 180.0;
 constexpr double kMinutesOrSecondsLimit = 60.0;  // minutes and seconds lie in [0, 60)
 
 struct SignedDegrees {
@@ -273,18 +271,6 @@ AngleReading readAngle(CoordType type, std::string_view token) {
   return reading;
 }
 
-// The largest |degrees| of the role; nothing for grid roles.
-std::optional<double> degreeLimit(CoordinateRole role) {
-  switch (role) {
-    case CoordinateRole::kLatitude:
-      return kMaxLatitudeDegrees;
-    case CoordinateRole::kLongitude:
-      return kMaxLongitudeDegrees;
-    default:
-      return std::nullopt;
-  }
-}
-
 bool isMinutesOrSeconds(double value) {
   return value >= 0.0 && value < kMinutesOrSecondsLimit;
 }
@@ -307,11 +293,6 @@ CoordinateProblem angleProblem(const AngleReading& angle, CoordinateRole role) {
 }
 
 }  // namespace
-
-bool beyondDegreeLimit(CoordinateRole role, double value) {
-  const std::optional<double> limit = degreeLimit(role);
-  return limit && !(std::fabs(value) <= *limit);
-}
 
 double parseDms(std::string_view token) {
   std::array<std::string_view, 3> parts;

@@ -86,7 +86,12 @@ void renumber(const CodeTable& local, std::size_t begin, std::size_t end, std::u
               CodeTable& run) {
   const std::vector<std::string>& texts = local.texts();
   std::vector<std::uint16_t> remap(texts.size() + 1, 0);
-  for (std::size_t n = 0; n < texts.size(); ++n) remap[n + 1] = run.code(texts[n]);
+  bool same = true;  // mostly so: the run's table already starts with the piece's texts in its order
+  for (std::size_t n = 0; n < texts.size(); ++n) {
+    remap[n + 1] = run.code(texts[n]);
+    same = same && remap[n + 1] == n + 1;
+  }
+  if (same) return;
   for (std::size_t i = begin; i < end; ++i) codes[i] = remap[codes[i]];
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -65,9 +66,16 @@ std::string_view problemText(CoordinateProblem problem, CoordType type, Coordina
 // "latitude", "longitude", "easting" or "northing".
 std::string_view roleName(CoordinateRole role);
 
+constexpr double kMaxLatitudeDegrees = 90.0;
+constexpr double kMaxLongitudeDegrees = 180.0;
+
 // Whether decimal degrees lie beyond the range of their role (latitude +-90, longitude +-180; NaN
-// too); easting and northing have none.
-bool beyondDegreeLimit(CoordinateRole role, double degrees);
+// too); easting and northing have none. Inline: every point of a strict array run is tested.
+inline bool beyondDegreeLimit(CoordinateRole role, double degrees) {
+  if (role == CoordinateRole::kLatitude) return !(std::fabs(degrees) <= kMaxLatitudeDegrees);
+  if (role == CoordinateRole::kLongitude) return !(std::fabs(degrees) <= kMaxLongitudeDegrees);
+  return false;
+}
 
 // "deg min sec", groups separated by runs of the space character only (a tab belongs to a group).
 // Degrees and minutes are whole numbers, seconds decimal. The degrees carry the sign of the angle,
