@@ -77,6 +77,71 @@ constexpr TimeDependentSet kItrf2014ToItrf2020{
      metresFromMillimetres(kItrf2014To2020TranslationRateZMmPerYear), 0.0, 0.0, 0.0, 0.0},
 };
 
+// ITRF2014, ITRF2008 and ITRF2000 to ITRF96, the frame of the New Zealand deformation model, as
+// LINZ published them (EPSG:9083, 9082 and 9080; PROJ's `projinfo -k operation EPSG:9083 -o PROJ`
+// prints the same digits). They are published in the position-vector convention: the rotations
+// below are those of the publication, turned into the coordinate-frame convention of helmert.hpp
+// by a change of sign (coordinateFrame). Reference epoch 2000.0; millimetres, milli-arc-seconds
+// and parts per billion, and the same per year.
+struct PublishedPositionVectorSet {
+  double txMm, tyMm, tzMm;
+  double rxMas, ryMas, rzMas;
+  double scalePpb;
+  double txMmPerYear, tyMmPerYear, tzMmPerYear;
+  double rxMasPerYear, ryMasPerYear, rzMasPerYear;
+  double scalePpbPerYear;
+};
+
+constexpr double kItrf96SetsReferenceEpoch = 2000.0;  // decimal year
+
+// EPSG:9083 "ITRF2014 to ITRF96 (2)".
+constexpr PublishedPositionVectorSet kItrf2014ToItrf96{
+    6.4,   3.99,   -14.27, -0.16508, 0.26897, 0.11984, 1.08901,
+    0.79,  -0.60,  -1.44,  -0.01347, 0.01514, 0.01973, -0.07201};
+// EPSG:9082 "ITRF2008 to ITRF96 (2)".
+constexpr PublishedPositionVectorSet kItrf2008ToItrf96{
+    4.8,   2.09,   -17.67, -0.16508, 0.26897, 0.11984, 1.40901,
+    0.79,  -0.60,  -1.34,  -0.01347, 0.01514, 0.01973, -0.10201};
+// EPSG:9080 "ITRF2000 to ITRF96 (2)".
+constexpr PublishedPositionVectorSet kItrf2000ToItrf96{
+    6.7,   3.79,   -7.17,  -0.16508, 0.26897, 0.11984, 0.06901,
+    0.69,  -0.70,  0.46,   -0.01347, 0.01514, 0.01973, -0.18201};
+
+// A position-vector rotation is the coordinate-frame rotation of the opposite sign.
+constexpr TimeDependentSet coordinateFrame(const PublishedPositionVectorSet& p) {
+  return TimeDependentSet{
+      kItrf96SetsReferenceEpoch,
+      {metresFromMillimetres(p.txMm), metresFromMillimetres(p.tyMm), metresFromMillimetres(p.tzMm),
+       -arcSecondsFromMilliArcSeconds(p.rxMas), -arcSecondsFromMilliArcSeconds(p.ryMas),
+       -arcSecondsFromMilliArcSeconds(p.rzMas), ppmFromPpb(p.scalePpb)},
+      {metresFromMillimetres(p.txMmPerYear), metresFromMillimetres(p.tyMmPerYear),
+       metresFromMillimetres(p.tzMmPerYear), -arcSecondsFromMilliArcSeconds(p.rxMasPerYear),
+       -arcSecondsFromMilliArcSeconds(p.ryMasPerYear), -arcSecondsFromMilliArcSeconds(p.rzMasPerYear),
+       ppmFromPpb(p.scalePpbPerYear)},
+  };
+}
+
+const TimeDependentSet& itrf96Set(Itrf96Source source) {
+  static constexpr TimeDependentSet kFrom2014 = coordinateFrame(kItrf2014ToItrf96);
+  static constexpr TimeDependentSet kFrom2008 = coordinateFrame(kItrf2008ToItrf96);
+  static constexpr TimeDependentSet kFrom2000 = coordinateFrame(kItrf2000ToItrf96);
+  switch (source) {
+    case Itrf96Source::kItrf2000:
+      return kFrom2000;
+    case Itrf96Source::kItrf2008:
+      return kFrom2008;
+    case Itrf96Source::kItrf2014:
+      break;
+  }
+  return kFrom2014;
+}
+
+// ITRF2000 and ITRF2008 positions are on the WGS84 constants throughout the program, ITRF2014 and
+// ITRF96 (the frame of NZGD2000) on GRS80.
+const Ellipsoid& itrf96SourceEllipsoid(Itrf96Source source) {
+  return source == Itrf96Source::kItrf2014 ? kGrs80Ellipsoid : kWgs84Ellipsoid;
+}
+
 // The parameters of a set at an epoch; any epoch is extrapolated linearly.
 HelmertTransformation atEpoch(const TimeDependentSet& set, double epoch) {
   const double dt = epoch - set.referenceEpoch;
@@ -131,6 +196,16 @@ LatLon itrf2020ToItrf2014(double latitude, double longitude, double epoch) {
 LatLon itrf2014ToItrf2020(double latitude, double longitude, double epoch) {
   return helmertBetween(latitude, longitude, kGrs80Ellipsoid, atEpoch(kItrf2014ToItrf2020, epoch),
                         kGrs80Ellipsoid, true);
+}
+
+LatLon itrfToItrf96(double latitude, double longitude, double epoch, Itrf96Source source) {
+  return helmertBetween(latitude, longitude, itrf96SourceEllipsoid(source), atEpoch(itrf96Set(source), epoch),
+                        kGrs80Ellipsoid, true);
+}
+
+LatLon itrf96ToItrf(double latitude, double longitude, double epoch, Itrf96Source source) {
+  return helmertBetween(latitude, longitude, kGrs80Ellipsoid, atEpoch(itrf96Set(source), epoch),
+                        itrf96SourceEllipsoid(source), false);
 }
 
 }  // namespace velmora

@@ -88,5 +88,33 @@ TEST(ItrfToGda2020, ComposesThroughGda94) {
             0.001);
 }
 
+// Independent derivation: PROJ 9.1 cct, time-dependent Helmert in the position-vector convention
+// with the strings `projinfo -k operation EPSG:9083 / 9082 / 9080 -o PROJ` prints, from GRS80
+// (ITRF2014) or WGS84 (ITRF2008, ITRF2000) cartesian coordinates to GRS80. Then back by the
+// transposed rotation. 1e-11 degrees is about a micrometre, the size of the closed-form
+// (Bowring) geocentric-to-geographic step's own error at these latitudes.
+TEST(ItrfToItrf96, AgreesWithLinzSetsAndReturns) {
+  struct Reference {
+    Itrf96Source source;
+    double epoch;
+    LatLon itrf;
+    LatLon itrf96;
+  };
+  const Reference references[] = {
+      {Itrf96Source::kItrf2014, 2010.0, {-41.29, 174.78}, {-41.290000170792, 174.780000178066}},
+      {Itrf96Source::kItrf2014, 2025.5, {-43.5, 172.5}, {-43.500000343236, 172.500000423257}},
+      {Itrf96Source::kItrf2008, 2010.0, {-41.29, 174.78}, {-41.290000179521, 174.780000202392}},
+      {Itrf96Source::kItrf2000, 2010.0, {-41.29, 174.78}, {-41.289999992058, 174.780000193093}},
+  };
+  for (const Reference& r : references) {
+    const LatLon g = itrfToItrf96(r.itrf.latitude, r.itrf.longitude, r.epoch, r.source);
+    EXPECT_NEAR(g.latitude, r.itrf96.latitude, 2e-11) << static_cast<int>(r.source);
+    EXPECT_NEAR(g.longitude, r.itrf96.longitude, 2e-11) << static_cast<int>(r.source);
+    const LatLon back = itrf96ToItrf(g.latitude, g.longitude, r.epoch, r.source);
+    EXPECT_NEAR(back.latitude, r.itrf.latitude, 3e-11);
+    EXPECT_NEAR(back.longitude, r.itrf.longitude, 3e-11);
+  }
+}
+
 }  // namespace
 }  // namespace velmora

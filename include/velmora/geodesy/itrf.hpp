@@ -31,4 +31,14 @@ LatLon gda2020ToItrf2014(double latitude, double longitude, double epoch);
 LatLon itrf2020ToItrf2014(double latitude, double longitude, double epoch);
 LatLon itrf2014ToItrf2020(double latitude, double longitude, double epoch);
 
+// The realisations with a published set to ITRF96, the frame of New Zealand's deformation model.
+enum class Itrf96Source { kItrf2000, kItrf2008, kItrf2014 };
+
+// ITRF2000, ITRF2008 or ITRF2014 at epoch <-> ITRF96 at the same epoch by LINZ's time-dependent sets
+// (position-vector convention as published, reference epoch 2000.0); the way back by the
+// transposed rotation, as PROJ's inverse does. ITRF2000 and ITRF2008 positions on the WGS84
+// constants, ITRF2014 and ITRF96 on GRS80.
+LatLon itrfToItrf96(double latitude, double longitude, double epoch, Itrf96Source source);
+LatLon itrf96ToItrf(double latitude, double longitude, double epoch, Itrf96Source source);
+
 }  // namespace velmora
