@@ -6,12 +6,13 @@
 # pkg-config file velmora.pc (lib/pkgconfig).
 #
 # A consumer writes find_package(Velmora) and links velmora::velmora, or only the parts it needs:
-# velmora::common, velmora::geodesy, velmora::gridfile, velmora::pipeline, velmora::app.
+# velmora::common, velmora::geodesy, velmora::gridfile, velmora::deformation, velmora::pipeline,
+# velmora::app.
 
 include(CMakePackageConfigHelpers)
 
 set(VELMORA_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Velmora)
-set(VELMORA_LIBRARY_PARTS common geodesy gridfile pipeline app)
+set(VELMORA_LIBRARY_PARTS common geodesy gridfile deformation pipeline app)
 
 foreach(part IN LISTS VELMORA_LIBRARY_PARTS)
   set_target_properties(velmora_${part} PROPERTIES EXPORT_NAME ${part})
@@ -21,8 +22,8 @@ endforeach()
 # The umbrella: every library, for a consumer that does not pick.
 add_library(velmora_library INTERFACE)
 set_target_properties(velmora_library PROPERTIES EXPORT_NAME velmora)
-target_link_libraries(velmora_library INTERFACE velmora_common velmora_geodesy velmora_gridfile velmora_pipeline
-  velmora_app)
+target_link_libraries(velmora_library INTERFACE velmora_common velmora_geodesy velmora_gridfile velmora_deformation
+  velmora_pipeline velmora_app)
 add_library(velmora::velmora ALIAS velmora_library)
 
 install(TARGETS velmora velmora-grid
@@ -34,7 +35,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/man/velmora.1 ${PROJECT_SOURCE_DIR}/man/velm
 install(FILES ${PROJECT_SOURCE_DIR}/share/velmora/README
   DESTINATION ${CMAKE_INSTALL_DATADIR}/velmora COMPONENT Runtime)
 
-install(TARGETS velmora_common velmora_geodesy velmora_gridfile velmora_pipeline velmora_app velmora_library
+install(TARGETS velmora_common velmora_geodesy velmora_gridfile velmora_deformation velmora_pipeline velmora_app
+  velmora_library
   EXPORT VelmoraTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development
