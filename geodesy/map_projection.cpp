@@ -1,5 +1,5 @@
 // Dispatch of a projection record to its formulas. The Transverse Mercator family (UTM-type
-// zones, ISG, ANG grid) shares Redfearn's series; the NZ Map Grid has its own polynomials.
+// zones, ISG, ANG grid, NZ circuits) shares Redfearn's series; the NZ Map Grid has its own polynomials.
 #include "velmora/geodesy/map_projection.hpp"
 
 #include "velmora/geodesy/nz_map_grid.hpp"
@@ -12,6 +12,7 @@ GridPoint geographicToGrid(const ProjectionParams& params, const LatLon& point) 
     case ProjectionKind::kTransverseMercator:
     case ProjectionKind::kIsgGrid:
     case ProjectionKind::kAngGrid:
+    case ProjectionKind::kNzCircuit:
       return transverseMercatorForward(params, point);
     case ProjectionKind::kNzMapGrid:
       return nzMapGridForward(point);
@@ -24,6 +25,7 @@ LatLon gridToGeographic(const ProjectionParams& params, const GridPoint& point) 
     case ProjectionKind::kTransverseMercator:
     case ProjectionKind::kIsgGrid:
     case ProjectionKind::kAngGrid:
+    case ProjectionKind::kNzCircuit:
       return transverseMercatorReverse(params, point);
     case ProjectionKind::kNzMapGrid:
       return nzMapGridReverse(point);

@@ -18,6 +18,7 @@ namespace velmora {
 namespace {
 
 constexpr double kSemiMajorAxisM = 6378388.0;  // International 1924
+constexpr double kEccentricitySquared = 0.006722670022333322;   // International 1924: 2f - f^2, f = 1/297
 constexpr double kOriginLatitudeDeg = 41.0;    // degrees south
 constexpr double kOriginLongitudeDeg = 173.0;  // degrees east
 constexpr double kFalseEastingM = 2510000.0;
@@ -132,6 +133,26 @@ LatLon nzMapGridReverse(const GridPoint& point) {
   const double deltaPhi = realSeries(kD, theta.re);
   return LatLon{deltaPhi / kPolynomialLatitudeUnitPerDeg - kOriginLatitudeDeg,
                 kOriginLongitudeDeg + theta.im * kReverseDegreesPerRadian};
+}
+
+GridFactors nzMapGridFactors(const LatLon& point) {
+  const double deltaPhi = (kOriginLatitudeDeg - std::fabs(point.latitude)) * kPolynomialLatitudeUnitPerDeg;
+  const Complex zeta{realSeries(kA, deltaPhi), (point.longitude - kOriginLongitudeDeg) * kForwardRadiansPerDegree};
+  // dz/dzeta = sum n B_n zeta^(n-1): its modulus is the scale from the isometric plane (where a
+  // length along a parallel is its length on the ellipsoid over nu cos phi) to the grid over a; its
+  // argument, counted from the northing axis towards the easting axis, is the grid bearing of true
+  // north, which is minus the convergence.
+  Complex derivative;
+  Complex powerBelow{1.0, 0.0};
+  for (std::size_t i = 0; i < kB.size(); ++i) {
+    derivative = derivative + (static_cast<double>(i + 1) * kB[i]) * powerBelow;
+    powerBelow = powerBelow * zeta;
+  }
+  const double phi = point.latitude * kForwardRadiansPerDegree;
+  const double sinPhi = std::sin(phi);
+  const double primeVertical = kSemiMajorAxisM / std::sqrt(1.0 - kEccentricitySquared * sinPhi * sinPhi);
+  return GridFactors{-std::atan2(derivative.im, derivative.re) * kReverseDegreesPerRadian,
+                     kSemiMajorAxisM * std::hypot(derivative.re, derivative.im) / (primeVertical * std::cos(phi))};
 }
 
 }  // namespace velmora

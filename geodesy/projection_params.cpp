@@ -39,6 +39,8 @@ double centralMeridianDegrees(const ProjectionParams& params) {
       return kAngCentralMeridianDeg;
     case ProjectionKind::kNzMapGrid:
       return kNzMapGridMeridianDeg;
+    case ProjectionKind::kNzCircuit:
+      break;
   }
   return params.centralMeridian;
 }

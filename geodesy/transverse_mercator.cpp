@@ -115,8 +115,8 @@ SeriesOffsets forwardSeries(const Ellipsoid& ellipsoid, double phi, double omega
 }
 
 // Redfearn's reverse series from true (unscaled, origin-free) grid offsets in metres; degrees out.
-LatLon reverseSeries(const Ellipsoid& ellipsoid, double eastingM, double northingM,
-                     double centralMeridianDeg) {
+LatLon reverseSeries(const Ellipsoid& ellipsoid, double eastingM, double northingM, double centralMeridianDeg,
+                     double degreesPerRadian) {
   const Footpoint foot = solveFootpoint(ellipsoid, northingM);
   const double cosFoot = std::cos(foot.latitudeRad);
   const double t = foot.sinLatitude / cosFoot;
@@ -150,12 +150,17 @@ LatLon reverseSeries(const Ellipsoid& ellipsoid, double eastingM, double northin
                          (x7 / 5040.0) * (61.0 + 662.0 * t2 + 1320.0 * t4 + 720.0 * t6));
 
   return LatLon{phi / kRadiansPerDegree,
-                ((omega * kShortenedDegreesPerRadian + centralMeridianDeg) / kShortenedDegreesPerRadian) /
-                    kRadiansPerDegree};
+                ((omega * degreesPerRadian + centralMeridianDeg) / degreesPerRadian) / kRadiansPerDegree};
 }
 
 double scaleFactor(const ProjectionParams& params) {
+  if (params.kind == ProjectionKind::kNzCircuit) return params.centralScale;
   return params.kind == ProjectionKind::kIsgGrid ? kIsgScaleFactor : kUtmScaleFactor;
+}
+
+// The meridian arc to the latitude of origin, which a circuit's northings count from.
+double originArc(const ProjectionParams& params) {
+  return meridianDistance(params.ellipsoid, params.latitudeOfOrigin * kRadiansPerDegree);
 }
 
 }  // namespace
@@ -188,6 +193,10 @@ GridPoint transverseMercatorForward(const ProjectionParams& params, const LatLon
                      kAngFalseNorthingYd + kMetresToYards * offsets.northing};
   }
   const double k0 = scaleFactor(params);
+  if (params.kind == ProjectionKind::kNzCircuit) {
+    return GridPoint{params.falseEasting + k0 * offsets.easting,
+                     params.falseNorthing + k0 * (offsets.northing - originArc(params))};
+  }
   return GridPoint{params.falseEasting + k0 * offsets.easting, params.falseNorthing + k0 * offsets.northing};
 }
 
@@ -201,8 +210,48 @@ LatLon transverseMercatorReverse(const ProjectionParams& params, const GridPoint
     const double k0 = scaleFactor(params);
     eastingM = (point.easting - params.falseEasting) / k0;
     northingM = (point.northing - params.falseNorthing) / k0;
+    if (params.kind == ProjectionKind::kNzCircuit) northingM += originArc(params);
   }
-  return reverseSeries(params.ellipsoid, eastingM, northingM, centralMeridianDegrees(params));
+  // The circuits are new to the program: no stored coordinate holds the shortened 180/pi.
+  const double degreesPerRadian =
+      params.kind == ProjectionKind::kNzCircuit ? kDegreesPerRadian : kShortenedDegreesPerRadian;
+  return reverseSeries(params.ellipsoid, eastingM, northingM, centralMeridianDegrees(params), degreesPerRadian);
+}
+
+GridFactors transverseMercatorFactors(const ProjectionParams& params, const LatLon& point) {
+  const Ellipsoid& ellipsoid = params.ellipsoid;
+  const double phi = point.latitude * kRadiansPerDegree;
+  const double omega =
+      point.longitude * kRadiansPerDegree - centralMeridianDegrees(params) * kCentralMeridianRadiansPerDegree;
+  const double sinPhi = std::sin(phi);
+  const double cosPhi = std::cos(phi);
+  const double w2 = 1.0 - ellipsoid.eccentricitySquared * sinPhi * sinPhi;
+  const double psi = w2 / ellipsoid.oneMinusE2;  // nu / rho
+  const double t = sinPhi / cosPhi;
+  const double t2 = t * t;
+  const double t4 = t2 * t2;
+  const double psi2 = psi * psi;
+  const double psi3 = psi2 * psi;
+  const double psi4 = psi3 * psi;
+  const double c2 = cosPhi * cosPhi;
+  const double c4 = c2 * c2;
+  const double c6 = c4 * c2;
+  const double w = omega;
+  const double w3 = w * w * w;
+  const double w5 = w3 * w * w;
+  const double w7 = w5 * w * w;
+
+  const double convergence =
+      w * sinPhi + (w3 / 3.0) * sinPhi * c2 * (2.0 * psi2 - psi) +
+      (w5 / 15.0) * sinPhi * c4 *
+          (psi4 * (11.0 - 24.0 * t2) - psi3 * (11.0 - 36.0 * t2) + 2.0 * psi2 * (1.0 - 7.0 * t2) + psi * t2) +
+      (w7 / 315.0) * sinPhi * c6 * (17.0 - 26.0 * t2 + 2.0 * t4);
+  const double scaleBracket =
+      1.0 + (w * w / 2.0) * psi * c2 +
+      (w * w3 / 24.0) * c4 * (4.0 * psi3 * (1.0 - 6.0 * t2) + psi2 * (1.0 + 24.0 * t2) - 4.0 * psi * t2) +
+      (w * w5 / 720.0) * c6 * (61.0 - 148.0 * t2 + 16.0 * t4);
+  const double k0 = params.kind == ProjectionKind::kAngGrid ? 1.0 : scaleFactor(params);
+  return GridFactors{convergence * kDegreesPerRadian, k0 * scaleBracket};
 }
 
 }  // namespace velmora

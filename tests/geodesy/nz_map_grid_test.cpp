@@ -75,5 +75,26 @@ TEST(NzMapGrid, NotANumberPropagates) {
   EXPECT_TRUE(std::isnan(nzMapGridReverse(GridPoint{std::nan(""), 6000000.0}).longitude));
 }
 
+// Independent derivation: PROJ 9.1 `proj -V +proj=nzmg +ellps=intl` differentiates the projection
+// numerically and prints the parallel scale and the convergence (degrees, GeographicLib's sign) to
+// eight decimals.
+TEST(NzMapGridFactors, AgreeWithProjNumericalFactors) {
+  struct Reference {
+    LatLon point;
+    double convergence;
+    double scale;
+  };
+  const Reference references[] = {
+      {{-43.5, 172.5}, 0.34174387, 0.99998122},  {{-41.29, 174.78}, -1.16794355, 0.99995186},
+      {{-46.4, 168.0}, 3.49475628, 0.99992228},  {{-37.0, 175.5}, -1.62096339, 0.99994479},
+      {{-38.5, 178.0}, -3.17628132, 1.00005690},
+  };
+  for (const Reference& r : references) {
+    const GridFactors factors = nzMapGridFactors(r.point);
+    EXPECT_NEAR(factors.convergenceDeg, r.convergence, 0.01 / 3600.0) << r.point.latitude;
+    EXPECT_NEAR(factors.scale, r.scale, 1e-8) << r.point.latitude;
+  }
+}
+
 }  // namespace
 }  // namespace velmora

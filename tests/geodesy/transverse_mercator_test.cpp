@@ -193,5 +193,28 @@ TEST(TransverseMercatorReverse, AngGridWorksInYards) {
   EXPECT_NEAR(offset1, 914.4 / (nu * std::cos(30.0 * kDegToRad)) / kDegToRad, 1e-6);
 }
 
+// Independent derivation: GeographicLib 2.1 `TransverseMercatorProj -l 153 -k 0.9996 -e 6378137
+// 1/298.257222101 -p 10` (the exact projection) prints the convergence gamma and the scale k.
+TEST(TransverseMercatorFactors, AgreeWithTheExactProjectionInTheZone) {
+  struct Reference {
+    LatLon point;
+    double gamma;
+    double k;
+  };
+  const Reference references[] = {
+      {{-33.8, 148.2}, 2.6745997105964405, 1.0020366681154285},
+      {{-12.5, 156.0}, -0.6498959766836568, 1.0009158205140758},
+      {{-43.0, 151.5}, 1.0231239158998493, 0.9997838953617039},
+      {{-28.0, 153.01}, -0.0046947156656056, 0.9996000119315455},
+  };
+  const ProjectionParams zone56{ProjectionKind::kTransverseMercator, kGrs80Ellipsoid, 56, 0, 500000.0, 10000000.0,
+                                0.0};
+  for (const Reference& r : references) {
+    const GridFactors factors = transverseMercatorFactors(zone56, r.point);
+    EXPECT_NEAR(factors.convergenceDeg, r.gamma, 0.001 / 3600.0) << r.point.latitude << " " << r.point.longitude;
+    EXPECT_NEAR(factors.scale, r.k, 1e-9) << r.point.latitude << " " << r.point.longitude;
+  }
+}
+
 }  // namespace
 }  // namespace velmora

@@ -10,6 +10,7 @@
 // The ISG and ANG grids run the same series and agree to the same figures in metres.
 #pragma once
 
+#include "velmora/geodesy/grid_factors.hpp"
 #include "velmora/geodesy/grid_point.hpp"
 #include "velmora/geodesy/lat_lon.hpp"
 #include "velmora/geodesy/projection_params.hpp"
@@ -29,11 +30,18 @@ double meridianDistance(const Ellipsoid& ellipsoid, double latitudeRad);
 // infinity give NaN.
 double footpointLatitude(const Ellipsoid& ellipsoid, double meridianArc);
 
-// Kinds kTransverseMercator, kIsgGrid and kAngGrid: latitude and longitude (degrees) to easting
+// Kinds kTransverseMercator, kIsgGrid, kAngGrid and kNzCircuit (northings from its latitude of
+// origin): latitude and longitude (degrees) to easting
 // and northing (metres; yards on the ANG grid) and back. No input is rejected: latitudes beyond
 // 90 degrees, longitudes far from the central meridian (the series diverge beyond about 15
 // degrees) and northings beyond the poles give meaningless numbers; NaN or infinity gives NaN.
 GridPoint transverseMercatorForward(const ProjectionParams& params, const LatLon& point);
 LatLon transverseMercatorReverse(const ProjectionParams& params, const GridPoint& point);
+
+// The grid convergence and point scale factor at a point (degrees) by Redfearn's series, those
+// of the GDA Technical Manual to the seventh power of the longitude difference (its convergence
+// with the sign turned, see GridFactors). Within 6 degrees of the central meridian they agree with
+// the exact projection to 0.001 arc-seconds and 1e-9.
+GridFactors transverseMercatorFactors(const ProjectionParams& params, const LatLon& point);
 
 }  // namespace velmora
