@@ -245,8 +245,9 @@ class LineConverter {
     startMessage(place, message_);
     if (kind == LineWarning::kGeoidMissing) {
       // The file is named once, in the words a missing geoid always had; the summary counts the rest.
-      const GridId geoid = result.height.geoidStatus == GeoidStatus::kFileMissing ? result.height.geoid
-                                                                                   : result.height.second.geoid;
+      const GridId geoid = result.height.geoidStatus == GeoidStatus::kFileMissing
+                               ? result.height.geoid
+                               : result.height.second.geoid;
       entry->message.assign(converter_.gridState(geoid).path).append(kMissingFileMessage);
     } else {
       describePointProblem(converter_, result, kind, message_);

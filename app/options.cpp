@@ -189,9 +189,9 @@ void checkCoordType(std::string_view option, std::string_view value, std::vector
 
 void checkHeightType(std::string_view option, std::string_view value, std::vector<std::string>& problems) {
   checkName(option, value, "height type", "NONE, Ellipsoid or AHD",
-            {"NONE", "None", "Ellipsoid", "AHD", "AVWS", "NZVD2016", "Auckland1946", "Bluff1955", "Dunedin1958",
-             "DunedinBluff1960", "Gisborne1926", "Lyttelton1937", "Moturiki1953", "Napier1962", "Nelson1955",
-             "OneTreePoint1964", "StewartIsland1977", "Taranaki1970", "Wellington1953"},
+            {"NONE", "None", "Ellipsoid", "AHD", "AVWS", "NZVD2016", "Auckland1946", "Bluff1955",
+             "Dunedin1958", "DunedinBluff1960", "Gisborne1926", "Lyttelton1937", "Moturiki1953", "Napier1962",
+             "Nelson1955", "OneTreePoint1964", "StewartIsland1977", "Taranaki1970", "Wellington1953"},
             problems);
 }
 
@@ -702,7 +702,8 @@ void checkHeightPair(const ConversionSettings& settings, std::vector<std::string
   const std::string to = std::string(datumName(settings.toDatum));
   const auto old = [](HeightType type) { return type == HeightType::kEllipsoid || type == HeightType::kAhd; };
   if (old(fromType) && old(toType)) {
-    problems.push_back("heights are converted only between GDA94 and GDA2020, not from " + from + " to " + to);
+    problems.push_back("heights are converted only between GDA94 and GDA2020, not from " + from + " to " +
+                       to);
     return;
   }
   const bool avws = fromType == HeightType::kAvws || toType == HeightType::kAvws;

@@ -273,7 +273,8 @@ SubGridMatch findSubGrid(const GridFile& grid, double x, double y) {
 
 namespace {
 
-std::optional<GridShift> shiftAt(const GridFile& grid, const Match& match, double latitude, double longitude) {
+std::optional<GridShift> shiftAt(const GridFile& grid, const Match& match, double latitude,
+                                 double longitude) {
   const double x = longitude;
   const double y = latitude;
   if (match.subGrid == nullptr) return std::nullopt;
@@ -316,8 +317,8 @@ std::optional<GridShift> interpolateGridShift(const GridFile& grid, double latit
   return shiftAt(grid, searchGrid(grid, longitude, latitude), latitude, longitude);
 }
 
-std::optional<GridShift> interpolateGridShift(const GridFile& grid, const SubGridMatch& match, double latitude,
-                                              double longitude) {
+std::optional<GridShift> interpolateGridShift(const GridFile& grid, const SubGridMatch& match,
+                                              double latitude, double longitude) {
   return shiftAt(grid, privateMatch(match), latitude, longitude);
 }
 

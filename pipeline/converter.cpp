@@ -43,21 +43,29 @@ constexpr std::string_view kAusGeoid98Names[] = {"AUSGeoid98.gsb"};
 constexpr std::string_view kNzgd2000Names[] = {"nzgd2kgrid0005.gsb", "nz_linz_nzgd2kgrid0005.tif"};
 constexpr std::string_view kNzGeoid2016Names[] = {"nzgeoid2016.gtx", "nz_linz_nzgeoid2016.tif"};
 // The local datums' offsets from NZVD2016: LINZ's GTX, then PROJ's GeoTIFF.
-constexpr std::string_view kAuckland1946Names[] = {"auckht1946-nzvd2016.gtx", "nz_linz_auckht1946-nzvd2016.tif"};
+constexpr std::string_view kAuckland1946Names[] = {"auckht1946-nzvd2016.gtx",
+                                                   "nz_linz_auckht1946-nzvd2016.tif"};
 constexpr std::string_view kBluff1955Names[] = {"blufht1955-nzvd2016.gtx", "nz_linz_blufht1955-nzvd2016.tif"};
-constexpr std::string_view kDunedin1958Names[] = {"duneht1958-nzvd2016.gtx", "nz_linz_duneht1958-nzvd2016.tif"};
+constexpr std::string_view kDunedin1958Names[] = {"duneht1958-nzvd2016.gtx",
+                                                  "nz_linz_duneht1958-nzvd2016.tif"};
 constexpr std::string_view kDunedinBluff1960Names[] = {"dublht1960-nzvd2016.gtx",
                                                        "nz_linz_dublht1960-nzvd2016.tif"};
-constexpr std::string_view kGisborne1926Names[] = {"gisbht1926-nzvd2016.gtx", "nz_linz_gisbht1926-nzvd2016.tif"};
-constexpr std::string_view kLyttelton1937Names[] = {"lyttht1937-nzvd2016.gtx", "nz_linz_lyttht1937-nzvd2016.tif"};
-constexpr std::string_view kMoturiki1953Names[] = {"motuht1953-nzvd2016.gtx", "nz_linz_motuht1953-nzvd2016.tif"};
-constexpr std::string_view kNapier1962Names[] = {"napiht1962-nzvd2016.gtx", "nz_linz_napiht1962-nzvd2016.tif"};
-constexpr std::string_view kNelson1955Names[] = {"nelsht1955-nzvd2016.gtx", "nz_linz_nelsht1955-nzvd2016.tif"};
+constexpr std::string_view kGisborne1926Names[] = {"gisbht1926-nzvd2016.gtx",
+                                                   "nz_linz_gisbht1926-nzvd2016.tif"};
+constexpr std::string_view kLyttelton1937Names[] = {"lyttht1937-nzvd2016.gtx",
+                                                    "nz_linz_lyttht1937-nzvd2016.tif"};
+constexpr std::string_view kMoturiki1953Names[] = {"motuht1953-nzvd2016.gtx",
+                                                   "nz_linz_motuht1953-nzvd2016.tif"};
+constexpr std::string_view kNapier1962Names[] = {"napiht1962-nzvd2016.gtx",
+                                                 "nz_linz_napiht1962-nzvd2016.tif"};
+constexpr std::string_view kNelson1955Names[] = {"nelsht1955-nzvd2016.gtx",
+                                                 "nz_linz_nelsht1955-nzvd2016.tif"};
 constexpr std::string_view kOneTreePoint1964Names[] = {"ontpht1964-nzvd2016.gtx",
                                                        "nz_linz_ontpht1964-nzvd2016.tif"};
 constexpr std::string_view kStewartIsland1977Names[] = {"stisht1977-nzvd2016.gtx",
                                                         "nz_linz_stisht1977-nzvd2016.tif"};
-constexpr std::string_view kTaranaki1970Names[] = {"taraht1970-nzvd2016.gtx", "nz_linz_taraht1970-nzvd2016.tif"};
+constexpr std::string_view kTaranaki1970Names[] = {"taraht1970-nzvd2016.gtx",
+                                                   "nz_linz_taraht1970-nzvd2016.tif"};
 constexpr std::string_view kWellington1953Names[] = {"wellht1953-nzvd2016.gtx",
                                                      "nz_linz_wellht1953-nzvd2016.tif"};
 constexpr std::string_view kAgqgNames[] = {"AGQG_20201120.gsb", "au_ga_AGQG_20201120.tif"};
@@ -66,12 +74,30 @@ constexpr std::string_view kAgqgUncertaintyNames[] = {"AGQG_uncertainty_20201120
 
 // By GridId, in its order.
 constexpr std::array<std::span<const std::string_view>, kGridIdCount> kGridFileNames{
-    kAgd66Names,         kAgd84Names,           kGda2020Names,          kAusGeoid2020Names,
-    kAusGeoid09Names,    kAusGeoid98Names,      kNzgd2000Names,         kNzGeoid2016Names,
-    kAuckland1946Names,  kBluff1955Names,       kDunedin1958Names,      kDunedinBluff1960Names,
-    kGisborne1926Names,  kLyttelton1937Names,   kMoturiki1953Names,     kNapier1962Names,
-    kNelson1955Names,    kOneTreePoint1964Names, kStewartIsland1977Names, kTaranaki1970Names,
-    kWellington1953Names, kAgqgNames,           kAusGeoid2020ErrorNames, kAgqgUncertaintyNames,
+    kAgd66Names,
+    kAgd84Names,
+    kGda2020Names,
+    kAusGeoid2020Names,
+    kAusGeoid09Names,
+    kAusGeoid98Names,
+    kNzgd2000Names,
+    kNzGeoid2016Names,
+    kAuckland1946Names,
+    kBluff1955Names,
+    kDunedin1958Names,
+    kDunedinBluff1960Names,
+    kGisborne1926Names,
+    kLyttelton1937Names,
+    kMoturiki1953Names,
+    kNapier1962Names,
+    kNelson1955Names,
+    kOneTreePoint1964Names,
+    kStewartIsland1977Names,
+    kTaranaki1970Names,
+    kWellington1953Names,
+    kAgqgNames,
+    kAusGeoid2020ErrorNames,
+    kAgqgUncertaintyNames,
 };
 
 constexpr std::size_t slotOf(GridId id) {
@@ -90,8 +116,7 @@ struct GridPath {
 GridPath gridPath(const ConversionSettings& settings, std::span<const std::string_view> names) {
   const std::string_view first = names.front();
   // An absolute name, or one that says it starts from the current folder, is used as it is.
-  const bool explicitPath =
-      first.starts_with('/') || first.starts_with("./") || first.starts_with("../");
+  const bool explicitPath = first.starts_with('/') || first.starts_with("./") || first.starts_with("../");
   const std::vector<std::string>& folders = settings.gridFolders;
   if (explicitPath || folders.empty()) return {std::string(first), false};
   for (const std::string& folder : folders) {
@@ -216,7 +241,7 @@ void Converter::Impl::open(GridId id, bool needed) {
   for (std::size_t k = 0; k < slotStates.size(); ++k) {
     GridState& state = slotStates[k];
     const std::string_view extra[] = {k > 0 ? std::string_view(settings.extraGridFiles[slot][k - 1]) : ""};
-    GridPath found = gridPath(settings, k > 0             ? std::span<const std::string_view>(extra)
+    GridPath found = gridPath(settings, k > 0           ? std::span<const std::string_view>(extra)
                                         : named.empty() ? gridFileNames(id)
                                                         : std::span<const std::string_view>(own));
     state.path = std::move(found.path);

@@ -49,8 +49,8 @@ GridNeeds gridsNeeded(const DatumPathSettings& settings);
 // One NTv2 grid leg: the shift added (forward, in the file's own direction) or subtracted.
 struct PlannedGridLeg {
   GridId grid = GridId::kAgd66;
-  GridList files;  // no file open: the leg misses every point
-  bool reverse = false;            // subtract the shift
+  GridList files;        // no file open: the leg misses every point
+  bool reverse = false;  // subtract the shift
 };
 
 // One stage of a chain: a parameter set, or a grid leg that hands over to the parameter set where

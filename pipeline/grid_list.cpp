@@ -10,7 +10,8 @@ namespace velmora {
 
 ListMatch findInList(GridList files, double latitude, double longitude) {
   ListMatch margin;
-  const std::size_t count = std::min<std::size_t>(files.size(), std::numeric_limits<std::uint8_t>::max() + 1U);
+  const std::size_t count =
+      std::min<std::size_t>(files.size(), std::numeric_limits<std::uint8_t>::max() + 1U);
   for (std::size_t k = 0; k < count; ++k) {
     const GridFile* grid = files[k];
     if (grid == nullptr) continue;

@@ -155,7 +155,8 @@ HeightCorrection HeightPlan::heightCorrection(LatLon position, const Grids& grid
     report.subGrid = value.match.subGrid;
     report.inMargin = value.match.locationClass == kClassMargin;
     if (value.status != GridValueStatus::kFound) {
-      report.geoidStatus = value.status == GridValueStatus::kNoData ? GeoidStatus::kNoData : GeoidStatus::kOutside;
+      report.geoidStatus =
+          value.status == GridValueStatus::kNoData ? GeoidStatus::kNoData : GeoidStatus::kOutside;
       return;
     }
     report.geoidStatus = GeoidStatus::kApplied;

@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "frontend/command_line.hpp"
+#include "tests/support/doc_text.hpp"
 #include "velmora/app/help_text.hpp"
 #include "velmora/app/options.hpp"
-#include "tests/support/doc_text.hpp"
 #include "velmora/converter.hpp"
 
 namespace velmora {

@@ -213,7 +213,8 @@ constexpr double kNzLon = 169.7;
 
 TEST_F(HeightCorrectionTest, NewZealandChains) {
   ASSERT_TRUE(testing::writeGeoidGrid(folder_.filePath("nzgeoid2016.gsb"), kNzExtent, kNzGeoid));
-  ASSERT_TRUE(testing::writeGeoidGrid(folder_.filePath("duneht1958-nzvd2016.gsb"), kNzExtent, kDunedinOffset));
+  ASSERT_TRUE(
+      testing::writeGeoidGrid(folder_.filePath("duneht1958-nzvd2016.gsb"), kNzExtent, kDunedinOffset));
   ASSERT_TRUE(testing::writeGeoidGrid(folder_.filePath("blufht1955-nzvd2016.gsb"), kNzExtent, kBluffOffset));
   const double n = kNzGeoid.at(kNzLat, kNzLon);
   const double dunedin = kDunedinOffset.at(kNzLat, kNzLon);
@@ -229,16 +230,26 @@ TEST_F(HeightCorrectionTest, NewZealandChains) {
       {HeightType::kEllipsoid, HeightType::kNzvd2016, -n, {GridId::kNzGeoid2016}},
       {HeightType::kNzvd2016, HeightType::kDunedin1958, dunedin, {GridId::kDunedin1958}},
       {HeightType::kDunedin1958, HeightType::kNzvd2016, -dunedin, {GridId::kDunedin1958}},
-      {HeightType::kDunedin1958, HeightType::kEllipsoid, -dunedin + n, {GridId::kDunedin1958, GridId::kNzGeoid2016}},
-      {HeightType::kEllipsoid, HeightType::kDunedin1958, -n + dunedin, {GridId::kNzGeoid2016, GridId::kDunedin1958}},
-      {HeightType::kDunedin1958, HeightType::kBluff1955, -dunedin + bluff, {GridId::kDunedin1958, GridId::kBluff1955}},
+      {HeightType::kDunedin1958,
+       HeightType::kEllipsoid,
+       -dunedin + n,
+       {GridId::kDunedin1958, GridId::kNzGeoid2016}},
+      {HeightType::kEllipsoid,
+       HeightType::kDunedin1958,
+       -n + dunedin,
+       {GridId::kNzGeoid2016, GridId::kDunedin1958}},
+      {HeightType::kDunedin1958,
+       HeightType::kBluff1955,
+       -dunedin + bluff,
+       {GridId::kDunedin1958, GridId::kBluff1955}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(codeOf(c.from)) + " to " + std::to_string(codeOf(c.to)));
     const HeightPlan plan(Datum::kNzgd2000, c.from, Datum::kNzgd2000, c.to, false);
     EXPECT_TRUE(plan.onNzgd2000());
     EXPECT_EQ(std::vector<GridId>(plan.surfaces().begin(), plan.surfaces().end()), c.surfaces);
-    const HeightCorrection correction = correct(Datum::kNzgd2000, c.from, Datum::kNzgd2000, c.to, false, kNzLat, kNzLon);
+    const HeightCorrection correction =
+        correct(Datum::kNzgd2000, c.from, Datum::kNzgd2000, c.to, false, kNzLat, kNzLon);
     EXPECT_NEAR(correction.metres, c.expected, kHeightToleranceMetres);
     EXPECT_EQ(correction.report.geoidStatus, GeoidStatus::kApplied);
     EXPECT_EQ(correction.report.second.geoidStatus,
@@ -275,9 +286,10 @@ TEST_F(HeightCorrectionTest, AvwsOnGda2020) {
   }
   const HeightCorrection withAhd =
       correct(Datum::kGda2020, HeightType::kAhd, Datum::kGda2020, HeightType::kAvws);
-  EXPECT_EQ(withAhd.report.uncertainty, std::optional(0.0625));     // AUSGeoid2020's error grid
-  EXPECT_EQ(withAhd.report.second.uncertainty, std::nullopt);       // no AGQG uncertainty file
-  EXPECT_FALSE(HeightPlan(Datum::kGda94, HeightType::kAvws, Datum::kGda94, HeightType::kEllipsoid, false).planned());
+  EXPECT_EQ(withAhd.report.uncertainty, std::optional(0.0625));  // AUSGeoid2020's error grid
+  EXPECT_EQ(withAhd.report.second.uncertainty, std::nullopt);    // no AGQG uncertainty file
+  EXPECT_FALSE(
+      HeightPlan(Datum::kGda94, HeightType::kAvws, Datum::kGda94, HeightType::kEllipsoid, false).planned());
 }
 
 }  // namespace

@@ -18,7 +18,8 @@ inline bool mayHaveProblem(const ConversionResult& result) noexcept {
   const DatumReport& datum = result.datum;
   if (datum.outcome != DatumOutcome::kTransformed && datum.outcome != DatumOutcome::kUnchanged) return true;
   if (datum.gridMissed || result.zone.sourceOutside || result.zone.targetOutside) return true;
-  for (const HeightLookup* height : {static_cast<const HeightLookup*>(&result.height), &result.height.second}) {
+  for (const HeightLookup* height :
+       {static_cast<const HeightLookup*>(&result.height), &result.height.second}) {
     const GeoidStatus geoid = height->geoidStatus;
     if (geoid != GeoidStatus::kNotUsed && (geoid != GeoidStatus::kApplied || height->inMargin)) return true;
   }

@@ -79,9 +79,10 @@ std::string gridFolderList(const Converter& converter);
 bool gridFoundNowhere(const GridState& state);
 
 // Writes the summary of a run to err, each line starting "velmora: ": the counts, the points of
-// each method, the range of height uncertainty from each uncertainty grid that gave one, and when the run needed a grid, the grid folders searched (absolute, in order) and
-// every grid file the run needed: opened, missing or refused (with the grid library's error code
-// and message), by its absolute path.
+// each method, the range of height uncertainty from each uncertainty grid that gave one, and when
+// the run needed a grid, the grid folders searched (absolute, in order) and every grid file the run
+// needed: opened, missing or refused (with the grid library's error code and message), by its
+// absolute path.
 // fromFile: the counts are of the lines of an input file, else of the point of the arguments.
 // False when a line could not be written or err could not be flushed (the report was lost); no
 // line is written twice.

@@ -46,8 +46,8 @@ std::optional<GridShift> interpolateGridShift(const GridFile& grid, double latit
 
 // The same at a sub-grid already chosen: match is what findSubGrid(grid, longitude, latitude) gave.
 // Nothing for an empty match.
-std::optional<GridShift> interpolateGridShift(const GridFile& grid, const SubGridMatch& match, double latitude,
-                                              double longitude);
+std::optional<GridShift> interpolateGridShift(const GridFile& grid, const SubGridMatch& match,
+                                              double latitude, double longitude);
 
 // Geoid files hold the geoid-ellipsoid separation N (metres) in the latitude-shift field and mark
 // nodes without data with -999.
