@@ -219,7 +219,8 @@ struct Converter::Impl {
   HeightPlan heightPlan;
   HeightPlan::Grids heightGrids;
   // Heights are looked up at the point's GDA2020 position: the target position when the target is
-  // GDA2020, the source point when the source is, else that of a second path.
+  // GDA2020, the source point when the source is, else that of a second path; New Zealand heights
+  // at the source point, on NZGD2000.
   Gda2020Position heightPosition = Gda2020Position::kTarget;
   std::optional<DatumPath> path;
   std::optional<DatumPath> pathToGda2020;
@@ -236,14 +237,12 @@ void Converter::Impl::open(GridId id, bool needed) {
     state.optional = !state.needed;
   }
   if (tried) return;
-  const std::string& named = settings.gridFiles[slot];
-  const std::string_view own[] = {named};
   for (std::size_t k = 0; k < slotStates.size(); ++k) {
     GridState& state = slotStates[k];
-    const std::string_view extra[] = {k > 0 ? std::string_view(settings.extraGridFiles[slot][k - 1]) : ""};
-    GridPath found = gridPath(settings, k > 0           ? std::span<const std::string_view>(extra)
-                                        : named.empty() ? gridFileNames(id)
-                                                        : std::span<const std::string_view>(own));
+    // The slot's own file by the name given, else by its names; an extra file by its name.
+    const std::string_view given[] = {k == 0 ? std::string_view(settings.gridFiles[slot])
+                                             : std::string_view(settings.extraGridFiles[slot][k - 1])};
+    GridPath found = gridPath(settings, given[0].empty() ? gridFileNames(id) : given);
     state.path = std::move(found.path);
     state.searched = found.searched;
     grids[slot][k] = openGridFile(state.path, state.error);

@@ -1,9 +1,9 @@
 // The conversion engine: one Converter per set of settings converts any number of points.
 //
 // Everything a run decides is decided when the Converter is built: the source and target map
-// projections, the datum path, and the NTv2 grids and geoid it may need, each found in the grid
-// folders, opened once and owned for the Converter's lifetime. A grid that is missing or refused then stays
-// so: such a run converts as if the file did not exist. The datum path is two lists of steps, one
+// projections, the datum path, the height surfaces, and the grids they may need, each found in the
+// grid folders, opened once and owned for the Converter's lifetime. A grid that is missing or
+// refused then stays so: such a run converts as if the file did not exist. The datum path is two lists of steps, one
 // between the run's datums and one under the New Zealand rule; per point only the area tests (the
 // supported area, the New Zealand area, the coverage of each grid) choose among them.
 // transformPoint() only computes: it allocates nothing, touches no file, changes no state, and may be
