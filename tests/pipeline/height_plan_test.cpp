@@ -14,6 +14,7 @@
 #include "tests/support/temp_dir.hpp"
 #include "velmora/geodesy/datum_transforms.hpp"
 #include "velmora/gridfile/grid_file.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 
 namespace velmora {
 namespace {
@@ -290,6 +291,31 @@ TEST_F(HeightCorrectionTest, AvwsOnGda2020) {
   EXPECT_EQ(withAhd.report.second.uncertainty, std::nullopt);    // no AGQG uncertainty file
   EXPECT_FALSE(
       HeightPlan(Datum::kGda94, HeightType::kAvws, Datum::kGda94, HeightType::kEllipsoid, false).planned());
+}
+
+// EPSG's example of operation 9314: the four published nodes of the Dunedin 1958 offset grid around
+// 44.42 S 168.92 E (a 2' cell, arc-seconds, longitudes positive west, nodes from the south and each
+// row east to west). PROJ's vgridshift on the same nodes: 50.304348 from NZVD2016 50 m, 49.999652
+// back from 50.304.
+TEST_F(HeightCorrectionTest, PublishedDunedinExampleAgreesWithProj) {
+  SubGridImage cell;
+  cell.sLat = -159960.0;   // 44 26' S
+  cell.nLat = -159840.0;   // 44 24' S
+  cell.eLong = -608160.0;  // 168 56' E
+  cell.wLong = -608040.0;  // 168 54' E
+  cell.latInc = 120.0;
+  cell.longInc = 120.0;
+  cell.nodes = {{0.3055F}, {0.3051F}, {0.3029F}, {0.3028F}};
+  GridImage image;
+  image.subGrids.push_back(cell);
+  folder_.writeFile("duneht1958-nzvd2016.gsb", encodeBinaryGrid(image));
+  constexpr double kProjToleranceMetres = 1e-6;  // cct's six decimals
+  EXPECT_NEAR(50.0 + singlePoint(Datum::kNzgd2000, HeightType::kNzvd2016, Datum::kNzgd2000,
+                                 HeightType::kDunedin1958, false, -44.42, 168.92),
+              50.304348, kProjToleranceMetres);
+  EXPECT_NEAR(50.304 + singlePoint(Datum::kNzgd2000, HeightType::kDunedin1958, Datum::kNzgd2000,
+                                   HeightType::kNzvd2016, false, -44.42, 168.92),
+              49.999652, kProjToleranceMetres);
 }
 
 }  // namespace
