@@ -12,6 +12,7 @@ void appendSubGrid(const SubGrid* subGrid, std::string& out) {
   if (subGrid != nullptr) out.append(" sub-grid ").append(subGridName(subGrid));
 }
 
+// Whether a file of the slot opened: a slot with none misses every point, which is the run's problem.
 bool anyOpen(const Converter& converter, GridId id) {
   for (const GridState& state : converter.gridStates(id)) {
     if (state.grid != nullptr) return true;
