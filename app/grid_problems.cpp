@@ -22,16 +22,19 @@ std::vector<std::string> gridProblems(const Converter& converter) {
   if (std::optional<std::string> problem = gridShiftProblem(converter))
     problems.push_back(std::move(*problem));
   for (const GridId id : kGridIds) {
-    const GridState& state = converter.gridState(id);
-    if (!state.needed || state.grid != nullptr) continue;
-    const bool geoid = id == GridId::kAusGeoid2020 || id == GridId::kAusGeoid09 || id == GridId::kAusGeoid98;
-    std::string problem = "cannot use " + std::string(geoid ? "the geoid file '" : "the grid file '") +
-                          absolutePath(state.path) + "' (needed " +
-                          (geoid ? "for the heights" : "by --useGridShift") +
-                          "): " + gridErrorText(state.error);
-    // Named in the folder where it belongs; every folder where it would have been found follows.
-    if (gridFoundNowhere(state)) problem += "; looked in " + gridFolderList(converter);
-    problems.push_back(std::move(problem));
+    // Every slot but the datum grids holds a height surface.
+    const bool geoid =
+        id != GridId::kAgd66 && id != GridId::kAgd84 && id != GridId::kGda2020 && id != GridId::kNzgd2000;
+    for (const GridState& state : converter.gridStates(id)) {
+      if (!state.needed || state.grid != nullptr) continue;
+      std::string problem = "cannot use " + std::string(geoid ? "the geoid file '" : "the grid file '") +
+                            absolutePath(state.path) + "' (needed " +
+                            (geoid ? "for the heights" : "by --useGridShift") +
+                            "): " + gridErrorText(state.error);
+      // Named in the folder where it belongs; every folder where it would have been found follows.
+      if (gridFoundNowhere(state)) problem += "; looked in " + gridFolderList(converter);
+      problems.push_back(std::move(problem));
+    }
   }
   return problems;
 }

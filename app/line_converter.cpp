@@ -245,7 +245,10 @@ class LineConverter {
     startMessage(place, message_);
     if (kind == LineWarning::kGeoidMissing) {
       // The file is named once, in the words a missing geoid always had; the summary counts the rest.
-      entry->message.assign(converter_.gridState(result.height.geoid).path).append(kMissingFileMessage);
+      const GridId geoid = result.height.geoidStatus == GeoidStatus::kFileMissing
+                               ? result.height.geoid
+                               : result.height.second.geoid;
+      entry->message.assign(converter_.gridState(geoid).path).append(kMissingFileMessage);
     } else {
       describePointProblem(converter_, result, kind, message_);
       entry->message = warningOf(message_.append("\n"));
@@ -353,7 +356,10 @@ class LineConverter {
     formatValues(result.coordinates);
     formatter_.method.clear();
     if (options_.showMethod || options_.tally) appendMethodName(converter_, result, formatter_.method);
-    if (options_.tally) output.tally.addMethod(formatter_.method);
+    if (options_.tally) {
+      output.tally.addMethod(formatter_.method);
+      output.tally.addHeight(result.height);
+    }
     if (!heightRead && hasHeightField) heightText_.assign(field(columns.height));
     zoneText_ = std::to_string(result.zone.target);
     writeReplaced(body, ending, columns, {formatter_.latitudeText, formatter_.longitudeText, heightText_},
@@ -519,6 +525,7 @@ class LineConverter {
         appendMethodName(converter_, result, formatter_.method);
       }
       output.tally.addMethod(formatter_.method);
+      output.tally.addHeight(result.height);
     }
   }
 

@@ -48,8 +48,8 @@ void appendGridPart(std::string_view kind, std::string_view file, const SubGrid*
 void appendStep(const Converter& converter, const DatumStep& step, std::string& out) {
   switch (step.kind) {
     case StepKind::kGridShift:
-      appendGridPart(step.inMargin ? "grid-margin" : "grid", gridBaseName(converter, step.grid), step.subGrid,
-                     out);
+      appendGridPart(step.inMargin ? "grid-margin" : "grid", gridBaseName(converter, step.grid, step.file),
+                     step.subGrid, out);
       return;
     case StepKind::kParameters:
       out.append(step.parameters == ParameterSet::kAngToGda94 ? "molodensky:" : "helmert:");
@@ -83,8 +83,8 @@ void appendDatumPart(const Converter& converter, const DatumReport& report, std:
   }
 }
 
-void appendHeightPart(const Converter& converter, const HeightReport& report, std::string& out) {
-  const std::string_view file = gridBaseName(converter, report.geoid);
+void appendLookup(const Converter& converter, const HeightLookup& report, std::string& out) {
+  const std::string_view file = gridBaseName(converter, report.geoid, report.file);
   switch (report.geoidStatus) {
     case GeoidStatus::kNotUsed:
       return;
@@ -104,10 +104,16 @@ void appendHeightPart(const Converter& converter, const HeightReport& report, st
   }
 }
 
+void appendHeightPart(const Converter& converter, const HeightReport& report, std::string& out) {
+  appendLookup(converter, report, out);
+  appendLookup(converter, report.second, out);
+}
+
 }  // namespace
 
-std::string_view gridBaseName(const Converter& converter, GridId id) {
-  const std::string_view path = converter.gridState(id).path;
+std::string_view gridBaseName(const Converter& converter, GridId id, std::size_t file) {
+  const std::span<const GridState> states = converter.gridStates(id);
+  const std::string_view path = (file < states.size() ? states[file] : states.front()).path;
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }

@@ -10,6 +10,7 @@
 #include "common/ascii_text.hpp"
 #include "common/number_text.hpp"
 #include "pipeline/datum_projection.hpp"
+#include "pipeline/height_plan.hpp"
 #include "velmora/app/program_folder.hpp"
 
 namespace velmora {
@@ -45,6 +46,7 @@ enum class Option {
   kComment,
   kGridFolder,
   kGrid,
+  kExtraGrid,
   kToZone,
   kQuiet,
 };
@@ -55,7 +57,7 @@ struct OptionName {
   bool takesValue;
 };
 
-constexpr std::array<OptionName, 31> kOptions{{
+constexpr std::array<OptionName, 32> kOptions{{
     {"--inputFile", Option::kInputFile, true},
     {"--fromDatum", Option::kFromDatum, true},
     {"--fromCoordType", Option::kFromCoordType, true},
@@ -87,6 +89,7 @@ constexpr std::array<OptionName, 31> kOptions{{
     {"--comment", Option::kComment, true},
     {"--gridFolder", Option::kGridFolder, true},
     {"--grid", Option::kGrid, true},
+    {"--extraGrid", Option::kExtraGrid, true},
 }};
 
 constexpr std::string_view kShortHelp = "-h";
@@ -185,7 +188,10 @@ void checkCoordType(std::string_view option, std::string_view value, std::vector
 }
 
 void checkHeightType(std::string_view option, std::string_view value, std::vector<std::string>& problems) {
-  checkName(option, value, "height type", "NONE, Ellipsoid or AHD", {"NONE", "None", "Ellipsoid", "AHD"},
+  checkName(option, value, "height type", "NONE, Ellipsoid or AHD",
+            {"NONE", "None", "Ellipsoid", "AHD", "AVWS", "NZVD2016", "Auckland1946", "Bluff1955",
+             "Dunedin1958", "DunedinBluff1960", "Gisborne1926", "Lyttelton1937", "Moturiki1953", "Napier1962",
+             "Nelson1955", "OneTreePoint1964", "StewartIsland1977", "Taranaki1970", "Wellington1953"},
             problems);
 }
 
@@ -229,7 +235,7 @@ std::optional<Delimiter> parseDelimiter(std::string_view value) {
   return std::nullopt;
 }
 
-// The slots of --grid SLOT=FILE.
+// The slots of --grid SLOT=FILE and --extraGrid SLOT=FILE.
 constexpr std::array<std::pair<std::string_view, GridId>, kGridIdCount> kGridSlots{{
     {"AGD66", GridId::kAgd66},
     {"AGD84", GridId::kAgd84},
@@ -238,7 +244,34 @@ constexpr std::array<std::pair<std::string_view, GridId>, kGridIdCount> kGridSlo
     {"AUSGeoid09", GridId::kAusGeoid09},
     {"AUSGeoid98", GridId::kAusGeoid98},
     {"NZGD2000", GridId::kNzgd2000},
+    {"NZGeoid2016", GridId::kNzGeoid2016},
+    {"Auckland1946", GridId::kAuckland1946},
+    {"Bluff1955", GridId::kBluff1955},
+    {"Dunedin1958", GridId::kDunedin1958},
+    {"DunedinBluff1960", GridId::kDunedinBluff1960},
+    {"Gisborne1926", GridId::kGisborne1926},
+    {"Lyttelton1937", GridId::kLyttelton1937},
+    {"Moturiki1953", GridId::kMoturiki1953},
+    {"Napier1962", GridId::kNapier1962},
+    {"Nelson1955", GridId::kNelson1955},
+    {"OneTreePoint1964", GridId::kOneTreePoint1964},
+    {"StewartIsland1977", GridId::kStewartIsland1977},
+    {"Taranaki1970", GridId::kTaranaki1970},
+    {"Wellington1953", GridId::kWellington1953},
+    {"AGQG", GridId::kAgqg},
+    {"AUSGeoid2020Error", GridId::kAusGeoid2020Error},
+    {"AGQGUncertainty", GridId::kAgqgUncertainty},
 }};
+
+// "--grid 'X': expected SLOT=FILE, SLOT one of AGD66, ..."
+std::string gridSlotProblem(std::string_view option, std::string_view value) {
+  std::string message = quoted(option, value) + ": expected SLOT=FILE, SLOT one of ";
+  for (std::size_t k = 0; k < kGridSlots.size(); ++k) {
+    if (k > 0) message += k + 1 == kGridSlots.size() ? " or " : ", ";
+    message += kGridSlots[k].first;
+  }
+  return message;
+}
 
 std::optional<GridId> parseGridSlot(std::string_view slot) {
   for (const auto& [name, id] : kGridSlots) {
@@ -247,12 +280,16 @@ std::optional<GridId> parseGridSlot(std::string_view slot) {
   return std::nullopt;
 }
 
+}  // namespace
+
 std::string_view gridSlotName(GridId grid) {
   for (const auto& [name, id] : kGridSlots) {
     if (id == grid) return name;
   }
   return {};
 }
+
+namespace {
 
 // Names that name nothing are read as the catch-all the program has always used (an unknown datum
 // is WGS84, an unknown coordinate type DD, an unknown height type no height conversion); the check
@@ -409,13 +446,21 @@ void applyOption(const OptionName& entry, std::string_view value, RunOptions& li
       const std::optional<GridId> slot =
           equals == std::string_view::npos ? std::nullopt : parseGridSlot(value.substr(0, equals));
       if (!slot || equals + 1 == value.size()) {
-        line.errors.push_back(
-            quoted(entry.name, value) +
-            ": expected SLOT=FILE, SLOT one of AGD66, AGD84, GDA2020, AUSGeoid2020, AUSGeoid09, "
-            "AUSGeoid98 or NZGD2000");
+        line.errors.push_back(gridSlotProblem(entry.name, value));
         break;
       }
       line.gridFiles[static_cast<std::size_t>(*slot)].assign(value.substr(equals + 1));
+      break;
+    }
+    case Option::kExtraGrid: {
+      const std::size_t equals = value.find('=');
+      const std::optional<GridId> slot =
+          equals == std::string_view::npos ? std::nullopt : parseGridSlot(value.substr(0, equals));
+      if (!slot || equals + 1 == value.size()) {
+        line.errors.push_back(gridSlotProblem(entry.name, value));
+        break;
+      }
+      settings.extraGridFiles[static_cast<std::size_t>(*slot)].emplace_back(value.substr(equals + 1));
       break;
     }
   }
@@ -482,6 +527,7 @@ std::string settingText(Option option, std::optional<GridId> slot, const RunOpti
       return settings.autoToZone ? "auto" : std::to_string(settings.toZone.value_or(0));
     case Option::kGrid:
       return slot ? line.gridFiles[static_cast<std::size_t>(*slot)] : "";
+    case Option::kExtraGrid:  // repeatable: each value adds a file
     case Option::kUseGridShift:
     case Option::kUseItrf2008:
     case Option::kUseAusGeoid98:
@@ -570,10 +616,6 @@ RunOptions readOptions(std::span<const OptionText> options) {
 
 namespace {
 
-bool isGdaDatum(Datum datum) {
-  return datum == Datum::kGda94 || datum == Datum::kGda2020;
-}
-
 // The datums whose positions are taken at --epoch.
 bool isEpochDatum(Datum datum) {
   return datum == Datum::kWgs84 || datum == Datum::kItrf2000 || datum == Datum::kItrf2008 ||
@@ -646,6 +688,40 @@ void checkZone(const RunOptions& line, Datum gridDatum, int zone, std::string_vi
     addOnce(named + ": expected a zone from 1 to 60", problems);
 }
 
+bool isNewZealandHeight(HeightType type) {
+  return type == HeightType::kNzvd2016 || isLocalHeightType(type);
+}
+
+// Height types that convert nothing between the run's datums. Ellipsoid and AHD keep the words they
+// have always had; the other types say on which datums they are defined.
+void checkHeightPair(const ConversionSettings& settings, std::vector<std::string>& problems) {
+  const HeightType fromType = settings.fromHeightType;
+  const HeightType toType = settings.toHeightType;
+  if (heightsConvert(settings.fromDatum, fromType, settings.toDatum, toType)) return;
+  const std::string from = std::string(datumName(settings.fromDatum));
+  const std::string to = std::string(datumName(settings.toDatum));
+  const auto old = [](HeightType type) { return type == HeightType::kEllipsoid || type == HeightType::kAhd; };
+  if (old(fromType) && old(toType)) {
+    problems.push_back("heights are converted only between GDA94 and GDA2020, not from " + from + " to " +
+                       to);
+    return;
+  }
+  const bool avws = fromType == HeightType::kAvws || toType == HeightType::kAvws;
+  const bool newZealand = isNewZealandHeight(fromType) || isNewZealandHeight(toType);
+  std::string message = "no height conversion from " + std::string(heightTypeName(fromType)) + " on " + from +
+                        " to " + std::string(heightTypeName(toType)) + " on " + to;
+  if (newZealand && avws) {
+    message += ": New Zealand and Australian heights have no surface in common";
+  } else if (newZealand) {
+    message += ": Ellipsoid, NZVD2016 and the New Zealand local datums convert on NZGD2000";
+  } else {
+    message +=
+        ": Ellipsoid, AHD and AVWS convert between GDA94 and GDA2020, AVWS on GDA2020 only (the AGQG "
+        "surface is referenced to GDA2020)";
+  }
+  problems.push_back(std::move(message));
+}
+
 }  // namespace
 
 std::vector<std::string> settingsProblems(const RunOptions& line) {
@@ -677,19 +753,20 @@ std::vector<std::string> settingsProblems(const RunOptions& line) {
   if (fromHeight != toHeight) {
     problems.push_back(std::string(fromHeight ? "--fromHeightType" : "--toHeightType") +
                        " alone converts no height: give both --fromHeightType and --toHeightType");
-  } else if (fromHeight && (!isGdaDatum(settings.fromDatum) || !isGdaDatum(settings.toDatum))) {
-    problems.push_back("heights are converted only between GDA94 and GDA2020, not from " +
-                       std::string(datumName(settings.fromDatum)) + " to " +
-                       std::string(datumName(settings.toDatum)));
+  } else if (fromHeight) {
+    checkHeightPair(settings, problems);
   }
 
   // The datum grids serve only --useGridShift: a file named for one would silently go unread.
   if (!settings.useGridShift) {
     for (const GridId id : {GridId::kAgd66, GridId::kAgd84, GridId::kGda2020, GridId::kNzgd2000}) {
-      const std::string& file = line.gridFiles[static_cast<std::size_t>(id)];
-      if (file.empty()) continue;
-      problems.push_back("--grid " + std::string(gridSlotName(id)) + "=" + file +
-                         ": datum grids are read only with --useGridShift (the file would be ignored)");
+      const std::size_t slot = static_cast<std::size_t>(id);
+      const auto ignored = [&](std::string_view option, const std::string& file) {
+        problems.push_back(std::string(option) + " " + std::string(gridSlotName(id)) + "=" + file +
+                           ": datum grids are read only with --useGridShift (the file would be ignored)");
+      };
+      if (!line.gridFiles[slot].empty()) ignored("--grid", line.gridFiles[slot]);
+      for (const std::string& file : settings.extraGridFiles[slot]) ignored("--extraGrid", file);
     }
   }
 

@@ -12,6 +12,14 @@ void appendSubGrid(const SubGrid* subGrid, std::string& out) {
   if (subGrid != nullptr) out.append(" sub-grid ").append(subGridName(subGrid));
 }
 
+// Whether a file of the slot opened: a slot with none misses every point, which is the run's problem.
+bool anyOpen(const Converter& converter, GridId id) {
+  for (const GridState& state : converter.gridStates(id)) {
+    if (state.grid != nullptr) return true;
+  }
+  return false;
+}
+
 // The kind of the datum part's problem; none for a point transformed as asked. The area first:
 // outside it no grid holds the point either. A grid that did not open misses every point: that is
 // the run's problem, said once, not each point's.
@@ -27,8 +35,7 @@ std::optional<LineWarning> datumProblemKind(const Converter& converter, const Da
     case DatumOutcome::kNoTransformation:
       return LineWarning::kNoTransformation;
   }
-  if (report.gridMissed && converter.gridState(report.missedGrid).grid != nullptr)
-    return LineWarning::kOutsideGrid;
+  if (report.gridMissed && anyOpen(converter, report.missedGrid)) return LineWarning::kOutsideGrid;
   for (std::size_t k = 0; k < report.stepCount; ++k) {
     if (report.steps[k].kind == StepKind::kGridShift && report.steps[k].inMargin)
       return LineWarning::kGridMargin;
@@ -36,7 +43,7 @@ std::optional<LineWarning> datumProblemKind(const Converter& converter, const Da
   return std::nullopt;
 }
 
-std::optional<LineWarning> heightProblemKind(const HeightReport& report) {
+std::optional<LineWarning> lookupProblemKind(const HeightLookup& report) {
   switch (report.geoidStatus) {
     case GeoidStatus::kNotUsed:
       return std::nullopt;
@@ -85,15 +92,25 @@ void describeDatumProblem(const Converter& converter, const DatumReport& report,
   for (std::size_t k = 0; k < report.stepCount; ++k) {
     const DatumStep& step = report.steps[k];
     if (step.kind != StepKind::kGridShift || !step.inMargin) continue;
-    out.append("the point lies outside the edge of the grid ").append(gridBaseName(converter, step.grid));
+    out.append("the point lies outside the edge of the grid ")
+        .append(gridBaseName(converter, step.grid, step.file));
     appendSubGrid(step.subGrid, out);
     out.append(", in the band where its shift fades to zero");
     return;
   }
 }
 
-void describeHeightProblem(const Converter& converter, const HeightReport& report, std::string& out) {
-  const auto geoid = [&] { return gridBaseName(converter, report.geoid); };
+// The surface of a height whose problem is told: the first that has one.
+const HeightLookup& problemLookup(const HeightReport& report) {
+  return lookupProblemKind(report) ? static_cast<const HeightLookup&>(report) : report.second;
+}
+
+std::optional<LineWarning> heightProblemKind(const HeightReport& report) {
+  return lookupProblemKind(problemLookup(report));
+}
+
+void describeHeightProblem(const Converter& converter, const HeightLookup& report, std::string& out) {
+  const auto geoid = [&] { return gridBaseName(converter, report.geoid, report.file); };
   switch (report.geoidStatus) {
     case GeoidStatus::kNotUsed:
       return;
@@ -135,7 +152,8 @@ PointProblemKinds pointProblemKinds(const Converter& converter, const Conversion
 void describePointProblem(const Converter& converter, const ConversionResult& result, LineWarning kind,
                           std::string& out) {
   if (kind == LineWarning::kZoneOutside) return describeZoneProblem(converter, result.zone, out);
-  if (kind == heightProblemKind(result.height)) return describeHeightProblem(converter, result.height, out);
+  if (kind == heightProblemKind(result.height))
+    return describeHeightProblem(converter, problemLookup(result.height), out);
   describeDatumProblem(converter, result.datum, kind, out);
 }
 

@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "velmora/app/method_name.hpp"
 #include "velmora/app/program_folder.hpp"
+#include "velmora/app/result_line.hpp"
 
 namespace velmora {
 
@@ -23,6 +25,25 @@ void RunTally::addMethod(std::string_view name) {
   ++method(name).points;
 }
 
+namespace {
+
+void addToRange(UncertaintyRange& range, std::uint64_t points, double minimum, double maximum) {
+  if (points == 0) return;
+  range.minimum = range.points == 0 ? minimum : std::min(range.minimum, minimum);
+  range.maximum = range.points == 0 ? maximum : std::max(range.maximum, maximum);
+  range.points += points;
+}
+
+}  // namespace
+
+void RunTally::addHeight(const HeightReport& height) {
+  for (const HeightLookup* lookup : {static_cast<const HeightLookup*>(&height), &height.second}) {
+    if (!lookup->uncertainty) continue;
+    UncertaintyRange& range = uncertainties_[lookup->geoid == GridId::kAgqg ? 1 : 0];
+    addToRange(range, 1, *lookup->uncertainty, *lookup->uncertainty);
+  }
+}
+
 void RunTally::merge(const RunTally& other) {
   read += other.read;
   converted += other.converted;
@@ -31,6 +52,10 @@ void RunTally::merge(const RunTally& other) {
   withProblems += other.withProblems;
   warnings.merge(other.warnings);
   for (const MethodCount& counted : other.methods_) method(counted.name).points += counted.points;
+  for (std::size_t k = 0; k < uncertainties_.size(); ++k) {
+    const UncertaintyRange& theirs = other.uncertainties_[k];
+    addToRange(uncertainties_[k], theirs.points, theirs.minimum, theirs.maximum);
+  }
 }
 
 void RunTally::clear() {
@@ -38,6 +63,14 @@ void RunTally::clear() {
 }
 
 namespace {
+
+// Metres to the millimetre, as heights are written.
+std::string metres(double value) {
+  constexpr int kMillimetreDecimals = 3;
+  std::array<char, kResultLineBytes> buffer{};
+  char* end = appendFixed(buffer.data(), buffer.data() + buffer.size(), value, kMillimetreDecimals);
+  return end == nullptr ? std::string() : std::string(buffer.data(), end);
+}
 
 std::string plural(std::uint64_t count, std::string_view one, std::string_view many) {
   return std::to_string(count) + " " + std::string(count == 1 ? one : many);
@@ -78,24 +111,34 @@ bool writeSummary(const Converter& converter, const RunTally& tally, bool strict
   for (const MethodCount& method : tally.methods()) {
     report.add(plural(method.points, "point: ", "points: ") + method.name);
   }
+  for (const UncertaintyRange& range : tally.uncertainties()) {
+    if (range.points == 0) continue;
+    report.add("height uncertainty from " + std::string(gridBaseName(converter, range.grid)) + ": " +
+               metres(range.minimum) + " to " + metres(range.maximum) + " m over " +
+               plural(range.points, "point", "points"));
+  }
   // An optional grid (see GridState) is listed when it opened: a missing one was never at fault.
-  const auto listed = [&](GridId id) {
-    const GridState& state = converter.gridState(id);
+  const auto listed = [&](const GridState& state) {
     return state.needed || (state.optional && state.grid != nullptr);
   };
-  const bool neededGrid = std::any_of(kGridIds.begin(), kGridIds.end(), listed);
+  const auto slotListed = [&](GridId id) {
+    const std::span<const GridState> states = converter.gridStates(id);
+    return std::any_of(states.begin(), states.end(), listed);
+  };
+  const bool neededGrid = std::any_of(kGridIds.begin(), kGridIds.end(), slotListed);
   if (neededGrid) report.add("grid folders searched: " + gridFolderList(converter));
   for (const GridId id : kGridIds) {
-    if (!listed(id)) continue;
-    const GridState& state = converter.gridState(id);
-    const std::string path = absolutePath(state.path);
-    if (state.grid != nullptr) {
-      report.add("opened " + path);
-      continue;
+    for (const GridState& state : converter.gridStates(id)) {
+      if (!listed(state)) continue;
+      const std::string path = absolutePath(state.path);
+      if (state.grid != nullptr) {
+        report.add("opened " + path);
+        continue;
+      }
+      std::error_code error;
+      const bool exists = std::filesystem::exists(state.path, error);
+      report.add(std::string(exists ? "refused " : "missing ") + path + ": " + gridErrorText(state.error));
     }
-    std::error_code error;
-    const bool exists = std::filesystem::exists(state.path, error);
-    report.add(std::string(exists ? "refused " : "missing ") + path + ": " + gridErrorText(state.error));
   }
   return report.delivered();
 }

@@ -40,11 +40,26 @@ constexpr std::array<std::pair<std::string_view, CoordType>, 4> kCoordTypeNames{
 }};
 
 // "None" as the usage text spells it; "NONE" first, as the code's name.
-constexpr std::array<std::pair<std::string_view, HeightType>, 4> kHeightTypeNames{{
+constexpr std::array<std::pair<std::string_view, HeightType>, 19> kHeightTypeNames{{
     {"NONE", HeightType::kNone},
     {"None", HeightType::kNone},
     {"Ellipsoid", HeightType::kEllipsoid},
     {"AHD", HeightType::kAhd},
+    {"NZVD2016", HeightType::kNzvd2016},
+    {"AVWS", HeightType::kAvws},
+    {"Auckland1946", HeightType::kAuckland1946},
+    {"Bluff1955", HeightType::kBluff1955},
+    {"Dunedin1958", HeightType::kDunedin1958},
+    {"DunedinBluff1960", HeightType::kDunedinBluff1960},
+    {"Gisborne1926", HeightType::kGisborne1926},
+    {"Lyttelton1937", HeightType::kLyttelton1937},
+    {"Moturiki1953", HeightType::kMoturiki1953},
+    {"Napier1962", HeightType::kNapier1962},
+    {"Nelson1955", HeightType::kNelson1955},
+    {"OneTreePoint1964", HeightType::kOneTreePoint1964},
+    {"StewartIsland1977", HeightType::kStewartIsland1977},
+    {"Taranaki1970", HeightType::kTaranaki1970},
+    {"Wellington1953", HeightType::kWellington1953},
 }};
 
 template <typename Code, std::size_t N>

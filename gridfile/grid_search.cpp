@@ -271,10 +271,12 @@ SubGridMatch findSubGrid(const GridFile& grid, double x, double y) {
   return publicMatch(searchGrid(grid, x, y));
 }
 
-std::optional<GridShift> interpolateGridShift(const GridFile& grid, double latitude, double longitude) {
+namespace {
+
+std::optional<GridShift> shiftAt(const GridFile& grid, const Match& match, double latitude,
+                                 double longitude) {
   const double x = longitude;
   const double y = latitude;
-  const Match match = searchGrid(grid, x, y);
   if (match.subGrid == nullptr) return std::nullopt;
   const SubGridFields& g = *match.subGrid;
   if (!holdsNodes(g, g.shifts)) return std::nullopt;
@@ -296,13 +298,37 @@ std::optional<GridShift> interpolateGridShift(const GridFile& grid, double latit
   return GridShift{-lonShift, latShift, -lonAccuracy, latAccuracy, publicMatch(match)};
 }
 
-GridValue interpolateGridValue(const GridFile& grid, double latitude, double longitude) {
-  const std::optional<GridShift> shift = interpolateGridShift(grid, latitude, longitude);
+Match privateMatch(const SubGridMatch& match) {
+  if (match.subGrid == nullptr) return {};
+  return {&GridFileBuilder::fields(*match.subGrid), match.locationClass};
+}
+
+GridValue valueOf(const std::optional<GridShift>& shift) {
   if (!shift) return {};
   const double separation = shift->latitudeShift;
   // -998 and below mark nodes without data; a NaN fails the comparison too.
   if (!(separation > kNoDataAtOrBelow)) return {GridValueStatus::kNoData, 0.0, shift->match};
   return {GridValueStatus::kFound, separation, shift->match};
+}
+
+}  // namespace
+
+std::optional<GridShift> interpolateGridShift(const GridFile& grid, double latitude, double longitude) {
+  return shiftAt(grid, searchGrid(grid, longitude, latitude), latitude, longitude);
+}
+
+std::optional<GridShift> interpolateGridShift(const GridFile& grid, const SubGridMatch& match,
+                                              double latitude, double longitude) {
+  return shiftAt(grid, privateMatch(match), latitude, longitude);
+}
+
+GridValue interpolateGridValue(const GridFile& grid, double latitude, double longitude) {
+  return valueOf(interpolateGridShift(grid, latitude, longitude));
+}
+
+GridValue interpolateGridValue(const GridFile& grid, const SubGridMatch& match, double latitude,
+                               double longitude) {
+  return valueOf(interpolateGridShift(grid, match, latitude, longitude));
 }
 
 }  // namespace velmora

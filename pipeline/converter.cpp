@@ -25,37 +25,109 @@
 namespace velmora {
 namespace {
 
-constexpr std::array<std::string_view, kGridIdCount> kGridFileNames{
-    "AGD66_Australia.gsb", "AGD84_Australia.gsb", "GDA2020_Australia.gsb", "AUSGeoid2020.gsb",
-    "AUSGeoid09.gsb",      "AUSGeoid98.gsb",      "nzgd2kgrid0005.gsb",
+// The names of each slot in the order they are looked for: the fixed name first, then the names the
+// agencies publish the file under, then that of its GeoTIFF conversion in the PROJ data package.
+// The GDA2020 grid that also models distortion (GDA94_GDA2020_conformal_and_distortion) is not the
+// transformation the seven parameters equal, and is never picked by name.
+constexpr std::string_view kAgd66Names[] = {"AGD66_Australia.gsb", "A66 National (13.09.01).gsb",
+                                            "au_icsm_A66_National_13_09_01.tif"};
+constexpr std::string_view kAgd84Names[] = {"AGD84_Australia.gsb", "National 84 (02.07.01).gsb",
+                                            "au_icsm_National_84_02_07_01.tif"};
+constexpr std::string_view kGda2020Names[] = {"GDA2020_Australia.gsb", "GDA94_GDA2020_conformal.gsb",
+                                              "au_icsm_GDA94_GDA2020_conformal.tif"};
+constexpr std::string_view kAusGeoid2020Names[] = {"AUSGeoid2020.gsb", "AUSGeoid2020_20180201.gsb",
+                                                   "au_ga_AUSGeoid2020_20180201.tif"};
+constexpr std::string_view kAusGeoid09Names[] = {"AUSGeoid09.gsb", "AUSGeoid09_V1.01.gsb",
+                                                 "au_ga_AUSGeoid09_V1.01.tif"};
+constexpr std::string_view kAusGeoid98Names[] = {"AUSGeoid98.gsb"};
+constexpr std::string_view kNzgd2000Names[] = {"nzgd2kgrid0005.gsb", "nz_linz_nzgd2kgrid0005.tif"};
+constexpr std::string_view kNzGeoid2016Names[] = {"nzgeoid2016.gtx", "nz_linz_nzgeoid2016.tif"};
+// The local datums' offsets from NZVD2016: LINZ's GTX, then PROJ's GeoTIFF.
+constexpr std::string_view kAuckland1946Names[] = {"auckht1946-nzvd2016.gtx",
+                                                   "nz_linz_auckht1946-nzvd2016.tif"};
+constexpr std::string_view kBluff1955Names[] = {"blufht1955-nzvd2016.gtx", "nz_linz_blufht1955-nzvd2016.tif"};
+constexpr std::string_view kDunedin1958Names[] = {"duneht1958-nzvd2016.gtx",
+                                                  "nz_linz_duneht1958-nzvd2016.tif"};
+constexpr std::string_view kDunedinBluff1960Names[] = {"dublht1960-nzvd2016.gtx",
+                                                       "nz_linz_dublht1960-nzvd2016.tif"};
+constexpr std::string_view kGisborne1926Names[] = {"gisbht1926-nzvd2016.gtx",
+                                                   "nz_linz_gisbht1926-nzvd2016.tif"};
+constexpr std::string_view kLyttelton1937Names[] = {"lyttht1937-nzvd2016.gtx",
+                                                    "nz_linz_lyttht1937-nzvd2016.tif"};
+constexpr std::string_view kMoturiki1953Names[] = {"motuht1953-nzvd2016.gtx",
+                                                   "nz_linz_motuht1953-nzvd2016.tif"};
+constexpr std::string_view kNapier1962Names[] = {"napiht1962-nzvd2016.gtx",
+                                                 "nz_linz_napiht1962-nzvd2016.tif"};
+constexpr std::string_view kNelson1955Names[] = {"nelsht1955-nzvd2016.gtx",
+                                                 "nz_linz_nelsht1955-nzvd2016.tif"};
+constexpr std::string_view kOneTreePoint1964Names[] = {"ontpht1964-nzvd2016.gtx",
+                                                       "nz_linz_ontpht1964-nzvd2016.tif"};
+constexpr std::string_view kStewartIsland1977Names[] = {"stisht1977-nzvd2016.gtx",
+                                                        "nz_linz_stisht1977-nzvd2016.tif"};
+constexpr std::string_view kTaranaki1970Names[] = {"taraht1970-nzvd2016.gtx",
+                                                   "nz_linz_taraht1970-nzvd2016.tif"};
+constexpr std::string_view kWellington1953Names[] = {"wellht1953-nzvd2016.gtx",
+                                                     "nz_linz_wellht1953-nzvd2016.tif"};
+constexpr std::string_view kAgqgNames[] = {"AGQG_20201120.gsb", "au_ga_AGQG_20201120.tif"};
+constexpr std::string_view kAusGeoid2020ErrorNames[] = {"AUSGeoid2020_20180201_error.gsb"};
+constexpr std::string_view kAgqgUncertaintyNames[] = {"AGQG_uncertainty_20201120.gsb"};
+
+// By GridId, in its order.
+constexpr std::array<std::span<const std::string_view>, kGridIdCount> kGridFileNames{
+    kAgd66Names,
+    kAgd84Names,
+    kGda2020Names,
+    kAusGeoid2020Names,
+    kAusGeoid09Names,
+    kAusGeoid98Names,
+    kNzgd2000Names,
+    kNzGeoid2016Names,
+    kAuckland1946Names,
+    kBluff1955Names,
+    kDunedin1958Names,
+    kDunedinBluff1960Names,
+    kGisborne1926Names,
+    kLyttelton1937Names,
+    kMoturiki1953Names,
+    kNapier1962Names,
+    kNelson1955Names,
+    kOneTreePoint1964Names,
+    kStewartIsland1977Names,
+    kTaranaki1970Names,
+    kWellington1953Names,
+    kAgqgNames,
+    kAusGeoid2020ErrorNames,
+    kAgqgUncertaintyNames,
 };
 
 constexpr std::size_t slotOf(GridId id) {
   return static_cast<std::size_t>(id);
 }
 
-// Where the grid of a slot is opened or tried: see GridState. A folder holds the file when the name
-// exists there as any kind of file: a folder or a file without read permission is found, opened and
+// Where a grid file is opened or tried: see GridState. A folder holds the file when a name exists
+// there as any kind of file: a folder or a file without read permission is found, opened and
 // refused, which stops the search rather than quietly taking a file from a later folder.
 struct GridPath {
   std::string path;
   bool searched = false;  // looked for in the grid folders
 };
 
-GridPath gridPath(const ConversionSettings& settings, std::size_t slot) {
-  std::string name =
-      settings.gridFiles[slot].empty() ? std::string(kGridFileNames[slot]) : settings.gridFiles[slot];
+// names: the one name the user gave, or the slot's names in order.
+GridPath gridPath(const ConversionSettings& settings, std::span<const std::string_view> names) {
+  const std::string_view first = names.front();
   // An absolute name, or one that says it starts from the current folder, is used as it is.
-  const bool explicitPath = name.starts_with('/') || name.starts_with("./") || name.starts_with("../");
+  const bool explicitPath = first.starts_with('/') || first.starts_with("./") || first.starts_with("../");
   const std::vector<std::string>& folders = settings.gridFolders;
-  if (explicitPath || folders.empty()) return {name, false};
+  if (explicitPath || folders.empty()) return {std::string(first), false};
   for (const std::string& folder : folders) {
-    std::string path = folder + name;
-    std::error_code error;
-    if (std::filesystem::exists(std::filesystem::status(path, error))) return {path, true};
+    for (const std::string_view name : names) {
+      std::string path = folder + std::string(name);
+      std::error_code error;
+      if (std::filesystem::exists(std::filesystem::status(path, error))) return {path, true};
+    }
   }
   const std::size_t home = settings.homeGridFolder < folders.size() ? settings.homeGridFolder : 0;
-  return {folders[home] + name, true};
+  return {folders[home] + std::string(first), true};
 }
 
 DatumPathSettings pathSettings(const ConversionSettings& settings, Datum toDatum) {
@@ -107,7 +179,17 @@ bool outsideZone(const ProjectionParams& params, double longitude) {
 }  // namespace
 
 std::string_view gridFileName(GridId id) {
+  return kGridFileNames[slotOf(id)].front();
+}
+
+std::span<const std::string_view> gridFileNames(GridId id) {
   return kGridFileNames[slotOf(id)];
+}
+
+std::optional<GridId> localDatumGrid(HeightType type) {
+  if (!isLocalHeightType(type)) return std::nullopt;
+  const int offset = static_cast<int>(type) - kFirstLocalHeightCode;
+  return static_cast<GridId>(static_cast<int>(GridId::kAuckland1946) + offset);
 }
 
 enum class Gda2020Position { kTarget, kSource, kOwnPath };
@@ -115,16 +197,18 @@ enum class Gda2020Position { kTarget, kSource, kOwnPath };
 struct Converter::Impl {
   explicit Impl(const ConversionSettings& runSettings);
 
-  const GridFile* grid(GridId id) const { return states[slotOf(id)].grid; }
+  GridList files(GridId id) const { return lists[slotOf(id)]; }
   DatumGrids datumGrids() const {
-    return {grid(GridId::kAgd66), grid(GridId::kAgd84), grid(GridId::kGda2020), grid(GridId::kNzgd2000)};
+    return {files(GridId::kAgd66), files(GridId::kAgd84), files(GridId::kGda2020), files(GridId::kNzgd2000)};
   }
   void open(GridId id, bool needed = true);
   void openFor(const GridNeeds& needs);
 
   ConversionSettings settings;
-  std::array<std::unique_ptr<GridFile>, kGridIdCount> grids;
-  std::array<GridState, kGridIdCount> states;
+  // Per slot, its own file then the extra files: owned, open or nullptr, and how each went.
+  std::array<std::vector<std::unique_ptr<GridFile>>, kGridIdCount> grids;
+  std::array<std::vector<const GridFile*>, kGridIdCount> lists;
+  std::array<std::vector<GridState>, kGridIdCount> states;
   bool fromGrid = false;  // source coordinates are EN
   bool toGrid = false;    // target coordinates are EN
   ProjectionParams sourceProjection;
@@ -133,26 +217,38 @@ struct Converter::Impl {
   std::vector<ProjectionParams> zoneProjections;
   bool convertHeights = false;  // both height types are set
   HeightPlan heightPlan;
+  HeightPlan::Grids heightGrids;
   // Heights are looked up at the point's GDA2020 position: the target position when the target is
-  // GDA2020, the source point when the source is, else that of a second path.
+  // GDA2020, the source point when the source is, else that of a second path; New Zealand heights
+  // at the source point, on NZGD2000.
   Gda2020Position heightPosition = Gda2020Position::kTarget;
   std::optional<DatumPath> path;
   std::optional<DatumPath> pathToGda2020;
 };
 
 // A grid is opened once; a second path that needs a grid the first only took as optional makes it
-// needed.
+// needed. The slot's extra files are opened with its own.
 void Converter::Impl::open(GridId id, bool needed) {
-  GridState& state = states[slotOf(id)];
-  const bool tried = state.needed || state.optional;
-  state.needed = state.needed || needed;
-  state.optional = !state.needed;
+  const std::size_t slot = slotOf(id);
+  std::vector<GridState>& slotStates = states[slot];
+  const bool tried = slotStates.front().needed || slotStates.front().optional;
+  for (GridState& state : slotStates) {
+    state.needed = state.needed || needed;
+    state.optional = !state.needed;
+  }
   if (tried) return;
-  GridPath found = gridPath(settings, slotOf(id));
-  state.path = std::move(found.path);
-  state.searched = found.searched;
-  grids[slotOf(id)] = openGridFile(state.path, state.error);
-  state.grid = grids[slotOf(id)].get();
+  for (std::size_t k = 0; k < slotStates.size(); ++k) {
+    GridState& state = slotStates[k];
+    // The slot's own file by the name given, else by its names; an extra file by its name.
+    const std::string_view given[] = {k == 0 ? std::string_view(settings.gridFiles[slot])
+                                             : std::string_view(settings.extraGridFiles[slot][k - 1])};
+    GridPath found = gridPath(settings, given[0].empty() ? gridFileNames(id) : given);
+    state.path = std::move(found.path);
+    state.searched = found.searched;
+    grids[slot][k] = openGridFile(state.path, state.error);
+    state.grid = grids[slot][k].get();
+    lists[slot][k] = state.grid;
+  }
 }
 
 void Converter::Impl::openFor(const GridNeeds& needs) {
@@ -163,6 +259,12 @@ void Converter::Impl::openFor(const GridNeeds& needs) {
 }
 
 Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSettings) {
+  for (std::size_t slot = 0; slot < kGridIdCount; ++slot) {
+    const std::size_t count = 1 + settings.extraGridFiles[slot].size();
+    grids[slot].resize(count);
+    lists[slot].resize(count);
+    states[slot].resize(count);
+  }
   fromGrid = settings.fromCoordType == CoordType::kEn;
   toGrid = settings.toCoordType == CoordType::kEn;
   sourceProjection = makeProjectionParams(settings.fromDatum, settings.zone, settings.southernHemisphere,
@@ -179,8 +281,9 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
   convertHeights = settings.fromHeightType != HeightType::kNone && settings.toHeightType != HeightType::kNone;
   heightPlan = HeightPlan(settings.fromDatum, settings.fromHeightType, settings.toDatum,
                           settings.toHeightType, settings.useAusGeoid98);
-  const bool planned = heightPlan.kind() != HeightPlan::Kind::kNone;
-  heightPosition = settings.toDatum == Datum::kGda2020     ? Gda2020Position::kTarget
+  const bool planned = heightPlan.planned();
+  heightPosition = heightPlan.onNzgd2000()                 ? Gda2020Position::kSource
+                   : settings.toDatum == Datum::kGda2020   ? Gda2020Position::kTarget
                    : settings.fromDatum == Datum::kGda2020 ? Gda2020Position::kSource
                                                            : Gda2020Position::kOwnPath;
   const bool heightsNeedOwnPath = planned && heightPosition == Gda2020Position::kOwnPath;
@@ -188,7 +291,16 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
   const DatumPathSettings main = pathSettings(settings, settings.toDatum);
   openFor(gridsNeeded(main));
   if (heightsNeedOwnPath) openFor(gridsNeeded(pathSettings(settings, Datum::kGda2020)));
-  if (heightPlan.usesGeoid()) open(heightPlan.geoid());
+  for (const GridId surface : heightPlan.surfaces()) {
+    open(surface);
+    if (const std::optional<GridId> uncertainty = uncertaintyGrid(surface)) open(*uncertainty, false);
+  }
+  const std::span<const GridId> surfaces = heightPlan.surfaces();
+  for (std::size_t k = 0; k < surfaces.size(); ++k) {
+    heightGrids.surfaces[k] = files(surfaces[k]);
+    if (const std::optional<GridId> uncertainty = uncertaintyGrid(surfaces[k]))
+      heightGrids.uncertainties[k] = files(*uncertainty);
+  }
 
   path.emplace(main, datumGrids());
   if (heightsNeedOwnPath) pathToGda2020.emplace(pathSettings(settings, Datum::kGda2020), datumGrids());
@@ -204,6 +316,10 @@ const ConversionSettings& Converter::settings() const noexcept {
 }
 
 const GridState& Converter::gridState(GridId id) const noexcept {
+  return impl_->states[slotOf(id)].front();
+}
+
+std::span<const GridState> Converter::gridStates(GridId id) const noexcept {
   return impl_->states[slotOf(id)];
 }
 
@@ -218,14 +334,14 @@ ConversionResult Converter::transformPoint(const Coordinates& point) const noexc
 
   if (run.convertHeights) {
     HeightCorrection correction;
-    if (run.heightPlan.kind() != HeightPlan::Kind::kNone) {
+    if (run.heightPlan.planned()) {
       LatLon onGda2020 = position;
       if (run.heightPosition == Gda2020Position::kSource) onGda2020 = source;
       if (run.heightPosition == Gda2020Position::kOwnPath) {
         DatumReport unused;
         onGda2020 = run.pathToGda2020->transformDatum(source.latitude, source.longitude, unused);
       }
-      correction = run.heightPlan.heightCorrection(onGda2020, run.grid(run.heightPlan.geoid()));
+      correction = run.heightPlan.heightCorrection(onGda2020, run.heightGrids);
     }
     result.height = correction.report;
     result.coordinates.height += correction.metres;

@@ -70,10 +70,10 @@ LatLon applyParameters(const DatumStep& step, LatLon point, double epoch) {
 
 // One grid leg at the point, reported with the sub-grid read; nothing when its grid misses.
 std::optional<LatLon> runGridLeg(const PlannedGridLeg& leg, LatLon point, DatumReport& report) {
-  const std::optional<GridLeg> shift = shiftByGrid(leg.file, point.latitude, point.longitude, !leg.reverse);
+  const std::optional<GridLeg> shift = shiftByGrid(leg.files, point.latitude, point.longitude, !leg.reverse);
   if (!shift) return std::nullopt;
   addStep(report, DatumStep{StepKind::kGridShift, leg.reverse, leg.grid, shift->subGrid,
-                            ParameterSet::kAgd66ToGda94, shift->inMargin});
+                            ParameterSet::kAgd66ToGda94, shift->inMargin, shift->file});
   return shift->position;
 }
 

@@ -220,7 +220,7 @@ void planChain(DatumRoute& route, const PlanContext& context) {
       // An AGD grid that missed under the New Zealand rule no longer matters when this one serves;
       // an optional grid that is not open leaves the report as it was.
       stage.hitClearsMiss = true;
-      stage.missReported = context.grids.nzgd2000 != nullptr || context.nzgd2000Needed;
+      stage.missReported = anyOpen(context.grids.nzgd2000) || context.nzgd2000Needed;
     }
     addStage(route, stage);
     return;

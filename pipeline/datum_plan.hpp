@@ -10,17 +10,19 @@
 #include <cstdint>
 #include <optional>
 
+#include "pipeline/grid_list.hpp"
 #include "velmora/codes.hpp"
 #include "velmora/converter.hpp"
 
 namespace velmora {
 
-// The grids a datum path may read; nullptr where a file is not open.
+// The grids a datum path may read, each the files of its slot (see grid_list.hpp); empty or nullptr
+// where no file is open.
 struct DatumGrids {
-  const GridFile* agd66 = nullptr;     // AGD66 and ISG <-> GDA94
-  const GridFile* agd84 = nullptr;     // AGD84 <-> GDA94
-  const GridFile* gda2020 = nullptr;   // GDA94 <-> GDA2020
-  const GridFile* nzgd2000 = nullptr;  // NZGD49 <-> NZGD2000
+  GridList agd66;     // AGD66 and ISG <-> GDA94
+  GridList agd84;     // AGD84 <-> GDA94
+  GridList gda2020;   // GDA94 <-> GDA2020
+  GridList nzgd2000;  // NZGD49 <-> NZGD2000
 };
 
 struct DatumPathSettings {
@@ -47,8 +49,8 @@ GridNeeds gridsNeeded(const DatumPathSettings& settings);
 // One NTv2 grid leg: the shift added (forward, in the file's own direction) or subtracted.
 struct PlannedGridLeg {
   GridId grid = GridId::kAgd66;
-  const GridFile* file = nullptr;  // nullptr: the file is not open, and the leg misses every point
-  bool reverse = false;            // subtract the shift
+  GridList files;        // no file open: the leg misses every point
+  bool reverse = false;  // subtract the shift
 };
 
 // One stage of a chain: a parameter set, or a grid leg that hands over to the parameter set where

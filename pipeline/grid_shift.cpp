@@ -13,16 +13,17 @@
 
 namespace velmora {
 
-std::optional<GridLeg> shiftByGrid(const GridFile* grid, double latitude, double longitude, bool forward) {
-  if (grid == nullptr) return std::nullopt;
-  const std::optional<GridShift> shift = interpolateGridShift(*grid, latitude, longitude);
+std::optional<GridLeg> shiftByGrid(GridList files, double latitude, double longitude, bool forward) {
+  const ListMatch found = findInList(files, latitude, longitude);
+  if (found.grid == nullptr) return std::nullopt;
+  const std::optional<GridShift> shift = interpolateGridShift(*found.grid, found.match, latitude, longitude);
   if (!shift) return std::nullopt;
 
   const double latitudeShiftDeg = shift->latitudeShift / kArcSecondsPerDegree;
   const double longitudeShiftDeg = shift->longitudeShift / kArcSecondsPerDegree;
   const LatLon position = forward ? LatLon{latitude + latitudeShiftDeg, longitude + longitudeShiftDeg}
                                   : LatLon{latitude - latitudeShiftDeg, longitude - longitudeShiftDeg};
-  return GridLeg{position, shift->match.subGrid, shift->match.locationClass == kClassMargin};
+  return GridLeg{position, found.file, shift->match.subGrid, shift->match.locationClass == kClassMargin};
 }
 
 }  // namespace velmora

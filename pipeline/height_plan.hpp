@@ -1,7 +1,13 @@
-// Height changes between ellipsoidal heights and heights on the Australian Height Datum (AHD) for
-// GDA94 and GDA2020: which geoid and which height transformation a run needs, decided once.
+// Height changes between ellipsoidal heights and the heights of the Australian and New Zealand
+// vertical datums: which surfaces and which height transformation a run needs, decided once.
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "pipeline/grid_list.hpp"
 #include "velmora/codes.hpp"
 #include "velmora/converter.hpp"
 #include "velmora/geodesy/lat_lon.hpp"
@@ -13,33 +19,55 @@ struct HeightCorrection {
   HeightReport report;
 };
 
+// Whether heights of fromType on fromDatum convert to toType on toDatum: Ellipsoid, AHD and AVWS
+// on GDA94 and GDA2020 (AVWS on GDA2020 only), Ellipsoid, NZVD2016 and the local datums on
+// NZGD2000. AHD to AHD across GDA94 and GDA2020, and the same type on one datum, convert as
+// nothing. False when either type is kNone.
+bool heightsConvert(Datum fromDatum, HeightType fromType, Datum toDatum, HeightType toType);
+
+// The uncertainty grid of a surface's slot (AUSGeoid2020 and AGQG); none for the others.
+std::optional<GridId> uncertaintyGrid(GridId surface);
+
 class HeightPlan {
  public:
-  enum class Kind {
-    kNone,              // nothing to change
-    kGeoid,             // Ellipsoid <-> AHD on one datum: N alone
-    kHelmertThenGeoid,  // from ellipsoidal heights: the datum's height change, then -N when to AHD
-    kGeoidThenHelmert,  // AHD to ellipsoidal heights: N, then the datum's height change
+  static constexpr std::size_t kMaxSurfaces = 2;
+
+  // The files of each surface the plan reads, in surfaces() order, and of its uncertainty grid
+  // (empty when it has none).
+  struct Grids {
+    std::array<GridList, kMaxSurfaces> surfaces{};
+    std::array<GridList, kMaxSurfaces> uncertainties{};
   };
 
   HeightPlan() = default;
-  // The plan of a run; useAusGeoid98 picks the GDA94 geoid.
+  // The plan of a run; useAusGeoid98 picks the GDA94 geoid. Pairs that do not convert plan nothing.
   HeightPlan(Datum fromDatum, HeightType fromHeightType, Datum toDatum, HeightType toHeightType,
              bool useAusGeoid98);
 
-  Kind kind() const { return kind_; }
-  bool usesGeoid() const { return kind_ == Kind::kGeoid || kind_ == Kind::kGeoidThenHelmert || toAhd_; }
-  GridId geoid() const { return geoid_; }
+  // Something to change: the height transformation, a surface, or both.
+  bool planned() const { return planned_; }
+  // The slots of the surfaces read, in order.
+  std::span<const GridId> surfaces() const { return {surfaceGrids_.data(), surfaceCount_}; }
+  // The surfaces are read at the point's NZGD2000 position (both datums are NZGD2000), rather than
+  // at its GDA2020 position.
+  bool onNzgd2000() const { return onNzgd2000_; }
 
-  // The correction at the point's GDA2020 position (degrees); geoid is the open geoid file or nullptr.
-  HeightCorrection heightCorrection(LatLon onGda2020, const GridFile* geoid) const;
+  // The correction at the point's position (degrees): its GDA2020 position, or its NZGD2000 one.
+  HeightCorrection heightCorrection(LatLon position, const Grids& grids) const;
 
  private:
-  Kind kind_ = Kind::kNone;
-  GridId geoid_ = GridId::kAusGeoid2020;
-  bool negate_ = false;       // subtract N (ellipsoidal height to AHD)
-  bool toAhd_ = false;        // kHelmertThenGeoid: the target is AHD
-  bool fromGda2020_ = false;  // the height change runs GDA2020 to GDA94, else GDA94 to GDA2020
+  struct Surface {
+    GridId grid = GridId::kAusGeoid2020;
+    bool subtract = false;  // the surface's value is taken off the height rather than added
+    bool afterHelmert = false;
+  };
+  bool planned_ = false;
+  bool onNzgd2000_ = false;
+  bool helmert_ = false;      // the height change of the GDA94/GDA2020 seven parameters
+  bool fromGda2020_ = false;  // it runs GDA2020 to GDA94, else GDA94 to GDA2020
+  std::array<Surface, kMaxSurfaces> steps_{};
+  std::array<GridId, kMaxSurfaces> surfaceGrids_{};
+  std::size_t surfaceCount_ = 0;
 };
 
 }  // namespace velmora

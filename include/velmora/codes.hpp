@@ -37,8 +37,32 @@ enum class CoordType : int {
 enum class HeightType : int {
   kNone = -1,  // "NONE" and every unknown name
   kEllipsoid = 0,
-  kAhd = 1,
+  kAhd = 1,       // Australian Height Datum, on GDA94 or GDA2020
+  kNzvd2016 = 2,  // New Zealand Vertical Datum 2016, on NZGD2000
+  kAvws = 3,      // Australian Vertical Working Surface, on GDA2020
+  // The New Zealand local vertical datums, on NZGD2000, each an offset surface from NZVD2016.
+  kAuckland1946 = 4,
+  kBluff1955 = 5,
+  kDunedin1958 = 6,
+  kDunedinBluff1960 = 7,
+  kGisborne1926 = 8,
+  kLyttelton1937 = 9,
+  kMoturiki1953 = 10,
+  kNapier1962 = 11,
+  kNelson1955 = 12,
+  kOneTreePoint1964 = 13,
+  kStewartIsland1977 = 14,
+  kTaranaki1970 = 15,
+  kWellington1953 = 16,
 };
+
+// The thirteen local vertical datums, in order.
+inline constexpr int kFirstLocalHeightCode = 4;
+inline constexpr int kLocalHeightCount = 13;
+constexpr bool isLocalHeightType(HeightType type) {
+  const int code = static_cast<int>(type);
+  return code >= kFirstLocalHeightCode && code < kFirstLocalHeightCode + kLocalHeightCount;
+}
 
 // Exact, case-sensitive look-ups ("None" also names HeightType::kNone); none for a text that names
 // nothing. The program's default run reads such a text as the catch-all (WGS84, DD, no height

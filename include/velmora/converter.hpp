@@ -1,9 +1,9 @@
 // The conversion engine: one Converter per set of settings converts any number of points.
 //
 // Everything a run decides is decided when the Converter is built: the source and target map
-// projections, the datum path, and the NTv2 grids and geoid it may need, each found in the grid
-// folders, opened once and owned for the Converter's lifetime. A grid that is missing or refused then stays
-// so: such a run converts as if the file did not exist. The datum path is two lists of steps, one
+// projections, the datum path, the height surfaces, and the grids they may need, each found in the
+// grid folders, opened once and owned for the Converter's lifetime. A grid that is missing or
+// refused then stays so: such a run converts as if the file did not exist. The datum path is two lists of steps, one
 // between the run's datums and one under the New Zealand rule; per point only the area tests (the
 // supported area, the New Zealand area, the coverage of each grid) choose among them.
 // transformPoint() only computes: it allocates nothing, touches no file, changes no state, and may be
@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +31,8 @@ namespace velmora {
 class GridFile;
 class SubGrid;
 
-// The national NTv2 files a Converter may open, by their fixed names.
+// The grid slots of a Converter: each names the files that serve one purpose. A slot is served by
+// its file (found by name, see GridState) and then by any extra files named for it, tried in order.
 enum class GridId : std::uint8_t {
   kAgd66,         // "AGD66_Australia.gsb": AGD66 and ISG <-> GDA94
   kAgd84,         // "AGD84_Australia.gsb": AGD84 <-> GDA94
@@ -39,16 +41,44 @@ enum class GridId : std::uint8_t {
   kAusGeoid09,    // "AUSGeoid09.gsb": AHD heights on GDA94
   kAusGeoid98,    // "AUSGeoid98.gsb": AHD heights on GDA94 when asked for
   kNzgd2000,      // "nzgd2kgrid0005.gsb": NZGD49 <-> NZGD2000, and the New Zealand rule
+  kNzGeoid2016,   // "nzgeoid2016.gtx": NZVD2016 heights on NZGD2000
+  // The offsets (metres) from NZVD2016 to each New Zealand local vertical datum, in HeightType order:
+  // "auckht1946-nzvd2016.gtx" and so on.
+  kAuckland1946,
+  kBluff1955,
+  kDunedin1958,
+  kDunedinBluff1960,
+  kGisborne1926,
+  kLyttelton1937,
+  kMoturiki1953,
+  kNapier1962,
+  kNelson1955,
+  kOneTreePoint1964,
+  kStewartIsland1977,
+  kTaranaki1970,
+  kWellington1953,
+  kAgqg,               // "AGQG_20201120.gsb": AVWS heights on GDA2020
+  kAusGeoid2020Error,  // "AUSGeoid2020_20180201_error.gsb": uncertainty of AUSGeoid2020 (optional)
+  kAgqgUncertainty,    // "AGQG_uncertainty_20201120.gsb": uncertainty of AGQG (optional)
 };
-inline constexpr std::size_t kGridIdCount = 7;
+inline constexpr std::size_t kGridIdCount = 24;
 
 // Every GridId, in order.
-inline constexpr std::array<GridId, kGridIdCount> kGridIds{
-    GridId::kAgd66,      GridId::kAgd84,      GridId::kGda2020, GridId::kAusGeoid2020,
-    GridId::kAusGeoid09, GridId::kAusGeoid98, GridId::kNzgd2000};
+inline constexpr std::array<GridId, kGridIdCount> kGridIds = [] {
+  std::array<GridId, kGridIdCount> ids{};
+  for (std::size_t k = 0; k < kGridIdCount; ++k) ids[k] = static_cast<GridId>(k);
+  return ids;
+}();
 
-// The file name of a grid, without folder.
+// The fixed file name of a slot, without folder: the first of gridFileNames(id).
 std::string_view gridFileName(GridId id);
+
+// The names a slot's file is looked for by, in order: the fixed name, then the published names (the
+// agency's, then that of its GeoTIFF conversion). An empty list never happens.
+std::span<const std::string_view> gridFileNames(GridId id);
+
+// The slot of the offset surface of a New Zealand local vertical datum; none for another height type.
+std::optional<GridId> localDatumGrid(HeightType type);
 
 // The settings of a run, with the program's defaults. The Converter takes any values; the program's
 // checks of them (zones, sub-zones, epochs, height types, grids) and its options by name are
@@ -78,9 +108,11 @@ struct ConversionSettings {
   // is named there, so that messages tell the user where to put it. The first folder when out of
   // range.
   std::size_t homeGridFolder = 0;
-  // Per GridId slot: the file name or path to use instead of the fixed name; empty: the fixed name.
+  // Per GridId slot: the file name or path to use instead of the slot's names; empty: its names.
   // See GridState for how a name is found.
   std::array<std::string, kGridIdCount> gridFiles;
+  // Per GridId slot: files tried after the slot's own, in order, each found as a name of gridFiles is.
+  std::array<std::vector<std::string>, kGridIdCount> extraGridFiles;
 };
 
 // A point in the order the program reads and prints it. DMS and DM points are decimal degrees here:
@@ -122,6 +154,7 @@ struct DatumStep {
   ParameterSet parameters = ParameterSet::kAgd66ToGda94;  // kParameters only
   bool inMargin = false;  // kGridShift only: the point lay in the band of one spacing outside the
                           // sub-grid's edge, where the shift fades to zero
+  std::uint8_t file = 0;  // kGridShift only: which file of the slot served, 0 its own
 };
 
 // How the datum of a point was settled.
@@ -152,17 +185,30 @@ struct DatumReport {
 enum class GeoidStatus : std::uint8_t {
   kNotUsed,      // no height conversion, or none that needs a geoid
   kApplied,      // separation holds N
-  kFileMissing,  // the geoid file could not be opened: no separation
+  kFileMissing,  // no file of the geoid's slot could be opened: no separation
   kOutside,      // no sub-grid of the geoid holds the point: no separation
   kNoData,       // the geoid holds no value there (-999): no separation
 };
 
-struct HeightReport {
+// One height surface read at a point: a geoid or quasigeoid (N or zeta, ellipsoidal height minus
+// the datum's height) or the offset of a local vertical datum from NZVD2016 (local minus NZVD2016).
+struct HeightLookup {
   GeoidStatus geoidStatus = GeoidStatus::kNotUsed;
-  GridId geoid = GridId::kAusGeoid2020;  // the geoid consulted, unless kNotUsed
-  const SubGrid* subGrid = nullptr;      // the geoid's sub-grid read, when one holds the point
+  GridId geoid = GridId::kAusGeoid2020;  // the surface's slot, unless kNotUsed
+  std::uint8_t file = 0;                 // which file of the slot served, 0 its own
+  const SubGrid* subGrid = nullptr;      // the sub-grid read, when one holds the point
   bool inMargin = false;                 // the point lay in the fading band outside the sub-grid
-  double separation = 0.0;               // N in metres (ellipsoidal minus AHD height), when applied
+  double separation = 0.0;               // the surface's value in metres, when applied
+  // The surface's uncertainty at the point (metres), from the slot's uncertainty grid when that
+  // is open and holds the point (AUSGeoid2020 and AGQG only).
+  std::optional<double> uncertainty;
+};
+
+// The surfaces a height went through: this one first, then second for a height that takes two (a
+// local datum and NZGeoid2016, two local datums, AHD and AVWS). Each surface that is not applied
+// adds nothing, the others still do.
+struct HeightReport : HeightLookup {
+  HeightLookup second;
 };
 
 // The zones of grid coordinates, and whether a point lay more than a degree outside its zone, where
@@ -181,20 +227,21 @@ struct ConversionResult {
   ZoneReport zone;
 };
 
-// A grid the Converter tried to open, and how that went. The file name is gridFiles[slot], or the
-// fixed name when that is empty. An absolute name, or one starting "./" or "../", is opened as it
-// is. Otherwise the first folder of
-// gridFolders in which folder + name exists (a file of any kind) serves it: the file is opened there,
-// and if it is refused no later folder is tried, so a broken file never hides behind a good one
-// silently. When no folder holds it, path is gridFolders[homeGridFolder] + name and the grid is
-// missing.
+// A grid file the Converter tried to open, and how that went. The file name is gridFiles[slot], or
+// else each of the slot's names in turn (gridFileNames), or an entry of extraGridFiles[slot]. An
+// absolute name, or one starting "./" or "../", is opened as it is. Otherwise the folders of
+// gridFolders are searched in order, and in each folder the names in order: the first folder +
+// name that exists (a file of any kind) serves it: the file is opened there, and if it is refused
+// nothing later is tried, so a broken file never hides behind a good one silently. When no folder
+// holds it, path is gridFolders[homeGridFolder] + the first name and the grid is missing.
 //
 // A grid is needed when the run's own datums call for it: a needed grid that is not open is a fault
 // of the run (--strict stops on it). A grid is optional when only the New Zealand rule may use it:
 // with --useGridShift, AGD and ISG points in the New Zealand area become NZGD49 and GDA94 or WGS84
 // points NZGD2000, so an AGD66 to GDA94 run uses the New Zealand grid there if the file is at hand;
 // an Australian user who has no such file converts those points by the seven parameters, as before,
-// and the run is not at fault. At most one of needed and optional is set.
+// and the run is not at fault. The uncertainty grids are optional too. At most one of needed and
+// optional is set. The extra files of a slot share its needed and optional.
 struct GridState {
   std::string path;                // the path opened or tried
   bool searched = false;           // the name was looked for in gridFolders (no path of its own)
@@ -221,7 +268,10 @@ class Converter {
   ConversionResult transformPoint(const Coordinates& point) const noexcept;
 
   const ConversionSettings& settings() const noexcept;
+  // The slot's own file.
   const GridState& gridState(GridId id) const noexcept;
+  // Every file of the slot: its own first, then the extra files in order (file 1, 2, ...).
+  std::span<const GridState> gridStates(GridId id) const noexcept;
 
  private:
   struct Impl;

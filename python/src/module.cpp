@@ -112,14 +112,15 @@ bool sameMethod(const ConversionResult& a, const ConversionResult& b) {
     const DatumStep& s = x.steps[k];
     const DatumStep& t = y.steps[k];
     if (s.kind != t.kind || s.reverse != t.reverse || s.grid != t.grid || s.subGrid != t.subGrid ||
-        s.parameters != t.parameters || s.inMargin != t.inMargin) {
+        s.parameters != t.parameters || s.inMargin != t.inMargin || s.file != t.file) {
       return false;
     }
   }
-  const HeightReport& g = a.height;
-  const HeightReport& h = b.height;
-  return g.geoidStatus == h.geoidStatus && g.geoid == h.geoid && g.subGrid == h.subGrid &&
-         g.inMargin == h.inMargin;
+  const auto sameLookup = [](const HeightLookup& g, const HeightLookup& h) {
+    return g.geoidStatus == h.geoidStatus && g.geoid == h.geoid && g.subGrid == h.subGrid &&
+           g.inMargin == h.inMargin && g.file == h.file;
+  };
+  return sameLookup(a.height, b.height) && sameLookup(a.height.second, b.height.second);
 }
 
 class PyConverter {
@@ -349,22 +350,26 @@ class PyConverter {
                           py::cast(problemTexts));
   }
 
-  // Every grid slot the converter considered: the path tried, needed or optional, open, error.
+  // Every grid file the converter considered, each slot's own then its extra files: the path tried,
+  // needed or optional, open, error.
   py::list grids() const {
     py::list out;
-    for (std::size_t slot = 0; slot < kGridIdCount; ++slot) {
-      const GridId id = static_cast<GridId>(slot);
-      const GridState& state = converter_->gridState(id);
-      if (!state.needed && !state.optional) continue;
-      py::dict entry;
-      entry["file"] = std::string(gridFileName(id));
-      entry["path"] = state.path;
-      entry["needed"] = state.needed;
-      entry["open"] = state.grid != nullptr;
-      entry["error"] = static_cast<int>(state.error);
-      const char* message = state.grid != nullptr ? nullptr : gridErrorMessage(state.error);
-      entry["message"] = message != nullptr ? py::object(py::str(message)) : py::object(py::none());
-      out.append(entry);
+    for (const GridId id : kGridIds) {
+      const std::span<const GridState> states = converter_->gridStates(id);
+      for (std::size_t k = 0; k < states.size(); ++k) {
+        const GridState& state = states[k];
+        if (!state.needed && !state.optional) continue;
+        py::dict entry;
+        entry["file"] = k == 0 ? std::string(gridFileName(id))
+                               : converter_->settings().extraGridFiles[static_cast<std::size_t>(id)][k - 1];
+        entry["path"] = state.path;
+        entry["needed"] = state.needed;
+        entry["open"] = state.grid != nullptr;
+        entry["error"] = static_cast<int>(state.error);
+        const char* message = state.grid != nullptr ? nullptr : gridErrorMessage(state.error);
+        entry["message"] = message != nullptr ? py::object(py::str(message)) : py::object(py::none());
+        out.append(entry);
+      }
     }
     return out;
   }

@@ -25,14 +25,16 @@ def run_program(args, lines, tmp_path):
 
 
 def write_gsa(path, s, n, w, e, inc, lat_shift, lon_shift):
-    """A one-sub-grid NTv2 text file with a constant shift in arc-seconds (west longitudes positive)."""
+    """A one-sub-grid NTv2 text file with a constant shift in arc-seconds (west longitudes positive), or
+    lat_shift a list of the nodes' values in file order (rows from the south, each east to west)."""
     rows, cols = round((n - s) / inc) + 1, round((e - w) / inc) + 1
     head = ["NUM_OREC 11", "NUM_SREC 11", "NUM_FILE 1", "GS_TYPE SECONDS", "VERSION NTv2.0", "SYSTEM_F GDA94",
             "SYSTEM_T GDA2020", "MAJOR_F 6378137.0", "MINOR_F 6356752.314", "MAJOR_T 6378137.0",
             "MINOR_T 6356752.314", "SUB_NAME TEST", "PARENT NONE", "CREATED 20240101", "UPDATED 20240101",
             f"S_LAT {s * 3600:f}", f"N_LAT {n * 3600:f}", f"E_LONG {-e * 3600:f}", f"W_LONG {-w * 3600:f}",
             f"LAT_INC {inc * 3600:f}", f"LONG_INC {inc * 3600:f}", f"GS_COUNT {rows * cols}"]
-    body = [f"{lat_shift:f} {-lon_shift:f} 0.01 0.01"] * (rows * cols)
+    values = lat_shift if isinstance(lat_shift, list) else [lat_shift] * (rows * cols)
+    body = [f"{value:f} {-lon_shift:f} 0.01 0.01" for value in values]
     path.write_text("\n".join(head + body + ["END"]) + "\n")
 
 
@@ -217,6 +219,36 @@ def test_grid_present_missing_and_outside(tmp_path):
     assert result.method[1] == velmora.FAILED and np.isnan(result.a[1])  # outside the grid, strict
     lax = velmora.Converter(**options, strict=False).convert([-20.0], [151.0])
     assert lax.methods()[0].startswith("helmert:GDA94-GDA2020")
+
+
+def test_extra_grids_serve_where_the_slots_file_does_not(tmp_path):
+    national, island = tmp_path / "national.gsa", tmp_path / "island.gsa"
+    write_gsa(national, -35, -33, 150, 152, 0.5, 1.0, 2.0)
+    write_gsa(island, -11, -10, 105, 106, 0.5, 3.6, 7.2)
+    options = dict(from_datum="GDA94", to_datum="GDA2020", use_grid_shift=True, grids={"GDA2020": str(national)},
+                   extra_grids={"GDA2020": [str(island)]})
+    converter = velmora.Converter(**options)
+    assert converter.options["extra_grids"] == {"GDA2020": [str(island)]}
+    assert [(g["path"], g["open"]) for g in converter.grids] == [(str(national), True), (str(island), True)]
+    result = converter.convert([-34.0, -10.5], [151.0, 105.5])
+    assert list(result.methods()) == ["grid:national.gsa:TEST", "grid:island.gsa:TEST"]
+    np.testing.assert_allclose(result.a[1], -10.5 + 3.6 / 3600, atol=1e-9)
+    assert pickle.loads(pickle.dumps(converter)).options == converter.options
+
+
+def test_new_zealand_local_heights(tmp_path):
+    # The published example of EPSG:9314: the four nodes around 44.42 S 168.92 E (2' cell), from the
+    # south and each row east to west. PROJ's vgridshift on the same nodes gives 50.304348 and 49.999652.
+    dunedin = tmp_path / "dunedin.gsa"
+    write_gsa(dunedin, -(44 + 26 / 60), -44.4, 168.9, 168 + 56 / 60, 2 / 60, [0.3055, 0.3051, 0.3029, 0.3028], 0.0)
+    options = dict(from_datum="NZGD2000", to_datum="NZGD2000", grids={"Dunedin1958": str(dunedin)})
+    up = velmora.Converter(**options, from_height="NZVD2016", to_height="Dunedin1958").convert([-44.42], [168.92], [50.0])
+    down = velmora.Converter(**options, from_height="Dunedin1958", to_height="NZVD2016").convert(
+        [-44.42], [168.92], [50.304])
+    np.testing.assert_allclose([up.h[0], down.h[0]], [50.304348, 49.999652], atol=1e-6)
+    assert up.methods()[0] == "unchanged+geoid:dunedin.gsa:TEST"
+    with pytest.raises(ValueError, match="no height conversion from AVWS on GDA94"):
+        velmora.Converter(from_datum="GDA94", to_datum="GDA94", from_height="AVWS", to_height="Ellipsoid")
 
 
 def test_dtypes_layouts_and_inputs_unchanged():

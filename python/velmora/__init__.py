@@ -186,6 +186,7 @@ class Converter:
         use_ausgeoid98: bool = False,
         grid_folder: Optional[str] = None,
         grids: Optional[Mapping[str, str]] = None,
+        extra_grids: Optional[Mapping[str, Sequence[str]]] = None,
         strict: bool = True,
         **unknown: Any,
     ) -> None:
@@ -194,7 +195,8 @@ class Converter:
             from_datum=from_datum, from_type=from_type, from_height=from_height, to_datum=to_datum,
             to_type=to_type, to_height=to_height, zone=zone, to_zone=to_zone, isg_sub_zone=isg_sub_zone,
             epoch=epoch, hemisphere=hemisphere, use_grid_shift=use_grid_shift, use_itrf2008=use_itrf2008,
-            use_ausgeoid98=use_ausgeoid98, grid_folder=grid_folder, grids=grids, strict=strict,
+            use_ausgeoid98=use_ausgeoid98, grid_folder=grid_folder, grids=grids, extra_grids=extra_grids,
+            strict=strict,
         ), check_files=True)
 
     @classmethod
@@ -228,19 +230,29 @@ class Converter:
         options["grids"] = {str(slot): _grid_path(file) for slot, file in (options["grids"] or {}).items()}
         for slot, file in options["grids"].items():
             args.append(("--grid", f"{slot}={file}"))
-        self._options = {name: options[name] for name in (*_OPTIONS, *_FLAGS, "strict", "grid_folder", "grids")}
+        # Each slot's extra files, in order (a single name is a list of one).
+        options["extra_grids"] = {
+            str(slot): [_grid_path(file) for file in ([files] if isinstance(files, (str, os.PathLike)) else files)]
+            for slot, files in (options["extra_grids"] or {}).items()
+        }
+        for slot, files in options["extra_grids"].items():
+            args.extend(("--extraGrid", f"{slot}={file}") for file in files)
+        self._options = {
+            name: options[name] for name in (*_OPTIONS, *_FLAGS, "strict", "grid_folder", "grids", "extra_grids")
+        }
         self._engine = _velmora.Converter(args, options["strict"], _share_folder(), check_files)
 
     @property
     def options(self) -> dict:
         """The options this Converter was built with (a copy)."""
-        return {**self._options, "grids": dict(self._options["grids"])}
+        extra = {slot: list(files) for slot, files in self._options["extra_grids"].items()}
+        return {**self._options, "grids": dict(self._options["grids"]), "extra_grids": extra}
 
     def __reduce__(self):
         return (_rebuild, (self.options,))
 
     def __repr__(self) -> str:
-        given = ", ".join(f"{k}={v!r}" for k, v in self._options.items() if v != _DEFAULTS[k] and (v or k != "grids"))
+        given = ", ".join(f"{k}={v!r}" for k, v in self._options.items() if v != _DEFAULTS[k] and (v or k not in ("grids", "extra_grids")))
         return f"velmora.Converter({given})"
 
     def convert(self, a: Any, b: Any, h: Any = None, threads: Optional[int] = None) -> Result:

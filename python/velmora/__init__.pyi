@@ -39,6 +39,7 @@ class Converter:
         use_ausgeoid98: bool = False,
         grid_folder: Optional[str] = None,
         grids: Optional[Mapping[str, str]] = None,
+        extra_grids: Optional[Mapping[str, Sequence[str]]] = None,
         strict: bool = True,
     ) -> None: ...
     def convert(

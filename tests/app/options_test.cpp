@@ -58,5 +58,27 @@ TEST(Options, ThePolicyDecidesWhichProblemsStopARun) {
             std::vector<std::string>{"--delimiter '|': expected , ; tab or space"});
 }
 
+// --extraGrid adds files to a slot in order, each value one more; a datum slot's extra file is
+// read only with --useGridShift, as its own file is.
+TEST(Options, ExtraGridsAddFilesInOrder) {
+  const std::vector<OptionText> given{{"--extraGrid", "GDA2020=christmas.gsb"},
+                                      {"--extragrid", "gda2020=cocos.gsb"},
+                                      {"--extraGrid", "AGQG=agqg-east.gsb"}};
+  const RunOptions read = readOptions(given);
+  EXPECT_TRUE(read.problems.empty());
+  EXPECT_EQ(read.settings.extraGridFiles[static_cast<std::size_t>(GridId::kGda2020)],
+            (std::vector<std::string>{"christmas.gsb", "cocos.gsb"}));
+  EXPECT_EQ(read.settings.extraGridFiles[static_cast<std::size_t>(GridId::kAgqg)],
+            std::vector<std::string>{"agqg-east.gsb"});
+  EXPECT_EQ(
+      settingsProblems(read),
+      (std::vector<std::string>{
+          "--extraGrid GDA2020=christmas.gsb: datum grids are read only with --useGridShift (the file "
+          "would be ignored)",
+          "--extraGrid GDA2020=cocos.gsb: datum grids are read only with --useGridShift (the file would "
+          "be ignored)"}));
+  EXPECT_EQ(readOptions(std::vector<OptionText>{{"--extraGrid", "Dunedin=x.gsb"}}).errors.size(), 1U);
+}
+
 }  // namespace
 }  // namespace velmora

@@ -7,8 +7,9 @@
 #include <string_view>
 
 #include "frontend/command_line.hpp"
-#include "velmora/app/help_text.hpp"
 #include "tests/support/doc_text.hpp"
+#include "velmora/app/help_text.hpp"
+#include "velmora/app/options.hpp"
 #include "velmora/converter.hpp"
 
 namespace velmora {
@@ -20,17 +21,16 @@ TEST(OptionDocs, ManPageNamesEveryOption) {
   for (const std::string_view name : optionNames()) EXPECT_TRUE(mentions(page, name)) << name;
   // The environment variable and every grid file the program looks for.
   EXPECT_TRUE(mentions(page, "VELMORA_GRID_DIR"));
-  for (std::size_t slot = 0; slot < kGridIdCount; ++slot) {
-    const std::string_view name = gridFileName(static_cast<GridId>(slot));
-    EXPECT_TRUE(mentions(page, name)) << name;
+  for (const GridId id : kGridIds) {
+    for (const std::string_view name : gridFileNames(id)) EXPECT_TRUE(mentions(page, name)) << name;
   }
 }
 
 TEST(OptionDocs, HelpNamesEveryOptionAndGridFile) {
   for (const std::string_view name : optionNames()) EXPECT_TRUE(mentions(kHelpText, name)) << name;
-  for (std::size_t slot = 0; slot < kGridIdCount; ++slot) {
-    const std::string_view name = gridFileName(static_cast<GridId>(slot));
-    EXPECT_TRUE(mentions(kHelpText, name)) << name;
+  for (const GridId id : kGridIds) {
+    EXPECT_TRUE(mentions(kHelpText, gridSlotName(id))) << gridSlotName(id);
+    for (const std::string_view name : gridFileNames(id)) EXPECT_TRUE(mentions(kHelpText, name)) << name;
   }
 }
 

@@ -107,7 +107,8 @@ TEST_F(GridShiftTest, SingleLegsAddForwardAndSubtractInverse) {
   for (const LatLon p : {kInside, LatLon{-40.0, 145.0}, LatLon{-10.0, 155.0}}) {
     for (const Case& c : cases) {
       const std::unique_ptr<GridFile> grid = open(*c.leg.grid);
-      const std::optional<GridLeg> leg = shiftByGrid(grid.get(), p.latitude, p.longitude, c.leg.sign > 0.0);
+      const GridFile* const files[] = {grid.get()};
+      const std::optional<GridLeg> leg = shiftByGrid(files, p.latitude, p.longitude, c.leg.sign > 0.0);
       ASSERT_TRUE(leg) << c.what;
       expectNear(leg->position, applyLeg(p, c.leg), c.what);
       EXPECT_EQ(leg->subGrid, &grid->subGrids().front()) << c.what;
@@ -118,10 +119,11 @@ TEST_F(GridShiftTest, SingleLegsAddForwardAndSubtractInverse) {
 TEST_F(GridShiftTest, InverseUsesTheShiftAtTheGivenPositionWithoutIterating) {
   writeAllGrids();
   const std::unique_ptr<GridFile> grid = open(kAgd66Grid);
-  const std::optional<GridLeg> forward = shiftByGrid(grid.get(), kInside.latitude, kInside.longitude, true);
+  const GridFile* const files[] = {grid.get()};
+  const std::optional<GridLeg> forward = shiftByGrid(files, kInside.latitude, kInside.longitude, true);
   ASSERT_TRUE(forward);
   const std::optional<GridLeg> inverse =
-      shiftByGrid(grid.get(), forward->position.latitude, forward->position.longitude, false);
+      shiftByGrid(files, forward->position.latitude, forward->position.longitude, false);
   ASSERT_TRUE(inverse);
   const LatLon back = inverse->position;
   // The round trip misses the start by the change of the planar shift between the two positions.
@@ -133,10 +135,12 @@ TEST_F(GridShiftTest, InverseUsesTheShiftAtTheGivenPositionWithoutIterating) {
 TEST_F(GridShiftTest, PointOutsideTheGridGivesNoShift) {
   writeAllGrids();
   const std::unique_ptr<GridFile> grid = open(kAgd84Grid);
-  EXPECT_FALSE(shiftByGrid(grid.get(), kOutside.latitude, kOutside.longitude, true));
-  EXPECT_FALSE(shiftByGrid(nullptr, kInside.latitude, kInside.longitude, true));
+  const GridFile* const files[] = {grid.get()};
+  const GridFile* const none[] = {nullptr};
+  EXPECT_FALSE(shiftByGrid(files, kOutside.latitude, kOutside.longitude, true));
+  EXPECT_FALSE(shiftByGrid(none, kInside.latitude, kInside.longitude, true));
   // The next point inside is served by the same grid.
-  EXPECT_TRUE(shiftByGrid(grid.get(), kInside.latitude, kInside.longitude, true));
+  EXPECT_TRUE(shiftByGrid(files, kInside.latitude, kInside.longitude, true));
 }
 
 TEST_F(GridShiftTest, GridStageRowsChainTheirLegs) {

@@ -7,12 +7,14 @@
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "tests/pipeline/pipeline_fixtures.hpp"
 #include "tests/support/code_printing.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "velmora/geodesy/datum_transforms.hpp"
 #include "velmora/gridfile/grid_file.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 
 namespace velmora {
 namespace {
@@ -53,9 +55,25 @@ class HeightCorrectionTest : public ::testing::Test {
                            bool useAusGeoid98 = false, double latitude = kLat,
                            double longitude = kLon) const {
     const HeightPlan plan(from, fromType, to, toType, useAusGeoid98);
-    std::unique_ptr<GridFile> geoid;
-    if (plan.usesGeoid()) geoid = openGridFile(folder_.filePath(gridFileName(plan.geoid())));
-    return plan.heightCorrection({latitude, longitude}, geoid.get());
+    // Each surface, and its uncertainty grid, from the folder by its fixed name with the extension
+    // .gsb (the fixtures are NTv2 whatever the published file's format): nullptr when absent.
+    std::array<std::unique_ptr<GridFile>, 2 * HeightPlan::kMaxSurfaces> files;
+    std::array<const GridFile*, 2 * HeightPlan::kMaxSurfaces> open{};
+    HeightPlan::Grids grids;
+    const std::span<const GridId> surfaces = plan.surfaces();
+    for (std::size_t k = 0; k < surfaces.size(); ++k) {
+      const auto openAt = [&](std::size_t place, GridId id) {
+        const std::string path =
+            folder_.filePath(std::filesystem::path(gridFileName(id)).replace_extension(".gsb").string());
+        if (std::filesystem::exists(path)) files[place] = openGridFile(path);
+        open[place] = files[place].get();
+        return GridList(&open[place], 1);
+      };
+      grids.surfaces[k] = openAt(2 * k, surfaces[k]);
+      if (const std::optional<GridId> uncertainty = uncertaintyGrid(surfaces[k]))
+        grids.uncertainties[k] = openAt(2 * k + 1, *uncertainty);
+    }
+    return plan.heightCorrection({latitude, longitude}, grids);
   }
   double singlePoint(Datum from, HeightType fromType, Datum to, HeightType toType, bool useAusGeoid98 = false,
                      double latitude = kLat, double longitude = kLon) const {
@@ -133,8 +151,8 @@ TEST_F(HeightCorrectionTest, NothingToDoNeedsNoGeoid) {
   };
   for (const Case& c : cases) {
     const HeightPlan plan(c.from, c.fromType, c.to, c.toType, false);
-    EXPECT_EQ(plan.kind(), HeightPlan::Kind::kNone);
-    EXPECT_FALSE(plan.usesGeoid());
+    EXPECT_FALSE(plan.planned());
+    EXPECT_TRUE(plan.surfaces().empty());
     EXPECT_EQ(singlePoint(c.from, c.fromType, c.to, c.toType), 0.0);
   }
 }
@@ -182,6 +200,122 @@ TEST_F(HeightCorrectionTest, NoDataNodesAddNothing) {
       correct(Datum::kGda2020, HeightType::kAhd, Datum::kGda2020, HeightType::kEllipsoid);
   EXPECT_EQ(noData.report.geoidStatus, GeoidStatus::kNoData);
   EXPECT_EQ(noData.metres, 0.0);
+}
+
+// New Zealand heights: NZGeoid2016 N and two local datums' offsets (local minus NZVD2016), planes
+// over the South Island in metres. A local datum reaches NZVD2016 and another local datum through
+// its offset alone; the ellipsoid through NZGeoid2016 as well.
+const DegreeArea kNzExtent{-48.0, -40.0, 165.0, 175.0, 1.0};
+const DegreePlane kNzGeoid{10.0, 0.125, 0.0625};
+const DegreePlane kDunedinOffset{0.25, 0.0078125, -0.00390625};
+const DegreePlane kBluffOffset{-0.5, 0.015625, 0.0078125};
+constexpr double kNzLat = -45.3;
+constexpr double kNzLon = 169.7;
+
+TEST_F(HeightCorrectionTest, NewZealandChains) {
+  ASSERT_TRUE(testing::writeGeoidGrid(folder_.filePath("nzgeoid2016.gsb"), kNzExtent, kNzGeoid));
+  ASSERT_TRUE(
+      testing::writeGeoidGrid(folder_.filePath("duneht1958-nzvd2016.gsb"), kNzExtent, kDunedinOffset));
+  ASSERT_TRUE(testing::writeGeoidGrid(folder_.filePath("blufht1955-nzvd2016.gsb"), kNzExtent, kBluffOffset));
+  const double n = kNzGeoid.at(kNzLat, kNzLon);
+  const double dunedin = kDunedinOffset.at(kNzLat, kNzLon);
+  const double bluff = kBluffOffset.at(kNzLat, kNzLon);
+  struct Case {
+    HeightType from;
+    HeightType to;
+    double expected;
+    std::vector<GridId> surfaces;
+  };
+  const Case cases[] = {
+      {HeightType::kNzvd2016, HeightType::kEllipsoid, n, {GridId::kNzGeoid2016}},
+      {HeightType::kEllipsoid, HeightType::kNzvd2016, -n, {GridId::kNzGeoid2016}},
+      {HeightType::kNzvd2016, HeightType::kDunedin1958, dunedin, {GridId::kDunedin1958}},
+      {HeightType::kDunedin1958, HeightType::kNzvd2016, -dunedin, {GridId::kDunedin1958}},
+      {HeightType::kDunedin1958,
+       HeightType::kEllipsoid,
+       -dunedin + n,
+       {GridId::kDunedin1958, GridId::kNzGeoid2016}},
+      {HeightType::kEllipsoid,
+       HeightType::kDunedin1958,
+       -n + dunedin,
+       {GridId::kNzGeoid2016, GridId::kDunedin1958}},
+      {HeightType::kDunedin1958,
+       HeightType::kBluff1955,
+       -dunedin + bluff,
+       {GridId::kDunedin1958, GridId::kBluff1955}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(codeOf(c.from)) + " to " + std::to_string(codeOf(c.to)));
+    const HeightPlan plan(Datum::kNzgd2000, c.from, Datum::kNzgd2000, c.to, false);
+    EXPECT_TRUE(plan.onNzgd2000());
+    EXPECT_EQ(std::vector<GridId>(plan.surfaces().begin(), plan.surfaces().end()), c.surfaces);
+    const HeightCorrection correction =
+        correct(Datum::kNzgd2000, c.from, Datum::kNzgd2000, c.to, false, kNzLat, kNzLon);
+    EXPECT_NEAR(correction.metres, c.expected, kHeightToleranceMetres);
+    EXPECT_EQ(correction.report.geoidStatus, GeoidStatus::kApplied);
+    EXPECT_EQ(correction.report.second.geoidStatus,
+              c.surfaces.size() > 1 ? GeoidStatus::kApplied : GeoidStatus::kNotUsed);
+  }
+}
+
+// AVWS: zeta from AGQG on GDA2020, with AHD on either datum; the AUSGeoid2020 uncertainty grid,
+// when present, gives the point its uncertainty.
+TEST_F(HeightCorrectionTest, AvwsOnGda2020) {
+  writeGeoids();
+  const DegreePlane agqg{19.5, 0.0625, 0.125};
+  ASSERT_TRUE(testing::writeGeoidGrid(folder_.filePath("AGQG_20201120.gsb"), kGeoidExtent, agqg));
+  ASSERT_TRUE(testing::writeGeoidGrid(folder_.filePath("AUSGeoid2020_20180201_error.gsb"), kGeoidExtent,
+                                      DegreePlane{0.0625, 0.0, 0.0}));
+  const double zeta = agqg.at(kLat, kLon);
+  struct Case {
+    Datum from;
+    HeightType fromType;
+    Datum to;
+    HeightType toType;
+    double expected;
+  };
+  const Case cases[] = {
+      {Datum::kGda2020, HeightType::kAvws, Datum::kGda2020, HeightType::kEllipsoid, zeta},
+      {Datum::kGda2020, HeightType::kEllipsoid, Datum::kGda2020, HeightType::kAvws, -zeta},
+      {Datum::kGda2020, HeightType::kAvws, Datum::kGda2020, HeightType::kAhd, zeta - n2020()},
+      {Datum::kGda2020, HeightType::kAvws, Datum::kGda94, HeightType::kAhd, dh2020To94(zeta) - n09()},
+      {Datum::kGda94, HeightType::kEllipsoid, Datum::kGda2020, HeightType::kAvws, dh94To2020(0.0) - zeta},
+  };
+  for (const Case& c : cases) {
+    EXPECT_NEAR(singlePoint(c.from, c.fromType, c.to, c.toType), c.expected, kHeightToleranceMetres)
+        << c.from << "/" << c.fromType << " to " << c.to << "/" << c.toType;
+  }
+  const HeightCorrection withAhd =
+      correct(Datum::kGda2020, HeightType::kAhd, Datum::kGda2020, HeightType::kAvws);
+  EXPECT_EQ(withAhd.report.uncertainty, std::optional(0.0625));  // AUSGeoid2020's error grid
+  EXPECT_EQ(withAhd.report.second.uncertainty, std::nullopt);    // no AGQG uncertainty file
+  EXPECT_FALSE(
+      HeightPlan(Datum::kGda94, HeightType::kAvws, Datum::kGda94, HeightType::kEllipsoid, false).planned());
+}
+
+// EPSG's example of operation 9314: the four published nodes of the Dunedin 1958 offset grid around
+// 44.42 S 168.92 E (a 2' cell, arc-seconds, longitudes positive west, nodes from the south and each
+// row east to west). PROJ's vgridshift on the same nodes: 50.304348 from NZVD2016 50 m, 49.999652
+// back from 50.304.
+TEST_F(HeightCorrectionTest, PublishedDunedinExampleAgreesWithProj) {
+  SubGridImage cell;
+  cell.sLat = -159960.0;   // 44 26' S
+  cell.nLat = -159840.0;   // 44 24' S
+  cell.eLong = -608160.0;  // 168 56' E
+  cell.wLong = -608040.0;  // 168 54' E
+  cell.latInc = 120.0;
+  cell.longInc = 120.0;
+  cell.nodes = {{0.3055F}, {0.3051F}, {0.3029F}, {0.3028F}};
+  GridImage image;
+  image.subGrids.push_back(cell);
+  folder_.writeFile("duneht1958-nzvd2016.gsb", encodeBinaryGrid(image));
+  constexpr double kProjToleranceMetres = 1e-6;  // cct's six decimals
+  EXPECT_NEAR(50.0 + singlePoint(Datum::kNzgd2000, HeightType::kNzvd2016, Datum::kNzgd2000,
+                                 HeightType::kDunedin1958, false, -44.42, 168.92),
+              50.304348, kProjToleranceMetres);
+  EXPECT_NEAR(50.304 + singlePoint(Datum::kNzgd2000, HeightType::kDunedin1958, Datum::kNzgd2000,
+                                   HeightType::kNzvd2016, false, -44.42, 168.92),
+              49.999652, kProjToleranceMetres);
 }
 
 }  // namespace

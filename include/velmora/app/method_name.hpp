@@ -29,8 +29,9 @@ namespace velmora {
 void appendMethodName(const Converter& converter, const ConversionResult& result, std::string& out);
 
 // The file name of a grid the converter uses, without its folder, as it is (for messages; the method
-// name writes it with the bytes that could split a field replaced).
-std::string_view gridBaseName(const Converter& converter, GridId id);
+// name writes it with the bytes that could split a field replaced): the slot's own file, or file k
+// of the slot (1 the first extra file; the slot's own when out of range).
+std::string_view gridBaseName(const Converter& converter, GridId id, std::size_t file = 0);
 
 // A sub-grid's name without the blanks that pad it to eight characters; empty for none.
 std::string_view subGridName(const SubGrid* subGrid);

@@ -43,7 +43,8 @@ struct RunOptions {
   std::uint64_t skipLines = 0;              // "--skipLines N": header lines copied unchanged
   std::string comment;                      // "--comment C": lines starting so are copied; empty: none
   std::string gridFolder;                   // "--gridFolder DIR": searched first for grids
-  std::array<std::string, kGridIdCount> gridFiles;  // "--grid SLOT=FILE"; empty: the fixed name
+  std::array<std::string, kGridIdCount> gridFiles;  // "--grid SLOT=FILE"; empty: the slot's names
+  // ("--extraGrid SLOT=FILE" goes straight to settings.extraGridFiles.)
   // Values of the options above that name nothing: an error with or without --strict (these options
   // are new, so no script relies on their values being skipped).
   std::vector<std::string> errors;
@@ -60,6 +61,9 @@ struct OptionText {
   std::string_view name;
   std::optional<std::string_view> value;
 };
+
+// The name of a grid slot as --grid and --extraGrid read it ("AUSGeoid2020").
+std::string_view gridSlotName(GridId grid);
 
 // Every option the program accepts, as the help writes it ("--fromDatum"), and "-h".
 std::vector<std::string_view> optionNames();

@@ -18,9 +18,11 @@ inline bool mayHaveProblem(const ConversionResult& result) noexcept {
   const DatumReport& datum = result.datum;
   if (datum.outcome != DatumOutcome::kTransformed && datum.outcome != DatumOutcome::kUnchanged) return true;
   if (datum.gridMissed || result.zone.sourceOutside || result.zone.targetOutside) return true;
-  const GeoidStatus geoid = result.height.geoidStatus;
-  if (geoid != GeoidStatus::kNotUsed && (geoid != GeoidStatus::kApplied || result.height.inMargin))
-    return true;
+  for (const HeightLookup* height :
+       {static_cast<const HeightLookup*>(&result.height), &result.height.second}) {
+    const GeoidStatus geoid = height->geoidStatus;
+    if (geoid != GeoidStatus::kNotUsed && (geoid != GeoidStatus::kApplied || height->inMargin)) return true;
+  }
   for (std::size_t k = 0; k < datum.stepCount; ++k) {
     if (datum.steps[k].inMargin) return true;
   }

@@ -2,6 +2,7 @@
 // points each method served, kept per block on the worker threads and added up in input order.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -14,6 +15,14 @@
 #include "velmora/converter.hpp"
 
 namespace velmora {
+
+// The range of the height uncertainty that an uncertainty grid gave the points of a run.
+struct UncertaintyRange {
+  GridId grid = GridId::kAusGeoid2020Error;  // the uncertainty grid
+  std::uint64_t points = 0;                  // the points it gave a value for
+  double minimum = 0.0;                      // metres, when points > 0
+  double maximum = 0.0;
+};
 
 struct MethodCount {
   std::string name;  // as --showMethod prints it
@@ -31,11 +40,15 @@ class RunTally {
 
   // One more point served by the method of that name.
   void addMethod(std::string_view name);
+  // The uncertainties a point's height surfaces gave, if any.
+  void addHeight(const HeightReport& height);
   // Adds other's counts; methods keep the order in which they first served a point.
   void merge(const RunTally& other);
   void clear();
 
   const std::vector<MethodCount>& methods() const { return methods_; }
+  // AUSGeoid2020's, then AGQG's.
+  const std::array<UncertaintyRange, 2>& uncertainties() const { return uncertainties_; }
 
  private:
   // Names looked up by a string_view without making a string.
@@ -52,6 +65,8 @@ class RunTally {
   // The position in methods_ of each name: a point costs the same however many methods there are.
   std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>> positions_;
   std::size_t lastMethod_ = 0;  // a run of points mostly keeps its method
+  std::array<UncertaintyRange, 2> uncertainties_{
+      {{GridId::kAusGeoid2020Error, 0, 0.0, 0.0}, {GridId::kAgqgUncertainty, 0, 0.0, 0.0}}};
 };
 
 // "error <code>: <the grid library's message>", as messages name a grid file that did not open.
@@ -64,9 +79,10 @@ std::string gridFolderList(const Converter& converter);
 bool gridFoundNowhere(const GridState& state);
 
 // Writes the summary of a run to err, each line starting "velmora: ": the counts, the points of
-// each method, and when the run needed a grid, the grid folders searched (absolute, in order) and
-// every grid file the run needed: opened, missing or refused (with the grid library's error code
-// and message), by its absolute path.
+// each method, the range of height uncertainty from each uncertainty grid that gave one, and when
+// the run needed a grid, the grid folders searched (absolute, in order) and every grid file the run
+// needed: opened, missing or refused (with the grid library's error code and message), by its
+// absolute path.
 // fromFile: the counts are of the lines of an input file, else of the point of the arguments.
 // False when a line could not be written or err could not be flushed (the report was lost); no
 // line is written twice.

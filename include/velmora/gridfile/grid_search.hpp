@@ -44,6 +44,11 @@ struct GridShift {
 // spacings) reads the last cell. Nothing when no sub-grid holds the point.
 std::optional<GridShift> interpolateGridShift(const GridFile& grid, double latitude, double longitude);
 
+// The same at a sub-grid already chosen: match is what findSubGrid(grid, longitude, latitude) gave.
+// Nothing for an empty match.
+std::optional<GridShift> interpolateGridShift(const GridFile& grid, const SubGridMatch& match,
+                                              double latitude, double longitude);
+
 // Geoid files hold the geoid-ellipsoid separation N (metres) in the latitude-shift field and mark
 // nodes without data with -999.
 enum class GridValueStatus {
@@ -61,5 +66,9 @@ struct GridValue {
 
 // The value stored in the latitude-shift field at the point; latitude and longitude in degrees.
 GridValue interpolateGridValue(const GridFile& grid, double latitude, double longitude);
+
+// The same at a sub-grid already chosen, as for interpolateGridShift.
+GridValue interpolateGridValue(const GridFile& grid, const SubGridMatch& match, double latitude,
+                               double longitude);
 
 }  // namespace velmora
