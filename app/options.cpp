@@ -188,7 +188,9 @@ void checkCoordType(std::string_view option, std::string_view value, std::vector
 }
 
 void checkHeightType(std::string_view option, std::string_view value, std::vector<std::string>& problems) {
-  checkName(option, value, "height type", "NONE, Ellipsoid or AHD",
+  checkName(option, value, "height type",
+            "NONE, Ellipsoid, AHD, AVWS, NZVD2016 or a New Zealand local datum that velmora --help "
+            "lists, such as Dunedin1958",
             {"NONE", "None", "Ellipsoid", "AHD", "AVWS", "NZVD2016", "Auckland1946", "Bluff1955",
              "Dunedin1958", "DunedinBluff1960", "Gisborne1926", "Lyttelton1937", "Moturiki1953", "Napier1962",
              "Nelson1955", "OneTreePoint1964", "StewartIsland1977", "Taranaki1970", "Wellington1953"},

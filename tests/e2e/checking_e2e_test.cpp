@@ -43,7 +43,8 @@ TEST(StrictE2e, OptionErrorsPrintOneMessageAndStopBeforeAnyOutput) {
        "--toCoordType 'en': unknown coordinate type; expected EN, DMS, DM or DD (names are case-sensitive: "
        "EN)"},
       {{"--fromHeightType", "Orthometric", "-33.8", "151.2"},
-       "--fromHeightType 'Orthometric': unknown height type; expected NONE, Ellipsoid or AHD"},
+       "--fromHeightType 'Orthometric': unknown height type; expected NONE, Ellipsoid, AHD, AVWS, NZVD2016 or a "
+       "New Zealand local datum that velmora --help lists, such as Dunedin1958"},
       {{"--hemisphere", "s", "-33.8", "151.2"}, "--hemisphere 's': expected S or N"},
       {{"--zone", "55abc", "-33.8", "151.2"}, "--zone '55abc': expected a whole number"},
       {{"--epoch", "2020.5y", "-33.8", "151.2"}, "--epoch '2020.5y': expected a decimal year"},
