@@ -4,6 +4,7 @@
 // those of the plain file-order searches (first sub-grid of a name, parent chains longer than the
 // number of child sub-grids). A long top-level list is then indexed for the search.
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -98,6 +99,13 @@ GridError checkGridHierarchy(GridFile& grid) {
     lastTopLevel = &subGrid;
   }
   if (fields.firstTopLevel == nullptr) return kGridNoTopLevelParent;
+
+  fields.reachWest = fields.firstTopLevel->lonMin - fields.firstTopLevel->lonInc;
+  fields.reachEast = fields.firstTopLevel->lonMax + fields.firstTopLevel->lonInc;
+  for (const SubGridFields* top = fields.firstTopLevel; top != nullptr; top = top->nextSibling) {
+    fields.reachWest = std::min(fields.reachWest, top->lonMin - top->lonInc);
+    fields.reachEast = std::max(fields.reachEast, top->lonMax + top->lonInc);
+  }
 
   if (const GridError loop = checkParentLoops(fields.subGrids); loop != kGridOk) return loop;
 

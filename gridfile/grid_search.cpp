@@ -205,8 +205,8 @@ Match searchTopLevelIndex(const detail::TopLevelIndex& index, double x, double y
   return choice;
 }
 
-// findSubGrid on the sub-grids' states; no sub-grid and kNoClass when none holds the point.
-Match searchGrid(const GridFile& grid, double x, double y) {
+// findSubGrid on the sub-grids' states at the longitude as given.
+Match searchAt(const GridFile& grid, double x, double y) {
   // Every edge test is false for NaN but true for an infinity ("near" anything); neither may go on
   // to the cell arithmetic.
   if (!std::isfinite(x) || !std::isfinite(y)) return {};
@@ -260,6 +260,30 @@ Match searchGrid(const GridFile& grid, double x, double y) {
   return chosen;
 }
 
+constexpr double kFullTurnDeg = 360.0;
+
+// findSubGrid on the sub-grids' states; no sub-grid and kNoClass when none holds the point. A grid
+// that reaches past 180 degrees (New Zealand's run from 160 E to 190 E) or past -180 also holds
+// points given the other way round the globe: when the longitude as given finds no sub-grid, or
+// only a margin, the longitude 360 degrees east or west is tried where it falls within the grid's
+// reach. x is set to the longitude that found the sub-grid. A grid within -180 .. 180 and a point
+// given within it never take the second look.
+Match searchGrid(const GridFile& grid, double& x, double y) {
+  Match chosen = searchAt(grid, x, y);
+  if (chosen.subGrid != nullptr && chosen.locationClass != kClassMargin) return chosen;
+  if (!std::isfinite(x)) return chosen;
+  const GridFileFields& fields = GridFileBuilder::fields(grid);
+  for (const double turned : {x + kFullTurnDeg, x - kFullTurnDeg}) {
+    if (!(turned > fields.reachWest && turned < fields.reachEast)) continue;
+    const Match other = searchAt(grid, turned, y);
+    if (other.subGrid != nullptr && other.locationClass < chosen.locationClass) {
+      chosen = other;
+      x = turned;
+    }
+  }
+  return chosen;
+}
+
 SubGridMatch publicMatch(const Match& match) {
   if (match.subGrid == nullptr) return {};
   return {GridFileBuilder::owner(match.subGrid), match.locationClass};
@@ -271,8 +295,11 @@ SubGridMatch findSubGrid(const GridFile& grid, double x, double y) {
   return publicMatch(searchGrid(grid, x, y));
 }
 
-std::optional<GridShift> interpolateGridShift(const GridFile& grid, double latitude, double longitude) {
-  const double x = longitude;
+namespace {
+
+// interpolateGridShift without the test for nodes without data.
+std::optional<GridShift> shiftAt(const GridFile& grid, double latitude, double longitude) {
+  double x = longitude;
   const double y = latitude;
   const Match match = searchGrid(grid, x, y);
   if (match.subGrid == nullptr) return std::nullopt;
@@ -296,8 +323,18 @@ std::optional<GridShift> interpolateGridShift(const GridFile& grid, double latit
   return GridShift{-lonShift, latShift, -lonAccuracy, latAccuracy, publicMatch(match)};
 }
 
+}  // namespace
+
+std::optional<GridShift> interpolateGridShift(const GridFile& grid, double latitude, double longitude) {
+  std::optional<GridShift> shift = shiftAt(grid, latitude, longitude);
+  // A node without data (NaN, from a GTX or GeoTIFF grid) makes the shift NaN: the grid has no
+  // shift to give there, as if it did not hold the point.
+  if (shift && (std::isnan(shift->longitudeShift) || std::isnan(shift->latitudeShift))) return std::nullopt;
+  return shift;
+}
+
 GridValue interpolateGridValue(const GridFile& grid, double latitude, double longitude) {
-  const std::optional<GridShift> shift = interpolateGridShift(grid, latitude, longitude);
+  const std::optional<GridShift> shift = shiftAt(grid, latitude, longitude);
   if (!shift) return {};
   const double separation = shift->latitudeShift;
   // -998 and below mark nodes without data; a NaN fails the comparison too.

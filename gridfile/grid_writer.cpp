@@ -220,6 +220,7 @@ GridImage gridImageFromFile(const GridFile& grid) {
   image.minorF = overview.minorF;
   image.majorT = overview.majorT;
   image.minorT = overview.minorT;
+  image.content = grid.content();
   for (const SubGrid& subGrid : grid.subGrids()) {
     if (!subGrid.inUse()) continue;
     SubGridImage& sub = image.subGrids.emplace_back();

@@ -168,6 +168,19 @@ std::string_view gridDefectMeaning(std::uint32_t bit, GridForm form) {
   return "";
 }
 
+std::string_view gridFormName(GridForm form) {
+  switch (form) {
+    case GridForm::kText:
+      return "text";
+    case GridForm::kGtx:
+      return "GTX";
+    case GridForm::kGeoTiff:
+      return "GeoTIFF";
+    default:
+      return "binary";
+  }
+}
+
 std::string_view locationClassName(int locationClass) {
   switch (locationClass) {
     case kClassInterior:
@@ -204,7 +217,12 @@ std::string formatGridInfo(const GridFile& grid, GridForm form) {
   appendLabel(out, "File:", kInfoLabelWidth);
   out += grid.path() + '\n';
   appendLabel(out, "Form:", kInfoLabelWidth);
-  out += form == GridForm::kBinary ? "binary\n" : "text\n";
+  out += std::string(gridFormName(form)) + '\n';
+  // GTX and GeoTIFF files say what their nodes hold; an NTv2 file does not.
+  if (form == GridForm::kGtx || form == GridForm::kGeoTiff) {
+    appendLabel(out, "Content:", kInfoLabelWidth);
+    out += std::string(gridContentName(grid.content())) + '\n';
+  }
   if (form == GridForm::kBinary) {
     const bool machineLittle = std::endian::native == std::endian::little;
     const bool fileLittle = grid.byteSwapped() ? !machineLittle : machineLittle;
@@ -279,10 +297,12 @@ GridShiftReport formatGridShift(const GridFile& grid, GridForm form, double lati
     appendLabel(out, "Longitude accuracy:", kShiftLabelWidth);
     out += formatFixed(-shift->longitudeAccuracy, kSecondDecimals) + " arc-seconds\n";
   } else {
+    const std::string_view missing =
+        form == GridForm::kText ? "not stored in the text form\n" : "not stored in the file\n";
     appendLabel(out, "Latitude accuracy:", kShiftLabelWidth);
-    out += "not stored in the text form\n";
+    out += missing;
     appendLabel(out, "Longitude accuracy:", kShiftLabelWidth);
-    out += "not stored in the text form\n";
+    out += missing;
   }
   const GridValue value = interpolateGridValue(grid, latitude, longitude);
   appendLabel(out, "Geoid/value:", kShiftLabelWidth);

@@ -150,7 +150,7 @@ TEST_F(VelmoraGridTool, NoArgumentsPrintTheUsageWithStatusOne) {
 }
 
 TEST_F(VelmoraGridTool, HelpAndVersionGoToStandardOutputWithStatusZero) {
-  const std::string helpStart = "velmora-grid shows what an NTv2 grid file holds";
+  const std::string helpStart = "velmora-grid shows what a grid file holds";
   const ProcessResult help = runTool(folder_, {"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.standardOutput.rfind(helpStart, 0), 0U) << help.standardOutput;
@@ -159,7 +159,9 @@ TEST_F(VelmoraGridTool, HelpAndVersionGoToStandardOutputWithStatusZero) {
   expectRun(runTool(folder_, {"-h"}), {0, help.standardOutput, ""});
   expectRun(runTool(folder_, {"--help", "info", "two.gsb"}), {0, help.standardOutput, ""});
   // The number is project(velmora VERSION ...) of the top CMakeLists.txt.
-  expectRun(runTool(folder_, {"--version"}), {0, "velmora-grid 0.2.0\n", ""});
+  // The second line names the formats the build reads.
+  expectRun(runTool(folder_, {"--version"}),
+            {0, "velmora-grid 0.2.0\ngrid formats read: " + std::string(gridFormatsRead()) + "\n", ""});
 }
 
 TEST_F(VelmoraGridTool, InfoDescribesBinaryLayoutsUnitsAndDefects) {
@@ -251,7 +253,7 @@ TEST_F(VelmoraGridTool, OpenFailuresNameTheFileTheCodeAndItsMessage) {
       {{"info", "folder.gsb"}, "velmora-grid: folder.gsb: error 321: Cannot open file\n"},
       {{"info", "fifo.gsa"}, "velmora-grid: fifo.gsa: error 321: Cannot open file\n"},
       {{"info", longPath + ".gsb"}, "velmora-grid: " + longPath + ".gsb: error 324: Path too long\n"},
-      {{"info", "two.txt"}, "velmora-grid: two.txt: unknown extension, expected .gsb or .gsa\n"},
+      {{"info", "two.txt"}, "velmora-grid: two.txt: unknown extension, expected .gsb, .gsa, .gtx or .tif\n"},
       {{"shift", "orec.gsb", "-41", "174"}, "velmora-grid: orec.gsb: error 301: Invalid NUM_OREC\n"},
       {{"convert", "missing.gsa", "out.gsb"}, "velmora-grid: missing.gsa: error 321: Cannot open file\n"},
       {{"convert", "two.gsb", "no-such-folder/out.gsa"},
