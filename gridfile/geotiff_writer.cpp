@@ -161,8 +161,11 @@ GridError encodeGeoTiffGrid(const GridImage& image, std::string& bytes) {
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return depth[a] < depth[b]; });
 
   TiffHandle handle = TiffHandle::forWriting();
-  if (handle.get() == nullptr || !registerGeoTiffTags(handle.get())) return kGridWriteFailed;
+  if (handle.get() == nullptr) return kGridWriteFailed;
   for (const std::size_t i : order) {
+    // Writing a directory resets the handle's fields to libtiff's own: the GeoTIFF tags are
+    // registered again for each one.
+    if (!registerGeoTiffTags(handle.get())) return kGridWriteFailed;
     if (const GridError error = writeDirectory(handle.get(), image, image.subGrids[i]); error != kGridOk) return error;
   }
   if (!handle.close()) return kGridWriteFailed;

@@ -53,7 +53,8 @@ std::optional<std::string> tiffText(TIFF* tiff, std::uint32_t tag);
 
 // Registers on the handle the GeoTIFF tags libtiff does not know, so they can be written: model
 // pixel scale, tie point and transformation (DOUBLE), the GeoKey directory (SHORT) and GDAL's
-// metadata and nodata texts (ASCII).
+// metadata and nodata texts (ASCII). libtiff forgets them when it starts a new directory: call it
+// for each directory written.
 bool registerGeoTiffTags(TIFF* tiff);
 
 }  // namespace velmora

@@ -140,6 +140,33 @@ TEST(GridSearchAntimeridian, GridsPast180ServePointsGivenEitherWay) {
   }
 }
 
+// PROJ on the same dateline-crossing GTX: a geoid 160 E .. 190 E with N = 1 + lat / 8 + lon / 4
+// (degrees east), encodeGtxGrid of degreeGrid({-48, -34, 160, 190, 2}, shiftPlanes({1, 0.125, 0.25},
+// {})). Expected values from PROJ 9.1.1:
+//   echo "LON LAT 0" | cct -d 12 +proj=vgridshift +grids=./dateline.gtx +multiplier=1
+TEST(GtxReader, DatelineGeoidAgreesWithProj) {
+  const TempDir dir;
+  GridImage image = degreeGrid({-48.0, -34.0, 160.0, 190.0, 2.0}, shiftPlanes({1.0, 0.125, 0.25}, {0.0, 0.0, 0.0}));
+  image.content = GridContent::kGeoid;
+  std::string bytes;
+  ASSERT_EQ(encodeGtxGrid(image, bytes), kGridOk);
+  GridError error = kGridOk;
+  const auto grid = openGtxGridFile(dir.writeFile("dateline.gtx", bytes), error);
+  ASSERT_NE(grid, nullptr);
+  struct Case {
+    double latitude;
+    double longitude;
+    double metres;
+  };
+  const std::vector<Case> cases = {
+      {-41.3, 185.3, 42.1625}, {-41.3, -175.3, 42.0125}, {-35.2, 170.1, 39.125}, {-47.5, 189.5, 42.4375}};
+  for (const Case& c : cases) {
+    const GridValue value = interpolateGridValue(*grid, c.latitude, c.longitude);
+    ASSERT_EQ(value.status, GridValueStatus::kFound) << c.longitude;
+    EXPECT_NEAR(value.value, c.metres, 1e-6) << c.longitude;
+  }
+}
+
 // The world geoid of Debian's proj-data: a 15' GTX from -180 with 1440 columns, read across the
 // seam at 180. Expected values from PROJ 9.1.1:
 //   echo "LON LAT 0" | cct -d 9 +proj=vgridshift +grids=egm96_15.gtx +multiplier=1
