@@ -232,7 +232,11 @@ std::string formatGridInfo(const GridFile& grid, GridForm form) {
     out += grid.paddedInts() ? "padded to 8 bytes\n" : "not padded (4 bytes)\n";
   }
   appendLabel(out, "Unit:", kInfoLabelWidth);
-  out += trimTrailingBlanks(grid.gsType()) + '\n';
+  if (form == GridForm::kGtx || form == GridForm::kGeoTiff) {
+    out += grid.content() == GridContent::kHorizontal ? "arc-seconds\n" : "metres\n";
+  } else {
+    out += trimTrailingBlanks(grid.gsType()) + '\n';
+  }
   appendLabel(out, "Sub-grids:", kInfoLabelWidth);
   out += std::to_string(grid.subGridCount()) + " (" + std::to_string(grid.topLevelCount()) + " top-level)\n";
 
@@ -263,11 +267,16 @@ std::string formatGridInfo(const GridFile& grid, GridForm form) {
 
 GridShiftReport formatGridShift(const GridFile& grid, GridForm form, double latitude, double longitude) {
   GridShiftReport report;
+  // A GTX or GeoTIFF height grid has a value and nothing else to show; a node without data there is
+  // "no data", not a point outside the grid.
+  const bool heightsOnly = (form == GridForm::kGtx || form == GridForm::kGeoTiff) &&
+                           grid.content() != GridContent::kHorizontal;
+  const GridValue value = interpolateGridValue(grid, latitude, longitude);
   const std::optional<GridShift> shift = interpolateGridShift(grid, latitude, longitude);
-  if (!shift) return report;
+  if (heightsOnly ? value.status == GridValueStatus::kOutside : !shift) return report;
   report.found = true;
 
-  const SubGridMatch& match = shift->match;
+  const SubGridMatch& match = heightsOnly ? value.match : shift->match;
   std::string& out = report.text;
   appendLabel(out, "File:", kShiftLabelWidth);
   out += grid.path() + '\n';
@@ -282,6 +291,13 @@ GridShiftReport formatGridShift(const GridFile& grid, GridForm form, double lati
            ")\n";
   } else {
     out += "none\n";
+  }
+  if (heightsOnly) {
+    appendLabel(out, "Geoid/value:", kShiftLabelWidth);
+    out += value.status == GridValueStatus::kFound ? formatFixed(value.value, kSecondDecimals) + " metres"
+                                                   : std::string("no data");
+    out += '\n';
+    return report;
   }
   appendLabel(out, "Latitude shift:", kShiftLabelWidth);
   out += formatFixed(shift->latitudeShift, kSecondDecimals) + " arc-seconds (north positive)\n";
@@ -304,7 +320,6 @@ GridShiftReport formatGridShift(const GridFile& grid, GridForm form, double lati
     appendLabel(out, "Longitude accuracy:", kShiftLabelWidth);
     out += missing;
   }
-  const GridValue value = interpolateGridValue(grid, latitude, longitude);
   appendLabel(out, "Geoid/value:", kShiftLabelWidth);
   out += value.status == GridValueStatus::kFound ? formatFixed(value.value, kSecondDecimals)
                                                  : std::string("no data");

@@ -77,7 +77,9 @@ struct GridShiftReport {
 //
 // The geoid/value line is the interpolated latitude-shift field times the unit's arc-second factor,
 // as interpolateGridValue gives it; a geoid file (unit SECONDS) stores the separation in metres
-// there. It reads "no data" when that value is -998 or below.
+// there. It reads "no data" when that value is -998 or below. For a GTX or GeoTIFF geoid or
+// vertical grid the shift and accuracy lines are left out and the value is followed by " metres".
+// The info report's Unit line reads "arc-seconds" or "metres" for those formats.
 GridShiftReport formatGridShift(const GridFile& grid, GridForm form, double latitude, double longitude);
 
 }  // namespace velmora

@@ -576,3 +576,64 @@ TEST_F(VelmoraGridTool, RealNzGridConvertRoundTripKeepsTheShifts) {
 
 }  // namespace
 }  // namespace velmora
+
+namespace velmora {
+namespace {
+
+// GTX and GeoTIFF through the tool: what --content allows, the reports of a geoid grid past 180
+// degrees, and a two-level grid through GeoTIFF and back.
+TEST_F(VelmoraGridTool, ConvertsBetweenEveryFormatWhereTheContentFits) {
+  folder_.writeFile("geoid.gsb", encodeBinaryGrid(degreeGrid({-48.0, -34.0, 160.0, 190.0, 2.0},
+                                                              shiftPlanes({1.0, 0.125, 0.25}, {0.0, 0.0, 0.0}),
+                                                              "NZGEOID")));
+  const std::string horizontal =
+      "velmora-grid: x.gtx: a GTX file holds one value per node: a horizontal grid cannot be written as GTX "
+      "(give --content geoid or vertical for a geoid or vertical grid)\n";
+  const std::string usage = runTool(folder_, {}).standardOutput;
+  struct Case {
+    std::vector<std::string> arguments;
+    ExpectedRun expected;
+  };
+  const std::vector<Case> cases = {
+      {{"convert", "geoid.gsb", "x.gtx"}, {1, "", horizontal}},
+      {{"convert", "--content", "geoid", "two.gsb", "x.gtx"},
+       {1, "", "velmora-grid: x.gtx: a GTX file holds one grid: 2 sub-grids cannot be written as GTX\n"}},
+      {{"convert", "geoid.gsb", "geoid.gtx", "--content", "geoid"},
+       {0, "Wrote geoid.gtx: GTX form, 1 sub-grid, 128 nodes\n", ""}},
+      {{"info", "geoid.gtx"},
+       {0,
+        "File:        geoid.gtx\nForm:        GTX\nContent:     geoid\nUnit:        metres\n"
+        "Sub-grids:   1 (1 top-level)\nDefects:     none\n" +
+            kTreeTitle +
+            "  [0] \"GTX     \" parent \"NONE    \", 8 x 16 nodes (rows x columns), 128 stored, lat -48.000000000 .. "
+            "-34.000000000 step 2.000000000, lon 160.000000000 .. 190.000000000 step 2.000000000\n",
+        ""}},
+      // 185 E given as -175: N = 1 - 41 / 8 + 185 / 4.
+      {{"shift", "geoid.gtx", "-41", "-175"},
+       {0,
+        "File:               geoid.gtx\nPoint:              latitude -41.000000000, longitude -175.000000000\n"
+        "Sub-grid:           [0] \"GTX     \" (class 1, interior)\nGeoid/value:        42.125000000 metres\n",
+        ""}},
+      {{"convert", "geoid.gtx", "geoid.tif", "--content", "vertical"},
+       {0, "Wrote geoid.tif: GeoTIFF form, 1 sub-grid, 128 nodes\n", ""}},
+      {{"convert", "two.gsb", "two.tif"}, {0, "Wrote two.tif: GeoTIFF form, 2 sub-grids, 40 nodes\n", ""}},
+      {{"convert", "two.tif", "back.gsa"}, {0, "Wrote back.gsa: text form, 2 sub-grids, 40 nodes\n", ""}},
+      {{"convert", "--content", "height", "two.gsb", "x.tif"}, {1, usage, ""}},
+      {{"convert", "--content", "geoid", "--content", "geoid", "two.gsb", "x.tif"},
+       {1, usage, ""}},
+  };
+  for (const Case& c : cases) expectRun(runTool(folder_, c.arguments), c.expected);
+  const ProcessResult tif = runTool(folder_, {"info", "geoid.tif"});
+  EXPECT_NE(tif.standardOutput.find("Form:        GeoTIFF\nContent:     vertical\n"), std::string::npos)
+      << tif.standardOutput;
+  // The two-level grid read back from GeoTIFF shows the same tree and the same shifts.
+  const ProcessResult info = runTool(folder_, {"info", "two.tif"});
+  EXPECT_TRUE(info.standardOutput.ends_with(kTwoLevelTree)) << info.standardOutput;
+  const ProcessResult viaTif = runTool(folder_, {"shift", "back.gsa", "-41.1", "174.2"});
+  const ProcessResult direct = runTool(folder_, {"shift", "two.gsa", "-41.1", "174.2"});
+  EXPECT_EQ(viaTif.standardOutput.substr(viaTif.standardOutput.find("Sub-grid:")),
+            direct.standardOutput.substr(direct.standardOutput.find("Sub-grid:")));
+}
+
+}  // namespace
+}  // namespace velmora
