@@ -124,19 +124,15 @@ GridError sampleRoles(const std::vector<GdalMetadataItem>& items, int samples, S
     if (!lat || !lon || roles.latitude == roles.longitude) return kGridMissingSamples;
     roles.latitudeToSeconds = *lat;
     roles.longitudeToSeconds = *lon;
-    if (roles.latitudeAccuracy >= 0) {
-      const std::optional<double> unit = unitOf(roles.latitudeAccuracy);
-      if (!unit) return kGridMissingSamples;
-      roles.latitudeAccuracyToSeconds = *unit;
-    }
-    if (roles.longitudeAccuracy >= 0) {
-      const std::optional<double> unit = unitOf(roles.longitudeAccuracy);
-      if (!unit) return kGridMissingSamples;
-      roles.longitudeAccuracyToSeconds = *unit;
-    }
-    // Accuracies come as a pair or not at all.
-    if ((roles.latitudeAccuracy < 0) != (roles.longitudeAccuracy < 0)) {
+    // Accuracies are kept as a pair in an angle unit, or not at all (metres, say, have no place in
+    // the NTv2 layout); the shifts do not depend on them.
+    const std::optional<double> latAccuracyUnit = unitOf(roles.latitudeAccuracy);
+    const std::optional<double> lonAccuracyUnit = unitOf(roles.longitudeAccuracy);
+    if (roles.latitudeAccuracy < 0 || roles.longitudeAccuracy < 0 || !latAccuracyUnit || !lonAccuracyUnit) {
       roles.latitudeAccuracy = roles.longitudeAccuracy = -1;
+    } else {
+      roles.latitudeAccuracyToSeconds = *latAccuracyUnit;
+      roles.longitudeAccuracyToSeconds = *lonAccuracyUnit;
     }
     std::string positive = itemValue(items, "positive_value", roles.longitude);
     if (positive.empty()) positive = itemValue(items, "positive_value");
