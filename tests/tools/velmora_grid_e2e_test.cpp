@@ -581,7 +581,7 @@ namespace velmora {
 namespace {
 
 // GTX and GeoTIFF through the tool: what --content allows, the reports of a geoid grid past 180
-// degrees, and a two-level grid through GeoTIFF and back.
+// degrees, and a two-level grid through GeoTIFF and back (or, built without libtiff, code 326).
 TEST_F(VelmoraGridTool, ConvertsBetweenEveryFormatWhereTheContentFits) {
   folder_.writeFile("geoid.gsb", encodeBinaryGrid(degreeGrid({-48.0, -34.0, 160.0, 190.0, 2.0},
                                                               shiftPlanes({1.0, 0.125, 0.25}, {0.0, 0.0, 0.0}),
@@ -614,15 +614,24 @@ TEST_F(VelmoraGridTool, ConvertsBetweenEveryFormatWhereTheContentFits) {
         "File:               geoid.gtx\nPoint:              latitude -41.000000000, longitude -175.000000000\n"
         "Sub-grid:           [0] \"GTX     \" (class 1, interior)\nGeoid/value:        42.125000000 metres\n",
         ""}},
+      {{"convert", "--content", "height", "two.gsb", "x.gtx"}, {1, usage, ""}},
+      {{"convert", "--content", "geoid", "--content", "geoid", "two.gsb", "x.gtx"}, {1, usage, ""}},
+  };
+  for (const Case& c : cases) expectRun(runTool(folder_, c.arguments), c.expected);
+  if (!gridFormReadable(GridForm::kGeoTiff)) {
+    const std::string refused = "error 326: GeoTIFF grids not supported by this build\n";
+    expectRun(runTool(folder_, {"convert", "two.gsb", "two.tif"}), {1, "", "velmora-grid: two.tif: " + refused});
+    folder_.writeFile("x.tif", "II*\0");
+    expectRun(runTool(folder_, {"info", "x.tif"}), {1, "", "velmora-grid: x.tif: " + refused});
+    return;
+  }
+  const std::vector<Case> tiffCases = {
       {{"convert", "geoid.gtx", "geoid.tif", "--content", "vertical"},
        {0, "Wrote geoid.tif: GeoTIFF form, 1 sub-grid, 128 nodes\n", ""}},
       {{"convert", "two.gsb", "two.tif"}, {0, "Wrote two.tif: GeoTIFF form, 2 sub-grids, 40 nodes\n", ""}},
       {{"convert", "two.tif", "back.gsa"}, {0, "Wrote back.gsa: text form, 2 sub-grids, 40 nodes\n", ""}},
-      {{"convert", "--content", "height", "two.gsb", "x.tif"}, {1, usage, ""}},
-      {{"convert", "--content", "geoid", "--content", "geoid", "two.gsb", "x.tif"},
-       {1, usage, ""}},
   };
-  for (const Case& c : cases) expectRun(runTool(folder_, c.arguments), c.expected);
+  for (const Case& c : tiffCases) expectRun(runTool(folder_, c.arguments), c.expected);
   const ProcessResult tif = runTool(folder_, {"info", "geoid.tif"});
   EXPECT_NE(tif.standardOutput.find("Form:        GeoTIFF\nContent:     vertical\n"), std::string::npos)
       << tif.standardOutput;
