@@ -11,6 +11,7 @@ namespace velmora {
 namespace {
 
 constexpr double kSecondsPerDegree = 3600.0;
+constexpr double kMinutesPerDegree = 60.0;
 constexpr double kMinStepDeg = 1e-10;         // finer spacings are taken for a corrupt header
 constexpr double kLatitudeLimitDeg = 180.0;   // loose: a grid may carry rows past a pole
 constexpr double kLongitudeLimitDeg = 720.0;  // loose: a grid may be given in 0 .. 360 or past it
@@ -68,17 +69,13 @@ void setRegularGridFile(GridFile& grid, GridForm form, GridContent content) {
   fields.overview.version = "NTv2.0";  // written as such when the grid is converted to NTv2
 }
 
-}  // namespace velmora
-
-namespace velmora {
-
 GridError imageGeometry(const GridImage& image, const SubGridImage& sub, RegularGridGeometry& geometry,
                         double& toSeconds) {
   double toDegrees = 0.0;
   if (image.gsType == "SECONDS") {
     toDegrees = 1.0 / kSecondsPerDegree;
   } else if (image.gsType == "MINUTES") {
-    toDegrees = 1.0 / 60.0;  // minutes per degree
+    toDegrees = 1.0 / kMinutesPerDegree;
   } else if (image.gsType == "DEGREES") {
     toDegrees = 1.0;
   } else {
