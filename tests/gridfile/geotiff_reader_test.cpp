@@ -383,6 +383,27 @@ TEST(GeoTiffWriter, ProjReadsTheWrittenGridWithTheSameShifts) {
     EXPECT_NEAR(shift->longitudeShift, c.longitudeShift, 1e-8 + kFloatRadianError * std::fabs(c.longitudeShift))
         << c.latitude << " " << c.longitude;
   }
+  // Both shifts negative (south and west): degreeGrid({-45, -40, 170, 176, 1}, shiftPlanes({-3, 0.25,
+  // 0.0625}, {-1.5, 0.125, 0.03125})), the same cct command on its GeoTIFF.
+  ASSERT_EQ(encodeGeoTiffGrid(degreeGrid({-45.0, -40.0, 170.0, 176.0, 1.0},
+                                         shiftPlanes({-3.0, 0.25, 0.0625}, {-1.5, 0.125, 0.03125})),
+                              bytes),
+            kGridOk);
+  const auto negative = openGridFile(dir.writeFile("negative.tif", bytes));
+  ASSERT_NE(negative, nullptr);
+  const std::vector<Case> negativeCases = {
+      {-42.6, 173.3, -2.8187500078, -1.4093750039},
+      {-44.9, 170.55, -3.5656250216, -1.7828125108},
+      {-40.2, 175.9, -2.0562500458, -1.0281250228},
+  };
+  for (const Case& c : negativeCases) {
+    const std::optional<GridShift> shift = interpolateGridShift(*negative, c.latitude, c.longitude);
+    ASSERT_TRUE(shift) << c.latitude << " " << c.longitude;
+    EXPECT_NEAR(shift->latitudeShift, c.latitudeShift, 1e-8 + kFloatRadianError * std::fabs(c.latitudeShift))
+        << c.latitude << " " << c.longitude;
+    EXPECT_NEAR(shift->longitudeShift, c.longitudeShift, 1e-8 + kFloatRadianError * std::fabs(c.longitudeShift))
+        << c.latitude << " " << c.longitude;
+  }
 }
 
 // Debian's proj-data copy of LINZ's NZGD49 to NZGD2000 grid, converted to GeoTIFF and back: the
