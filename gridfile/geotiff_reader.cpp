@@ -363,7 +363,11 @@ class DirectoryReader {
     const std::size_t pixelSamples = separate_ ? 1 : samples_;
     const std::uint64_t blockBytes =
         static_cast<std::uint64_t>(blockWidth) * blockHeight * pixelSamples * decoder_.bytes();
-    if (blockBytes > static_cast<std::uint64_t>(kMaxTiffSingleAllocationBytes)) return kGridTooLarge;
+    // A tile may be larger than the image: its buffer is bounded like the image itself.
+    if (blockBytes > static_cast<std::uint64_t>(kMaxTiffSingleAllocationBytes) ||
+        blockBytes > fileSize_ * kMaxTiffExpansion) {
+      return kGridTooLarge;
+    }
     std::vector<unsigned char> block(static_cast<std::size_t>(blockBytes));
 
     const std::size_t sampleBytes = decoder_.bytes();
