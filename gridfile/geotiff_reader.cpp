@@ -541,7 +541,8 @@ GridError readGeoTiff(GridFile& grid) {
   fields.subGrids.resize(grids.size());
   for (std::size_t i = 0; i < grids.size(); ++i) {
     const std::string parent = parents[i] < 0 ? "NONE" : names[static_cast<std::size_t>(parents[i])];
-    SubGridFields& sub = initRegularSubGrid(grids[i].geometry, names[i], parent, static_cast<int>(i), fields.subGrids[i]);
+    SubGridFields& sub =
+        initRegularSubGrid(grids[i].geometry, names[i], parent, static_cast<int>(i), fields.subGrids[i], false);
     sub.shifts = std::move(grids[i].shifts);
     sub.accuracies = std::move(grids[i].accuracies);
   }

@@ -262,17 +262,20 @@ Match searchAt(const GridFile& grid, double x, double y) {
 
 constexpr double kFullTurnDeg = 360.0;
 
+constexpr double kHalfTurnDeg = 180.0;
+
 // findSubGrid on the sub-grids' states; no sub-grid and kNoClass when none holds the point. A grid
-// that reaches past 180 degrees (New Zealand's run from 160 E to 190 E) or past -180 also holds
-// points given the other way round the globe: when the longitude as given finds no sub-grid, or
-// only a margin, the longitude 360 degrees east or west is tried where it falls within the grid's
-// reach. x is set to the longitude that found the sub-grid. A grid within -180 .. 180 and a point
-// given within it never take the second look.
+// that extends past 180 degrees (New Zealand's run from 160 E to 190 E) or past -180 also holds
+// points given the other way round the globe, and a point given past +-180 may lie in a grid given
+// within it (a world grid from -180): when the longitude as given finds no sub-grid, or only a
+// margin, the longitude 360 degrees east or west is tried where it falls within the grid's reach.
+// x is set to the longitude that found the sub-grid. A grid within -180 .. 180 and a point given
+// within it never take the second look, so their results are those of the plain search.
 Match searchGrid(const GridFile& grid, double& x, double y) {
   Match chosen = searchAt(grid, x, y);
   if (chosen.subGrid != nullptr && chosen.locationClass != kClassMargin) return chosen;
-  if (!std::isfinite(x)) return chosen;
   const GridFileFields& fields = GridFileBuilder::fields(grid);
+  if (!std::isfinite(x) || !(fields.pastAntimeridian || std::fabs(x) > kHalfTurnDeg)) return chosen;
   for (const double turned : {x + kFullTurnDeg, x - kFullTurnDeg}) {
     if (!(turned > fields.reachWest && turned < fields.reachEast)) continue;
     const Match other = searchAt(grid, turned, y);

@@ -29,7 +29,7 @@ bool regularGeometryValid(const RegularGridGeometry& g) {
 }
 
 SubGridFields& initRegularSubGrid(const RegularGridGeometry& g, const std::string& name, const std::string& parent,
-                                  int index, SubGrid& subGrid) {
+                                  int index, SubGrid& subGrid, bool allocateShifts) {
   SubGridFields& sub = GridFileBuilder::clear(subGrid);
   std::uint32_t ignored = 0;
   sub.name = normaliseGridKey(name, KeyMode::kName, ignored);
@@ -45,7 +45,7 @@ SubGridFields& initRegularSubGrid(const RegularGridGeometry& g, const std::strin
   sub.lonMin = g.west;
   sub.lonMax = g.west + g.lonStep * (g.columns - 1);
   sub.lonInc = g.lonStep;
-  sub.shifts.assign(static_cast<std::size_t>(sub.nodeCount) * 2, 0.0F);
+  if (allocateShifts) sub.shifts.assign(static_cast<std::size_t>(sub.nodeCount) * 2, 0.0F);
 
   // The NTv2 header: arc-seconds, longitudes positive west, so the eastern bound is -lonMax.
   SubFileHeader& header = sub.header;

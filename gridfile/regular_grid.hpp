@@ -33,10 +33,10 @@ bool regularGeometryValid(const RegularGridGeometry& geometry);
 
 // Fills subGrid (index, in use, name and parent as given, normalised to 8 characters) with the
 // geometry: bounds in degrees as given, a header in arc-seconds positive west for writing the grid
-// as NTv2, the node count, and shifts sized for every node (0 in both fields). The geometry must
-// be valid.
+// as NTv2, the node count, and, unless the caller brings its own, shifts sized for every node (0 in
+// both fields). The geometry must be valid.
 SubGridFields& initRegularSubGrid(const RegularGridGeometry& geometry, const std::string& name,
-                                  const std::string& parent, int index, SubGrid& subGrid);
+                                  const std::string& parent, int index, SubGrid& subGrid, bool allocateShifts = true);
 
 // The geometry of a sub-grid description in degrees and the factor from its unit to arc-seconds:
 // 0, 304 for a unit other than SECONDS, MINUTES or DEGREES, 335 when the bounds and spacings are no

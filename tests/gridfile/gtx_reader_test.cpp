@@ -117,7 +117,8 @@ TEST(GtxReader, ValuesInterpolateInMetresWithNoDataAndTheOriginTakenWest) {
   }
 }
 
-// A grid from 160 E to 190 E serves -175 as 185, whatever its format.
+// A grid from 160 E to 190 E serves -175 as 185, whatever its format; one within +-180 gives what
+// the plain search gives.
 TEST(GridSearchAntimeridian, GridsPast180ServePointsGivenEitherWay) {
   const TempDir dir;
   const DegreeArea area{-48.0, -34.0, 160.0, 190.0, 2.0};
@@ -138,6 +139,12 @@ TEST(GridSearchAntimeridian, GridsPast180ServePointsGivenEitherWay) {
     EXPECT_FALSE(interpolateGridShift(*grid, -41.0, 150.0)) << path;
     EXPECT_FALSE(interpolateGridShift(*grid, -41.0, -150.0)) << path;  // 210 E: past the grid's reach
   }
+  // A grid ending at 180 keeps its results: -179.95 is not taken for 180.05, in its margin.
+  const auto toEdge = openGridFile(dir.writeFile(
+      "edge.gsb", encodeBinaryGrid(degreeGrid({-48.0, -34.0, 166.0, 180.0, 2.0}, shiftPlanes({1.0, 0.0, 0.0}, {})))));
+  ASSERT_NE(toEdge, nullptr);
+  EXPECT_FALSE(interpolateGridShift(*toEdge, -41.0, -179.95));
+  EXPECT_TRUE(interpolateGridShift(*toEdge, -41.0, 180.05));
 }
 
 // PROJ on the same dateline-crossing GTX: a geoid 160 E .. 190 E with N = 1 + lat / 8 + lon / 4

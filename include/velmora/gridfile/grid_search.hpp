@@ -24,8 +24,10 @@ struct SubGridMatch {
 // first listed; an edge or interior match then descends into the deepest child holding the point
 // (ties among siblings on edges go to the later one). Edges are compared with a relative tolerance
 // of 2^-50. None (class 0) for a NaN or infinite coordinate. When x finds no sub-grid, or only a
-// margin, and the grid reaches past 180 or -180 degrees, x + 360 or x - 360 is tried where it lies
-// within the grid's reach: a grid running 160 .. 190 E holds a point given as -175 as well as 185. The top-level sub-grids of a grid read
+// margin, and the grid extends past 180 or -180 degrees or x lies past them, x + 360 or x - 360 is
+// tried where it lies within the grid's reach: a grid running 160 .. 190 E holds a point given as
+// -175 as well as 185, a world grid from -180 .. 180 a point given as 185. A grid within
+// -180 .. 180 gives a point within them what the plain search gives. The top-level sub-grids of a grid read
 // with many of them are found through an index made at the open, with the same result: the time
 // grows with the logarithm of their number and with how many of them overlap at the point.
 SubGridMatch findSubGrid(const GridFile& grid, double x, double y);
