@@ -1,6 +1,7 @@
 // Reader of GeoTIFF grids (.tif, .tiff) in PROJ's profile for geodetic grids, through libtiff.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string_view>
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 #include <vector>
 
@@ -86,8 +87,9 @@ GridError writeDirectory(TIFF* tiff, const GridImage& image, const SubGridImage&
   } else {
     const bool geoid = image.content == GridContent::kGeoid;
     type = geoid ? "VERTICAL_OFFSET_GEOGRAPHIC_TO_VERTICAL" : "VERTICAL_OFFSET_VERTICAL_TO_VERTICAL";
-    fill(geoid ? "geoid_undulation" : "vertical_offset", "metre",
-         [&](const GridNode& n) { return scaled(n.latShift, 1.0); });
+    fill(geoid ? "geoid_undulation" : "vertical_offset", "metre", [&](const GridNode& n) {
+      return n.latShift <= kNtv2NoDataAtOrBelow ? std::numeric_limits<float>::quiet_NaN() : scaled(n.latShift, 1.0);
+    });
   }
   bool noData = false;
   for (Plane& plane : planes) {

@@ -36,7 +36,8 @@ GridError encodeGtxGrid(const GridImage& image, std::string& bytes) {
   for (std::size_t row = 0; row < static_cast<std::size_t>(g.rows); ++row) {
     for (std::size_t i = 0; i < columns; ++i) {
       const float value = sub.nodes[row * columns + (columns - 1 - i)].latShift;
-      const float metres = std::isnan(value) ? kGtxNoData : static_cast<float>(value * toSeconds);
+      const bool noData = std::isnan(value) || value <= kNtv2NoDataAtOrBelow;
+      const float metres = noData ? kGtxNoData : static_cast<float>(value * toSeconds);
       putBigEndian(bytes, std::bit_cast<std::uint32_t>(metres), 4);
     }
   }

@@ -117,6 +117,29 @@ TEST(GtxReader, ValuesInterpolateInMetresWithNoDataAndTheOriginTakenWest) {
   }
 }
 
+// A node without data stays one through every format: -999 in NTv2, -88.8888 in GTX, GDAL_NODATA
+// in GeoTIFF.
+TEST(GtxReader, NoDataSurvivesEveryFormat) {
+  const TempDir dir;
+  std::vector<float> values = rampValues(3, 3);
+  values[4] = kGtxNoData;  // the centre node
+  GridError error = kGridOk;
+  const auto gtx = openGtxGridFile(dir.writeFile("a.gtx", gtxBytes({}, values)), error);
+  ASSERT_NE(gtx, nullptr);
+  const GridImage image = gridImageFromFile(*gtx);
+  EXPECT_EQ(image.subGrids[0].nodes[4].latShift, kNtv2NoDataHeight);
+  std::string again;
+  ASSERT_EQ(encodeGtxGrid(image, again), kGridOk);
+  std::vector<std::string> paths = {dir.writeFile("b.gsb", encodeBinaryGrid(image)), dir.writeFile("b.gtx", again)};
+  if (encodeGeoTiffGrid(image, again) == kGridOk) paths.push_back(dir.writeFile("b.tif", again));
+  for (const std::string& path : paths) {
+    const auto grid = openGridFile(path);
+    ASSERT_NE(grid, nullptr) << path;
+    EXPECT_EQ(interpolateGridValue(*grid, -40.5, 174.5).status, GridValueStatus::kNoData) << path;
+    EXPECT_EQ(interpolateGridValue(*grid, -41.0, 174.0).value, 10.0) << path;
+  }
+}
+
 // A grid from 160 E to 190 E serves -175 as 185, whatever its format; one within +-180 gives what
 // the plain search gives.
 TEST(GridSearchAntimeridian, GridsPast180ServePointsGivenEitherWay) {
