@@ -1,5 +1,7 @@
 #include "velmora/app/grid_problems.hpp"
 
+#include <span>
+
 #include "velmora/app/program_folder.hpp"
 #include "velmora/app/run_tally.hpp"
 
@@ -25,11 +27,18 @@ std::vector<std::string> gridProblems(const Converter& converter) {
     // Every slot but the datum grids holds a height surface.
     const bool geoid =
         id != GridId::kAgd66 && id != GridId::kAgd84 && id != GridId::kGda2020 && id != GridId::kNzgd2000;
-    for (const GridState& state : converter.gridStates(id)) {
-      if (!state.needed || state.grid != nullptr) continue;
+    const std::span<const GridState> states = converter.gridStates(id);
+    for (std::size_t k = 0; k < states.size(); ++k) {
+      const GridState& state = states[k];
+      if (state.grid != nullptr || !(state.needed || state.optional)) continue;
+      // An optional grid (an uncertainty grid, the New Zealand grid under the New Zealand rule) that
+      // is not there is no problem, unless the user named it: then the run does not do as asked.
+      const bool named = k > 0 || !converter.settings().gridFiles[static_cast<std::size_t>(id)].empty();
+      if (!state.needed && !named) continue;
       std::string problem = "cannot use " + std::string(geoid ? "the geoid file '" : "the grid file '") +
-                            absolutePath(state.path) + "' (needed " +
-                            (geoid ? "for the heights" : "by --useGridShift") +
+                            absolutePath(state.path) + "' (" +
+                            (state.needed ? (geoid ? "needed for the heights" : "needed by --useGridShift")
+                                          : "named for its slot") +
                             "): " + gridErrorText(state.error);
       // Named in the folder where it belongs; every folder where it would have been found follows.
       if (gridFoundNowhere(state)) problem += "; looked in " + gridFolderList(converter);

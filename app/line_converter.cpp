@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <optional>
+#include <string>
+#include <system_error>
 #include <vector>
 
 #include "common/number_text.hpp"
@@ -14,6 +17,7 @@
 #include "velmora/app/point_problem.hpp"
 #include "velmora/app/record_fields.hpp"
 #include "velmora/app/result_line.hpp"
+#include "velmora/gridfile/grid_error.hpp"
 
 namespace velmora {
 namespace {
@@ -248,7 +252,17 @@ class LineConverter {
       const GridId geoid = result.height.geoidStatus == GeoidStatus::kFileMissing
                                ? result.height.geoid
                                : result.height.second.geoid;
-      entry->message.assign(converter_.gridState(geoid).path).append(kMissingFileMessage);
+      const GridState& state = converter_.gridState(geoid);
+      entry->message.assign(state.path);
+      std::error_code unused;
+      if (std::filesystem::exists(state.path, unused) || state.error != kGridCannotOpenFile) {
+        // There but refused: saying it does not exist would send the user looking for a file that is there.
+        const char* reason = gridErrorMessage(state.error);
+        entry->message.append(": error ").append(std::to_string(state.error)).append(": ");
+        entry->message.append(reason != nullptr ? reason : "unknown error").append("\n");
+      } else {
+        entry->message.append(kMissingFileMessage);
+      }
     } else {
       describePointProblem(converter_, result, kind, message_);
       entry->message = warningOf(message_.append("\n"));

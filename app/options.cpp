@@ -711,8 +711,11 @@ void checkHeightPair(const ConversionSettings& settings, std::vector<std::string
   const std::string to = std::string(datumName(settings.toDatum));
   const auto old = [](HeightType type) { return type == HeightType::kEllipsoid || type == HeightType::kAhd; };
   if (old(fromType) && old(toType)) {
-    problems.push_back("heights are converted only between GDA94 and GDA2020, not from " + from + " to " +
-                       to);
+    const bool onNzgd2000 = settings.fromDatum == Datum::kNzgd2000 || settings.toDatum == Datum::kNzgd2000;
+    problems.push_back("heights are converted only between GDA94 and GDA2020, not from " + from + " to " + to +
+                       (onNzgd2000 ? " (on NZGD2000 they convert between Ellipsoid, NZVD2016 and the New "
+                                     "Zealand local datums)"
+                                   : ""));
     return;
   }
   const bool avws = fromType == HeightType::kAvws || toType == HeightType::kAvws;

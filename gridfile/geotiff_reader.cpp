@@ -168,6 +168,13 @@ struct SampleDecoder {
   }
   std::size_t bytes() const { return bits / 8U; }
 
+  // A value as a sample of this type holds it: GDAL writes the no-data value as decimal text,
+  // which for Float32 samples is the float nearest it ("-88.8888" is -88.88880157...).
+  double asStored(double value) const {
+    if (format == SAMPLEFORMAT_IEEEFP && bits == 32) return static_cast<double>(static_cast<float>(value));
+    return value;
+  }
+
   double operator()(const unsigned char* at) const {
     if (format == SAMPLEFORMAT_IEEEFP) {
       if (bits == 32) return load<float>(at);
@@ -245,7 +252,7 @@ class DirectoryReader {
     if (const std::optional<std::string> text = tiffText(tiff_, kTagGdalNoData)) {
       const std::optional<double> value = parseNumber(*text);
       if (!value) return kGridInvalidMetadata;
-      noData_ = *value;
+      noData_ = decoder_.asStored(*value);
     }
 
     out.shifts.assign(static_cast<std::size_t>(nodes) * 2, 0.0F);
@@ -525,7 +532,10 @@ GridError readGeoTiff(GridFile& grid) {
         return kGridUnsupportedType;
       }
     }
-    if (TIFFReadDirectory(handle.get()) != 1) break;
+    // The chain ends where a directory's next offset is 0. A next directory that cannot be read is
+    // a damaged or cut-short file, never a smaller grid: its finer sub-grids would be lost unsaid.
+    if (TIFFLastDirectory(handle.get()) != 0) break;
+    if (TIFFReadDirectory(handle.get()) != 1) return kGridInvalidTiff;
   }
   if (handle.failed() && grids.empty()) return kGridInvalidTiff;
   if (grids.empty()) return kGridUnsupportedType;

@@ -301,11 +301,13 @@ SubGridMatch findSubGrid(const GridFile& grid, double x, double y) {
 namespace {
 
 // The longitude taken round the globe to the side of the sub-grid it was matched on: a match across
-// the antimeridian is made 360 degrees east or west of the longitude given. Any other longitude lies
-// within half a turn of the sub-grid and is kept as it is.
+// the antimeridian is made 360 degrees east or west of the longitude given (a world grid from 0 to
+// 360 E holds -176.5 at 183.5). A longitude within the sub-grid or its margin band is kept as it is.
 double besideSubGrid(const SubGridFields& g, double x) {
-  if (x < g.lonMin - kHalfTurnDeg) return x + kFullTurnDeg;
-  if (x > g.lonMax + kHalfTurnDeg) return x - kFullTurnDeg;
+  const auto within = [&g](double lon) { return lon >= g.lonMin - g.lonInc && lon <= g.lonMax + g.lonInc; };
+  if (within(x)) return x;
+  if (within(x + kFullTurnDeg)) return x + kFullTurnDeg;
+  if (within(x - kFullTurnDeg)) return x - kFullTurnDeg;
   return x;
 }
 

@@ -121,6 +121,10 @@ GridPath gridPath(const ConversionSettings& settings, std::span<const std::strin
   if (explicitPath || folders.empty()) return {std::string(first), false};
   for (const std::string& folder : folders) {
     for (const std::string_view name : names) {
+      // A slot's published name in a format this build does not read (GeoTIFF without libtiff)
+      // is not looked for: it must not stop the search before a file the build reads.
+      const std::optional<GridForm> form = gridFormFromName(name);
+      if (names.size() > 1 && form && !gridFormReadable(*form)) continue;
       std::string path = folder + std::string(name);
       std::error_code error;
       if (std::filesystem::exists(std::filesystem::status(path, error))) return {path, true};
@@ -174,6 +178,17 @@ bool outsideZone(const ProjectionParams& params, double longitude) {
   if (std::fabs(offset) <= limit) return false;  // nearly every point: no wrapping needed
   // Far off, or written with another turn of the circle (-209 for 151 E): the nearest way round.
   return std::isfinite(offset) && std::fabs(std::remainder(offset, kFullCircleDeg)) > limit;
+}
+
+// A file that says what it holds (GTX, GeoTIFF) and holds the wrong thing for its slot: heights
+// in a datum slot, horizontal shifts in a height slot. An NTv2 file does not say (its geoids put N
+// in the latitude-shift field), so it serves any slot, as it always has.
+GridError contentProblem(GridId id, const GridFile& grid) {
+  const bool datumSlot =
+      id == GridId::kAgd66 || id == GridId::kAgd84 || id == GridId::kGda2020 || id == GridId::kNzgd2000;
+  if (datumSlot) return grid.content() == GridContent::kHorizontal ? kGridOk : kGridHoldsHeights;
+  const bool ntv2 = grid.form() == GridForm::kBinary || grid.form() == GridForm::kText;
+  return ntv2 || grid.content() != GridContent::kHorizontal ? kGridOk : kGridHoldsShifts;
 }
 
 }  // namespace
@@ -246,6 +261,10 @@ void Converter::Impl::open(GridId id, bool needed) {
     state.path = std::move(found.path);
     state.searched = found.searched;
     grids[slot][k] = openGridFile(state.path, state.error);
+    if (grids[slot][k] != nullptr) {
+      state.error = contentProblem(id, *grids[slot][k]);
+      if (state.error != kGridOk) grids[slot][k].reset();
+    }
     state.grid = grids[slot][k].get();
     lists[slot][k] = state.grid;
   }

@@ -162,8 +162,10 @@ HeightCorrection HeightPlan::heightCorrection(LatLon position, const Grids& grid
     report.geoidStatus = GeoidStatus::kApplied;
     report.separation = value.value;
     result.metres += surface.subtract ? -value.value : value.value;
+    // An uncertainty is read only where a sub-grid holds the point: faded towards zero in the
+    // margin band it would claim the geoid better known there than anywhere.
     const ListMatch error = findInList(grids.uncertainties[k], latitude, longitude);
-    if (error.grid != nullptr) {
+    if (error.grid != nullptr && error.match.locationClass != kClassMargin) {
       const GridValue sigma = interpolateGridValue(*error.grid, error.match, latitude, longitude);
       if (sigma.status == GridValueStatus::kFound) report.uncertainty = sigma.value;
     }

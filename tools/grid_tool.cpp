@@ -58,8 +58,9 @@ const std::string_view kGridToolHelp =
     "  convert [--content horizontal|geoid|vertical] IN OUT\n"
     "      Writes IN in the form named by OUT's extension and prints one line: the file written, its\n"
     "      form, sub-grids and nodes. --content says what IN holds, which an NTv2 file does not say\n"
-    "      (default: horizontal for NTv2 input, the file's own for GTX and GeoTIFF input); a geoid\n"
-    "      or vertical grid carries one value per node, the NTv2 latitude-shift field. A GTX file\n"
+    "      (default: horizontal for NTv2 input, the file's own for GTX and GeoTIFF input; a GTX\n"
+    "      file's geoid may be given as vertical, nothing else changes); a geoid or vertical grid\n"
+    "      carries one value per node, the NTv2 latitude-shift field. A GTX file\n"
     "      holds one grid of one value per node: a horizontal grid, or one of several sub-grids, is\n"
     "      refused. OUT is replaced whole or left as it was; an OUT that is IN under another name or\n"
     "      through a link is refused.\n"
@@ -193,6 +194,15 @@ GridToolResult runConvert(std::string_view inName, std::string_view outName, std
   if (opened.grid == nullptr) return failure(inName, problem);
 
   GridImage image = gridImageFromFile(*opened.grid);
+  // A GeoTIFF grid says what it holds, and a GTX file holds heights of one kind or the other: only
+  // what the file leaves open may be given.
+  const GridForm inForm = opened.grid->form();
+  const GridContent own = opened.grid->content();
+  const bool fixed = inForm == GridForm::kGeoTiff || (inForm == GridForm::kGtx && content == GridContent::kHorizontal);
+  if (content && fixed && *content != own) {
+    return failure(inName, "holds a " + std::string(gridContentName(own)) + " grid, as the file says: --content " +
+                               std::string(gridContentName(*content)) + " does not apply");
+  }
   if (content) image.content = *content;
   std::string bytes;
   GridError error = kGridOk;
@@ -205,8 +215,10 @@ GridToolResult runConvert(std::string_view inName, std::string_view outName, std
       break;
     case GridForm::kGtx:
       if (image.content == GridContent::kHorizontal) {
-        return failure(outName, "a GTX file holds one value per node: a horizontal grid cannot be written "
-                                "as GTX (give --content geoid or vertical for a geoid or vertical grid)");
+        const bool ntv2 = inForm == GridForm::kBinary || inForm == GridForm::kText;
+        return failure(outName, std::string("a GTX file holds one value per node: a horizontal grid cannot be "
+                                            "written as GTX") +
+                                    (ntv2 ? " (give --content geoid or vertical for a geoid or vertical grid)" : ""));
       }
       if (image.subGrids.size() != 1) {
         return failure(outName, "a GTX file holds one grid: " + counted(image.subGrids.size(), "sub-grid") +
@@ -284,7 +296,10 @@ GridToolResult runGridTool(std::span<const std::string_view> arguments) {
       if (arguments[i] == "--content") {
         if (content || i + 1 == arguments.size()) return usage();
         content = contentNamed(arguments[++i]);
-        if (!content) return usage();
+        if (!content) {
+          return GridToolResult{kToolFailure, "", "velmora-grid: --content '" + std::string(arguments[i]) +
+                                           "': expected horizontal, geoid or vertical\n"};
+        }
       } else {
         names.push_back(arguments[i]);
       }

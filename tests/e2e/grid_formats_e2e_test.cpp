@@ -97,5 +97,33 @@ TEST(GridFormatsE2e, AGeoTiffMadeByConvertGivesTheBytesOfItsNtv2Source) {
              ""});
 }
 
+// A file that says what it holds serves only a slot that wants it: a GTX geoid is no datum grid, a
+// GeoTIFF shift grid no geoid.
+TEST(GridFormatsE2e, AGridThatHoldsTheWrongThingIsRefusedForItsSlot) {
+  if (gridFormatsRead().find(".tif") == std::string_view::npos) GTEST_SKIP() << "built without libtiff";
+  GridImage geoid = degreeGrid(kEasternArea, shiftPlanes({20.0, 0.0, 0.0}, {}));
+  geoid.content = GridContent::kGeoid;
+  std::string gtx;
+  ASSERT_EQ(encodeGtxGrid(geoid, gtx), kGridOk);
+  std::string tif;
+  ASSERT_EQ(encodeGeoTiffGrid(degreeGrid(kEasternArea, wavyShifts(1.8)), tif), kGridOk);
+  VelmoraFolder velmora;
+  velmora.writeBesideProgram("GDA2020_Australia.gtx", gtx);
+  velmora.writeBesideProgram("shifts.tif", tif);
+  const std::string folder = velmora.programFolder();
+  expectRun(velmora.run({"--strict", "--useGridShift", "--grid", "GDA2020=" + folder + "GDA2020_Australia.gtx",
+                         "--fromDatum", "GDA94", "--toDatum", "GDA2020", "-33.85", "151.2"}),
+            {1, "",
+             "velmora: cannot use the grid file '" + folder +
+                 "GDA2020_Australia.gtx' (needed by --useGridShift): error 337: Grid holds heights, not "
+                 "horizontal shifts\n"});
+  expectRun(velmora.run({"--strict", "--grid", "AUSGeoid2020=" + folder + "shifts.tif", "--fromDatum", "GDA2020",
+                         "--toDatum", "GDA2020", "--fromHeightType", "Ellipsoid", "--toHeightType", "AHD",
+                         "-33.85", "151.2", "100"}),
+            {1, "",
+             "velmora: cannot use the geoid file '" + folder +
+                 "shifts.tif' (needed for the heights): error 338: Grid holds horizontal shifts, not heights\n"});
+}
+
 }  // namespace
 }  // namespace velmora::testing

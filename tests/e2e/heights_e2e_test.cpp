@@ -145,6 +145,26 @@ TEST(HeightsE2e, AvwsAndTheUncertaintyRange) {
            folder + "AGQG_uncertainty_20201120.gsb\n"});
 }
 
+// An uncertainty grid is optional, but one named with --grid that cannot be used is the run's problem,
+// and only a sub-grid that holds the point gives an uncertainty (none from the fading margin band).
+TEST(HeightsE2e, ANamedUncertaintyGridMustServe) {
+  constexpr DegreeArea kContinent{-45.0, -10.0, 110.0, 155.0, 1.0};
+  const VelmoraFolder velmora;
+  velmora.writeBesideProgram("AUSGeoid2020.gsb", planeGeoidGrid(kContinent, 20.0F, 0.5F, 0.25F));
+  velmora.writeBesideProgram("AUSGeoid2020_20180201_error.gsb",
+                             planeGeoidGrid({-40.0, -30.0, 140.0, 152.0, 1.0}, 0.03F, 0.0F, 0.0F));
+  const std::vector<std::string> run{"--strict", "--summary", "--fromDatum", "GDA2020", "--toDatum", "GDA2020",
+                                     "--fromHeightType", "Ellipsoid", "--toHeightType", "AHD", "-33.5",
+                                     "152.5", "100"};
+  const ProcessResult margin = velmora.run(run);
+  EXPECT_EQ(margin.status, 0) << margin.standardError;
+  EXPECT_EQ(margin.standardError.find("height uncertainty"), std::string::npos) << margin.standardError;
+  expectRun(velmora.run(with({"--grid", "AUSGeoid2020Error=./nope.gsb"}, run)),
+            {1, "",
+             "velmora: cannot use the geoid file '" + velmora.workFolder() +
+                 "/nope.gsb' (named for its slot): error 321: Cannot open file\n"});
+}
+
 // A slot's published name is found where its fixed name is not, in each folder in turn; the
 // conformal-and-distortion GDA2020 grid is never taken by name.
 TEST(HeightsE2e, PublishedNamesInEachFolderInTurn) {

@@ -249,16 +249,22 @@ TEST(GeoTiffReader, EveryLayoutOfTheProfileGivesTheSameShifts) {
 
 TEST(GeoTiffReader, NoDataNodesGiveNoShift) {
   const TempDir dir;
-  Layout l;
-  l.sampleFormat = SAMPLEFORMAT_INT;
-  l.bits = 16;
-  l.scale = 0.125;
-  l.noData = "-32768";  // applies to the raw value
-  GridError error = -1;
-  const auto grid = openGeoTiffGridFile(writeTiff(dir, "n.tif", l), error);
-  ASSERT_NE(grid, nullptr) << error;
-  EXPECT_FALSE(interpolateGridShift(*grid, -41.9, 172.1));  // the cell of the south-western node
-  EXPECT_TRUE(interpolateGridShift(*grid, -41.3, 173.2));
+  Layout scaled;
+  scaled.sampleFormat = SAMPLEFORMAT_INT;
+  scaled.bits = 16;
+  scaled.scale = 0.125;
+  scaled.noData = "-32768";  // applies to the raw value
+  // GDAL's text for a Float32 no-data value is the decimal, which no float holds exactly: the
+  // samples hold the float nearest it.
+  Layout decimal;
+  decimal.noData = "-88.8888";
+  for (const Layout& l : {scaled, decimal}) {
+    GridError error = -1;
+    const auto grid = openGeoTiffGridFile(writeTiff(dir, "n.tif", l), error);
+    ASSERT_NE(grid, nullptr) << error;
+    EXPECT_FALSE(interpolateGridShift(*grid, -41.9, 172.1)) << l.noData;  // the cell of the south-western node
+    EXPECT_TRUE(interpolateGridShift(*grid, -41.3, 173.2)) << l.noData;
+  }
 }
 
 TEST(GeoTiffReader, EachRefusalHasItsCode) {

@@ -614,7 +614,8 @@ TEST_F(VelmoraGridTool, ConvertsBetweenEveryFormatWhereTheContentFits) {
         "File:               geoid.gtx\nPoint:              latitude -41.000000000, longitude -175.000000000\n"
         "Sub-grid:           [0] \"GTX     \" (class 1, interior)\nGeoid/value:        42.125000000 metres\n",
         ""}},
-      {{"convert", "--content", "height", "two.gsb", "x.gtx"}, {1, usage, ""}},
+      {{"convert", "--content", "height", "two.gsb", "x.gtx"},
+       {1, "", "velmora-grid: --content 'height': expected horizontal, geoid or vertical\n"}},
       {{"convert", "--content", "geoid", "--content", "geoid", "two.gsb", "x.gtx"}, {1, usage, ""}},
   };
   for (const Case& c : cases) expectRun(runTool(folder_, c.arguments), c.expected);
