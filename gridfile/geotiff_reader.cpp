@@ -255,6 +255,13 @@ class DirectoryReader {
       noData_ = decoder_.asStored(*value);
     }
 
+    // A strip or tile of no bytes decodes as zeros: a file of a few kilobytes could declare a grid
+    // of the largest size and be taken for one, nodes of zero shift everywhere. None is allowed.
+    const std::uint32_t blocks = TIFFIsTiled(tiff_) != 0 ? TIFFNumberOfTiles(tiff_) : TIFFNumberOfStrips(tiff_);
+    for (std::uint32_t block = 0; block < blocks; ++block) {
+      if (TIFFGetStrileByteCount(tiff_, block) == 0) return kGridInvalidTiff;
+    }
+
     out.shifts.assign(static_cast<std::size_t>(nodes) * 2, 0.0F);
     std::vector<SampleTarget> targets;
     if (roles.content == GridContent::kHorizontal) {
