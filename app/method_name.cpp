@@ -13,7 +13,7 @@ struct SetNames {
 };
 
 // By ParameterSet, in its order.
-constexpr std::array<SetNames, 9> kSetNames{{
+constexpr std::array<SetNames, 10> kSetNames{{
     {"AGD66-GDA94", "GDA94-AGD66"},
     {"AGD84-GDA94", "GDA94-AGD84"},
     {"GDA2020-GDA94", "GDA94-GDA2020"},
@@ -23,6 +23,7 @@ constexpr std::array<SetNames, 9> kSetNames{{
     {"ITRF2008-GDA94", "GDA94-ITRF2008"},
     {"ITRF2014-GDA2020", "GDA2020-ITRF2014"},
     {"ITRF2020-ITRF2014", "ITRF2014-ITRF2020"},
+    {"ATRF2014-GDA2020", "GDA2020-ATRF2014"},
 }};
 
 // File names and sub-grid names may hold any byte. Whatever could split a field of delimited output

@@ -130,9 +130,11 @@ GridPath gridPath(const ConversionSettings& settings, std::span<const std::strin
   return {folders[home] + std::string(first), true};
 }
 
-DatumPathSettings pathSettings(const ConversionSettings& settings, Datum toDatum) {
-  return DatumPathSettings{settings.fromDatum, toDatum, settings.epoch, settings.useITRF2008,
-                           settings.useGridShift};
+// changesEpoch: the source positions come with epochs of their own (see DatumPathSettings).
+DatumPathSettings pathSettings(const ConversionSettings& settings, Datum toDatum, bool pointEpochs) {
+  const bool changesEpoch = settings.toEpoch && (pointEpochs || *settings.toEpoch != settings.epoch);
+  return DatumPathSettings{settings.fromDatum,    toDatum,          settings.epoch, settings.useITRF2008,
+                           settings.useGridShift, settings.toEpoch, changesEpoch};
 }
 
 constexpr int kFirstUtmZone = 1;
@@ -196,6 +198,7 @@ enum class Gda2020Position { kTarget, kSource, kOwnPath };
 
 struct Converter::Impl {
   explicit Impl(const ConversionSettings& runSettings);
+  ConversionResult transform(const Coordinates& point, const PointEpochs& epochs) const noexcept;
 
   GridList files(GridId id) const { return lists[slotOf(id)]; }
   DatumGrids datumGrids() const {
@@ -223,6 +226,7 @@ struct Converter::Impl {
   // at the source point, on NZGD2000.
   Gda2020Position heightPosition = Gda2020Position::kTarget;
   std::optional<DatumPath> path;
+  std::optional<DatumPath> pointEpochPath;  // for points at their own epochs, when path differs
   std::optional<DatumPath> pathToGda2020;
 };
 
@@ -288,9 +292,12 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
                                                            : Gda2020Position::kOwnPath;
   const bool heightsNeedOwnPath = planned && heightPosition == Gda2020Position::kOwnPath;
 
-  const DatumPathSettings main = pathSettings(settings, settings.toDatum);
+  // A path for points at their own epochs is planned whatever the points bring: a target epoch
+  // then always moves them (see DatumPathSettings::changesEpoch).
+  const DatumPathSettings main = pathSettings(settings, settings.toDatum, false);
+  const DatumPathSettings perPoint = pathSettings(settings, settings.toDatum, true);
   openFor(gridsNeeded(main));
-  if (heightsNeedOwnPath) openFor(gridsNeeded(pathSettings(settings, Datum::kGda2020)));
+  if (heightsNeedOwnPath) openFor(gridsNeeded(pathSettings(settings, Datum::kGda2020, false)));
   for (const GridId surface : heightPlan.surfaces()) {
     open(surface);
     if (const std::optional<GridId> uncertainty = uncertaintyGrid(surface)) open(*uncertainty, false);
@@ -303,7 +310,8 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
   }
 
   path.emplace(main, datumGrids());
-  if (heightsNeedOwnPath) pathToGda2020.emplace(pathSettings(settings, Datum::kGda2020), datumGrids());
+  if (perPoint.changesEpoch != main.changesEpoch) pointEpochPath.emplace(perPoint, datumGrids());
+  if (heightsNeedOwnPath) pathToGda2020.emplace(pathSettings(settings, Datum::kGda2020, false), datumGrids());
 }
 
 Converter::Converter(const ConversionSettings& settings) : impl_(std::make_unique<const Impl>(settings)) {}
@@ -324,12 +332,25 @@ std::span<const GridState> Converter::gridStates(GridId id) const noexcept {
 }
 
 ConversionResult Converter::transformPoint(const Coordinates& point) const noexcept {
-  const Impl& run = *impl_;
+  return impl_->transform(point, impl_->path->epochsOf(impl_->settings.epoch));
+}
+
+ConversionResult Converter::transformPoint(const Coordinates& point, double epoch) const noexcept {
+  return impl_->transform(point, impl_->path->epochsOf(epoch));
+}
+
+ConversionResult Converter::Impl::transform(const Coordinates& point,
+                                            const PointEpochs& epochs) const noexcept {
+  const Impl& run = *this;
   const LatLon source = run.fromGrid
                             ? gridToGeographic(run.sourceProjection, GridPoint{point.first, point.second})
                             : LatLon{point.first, point.second};
   ConversionResult result;
-  const LatLon position = run.path->transformDatum(source.latitude, source.longitude, result.datum);
+  // A point at the run's own epoch takes the run's path; one at an epoch of its own the path that
+  // moves positions in time whenever a target epoch is set.
+  const bool ownEpoch = run.pointEpochPath && epochs.source != run.settings.epoch;
+  const DatumPath& datumPath = ownEpoch ? *run.pointEpochPath : *run.path;
+  const LatLon position = datumPath.transformDatum(source.latitude, source.longitude, epochs, result.datum);
   result.coordinates.height = point.height;
 
   if (run.convertHeights) {
@@ -339,7 +360,7 @@ ConversionResult Converter::transformPoint(const Coordinates& point) const noexc
       if (run.heightPosition == Gda2020Position::kSource) onGda2020 = source;
       if (run.heightPosition == Gda2020Position::kOwnPath) {
         DatumReport unused;
-        onGda2020 = run.pathToGda2020->transformDatum(source.latitude, source.longitude, unused);
+        onGda2020 = run.pathToGda2020->transformDatum(source.latitude, source.longitude, epochs, unused);
       }
       correction = run.heightPlan.heightCorrection(onGda2020, run.heightGrids);
     }

@@ -61,6 +61,7 @@ LatLon applyParameters(const DatumStep& step, LatLon point, double epoch) {
       return forward ? itrfToGda94(lat, lon, epoch, ItrfRealisation::kItrf2008)
                      : gda94ToItrf(lat, lon, epoch, ItrfRealisation::kItrf2008);
     case ParameterSet::kItrf2014ToGda2020:
+    case ParameterSet::kAtrf2014ToGda2020:  // the same rotation rates, published for each
       return forward ? itrf2014ToGda2020(lat, lon, epoch) : gda2020ToItrf2014(lat, lon, epoch);
     case ParameterSet::kItrf2020ToItrf2014:
       return forward ? itrf2020ToItrf2014(lat, lon, epoch) : itrf2014ToItrf2020(lat, lon, epoch);
@@ -113,8 +114,9 @@ LatLon shiftOutsideArea(const DatumRoute& route, LatLon point, DatumReport& repo
   return point;
 }
 
-// Stage 5: each stage's grid where it holds the point, else its parameters.
-LatLon runChain(const DatumRoute& route, LatLon point, double epoch, DatumReport& report) {
+// Stage 5: each stage's grid where it holds the point, else its parameters, at the source's or the
+// target's epoch.
+LatLon runChain(const DatumRoute& route, LatLon point, const PointEpochs& epochs, DatumReport& report) {
   report.outcome = route.outcome;
   for (std::size_t k = 0; k < route.stageCount; ++k) {
     const ChainStage& stage = route.stages[k];
@@ -130,7 +132,7 @@ LatLon runChain(const DatumRoute& route, LatLon point, double epoch, DatumReport
       }
     }
     addStep(report, stage.parameters);
-    point = applyParameters(stage.parameters, point, epoch);
+    point = applyParameters(stage.parameters, point, stage.atTargetEpoch ? epochs.target : epochs.source);
   }
   return point;
 }
@@ -141,6 +143,16 @@ DatumPath::DatumPath(const DatumPathSettings& settings, const DatumGrids& grids)
     : plan_(planDatumPath(settings, grids)) {}
 
 LatLon DatumPath::transformDatum(double latitude, double longitude, DatumReport& report) const {
+  return transformDatum(latitude, longitude, PointEpochs{plan_.epoch, plan_.toEpoch.value_or(plan_.epoch)},
+                        report);
+}
+
+PointEpochs DatumPath::epochsOf(double sourceEpoch) const noexcept {
+  return PointEpochs{sourceEpoch, plan_.toEpoch.value_or(sourceEpoch)};
+}
+
+LatLon DatumPath::transformDatum(double latitude, double longitude, const PointEpochs& epochs,
+                                 DatumReport& report) const {
   const LatLon input{latitude, longitude};
   if (plan_.gridLegCount > 0) {
     if (const std::optional<LatLon> shifted = runGridLegs(plan_, input, report)) {
@@ -162,7 +174,7 @@ LatLon DatumPath::transformDatum(double latitude, double longitude, DatumReport&
                                     latitude < kSupportedSouthLimitDeg ||
                                     longitude < kSupportedWestLimitDeg || longitude >= kSupportedEastEndDeg;
   if (outsideSupportedArea) return shiftOutsideArea(route, input, report);
-  return runChain(route, input, plan_.epoch, report);
+  return runChain(route, input, epochs, report);
 }
 
 }  // namespace velmora

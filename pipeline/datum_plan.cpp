@@ -15,7 +15,13 @@
 // the run's epoch; the ITRF datums are positions at that epoch in their own realisation, and
 // every rule for WGS84 holds for them. ITRF2000 and ITRF2008 reach GDA94 by their own
 // fourteen-parameter sets, ITRF2014 through GDA2020 by the plate motion model, ITRF2020 through
-// ITRF2014. ISG is AGD66 on another map grid: every rule for AGD66 holds for it.
+// ITRF2014. ATRF2014 holds ITRF2014's positions (the null transformation) and reaches GDA2020 by
+// its own publication of the same plate motion model. ISG is AGD66 on another map grid: every
+// rule for AGD66 holds for it.
+//
+// A target epoch other than the source's moves a position with the plate: the source side of the
+// chain is taken at the source epoch onto GDA2020 or GDA94, which are fixed to the plate, and the
+// target side back at the target epoch, so that even ITRF2014 to ITRF2014 takes the chain.
 #include "pipeline/datum_plan.hpp"
 
 #include "velmora/geodesy/itrf.hpp"
@@ -30,13 +36,18 @@ bool isAgdFamily(Datum datum) {
 // WGS84 and the ITRF datums: positions at the run's epoch.
 bool isItrfDatum(Datum datum) {
   return datum == Datum::kWgs84 || datum == Datum::kItrf2000 || datum == Datum::kItrf2008 ||
-         datum == Datum::kItrf2014 || datum == Datum::kItrf2020;
+         datum == Datum::kItrf2014 || datum == Datum::kItrf2020 || datum == Datum::kAtrf2014;
 }
 
 // The ITRF datums that reach GDA2020 by the plate motion model (ITRF2020 through ITRF2014) rather
 // than GDA94 by a fourteen-parameter set.
 bool joinsThroughGda2020(Datum datum) {
-  return datum == Datum::kItrf2014 || datum == Datum::kItrf2020;
+  return datum == Datum::kItrf2014 || datum == Datum::kItrf2020 || datum == Datum::kAtrf2014;
+}
+
+// ITRF2014 and ATRF2014 hold the same positions.
+bool isItrf2014Positions(Datum datum) {
+  return datum == Datum::kItrf2014 || datum == Datum::kAtrf2014;
 }
 
 bool isGda94Group(Datum datum) {
@@ -87,7 +98,8 @@ bool sameItrfPositions(Datum from, Datum to, ItrfRealisation wgs84) {
   const auto bySet = [](Datum d) {
     return d == Datum::kWgs84 || d == Datum::kItrf2000 || d == Datum::kItrf2008;
   };
-  return bySet(from) && bySet(to) && realisationOf(from, wgs84) == realisationOf(to, wgs84);
+  return (bySet(from) && bySet(to) && realisationOf(from, wgs84) == realisationOf(to, wgs84)) ||
+         (isItrf2014Positions(from) && isItrf2014Positions(to));
 }
 
 // The published set that joins a datum of the GDA94 chain to GDA94 in one step; the ITRF sets
@@ -162,16 +174,29 @@ void planGridLegs(DatumPlan& plan, const PlanContext& context) {
   }
 }
 
-// ITRF2014 or ITRF2020 onto GDA2020: ITRF2020 to ITRF2014 first, then the plate motion model.
-void addRecentItrfToGda2020(DatumRoute& route, Datum fromDatum) {
-  if (fromDatum == Datum::kItrf2020) addParameters(route, ParameterSet::kItrf2020ToItrf2014, false);
-  addParameters(route, ParameterSet::kItrf2014ToGda2020, false);
+// The plate motion model as published for the datum: ATRF2014's, else ITRF2014's.
+ParameterSet plateMotionSet(Datum datum) {
+  return datum == Datum::kAtrf2014 ? ParameterSet::kAtrf2014ToGda2020 : ParameterSet::kItrf2014ToGda2020;
 }
 
-// GDA2020 onto ITRF2014 or ITRF2020, the steps above backwards.
+// A stage of the target side of a chain, at the target's epoch.
+void addTargetParameters(DatumRoute& route, ParameterSet set, bool reverse) {
+  ChainStage stage{parameterStep(set, reverse)};
+  stage.atTargetEpoch = true;
+  addStage(route, stage);
+}
+
+// ITRF2014, ATRF2014 or ITRF2020 onto GDA2020: ITRF2020 to ITRF2014 first, then the plate motion
+// model.
+void addRecentItrfToGda2020(DatumRoute& route, Datum fromDatum) {
+  if (fromDatum == Datum::kItrf2020) addParameters(route, ParameterSet::kItrf2020ToItrf2014, false);
+  addParameters(route, plateMotionSet(fromDatum), false);
+}
+
+// GDA2020 onto ITRF2014, ATRF2014 or ITRF2020, the steps above backwards at the target's epoch.
 void addGda2020ToRecentItrf(DatumRoute& route, Datum toDatum) {
-  addParameters(route, ParameterSet::kItrf2014ToGda2020, true);
-  if (toDatum == Datum::kItrf2020) addParameters(route, ParameterSet::kItrf2020ToItrf2014, true);
+  addTargetParameters(route, plateMotionSet(toDatum), true);
+  if (toDatum == Datum::kItrf2020) addTargetParameters(route, ParameterSet::kItrf2020ToItrf2014, true);
 }
 
 // First half of a chain: from the source datum onto GDA94. An AGD source bound for ITRF tries the
@@ -199,6 +224,7 @@ void addFromGda94(DatumRoute& route, Datum fromDatum, Datum toDatum, const PlanC
     return;
   }
   ChainStage stage{parameterStep(setIntoGda94(toDatum, context.realisation), true)};
+  stage.atTargetEpoch = true;
   if (isItrfDatum(fromDatum) && isAgdFamily(toDatum) && context.settings.useGridShift) {
     stage.grid = agdGridLeg(toDatum, false, context);
   }
@@ -225,7 +251,19 @@ void planChain(DatumRoute& route, const PlanContext& context) {
     addStage(route, stage);
     return;
   }
-  // GDA2020, ITRF2014 and ITRF2020 are joined without GDA94.
+  // Two ITRF datums at different epochs: through the datums fixed to the plate.
+  const bool movesInTime = context.settings.changesEpoch && isItrfDatum(fromDatum) && isItrfDatum(toDatum);
+  if (movesInTime && joinsThroughGda2020(fromDatum) && joinsThroughGda2020(toDatum)) {
+    addRecentItrfToGda2020(route, fromDatum);
+    addGda2020ToRecentItrf(route, toDatum);
+    return;
+  }
+  if (movesInTime) {
+    addToGda94(route, fromDatum, toDatum, context);
+    addFromGda94(route, fromDatum, toDatum, context);
+    return;
+  }
+  // GDA2020, ITRF2014 (ATRF2014) and ITRF2020 are joined without GDA94.
   if (joinsThroughGda2020(fromDatum) && toDatum == Datum::kGda2020) {
     addRecentItrfToGda2020(route, fromDatum);
     return;
@@ -234,11 +272,11 @@ void planChain(DatumRoute& route, const PlanContext& context) {
     addGda2020ToRecentItrf(route, toDatum);
     return;
   }
-  if (fromDatum == Datum::kItrf2020 && toDatum == Datum::kItrf2014) {
+  if (fromDatum == Datum::kItrf2020 && isItrf2014Positions(toDatum)) {
     addParameters(route, ParameterSet::kItrf2020ToItrf2014, false);
     return;
   }
-  if (fromDatum == Datum::kItrf2014 && toDatum == Datum::kItrf2020) {
+  if (isItrf2014Positions(fromDatum) && toDatum == Datum::kItrf2020) {
     addParameters(route, ParameterSet::kItrf2020ToItrf2014, true);
     return;
   }
@@ -261,7 +299,7 @@ DatumRoute planRoute(Datum fromDatum, Datum toDatum, const PlanContext& context)
   route.fromDatum = fromDatum;
   route.toDatum = toDatum;
   route.newZealandRule = fromDatum != context.settings.fromDatum || toDatum != context.settings.toDatum;
-  route.equalDatums = fromDatum == toDatum;
+  route.equalDatums = fromDatum == toDatum && !(context.settings.changesEpoch && isItrfDatum(fromDatum));
   // Stage 4: the approximate shift serves only between the AGD family and GDA94's group.
   if (isAgdFamily(fromDatum) && isGda94Group(toDatum)) {
     route.outsideArea = ApproximateShift::kAdd;
@@ -310,6 +348,7 @@ DatumPlan planDatumPath(const DatumPathSettings& settings, const DatumGrids& gri
   plan.fromDatum = settings.fromDatum;
   plan.toDatum = settings.toDatum;
   plan.epoch = settings.epoch;
+  plan.toEpoch = settings.toEpoch;
   if (settings.useGridShift) planGridLegs(plan, context);
   plan.ordinary = planRoute(settings.fromDatum, settings.toDatum, context);
   plan.newZealand =

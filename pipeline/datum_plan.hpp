@@ -28,9 +28,20 @@ struct DatumGrids {
 struct DatumPathSettings {
   Datum fromDatum = Datum::kWgs84;
   Datum toDatum = Datum::kWgs84;
-  double epoch = 1994.0;      // decimal year of ITRF (WGS84) positions
-  bool useITRF2008 = false;   // WGS84 is ITRF2008, else ITRF2000
-  bool useGridShift = false;  // the grids serve where they cover the point
+  double epoch = 1994.0;                         // decimal year of ITRF (WGS84) positions
+  bool useITRF2008 = false;                      // WGS84 is ITRF2008, else ITRF2000
+  bool useGridShift = false;                     // the grids serve where they cover the point
+  std::optional<double> toEpoch = std::nullopt;  // decimal year of an ITRF target; none: epoch
+  // Source and target positions may lie at different epochs (a target epoch was given, and differs
+  // from the source epoch or the source epoch comes with each point): two ITRF datums, even the
+  // same, are then joined through GDA2020 or GDA94 rather than taken as the same positions.
+  bool changesEpoch = false;
+};
+
+// The epochs (decimal years) of a point's source and target positions.
+struct PointEpochs {
+  double source = 1994.0;
+  double target = 1994.0;
 };
 
 // The grid files a path between two datums may read when grids are used. The New Zealand grid is
@@ -61,6 +72,7 @@ struct ChainStage {
   bool missReported = true;    // a miss sets gridMissed and missedGrid (not so for an optional grid that
                                // is not open: the run never relied on it)
   bool hitClearsMiss = false;  // a hit makes an earlier miss of another grid no longer matter
+  bool atTargetEpoch = false;  // a time-dependent set taken at the target's epoch, not the source's
 };
 
 // What the fixed approximate AGD shift does outside the supported area.
@@ -91,7 +103,10 @@ struct DatumPlan {
 
   Datum fromDatum = Datum::kWgs84;  // the run's datums
   Datum toDatum = Datum::kWgs84;
-  double epoch = 1994.0;  // decimal year, for the time-dependent parameter sets
+  // Decimal years, for the time-dependent parameter sets: of the source positions, and of the
+  // target's (none: the source's).
+  double epoch = 1994.0;
+  std::optional<double> toEpoch;
   // Tried first at every point, whatever its area: the grid legs between the run's own datums. The
   // point is settled by them only when every leg holds it.
   std::array<PlannedGridLeg, kMaxGridLegs> gridLegs{};

@@ -3,8 +3,8 @@
 // Everything a run decides is decided when the Converter is built: the source and target map
 // projections, the datum path, the height surfaces, and the grids they may need, each found in the
 // grid folders, opened once and owned for the Converter's lifetime. A grid that is missing or
-// refused then stays so: such a run converts as if the file did not exist. The datum path is two lists of steps, one
-// between the run's datums and one under the New Zealand rule; per point only the area tests (the
+// refused then stays so: such a run converts as if the file did not exist. The datum path is two lists of
+// steps, one between the run's datums and one under the New Zealand rule; per point only the area tests (the
 // supported area, the New Zealand area, the coverage of each grid) choose among them.
 // transformPoint() only computes: it allocates nothing, touches no file, changes no state, and may be
 // called from any number of threads at once.
@@ -90,13 +90,17 @@ struct ConversionSettings {
   Datum toDatum = Datum::kWgs84;
   CoordType toCoordType = CoordType::kDd;
   HeightType toHeightType = HeightType::kNone;
-  int zone = 56;                   // UTM zone of grid coordinates: the source's, and the target's
-                                   // unless toZone or autoToZone says otherwise
-  std::optional<int> toZone;       // zone of grid output; none: zone
-  bool autoToZone = false;         // grid output in each point's own UTM zone, from its longitude on
-                                   // the target datum (Transverse Mercator grids with zones only)
-  int isgSubZone = 0;              // ISG sub-zone 1, 2 or 3 (zone Z/s); 0, the zone west of Z/1
-  double epoch = 1994.0;           // decimal year of ITRF (WGS84, ITRFyyyy) coordinates
+  int zone = 56;              // UTM zone of grid coordinates: the source's, and the target's
+                              // unless toZone or autoToZone says otherwise
+  std::optional<int> toZone;  // zone of grid output; none: zone
+  bool autoToZone = false;    // grid output in each point's own UTM zone, from its longitude on
+                              // the target datum (Transverse Mercator grids with zones only)
+  int isgSubZone = 0;         // ISG sub-zone 1, 2 or 3 (zone Z/s); 0, the zone west of Z/1
+  double epoch = 1994.0;      // decimal year of ITRF (WGS84, ITRFyyyy, ATRF2014) coordinates
+  // Decimal year of an ITRF target; none: the source's epoch. Between two ITRF datums at different
+  // epochs a position moves with the plate: forward to GDA2020 or GDA94 at the source epoch, back
+  // at the target epoch.
+  std::optional<double> toEpoch;
   bool useGridShift = false;       // NTv2 grids instead of parameters where they cover the point
   bool southernHemisphere = true;  // false: grid northings with a false northing of 0
   bool useITRF2008 = false;        // WGS84 is ITRF2008 instead of ITRF2000 (the ITRF names keep theirs)
@@ -137,6 +141,7 @@ enum class ParameterSet : std::uint8_t {
   // backwards (its published inverse direction).
   kItrf2014ToGda2020,
   kItrf2020ToItrf2014,
+  kAtrf2014ToGda2020,  // at the run's epoch: the plate motion model as published for ATRF2014
 };
 
 enum class StepKind : std::uint8_t {
@@ -266,6 +271,9 @@ class Converter {
   // passes unchanged, NaN in gives NaN out. The height changes only when both height types are set.
   // A Converter that was moved from may only be assigned to or destroyed.
   ConversionResult transformPoint(const Coordinates& point) const noexcept;
+  // The same for a point whose source position is at its own epoch (decimal year) rather than the
+  // settings' epoch; the target epoch is settings().toEpoch, or else this one.
+  ConversionResult transformPoint(const Coordinates& point, double epoch) const noexcept;
 
   const ConversionSettings& settings() const noexcept;
   // The slot's own file.

@@ -28,6 +28,7 @@ struct RunOptions {
     bool zone = false;
     bool isgSubZone = false;
     bool epoch = false;
+    bool toEpoch = false;
   } unreadable;
   bool strict = false;                      // "--strict"
   bool quiet = false;                       // "--quiet": no warnings without --strict
@@ -39,6 +40,7 @@ struct RunOptions {
   std::string outputFile;                   // its last value
   bool progress = false;                    // "--progress"
   std::optional<ColumnSpec> columns;        // "--columns A,B[,H]"
+  int epochColumn = 0;                      // "--epochColumn N": each line's source epoch; 0: none
   Delimiter delimiter = Delimiter::kComma;  // "--delimiter"
   std::uint64_t skipLines = 0;              // "--skipLines N": header lines copied unchanged
   std::string comment;                      // "--comment C": lines starting so are copied; empty: none
