@@ -290,6 +290,10 @@ std::optional<GridId> parseGridSlot(std::string_view slot) {
 
 }  // namespace
 
+std::optional<double> readEpochText(std::string_view text) {
+  return readEpoch(text);
+}
+
 std::string_view gridSlotName(GridId grid) {
   for (const auto& [name, id] : kGridSlots) {
     if (id == grid) return name;

@@ -130,9 +130,8 @@ GridPath gridPath(const ConversionSettings& settings, std::span<const std::strin
   return {folders[home] + std::string(first), true};
 }
 
-// changesEpoch: the source positions come with epochs of their own (see DatumPathSettings).
-DatumPathSettings pathSettings(const ConversionSettings& settings, Datum toDatum, bool pointEpochs) {
-  const bool changesEpoch = settings.toEpoch && (pointEpochs || *settings.toEpoch != settings.epoch);
+DatumPathSettings pathSettings(const ConversionSettings& settings, Datum toDatum) {
+  const bool changesEpoch = settings.toEpoch && *settings.toEpoch != settings.epoch;
   return DatumPathSettings{settings.fromDatum,    toDatum,          settings.epoch, settings.useITRF2008,
                            settings.useGridShift, settings.toEpoch, changesEpoch};
 }
@@ -226,7 +225,7 @@ struct Converter::Impl {
   // at the source point, on NZGD2000.
   Gda2020Position heightPosition = Gda2020Position::kTarget;
   std::optional<DatumPath> path;
-  std::optional<DatumPath> pointEpochPath;  // for points at their own epochs, when path differs
+  std::optional<DatumPath> movingPath;  // for points at two epochs when the run's path is not
   std::optional<DatumPath> pathToGda2020;
 };
 
@@ -292,12 +291,13 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
                                                            : Gda2020Position::kOwnPath;
   const bool heightsNeedOwnPath = planned && heightPosition == Gda2020Position::kOwnPath;
 
-  // A path for points at their own epochs is planned whatever the points bring: a target epoch
-  // then always moves them (see DatumPathSettings::changesEpoch).
-  const DatumPathSettings main = pathSettings(settings, settings.toDatum, false);
-  const DatumPathSettings perPoint = pathSettings(settings, settings.toDatum, true);
+  // A point whose source and target epochs differ where the run's do not takes a path that moves
+  // positions in time (see DatumPathSettings::changesEpoch); it opens no grid of its own.
+  const DatumPathSettings main = pathSettings(settings, settings.toDatum);
+  DatumPathSettings moving = main;
+  moving.changesEpoch = true;
   openFor(gridsNeeded(main));
-  if (heightsNeedOwnPath) openFor(gridsNeeded(pathSettings(settings, Datum::kGda2020, false)));
+  if (heightsNeedOwnPath) openFor(gridsNeeded(pathSettings(settings, Datum::kGda2020)));
   for (const GridId surface : heightPlan.surfaces()) {
     open(surface);
     if (const std::optional<GridId> uncertainty = uncertaintyGrid(surface)) open(*uncertainty, false);
@@ -310,8 +310,8 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
   }
 
   path.emplace(main, datumGrids());
-  if (perPoint.changesEpoch != main.changesEpoch) pointEpochPath.emplace(perPoint, datumGrids());
-  if (heightsNeedOwnPath) pathToGda2020.emplace(pathSettings(settings, Datum::kGda2020, false), datumGrids());
+  if (!main.changesEpoch) movingPath.emplace(moving, datumGrids());
+  if (heightsNeedOwnPath) pathToGda2020.emplace(pathSettings(settings, Datum::kGda2020), datumGrids());
 }
 
 Converter::Converter(const ConversionSettings& settings) : impl_(std::make_unique<const Impl>(settings)) {}
@@ -339,6 +339,11 @@ ConversionResult Converter::transformPoint(const Coordinates& point, double epoc
   return impl_->transform(point, impl_->path->epochsOf(epoch));
 }
 
+ConversionResult Converter::transformPoint(const Coordinates& point, double epoch,
+                                           double toEpoch) const noexcept {
+  return impl_->transform(point, PointEpochs{epoch, toEpoch});
+}
+
 ConversionResult Converter::Impl::transform(const Coordinates& point,
                                             const PointEpochs& epochs) const noexcept {
   const Impl& run = *this;
@@ -346,10 +351,8 @@ ConversionResult Converter::Impl::transform(const Coordinates& point,
                             ? gridToGeographic(run.sourceProjection, GridPoint{point.first, point.second})
                             : LatLon{point.first, point.second};
   ConversionResult result;
-  // A point at the run's own epoch takes the run's path; one at an epoch of its own the path that
-  // moves positions in time whenever a target epoch is set.
-  const bool ownEpoch = run.pointEpochPath && epochs.source != run.settings.epoch;
-  const DatumPath& datumPath = ownEpoch ? *run.pointEpochPath : *run.path;
+  const bool moves = run.movingPath && epochs.source != epochs.target;
+  const DatumPath& datumPath = moves ? *run.movingPath : *run.path;
   const LatLon position = datumPath.transformDatum(source.latitude, source.longitude, epochs, result.datum);
   result.coordinates.height = point.height;
 

@@ -274,6 +274,8 @@ class Converter {
   // The same for a point whose source position is at its own epoch (decimal year) rather than the
   // settings' epoch; the target epoch is settings().toEpoch, or else this one.
   ConversionResult transformPoint(const Coordinates& point, double epoch) const noexcept;
+  // The same with the point's target epoch too (decimal years both), whatever the settings say.
+  ConversionResult transformPoint(const Coordinates& point, double epoch, double toEpoch) const noexcept;
 
   const ConversionSettings& settings() const noexcept;
   // The slot's own file.

@@ -64,6 +64,11 @@ struct OptionText {
   std::optional<std::string_view> value;
 };
 
+// An epoch as --epoch, --toEpoch and --epochColumn read it: a decimal year, or an ISO date or date
+// and time ("2020-07-01", "2020-07-01T12:00:00Z") as a decimal year (the year plus the seconds since
+// 1 January over the seconds in that year). Nothing for any other text.
+std::optional<double> readEpochText(std::string_view text);
+
 // The name of a grid slot as --grid and --extraGrid read it ("AUSGeoid2020").
 std::string_view gridSlotName(GridId grid);
 
