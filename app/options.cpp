@@ -288,6 +288,20 @@ std::optional<GridId> parseGridSlot(std::string_view slot) {
   return std::nullopt;
 }
 
+// The value of --grid and --extraGrid: SLOT=FILE, the file not empty; nothing for any other text.
+struct SlotFile {
+  GridId slot = GridId::kAgd66;
+  std::string_view file;
+};
+
+std::optional<SlotFile> readSlotFile(std::string_view value) {
+  const std::size_t equals = value.find('=');
+  if (equals == std::string_view::npos || equals + 1 == value.size()) return std::nullopt;
+  const std::optional<GridId> slot = parseGridSlot(value.substr(0, equals));
+  if (!slot) return std::nullopt;
+  return SlotFile{*slot, value.substr(equals + 1)};
+}
+
 }  // namespace
 
 std::optional<double> readEpochText(std::string_view text) {
@@ -473,26 +487,19 @@ void applyOption(const OptionName& entry, std::string_view value, RunOptions& li
       settings.autoToZone = false;
       break;
     }
-    case Option::kGrid: {
-      const std::size_t equals = value.find('=');
-      const std::optional<GridId> slot =
-          equals == std::string_view::npos ? std::nullopt : parseGridSlot(value.substr(0, equals));
-      if (!slot || equals + 1 == value.size()) {
-        line.errors.push_back(gridSlotProblem(entry.name, value));
-        break;
-      }
-      line.gridFiles[static_cast<std::size_t>(*slot)].assign(value.substr(equals + 1));
-      break;
-    }
+    case Option::kGrid:
     case Option::kExtraGrid: {
-      const std::size_t equals = value.find('=');
-      const std::optional<GridId> slot =
-          equals == std::string_view::npos ? std::nullopt : parseGridSlot(value.substr(0, equals));
-      if (!slot || equals + 1 == value.size()) {
+      const std::optional<SlotFile> slotFile = readSlotFile(value);
+      if (!slotFile) {
         line.errors.push_back(gridSlotProblem(entry.name, value));
         break;
       }
-      settings.extraGridFiles[static_cast<std::size_t>(*slot)].emplace_back(value.substr(equals + 1));
+      const auto slot = static_cast<std::size_t>(slotFile->slot);
+      if (entry.option == Option::kGrid) {
+        line.gridFiles[slot].assign(slotFile->file);
+      } else {
+        settings.extraGridFiles[slot].emplace_back(slotFile->file);
+      }
       break;
     }
   }

@@ -77,6 +77,11 @@ foreach(dir IN ITEMS VELMORA_PC_LIBDIR VELMORA_PC_INCLUDEDIR)
     set(${dir} "\${prefix}/${${dir}}")
   endif()
 endforeach()
+# The grid library's GeoTIFF support links libtiff, which a consumer of the static libraries links too.
+set(VELMORA_PC_TIFF_LIBS "")
+if(VELMORA_HAVE_LIBTIFF)
+  set(VELMORA_PC_TIFF_LIBS " -ltiff")
+endif()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/velmora.pc.in ${PROJECT_BINARY_DIR}/velmora.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/velmora.pc
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT Development)

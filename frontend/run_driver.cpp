@@ -20,6 +20,7 @@
 #include "velmora/app/program_folder.hpp"
 #include "velmora/app/run_tally.hpp"
 #include "velmora/app/run_warnings.hpp"
+#include "velmora/gridfile/grid_file.hpp"
 #include "velmora/version.hpp"
 
 namespace velmora {
@@ -85,7 +86,12 @@ int printHelp(std::FILE* out, std::FILE* err) {
 
 int printVersion(std::FILE* out, std::FILE* err) {
   return finish(out, err, kExitSuccess,
-                writeText(std::string("velmora ").append(kVersion).append("\n"), out));
+                writeText(std::string("velmora ")
+                              .append(kVersion)
+                              .append("\ngrid formats read: ")
+                              .append(gridFormatsRead())
+                              .append("\n"),
+                          out));
 }
 
 // Where the results go: standard output, or the file of --outputFile, renamed into place only when

@@ -58,12 +58,14 @@ void probePoint(const GridFile& grid, double x, double y) {
   if ((match.subGrid == nullptr) != (match.locationClass == 0)) __builtin_trap();
 
   const std::optional<GridShift> shift = interpolateGridShift(grid, y, x);
-  // The interpolation uses the search: both must agree on whether a sub-grid holds the point.
-  if (shift.has_value() != (match.subGrid != nullptr)) __builtin_trap();
+  // The interpolation uses the search: both must agree on whether a sub-grid holds the point, and
+  // only a node without data (NaN) leaves a point a sub-grid holds without a shift.
+  if (shift.has_value() && match.subGrid == nullptr) __builtin_trap();
   if (shift && shift->match.subGrid != match.subGrid) __builtin_trap();
+  if (shift && (std::isnan(shift->latitudeShift) || std::isnan(shift->longitudeShift))) __builtin_trap();
 
   const GridValue value = interpolateGridValue(grid, y, x);
-  if ((value.status == GridValueStatus::kOutside) == shift.has_value()) __builtin_trap();
+  if ((value.status == GridValueStatus::kOutside) != (match.subGrid == nullptr)) __builtin_trap();
   if (value.status == GridValueStatus::kFound && !(value.value > -998.0)) __builtin_trap();
 }
 
@@ -151,6 +153,9 @@ void probeGrid(const GridFile& grid) {
     (void)encodeBinaryGrid(image);
     (void)encodeBinaryGrid(image, BinaryLayout{true, false, false});
     (void)encodeAsciiGrid(image);
+    std::string bytes;
+    (void)encodeGtxGrid(image, bytes);
+    (void)encodeGeoTiffGrid(image, bytes);
   }
 }
 

@@ -11,7 +11,7 @@
 
 namespace velmora {
 
-// Name of this process's scratch file with the given extension (".gsb" or ".gsa") in the
+// Name of this process's scratch file with the given extension (".gsb", ".gsa", ".gtx", ".tif") in the
 // temporary folder; the file is removed when the process exits normally.
 const std::string& fuzzScratchFile(std::string_view extension);
 
@@ -20,7 +20,7 @@ bool writeFuzzScratch(const std::string& fileName, const std::uint8_t* data, std
 
 // Checks that the sub-grid tree holds every sub-grid in use once, under the parent it names;
 // interpolates at the corners, edges, centre and just outside every sub-grid in use, checks that
-// the search and the interpolation agree, and encodes the grid again in both forms. Traps on a
+// the search and the interpolation agree, and encodes the grid again in every format. Traps on a
 // broken invariant so that libFuzzer keeps the input.
 void probeGrid(const GridFile& grid);
 

@@ -3,6 +3,7 @@
 //   make_seed_corpus fuzz/corpus
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <string>
 
 #include "velmora/gridfile/grid_writer.hpp"
@@ -94,6 +95,8 @@ int main(int argc, char** argv) {
   const std::filesystem::path root = argv[1];
   std::filesystem::create_directories(root / "binary");
   std::filesystem::create_directories(root / "ascii");
+  std::filesystem::create_directories(root / "gtx");
+  std::filesystem::create_directories(root / "tiff");
   const velmora::BinaryLayout littlePadded{false, true, true};
   const velmora::BinaryLayout bigUnpadded{true, false, true};
   const velmora::BinaryLayout noEnd{false, false, false};
@@ -122,5 +125,23 @@ int main(int argc, char** argv) {
                    "SUB_NAME \"A B\"\r\nPARENT NONE\r\nCREATED x\r\nUPDATED y\r\nS_LAT -1.0\r\nN_LAT 0.0\r\n"
                    "E_LONG -11.0\r\nW_LONG -10.0\r\nLAT_INC 1.0\r\nLONG_INC 1.0\r\nGS_COUNT 4\r\n"
                    "0.5 -0.25\r\n1.5e-3 2 0.1 0.1\r\n  -3 4   \r\n5 6 7 8\r\nend\r\n");
+  // GTX: one value per node, a geoid; GeoTIFF: the nested horizontal grid and the geoid as heights.
+  GridImage heights = geoid();
+  heights.content = velmora::GridContent::kGeoid;
+  heights.subGrids[0].nodes[3].latShift = std::numeric_limits<float>::quiet_NaN();  // no data
+  std::string bytes;
+  ok = ok && velmora::encodeGtxGrid(heights, bytes) == velmora::kGridOk && write(root / "gtx" / "geoid.gtx", bytes);
+  GridImage wide = heights;
+  wide.subGrids[0] = subGrid("WIDE", "NONE", -151200.0, -642600.0, 3600.0, 3, 4);  // 178.5 E .. 181.5 E
+  ok = ok && velmora::encodeGtxGrid(wide, bytes) == velmora::kGridOk && write(root / "gtx" / "wide.gtx", bytes);
+  // GeoTIFF seeds only from a build that writes them.
+  if (velmora::encodeGeoTiffGrid(nested(), bytes) == velmora::kGridOk) {
+    ok = ok && write(root / "tiff" / "nested.tif", bytes);
+    ok = ok && velmora::encodeGeoTiffGrid(heights, bytes) == velmora::kGridOk &&
+         write(root / "tiff" / "geoid.tif", bytes);
+    heights.content = velmora::GridContent::kVertical;
+    ok = ok && velmora::encodeGeoTiffGrid(heights, bytes) == velmora::kGridOk &&
+         write(root / "tiff" / "vertical.tif", bytes);
+  }
   return ok ? 0 : 1;
 }

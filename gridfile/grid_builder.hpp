@@ -67,6 +67,12 @@ struct GridFile::Impl {
       topLevelIndex;  // none for a short list
   double toDegrees = 0.0;
   double toSeconds = 0.0;
+  // West and east limits (degrees) of what the top-level sub-grids reach, margins included, and
+  // whether a top-level sub-grid extends past 180 or -180: a point whose longitude finds no
+  // sub-grid is tried again 360 degrees round when that lands inside (see grid_search.cpp).
+  double reachWest = 0.0;
+  double reachEast = 0.0;
+  bool pastAntimeridian = false;
   std::string path;
   int subGridCount = 0;
   int topLevelCount = 0;
@@ -74,6 +80,8 @@ struct GridFile::Impl {
   bool byteSwapped = false;
   std::uint32_t defects = 0;
   std::string gsType;
+  GridForm form = GridForm::kBinary;
+  GridContent content = GridContent::kHorizontal;
   std::vector<SubGrid> subGrids;
   FileHandle source;  // the file being read; text-form files stay open until the grid is released
   GridOverview overview;

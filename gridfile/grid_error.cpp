@@ -4,7 +4,7 @@ namespace velmora {
 
 // Table order is part of the interface: 206 (LON_INC) deliberately follows 207 and 208, and codes
 // added later go after 323, before the closing entry.
-const std::array<GridErrorMessage, 38> kGridErrorMessages = {{
+const std::array<GridErrorMessage, 50> kGridErrorMessages = {{
     {0, "No error"},
     {1, "No memory"},
     {2, "I/O error"},
@@ -42,6 +42,18 @@ const std::array<GridErrorMessage, 38> kGridErrorMessages = {{
     {322, "Unexpected EOF"},
     {323, "Invalid line"},
     {324, "Path too long"},
+    {325, "Invalid GTX header"},
+    {326, "GeoTIFF grids not supported by this build"},
+    {327, "Grid too large"},
+    {328, "Invalid TIFF file"},
+    {329, "Unsupported TIFF samples"},
+    {330, "Invalid georeferencing"},
+    {331, "Invalid GDAL metadata"},
+    {332, "Unsupported grid type"},
+    {333, "Missing grid samples"},
+    {334, "Invalid GeoKey directory"},
+    {335, "Grid content does not fit the format"},
+    {336, "Cannot encode the grid"},
     {-1, nullptr},
 }};
 

@@ -9,7 +9,9 @@
 #include "common/ascii_text.hpp"
 #include "gridfile/ascii_reader.hpp"
 #include "gridfile/binary_reader.hpp"
+#include "gridfile/geotiff_reader.hpp"
 #include "gridfile/grid_builder.hpp"
+#include "gridfile/gtx_reader.hpp"
 
 namespace velmora {
 
@@ -129,6 +131,12 @@ double GridFile::toSeconds() const {
 const std::string& GridFile::gsType() const {
   return impl_->gsType;
 }
+GridForm GridFile::form() const {
+  return impl_->form;
+}
+GridContent GridFile::content() const {
+  return impl_->content;
+}
 std::span<const SubGrid> GridFile::subGrids() const {
   return impl_->subGrids;
 }
@@ -201,7 +209,28 @@ std::optional<GridForm> gridFormFromName(std::string_view fileName) {
   const std::string_view extension = fileName.substr(dot + 1);
   if (gridNamesEqual(extension, "gsb")) return GridForm::kBinary;
   if (gridNamesEqual(extension, "gsa")) return GridForm::kText;
+  if (gridNamesEqual(extension, "gtx")) return GridForm::kGtx;
+  if (gridNamesEqual(extension, "tif") || gridNamesEqual(extension, "tiff")) return GridForm::kGeoTiff;
   return std::nullopt;
+}
+
+bool gridFormReadable(GridForm form) {
+  return form != GridForm::kGeoTiff || kGeoTiffSupported;
+}
+
+std::string_view gridFormatsRead() {
+  return kGeoTiffSupported ? ".gsb .gsa .gtx .tif" : ".gsb .gsa .gtx";
+}
+
+std::string_view gridContentName(GridContent content) {
+  switch (content) {
+    case GridContent::kGeoid:
+      return "geoid";
+    case GridContent::kVertical:
+      return "vertical";
+    default:
+      return "horizontal";
+  }
 }
 
 std::unique_ptr<GridFile> openGridFile(std::string_view fileName, GridError& error) {
@@ -210,8 +239,21 @@ std::unique_ptr<GridFile> openGridFile(std::string_view fileName, GridError& err
     error = kGridCannotOpenFile;
     return nullptr;
   }
-  return *form == GridForm::kBinary ? openBinaryGridFile(fileName, error)
-                                    : openAsciiGridFile(fileName, error);
+  std::unique_ptr<GridFile> grid;
+  switch (*form) {
+    case GridForm::kBinary:
+      grid = openBinaryGridFile(fileName, error);
+      break;
+    case GridForm::kText:
+      grid = openAsciiGridFile(fileName, error);
+      break;
+    case GridForm::kGtx:
+      return openGtxGridFile(fileName, error);
+    case GridForm::kGeoTiff:
+      return openGeoTiffGridFile(fileName, error);
+  }
+  if (grid) GridFileBuilder::fields(*grid).form = *form;
+  return grid;
 }
 
 std::unique_ptr<GridFile> openGridFile(std::string_view fileName) {

@@ -4,6 +4,7 @@
 // those of the plain file-order searches (first sub-grid of a name, parent chains longer than the
 // number of child sub-grids). A long top-level list is then indexed for the search.
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -18,6 +19,7 @@ namespace {
 
 constexpr std::string_view kTopLevelParent = "NONE    ";
 constexpr std::string_view kBlankName = "        ";
+constexpr double kHalfTurnDeg = 180.0;  // the antimeridian, degrees
 
 std::string upperCased(std::string_view text) {
   std::string upper(text);
@@ -55,6 +57,7 @@ GridError checkGridHierarchy(GridFile& grid) {
   fields.topLevelCount = 0;
   fields.firstTopLevel = nullptr;
   fields.topLevelIndex.reset();
+  fields.pastAntimeridian = false;
   if (fields.subGridCount <= 0) return kGridNoTopLevelParent;
 
   // First sub-grid in file order of each name.
@@ -98,6 +101,14 @@ GridError checkGridHierarchy(GridFile& grid) {
     lastTopLevel = &subGrid;
   }
   if (fields.firstTopLevel == nullptr) return kGridNoTopLevelParent;
+
+  fields.reachWest = fields.firstTopLevel->lonMin - fields.firstTopLevel->lonInc;
+  fields.reachEast = fields.firstTopLevel->lonMax + fields.firstTopLevel->lonInc;
+  for (const SubGridFields* top = fields.firstTopLevel; top != nullptr; top = top->nextSibling) {
+    fields.reachWest = std::min(fields.reachWest, top->lonMin - top->lonInc);
+    fields.reachEast = std::max(fields.reachEast, top->lonMax + top->lonInc);
+    if (top->lonMin < -kHalfTurnDeg || top->lonMax > kHalfTurnDeg) fields.pastAntimeridian = true;
+  }
 
   if (const GridError loop = checkParentLoops(fields.subGrids); loop != kGridOk) return loop;
 

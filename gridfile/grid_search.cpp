@@ -205,8 +205,8 @@ Match searchTopLevelIndex(const detail::TopLevelIndex& index, double x, double y
   return choice;
 }
 
-// findSubGrid on the sub-grids' states; no sub-grid and kNoClass when none holds the point.
-Match searchGrid(const GridFile& grid, double x, double y) {
+// findSubGrid on the sub-grids' states at the longitude as given.
+Match searchAt(const GridFile& grid, double x, double y) {
   // Every edge test is false for NaN but true for an infinity ("near" anything); neither may go on
   // to the cell arithmetic.
   if (!std::isfinite(x) || !std::isfinite(y)) return {};
@@ -260,6 +260,33 @@ Match searchGrid(const GridFile& grid, double x, double y) {
   return chosen;
 }
 
+constexpr double kFullTurnDeg = 360.0;
+
+constexpr double kHalfTurnDeg = 180.0;
+
+// findSubGrid on the sub-grids' states; no sub-grid and kNoClass when none holds the point. A grid
+// that extends past 180 degrees (New Zealand's run from 160 E to 190 E) or past -180 also holds
+// points given the other way round the globe, and a point given past +-180 may lie in a grid given
+// within it (a world grid from -180): when the longitude as given finds no sub-grid, or only a
+// margin, the longitude 360 degrees east or west is tried where it falls within the grid's reach.
+// x is set to the longitude that found the sub-grid. A grid within -180 .. 180 and a point given
+// within it never take the second look, so their results are those of the plain search.
+Match searchGrid(const GridFile& grid, double& x, double y) {
+  Match chosen = searchAt(grid, x, y);
+  if (chosen.subGrid != nullptr && chosen.locationClass != kClassMargin) return chosen;
+  const GridFileFields& fields = GridFileBuilder::fields(grid);
+  if (!std::isfinite(x) || !(fields.pastAntimeridian || std::fabs(x) > kHalfTurnDeg)) return chosen;
+  for (const double turned : {x + kFullTurnDeg, x - kFullTurnDeg}) {
+    if (!(turned > fields.reachWest && turned < fields.reachEast)) continue;
+    const Match other = searchAt(grid, turned, y);
+    if (other.subGrid != nullptr && other.locationClass < chosen.locationClass) {
+      chosen = other;
+      x = turned;
+    }
+  }
+  return chosen;
+}
+
 SubGridMatch publicMatch(const Match& match) {
   if (match.subGrid == nullptr) return {};
   return {GridFileBuilder::owner(match.subGrid), match.locationClass};
@@ -273,13 +300,23 @@ SubGridMatch findSubGrid(const GridFile& grid, double x, double y) {
 
 namespace {
 
+// The longitude taken round the globe to the side of the sub-grid it was matched on: a match across
+// the antimeridian is made 360 degrees east or west of the longitude given. Any other longitude lies
+// within half a turn of the sub-grid and is kept as it is.
+double besideSubGrid(const SubGridFields& g, double x) {
+  if (x < g.lonMin - kHalfTurnDeg) return x + kFullTurnDeg;
+  if (x > g.lonMax + kHalfTurnDeg) return x - kFullTurnDeg;
+  return x;
+}
+
+// The interpolation at a match, without the test for nodes without data.
 std::optional<GridShift> shiftAt(const GridFile& grid, const Match& match, double latitude,
                                  double longitude) {
-  const double x = longitude;
-  const double y = latitude;
   if (match.subGrid == nullptr) return std::nullopt;
   const SubGridFields& g = *match.subGrid;
   if (!holdsNodes(g, g.shifts)) return std::nullopt;
+  const double x = besideSubGrid(g, longitude);
+  const double y = latitude;
 
   const Cell cell = locateCell(g, match.locationClass, x, y);
   const auto columns = static_cast<std::size_t>(g.columns);
@@ -298,6 +335,13 @@ std::optional<GridShift> shiftAt(const GridFile& grid, const Match& match, doubl
   return GridShift{-lonShift, latShift, -lonAccuracy, latAccuracy, publicMatch(match)};
 }
 
+// A node without data (NaN, from a GTX or GeoTIFF grid) makes the shift NaN: the grid has no shift
+// to give there, as if it did not hold the point.
+std::optional<GridShift> withData(std::optional<GridShift> shift) {
+  if (shift && (std::isnan(shift->longitudeShift) || std::isnan(shift->latitudeShift))) return std::nullopt;
+  return shift;
+}
+
 Match privateMatch(const SubGridMatch& match) {
   if (match.subGrid == nullptr) return {};
   return {&GridFileBuilder::fields(*match.subGrid), match.locationClass};
@@ -314,21 +358,25 @@ GridValue valueOf(const std::optional<GridShift>& shift) {
 }  // namespace
 
 std::optional<GridShift> interpolateGridShift(const GridFile& grid, double latitude, double longitude) {
-  return shiftAt(grid, searchGrid(grid, longitude, latitude), latitude, longitude);
+  double x = longitude;
+  const Match match = searchGrid(grid, x, latitude);
+  return withData(shiftAt(grid, match, latitude, x));
 }
 
 std::optional<GridShift> interpolateGridShift(const GridFile& grid, const SubGridMatch& match,
                                               double latitude, double longitude) {
-  return shiftAt(grid, privateMatch(match), latitude, longitude);
+  return withData(shiftAt(grid, privateMatch(match), latitude, longitude));
 }
 
 GridValue interpolateGridValue(const GridFile& grid, double latitude, double longitude) {
-  return valueOf(interpolateGridShift(grid, latitude, longitude));
+  double x = longitude;
+  const Match match = searchGrid(grid, x, latitude);
+  return valueOf(shiftAt(grid, match, latitude, x));
 }
 
 GridValue interpolateGridValue(const GridFile& grid, const SubGridMatch& match, double latitude,
                                double longitude) {
-  return valueOf(interpolateGridShift(grid, match, latitude, longitude));
+  return valueOf(shiftAt(grid, privateMatch(match), latitude, longitude));
 }
 
 }  // namespace velmora

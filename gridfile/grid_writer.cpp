@@ -10,6 +10,7 @@
 #include <bit>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <span>
 
 #include "common/atomic_file.hpp"
@@ -220,6 +221,7 @@ GridImage gridImageFromFile(const GridFile& grid) {
   image.minorF = overview.minorF;
   image.majorT = overview.majorT;
   image.minorT = overview.minorT;
+  image.content = grid.content();
   for (const SubGrid& subGrid : grid.subGrids()) {
     if (!subGrid.inUse()) continue;
     SubGridImage& sub = image.subGrids.emplace_back();
@@ -244,6 +246,7 @@ GridImage gridImageFromFile(const GridFile& grid) {
       GridNode& node = sub.nodes[n];
       node.lonShift = shifts[2 * n];
       node.latShift = shifts[2 * n + 1];
+      if (image.content != GridContent::kHorizontal && std::isnan(node.latShift)) node.latShift = kNtv2NoDataHeight;
       node.lonAccuracy = hasAccuracies ? accuracies[2 * n] : 0.0F;
       node.latAccuracy = hasAccuracies ? accuracies[2 * n + 1] : 0.0F;
     }

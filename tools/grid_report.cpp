@@ -168,6 +168,19 @@ std::string_view gridDefectMeaning(std::uint32_t bit, GridForm form) {
   return "";
 }
 
+std::string_view gridFormName(GridForm form) {
+  switch (form) {
+    case GridForm::kText:
+      return "text";
+    case GridForm::kGtx:
+      return "GTX";
+    case GridForm::kGeoTiff:
+      return "GeoTIFF";
+    default:
+      return "binary";
+  }
+}
+
 std::string_view locationClassName(int locationClass) {
   switch (locationClass) {
     case kClassInterior:
@@ -204,7 +217,12 @@ std::string formatGridInfo(const GridFile& grid, GridForm form) {
   appendLabel(out, "File:", kInfoLabelWidth);
   out += grid.path() + '\n';
   appendLabel(out, "Form:", kInfoLabelWidth);
-  out += form == GridForm::kBinary ? "binary\n" : "text\n";
+  out += std::string(gridFormName(form)) + '\n';
+  // GTX and GeoTIFF files say what their nodes hold; an NTv2 file does not.
+  if (form == GridForm::kGtx || form == GridForm::kGeoTiff) {
+    appendLabel(out, "Content:", kInfoLabelWidth);
+    out += std::string(gridContentName(grid.content())) + '\n';
+  }
   if (form == GridForm::kBinary) {
     const bool machineLittle = std::endian::native == std::endian::little;
     const bool fileLittle = grid.byteSwapped() ? !machineLittle : machineLittle;
@@ -214,7 +232,11 @@ std::string formatGridInfo(const GridFile& grid, GridForm form) {
     out += grid.paddedInts() ? "padded to 8 bytes\n" : "not padded (4 bytes)\n";
   }
   appendLabel(out, "Unit:", kInfoLabelWidth);
-  out += trimTrailingBlanks(grid.gsType()) + '\n';
+  if (form == GridForm::kGtx || form == GridForm::kGeoTiff) {
+    out += grid.content() == GridContent::kHorizontal ? "arc-seconds\n" : "metres\n";
+  } else {
+    out += trimTrailingBlanks(grid.gsType()) + '\n';
+  }
   appendLabel(out, "Sub-grids:", kInfoLabelWidth);
   out += std::to_string(grid.subGridCount()) + " (" + std::to_string(grid.topLevelCount()) + " top-level)\n";
 
@@ -245,11 +267,16 @@ std::string formatGridInfo(const GridFile& grid, GridForm form) {
 
 GridShiftReport formatGridShift(const GridFile& grid, GridForm form, double latitude, double longitude) {
   GridShiftReport report;
+  // A GTX or GeoTIFF height grid has a value and nothing else to show; a node without data there is
+  // "no data", not a point outside the grid.
+  const bool heightsOnly = (form == GridForm::kGtx || form == GridForm::kGeoTiff) &&
+                           grid.content() != GridContent::kHorizontal;
+  const GridValue value = interpolateGridValue(grid, latitude, longitude);
   const std::optional<GridShift> shift = interpolateGridShift(grid, latitude, longitude);
-  if (!shift) return report;
+  if (heightsOnly ? value.status == GridValueStatus::kOutside : !shift) return report;
   report.found = true;
 
-  const SubGridMatch& match = shift->match;
+  const SubGridMatch& match = heightsOnly ? value.match : shift->match;
   std::string& out = report.text;
   appendLabel(out, "File:", kShiftLabelWidth);
   out += grid.path() + '\n';
@@ -265,6 +292,13 @@ GridShiftReport formatGridShift(const GridFile& grid, GridForm form, double lati
   } else {
     out += "none\n";
   }
+  if (heightsOnly) {
+    appendLabel(out, "Geoid/value:", kShiftLabelWidth);
+    out += value.status == GridValueStatus::kFound ? formatFixed(value.value, kSecondDecimals) + " metres"
+                                                   : std::string("no data");
+    out += '\n';
+    return report;
+  }
   appendLabel(out, "Latitude shift:", kShiftLabelWidth);
   out += formatFixed(shift->latitudeShift, kSecondDecimals) + " arc-seconds (north positive)\n";
   appendLabel(out, "Longitude shift:", kShiftLabelWidth);
@@ -279,12 +313,13 @@ GridShiftReport formatGridShift(const GridFile& grid, GridForm form, double lati
     appendLabel(out, "Longitude accuracy:", kShiftLabelWidth);
     out += formatFixed(-shift->longitudeAccuracy, kSecondDecimals) + " arc-seconds\n";
   } else {
+    const std::string_view missing =
+        form == GridForm::kText ? "not stored in the text form\n" : "not stored in the file\n";
     appendLabel(out, "Latitude accuracy:", kShiftLabelWidth);
-    out += "not stored in the text form\n";
+    out += missing;
     appendLabel(out, "Longitude accuracy:", kShiftLabelWidth);
-    out += "not stored in the text form\n";
+    out += missing;
   }
-  const GridValue value = interpolateGridValue(grid, latitude, longitude);
   appendLabel(out, "Geoid/value:", kShiftLabelWidth);
   out += value.status == GridValueStatus::kFound ? formatFixed(value.value, kSecondDecimals)
                                                  : std::string("no data");

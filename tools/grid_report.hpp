@@ -1,4 +1,4 @@
-// Plain-text reports on an opened NTv2 grid file, printed by the velmora-grid tool.
+// Plain-text reports on an opened grid file, printed by the velmora-grid tool.
 //
 // The reports are a user interface: their layout is fixed and scripts may read them. Numbers are
 // written with "." as the decimal point whatever the locale, angles in decimal degrees (east and
@@ -18,6 +18,9 @@ namespace velmora {
 // Meaning of one GridFile::defects() bit as the form in question sets it; "" for an unknown bit.
 std::string_view gridDefectMeaning(std::uint32_t bit, GridForm form);
 
+// "binary", "text", "GTX" or "GeoTIFF", as the Form line of the info report shows it.
+std::string_view gridFormName(GridForm form);
+
 // Name of a location class of findSubGrid ("interior", "northern edge", ...); "none" for 0.
 std::string_view locationClassName(int locationClass);
 
@@ -25,7 +28,8 @@ std::string_view locationClassName(int locationClass);
 // a value that rounds to zero; "nan", "inf" and "-inf" for values that are not finite.
 std::string formatFixed(double value, int decimals);
 
-// Report of "velmora-grid info": file name, form, byte order and padding (binary only), unit,
+// Report of "velmora-grid info": file name, form, content (GTX and GeoTIFF only: horizontal,
+// geoid or vertical), byte order and padding (binary only), unit,
 // sub-grid count, defects one per line, then the sub-grid tree in file order with each child
 // indented two more spaces under its parent. Example:
 //
@@ -58,7 +62,8 @@ struct GridShiftReport {
 // Report of "velmora-grid shift" at a point in decimal degrees (east and north positive): the
 // sub-grid chosen and its location class, the interpolated shifts in arc-seconds (north and east
 // positive), the accuracies in arc-seconds as the file stores them ("not stored in the text form"
-// for a text sub-grid whose node lines hold two values), and the value interpolateGridValue gives
+// for a text sub-grid whose node lines hold two values, "not stored in the file" for a GTX or
+// GeoTIFF grid without them), and the value interpolateGridValue gives
 // (the geoid-ellipsoid separation of a geoid file) or "no data". Example:
 //
 //   File:               nzgd2kgrid0005.gsb
@@ -72,7 +77,9 @@ struct GridShiftReport {
 //
 // The geoid/value line is the interpolated latitude-shift field times the unit's arc-second factor,
 // as interpolateGridValue gives it; a geoid file (unit SECONDS) stores the separation in metres
-// there. It reads "no data" when that value is -998 or below.
+// there. It reads "no data" when that value is -998 or below. For a GTX or GeoTIFF geoid or
+// vertical grid the shift and accuracy lines are left out and the value is followed by " metres".
+// The info report's Unit line reads "arc-seconds" or "metres" for those formats.
 GridShiftReport formatGridShift(const GridFile& grid, GridForm form, double latitude, double longitude);
 
 }  // namespace velmora

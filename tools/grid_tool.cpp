@@ -9,6 +9,7 @@
 #include <memory>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "velmora/gridfile/grid_error.hpp"
 #include "velmora/gridfile/grid_file.hpp"
@@ -20,45 +21,52 @@ namespace velmora {
 const std::string_view kGridToolUsage =
     "usage: velmora-grid info FILE\n"
     "       velmora-grid shift FILE LATITUDE LONGITUDE\n"
-    "       velmora-grid convert IN OUT\n"
+    "       velmora-grid convert [--content horizontal|geoid|vertical] IN OUT\n"
     "\n"
-    "  info     shows the form, unit, defects and sub-grid tree of an NTv2 grid file\n"
+    "  info     shows the form, unit, defects and sub-grid tree of a grid file\n"
     "  shift    interpolates the file at a point in decimal degrees, north and east positive\n"
     "  convert  writes IN in the form named by OUT's extension\n"
     "\n"
-    "FILE, IN and OUT end in .gsb (binary form) or .gsa (text form).\n"
+    "FILE, IN and OUT end in .gsb or .gsa (NTv2 binary or text form), .gtx (GTX) or .tif (GeoTIFF).\n"
     "Exit status: 0 done, 1 usage or failure, 2 no sub-grid holds the point.\n";
 
 const std::string_view kGridToolHelp =
-    "velmora-grid shows what an NTv2 grid file holds, interpolates it at a point, and converts it\n"
-    "between its binary (.gsb) and text (.gsa) forms. Where velmora quietly falls back to parameter\n"
-    "sets because a grid is missing or refused, this tool says why.\n"
+    "velmora-grid shows what a grid file holds, interpolates it at a point, and converts it between\n"
+    "the NTv2 binary (.gsb) and text (.gsa) forms, GTX (.gtx) and GeoTIFF (.tif). Where velmora\n"
+    "quietly falls back to parameter sets because a grid is missing or refused, this tool says why.\n"
     "\n"
     "Usage:\n"
     "  velmora-grid info FILE\n"
     "  velmora-grid shift FILE LATITUDE LONGITUDE\n"
-    "  velmora-grid convert IN OUT\n"
+    "  velmora-grid convert [--content horizontal|geoid|vertical] IN OUT\n"
     "  velmora-grid --help | -h | --version\n"
     "\n"
     "Commands:\n"
     "  info FILE\n"
-    "      Prints the file's form, byte order and integer padding (binary form), unit, the number of\n"
-    "      sub-grids, each defect found with its meaning, and the sub-grid tree: every sub-grid's\n"
-    "      name, parent, rows x columns, nodes stored, latitude and longitude range and spacing in\n"
-    "      degrees, each child indented two spaces under its parent.\n"
+    "      Prints the file's form, what a GTX or GeoTIFF file holds (horizontal, geoid or vertical),\n"
+    "      byte order and integer padding (binary form), unit, the number of sub-grids, each defect\n"
+    "      found with its meaning, and the sub-grid tree: every sub-grid's name, parent, rows x\n"
+    "      columns, nodes stored, latitude and longitude range and spacing in degrees, each child\n"
+    "      indented two spaces under its parent.\n"
     "  shift FILE LATITUDE LONGITUDE\n"
     "      Interpolates the file at a point in decimal degrees, north and east positive, \".\" as the\n"
     "      decimal point (a leading + is allowed; no hemisphere letters). Prints the sub-grid chosen\n"
     "      and where the point lies in it, the latitude and longitude shifts in arc-seconds (north\n"
-    "      and east positive), their accuracies, and the interpolated value: for a geoid file the\n"
-    "      separation in metres, or \"no data\".\n"
-    "  convert IN OUT\n"
+    "      and east positive), their accuracies, and the interpolated value: for a geoid or vertical\n"
+    "      grid the value in metres, or \"no data\". A grid that reaches past 180 degrees also holds\n"
+    "      points given the other way round (-175 as well as 185).\n"
+    "  convert [--content horizontal|geoid|vertical] IN OUT\n"
     "      Writes IN in the form named by OUT's extension and prints one line: the file written, its\n"
-    "      form, sub-grids and nodes. OUT is replaced whole or left as it was; an OUT that is IN under\n"
-    "      another name or through a link is refused.\n"
+    "      form, sub-grids and nodes. --content says what IN holds, which an NTv2 file does not say\n"
+    "      (default: horizontal for NTv2 input, the file's own for GTX and GeoTIFF input); a geoid\n"
+    "      or vertical grid carries one value per node, the NTv2 latitude-shift field. A GTX file\n"
+    "      holds one grid of one value per node: a horizontal grid, or one of several sub-grids, is\n"
+    "      refused. OUT is replaced whole or left as it was; an OUT that is IN under another name or\n"
+    "      through a link is refused.\n"
     "\n"
-    "FILE, IN and OUT end in .gsb (binary form) or .gsa (text form); only regular files are read.\n"
-    "Errors go to standard error and name the file, with the grid library's code where it gave one:\n"
+    "FILE, IN and OUT end in .gsb or .gsa (NTv2), .gtx (GTX) or .tif or .tiff (GeoTIFF, when the\n"
+    "build reads it: --version lists the formats read); only regular files are read. Errors go to\n"
+    "standard error and name the file, with the grid library's code where it gave one:\n"
     "  velmora-grid: AGD66_Australia.gsb: error 321: Cannot open file\n"
     "\n"
     "Exit status:\n"
@@ -70,7 +78,8 @@ const std::string_view kGridToolHelp =
     "Examples:\n"
     "  velmora-grid info AGD66_Australia.gsb\n"
     "  velmora-grid shift GDA2020_Australia.gsb -33.85678 151.21530\n"
-    "  velmora-grid convert AUSGeoid2020.gsa AUSGeoid2020.gsb\n";
+    "  velmora-grid convert AUSGeoid2020.gsa AUSGeoid2020.gsb\n"
+    "  velmora-grid convert --content geoid AUSGeoid2020.gsb AUSGeoid2020.tif\n";
 
 namespace {
 
@@ -97,7 +106,19 @@ std::string counted(std::size_t count, std::string_view noun) {
 }
 
 std::string unknownExtension() {
-  return "unknown extension, expected .gsb or .gsa";
+  return "unknown extension, expected .gsb, .gsa, .gtx or .tif";
+}
+
+std::string codeText(GridError error) {
+  const char* message = gridErrorMessage(error);
+  return "error " + std::to_string(error) + ": " + (message != nullptr ? message : "Unknown error");
+}
+
+std::optional<GridContent> contentNamed(std::string_view name) {
+  for (const GridContent content : {GridContent::kHorizontal, GridContent::kGeoid, GridContent::kVertical}) {
+    if (name == gridContentName(content)) return content;
+  }
+  return std::nullopt;
 }
 
 // Both names exist and lead to the same file (same device and inode): "x" and "./x", a hard link,
@@ -132,10 +153,7 @@ OpenedGrid openForTool(std::string_view fileName, std::string& problem) {
   opened.form = *form;
   GridError error = kGridOk;
   opened.grid = openGridFile(fileName, error);
-  if (opened.grid == nullptr) {
-    const char* message = gridErrorMessage(error);
-    problem = "error " + std::to_string(error) + ": " + (message != nullptr ? message : "Unknown error");
-  }
+  if (opened.grid == nullptr) problem = codeText(error);
   return opened;
 }
 
@@ -160,10 +178,11 @@ GridToolResult runShift(std::string_view fileName, double latitude, double longi
   return GridToolResult{kToolSuccess, std::move(report.text), ""};
 }
 
-GridToolResult runConvert(std::string_view inName, std::string_view outName) {
+GridToolResult runConvert(std::string_view inName, std::string_view outName, std::optional<GridContent> content) {
   // The output form is checked first, so that a mistyped name costs no read of a large file.
   const std::optional<GridForm> outForm = gridFormFromName(outName);
   if (!outForm) return failure(outName, unknownExtension());
+  if (!gridFormReadable(*outForm)) return failure(outName, codeText(kGridNoGeoTiffSupport));
   // Converting a file onto itself can only be a slip: it would replace the input, and with the
   // other form when a link gives the file a name of each form.
   if (sameFile(inName, outName)) {
@@ -173,17 +192,42 @@ GridToolResult runConvert(std::string_view inName, std::string_view outName) {
   const OpenedGrid opened = openForTool(inName, problem);
   if (opened.grid == nullptr) return failure(inName, problem);
 
-  const GridImage image = gridImageFromFile(*opened.grid);
-  const std::string bytes = *outForm == GridForm::kBinary ? encodeBinaryGrid(image) : encodeAsciiGrid(image);
-  if (const std::error_code error = writeFileAtomically(outName, bytes)) {
-    return failure(outName, "cannot write the file: " + error.message());
+  GridImage image = gridImageFromFile(*opened.grid);
+  if (content) image.content = *content;
+  std::string bytes;
+  GridError error = kGridOk;
+  switch (*outForm) {
+    case GridForm::kBinary:
+      bytes = encodeBinaryGrid(image);
+      break;
+    case GridForm::kText:
+      bytes = encodeAsciiGrid(image);
+      break;
+    case GridForm::kGtx:
+      if (image.content == GridContent::kHorizontal) {
+        return failure(outName, "a GTX file holds one value per node: a horizontal grid cannot be written "
+                                "as GTX (give --content geoid or vertical for a geoid or vertical grid)");
+      }
+      if (image.subGrids.size() != 1) {
+        return failure(outName, "a GTX file holds one grid: " + counted(image.subGrids.size(), "sub-grid") +
+                                    " cannot be written as GTX");
+      }
+      error = encodeGtxGrid(image, bytes);
+      break;
+    case GridForm::kGeoTiff:
+      error = encodeGeoTiffGrid(image, bytes);
+      break;
+  }
+  if (error != kGridOk) return failure(outName, codeText(error));
+  if (const std::error_code writeError = writeFileAtomically(outName, bytes)) {
+    return failure(outName, "cannot write the file: " + writeError.message());
   }
 
   std::size_t nodes = 0;
   for (const SubGridImage& sub : image.subGrids) nodes += sub.nodes.size();
   GridToolResult result;
-  result.out = "Wrote " + std::string(outName) + ": " + (*outForm == GridForm::kBinary ? "binary" : "text") +
-               " form, " + counted(image.subGrids.size(), "sub-grid") + ", " + counted(nodes, "node") + '\n';
+  result.out = "Wrote " + std::string(outName) + ": " + std::string(gridFormName(*outForm)) + " form, " +
+               counted(image.subGrids.size(), "sub-grid") + ", " + counted(nodes, "node") + '\n';
   return result;
 }
 
@@ -220,7 +264,10 @@ GridToolResult runGridTool(std::span<const std::string_view> arguments) {
     return GridToolResult{kToolSuccess, std::string(kGridToolHelp), ""};
   }
   if (command == "--version") {
-    return GridToolResult{kToolSuccess, std::string(kToolName) + ' ' + std::string(kVersion) + '\n', ""};
+    return GridToolResult{kToolSuccess,
+                          std::string(kToolName) + ' ' + std::string(kVersion) + "\ngrid formats read: " +
+                              std::string(gridFormatsRead()) + '\n',
+                          ""};
   }
   if (command == "info" && arguments.size() == 2) return runInfo(arguments[1]);
   if (command == "shift" && arguments.size() == 4) {
@@ -229,7 +276,21 @@ GridToolResult runGridTool(std::span<const std::string_view> arguments) {
     if (!latitude || !longitude) return usage();
     return runShift(arguments[1], *latitude, *longitude);
   }
-  if (command == "convert" && arguments.size() == 3) return runConvert(arguments[1], arguments[2]);
+  if (command == "convert") {
+    // --content VALUE anywhere among the arguments, at most once; IN and OUT in that order.
+    std::optional<GridContent> content;
+    std::vector<std::string_view> names;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+      if (arguments[i] == "--content") {
+        if (content || i + 1 == arguments.size()) return usage();
+        content = contentNamed(arguments[++i]);
+        if (!content) return usage();
+      } else {
+        names.push_back(arguments[i]);
+      }
+    }
+    if (names.size() == 2) return runConvert(names[0], names[1], content);
+  }
   return usage();
 }
 

@@ -7,6 +7,7 @@
 
 #include "tests/e2e/velmora_folder.hpp"
 #include "velmora/geodesy/datum_transforms.hpp"
+#include "velmora/gridfile/grid_file.hpp"
 #include "velmora/version.hpp"
 
 namespace velmora::testing {
@@ -361,7 +362,9 @@ TEST(InformationE2e, HelpAndVersionGoToStandardOutputWithStatusZero) {
     EXPECT_EQ(result.standardOutput.rfind("velmora converts coordinates", 0), 0U);
     EXPECT_EQ(result.standardError, "");
   }
-  expectRun(velmora.run({"--version"}), {0, "velmora " + std::string(kVersion) + "\n", ""});
+  expectRun(velmora.run({"--version"}),
+            {0, "velmora " + std::string(kVersion) + "\ngrid formats read: " + std::string(gridFormatsRead()) + "\n",
+             ""});
 }
 
 TEST(TypedFormsE2e, NameEqualsValueAndMarkedAnglesGiveTheSameResults) {

@@ -18,6 +18,7 @@
 #include "velmora/geodesy/map_projection.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 #include "velmora/gridfile/grid_search.hpp"
+#include "velmora/gridfile/grid_writer.hpp"
 
 namespace velmora::testing {
 namespace {
@@ -431,6 +432,34 @@ TEST(ConversionE2e, HeightsWithGeoidGrids) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     expectRun(velmora.run(withPoint(c.options, c.point, "100")), {0, c.expected, ""});
+  }
+}
+
+// The height code reads a GTX or GeoTIFF geoid, named with --grid, as it reads the NTv2 one.
+TEST(ConversionE2e, GeoidsInEveryFormatGiveTheSameHeights) {
+  const VelmoraFolder velmora;
+  velmora.writeBesideProgram("AUSGeoid2020.gsb", planeGeoidGrid(kContinent, 20.0F, 0.5F, 0.25F));
+  const auto gsb = openGridFile(velmora.programFolder() + "AUSGeoid2020.gsb");
+  ASSERT_NE(gsb, nullptr);
+  GridImage image = gridImageFromFile(*gsb);
+  image.content = GridContent::kGeoid;
+  std::vector<std::string> files;
+  std::string bytes;
+  ASSERT_EQ(encodeGtxGrid(image, bytes), kGridOk);
+  velmora.writeBesideProgram("geoid.gtx", bytes);
+  files.emplace_back("geoid.gtx");
+  if (encodeGeoTiffGrid(image, bytes) == kGridOk) {
+    velmora.writeBesideProgram("geoid.tif", bytes);
+    files.emplace_back("geoid.tif");
+  }
+  const std::vector<std::string> options{"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--fromHeightType",
+                                         "AHD", "--toHeightType", "Ellipsoid"};
+  for (const LatLon point : {kSydney, kPerth}) {
+    for (const std::string& file : files) {
+      SCOPED_TRACE(file);
+      expectRun(velmora.run(withPoint(with({"--grid", "AUSGeoid2020=" + file}, options), point, "100")),
+                {0, line(point, 100.0 + planeSeparation(point)), ""});
+    }
   }
 }
 

@@ -17,9 +17,10 @@ namespace velmora {
 namespace {
 
 TEST(GridErrorTable, KeepsTheLibraryOrderAndEndsWithTheTerminator) {
-  const std::array<GridError, 37> order = {0,   1,   2,   3,   101, 201, 202, 203, 204, 205, 207, 208, 206,
+  const std::array<GridError, 49> order = {0,   1,   2,   3,   101, 201, 202, 203, 204, 205, 207, 208, 206,
                                            301, 302, 303, 304, 305, 306, 307, 308, 309, 310, 311, 312, 313,
-                                           314, 315, 316, 317, 318, 319, 320, 321, 322, 323, 324};
+                                           314, 315, 316, 317, 318, 319, 320, 321, 322, 323, 324, 325, 326,
+                                           327, 328, 329, 330, 331, 332, 333, 334, 335, 336};
   for (std::size_t i = 0; i < order.size(); ++i) {
     EXPECT_EQ(kGridErrorMessages[i].code, order[i]) << "entry " << i;
     EXPECT_NE(kGridErrorMessages[i].message, nullptr) << "entry " << i;
@@ -49,6 +50,8 @@ TEST(GridFormFromName, ComparesTheWholeLastExtensionIgnoringCase) {
       {"a.gsb.bak", std::nullopt},    {"a.gs", std::nullopt},       {"a.gsbx", std::nullopt},
       {"gsb", std::nullopt},          {"", std::nullopt},           {"a.", std::nullopt},
       {"dir.gsb/file", std::nullopt},
+      {"g.gtx", GridForm::kGtx},      {"G.GTX", GridForm::kGtx},    {"t.tif", GridForm::kGeoTiff},
+      {"T.TIFF", GridForm::kGeoTiff}, {"t.tiff.x", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(gridFormFromName(c.name), c.form) << '"' << c.name << '"';
 }

@@ -86,15 +86,15 @@ TEST(RunGridTool, UnknownExtensionsAreRefusedBeforeAnyFileIsRead) {
     std::vector<std::string_view> arguments;
     const char* err;
   } cases[] = {
-      {{"info", "grid.txt"}, "velmora-grid: grid.txt: unknown extension, expected .gsb or .gsa\n"},
-      {{"info", "grid"}, "velmora-grid: grid: unknown extension, expected .gsb or .gsa\n"},
+      {{"info", "grid.txt"}, "velmora-grid: grid.txt: unknown extension, expected .gsb, .gsa, .gtx or .tif\n"},
+      {{"info", "grid"}, "velmora-grid: grid: unknown extension, expected .gsb, .gsa, .gtx or .tif\n"},
       {{"shift", "grid.gsb.gz", "0", "0"},
-       "velmora-grid: grid.gsb.gz: unknown extension, expected .gsb or .gsa\n"},
+       "velmora-grid: grid.gsb.gz: unknown extension, expected .gsb, .gsa, .gtx or .tif\n"},
       // The output name is checked first: the input here does not even exist.
       {{"convert", "missing.gsb", "out.ntv2"},
-       "velmora-grid: out.ntv2: unknown extension, expected .gsb or .gsa\n"},
+       "velmora-grid: out.ntv2: unknown extension, expected .gsb, .gsa, .gtx or .tif\n"},
       {{"convert", "missing.txt", "out.gsa"},
-       "velmora-grid: missing.txt: unknown extension, expected .gsb or .gsa\n"},
+       "velmora-grid: missing.txt: unknown extension, expected .gsb, .gsa, .gtx or .tif\n"},
   };
   for (const auto& c : cases) {
     const GridToolResult result = runGridTool(c.arguments);

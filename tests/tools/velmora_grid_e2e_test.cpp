@@ -150,7 +150,7 @@ TEST_F(VelmoraGridTool, NoArgumentsPrintTheUsageWithStatusOne) {
 }
 
 TEST_F(VelmoraGridTool, HelpAndVersionGoToStandardOutputWithStatusZero) {
-  const std::string helpStart = "velmora-grid shows what an NTv2 grid file holds";
+  const std::string helpStart = "velmora-grid shows what a grid file holds";
   const ProcessResult help = runTool(folder_, {"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.standardOutput.rfind(helpStart, 0), 0U) << help.standardOutput;
@@ -159,7 +159,9 @@ TEST_F(VelmoraGridTool, HelpAndVersionGoToStandardOutputWithStatusZero) {
   expectRun(runTool(folder_, {"-h"}), {0, help.standardOutput, ""});
   expectRun(runTool(folder_, {"--help", "info", "two.gsb"}), {0, help.standardOutput, ""});
   // The number is project(velmora VERSION ...) of the top CMakeLists.txt.
-  expectRun(runTool(folder_, {"--version"}), {0, "velmora-grid 0.2.0\n", ""});
+  // The second line names the formats the build reads.
+  expectRun(runTool(folder_, {"--version"}),
+            {0, "velmora-grid 0.2.0\ngrid formats read: " + std::string(gridFormatsRead()) + "\n", ""});
 }
 
 TEST_F(VelmoraGridTool, InfoDescribesBinaryLayoutsUnitsAndDefects) {
@@ -251,7 +253,7 @@ TEST_F(VelmoraGridTool, OpenFailuresNameTheFileTheCodeAndItsMessage) {
       {{"info", "folder.gsb"}, "velmora-grid: folder.gsb: error 321: Cannot open file\n"},
       {{"info", "fifo.gsa"}, "velmora-grid: fifo.gsa: error 321: Cannot open file\n"},
       {{"info", longPath + ".gsb"}, "velmora-grid: " + longPath + ".gsb: error 324: Path too long\n"},
-      {{"info", "two.txt"}, "velmora-grid: two.txt: unknown extension, expected .gsb or .gsa\n"},
+      {{"info", "two.txt"}, "velmora-grid: two.txt: unknown extension, expected .gsb, .gsa, .gtx or .tif\n"},
       {{"shift", "orec.gsb", "-41", "174"}, "velmora-grid: orec.gsb: error 301: Invalid NUM_OREC\n"},
       {{"convert", "missing.gsa", "out.gsb"}, "velmora-grid: missing.gsa: error 321: Cannot open file\n"},
       {{"convert", "two.gsb", "no-such-folder/out.gsa"},
@@ -570,6 +572,76 @@ TEST_F(VelmoraGridTool, RealNzGridConvertRoundTripKeepsTheShifts) {
     EXPECT_EQ(shiftBody(text.standardOutput), shiftBody(original.standardOutput)) << p[0] << ' ' << p[1];
     EXPECT_EQ(shiftBody(back.standardOutput), shiftBody(original.standardOutput)) << p[0] << ' ' << p[1];
   }
+}
+
+}  // namespace
+}  // namespace velmora
+
+namespace velmora {
+namespace {
+
+// GTX and GeoTIFF through the tool: what --content allows, the reports of a geoid grid past 180
+// degrees, and a two-level grid through GeoTIFF and back (or, built without libtiff, code 326).
+TEST_F(VelmoraGridTool, ConvertsBetweenEveryFormatWhereTheContentFits) {
+  folder_.writeFile("geoid.gsb", encodeBinaryGrid(degreeGrid({-48.0, -34.0, 160.0, 190.0, 2.0},
+                                                              shiftPlanes({1.0, 0.125, 0.25}, {0.0, 0.0, 0.0}),
+                                                              "NZGEOID")));
+  const std::string horizontal =
+      "velmora-grid: x.gtx: a GTX file holds one value per node: a horizontal grid cannot be written as GTX "
+      "(give --content geoid or vertical for a geoid or vertical grid)\n";
+  const std::string usage = runTool(folder_, {}).standardOutput;
+  struct Case {
+    std::vector<std::string> arguments;
+    ExpectedRun expected;
+  };
+  const std::vector<Case> cases = {
+      {{"convert", "geoid.gsb", "x.gtx"}, {1, "", horizontal}},
+      {{"convert", "--content", "geoid", "two.gsb", "x.gtx"},
+       {1, "", "velmora-grid: x.gtx: a GTX file holds one grid: 2 sub-grids cannot be written as GTX\n"}},
+      {{"convert", "geoid.gsb", "geoid.gtx", "--content", "geoid"},
+       {0, "Wrote geoid.gtx: GTX form, 1 sub-grid, 128 nodes\n", ""}},
+      {{"info", "geoid.gtx"},
+       {0,
+        "File:        geoid.gtx\nForm:        GTX\nContent:     geoid\nUnit:        metres\n"
+        "Sub-grids:   1 (1 top-level)\nDefects:     none\n" +
+            kTreeTitle +
+            "  [0] \"GTX     \" parent \"NONE    \", 8 x 16 nodes (rows x columns), 128 stored, lat -48.000000000 .. "
+            "-34.000000000 step 2.000000000, lon 160.000000000 .. 190.000000000 step 2.000000000\n",
+        ""}},
+      // 185 E given as -175: N = 1 - 41 / 8 + 185 / 4.
+      {{"shift", "geoid.gtx", "-41", "-175"},
+       {0,
+        "File:               geoid.gtx\nPoint:              latitude -41.000000000, longitude -175.000000000\n"
+        "Sub-grid:           [0] \"GTX     \" (class 1, interior)\nGeoid/value:        42.125000000 metres\n",
+        ""}},
+      {{"convert", "--content", "height", "two.gsb", "x.gtx"}, {1, usage, ""}},
+      {{"convert", "--content", "geoid", "--content", "geoid", "two.gsb", "x.gtx"}, {1, usage, ""}},
+  };
+  for (const Case& c : cases) expectRun(runTool(folder_, c.arguments), c.expected);
+  if (!gridFormReadable(GridForm::kGeoTiff)) {
+    const std::string refused = "error 326: GeoTIFF grids not supported by this build\n";
+    expectRun(runTool(folder_, {"convert", "two.gsb", "two.tif"}), {1, "", "velmora-grid: two.tif: " + refused});
+    folder_.writeFile("x.tif", "II*\0");
+    expectRun(runTool(folder_, {"info", "x.tif"}), {1, "", "velmora-grid: x.tif: " + refused});
+    return;
+  }
+  const std::vector<Case> tiffCases = {
+      {{"convert", "geoid.gtx", "geoid.tif", "--content", "vertical"},
+       {0, "Wrote geoid.tif: GeoTIFF form, 1 sub-grid, 128 nodes\n", ""}},
+      {{"convert", "two.gsb", "two.tif"}, {0, "Wrote two.tif: GeoTIFF form, 2 sub-grids, 40 nodes\n", ""}},
+      {{"convert", "two.tif", "back.gsa"}, {0, "Wrote back.gsa: text form, 2 sub-grids, 40 nodes\n", ""}},
+  };
+  for (const Case& c : tiffCases) expectRun(runTool(folder_, c.arguments), c.expected);
+  const ProcessResult tif = runTool(folder_, {"info", "geoid.tif"});
+  EXPECT_NE(tif.standardOutput.find("Form:        GeoTIFF\nContent:     vertical\n"), std::string::npos)
+      << tif.standardOutput;
+  // The two-level grid read back from GeoTIFF shows the same tree and the same shifts.
+  const ProcessResult info = runTool(folder_, {"info", "two.tif"});
+  EXPECT_TRUE(info.standardOutput.ends_with(kTwoLevelTree)) << info.standardOutput;
+  const ProcessResult viaTif = runTool(folder_, {"shift", "back.gsa", "-41.1", "174.2"});
+  const ProcessResult direct = runTool(folder_, {"shift", "two.gsa", "-41.1", "174.2"});
+  EXPECT_EQ(viaTif.standardOutput.substr(viaTif.standardOutput.find("Sub-grid:")),
+            direct.standardOutput.substr(direct.standardOutput.find("Sub-grid:")));
 }
 
 }  // namespace

@@ -1,8 +1,13 @@
-// An NTv2 grid file in memory: the overview, a tree of sub-grids and every node's values.
+// A grid file in memory: the overview, a tree of sub-grids and every node's values. NTv2 files
+// (.gsb, .gsa) are held as they are; GTX (.gtx) and GeoTIFF (.tif) grids are converted into the
+// same form, so that the search reads every format alike.
 //
 // Node n of a sub-grid lies in row n / columns and column n % columns. Row 0 is the southern
-// edge and rows go north; column 0 is the EASTERN edge and columns go west, as in the file.
-// Longitude shifts are stored as the file holds them: in the file's unit, positive WEST.
+// edge and rows go north; column 0 is the EASTERN edge and columns go west, as in an NTv2 file.
+// Longitude shifts are stored as an NTv2 file holds them: in the file's unit, positive WEST. A
+// grid of one value per node (a GTX file, a GeoTIFF geoid or vertical-offset grid) holds it in the
+// latitude-shift field with unit "SECONDS" (factor 1, so the value comes back in metres, as an
+// NTv2 geoid file's N does) and 0 in the longitude field. A node without data holds NaN.
 #pragma once
 
 #include <cstddef>
@@ -29,6 +34,18 @@ inline constexpr std::uint32_t kDefectBlankName = 0x10;      // a sub-grid name 
 inline constexpr std::uint32_t kDefectNoEndRecord = 0x20;    // end record/line missing or (text) not END
 inline constexpr std::uint32_t kDefectBadEndKey = 0x40;      // binary end key is not "END     "
 inline constexpr std::uint32_t kDefectEndNotZero = 0x80;     // binary end value bytes not all zero
+
+// The file formats, named by the extension: .gsb NTv2 binary, .gsa NTv2 text, .gtx GTX,
+// .tif/.tiff GeoTIFF.
+enum class GridForm { kBinary, kText, kGtx, kGeoTiff };
+
+// What the nodes hold. An NTv2 file does not say: it counts as horizontal (its geoid files put N
+// in the latitude-shift field all the same). GTX files hold one value per node, taken as a geoid.
+enum class GridContent {
+  kHorizontal,  // latitude and longitude offsets
+  kGeoid,       // geoid undulation N, metres (ellipsoidal height = gravity-related height + N)
+  kVertical,    // offset from one vertical datum to another, metres (target = source + offset)
+};
 
 // A sub-file header as the file holds it: file angle unit, longitudes positive WEST. Kept so
 // that a grid can be written again in either form without rounding its bounds.
@@ -178,8 +195,11 @@ class GridFile {
   // Factors from the file's angle unit to degrees and to arc-seconds.
   double toDegrees() const;
   double toSeconds() const;
-  // The normalised GS_TYPE, 8 characters.
+  // The normalised GS_TYPE, 8 characters; "SECONDS " for GTX and GeoTIFF grids.
   const std::string& gsType() const;
+  // The format read and what the nodes hold.
+  GridForm form() const;
+  GridContent content() const;
 
   // Every sub-file in file order, and the top-level sub-grids (the roots of the tree) in file order.
   std::span<const SubGrid> subGrids() const;
@@ -194,19 +214,26 @@ class GridFile {
   std::unique_ptr<Impl> impl_;
 };
 
-// The two forms of an NTv2 file, named by the extension: .gsb binary, .gsa text.
-enum class GridForm { kBinary, kText };
-
-// The form named by the extension after the last "." of the name, "gsb" or "gsa" in any letter
-// case; nullopt for any other name.
+// The form named by the extension after the last "." of the name, "gsb", "gsa", "gtx", "tif" or
+// "tiff" in any letter case; nullopt for any other name.
 std::optional<GridForm> gridFormFromName(std::string_view fileName);
 
-// Opens a .gsb (binary) or .gsa (text) file, the form chosen by gridFormFromName; nullptr on any
-// failure (missing or empty name, unknown extension, unreadable or invalid file). Prints nothing.
+// Whether this build reads the form: GeoTIFF needs libtiff at build time, the others always.
+bool gridFormReadable(GridForm form);
+
+// The extensions this build reads, for a program's --version: ".gsb .gsa .gtx .tif" or, built
+// without libtiff, ".gsb .gsa .gtx".
+std::string_view gridFormatsRead();
+
+// "horizontal", "geoid" or "vertical".
+std::string_view gridContentName(GridContent content);
+
+// Opens a grid file, the form chosen by gridFormFromName; nullptr on any failure (missing or empty
+// name, unknown extension, unreadable or invalid file). Prints nothing.
 std::unique_ptr<GridFile> openGridFile(std::string_view fileName);
 
 // The same, with the code of the failure (grid_error.hpp): the reader's code, 321 also for a name
-// without a known extension; kGridOk with a grid.
+// without a known extension, 326 for a GeoTIFF file in a build without libtiff; kGridOk with a grid.
 std::unique_ptr<GridFile> openGridFile(std::string_view fileName, GridError& error);
 
 // Releases the grid (closing its file if still open) and empties the holder; nothing for none.

@@ -23,7 +23,11 @@ struct SubGridMatch {
 // interior match wins at once, edges go to the best class (the first of a tie) and a margin to the
 // first listed; an edge or interior match then descends into the deepest child holding the point
 // (ties among siblings on edges go to the later one). Edges are compared with a relative tolerance
-// of 2^-50. None (class 0) for a NaN or infinite coordinate. The top-level sub-grids of a grid read
+// of 2^-50. None (class 0) for a NaN or infinite coordinate. When x finds no sub-grid, or only a
+// margin, and the grid extends past 180 or -180 degrees or x lies past them, x + 360 or x - 360 is
+// tried where it lies within the grid's reach: a grid running 160 .. 190 E holds a point given as
+// -175 as well as 185, a world grid from -180 .. 180 a point given as 185. A grid within
+// -180 .. 180 gives a point within them what the plain search gives. The top-level sub-grids of a grid read
 // with many of them are found through an index made at the open, with the same result: the time
 // grows with the logarithm of their number and with how many of them overlap at the point.
 SubGridMatch findSubGrid(const GridFile& grid, double x, double y);
@@ -41,7 +45,8 @@ struct GridShift {
 // northern edge, western edge or north-western corner only the last row, last column or corner node
 // is read; within one spacing outside a top-level sub-grid the edge values fade linearly to zero. A
 // position on or past the last node line (rounding, or an extent that is not a whole number of
-// spacings) reads the last cell. Nothing when no sub-grid holds the point.
+// spacings) reads the last cell. Nothing when no sub-grid holds the point, and nothing when a node
+// read holds no data (NaN in a GTX or GeoTIFF grid).
 std::optional<GridShift> interpolateGridShift(const GridFile& grid, double latitude, double longitude);
 
 // The same at a sub-grid already chosen: match is what findSubGrid(grid, longitude, latitude) gave.

@@ -1,4 +1,4 @@
-// Writers of both NTv2 forms from a neutral description, for fixtures and format conversion.
+// Writers of every grid format from a neutral description, for fixtures and format conversion.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +8,15 @@
 #include <system_error>
 #include <vector>
 
+#include "velmora/gridfile/grid_error.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 
 namespace velmora {
+
+// How NTv2 geoid files mark a node without data, and the threshold a reader applies (-998 and
+// below): the GTX and GeoTIFF writers turn such heights into their own no-data marks.
+inline constexpr float kNtv2NoDataHeight = -999.0F;
+inline constexpr float kNtv2NoDataAtOrBelow = -998.0F;
 
 struct GridNode {
   float latShift = 0.0F;  // file unit, north positive
@@ -45,6 +51,10 @@ struct GridImage {
   double minorT = 0.0;
   std::optional<std::int32_t> numFile;  // written instead of subGrids.size() when set
   std::vector<SubGridImage> subGrids;
+  // What the nodes hold, for the GTX and GeoTIFF writers: for a geoid or vertical grid each node's
+  // latShift is the value (metres, times the unit's arc-second factor: 1 for SECONDS), and NaN
+  // marks a node without data.
+  GridContent content = GridContent::kHorizontal;
 };
 
 struct BinaryLayout {
@@ -62,9 +72,26 @@ std::string encodeBinaryGrid(const GridImage& image, const BinaryLayout& layout 
 // carry a "#" (it starts a comment), enclosing quotes or leading blanks in a text value.
 std::string encodeAsciiGrid(const GridImage& image);
 
+// A GTX file (big-endian, rows from the south, -88.8888 for a node without data: NaN or -998 and
+// below) into bytes: 0, or
+// 335 for a horizontal grid or one of several sub-grids (GTX holds one value per node and one grid),
+// 201-206 for bounds that are not a whole number of spacings with as many nodes as stored.
+GridError encodeGtxGrid(const GridImage& image, std::string& bytes);
+
+// A GeoTIFF grid in PROJ's profile into bytes: one image per sub-grid, parents before children,
+// with grid_name and parent_grid_name; Float32 samples, Deflate with the floating-point predictor,
+// PixelIsPoint, GDAL_METADATA with TYPE, DESCRIPTION and UNITTYPE per sample and
+// positive_value=east. A horizontal grid has latitude_offset and longitude_offset in arc-seconds
+// and, when any is not zero, the two accuracies; a geoid geoid_undulation and a vertical grid
+// vertical_offset, in metres. Nodes without data (NaN; for heights also -998 and below) get -32768
+// and a GDAL_NODATA tag. 0, 326 in a build
+// without libtiff, 335 bounds that do not hold the nodes, 336 when libtiff fails.
+GridError encodeGeoTiffGrid(const GridImage& image, std::string& bytes);
+
 // Description of an opened grid, for writing it in another form: names as normalised, the other
 // text values and all header numbers as read, accuracies 0 for a sub-grid that holds none (a text
-// sub-grid whose node lines have two values).
+// sub-grid whose node lines have two values). A geoid or vertical grid's nodes without data (NaN
+// in a GTX or GeoTIFF grid) get kNtv2NoDataHeight, as NTv2 geoid files mark them.
 GridImage gridImageFromFile(const GridFile& grid);
 
 // Replaces fileName with a file holding bytes, all or nothing: bytes go to a new file of a unique
