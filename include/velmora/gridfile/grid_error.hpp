@@ -29,22 +29,20 @@ inline constexpr GridError kGridNoTopLevelParent = 309;
 inline constexpr GridError kGridParentLoop = 310;
 inline constexpr GridError kGridCannotOpenFile = 321;  // also a path that is not a regular file
 inline constexpr GridError kGridUnexpectedEof = 322;
-inline constexpr GridError kGridInvalidLine = 323;       // text form: bad node line, or a line too long
-inline constexpr GridError kGridPathTooLong = 324;       // longer than kMaxGridPathLength characters
-inline constexpr GridError kGridInvalidGtxHeader = 325;  // GTX: origin, spacing or counts out of range
-inline constexpr GridError kGridNoGeoTiffSupport = 326;  // a .tif in a build without libtiff
-inline constexpr GridError kGridTooLarge = 327;     // nodes over kMaxGridNodes or more than the file holds
-inline constexpr GridError kGridInvalidTiff = 328;  // libtiff refused the file, a directory or a block
+inline constexpr GridError kGridInvalidLine = 323;  // text form: bad node line, or a line too long
+inline constexpr GridError kGridPathTooLong = 324;  // longer than kMaxGridPathLength characters
+inline constexpr GridError kGridInvalidGtxHeader = 325;    // GTX: origin, spacing or counts out of range
+inline constexpr GridError kGridNoGeoTiffSupport = 326;    // a .tif in a build without libtiff
+inline constexpr GridError kGridTooLarge = 327;            // nodes over kMaxGridNodes or more than the file holds
+inline constexpr GridError kGridInvalidTiff = 328;         // libtiff refused the file, a directory or a block
 inline constexpr GridError kGridUnsupportedSamples = 329;  // sample type, width or layout not read
-inline constexpr GridError kGridInvalidGeoreference =
-    330;  // tie point, pixel scale, transformation or model type
-inline constexpr GridError kGridInvalidMetadata =
-    331;  // GDAL_METADATA not the XML expected, or bad SCALE/OFFSET/nodata
-inline constexpr GridError kGridUnsupportedType = 332;  // TYPE missing or not a grid type that is read
-inline constexpr GridError kGridMissingSamples = 333;   // fewer samples than the TYPE needs, or bad unit
-inline constexpr GridError kGridInvalidGeoKeys = 334;   // GeoKey directory malformed
-inline constexpr GridError kGridContentMismatch = 335;  // writing: the grid does not fit the format
-inline constexpr GridError kGridWriteFailed = 336;      // writing: the encoder failed
+inline constexpr GridError kGridInvalidGeoreference = 330; // tie point, pixel scale, transformation or model type
+inline constexpr GridError kGridInvalidMetadata = 331;     // GDAL_METADATA not the XML expected, or bad SCALE/OFFSET/nodata
+inline constexpr GridError kGridUnsupportedType = 332;     // TYPE missing or not a grid type that is read
+inline constexpr GridError kGridMissingSamples = 333;      // fewer samples than the TYPE needs, or bad unit
+inline constexpr GridError kGridInvalidGeoKeys = 334;      // GeoKey directory malformed
+inline constexpr GridError kGridContentMismatch = 335;     // writing: the grid does not fit the format
+inline constexpr GridError kGridWriteFailed = 336;         // writing: the encoder failed
 
 struct GridErrorMessage {
   GridError code;
