@@ -9,7 +9,9 @@ std::optional<std::string> gridShiftProblem(const Converter& converter) {
   const ConversionSettings& settings = converter.settings();
   const bool datumGrid =
       converter.gridState(GridId::kAgd66).needed || converter.gridState(GridId::kAgd84).needed ||
-      converter.gridState(GridId::kGda2020).needed || converter.gridState(GridId::kNzgd2000).needed;
+      converter.gridState(GridId::kGda2020).needed || converter.gridState(GridId::kNzgd2000).needed ||
+      converter.gridState(GridId::kNzDeformation).needed ||
+      converter.gridState(GridId::kNzDeformation).optional;
   if (settings.useGridShift && !datumGrid) {
     return "--useGridShift: no grid file serves " + std::string(datumName(settings.fromDatum)) + " to " +
            std::string(datumName(settings.toDatum));
@@ -23,10 +25,10 @@ std::vector<std::string> gridProblems(const Converter& converter) {
     problems.push_back(std::move(*problem));
   for (const GridId id : kGridIds) {
     // Every slot but the datum grids holds a height surface.
-    const bool geoid =
-        id != GridId::kAgd66 && id != GridId::kAgd84 && id != GridId::kGda2020 && id != GridId::kNzgd2000;
+    const bool geoid = id != GridId::kAgd66 && id != GridId::kAgd84 && id != GridId::kGda2020 &&
+                       id != GridId::kNzgd2000 && id != GridId::kNzDeformation;
     for (const GridState& state : converter.gridStates(id)) {
-      if (!state.needed || state.grid != nullptr) continue;
+      if (!state.needed || isOpen(state)) continue;
       std::string problem = "cannot use " + std::string(geoid ? "the geoid file '" : "the grid file '") +
                             absolutePath(state.path) + "' (needed " +
                             (geoid ? "for the heights" : "by --useGridShift") +

@@ -269,6 +269,7 @@ constexpr std::array<std::pair<std::string_view, GridId>, kGridIdCount> kGridSlo
     {"AGQG", GridId::kAgqg},
     {"AUSGeoid2020Error", GridId::kAusGeoid2020Error},
     {"AGQGUncertainty", GridId::kAgqgUncertainty},
+    {"NZDeformation", GridId::kNzDeformation},
 }};
 
 // "--grid 'X': expected SLOT=FILE, SLOT one of AGD66, ..."
@@ -811,7 +812,8 @@ std::vector<std::string> settingsProblems(const RunOptions& line) {
 
   // The datum grids serve only --useGridShift: a file named for one would silently go unread.
   if (!settings.useGridShift) {
-    for (const GridId id : {GridId::kAgd66, GridId::kAgd84, GridId::kGda2020, GridId::kNzgd2000}) {
+    for (const GridId id :
+         {GridId::kAgd66, GridId::kAgd84, GridId::kGda2020, GridId::kNzgd2000, GridId::kNzDeformation}) {
       const std::size_t slot = static_cast<std::size_t>(id);
       const auto ignored = [&](std::string_view option, const std::string& file) {
         problems.push_back(std::string(option) + " " + std::string(gridSlotName(id)) + "=" + file +

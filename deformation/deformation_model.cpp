@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <utility>
@@ -74,15 +75,30 @@ DeformationModel::DeformationModel(DeformationModelFile file, std::vector<Compon
 }
 
 std::unique_ptr<DeformationModel> DeformationModel::open(const std::string& path, std::string& problem) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  GridError error = kGridOk;
+  return open(path, problem, error);
+}
+
+std::unique_ptr<DeformationModel> DeformationModel::open(const std::string& path, std::string& problem,
+                                                         GridError& error) {
+  std::error_code status;
+  std::ifstream in;
+  if (std::filesystem::is_regular_file(path, status)) in.open(path, std::ios::binary);
+  if (!in.is_open() || !in) {
+    error = kGridCannotOpenFile;
     problem = "cannot open the deformation model '" + path + "'";
+    return nullptr;
+  }
+  if (!deformationModelsSupported()) {
+    error = kGridNoModelSupport;
+    problem = "the deformation model '" + path + "': this build reads no deformation model";
     return nullptr;
   }
   std::ostringstream text;
   text << in.rdbuf();
   std::optional<DeformationModelFile> file = readDeformationModelFile(text.str(), problem);
   if (!file) {
+    error = kGridInvalidModel;
     problem = "the deformation model '" + path + "': " + problem;
     return nullptr;
   }
@@ -95,7 +111,6 @@ std::unique_ptr<DeformationModel> DeformationModel::open(const std::string& path
         component.gridFile.starts_with('/') ? component.gridFile : folder + component.gridFile;
     // A 3d grid is read twice: its horizontal pair, then its vertical offset.
     const auto openAs = [&](GridSamples samples, std::unique_ptr<GridFile>& into) {
-      GridError error = kGridOk;
       into = openGridFile(gridPath, error, samples);
       if (into) return true;
       const char* message = gridErrorMessage(error);

@@ -20,6 +20,7 @@
 #include "velmora/app/program_folder.hpp"
 #include "velmora/app/run_tally.hpp"
 #include "velmora/app/run_warnings.hpp"
+#include "velmora/deformation/deformation_model.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 #include "velmora/version.hpp"
 
@@ -90,7 +91,11 @@ int printVersion(std::FILE* out, std::FILE* err) {
                               .append(kVersion)
                               .append("\ngrid formats read: ")
                               .append(gridFormatsRead())
-                              .append("\n"),
+                              .append("\n")
+                              // Only a build without a JSON parser says so: the default's text stays.
+                              .append(deformationModelsSupported()
+                                          ? ""
+                                          : "deformation models: none (built without a JSON parser)\n"),
                           out));
 }
 

@@ -4,7 +4,7 @@ namespace velmora {
 
 // Table order is part of the interface: 206 (LON_INC) deliberately follows 207 and 208, and codes
 // added later go after 323, before the closing entry.
-const std::array<GridErrorMessage, 50> kGridErrorMessages = {{
+const std::array<GridErrorMessage, 52> kGridErrorMessages = {{
     {0, "No error"},
     {1, "No memory"},
     {2, "I/O error"},
@@ -54,6 +54,8 @@ const std::array<GridErrorMessage, 50> kGridErrorMessages = {{
     {334, "Invalid GeoKey directory"},
     {335, "Grid content does not fit the format"},
     {336, "Cannot encode the grid"},
+    {337, "Invalid deformation model"},
+    {338, "Deformation models not supported by this build"},
     {-1, nullptr},
 }};
 

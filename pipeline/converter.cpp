@@ -19,6 +19,7 @@
 #include "pipeline/datum_path.hpp"
 #include "pipeline/datum_projection.hpp"
 #include "pipeline/height_plan.hpp"
+#include "velmora/deformation/deformation_model.hpp"
 #include "velmora/geodesy/map_projection.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 
@@ -71,6 +72,9 @@ constexpr std::string_view kWellington1953Names[] = {"wellht1953-nzvd2016.gtx",
 constexpr std::string_view kAgqgNames[] = {"AGQG_20201120.gsb", "au_ga_AGQG_20201120.tif"};
 constexpr std::string_view kAusGeoid2020ErrorNames[] = {"AUSGeoid2020_20180201_error.gsb"};
 constexpr std::string_view kAgqgUncertaintyNames[] = {"AGQG_uncertainty_20201120.gsb"};
+// LINZ's master file of the 2018-07-01 model (EPSG:9090), as PROJ's data package names it; its
+// grids are found beside it.
+constexpr std::string_view kNzDeformationNames[] = {"nz_linz_nzgd2000-20180701.json"};
 
 // By GridId, in its order.
 constexpr std::array<std::span<const std::string_view>, kGridIdCount> kGridFileNames{
@@ -98,6 +102,7 @@ constexpr std::array<std::span<const std::string_view>, kGridIdCount> kGridFileN
     kAgqgNames,
     kAusGeoid2020ErrorNames,
     kAgqgUncertaintyNames,
+    kNzDeformationNames,
 };
 
 constexpr std::size_t slotOf(GridId id) {
@@ -201,7 +206,15 @@ struct Converter::Impl {
 
   GridList files(GridId id) const { return lists[slotOf(id)]; }
   DatumGrids datumGrids() const {
-    return {files(GridId::kAgd66), files(GridId::kAgd84), files(GridId::kGda2020), files(GridId::kNzgd2000)};
+    DatumGrids grids{files(GridId::kAgd66), files(GridId::kAgd84), files(GridId::kGda2020),
+                     files(GridId::kNzgd2000)};
+    // The first model file of the slot that opened serves.
+    const std::vector<GridState>& modelStates = states[slotOf(GridId::kNzDeformation)];
+    for (std::size_t k = 0; k < modelStates.size() && grids.nzModel == nullptr; ++k) {
+      grids.nzModel = modelStates[k].model;
+      grids.nzModelFile = static_cast<std::uint8_t>(k);
+    }
+    return grids;
   }
   void open(GridId id, bool needed = true);
   void openFor(const GridNeeds& needs);
@@ -211,8 +224,9 @@ struct Converter::Impl {
   std::array<std::vector<std::unique_ptr<GridFile>>, kGridIdCount> grids;
   std::array<std::vector<const GridFile*>, kGridIdCount> lists;
   std::array<std::vector<GridState>, kGridIdCount> states;
-  bool fromGrid = false;  // source coordinates are EN
-  bool toGrid = false;    // target coordinates are EN
+  std::vector<std::unique_ptr<DeformationModel>> models;  // the deformation model slot's files
+  bool fromGrid = false;                                  // source coordinates are EN
+  bool toGrid = false;                                    // target coordinates are EN
   ProjectionParams sourceProjection;
   ProjectionParams targetProjection;
   // With autoToZone, the target grid of each UTM zone, zone z at z - 1.
@@ -248,6 +262,12 @@ void Converter::Impl::open(GridId id, bool needed) {
     GridPath found = gridPath(settings, given[0].empty() ? gridFileNames(id) : given);
     state.path = std::move(found.path);
     state.searched = found.searched;
+    if (id == GridId::kNzDeformation) {
+      std::string problem;
+      models[k] = DeformationModel::open(state.path, problem, state.error);
+      state.model = models[k].get();
+      continue;
+    }
     grids[slot][k] = openGridFile(state.path, state.error);
     state.grid = grids[slot][k].get();
     lists[slot][k] = state.grid;
@@ -259,6 +279,7 @@ void Converter::Impl::openFor(const GridNeeds& needs) {
   if (needs.agd84) open(GridId::kAgd84);
   if (needs.gda2020) open(GridId::kGda2020);
   if (needs.nzgd2000 || needs.nzgd2000Optional) open(GridId::kNzgd2000, needs.nzgd2000);
+  if (needs.nzModel || needs.nzModelOptional) open(GridId::kNzDeformation, needs.nzModel);
 }
 
 Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSettings) {
@@ -268,6 +289,7 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
     lists[slot].resize(count);
     states[slot].resize(count);
   }
+  models.resize(states[slotOf(GridId::kNzDeformation)].size());
   fromGrid = settings.fromCoordType == CoordType::kEn;
   toGrid = settings.toCoordType == CoordType::kEn;
   sourceProjection = makeProjectionParams(settings.fromDatum, settings.zone, settings.southernHemisphere,

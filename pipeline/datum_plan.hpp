@@ -19,10 +19,12 @@ namespace velmora {
 // The grids a datum path may read, each the files of its slot (see grid_list.hpp); empty or nullptr
 // where no file is open.
 struct DatumGrids {
-  GridList agd66;     // AGD66 and ISG <-> GDA94
-  GridList agd84;     // AGD84 <-> GDA94
-  GridList gda2020;   // GDA94 <-> GDA2020
-  GridList nzgd2000;  // NZGD49 <-> NZGD2000
+  GridList agd66;                             // AGD66 and ISG <-> GDA94
+  GridList agd84;                             // AGD84 <-> GDA94
+  GridList gda2020;                           // GDA94 <-> GDA2020
+  GridList nzgd2000;                          // NZGD49 <-> NZGD2000
+  const DeformationModel* nzModel = nullptr;  // NZGD2000 <-> ITRF96 at an epoch
+  std::uint8_t nzModelFile = 0;               // which file of its slot it is
 };
 
 struct DatumPathSettings {
@@ -54,6 +56,10 @@ struct GridNeeds {
   bool gda2020 = false;
   bool nzgd2000 = false;
   bool nzgd2000Optional = false;
+  // New Zealand's deformation model: needed when one datum is ITRF (or WGS84, ATRF2014) and the
+  // other NZGD2000 or NZGD49; optional when only the New Zealand rule leads there.
+  bool nzModel = false;
+  bool nzModelOptional = false;
 };
 GridNeeds gridsNeeded(const DatumPathSettings& settings);
 
@@ -84,7 +90,9 @@ enum class ApproximateShift : std::uint8_t {
 
 // Between two datums: for the points of one side of the New Zealand area's border.
 struct DatumRoute {
-  static constexpr std::size_t kMaxStages = 4;  // ITRF2020 to AGD66 takes four
+  // ITRF2020 to ITRF2020 at another epoch in New Zealand: to ITRF2014, to ITRF96, the model back,
+  // the model forward, to ITRF2014, to ITRF2020.
+  static constexpr std::size_t kMaxStages = 6;
 
   Datum fromDatum = Datum::kWgs84;  // the run's datums, or those the New Zealand rule put instead
   Datum toDatum = Datum::kWgs84;
@@ -113,6 +121,13 @@ struct DatumPlan {
   std::uint8_t gridLegCount = 0;
   DatumRoute ordinary;    // points outside the New Zealand area
   DatumRoute newZealand;  // points in it
+  // With --useGridShift and an ITRF datum: points in the New Zealand area (and the supported area)
+  // go through New Zealand's deformation model, whose stages this route holds; where the model does
+  // not serve them, by newZealand as before.
+  bool usesModel = false;
+  DatumRoute viaModel;
+  const DeformationModel* nzModel = nullptr;  // nullptr: the model is not open
+  std::uint8_t nzModelFile = 0;
 };
 
 // The plan of a run: settings as for gridsNeeded, grids as opened for them.

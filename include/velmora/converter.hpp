@@ -28,6 +28,7 @@
 
 namespace velmora {
 
+class DeformationModel;
 class GridFile;
 class SubGrid;
 
@@ -60,8 +61,11 @@ enum class GridId : std::uint8_t {
   kAgqg,               // "AGQG_20201120.gsb": AVWS heights on GDA2020
   kAusGeoid2020Error,  // "AUSGeoid2020_20180201_error.gsb": uncertainty of AUSGeoid2020 (optional)
   kAgqgUncertainty,    // "AGQG_uncertainty_20201120.gsb": uncertainty of AGQG (optional)
+  // "nz_linz_nzgd2000-20180701.json": New Zealand's deformation model, NZGD2000 <-> ITRF96, its
+  // grids beside it. A master file, not a grid: GridState::model holds it.
+  kNzDeformation,
 };
-inline constexpr std::size_t kGridIdCount = 24;
+inline constexpr std::size_t kGridIdCount = 25;
 
 // Every GridId, in order.
 inline constexpr std::array<GridId, kGridIdCount> kGridIds = [] {
@@ -142,12 +146,28 @@ enum class ParameterSet : std::uint8_t {
   kItrf2014ToGda2020,
   kItrf2020ToItrf2014,
   kAtrf2014ToGda2020,  // at the run's epoch: the plate motion model as published for ATRF2014
+  // At the run's epoch: LINZ's sets to ITRF96, the frame of New Zealand's deformation model.
+  kItrf2014ToItrf96,
+  kItrf2008ToItrf96,
+  kItrf2000ToItrf96,
 };
 
 enum class StepKind : std::uint8_t {
   kGridShift,         // an NTv2 grid: grid and subGrid say which
   kParameters,        // a parameter set: parameters says which
   kApproximateShift,  // the fixed AGD shift of 5.2" and 4.7" outside the supported area
+  // New Zealand's deformation model at the epoch: forward NZGD2000 to ITRF96, reverse back.
+  kDeformation,
+};
+
+// Why the deformation model did not serve a point that needed it.
+enum class DeformationMiss : std::uint8_t {
+  kNone,
+  kNotOpen,            // no model file open
+  kOutsideExtent,      // the point lies outside the model's extent
+  kOutsideTimeExtent,  // the epoch lies outside the model's time extent
+  kOutsideGrid,        // no grid of a component holds the point, or holds no value there
+  kNotConverged,       // the inverse did not converge
 };
 
 // One operation of a datum change.
@@ -159,7 +179,7 @@ struct DatumStep {
   ParameterSet parameters = ParameterSet::kAgd66ToGda94;  // kParameters only
   bool inMargin = false;  // kGridShift only: the point lay in the band of one spacing outside the
                           // sub-grid's edge, where the shift fades to zero
-  std::uint8_t file = 0;  // kGridShift only: which file of the slot served, 0 its own
+  std::uint8_t file = 0;  // kGridShift and kDeformation: which file of the slot served, 0 its own
 };
 
 // How the datum of a point was settled.
@@ -173,7 +193,7 @@ enum class DatumOutcome : std::uint8_t {
 
 // What changed the datum of a point: the steps in order (none unless transformed or approximate).
 struct DatumReport {
-  std::array<DatumStep, 4> steps{};  // ITRF2020 to AGD66 takes four
+  std::array<DatumStep, 6> steps{};  // ITRF2020 to ITRF2020 at another epoch in New Zealand takes six
   std::uint8_t stepCount = 0;
   DatumOutcome outcome = DatumOutcome::kUnchanged;
   Datum fromDatum = Datum::kWgs84;  // the datums the point was taken between: the run's, or the
@@ -185,6 +205,8 @@ struct DatumReport {
   // the point, or the file was not open: the steps are those that served instead.
   bool gridMissed = false;
   GridId missedGrid = GridId::kAgd66;  // the grid that did not hold the point, when gridMissed
+  // When missedGrid is kNzDeformation: why the model did not serve (the New Zealand rule did).
+  DeformationMiss deformationMiss = DeformationMiss::kNone;
 };
 
 enum class GeoidStatus : std::uint8_t {
@@ -253,8 +275,14 @@ struct GridState {
   bool needed = false;             // the run's settings may use it, and want it open
   bool optional = false;           // the run uses it where it is open; missing or refused is no fault
   const GridFile* grid = nullptr;  // open, or nullptr when neither needed nor optional, missing or refused
-  GridError error = kGridOk;       // why a needed or optional grid is not open (grid_error.hpp)
+  const DeformationModel* model = nullptr;  // the same for the deformation model's slot
+  GridError error = kGridOk;                // why a needed or optional grid is not open (grid_error.hpp)
 };
+
+// Whether the file of a GridState is open: a grid, or a deformation model.
+inline bool isOpen(const GridState& state) {
+  return state.grid != nullptr || state.model != nullptr;
+}
 
 class Converter {
  public:

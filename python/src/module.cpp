@@ -385,9 +385,9 @@ class PyConverter {
                                : converter_->settings().extraGridFiles[static_cast<std::size_t>(id)][k - 1];
         entry["path"] = state.path;
         entry["needed"] = state.needed;
-        entry["open"] = state.grid != nullptr;
+        entry["open"] = isOpen(state);
         entry["error"] = static_cast<int>(state.error);
-        const char* message = state.grid != nullptr ? nullptr : gridErrorMessage(state.error);
+        const char* message = isOpen(state) ? nullptr : gridErrorMessage(state.error);
         entry["message"] = message != nullptr ? py::object(py::str(message)) : py::object(py::none());
         out.append(entry);
       }

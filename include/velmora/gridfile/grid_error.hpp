@@ -43,6 +43,8 @@ inline constexpr GridError kGridMissingSamples = 333;      // fewer samples than
 inline constexpr GridError kGridInvalidGeoKeys = 334;      // GeoKey directory malformed
 inline constexpr GridError kGridContentMismatch = 335;     // writing: the grid does not fit the format
 inline constexpr GridError kGridWriteFailed = 336;         // writing: the encoder failed
+inline constexpr GridError kGridInvalidModel = 337;        // a deformation model master file not read
+inline constexpr GridError kGridNoModelSupport = 338;      // a deformation model in a build without JSON
 
 struct GridErrorMessage {
   GridError code;
@@ -50,7 +52,7 @@ struct GridErrorMessage {
 };
 
 // Every code with its message, in the library's table order, closed by {-1, nullptr}.
-extern const std::array<GridErrorMessage, 50> kGridErrorMessages;
+extern const std::array<GridErrorMessage, 52> kGridErrorMessages;
 
 // The message of a code, or nullptr for a code the table does not hold.
 const char* gridErrorMessage(GridError code);
