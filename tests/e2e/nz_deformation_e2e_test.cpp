@@ -30,7 +30,8 @@ void writeModelBeside(const VelmoraFolder& velmora) {
 }
 
 TEST(NzDeformationE2e, ItrfToNzgd2000ThroughItrf96AndTheModel) {
-  if (!deformationModelsSupported()) GTEST_SKIP() << "built without a JSON parser";
+  if (!deformationModelsSupported() || !gridFormReadable(GridForm::kGeoTiff))
+    GTEST_SKIP() << "built without a JSON parser or without libtiff";
   const VelmoraFolder velmora;
   writeModelBeside(velmora);
   const std::string method = "deformation:" + std::string(kModelName);
