@@ -267,8 +267,11 @@ struct ConversionResult {
 // with --useGridShift, AGD and ISG points in the New Zealand area become NZGD49 and GDA94 or WGS84
 // points NZGD2000, so an AGD66 to GDA94 run uses the New Zealand grid there if the file is at hand;
 // an Australian user who has no such file converts those points by the seven parameters, as before,
-// and the run is not at fault. The uncertainty grids are optional too. At most one of needed and
-// optional is set. The extra files of a slot share its needed and optional.
+// and the run is not at fault. The uncertainty grids are optional too. The deformation model is
+// needed when the run names NZGD2000 or NZGD49 beside an ITRF datum, optional when only the New
+// Zealand rule leads there; a New Zealand point it does not serve, open or not, reports the miss
+// (gridMissed). At most one of needed and optional is set. The extra files of a slot share its
+// needed and optional.
 struct GridState {
   std::string path;                // the path opened or tried
   bool searched = false;           // the name was looked for in gridFolders (no path of its own)
