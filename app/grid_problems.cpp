@@ -9,11 +9,13 @@ namespace velmora {
 
 std::optional<std::string> gridShiftProblem(const Converter& converter) {
   const ConversionSettings& settings = converter.settings();
+  // The deformation model, optional for a pair the New Zealand rule leads to it, serves the run on
+  // its own only where the run moves positions in time (two ITRF datums with --toEpoch).
+  const GridState& model = converter.gridState(GridId::kNzDeformation);
   const bool datumGrid =
       converter.gridState(GridId::kAgd66).needed || converter.gridState(GridId::kAgd84).needed ||
       converter.gridState(GridId::kGda2020).needed || converter.gridState(GridId::kNzgd2000).needed ||
-      converter.gridState(GridId::kNzDeformation).needed ||
-      converter.gridState(GridId::kNzDeformation).optional;
+      model.needed || (model.optional && settings.toEpoch.has_value());
   if (settings.useGridShift && !datumGrid) {
     return "--useGridShift: no grid file serves " + std::string(datumName(settings.fromDatum)) + " to " +
            std::string(datumName(settings.toDatum));
@@ -37,7 +39,10 @@ std::vector<std::string> gridProblems(const Converter& converter) {
       // is not there is no problem, unless the user named it: then the run does not do as asked.
       const bool named = k > 0 || !converter.settings().gridFiles[static_cast<std::size_t>(id)].empty();
       if (!state.needed && !named) continue;
-      std::string problem = "cannot use " + std::string(geoid ? "the geoid file '" : "the grid file '") +
+      const char* what = id == GridId::kNzDeformation ? "the deformation model '"
+                         : geoid                         ? "the geoid file '"
+                                                         : "the grid file '";
+      std::string problem = "cannot use " + std::string(what) +
                             absolutePath(state.path) + "' (" +
                             (state.needed ? (geoid ? "needed for the heights" : "needed by --useGridShift")
                                           : "named for its slot") +

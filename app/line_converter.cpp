@@ -15,6 +15,7 @@
 #include "velmora/app/angle_format.hpp"
 #include "velmora/app/coordinate_parser.hpp"
 #include "velmora/app/method_name.hpp"
+#include "velmora/app/options.hpp"
 #include "velmora/app/point_problem.hpp"
 #include "velmora/app/record_fields.hpp"
 #include "velmora/app/result_line.hpp"
@@ -359,13 +360,13 @@ class LineConverter {
       const bool hasEpochField = recordFields_.size() >= static_cast<std::size_t>(epochField);
       const std::string_view epochText = hasEpochField ? fieldValue(field(epochField), secondScratch_) : "";
       const std::optional<double> lineEpoch = readEpoch(epochText);
-      if (lineEpoch) {
+      if (lineEpoch && isEpochInRange(*lineEpoch)) {
         epoch = *lineEpoch;
       } else if (message_.empty()) {
         kind_ = LineWarning::kEpochUnreadable;
         if (hasEpochField) {
           fieldMessage(place, static_cast<std::size_t>(epochField) - 1, "epoch", epochText,
-                       "expected a decimal year or an ISO date such as 2020-07-01", message_);
+                       "expected a decimal year from 1950 to 2100 or an ISO date such as 2020-07-01", message_);
         } else {
           startMessage(place, message_);
           message_.append("expected an epoch in field ")

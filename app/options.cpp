@@ -303,7 +303,16 @@ std::optional<SlotFile> readSlotFile(std::string_view value) {
   return SlotFile{*slot, value.substr(equals + 1)};
 }
 
+// The parameter sets are linear in time and published for today's data: an epoch outside these
+// years is far more likely a typing error (a day of the year, two digits) than a real one.
+constexpr double kFirstEpoch = 1950.0;
+constexpr double kLastEpoch = 2100.0;
+
 }  // namespace
+
+bool isEpochInRange(double year) {
+  return year >= kFirstEpoch && year <= kLastEpoch;
+}
 
 std::optional<double> readEpochText(std::string_view text) {
   return readEpoch(text);
@@ -367,7 +376,9 @@ void applyOption(const OptionName& entry, std::string_view value, RunOptions& li
       const std::optional<double> epoch = readEpoch(value);
       settings.epoch = epoch.value_or(readDecimal(value));
       line.unreadable.epoch = !epoch;
-      if (line.unreadable.epoch) problems.push_back(quoted(entry.name, value) + ": expected a decimal year");
+      if (line.unreadable.epoch) {
+        problems.push_back(quoted(entry.name, value) + ": expected a decimal year or an ISO date such as 2020-07-01");
+      }
       break;
     }
     case Option::kToEpoch:
@@ -666,10 +677,6 @@ bool isEpochDatum(Datum datum) {
          datum == Datum::kItrf2014 || datum == Datum::kItrf2020 || datum == Datum::kAtrf2014;
 }
 
-// The parameter sets are linear in time and published for today's data: an epoch outside these
-// years is far more likely a typing error (a day of the year, two digits) than a real one.
-constexpr double kFirstEpoch = 1950.0;
-constexpr double kLastEpoch = 2100.0;
 constexpr int kFirstIsgZone = 54;  // the ISG covers New South Wales: UTM zones 54 to 56
 constexpr int kLastIsgZone = 56;
 constexpr int kFirstIsgSubZone = 1;  // the official ISG zones Z/1, Z/2, Z/3 from the west

@@ -94,6 +94,16 @@ std::unique_ptr<DeformationModel> DeformationModel::open(const std::string& path
     problem = "the deformation model '" + path + "': this build reads no deformation model";
     return nullptr;
   }
+  // A master file is a few kilobytes; one of many megabytes is no model to read whole.
+  constexpr std::streamoff kMaxMasterFileBytes = 16 << 20;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (size < 0 || size > kMaxMasterFileBytes) {
+    error = kGridInvalidModel;
+    problem = "the deformation model '" + path + "': not a master file of at most 16 MiB";
+    return nullptr;
+  }
   std::ostringstream text;
   text << in.rdbuf();
   std::optional<DeformationModelFile> file = readDeformationModelFile(text.str(), problem);
@@ -120,7 +130,9 @@ std::unique_ptr<DeformationModel> DeformationModel::open(const std::string& path
     };
     const DisplacementType type = component.displacement;
     if ((type == DisplacementType::kHorizontal || type == DisplacementType::k3d) &&
-        !openAs(GridSamples::kDeformationHorizontal, grids[k].horizontal)) {
+        !openAs(file->horizontalUnit == HorizontalUnit::kDegree ? GridSamples::kDeformationHorizontalDegrees
+                                                                : GridSamples::kDeformationHorizontal,
+                grids[k].horizontal)) {
       return nullptr;
     }
     if ((type == DisplacementType::kVertical || type == DisplacementType::k3d) &&

@@ -17,6 +17,12 @@ namespace {
 
 using Json = nlohmann::json;
 
+// Far beyond any published model (LINZ's has 32 components, its longest ramp a handful of points),
+// and small enough that a hostile file cannot make the model take unbounded memory: each component
+// opens its own grid.
+constexpr std::size_t kMaxComponents = 1024;
+constexpr std::size_t kMaxPiecewisePoints = 1024;
+
 // Each reader returns nothing and sets problem when the member is missing or of another kind.
 struct Reader {
   std::string& problem;
@@ -127,6 +133,10 @@ struct Reader {
       if (model == nullptr) return std::nullopt;
       f.beforeFirst = *before;
       f.afterLast = *after;
+      if (model->is_array() && model->size() > kMaxPiecewisePoints) {
+        problem = at + "\"model\" has more than " + std::to_string(kMaxPiecewisePoints) + " points";
+        return std::nullopt;
+      }
       if (!model->is_array() || model->size() < 2) {
         problem = at + "\"model\" has fewer than two points";
         return std::nullopt;
@@ -285,6 +295,10 @@ std::optional<DeformationModelFile> readDeformationModelFile(std::string_view js
   if (components == nullptr) return std::nullopt;
   if (!components->is_array()) {
     problem = "\"components\" is not a list";
+    return std::nullopt;
+  }
+  if (components->size() > kMaxComponents) {
+    problem = "more than " + std::to_string(kMaxComponents) + " components";
     return std::nullopt;
   }
   for (std::size_t k = 0; k < components->size(); ++k) {

@@ -136,8 +136,10 @@ GridError deformationRoles(const std::vector<GdalMetadataItem>& items, int sampl
   roles.latitude = sampleNamed(items, "north_offset", 1);
   const std::string eastUnit = itemValue(items, "UNITTYPE", roles.longitude);
   const std::string northUnit = itemValue(items, "UNITTYPE", roles.latitude);
-  const bool knownUnit = eastUnit.empty() || eastUnit == "metre" || eastUnit == "degree";
-  if (!knownUnit || eastUnit != northUnit || roles.latitude == roles.longitude) return kGridMissingSamples;
+  // The unit the model says its offsets are in: a grid in another would be added as if it were.
+  const bool degrees = choice == GridSamples::kDeformationHorizontalDegrees;
+  const bool rightUnit = degrees ? eastUnit == "degree" : (eastUnit.empty() || eastUnit == "metre");
+  if (!rightUnit || eastUnit != northUnit || roles.latitude == roles.longitude) return kGridMissingSamples;
   return kGridOk;  // as stored: the model says its unit; east positive
 }
 

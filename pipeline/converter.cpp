@@ -338,9 +338,10 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
   DatumPathSettings moving = main;
   moving.changesEpoch = true;
   openFor(gridsNeeded(main));
-  // With a target epoch, points at epochs of their own may take the moving path: its grids too
-  // (the deformation model, for two ITRF datums in New Zealand).
-  if (settings.toEpoch && !main.changesEpoch) openFor(gridsNeeded(moving));
+  // Points at epochs of their own (a target epoch for the run, or per point through the library)
+  // may take the moving path: its grids too (the deformation model, for two ITRF datums in New
+  // Zealand, optional there).
+  if (!main.changesEpoch) openFor(gridsNeeded(moving));
   if (heightsNeedOwnPath) openFor(gridsNeeded(pathSettings(settings, Datum::kGda2020)));
   for (const GridId surface : heightPlan.surfaces()) {
     open(surface);

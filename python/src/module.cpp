@@ -434,6 +434,10 @@ class PyConverter {
       }
     }
     if (out.size() != count) throw py::value_error(std::string(argument) + " differs in length from a");
+    // An epoch the program does not take counts as missing, as a line's own epoch does.
+    for (double& epoch : out) {
+      if (!isEpochInRange(epoch)) epoch = std::nan("");
+    }
     return out;
   }
 

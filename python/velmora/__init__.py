@@ -82,7 +82,9 @@ def _epoch_text(name: str, value: Any) -> str:
     if value is None or isinstance(value, bool):
         raise ValueError(f"{name}: expected a decimal year or a date, got {value!r}")
     if isinstance(value, np.datetime64):
-        return str(np.datetime_as_string(value, timezone="UTC"))
+        # In whole seconds or finer, whatever its unit: "2020-07" (months) or "2020-07-01T00Z" (hours)
+        # are no ISO dates the engine reads.
+        return str(np.datetime_as_string(value.astype("datetime64[us]"), timezone="UTC"))
     if isinstance(value, (datetime.datetime, datetime.date)):
         return value.isoformat()
     return str(value)
@@ -103,7 +105,7 @@ def _epoch_values(name: str, values: Any) -> Any:
         values = values.to_numpy()
     array = np.asarray(values) if isinstance(values, np.ndarray) else None
     if array is not None and array.dtype.kind == "M":
-        texts = np.datetime_as_string(array, timezone="UTC")
+        texts = np.datetime_as_string(array.astype("datetime64[us]"), timezone="UTC")
         return [None if missing else str(t) for t, missing in zip(texts, np.isnat(array))]
     if array is not None and array.dtype.kind in "iuf":
         return np.ascontiguousarray(array, dtype=np.float64)

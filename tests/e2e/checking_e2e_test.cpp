@@ -51,7 +51,11 @@ TEST(StrictE2e, OptionErrorsPrintOneMessageAndStopBeforeAnyOutput) {
        "New Zealand local datum that velmora --help lists, such as Dunedin1958"},
       {{"--hemisphere", "s", "-33.8", "151.2"}, "--hemisphere 's': expected S or N"},
       {{"--zone", "55abc", "-33.8", "151.2"}, "--zone '55abc': expected a whole number"},
-      {{"--epoch", "2020.5y", "-33.8", "151.2"}, "--epoch '2020.5y': expected a decimal year"},
+      {{"--epoch", "2020.5y", "-33.8", "151.2"},
+       "--epoch '2020.5y': expected a decimal year or an ISO date such as 2020-07-01"},
+      // The deformation model, optional where the New Zealand rule leads to it, serves no pair of its own.
+      {{"--useGridShift", "--fromDatum", "GDA94", "--toDatum", "WGS84", "-33.8", "151.2"},
+       "--useGridShift: no grid file serves GDA94 to WGS84"},
       {{"--fromDatum", "ITRF2020", "--toDatum", "GDA2020", "--epoch", "20269", "-33.8", "151.2"},
        "--epoch 20269: expected a decimal year from 1950 to 2100"},
       {{"--fromDatum", "ITRF2014", "--toDatum", "GDA2020", "--toEpoch", "2025", "-33.8", "151.2"},

@@ -115,8 +115,15 @@ TEST(ColumnsE2e, EpochColumnGivesEachLineItsEpoch) {
   strict.push_back("--strict");
   expectRun(velmora.run(strict),
             {1, "A,-33.84999240,151.20000305,2010\nB,-33.84999755,151.20000099,2020-07-01\nC,,,x\n",
-             "velmora: points.csv line 3, field 4 (epoch): expected a decimal year or an ISO date such as "
-             "2020-07-01, got 'x'\n"});
+             "velmora: points.csv line 3, field 4 (epoch): expected a decimal year from 1950 to 2100 or an ISO "
+             "date such as 2020-07-01, got 'x'\n"});
+  // A year that reads but lies far outside the years of the published sets is no epoch either.
+  velmora.writeInWorkFolder("far.csv", "D,-33.85,151.2,1e9\n");
+  std::vector<std::string> far = strict;
+  far[far.size() - 2] = "far.csv";
+  expectRun(velmora.run(far), {1, "D,,,1e9\n",
+                               "velmora: far.csv line 1, field 4 (epoch): expected a decimal year from 1950 to 2100 "
+                               "or an ISO date such as 2020-07-01, got '1e9'\n"});
   std::vector<std::string> threads = options;
   for (const std::string_view count : {"1", "3"}) {
     threads.insert(threads.end(), {"--threads", std::string(count), "--epoch", "2010", "--quiet"});

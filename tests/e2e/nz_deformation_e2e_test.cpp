@@ -80,7 +80,7 @@ TEST(NzDeformationE2e, AMissingModelIsAMissingGrid) {
   const ProcessResult strict = velmora.run(with({"--useGridShift", "--strict"}, options));
   EXPECT_EQ(strict.status, 1);
   EXPECT_EQ(strict.standardOutput, "");
-  EXPECT_TRUE(strict.standardError.starts_with("velmora: cannot use the grid file '" +
+  EXPECT_TRUE(strict.standardError.starts_with("velmora: cannot use the deformation model '" +
                                                velmora.programFolder() + kModelName +
                                                "' (needed by --useGridShift): error 321: Cannot open file"))
       << strict.standardError;

@@ -49,7 +49,7 @@ TEST(WarningsE2e, OptionProblemsAreSaidOnceEachBeforeTheResults) {
       {{"--zone", "abc", "--epoch", "x", "--hemi", "N", "-33.85678", "151.21530"},
        "0.00000000,-33.85678000,151.215\n",
        "velmora: warning: --zone 'abc': expected a whole number\n"
-       "velmora: warning: --epoch 'x': expected a decimal year\n"
+       "velmora: warning: --epoch 'x': expected a decimal year or an ISO date such as 2020-07-01\n"
        "velmora: warning: unknown option '--hemi'; did you mean --hemisphere? (velmora --help lists the "
        "options)\n"
        "velmora: warning: argument 'N' (latitude): expected a decimal number\n"},

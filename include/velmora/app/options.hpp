@@ -69,6 +69,11 @@ struct OptionText {
 // 1 January over the seconds in that year). Nothing for any other text.
 std::optional<double> readEpochText(std::string_view text);
 
+// Whether the program takes a decimal year as an epoch: from 1950 to 2100, where the published
+// transformations are meant to be used (the run's --epoch and --toEpoch, each line's and each
+// point's own epoch alike).
+bool isEpochInRange(double year);
+
 // The name of a grid slot as --grid and --extraGrid read it ("AUSGeoid2020").
 std::string_view gridSlotName(GridId grid);
 

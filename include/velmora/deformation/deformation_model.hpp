@@ -85,7 +85,7 @@ class DeformationModel {
   // reason in words, when the file or a grid cannot be read.
   static std::unique_ptr<DeformationModel> open(const std::string& path, std::string& problem);
   // The same with the failure as a code of the grid library: 321 a master file that cannot be
-  // opened, 338 in a build without a JSON parser, 337 a master file not read, else the code of the
+  // opened, 340 in a build without a JSON parser, 339 a master file not read, else the code of the
   // grid that failed.
   static std::unique_ptr<DeformationModel> open(const std::string& path, std::string& problem,
                                                 GridError& error);

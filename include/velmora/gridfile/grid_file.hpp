@@ -233,10 +233,13 @@ std::string_view gridContentName(GridContent content);
 // rather than arc-seconds: its horizontal offsets as a horizontal grid, north_offset in the
 // latitude-shift field and east_offset in the longitude-shift field (stored positive west like
 // every longitude shift), both as stored; its vertical_offset (metres) as a vertical grid. A "3D"
-// grid holds both: each reading gives one. Other forms and types ignore the choice.
+// grid holds both: each reading gives one. The horizontal offsets must be in the unit asked for
+// (the model's horizontal_offset_unit): a grid in another unit is refused (333). Other forms and
+// types ignore the choice.
 enum class GridSamples {
   kDefault,
-  kDeformationHorizontal,
+  kDeformationHorizontal,         // east and north offsets in metres
+  kDeformationHorizontalDegrees,  // east and north offsets in degrees
   kDeformationVertical,
 };
 
