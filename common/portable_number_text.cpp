@@ -52,14 +52,16 @@ std::string scientific(bool negative, const std::string& digits, int exponent) {
 // The same digits in fixed notation: d.ddd times 10^exponent.
 std::string fixed(bool negative, const std::string& digits, int exponent) {
   std::string text = negative ? "-" : "";
-  const int count = static_cast<int>(digits.size());
   if (exponent < 0) {
-    text += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
-  } else if (exponent + 1 >= count) {
-    text += digits + std::string(static_cast<std::size_t>(exponent + 1 - count), '0');
+    const auto zeros = static_cast<std::size_t>(-static_cast<long>(exponent)) - 1;
+    text += "0." + std::string(zeros, '0') + digits;
+    return text;
+  }
+  const std::size_t before = static_cast<std::size_t>(exponent) + 1;  // digits before the point
+  if (before >= digits.size()) {
+    text += digits + std::string(before - digits.size(), '0');
   } else {
-    text += digits.substr(0, static_cast<std::size_t>(exponent + 1)) + "." +
-            digits.substr(static_cast<std::size_t>(exponent + 1));
+    text += digits.substr(0, before) + "." + digits.substr(before);
   }
   return text;
 }
@@ -108,7 +110,7 @@ std::string shortestTextByPrintf(double value) {
   }
   const int exponent = std::atoi(at + 1);
   std::string inFixed = fixed(negative, digits, exponent);
-  if (exponent + 1 > static_cast<int>(digits.size())) {
+  if (exponent >= 0 && static_cast<std::size_t>(exponent) + 1 > digits.size()) {
     // A whole number wider than its shortest digits: of the texts of that length, to_chars writes the
     // one nearest the value, which is the exact integer, not the digits padded with zeros.
     std::array<char, 400> whole{};

@@ -25,7 +25,6 @@ constexpr double kExtentToleranceDeg = 1e-10 * kDegreesPerRadian;  // 1e-10 radi
 constexpr double kDegreesAround = 360.0;
 constexpr int kMaxInverseSteps = 10;
 constexpr double kInverseConvergenceDeg = 1e-12 * kDegreesPerRadian;  // 1e-12 radians
-constexpr double kInverseHeightConvergenceM = 1e-3;
 constexpr double kInverseExtentMarginDeg = 0.1;  // the iterates may wander this far outside
 
 bool inBox(const DegreeBox& box, double latitude, double longitude, double margin) {
@@ -124,8 +123,9 @@ std::unique_ptr<DeformationModel> DeformationModel::open(const std::string& path
       into = openGridFile(gridPath, error, samples);
       if (into) return true;
       const char* message = gridErrorMessage(error);
-      problem = "the deformation model '" + path + "': grid '" + gridPath + "': error " +
-                std::to_string(error) + ": " + (message != nullptr ? message : "unknown error");
+      problem.assign("the deformation model '").append(path).append("': grid '").append(gridPath);
+      problem.append("': error ").append(std::to_string(error)).append(": ");
+      problem.append(message != nullptr ? message : "unknown error");
       return false;
     };
     const DisplacementType type = component.displacement;

@@ -83,8 +83,6 @@ bool definedOn(HeightType type, Datum datum) {
   }
 }
 
-constexpr double kZeroHeight = 0.0;
-
 }  // namespace
 
 bool heightsConvert(Datum fromDatum, HeightType fromType, Datum toDatum, HeightType toType) {
