@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -23,6 +24,11 @@ namespace velmora {
 namespace {
 
 constexpr std::string_view kMissingFileMessage = " does not exist\n";
+
+// The factor fields: convergence in degrees to 1e-9 (0.000004 arc-seconds), scale factors to 1e-10.
+constexpr int kConvergenceDecimals = 9;
+constexpr int kScaleDecimals = 10;
+constexpr std::size_t kFactorFieldCount = 3;
 
 // The characters an empty field is written as: nothing, or "*" where blanks separate the fields and
 // an empty field would vanish.
@@ -104,7 +110,8 @@ class LineConverter {
         toCoordType_(converter.settings().toCoordType),
         convertsHeights_(converter.settings().fromHeightType != HeightType::kNone &&
                          converter.settings().toHeightType != HeightType::kNone),
-        zoneField_(converter.settings().autoToZone && toCoordType_ == CoordType::kEn) {}
+        zoneField_(converter.settings().autoToZone && toCoordType_ == CoordType::kEn),
+        factorFields_(converter.settings().gridFactors) {}
 
   void convert(const LineFields& line, LinePlace place, BlockOutput& output) {
     if (!options_.strict && !options_.tally && !options_.warnings) {
@@ -171,6 +178,9 @@ class LineConverter {
           .append(emptyField(options_.record.delimiter));
     }
     if (zoneField_) output.results.append(1, delimiterChar(options_.record.delimiter)).append(zoneText_);
+    if (factorFields_)
+      appendFactors(factors_, delimiterChar(options_.record.delimiter), emptyField(options_.record.delimiter),
+                    output.results);
     if (options_.showMethod)
       output.results.append(1, delimiterChar(options_.record.delimiter)).append(method);
     output.results.append(ending);
@@ -188,6 +198,7 @@ class LineConverter {
     }
     const std::string_view empty = emptyField(options_.record.delimiter);
     zoneText_ = empty;
+    factors_ = PointFactors{};
     writeReplaced(body, ending, columns, {empty, empty, empty}, empty, output,
                   static_cast<std::size_t>(std::max({columns.first, columns.second, columns.height})));
     ++output.tally.failed;
@@ -376,6 +387,7 @@ class LineConverter {
     }
     if (!heightRead && hasHeightField) heightText_.assign(field(columns.height));
     zoneText_ = std::to_string(result.zone.target);
+    factors_ = result.factors;
     writeReplaced(body, ending, columns, {formatter_.latitudeText, formatter_.longitudeText, heightText_},
                   formatter_.method, output);
   }
@@ -393,19 +405,44 @@ class LineConverter {
 
   void writeResult(const ConversionResult& result, BlockOutput& output) {
     const std::string_view line = formatResult(toCoordType_, result.coordinates, formatter_);
-    if (!options_.showMethod && !zoneField_) {
+    if (!options_.showMethod && !zoneField_ && !factorFields_) {
       output.results.append(line);
       return;
     }
     output.results.append(line.substr(0, line.size() - 1));
-    // Fields other options add: the zone of each point, then the method, always last.
+    // Fields other options add: the zone of each point, the factors, then the method, always last.
     if (zoneField_) output.results.append(",").append(std::to_string(result.zone.target));
+    if (factorFields_) appendFactors(result.factors, ',', "", output.results);
     if (options_.showMethod) {
       formatter_.method.clear();
       appendMethodName(converter_, result, formatter_.method);
       output.results.append(",").append(formatter_.method);
     }
     output.results.append("\n");
+  }
+
+  // The factor fields, each after a separator: convergence, point scale factor, combined scale
+  // factor; empty where the run has no grid side, the combined one also where the height is not
+  // ellipsoidal.
+  static void appendFactors(const PointFactors& factors, char separator, std::string_view empty,
+                            std::string& out) {
+    const auto number = [&](double value, int decimals) {
+      std::array<char, kResultLineBytes> buffer{};
+      char* const end = appendFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals);
+      out.push_back(separator);
+      out.append(buffer.data(), end == nullptr ? buffer.data() : end);
+    };
+    if (!factors.known) {
+      for (std::size_t k = 0; k < kFactorFieldCount; ++k) out.append(1, separator).append(empty);
+      return;
+    }
+    number(factors.grid.convergenceDeg, kConvergenceDecimals);
+    number(factors.grid.scale, kScaleDecimals);
+    if (std::isnan(factors.combinedScale)) {
+      out.append(1, separator).append(empty);
+    } else {
+      number(factors.combinedScale, kScaleDecimals);
+    }
   }
 
   // A line of one field that another delimiter would split: which option reads it.
@@ -514,7 +551,10 @@ class LineConverter {
   void fail(std::string_view message, BlockOutput& output) {
     output.messages.append(message);
     // The line keeps its place: every field empty.
-    output.results.append(2 + (zoneField_ ? 1 : 0) + (options_.showMethod ? 1 : 0), ',').append("\n");
+    output.results
+        .append(2 + (zoneField_ ? 1 : 0) + (factorFields_ ? kFactorFieldCount : 0) + (options_.showMethod ? 1 : 0),
+                ',')
+        .append("\n");
     ++output.tally.failed;
   }
 
@@ -550,6 +590,8 @@ class LineConverter {
   bool convertsHeights_;  // both height types are given
   bool zoneField_;        // grid output in each point's zone: the zone follows the height
   std::string zoneText_;  // that zone, for a line of columns mode
+  bool factorFields_;     // the grid factors follow the zone
+  PointFactors factors_;  // those of a line of columns mode
   LineFormatter formatter_;
   std::string message_;
   std::string place_;  // where message_'s problem is, for the run's summary of warnings

@@ -49,6 +49,7 @@ enum class Option {
   kExtraGrid,
   kToZone,
   kQuiet,
+  kShowFactors,
 };
 
 struct OptionName {
@@ -57,7 +58,7 @@ struct OptionName {
   bool takesValue;
 };
 
-constexpr std::array<OptionName, 32> kOptions{{
+constexpr std::array<OptionName, 33> kOptions{{
     {"--inputFile", Option::kInputFile, true},
     {"--fromDatum", Option::kFromDatum, true},
     {"--fromCoordType", Option::kFromCoordType, true},
@@ -78,6 +79,7 @@ constexpr std::array<OptionName, 32> kOptions{{
     {"--strict", Option::kStrict, false},
     {"--quiet", Option::kQuiet, false},
     {"--showMethod", Option::kShowMethod, false},
+    {"--showFactors", Option::kShowFactors, false},
     {"--summary", Option::kSummary, false},
     {"--help", Option::kHelp, false},
     {"--version", Option::kVersion, false},
@@ -393,6 +395,9 @@ void applyOption(const OptionName& entry, std::string_view value, RunOptions& li
     case Option::kShowMethod:
       line.showMethod = true;
       break;
+    case Option::kShowFactors:
+      settings.gridFactors = true;
+      break;
     case Option::kSummary:
       line.summary = true;
       break;
@@ -543,6 +548,7 @@ std::string settingText(Option option, std::optional<GridId> slot, const RunOpti
     case Option::kStrict:
     case Option::kQuiet:
     case Option::kShowMethod:
+    case Option::kShowFactors:
     case Option::kSummary:
     case Option::kHelp:
     case Option::kVersion:
@@ -751,6 +757,12 @@ std::vector<std::string> settingsProblems(const RunOptions& line) {
   if (!fromGrid && !(toGrid && !settings.toZone) && !line.unreadable.zone &&
       (settings.zone < kFirstUtmZone || settings.zone > kLastUtmZone)) {
     problems.push_back("--zone " + std::to_string(settings.zone) + ": expected a zone from 1 to 60");
+  }
+
+  if (settings.gridFactors && !fromGrid && settings.toCoordType != CoordType::kEn) {
+    problems.push_back(
+        "--showFactors: neither side is a grid (EN): the factor fields would stay empty (give "
+        "--fromCoordType EN or --toCoordType EN)");
   }
 
   const bool epochUsed = isEpochDatum(settings.fromDatum) || isEpochDatum(settings.toDatum);

@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -191,6 +192,29 @@ GridError contentProblem(GridId id, const GridFile& grid) {
   return ntv2 || grid.content() != GridContent::kHorizontal ? kGridOk : kGridHoldsShifts;
 }
 
+// A height surface that was needed and not applied: the height written is not the one asked for.
+bool heightMissed(const HeightReport& height) {
+  const auto missed = [](GeoidStatus status) {
+    return status == GeoidStatus::kFileMissing || status == GeoidStatus::kOutside ||
+           status == GeoidStatus::kNoData;
+  };
+  return missed(height.geoidStatus) || missed(height.second.geoidStatus);
+}
+
+// The factors of a grid at a point (degrees) of ellipsoidal height heightM, when known.
+PointFactors pointFactors(const ProjectionParams& params, const LatLon& point, bool heightKnown,
+                          double heightM) {
+  PointFactors factors;
+  factors.known = true;
+  factors.grid = gridFactors(params, point);
+  factors.combinedScale = std::numeric_limits<double>::quiet_NaN();
+  if (heightKnown) {
+    const double radius = gaussianMeanRadius(params.ellipsoid, point.latitude);
+    factors.combinedScale = factors.grid.scale * radius / (radius + heightM);
+  }
+  return factors;
+}
+
 }  // namespace
 
 std::string_view gridFileName(GridId id) {
@@ -239,6 +263,9 @@ struct Converter::Impl {
   Gda2020Position heightPosition = Gda2020Position::kTarget;
   std::optional<DatumPath> path;
   std::optional<DatumPath> pathToGda2020;
+  // The side whose factors are given, and whether its heights are ellipsoidal.
+  enum class FactorSide : std::uint8_t { kNone, kSource, kTarget } factorSide = FactorSide::kNone;
+  bool factorHeightEllipsoidal = false;
 };
 
 // A grid is opened once; a second path that needs a grid the first only took as optional makes it
@@ -321,6 +348,12 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
       heightGrids.uncertainties[k] = files(*uncertainty);
   }
 
+  if (settings.gridFactors) {
+    factorSide = toGrid ? FactorSide::kTarget : fromGrid ? FactorSide::kSource : FactorSide::kNone;
+    const HeightType sideHeight = toGrid ? settings.toHeightType : settings.fromHeightType;
+    factorHeightEllipsoidal = sideHeight == HeightType::kEllipsoid;
+  }
+
   path.emplace(main, datumGrids());
   if (heightsNeedOwnPath) pathToGda2020.emplace(pathSettings(settings, Datum::kGda2020), datumGrids());
 }
@@ -379,9 +412,16 @@ ConversionResult Converter::transformPoint(const Coordinates& point) const noexc
     const GridPoint grid = geographicToGrid(*target, position);
     result.coordinates.first = grid.easting;
     result.coordinates.second = grid.northing;
+    if (run.factorSide == Impl::FactorSide::kTarget) {
+      const bool heightKnown = run.factorHeightEllipsoidal && !heightMissed(result.height);
+      result.factors = pointFactors(*target, position, heightKnown, result.coordinates.height);
+    }
   } else {
     result.coordinates.first = position.latitude;
     result.coordinates.second = position.longitude;
+  }
+  if (run.factorSide == Impl::FactorSide::kSource) {
+    result.factors = pointFactors(run.sourceProjection, source, run.factorHeightEllipsoidal, point.height);
   }
   return result;
 }

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "velmora/codes.hpp"
+#include "velmora/geodesy/grid_factors.hpp"
 #include "velmora/gridfile/grid_error.hpp"
 
 namespace velmora {
@@ -101,6 +102,8 @@ struct ConversionSettings {
   bool southernHemisphere = true;  // false: grid northings with a false northing of 0
   bool useITRF2008 = false;        // WGS84 is ITRF2008 instead of ITRF2000 (the ITRF names keep theirs)
   bool useAusGeoid98 = false;      // AUSGeoid98 instead of AUSGeoid09 for GDA94 heights
+  // Each point's grid convergence and scale factors (PointFactors), on the grid side of the run.
+  bool gridFactors = false;
   // Where grid files are looked for, in order: each a prefix of file names, a folder ending in '/'
   // or empty for the current directory. No folder at all: the file names alone (current directory).
   std::vector<std::string> gridFolders;
@@ -220,11 +223,24 @@ struct ZoneReport {
   bool targetOutside = false;  // grid output lies more than a degree outside its zone
 };
 
+// With ConversionSettings::gridFactors, the factors of the run's grid side: the target when its
+// coordinates are EN (in the point's own zone with autoToZone), else the source when its are; none
+// when neither is. The combined scale factor reduces an ellipsoidal distance at height h to the
+// grid: scale * R / (R + h), R the Gaussian mean radius of the grid's ellipsoid at the point. It
+// needs the point's ellipsoidal height on that side: the grid side's height type is Ellipsoid, and
+// a converted height went through every surface it needed; else it is NaN.
+struct PointFactors {
+  bool known = false;  // a grid side exists and gridFactors is set
+  GridFactors grid;    // convergence (degrees, GeographicLib's sign) and point scale factor
+  double combinedScale = 0.0;
+};
+
 struct ConversionResult {
   Coordinates coordinates;  // on the target datum: grid coordinates for EN, else decimal degrees
   DatumReport datum;
   HeightReport height;
   ZoneReport zone;
+  PointFactors factors;
 };
 
 // A grid file the Converter tried to open, and how that went. The file name is gridFiles[slot], or

@@ -89,6 +89,27 @@ def test_geoid_and_zone_of_each_point_as_the_program(tmp_path, geoid):
     assert list(frame.columns) == ["lat", "lon", "h", "utm"] and list(frame["utm"]) == list(result.zone[:2])
 
 
+@pytest.mark.skipif(not PROGRAM, reason="VELMORA_PROGRAM names the built program")
+def test_factors_as_the_program_and_as_frame_columns(tmp_path):
+    """show_factors=True: the three fields of --showFactors, NaN where the program writes none."""
+    rng = np.random.default_rng(5)
+    lat, lon, h = rng.uniform(-38, -30, 500), rng.uniform(146, 154, 500), rng.uniform(0, 900, 500)
+    options = dict(from_datum="GDA2020", to_datum="GDA2020", to_type="EN", to_zone="auto", show_factors=True)
+    for heights, args in [(dict(from_height="Ellipsoid", to_height="Ellipsoid"),
+                           ["--fromHeightType", "Ellipsoid", "--toHeightType", "Ellipsoid"]), ({}, [])]:
+        result = velmora.Converter(**options, **heights).convert(lat, lon, h)
+        text = "".join(f"{e:.3f},{n:.3f},{hh:.3f},{z},{c:.9f},{k:.10f}," + ("" if np.isnan(m) else f"{m:.10f}") + "\n"
+                       for e, n, hh, z, c, k, m in zip(result.a, result.b, result.h, result.zone, result.convergence,
+                                                       result.scale, result.combined_scale))
+        lines = [f"{a:.17g},{b:.17g},{c:.17g}\n" for a, b, c in zip(lat, lon, h)]
+        assert text.encode() == run_program(["--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--toCoordType",
+                                             "EN", "--toZone", "auto", "--showFactors", *args], lines, tmp_path)
+    frame = velmora.convert_frame(pd.DataFrame({"lat": lat[:2], "lon": lon[:2]}), columns=("lat", "lon"), **options)
+    assert list(frame.columns) == ["lat", "lon", "zone", "convergence", "scale", "combined_scale"]
+    with pytest.raises(ValueError, match="neither side is a grid"):
+        velmora.Converter(show_factors=True)
+
+
 @pytest.mark.parametrize("options, message", [
     (dict(from_datum="GDA95"), "--fromDatum 'GDA95': unknown datum"),
     (dict(to_type="ENU"), "--toCoordType 'ENU'"),

@@ -4,6 +4,7 @@
 // as northing, and back).
 #pragma once
 
+#include "velmora/geodesy/grid_factors.hpp"
 #include "velmora/geodesy/grid_point.hpp"
 #include "velmora/geodesy/lat_lon.hpp"
 #include "velmora/geodesy/projection_params.hpp"
@@ -15,5 +16,16 @@ GridPoint geographicToGrid(const ProjectionParams& params, const LatLon& point);
 
 // Easting and northing (metres; yards on the ANG grid) to latitude and longitude (degrees).
 LatLon gridToGeographic(const ProjectionParams& params, const GridPoint& point);
+
+// The grid convergence and point scale factor (grid_factors.hpp) at a latitude and longitude
+// (degrees): Redfearn's series for the Transverse Mercator family, the derivative of the
+// polynomial for the NZ Map Grid; the accuracy of each is in its header. A record of another kind
+// gives convergence 0 and scale 1.
+GridFactors gridFactors(const ProjectionParams& params, const LatLon& point);
+
+// The Gaussian mean radius sqrt(rho * nu) of an ellipsoid at a latitude (degrees), in metres: the
+// radius of the sphere that best fits the ellipsoid around the point, by which a distance on the
+// ellipsoid is reduced from a height h above it (R / (R + h)).
+double gaussianMeanRadius(const Ellipsoid& ellipsoid, double latitudeDeg);
 
 }  // namespace velmora
