@@ -50,6 +50,7 @@ enum class Option {
   kToZone,
   kQuiet,
   kShowFactors,
+  kTmFormulas,
 };
 
 struct OptionName {
@@ -58,7 +59,7 @@ struct OptionName {
   bool takesValue;
 };
 
-constexpr std::array<OptionName, 33> kOptions{{
+constexpr std::array<OptionName, 34> kOptions{{
     {"--inputFile", Option::kInputFile, true},
     {"--fromDatum", Option::kFromDatum, true},
     {"--fromCoordType", Option::kFromCoordType, true},
@@ -80,6 +81,7 @@ constexpr std::array<OptionName, 33> kOptions{{
     {"--quiet", Option::kQuiet, false},
     {"--showMethod", Option::kShowMethod, false},
     {"--showFactors", Option::kShowFactors, false},
+    {"--tmFormulas", Option::kTmFormulas, true},
     {"--summary", Option::kSummary, false},
     {"--help", Option::kHelp, false},
     {"--version", Option::kVersion, false},
@@ -398,6 +400,15 @@ void applyOption(const OptionName& entry, std::string_view value, RunOptions& li
     case Option::kShowFactors:
       settings.gridFactors = true;
       break;
+    case Option::kTmFormulas:
+      if (value == "redfearn") {
+        settings.tmFormulas = TmFormulas::kRedfearn;
+      } else if (value == "krueger") {
+        settings.tmFormulas = TmFormulas::kKrueger;
+      } else {
+        line.errors.push_back(quoted(entry.name, value) + ": expected redfearn or krueger");
+      }
+      break;
     case Option::kSummary:
       line.summary = true;
       break;
@@ -537,6 +548,8 @@ std::string settingText(Option option, std::optional<GridId> slot, const RunOpti
       return line.comment;
     case Option::kGridFolder:
       return line.gridFolder;
+    case Option::kTmFormulas:
+      return std::to_string(static_cast<int>(settings.tmFormulas));
     case Option::kToZone:
       return settings.autoToZone ? "auto" : std::to_string(settings.toZone.value_or(0));
     case Option::kGrid:

@@ -49,6 +49,31 @@ GridFactors gridFactors(const ProjectionParams& params, const LatLon& point) {
   return GridFactors{};
 }
 
+namespace {
+
+bool isTransverseMercator(ProjectionKind kind) {
+  return kind == ProjectionKind::kTransverseMercator || kind == ProjectionKind::kIsgGrid ||
+         kind == ProjectionKind::kAngGrid || kind == ProjectionKind::kNzCircuit;
+}
+
+}  // namespace
+
+MapProjection::MapProjection(const ProjectionParams& params, TmFormulas formulas) : params_(params) {
+  if (formulas == TmFormulas::kKrueger && isTransverseMercator(params.kind)) krueger_.emplace(params);
+}
+
+GridPoint MapProjection::forward(const LatLon& point) const {
+  return krueger_ ? krueger_->forward(point) : geographicToGrid(params_, point);
+}
+
+LatLon MapProjection::reverse(const GridPoint& point) const {
+  return krueger_ ? krueger_->reverse(point) : gridToGeographic(params_, point);
+}
+
+GridFactors MapProjection::factors(const LatLon& point) const {
+  return krueger_ ? krueger_->factors(point) : gridFactors(params_, point);
+}
+
 double gaussianMeanRadius(const Ellipsoid& ellipsoid, double latitudeDeg) {
   // rho = a (1 - e^2) / w^3 and nu = a / w with w^2 = 1 - e^2 sin^2(phi): rho * nu = a^2 (1 - e^2) / w^4.
   const double sinLat = std::sin(latitudeDeg * kRadiansPerDegree);

@@ -202,14 +202,14 @@ bool heightMissed(const HeightReport& height) {
 }
 
 // The factors of a grid at a point (degrees) of ellipsoidal height heightM, when known.
-PointFactors pointFactors(const ProjectionParams& params, const LatLon& point, bool heightKnown,
+PointFactors pointFactors(const MapProjection& projection, const LatLon& point, bool heightKnown,
                           double heightM) {
   PointFactors factors;
   factors.known = true;
-  factors.grid = gridFactors(params, point);
+  factors.grid = projection.factors(point);
   factors.combinedScale = std::numeric_limits<double>::quiet_NaN();
   if (heightKnown) {
-    const double radius = gaussianMeanRadius(params.ellipsoid, point.latitude);
+    const double radius = gaussianMeanRadius(projection.params().ellipsoid, point.latitude);
     factors.combinedScale = factors.grid.scale * radius / (radius + heightM);
   }
   return factors;
@@ -250,10 +250,10 @@ struct Converter::Impl {
   std::array<std::vector<GridState>, kGridIdCount> states;
   bool fromGrid = false;  // source coordinates are EN
   bool toGrid = false;    // target coordinates are EN
-  ProjectionParams sourceProjection;
-  ProjectionParams targetProjection;
+  MapProjection sourceProjection;
+  MapProjection targetProjection;
   // With autoToZone, the target grid of each UTM zone, zone z at z - 1.
-  std::vector<ProjectionParams> zoneProjections;
+  std::vector<MapProjection> zoneProjections;
   bool convertHeights = false;  // both height types are set
   HeightPlan heightPlan;
   HeightPlan::Grids heightGrids;
@@ -313,14 +313,22 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
   }
   fromGrid = settings.fromCoordType == CoordType::kEn;
   toGrid = settings.toCoordType == CoordType::kEn;
-  sourceProjection = makeProjectionParams(settings.fromDatum, settings.zone, settings.southernHemisphere,
-                                          settings.isgSubZone);
-  targetProjection = makeProjectionParams(settings.toDatum, settings.toZone.value_or(settings.zone),
-                                          settings.southernHemisphere, settings.isgSubZone);
-  if (settings.autoToZone && isUtmGrid(targetProjection)) {
+  // Only the projections of a grid side are built: Krueger's series compute their coefficients.
+  const TmFormulas formulas = settings.tmFormulas;
+  if (fromGrid) {
+    sourceProjection = MapProjection(makeProjectionParams(settings.fromDatum, settings.zone,
+                                                          settings.southernHemisphere, settings.isgSubZone),
+                                     formulas);
+  }
+  if (toGrid) {
+    targetProjection = MapProjection(makeProjectionParams(settings.toDatum, settings.toZone.value_or(settings.zone),
+                                                          settings.southernHemisphere, settings.isgSubZone),
+                                     formulas);
+  }
+  if (toGrid && settings.autoToZone && isUtmGrid(targetProjection.params())) {
     for (int zone = kFirstUtmZone; zone <= kLastUtmZone; ++zone) {
-      zoneProjections.push_back(
-          makeProjectionParams(settings.toDatum, zone, settings.southernHemisphere, settings.isgSubZone));
+      zoneProjections.emplace_back(
+          makeProjectionParams(settings.toDatum, zone, settings.southernHemisphere, settings.isgSubZone), formulas);
     }
   }
 
@@ -378,7 +386,7 @@ std::span<const GridState> Converter::gridStates(GridId id) const noexcept {
 ConversionResult Converter::transformPoint(const Coordinates& point) const noexcept {
   const Impl& run = *impl_;
   const LatLon source = run.fromGrid
-                            ? gridToGeographic(run.sourceProjection, GridPoint{point.first, point.second})
+                            ? run.sourceProjection.reverse(GridPoint{point.first, point.second})
                             : LatLon{point.first, point.second};
   ConversionResult result;
   const LatLon position = run.path->transformDatum(source.latitude, source.longitude, result.datum);
@@ -399,17 +407,17 @@ ConversionResult Converter::transformPoint(const Coordinates& point) const noexc
     result.coordinates.height += correction.metres;
   }
 
-  if (run.fromGrid) result.zone.sourceOutside = outsideZone(run.sourceProjection, source.longitude);
+  if (run.fromGrid) result.zone.sourceOutside = outsideZone(run.sourceProjection.params(), source.longitude);
   if (run.toGrid) {
-    const ProjectionParams* target = &run.targetProjection;
+    const MapProjection* target = &run.targetProjection;
     if (!run.zoneProjections.empty()) {
       if (const std::optional<int> zone = utmZoneOf(position.longitude)) {
         target = &run.zoneProjections[static_cast<std::size_t>(*zone - kFirstUtmZone)];
       }
     }
-    result.zone.target = target->zone;
-    result.zone.targetOutside = outsideZone(*target, position.longitude);
-    const GridPoint grid = geographicToGrid(*target, position);
+    result.zone.target = target->params().zone;
+    result.zone.targetOutside = outsideZone(target->params(), position.longitude);
+    const GridPoint grid = target->forward(position);
     result.coordinates.first = grid.easting;
     result.coordinates.second = grid.northing;
     if (run.factorSide == Impl::FactorSide::kTarget) {

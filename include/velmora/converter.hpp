@@ -25,6 +25,7 @@
 
 #include "velmora/codes.hpp"
 #include "velmora/geodesy/grid_factors.hpp"
+#include "velmora/geodesy/map_projection.hpp"
 #include "velmora/gridfile/grid_error.hpp"
 
 namespace velmora {
@@ -104,6 +105,8 @@ struct ConversionSettings {
   bool useAusGeoid98 = false;      // AUSGeoid98 instead of AUSGeoid09 for GDA94 heights
   // Each point's grid convergence and scale factors (PointFactors), on the grid side of the run.
   bool gridFactors = false;
+  // The formulas of every Transverse Mercator grid (UTM-type zones, ISG, ANG, NZTM, circuits).
+  TmFormulas tmFormulas = TmFormulas::kRedfearn;
   // Where grid files are looked for, in order: each a prefix of file names, a folder ending in '/'
   // or empty for the current directory. No folder at all: the file names alone (current directory).
   std::vector<std::string> gridFolders;

@@ -110,6 +110,16 @@ def test_factors_as_the_program_and_as_frame_columns(tmp_path):
         velmora.Converter(show_factors=True)
 
 
+def test_tm_formulas_reach_the_exact_projection():
+    """9.5 degrees from zone 56's meridian: GeographicLib's exact projection gives E = -389110.9150541917."""
+    options = dict(from_datum="GDA2020", to_datum="GDA2020", to_type="EN", zone=56, strict=False)
+    exact = velmora.Converter(tm_formulas="krueger", **options).convert(-33.0, 143.5)
+    assert abs(exact.a[0] - -389110.9150541917) < 1e-5
+    assert abs(velmora.Converter(**options).convert(-33.0, 143.5).a[0] - exact.a[0]) > 5e-3
+    with pytest.raises(ValueError, match="expected redfearn or krueger"):
+        velmora.Converter(tm_formulas="exact")
+
+
 @pytest.mark.parametrize("options, message", [
     (dict(from_datum="GDA95"), "--fromDatum 'GDA95': unknown datum"),
     (dict(to_type="ENU"), "--toCoordType 'ENU'"),

@@ -48,6 +48,7 @@ _OPTIONS = {
     "isg_sub_zone": "--ISGSubZone",
     "epoch": "--epoch",
     "hemisphere": "--hemisphere",
+    "tm_formulas": "--tmFormulas",
 }
 _FLAGS = {
     "use_grid_shift": "--useGridShift",
@@ -189,6 +190,7 @@ class Converter:
         epoch: Any = 1994.0,
         use_grid_shift: bool = False,
         hemisphere: str = "S",
+        tm_formulas: str = "redfearn",
         use_itrf2008: bool = False,
         use_ausgeoid98: bool = False,
         show_factors: bool = False,
@@ -202,7 +204,7 @@ class Converter:
         self._build(dict(
             from_datum=from_datum, from_type=from_type, from_height=from_height, to_datum=to_datum,
             to_type=to_type, to_height=to_height, zone=zone, to_zone=to_zone, isg_sub_zone=isg_sub_zone,
-            epoch=epoch, hemisphere=hemisphere, use_grid_shift=use_grid_shift, use_itrf2008=use_itrf2008,
+            epoch=epoch, hemisphere=hemisphere, tm_formulas=tm_formulas, use_grid_shift=use_grid_shift, use_itrf2008=use_itrf2008,
             use_ausgeoid98=use_ausgeoid98, show_factors=show_factors, grid_folder=grid_folder, grids=grids, extra_grids=extra_grids,
             strict=strict,
         ), check_files=True)
