@@ -11,7 +11,9 @@ std::optional<std::string> gridShiftProblem(const Converter& converter) {
   const ConversionSettings& settings = converter.settings();
   const bool datumGrid =
       converter.gridState(GridId::kAgd66).needed || converter.gridState(GridId::kAgd84).needed ||
-      converter.gridState(GridId::kGda2020).needed || converter.gridState(GridId::kNzgd2000).needed;
+      converter.gridState(GridId::kGda2020).needed || converter.gridState(GridId::kNzgd2000).needed ||
+      converter.gridState(GridId::kNzDeformation).needed ||
+      converter.gridState(GridId::kNzDeformation).optional;
   if (settings.useGridShift && !datumGrid) {
     return "--useGridShift: no grid file serves " + std::string(datumName(settings.fromDatum)) + " to " +
            std::string(datumName(settings.toDatum));
@@ -25,12 +27,12 @@ std::vector<std::string> gridProblems(const Converter& converter) {
     problems.push_back(std::move(*problem));
   for (const GridId id : kGridIds) {
     // Every slot but the datum grids holds a height surface.
-    const bool geoid =
-        id != GridId::kAgd66 && id != GridId::kAgd84 && id != GridId::kGda2020 && id != GridId::kNzgd2000;
+    const bool geoid = id != GridId::kAgd66 && id != GridId::kAgd84 && id != GridId::kGda2020 &&
+                       id != GridId::kNzgd2000 && id != GridId::kNzDeformation;
     const std::span<const GridState> states = converter.gridStates(id);
     for (std::size_t k = 0; k < states.size(); ++k) {
       const GridState& state = states[k];
-      if (state.grid != nullptr || !(state.needed || state.optional)) continue;
+      if (isOpen(state) || !(state.needed || state.optional)) continue;
       // An optional grid (an uncertainty grid, the New Zealand grid under the New Zealand rule) that
       // is not there is no problem, unless the user named it: then the run does not do as asked.
       const bool named = k > 0 || !converter.settings().gridFiles[static_cast<std::size_t>(id)].empty();

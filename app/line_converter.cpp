@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/epoch_text.hpp"
 #include "common/number_text.hpp"
 #include "velmora/app/angle_format.hpp"
 #include "velmora/app/coordinate_parser.hpp"
@@ -363,6 +364,29 @@ class LineConverter {
         message_.append("expected a height: heights are converted, and --columns names no height field\n");
       }
     }
+    // The line's own epoch: without --strict, one that is missing or does not read leaves the run's.
+    double epoch = converter_.settings().epoch;
+    if (const int epochField = options_.record.epochColumn; epochField > 0) {
+      const bool hasEpochField = recordFields_.size() >= static_cast<std::size_t>(epochField);
+      const std::string_view epochText = hasEpochField ? fieldValue(field(epochField), secondScratch_) : "";
+      const std::optional<double> lineEpoch = readEpoch(epochText);
+      if (lineEpoch) {
+        epoch = *lineEpoch;
+      } else if (message_.empty()) {
+        kind_ = LineWarning::kEpochUnreadable;
+        if (hasEpochField) {
+          fieldMessage(place, static_cast<std::size_t>(epochField) - 1, "epoch", epochText,
+                       "expected a decimal year or an ISO date such as 2020-07-01", message_);
+        } else {
+          startMessage(place, message_);
+          message_.append("expected an epoch in field ")
+              .append(std::to_string(epochField))
+              .append(", got ")
+              .append(std::to_string(recordFields_.size()))
+              .append(" fields\n");
+        }
+      }
+    }
     if (openQuote_ && message_.empty()) {
       // A reader downstream would take the following lines into the open field.
       startMessage(place, message_);
@@ -376,7 +400,9 @@ class LineConverter {
     const bool textProblem = !message_.empty();
     if (textProblem) noteTextWarning(kind_, place, output);
 
-    const ConversionResult result = converter_.transformPoint(Coordinates{values[0], values[1], height});
+    const Coordinates point{values[0], values[1], height};
+    const ConversionResult result = options_.record.epochColumn > 0 ? converter_.transformPoint(point, epoch)
+                                                                    : converter_.transformPoint(point);
     if (pointFails(result, place, textProblem, output)) return failRecord(body, ending, columns, output);
     formatValues(result.coordinates);
     formatter_.method.clear();

@@ -13,7 +13,7 @@ struct SetNames {
 };
 
 // By ParameterSet, in its order.
-constexpr std::array<SetNames, 9> kSetNames{{
+constexpr std::array<SetNames, 13> kSetNames{{
     {"AGD66-GDA94", "GDA94-AGD66"},
     {"AGD84-GDA94", "GDA94-AGD84"},
     {"GDA2020-GDA94", "GDA94-GDA2020"},
@@ -23,6 +23,10 @@ constexpr std::array<SetNames, 9> kSetNames{{
     {"ITRF2008-GDA94", "GDA94-ITRF2008"},
     {"ITRF2014-GDA2020", "GDA2020-ITRF2014"},
     {"ITRF2020-ITRF2014", "ITRF2014-ITRF2020"},
+    {"ATRF2014-GDA2020", "GDA2020-ATRF2014"},
+    {"ITRF2014-ITRF96", "ITRF96-ITRF2014"},
+    {"ITRF2008-ITRF96", "ITRF96-ITRF2008"},
+    {"ITRF2000-ITRF96", "ITRF96-ITRF2000"},
 }};
 
 // File names and sub-grid names may hold any byte. Whatever could split a field of delimited output
@@ -57,6 +61,9 @@ void appendStep(const Converter& converter, const DatumStep& step, std::string& 
       return;
     case StepKind::kApproximateShift:
       out.append("approximate");
+      return;
+    case StepKind::kDeformation:
+      appendGridPart("deformation", gridBaseName(converter, GridId::kNzDeformation, step.file), nullptr, out);
       return;
   }
 }

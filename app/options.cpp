@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "common/ascii_text.hpp"
+#include "common/epoch_text.hpp"
 #include "common/number_text.hpp"
 #include "pipeline/datum_projection.hpp"
 #include "pipeline/height_plan.hpp"
@@ -28,6 +29,8 @@ enum class Option {
   kZone,
   kIsgSubZone,
   kEpoch,
+  kToEpoch,
+  kEpochColumn,
   kUseGridShift,
   kHemisphere,
   kUseItrf2008,
@@ -59,7 +62,7 @@ struct OptionName {
   bool takesValue;
 };
 
-constexpr std::array<OptionName, 34> kOptions{{
+constexpr std::array<OptionName, 37> kOptions{{
     {"--inputFile", Option::kInputFile, true},
     {"--fromDatum", Option::kFromDatum, true},
     {"--fromCoordType", Option::kFromCoordType, true},
@@ -72,6 +75,9 @@ constexpr std::array<OptionName, 34> kOptions{{
     {"--toZone", Option::kToZone, true},
     {"--ISGSubZone", Option::kIsgSubZone, true},
     {"--epoch", Option::kEpoch, true},
+    {"--fromEpoch", Option::kEpoch, true},
+    {"--toEpoch", Option::kToEpoch, true},
+    {"--epochColumn", Option::kEpochColumn, true},
     {"--useGridShift", Option::kUseGridShift, false},
     {"--hemisphere", Option::kHemisphere, true},
     {"--useITRF2008", Option::kUseItrf2008, false},
@@ -102,8 +108,8 @@ constexpr int kFirstUtmZone = 1;
 constexpr int kLastUtmZone = 60;
 
 constexpr std::string_view kDatumList =
-    "AGD66, AGD84, GDA94, GDA2020, ANG, ISG, NZGD49, NZGD2000, WGS84, ITRF2000, ITRF2008, ITRF2014 or "
-    "ITRF2020";
+    "AGD66, AGD84, GDA94, GDA2020, ANG, ISG, NZGD49, NZGD2000, WGS84, ITRF2000, ITRF2008, ITRF2014, "
+    "ITRF2020 or ATRF2014";
 
 const OptionName* findOption(std::string_view name) {
   for (const OptionName& entry : kOptions) {
@@ -183,7 +189,7 @@ void checkName(std::string_view option, std::string_view value, std::string_view
 void checkDatum(std::string_view option, std::string_view value, std::vector<std::string>& problems) {
   checkName(option, value, "datum", kDatumList,
             {"AGD66", "AGD84", "GDA94", "GDA2020", "ANG", "ISG", "NZGD49", "NZGD2000", "WGS84", "ITRF2000",
-             "ITRF2008", "ITRF2014", "ITRF2020"},
+             "ITRF2008", "ITRF2014", "ITRF2020", "ATRF2014"},
             problems);
 }
 
@@ -267,6 +273,7 @@ constexpr std::array<std::pair<std::string_view, GridId>, kGridIdCount> kGridSlo
     {"AGQG", GridId::kAgqg},
     {"AUSGeoid2020Error", GridId::kAusGeoid2020Error},
     {"AGQGUncertainty", GridId::kAgqgUncertainty},
+    {"NZDeformation", GridId::kNzDeformation},
 }};
 
 // "--grid 'X': expected SLOT=FILE, SLOT one of AGD66, ..."
@@ -301,6 +308,10 @@ std::optional<SlotFile> readSlotFile(std::string_view value) {
 }
 
 }  // namespace
+
+std::optional<double> readEpochText(std::string_view text) {
+  return readEpoch(text);
+}
 
 std::string_view gridSlotName(GridId grid) {
   for (const auto& [name, id] : kGridSlots) {
@@ -355,11 +366,31 @@ void applyOption(const OptionName& entry, std::string_view value, RunOptions& li
       settings.isgSubZone = readWholeNumber(value);
       line.unreadable.isgSubZone = !checkWholeNumber(entry.name, value, problems);
       break;
-    case Option::kEpoch:
-      settings.epoch = readDecimal(value);
-      line.unreadable.epoch = !readExactDecimal(value);
+    case Option::kEpoch: {
+      // A decimal year or an ISO date; without --strict other text is read as it always was.
+      const std::optional<double> epoch = readEpoch(value);
+      settings.epoch = epoch.value_or(readDecimal(value));
+      line.unreadable.epoch = !epoch;
       if (line.unreadable.epoch) problems.push_back(quoted(entry.name, value) + ": expected a decimal year");
       break;
+    }
+    case Option::kToEpoch:
+      settings.toEpoch = readEpoch(value);
+      line.unreadable.toEpoch = !settings.toEpoch;
+      if (!settings.toEpoch) {
+        line.errors.push_back(quoted(entry.name, value) +
+                              ": expected a decimal year or an ISO date such as 2020-07-01");
+      }
+      break;
+    case Option::kEpochColumn: {
+      const std::optional<long long> number = readExactInteger(value);
+      if (number && *number >= 1 && *number <= std::numeric_limits<int>::max()) {
+        line.epochColumn = static_cast<int>(*number);
+      } else {
+        line.errors.push_back(quoted(entry.name, value) + ": expected a field number from 1");
+      }
+      break;
+    }
     case Option::kUseGridShift:
       settings.useGridShift = true;
       break;
@@ -530,6 +561,10 @@ std::string settingText(Option option, std::optional<GridId> slot, const RunOpti
       return std::to_string(settings.isgSubZone);
     case Option::kEpoch:
       return shortestText(settings.epoch);
+    case Option::kToEpoch:
+      return settings.toEpoch ? shortestText(*settings.toEpoch) : "";
+    case Option::kEpochColumn:
+      return std::to_string(line.epochColumn);
     case Option::kHemisphere:
       return settings.southernHemisphere ? "S" : "N";
     case Option::kThreads:
@@ -647,7 +682,7 @@ namespace {
 // The datums whose positions are taken at --epoch.
 bool isEpochDatum(Datum datum) {
   return datum == Datum::kWgs84 || datum == Datum::kItrf2000 || datum == Datum::kItrf2008 ||
-         datum == Datum::kItrf2014 || datum == Datum::kItrf2020;
+         datum == Datum::kItrf2014 || datum == Datum::kItrf2020 || datum == Datum::kAtrf2014;
 }
 
 // The parameter sets are linear in time and published for today's data: an epoch outside these
@@ -784,6 +819,15 @@ std::vector<std::string> settingsProblems(const RunOptions& line) {
     problems.push_back("--epoch " + shortestText(settings.epoch) +
                        ": expected a decimal year from 1950 to 2100");
   }
+  if (settings.toEpoch && !isEpochDatum(settings.toDatum)) {
+    problems.push_back("--toEpoch " + shortestText(*settings.toEpoch) + ": " +
+                       std::string(datumName(settings.toDatum)) +
+                       " positions have no epoch (the target epoch is ignored; it serves WGS84, ITRF and "
+                       "ATRF2014 targets)");
+  } else if (settings.toEpoch && !(*settings.toEpoch >= kFirstEpoch && *settings.toEpoch <= kLastEpoch)) {
+    problems.push_back("--toEpoch " + shortestText(*settings.toEpoch) +
+                       ": expected a decimal year from 1950 to 2100");
+  }
 
   const bool fromHeight = settings.fromHeightType != HeightType::kNone;
   const bool toHeight = settings.toHeightType != HeightType::kNone;
@@ -796,7 +840,8 @@ std::vector<std::string> settingsProblems(const RunOptions& line) {
 
   // The datum grids serve only --useGridShift: a file named for one would silently go unread.
   if (!settings.useGridShift) {
-    for (const GridId id : {GridId::kAgd66, GridId::kAgd84, GridId::kGda2020, GridId::kNzgd2000}) {
+    for (const GridId id :
+         {GridId::kAgd66, GridId::kAgd84, GridId::kGda2020, GridId::kNzgd2000, GridId::kNzDeformation}) {
       const std::size_t slot = static_cast<std::size_t>(id);
       const auto ignored = [&](std::string_view option, const std::string& file) {
         problems.push_back(std::string(option) + " " + std::string(gridSlotName(id)) + "=" + file +
@@ -835,6 +880,16 @@ OptionVerdict judgeOptions(const RunOptions& options, OptionPolicy policy,
   verdict.errors = options.errors;
   if (const std::optional<std::string> problem = autoZoneProblem(options.settings))
     verdict.errors.push_back(*problem);
+  if (options.epochColumn > 0) {
+    const std::string named = "--epochColumn " + std::to_string(options.epochColumn);
+    if (!options.columns) {
+      verdict.errors.push_back(named + ": needs --columns (the epoch is a field of each line)");
+    } else if (const ColumnSpec& c = *options.columns; options.epochColumn == c.first ||
+                                                       options.epochColumn == c.second ||
+                                                       options.epochColumn == c.height) {
+      verdict.errors.push_back(named + ": a field --columns already reads");
+    }
+  }
   std::vector<std::string>& problems = policy == OptionPolicy::kStrict ? verdict.errors : verdict.warnings;
   problems.insert(problems.end(), options.problems.begin(), options.problems.end());
   if (!options.missingValue) {  // after a missing value the front end says how it is used

@@ -15,7 +15,7 @@ void appendSubGrid(const SubGrid* subGrid, std::string& out) {
 // Whether a file of the slot opened: a slot with none misses every point, which is the run's problem.
 bool anyOpen(const Converter& converter, GridId id) {
   for (const GridState& state : converter.gridStates(id)) {
-    if (state.grid != nullptr) return true;
+    if (isOpen(state)) return true;
   }
   return false;
 }
@@ -35,7 +35,11 @@ std::optional<LineWarning> datumProblemKind(const Converter& converter, const Da
     case DatumOutcome::kNoTransformation:
       return LineWarning::kNoTransformation;
   }
-  if (report.gridMissed && anyOpen(converter, report.missedGrid)) return LineWarning::kOutsideGrid;
+  // The deformation model serves only the New Zealand points of a run: one that needed it and found
+  // no file is that point's problem.
+  if (report.gridMissed &&
+      (anyOpen(converter, report.missedGrid) || report.missedGrid == GridId::kNzDeformation))
+    return LineWarning::kOutsideGrid;
   for (std::size_t k = 0; k < report.stepCount; ++k) {
     if (report.steps[k].kind == StepKind::kGridShift && report.steps[k].inMargin)
       return LineWarning::kGridMargin;
@@ -57,6 +61,26 @@ std::optional<LineWarning> lookupProblemKind(const HeightLookup& report) {
       return LineWarning::kGeoidMissing;
   }
   return std::nullopt;
+}
+
+// The deformation model did not serve a New Zealand point: the New Zealand rule did.
+void describeModelMiss(const Converter& converter, const DatumReport& report, std::string& out) {
+  const std::string_view model = gridBaseName(converter, GridId::kNzDeformation);
+  switch (report.deformationMiss) {
+    case DeformationMiss::kNotOpen:
+      out.append("the deformation model ").append(converter.gridState(GridId::kNzDeformation).path);
+      out.append(" is not open (--useGridShift)");
+      return;
+    case DeformationMiss::kOutsideTimeExtent:
+      out.append("the epoch lies outside the time extent of the deformation model ").append(model);
+      return;
+    case DeformationMiss::kNotConverged:
+      out.append("the deformation model ").append(model).append(" did not converge at the point");
+      return;
+    default:
+      out.append("the point lies outside the deformation model ").append(model).append(" (--useGridShift)");
+      return;
+  }
 }
 
 void describeDatumProblem(const Converter& converter, const DatumReport& report, LineWarning kind,
@@ -82,6 +106,7 @@ void describeDatumProblem(const Converter& converter, const DatumReport& report,
       }
       return;
     case LineWarning::kOutsideGrid:
+      if (report.missedGrid == GridId::kNzDeformation) return describeModelMiss(converter, report, out);
       out.append("the point lies outside the grid ")
           .append(gridBaseName(converter, report.missedGrid))
           .append(" (--useGridShift)");

@@ -119,7 +119,7 @@ bool writeSummary(const Converter& converter, const RunTally& tally, bool strict
   }
   // An optional grid (see GridState) is listed when it opened: a missing one was never at fault.
   const auto listed = [&](const GridState& state) {
-    return state.needed || (state.optional && state.grid != nullptr);
+    return state.needed || (state.optional && isOpen(state));
   };
   const auto slotListed = [&](GridId id) {
     const std::span<const GridState> states = converter.gridStates(id);
@@ -131,7 +131,7 @@ bool writeSummary(const Converter& converter, const RunTally& tally, bool strict
     for (const GridState& state : converter.gridStates(id)) {
       if (!listed(state)) continue;
       const std::string path = absolutePath(state.path);
-      if (state.grid != nullptr) {
+      if (isOpen(state)) {
         report.add("opened " + path);
         continue;
       }
@@ -158,7 +158,7 @@ std::string gridFolderList(const Converter& converter) {
 
 bool gridFoundNowhere(const GridState& state) {
   std::error_code error;
-  return state.searched && state.grid == nullptr && !std::filesystem::exists(state.path, error);
+  return state.searched && !isOpen(state) && !std::filesystem::exists(state.path, error);
 }
 
 }  // namespace velmora

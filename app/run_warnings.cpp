@@ -28,6 +28,7 @@ constexpr std::array<std::string_view, kLineWarningCount> kKindTexts{{
     "lines had fewer fields than --columns names",
     "lines had no height field",
     "lines had a double quote that does not close",
+    "lines had no epoch that reads in the field of --epochColumn, and were converted at --epoch",
     "points got only the approximate AGD shift",
     "points lie outside the area the transformations are made for",
     "points had no transformation and passed unchanged",

@@ -16,7 +16,7 @@ std::optional<Code> lookUp(const std::array<std::pair<std::string_view, Code>, N
   return std::nullopt;
 }
 
-constexpr std::array<std::pair<std::string_view, Datum>, 13> kDatumNames{{
+constexpr std::array<std::pair<std::string_view, Datum>, 14> kDatumNames{{
     {"AGD66", Datum::kAgd66},
     {"AGD84", Datum::kAgd84},
     {"GDA94", Datum::kGda94},
@@ -30,6 +30,7 @@ constexpr std::array<std::pair<std::string_view, Datum>, 13> kDatumNames{{
     {"ITRF2008", Datum::kItrf2008},
     {"ITRF2014", Datum::kItrf2014},
     {"ITRF2020", Datum::kItrf2020},
+    {"ATRF2014", Datum::kAtrf2014},
 }};
 
 constexpr std::array<std::pair<std::string_view, CoordType>, 4> kCoordTypeNames{{

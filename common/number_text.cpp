@@ -12,6 +12,16 @@
 #include <string>
 
 #include "common/ascii_text.hpp"
+#include "common/portable_number_text.hpp"
+
+// libstdc++ has floating-point from_chars and to_chars; a standard library without them (libc++
+// before 17) takes the C library's way, which gives the same bytes. VELMORA_PORTABLE_NUMBER_TEXT
+// asks for that way on any library.
+#if defined(__cpp_lib_to_chars) && !defined(VELMORA_PORTABLE_NUMBER_TEXT)
+#define VELMORA_FLOATING_CHARCONV 1
+#else
+#define VELMORA_FLOATING_CHARCONV 0
+#endif
 
 namespace velmora {
 namespace {
@@ -27,6 +37,7 @@ constexpr bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+#if VELMORA_FLOATING_CHARCONV
 // Text that from_chars reads exactly like strtod: an optional "-", then a digit or a point, and
 // no hexadecimal prefix (from_chars would read "0x1p4" as 0).
 bool startsPlainDecimal(std::string_view text) {
@@ -36,6 +47,7 @@ bool startsPlainDecimal(std::string_view text) {
   const bool hexPrefix = text[i] == '0' && i + 1 < text.size() && (text[i + 1] == 'x' || text[i + 1] == 'X');
   return !hexPrefix;
 }
+#endif
 
 // A decimal of at most 15 digits is an integer m < 10^15 < 2^53 over a power of ten 10^k with
 // k <= 15 < 23: both are exact doubles, so the one correctly rounded division gives the double
@@ -141,11 +153,13 @@ double readDecimal(std::string_view text) {
 
   // Plain decimal numbers, by far the most common, are read by from_chars, which rounds exactly as
   // strtod does. A leading "+", a hexadecimal "0x" and values out of range take the strtod path.
+#if VELMORA_FLOATING_CHARCONV
   if (startsPlainDecimal(candidate)) {
     double value = 0.0;
     const auto [ptr, ec] = std::from_chars(candidate.data(), candidate.data() + candidate.size(), value);
     if (ec == std::errc()) return value;
   }
+#endif
 
   if (candidate.empty()) return 0.0;  // no number; also keeps a null view's data() away from memcpy
 
@@ -208,14 +222,22 @@ std::optional<long long> readExactInteger(std::string_view text) {
 }
 
 char* writeFixed(char* first, char* last, double value, int decimals) {
+#if VELMORA_FLOATING_CHARCONV
   const std::to_chars_result result = std::to_chars(first, last, value, std::chars_format::fixed, decimals);
   return result.ec == std::errc() ? result.ptr : nullptr;
+#else
+  return writeFixedByPrintf(first, last, value, decimals);
+#endif
 }
 
 std::string shortestText(double value) {
+#if VELMORA_FLOATING_CHARCONV
   std::array<char, 32> text{};  // the longest shortest double, "-2.2250738585072014e-308", fits
   const std::to_chars_result result = std::to_chars(text.data(), text.data() + text.size(), value);
   return {text.data(), result.ptr};
+#else
+  return shortestTextByPrintf(value);
+#endif
 }
 
 }  // namespace velmora

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <utility>
@@ -74,15 +75,30 @@ DeformationModel::DeformationModel(DeformationModelFile file, std::vector<Compon
 }
 
 std::unique_ptr<DeformationModel> DeformationModel::open(const std::string& path, std::string& problem) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  GridError error = kGridOk;
+  return open(path, problem, error);
+}
+
+std::unique_ptr<DeformationModel> DeformationModel::open(const std::string& path, std::string& problem,
+                                                         GridError& error) {
+  std::error_code status;
+  std::ifstream in;
+  if (std::filesystem::is_regular_file(path, status)) in.open(path, std::ios::binary);
+  if (!in.is_open() || !in) {
+    error = kGridCannotOpenFile;
     problem = "cannot open the deformation model '" + path + "'";
+    return nullptr;
+  }
+  if (!deformationModelsSupported()) {
+    error = kGridNoModelSupport;
+    problem = "the deformation model '" + path + "': this build reads no deformation model";
     return nullptr;
   }
   std::ostringstream text;
   text << in.rdbuf();
   std::optional<DeformationModelFile> file = readDeformationModelFile(text.str(), problem);
   if (!file) {
+    error = kGridInvalidModel;
     problem = "the deformation model '" + path + "': " + problem;
     return nullptr;
   }
@@ -91,23 +107,26 @@ std::unique_ptr<DeformationModel> DeformationModel::open(const std::string& path
   for (std::size_t k = 0; k < file->components.size(); ++k) {
     const DeformationComponent& component = file->components[k];
     if (component.displacement == DisplacementType::kNone) continue;
-    if (component.displacement == DisplacementType::k3d) {
-      problem = "the deformation model '" + path + "': component " + std::to_string(k + 1) +
-                " has three-dimensional offsets, which this build does not read";
-      return nullptr;
-    }
     const std::string gridPath =
         component.gridFile.starts_with('/') ? component.gridFile : folder + component.gridFile;
-    GridError error = kGridOk;
-    std::unique_ptr<GridFile> grid = openGridFile(gridPath, error);
-    if (!grid) {
+    // A 3d grid is read twice: its horizontal pair, then its vertical offset.
+    const auto openAs = [&](GridSamples samples, std::unique_ptr<GridFile>& into) {
+      into = openGridFile(gridPath, error, samples);
+      if (into) return true;
       const char* message = gridErrorMessage(error);
       problem = "the deformation model '" + path + "': grid '" + gridPath + "': error " +
                 std::to_string(error) + ": " + (message != nullptr ? message : "unknown error");
+      return false;
+    };
+    const DisplacementType type = component.displacement;
+    if ((type == DisplacementType::kHorizontal || type == DisplacementType::k3d) &&
+        !openAs(GridSamples::kDeformationHorizontal, grids[k].horizontal)) {
       return nullptr;
     }
-    (component.displacement == DisplacementType::kHorizontal ? grids[k].horizontal : grids[k].vertical) =
-        std::move(grid);
+    if ((type == DisplacementType::kVertical || type == DisplacementType::k3d) &&
+        !openAs(GridSamples::kDeformationVertical, grids[k].vertical)) {
+      return nullptr;
+    }
   }
   return std::make_unique<DeformationModel>(std::move(*file), std::move(grids));
 }

@@ -20,6 +20,7 @@
 #include "velmora/app/program_folder.hpp"
 #include "velmora/app/run_tally.hpp"
 #include "velmora/app/run_warnings.hpp"
+#include "velmora/deformation/deformation_model.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 #include "velmora/version.hpp"
 
@@ -90,7 +91,11 @@ int printVersion(std::FILE* out, std::FILE* err) {
                               .append(kVersion)
                               .append("\ngrid formats read: ")
                               .append(gridFormatsRead())
-                              .append("\n"),
+                              .append("\n")
+                              // Only a build without a JSON parser says so: the default's text stays.
+                              .append(deformationModelsSupported()
+                                          ? ""
+                                          : "deformation models: none (built without a JSON parser)\n"),
                           out));
 }
 
@@ -198,7 +203,7 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
       .warnings = warn,
       .inputName = inputName,
       .records = recordOptions || line.delimiter != Delimiter::kComma,
-      .record = RecordOptions{line.columns, line.delimiter, line.skipLines, line.comment}};
+      .record = RecordOptions{line.columns, line.delimiter, line.skipLines, line.comment, line.epochColumn}};
   RunTally tally;
   // The summary was asked for: one that cannot be written fails the run (other messages on err do
   // not).

@@ -10,7 +10,10 @@
 // Everything goes into the NTv2 layout the search reads: rows from the south, columns from the
 // EAST, longitude shifts in arc-seconds positive WEST. Offsets are arc-seconds in the file unless
 // UNITTYPE says degree or radian; the longitude offset is positive east unless positive_value
-// says west. libtiff undoes compression and predictors and gives samples in the machine's order.
+// says west. A deformation model's displacement grid (TYPE=DEFORMATION_MODEL, east_offset,
+// north_offset and vertical_offset in metres, or degrees for the horizontal pair) is read only when
+// asked for, its values as stored, east_offset turned positive west like every longitude shift.
+// libtiff undoes compression and predictors and gives samples in the machine's order.
 
 #include "gridfile/geotiff_reader.hpp"
 
@@ -72,7 +75,8 @@ struct DirectoryGrid {
   std::vector<float> accuracies;
 };
 
-const GdalMetadataItem* findItem(const std::vector<GdalMetadataItem>& items, std::string_view name, int sample) {
+const GdalMetadataItem* findItem(const std::vector<GdalMetadataItem>& items, std::string_view name,
+                                 int sample) {
   for (const GdalMetadataItem& item : items) {
     if (item.name == name && item.sample == sample) return &item;
   }
@@ -110,9 +114,41 @@ std::optional<double> angleUnitToSeconds(std::string_view unit) {
   return std::nullopt;
 }
 
-GridError sampleRoles(const std::vector<GdalMetadataItem>& items, int samples, SampleRoles& roles) {
+// The samples of a DEFORMATION_MODEL grid the choice asks for: the horizontal pair (east_offset
+// first and north_offset second by default) or vertical_offset (the third sample by default, the
+// only one of a one-sample grid).
+GridError deformationRoles(const std::vector<GdalMetadataItem>& items, int samples, GridSamples choice,
+                           SampleRoles& roles) {
+  const std::string displacement = itemValue(items, "DISPLACEMENT_TYPE");
+  const bool horizontal = displacement == "HORIZONTAL" || displacement == "3D";
+  const bool vertical = displacement == "VERTICAL" || displacement == "3D";
+  if (choice == GridSamples::kDeformationVertical) {
+    if (!vertical) return kGridMissingSamples;
+    roles.content = GridContent::kVertical;
+    roles.latitude = sampleNamed(items, "vertical_offset", samples == 1 ? 0 : 2);
+    roles.longitude = -1;
+    const std::string unit = itemValue(items, "UNITTYPE", roles.latitude);
+    return unit.empty() || unit == "metre" ? kGridOk : kGridMissingSamples;
+  }
+  if (!horizontal) return kGridMissingSamples;
+  roles.content = GridContent::kHorizontal;
+  roles.longitude = sampleNamed(items, "east_offset", 0);
+  roles.latitude = sampleNamed(items, "north_offset", 1);
+  const std::string eastUnit = itemValue(items, "UNITTYPE", roles.longitude);
+  const std::string northUnit = itemValue(items, "UNITTYPE", roles.latitude);
+  const bool knownUnit = eastUnit.empty() || eastUnit == "metre" || eastUnit == "degree";
+  if (!knownUnit || eastUnit != northUnit || roles.latitude == roles.longitude) return kGridMissingSamples;
+  return kGridOk;  // as stored: the model says its unit; east positive
+}
+
+GridError sampleRoles(const std::vector<GdalMetadataItem>& items, int samples, GridSamples choice,
+                      SampleRoles& roles) {
   const std::string type = itemValue(items, "TYPE");
-  if (type == "HORIZONTAL_OFFSET") {
+  if (type == "DEFORMATION_MODEL") {
+    if (choice == GridSamples::kDefault) return kGridUnsupportedType;
+    if (const GridError error = deformationRoles(items, samples, choice, roles); error != kGridOk)
+      return error;
+  } else if (type == "HORIZONTAL_OFFSET") {
     roles.content = GridContent::kHorizontal;
     roles.latitude = sampleNamed(items, "latitude_offset", 0);
     roles.longitude = sampleNamed(items, "longitude_offset", 1);
@@ -141,7 +177,8 @@ GridError sampleRoles(const std::vector<GdalMetadataItem>& items, int samples, S
     } else if (!positive.empty() && positive != "east") {
       return kGridInvalidMetadata;
     }
-  } else if (type == "VERTICAL_OFFSET_GEOGRAPHIC_TO_VERTICAL" || type == "VERTICAL_OFFSET_VERTICAL_TO_VERTICAL") {
+  } else if (type == "VERTICAL_OFFSET_GEOGRAPHIC_TO_VERTICAL" ||
+             type == "VERTICAL_OFFSET_VERTICAL_TO_VERTICAL") {
     const bool geoid = type == "VERTICAL_OFFSET_GEOGRAPHIC_TO_VERTICAL";
     roles.content = geoid ? GridContent::kGeoid : GridContent::kVertical;
     roles.latitude = sampleNamed(items, geoid ? "geoid_undulation" : "vertical_offset", 0);
@@ -151,7 +188,8 @@ GridError sampleRoles(const std::vector<GdalMetadataItem>& items, int samples, S
   } else {
     return kGridUnsupportedType;
   }
-  const int highest = std::max({roles.latitude, roles.longitude, roles.latitudeAccuracy, roles.longitudeAccuracy});
+  const int highest =
+      std::max({roles.latitude, roles.longitude, roles.latitudeAccuracy, roles.longitudeAccuracy});
   if (highest >= samples) return kGridMissingSamples;
   return kGridOk;
 }
@@ -205,13 +243,14 @@ struct SampleTarget {
 
 class DirectoryReader {
  public:
-  DirectoryReader(TIFF* tiff, std::uint64_t fileSize, std::uint64_t& nodesSoFar)
-      : tiff_(tiff), fileSize_(fileSize), nodesSoFar_(nodesSoFar) {}
+  DirectoryReader(TIFF* tiff, std::uint64_t fileSize, std::uint64_t& nodesSoFar, GridSamples choice)
+      : tiff_(tiff), fileSize_(fileSize), nodesSoFar_(nodesSoFar), choice_(choice) {}
 
   GridError read(const std::vector<GdalMetadataItem>* inherited, DirectoryGrid& out) {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    if (TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width) != 1 || TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height) != 1)
+    if (TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
+        TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height) != 1)
       return kGridInvalidTiff;
     std::uint16_t samples = 1;
     std::uint16_t planar = PLANARCONFIG_CONTIG;
@@ -242,7 +281,7 @@ class DirectoryReader {
     }
     metadata_ = items;
     SampleRoles roles;
-    if (const GridError error = sampleRoles(items, samples, roles); error != kGridOk) return error;
+    if (const GridError error = sampleRoles(items, samples, choice_, roles); error != kGridOk) return error;
     out.content = roles.content;
     out.name = itemValue(items, "grid_name");
     out.parentName = itemValue(items, "parent_grid_name");
@@ -271,8 +310,10 @@ class DirectoryReader {
       targets.push_back(target(roles.longitude, roles.longitudeToSeconds, westSign, out.shifts, 0));
       if (roles.latitudeAccuracy >= 0) {
         out.accuracies.assign(static_cast<std::size_t>(nodes) * 2, 0.0F);
-        targets.push_back(target(roles.latitudeAccuracy, roles.latitudeAccuracyToSeconds, 1.0, out.accuracies, 1));
-        targets.push_back(target(roles.longitudeAccuracy, roles.longitudeAccuracyToSeconds, 1.0, out.accuracies, 0));
+        targets.push_back(
+            target(roles.latitudeAccuracy, roles.latitudeAccuracyToSeconds, 1.0, out.accuracies, 1));
+        targets.push_back(
+            target(roles.longitudeAccuracy, roles.longitudeAccuracyToSeconds, 1.0, out.accuracies, 0));
       }
     } else {
       targets.push_back(target(roles.latitude, 1.0, 1.0, out.shifts, 1));
@@ -284,7 +325,8 @@ class DirectoryReader {
   }
 
  private:
-  SampleTarget target(int sample, double toSeconds, double sign, std::vector<float>& values, std::size_t component) {
+  SampleTarget target(int sample, double toSeconds, double sign, std::vector<float>& values,
+                      std::size_t component) {
     SampleTarget t;
     t.sample = sample;
     t.toSeconds = toSeconds;
@@ -389,11 +431,11 @@ class DirectoryReader {
       const auto plane = static_cast<std::uint16_t>(separate_ ? targets[pass].sample : 0);
       for (std::uint32_t y = 0; y < height_; y += blockHeight) {
         for (std::uint32_t x = 0; x < width_; x += blockWidth) {
-          const tmsize_t got =
-              tiled ? TIFFReadEncodedTile(tiff_, TIFFComputeTile(tiff_, x, y, 0, plane), block.data(),
-                                          static_cast<tmsize_t>(block.size()))
-                    : TIFFReadEncodedStrip(tiff_, TIFFComputeStrip(tiff_, y, plane), block.data(),
-                                           static_cast<tmsize_t>(block.size()));
+          const tmsize_t got = tiled
+                                   ? TIFFReadEncodedTile(tiff_, TIFFComputeTile(tiff_, x, y, 0, plane),
+                                                         block.data(), static_cast<tmsize_t>(block.size()))
+                                   : TIFFReadEncodedStrip(tiff_, TIFFComputeStrip(tiff_, y, plane),
+                                                          block.data(), static_cast<tmsize_t>(block.size()));
           const std::uint32_t rowsHere = std::min(blockHeight, height_ - y);
           const std::uint32_t columnsHere = std::min(blockWidth, width_ - x);
           // A strip holds its rows whole; a tile is always full size.
@@ -402,7 +444,8 @@ class DirectoryReader {
           if (got < 0 || static_cast<std::uint64_t>(got) < needed) return kGridInvalidTiff;
           for (std::uint32_t r = 0; r < rowsHere; ++r) {
             for (std::uint32_t c = 0; c < columnsHere; ++c) {
-              const unsigned char* pixel = block.data() + (static_cast<std::size_t>(r) * blockWidth + c) * pixelSamples * sampleBytes;
+              const unsigned char* pixel =
+                  block.data() + (static_cast<std::size_t>(r) * blockWidth + c) * pixelSamples * sampleBytes;
               store(targets, separate_ ? pass : targets.size(), pixel, sampleBytes, y + r, x + c);
             }
           }
@@ -434,6 +477,7 @@ class DirectoryReader {
   TIFF* tiff_;
   std::uint64_t fileSize_;
   std::uint64_t& nodesSoFar_;
+  GridSamples choice_;
   SampleDecoder decoder_;
   std::vector<GdalMetadataItem> metadata_;
   std::optional<double> noData_;
@@ -461,7 +505,8 @@ double area(const RegularGridGeometry& g) {
 // earlier one is the parent).
 GridError parentsOf(const std::vector<DirectoryGrid>& grids, std::vector<int>& parents) {
   parents.assign(grids.size(), -1);
-  const bool named = std::any_of(grids.begin(), grids.end(), [](const DirectoryGrid& g) { return !g.name.empty(); });
+  const bool named =
+      std::any_of(grids.begin(), grids.end(), [](const DirectoryGrid& g) { return !g.name.empty(); });
   if (named) {
     std::unordered_map<std::string, int> byName;
     for (std::size_t i = 0; i < grids.size(); ++i) byName.emplace(grids[i].name, static_cast<int>(i));
@@ -511,10 +556,11 @@ std::vector<std::string> shortNames(const std::vector<DirectoryGrid>& grids) {
 
 bool reducedImage(TIFF* tiff) {
   std::uint32_t type = 0;
-  return TIFFGetField(tiff, TIFFTAG_SUBFILETYPE, &type) == 1 && (type & (FILETYPE_REDUCEDIMAGE | FILETYPE_MASK)) != 0;
+  return TIFFGetField(tiff, TIFFTAG_SUBFILETYPE, &type) == 1 &&
+         (type & (FILETYPE_REDUCEDIMAGE | FILETYPE_MASK)) != 0;
 }
 
-GridError readGeoTiff(GridFile& grid) {
+GridError readGeoTiff(GridFile& grid, GridSamples choice) {
   std::FILE* file = GridFileBuilder::file(grid);
   const std::int64_t fileSize = fileSizeOf(file);
   if (fileSize < 0) return kGridIoError;
@@ -527,9 +573,10 @@ GridError readGeoTiff(GridFile& grid) {
   for (int directory = 0;; ++directory) {
     if (directory == kMaxDirectories) return kGridTooLarge;
     if (!reducedImage(handle.get())) {
-      DirectoryReader reader(handle.get(), static_cast<std::uint64_t>(fileSize), nodes);
+      DirectoryReader reader(handle.get(), static_cast<std::uint64_t>(fileSize), nodes, choice);
       DirectoryGrid& out = grids.emplace_back();
-      if (const GridError error = reader.read(grids.size() == 1 ? nullptr : &firstItems, out); error != kGridOk)
+      if (const GridError error = reader.read(grids.size() == 1 ? nullptr : &firstItems, out);
+          error != kGridOk)
         return error;
       if (grids.size() == 1) {
         if (const std::optional<std::string> xml = tiffText(handle.get(), kTagGdalMetadata)) {
@@ -558,8 +605,8 @@ GridError readGeoTiff(GridFile& grid) {
   fields.subGrids.resize(grids.size());
   for (std::size_t i = 0; i < grids.size(); ++i) {
     const std::string parent = parents[i] < 0 ? "NONE" : names[static_cast<std::size_t>(parents[i])];
-    SubGridFields& sub =
-        initRegularSubGrid(grids[i].geometry, names[i], parent, static_cast<int>(i), fields.subGrids[i], false);
+    SubGridFields& sub = initRegularSubGrid(grids[i].geometry, names[i], parent, static_cast<int>(i),
+                                            fields.subGrids[i], false);
     sub.shifts = std::move(grids[i].shifts);
     sub.accuracies = std::move(grids[i].accuracies);
   }
@@ -568,10 +615,11 @@ GridError readGeoTiff(GridFile& grid) {
 
 }  // namespace
 
-std::unique_ptr<GridFile> openGeoTiffGridFile(std::string_view fileName, GridError& error) {
+std::unique_ptr<GridFile> openGeoTiffGridFile(std::string_view fileName, GridError& error,
+                                              GridSamples samples) {
   std::unique_ptr<GridFile> grid = createGridFile(fileName, error);
   if (!grid) return nullptr;
-  error = readGeoTiff(*grid);
+  error = readGeoTiff(*grid, samples);
   GridFileBuilder::closeFile(*grid);
   if (error != kGridOk) return nullptr;
   return grid;

@@ -26,6 +26,8 @@ inline constexpr std::uint64_t kMaxTiffExpansion = 4096;
 // malformed, 332 TYPE missing or not a horizontal offset or vertical offset grid, 333 too few
 // samples or a unit not read, 334 a malformed GeoKey directory, 327 more nodes than kMaxGridNodes
 // or than kMaxTiffExpansion allows, 308/310 a parent grid name that names no grid or a loop.
-std::unique_ptr<GridFile> openGeoTiffGridFile(std::string_view fileName, GridError& error);
+// samples: see GridSamples; a DEFORMATION_MODEL grid read by default is refused with 332.
+std::unique_ptr<GridFile> openGeoTiffGridFile(std::string_view fileName, GridError& error,
+                                              GridSamples samples = GridSamples::kDefault);
 
 }  // namespace velmora

@@ -6,7 +6,8 @@ namespace velmora {
 
 const bool kGeoTiffSupported = false;
 
-std::unique_ptr<GridFile> openGeoTiffGridFile(std::string_view /*fileName*/, GridError& error) {
+std::unique_ptr<GridFile> openGeoTiffGridFile(std::string_view /*fileName*/, GridError& error,
+                                              GridSamples /*samples*/) {
   error = kGridNoGeoTiffSupport;
   return nullptr;
 }

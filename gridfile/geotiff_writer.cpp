@@ -72,7 +72,18 @@ GridError writeDirectory(TIFF* tiff, const GridImage& image, const SubGridImage&
   };
   const auto scaled = [&](float value, double sign) { return static_cast<float>(value * toSeconds * sign); };
   std::string type;
-  if (image.content == GridContent::kHorizontal) {
+  const DeformationGridType deformation = image.deformation;
+  if (deformation != DeformationGridType::kNone) {
+    type = "DEFORMATION_MODEL";
+    if (deformation != DeformationGridType::kVertical) {
+      fill("east_offset", image.offsetUnit, [](const GridNode& n) { return -n.lonShift; });
+      fill("north_offset", image.offsetUnit, [](const GridNode& n) { return n.latShift; });
+    }
+    if (deformation == DeformationGridType::kVertical)
+      fill("vertical_offset", "metre", [](const GridNode& n) { return n.latShift; });
+    if (deformation == DeformationGridType::k3d)
+      fill("vertical_offset", "metre", [](const GridNode& n) { return n.vertical; });
+  } else if (image.content == GridContent::kHorizontal) {
     type = "HORIZONTAL_OFFSET";
     fill("latitude_offset", "arc-second", [&](const GridNode& n) { return scaled(n.latShift, 1.0); });
     // The image holds longitudes positive west; the TIFF east.
@@ -81,14 +92,17 @@ GridError writeDirectory(TIFF* tiff, const GridImage& image, const SubGridImage&
       return n.latAccuracy != 0.0F || n.lonAccuracy != 0.0F;
     });
     if (accuracies) {
-      fill("latitude_offset_accuracy", "arc-second", [&](const GridNode& n) { return scaled(n.latAccuracy, 1.0); });
-      fill("longitude_offset_accuracy", "arc-second", [&](const GridNode& n) { return scaled(n.lonAccuracy, 1.0); });
+      fill("latitude_offset_accuracy", "arc-second",
+           [&](const GridNode& n) { return scaled(n.latAccuracy, 1.0); });
+      fill("longitude_offset_accuracy", "arc-second",
+           [&](const GridNode& n) { return scaled(n.lonAccuracy, 1.0); });
     }
   } else {
     const bool geoid = image.content == GridContent::kGeoid;
     type = geoid ? "VERTICAL_OFFSET_GEOGRAPHIC_TO_VERTICAL" : "VERTICAL_OFFSET_VERTICAL_TO_VERTICAL";
     fill(geoid ? "geoid_undulation" : "vertical_offset", "metre", [&](const GridNode& n) {
-      return n.latShift <= kNtv2NoDataAtOrBelow ? std::numeric_limits<float>::quiet_NaN() : scaled(n.latShift, 1.0);
+      return n.latShift <= kNtv2NoDataAtOrBelow ? std::numeric_limits<float>::quiet_NaN()
+                                                : scaled(n.latShift, 1.0);
     });
   }
   bool noData = false;
@@ -102,7 +116,14 @@ GridError writeDirectory(TIFF* tiff, const GridImage& image, const SubGridImage&
 
   std::vector<GdalMetadataItem> items = {{"TYPE", -1, "", type}, {"grid_name", -1, "", sub.name}};
   if (sub.parent != "NONE" && !sub.parent.empty()) items.push_back({"parent_grid_name", -1, "", sub.parent});
-  if (image.content == GridContent::kHorizontal) items.push_back({"positive_value", -1, "", "east"});
+  if (deformation != DeformationGridType::kNone) {
+    constexpr std::string_view kDisplacementNames[] = {"NONE", "HORIZONTAL", "VERTICAL", "3D"};
+    items.push_back(
+        {"DISPLACEMENT_TYPE", -1, "", std::string(kDisplacementNames[static_cast<int>(deformation)])});
+    items.push_back({"UNCERTAINTY_TYPE", -1, "", "NONE"});
+  } else if (image.content == GridContent::kHorizontal) {
+    items.push_back({"positive_value", -1, "", "east"});
+  }
   for (std::size_t s = 0; s < planes.size(); ++s) {
     items.push_back({"DESCRIPTION", static_cast<int>(s), "description", planes[s].description});
     items.push_back({"UNITTYPE", static_cast<int>(s), "unittype", planes[s].unit});
@@ -124,14 +145,18 @@ GridError writeDirectory(TIFF* tiff, const GridImage& image, const SubGridImage&
             TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, rowsPerStrip) == 1;
   if (samples > 1) {
     const std::vector<std::uint16_t> extra(samples - 1U, EXTRASAMPLE_UNSPECIFIED);
-    ok = ok && TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, static_cast<std::uint16_t>(extra.size()), extra.data()) == 1;
+    ok = ok && TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, static_cast<std::uint16_t>(extra.size()),
+                            extra.data()) == 1;
   }
   // Tie point on the north-western node; pixel scale positive in both directions (rows go south).
   const double north = g.south + g.latStep * (g.rows - 1);
   const std::vector<double> tiepoint = {0.0, 0.0, 0.0, g.west, north, 0.0};
   const std::vector<double> scale = {g.lonStep, g.latStep, 0.0};
-  const std::vector<std::uint16_t> keys = encodeGeoKeys(kModelTypeGeographic, kRasterPixelIsPoint, kGeodeticCrsWgs84);
-  ok = ok && TIFFSetField(tiff, kTagModelTiepoint, static_cast<std::uint16_t>(tiepoint.size()), tiepoint.data()) == 1 &&
+  const std::vector<std::uint16_t> keys =
+      encodeGeoKeys(kModelTypeGeographic, kRasterPixelIsPoint, kGeodeticCrsWgs84);
+  ok = ok &&
+       TIFFSetField(tiff, kTagModelTiepoint, static_cast<std::uint16_t>(tiepoint.size()), tiepoint.data()) ==
+           1 &&
        TIFFSetField(tiff, kTagModelPixelScale, static_cast<std::uint16_t>(scale.size()), scale.data()) == 1 &&
        TIFFSetField(tiff, kTagGeoKeyDirectory, static_cast<std::uint16_t>(keys.size()), keys.data()) == 1 &&
        TIFFSetField(tiff, kTagGdalMetadata, metadata.c_str()) == 1;
@@ -142,7 +167,8 @@ GridError writeDirectory(TIFF* tiff, const GridImage& image, const SubGridImage&
   for (std::size_t s = 0; s < planes.size(); ++s) {
     for (std::size_t row = 0; row < height; row += rowsPerStrip) {
       const std::size_t rows = std::min<std::size_t>(rowsPerStrip, height - row);
-      const std::uint32_t strip = TIFFComputeStrip(tiff, static_cast<std::uint32_t>(row), static_cast<std::uint16_t>(s));
+      const std::uint32_t strip =
+          TIFFComputeStrip(tiff, static_cast<std::uint32_t>(row), static_cast<std::uint16_t>(s));
       if (TIFFWriteEncodedStrip(tiff, strip, planes[s].values.data() + row * width,
                                 static_cast<tmsize_t>(rows * width * sizeof(float))) < 0) {
         return kGridWriteFailed;
@@ -160,7 +186,8 @@ GridError encodeGeoTiffGrid(const GridImage& image, std::string& bytes) {
   const std::vector<int> depth = depths(image);
   std::vector<std::size_t> order(image.subGrids.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return depth[a] < depth[b]; });
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return depth[a] < depth[b]; });
 
   TiffHandle handle = TiffHandle::forWriting();
   if (handle.get() == nullptr) return kGridWriteFailed;
@@ -168,7 +195,8 @@ GridError encodeGeoTiffGrid(const GridImage& image, std::string& bytes) {
     // Writing a directory resets the handle's fields to libtiff's own: the GeoTIFF tags are
     // registered again for each one.
     if (!registerGeoTiffTags(handle.get())) return kGridWriteFailed;
-    if (const GridError error = writeDirectory(handle.get(), image, image.subGrids[i]); error != kGridOk) return error;
+    if (const GridError error = writeDirectory(handle.get(), image, image.subGrids[i]); error != kGridOk)
+      return error;
   }
   if (!handle.close()) return kGridWriteFailed;
   bytes = handle.bytes();

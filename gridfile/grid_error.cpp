@@ -4,7 +4,7 @@ namespace velmora {
 
 // Table order is part of the interface: 206 (LON_INC) deliberately follows 207 and 208, and codes
 // added later go after 323, before the closing entry.
-const std::array<GridErrorMessage, 52> kGridErrorMessages = {{
+const std::array<GridErrorMessage, 54> kGridErrorMessages = {{
     {0, "No error"},
     {1, "No memory"},
     {2, "I/O error"},
@@ -56,6 +56,8 @@ const std::array<GridErrorMessage, 52> kGridErrorMessages = {{
     {336, "Cannot encode the grid"},
     {337, "Grid holds heights, not horizontal shifts"},
     {338, "Grid holds horizontal shifts, not heights"},
+    {339, "Invalid deformation model"},
+    {340, "Deformation models not supported by this build"},
     {-1, nullptr},
 }};
 

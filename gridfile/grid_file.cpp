@@ -234,6 +234,10 @@ std::string_view gridContentName(GridContent content) {
 }
 
 std::unique_ptr<GridFile> openGridFile(std::string_view fileName, GridError& error) {
+  return openGridFile(fileName, error, GridSamples::kDefault);
+}
+
+std::unique_ptr<GridFile> openGridFile(std::string_view fileName, GridError& error, GridSamples samples) {
   const std::optional<GridForm> form = gridFormFromName(fileName);
   if (!form) {
     error = kGridCannotOpenFile;
@@ -250,7 +254,7 @@ std::unique_ptr<GridFile> openGridFile(std::string_view fileName, GridError& err
     case GridForm::kGtx:
       return openGtxGridFile(fileName, error);
     case GridForm::kGeoTiff:
-      return openGeoTiffGridFile(fileName, error);
+      return openGeoTiffGridFile(fileName, error, samples);
   }
   if (grid) GridFileBuilder::fields(*grid).form = *form;
   return grid;

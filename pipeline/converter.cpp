@@ -20,6 +20,7 @@
 #include "pipeline/datum_path.hpp"
 #include "pipeline/datum_projection.hpp"
 #include "pipeline/height_plan.hpp"
+#include "velmora/deformation/deformation_model.hpp"
 #include "velmora/geodesy/map_projection.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 
@@ -72,6 +73,9 @@ constexpr std::string_view kWellington1953Names[] = {"wellht1953-nzvd2016.gtx",
 constexpr std::string_view kAgqgNames[] = {"AGQG_20201120.gsb", "au_ga_AGQG_20201120.tif"};
 constexpr std::string_view kAusGeoid2020ErrorNames[] = {"AUSGeoid2020_20180201_error.gsb"};
 constexpr std::string_view kAgqgUncertaintyNames[] = {"AGQG_uncertainty_20201120.gsb"};
+// LINZ's master file of the 2018-07-01 model (EPSG:9090), as PROJ's data package names it; its
+// grids are found beside it.
+constexpr std::string_view kNzDeformationNames[] = {"nz_linz_nzgd2000-20180701.json"};
 
 // By GridId, in its order.
 constexpr std::array<std::span<const std::string_view>, kGridIdCount> kGridFileNames{
@@ -99,6 +103,7 @@ constexpr std::array<std::span<const std::string_view>, kGridIdCount> kGridFileN
     kAgqgNames,
     kAusGeoid2020ErrorNames,
     kAgqgUncertaintyNames,
+    kNzDeformationNames,
 };
 
 constexpr std::size_t slotOf(GridId id) {
@@ -136,8 +141,9 @@ GridPath gridPath(const ConversionSettings& settings, std::span<const std::strin
 }
 
 DatumPathSettings pathSettings(const ConversionSettings& settings, Datum toDatum) {
-  return DatumPathSettings{settings.fromDatum, toDatum, settings.epoch, settings.useITRF2008,
-                           settings.useGridShift};
+  const bool changesEpoch = settings.toEpoch && *settings.toEpoch != settings.epoch;
+  return DatumPathSettings{settings.fromDatum,    toDatum,          settings.epoch, settings.useITRF2008,
+                           settings.useGridShift, settings.toEpoch, changesEpoch};
 }
 
 constexpr int kFirstUtmZone = 1;
@@ -235,10 +241,19 @@ enum class Gda2020Position { kTarget, kSource, kOwnPath };
 
 struct Converter::Impl {
   explicit Impl(const ConversionSettings& runSettings);
+  ConversionResult transform(const Coordinates& point, const PointEpochs& epochs) const noexcept;
 
   GridList files(GridId id) const { return lists[slotOf(id)]; }
   DatumGrids datumGrids() const {
-    return {files(GridId::kAgd66), files(GridId::kAgd84), files(GridId::kGda2020), files(GridId::kNzgd2000)};
+    DatumGrids grids{files(GridId::kAgd66), files(GridId::kAgd84), files(GridId::kGda2020),
+                     files(GridId::kNzgd2000)};
+    // The first model file of the slot that opened serves.
+    const std::vector<GridState>& modelStates = states[slotOf(GridId::kNzDeformation)];
+    for (std::size_t k = 0; k < modelStates.size() && grids.nzModel == nullptr; ++k) {
+      grids.nzModel = modelStates[k].model;
+      grids.nzModelFile = static_cast<std::uint8_t>(k);
+    }
+    return grids;
   }
   void open(GridId id, bool needed = true);
   void openFor(const GridNeeds& needs);
@@ -248,8 +263,9 @@ struct Converter::Impl {
   std::array<std::vector<std::unique_ptr<GridFile>>, kGridIdCount> grids;
   std::array<std::vector<const GridFile*>, kGridIdCount> lists;
   std::array<std::vector<GridState>, kGridIdCount> states;
-  bool fromGrid = false;  // source coordinates are EN
-  bool toGrid = false;    // target coordinates are EN
+  std::vector<std::unique_ptr<DeformationModel>> models;  // the deformation model slot's files
+  bool fromGrid = false;                                  // source coordinates are EN
+  bool toGrid = false;                                    // target coordinates are EN
   MapProjection sourceProjection;
   MapProjection targetProjection;
   // With autoToZone, the target grid of each UTM zone, zone z at z - 1.
@@ -262,6 +278,7 @@ struct Converter::Impl {
   // at the source point, on NZGD2000.
   Gda2020Position heightPosition = Gda2020Position::kTarget;
   std::optional<DatumPath> path;
+  std::optional<DatumPath> movingPath;  // for points at two epochs when the run's path is not
   std::optional<DatumPath> pathToGda2020;
   // The side whose factors are given, and whether its heights are ellipsoidal.
   enum class FactorSide : std::uint8_t { kNone, kSource, kTarget } factorSide = FactorSide::kNone;
@@ -287,6 +304,12 @@ void Converter::Impl::open(GridId id, bool needed) {
     GridPath found = gridPath(settings, given[0].empty() ? gridFileNames(id) : given);
     state.path = std::move(found.path);
     state.searched = found.searched;
+    if (id == GridId::kNzDeformation) {
+      std::string problem;
+      models[k] = DeformationModel::open(state.path, problem, state.error);
+      state.model = models[k].get();
+      continue;
+    }
     grids[slot][k] = openGridFile(state.path, state.error);
     if (grids[slot][k] != nullptr) {
       state.error = contentProblem(id, *grids[slot][k]);
@@ -302,6 +325,7 @@ void Converter::Impl::openFor(const GridNeeds& needs) {
   if (needs.agd84) open(GridId::kAgd84);
   if (needs.gda2020) open(GridId::kGda2020);
   if (needs.nzgd2000 || needs.nzgd2000Optional) open(GridId::kNzgd2000, needs.nzgd2000);
+  if (needs.nzModel || needs.nzModelOptional) open(GridId::kNzDeformation, needs.nzModel);
 }
 
 Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSettings) {
@@ -311,6 +335,7 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
     lists[slot].resize(count);
     states[slot].resize(count);
   }
+  models.resize(states[slotOf(GridId::kNzDeformation)].size());
   fromGrid = settings.fromCoordType == CoordType::kEn;
   toGrid = settings.toCoordType == CoordType::kEn;
   // Only the projections of a grid side are built: Krueger's series compute their coefficients.
@@ -342,8 +367,15 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
                                                            : Gda2020Position::kOwnPath;
   const bool heightsNeedOwnPath = planned && heightPosition == Gda2020Position::kOwnPath;
 
+  // A point whose source and target epochs differ where the run's do not takes a path that moves
+  // positions in time (see DatumPathSettings::changesEpoch); it opens no grid of its own.
   const DatumPathSettings main = pathSettings(settings, settings.toDatum);
+  DatumPathSettings moving = main;
+  moving.changesEpoch = true;
   openFor(gridsNeeded(main));
+  // With a target epoch, points at epochs of their own may take the moving path: its grids too
+  // (the deformation model, for two ITRF datums in New Zealand).
+  if (settings.toEpoch && !main.changesEpoch) openFor(gridsNeeded(moving));
   if (heightsNeedOwnPath) openFor(gridsNeeded(pathSettings(settings, Datum::kGda2020)));
   for (const GridId surface : heightPlan.surfaces()) {
     open(surface);
@@ -363,6 +395,7 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
   }
 
   path.emplace(main, datumGrids());
+  if (!main.changesEpoch) movingPath.emplace(moving, datumGrids());
   if (heightsNeedOwnPath) pathToGda2020.emplace(pathSettings(settings, Datum::kGda2020), datumGrids());
 }
 
@@ -384,12 +417,28 @@ std::span<const GridState> Converter::gridStates(GridId id) const noexcept {
 }
 
 ConversionResult Converter::transformPoint(const Coordinates& point) const noexcept {
-  const Impl& run = *impl_;
+  return impl_->transform(point, impl_->path->epochsOf(impl_->settings.epoch));
+}
+
+ConversionResult Converter::transformPoint(const Coordinates& point, double epoch) const noexcept {
+  return impl_->transform(point, impl_->path->epochsOf(epoch));
+}
+
+ConversionResult Converter::transformPoint(const Coordinates& point, double epoch,
+                                           double toEpoch) const noexcept {
+  return impl_->transform(point, PointEpochs{epoch, toEpoch});
+}
+
+ConversionResult Converter::Impl::transform(const Coordinates& point,
+                                            const PointEpochs& epochs) const noexcept {
+  const Impl& run = *this;
   const LatLon source = run.fromGrid
                             ? run.sourceProjection.reverse(GridPoint{point.first, point.second})
                             : LatLon{point.first, point.second};
   ConversionResult result;
-  const LatLon position = run.path->transformDatum(source.latitude, source.longitude, result.datum);
+  const bool moves = run.movingPath && epochs.source != epochs.target;
+  const DatumPath& datumPath = moves ? *run.movingPath : *run.path;
+  const LatLon position = datumPath.transformDatum(source.latitude, source.longitude, epochs, result.datum);
   result.coordinates.height = point.height;
 
   if (run.convertHeights) {
@@ -399,7 +448,7 @@ ConversionResult Converter::transformPoint(const Coordinates& point) const noexc
       if (run.heightPosition == Gda2020Position::kSource) onGda2020 = source;
       if (run.heightPosition == Gda2020Position::kOwnPath) {
         DatumReport unused;
-        onGda2020 = run.pathToGda2020->transformDatum(source.latitude, source.longitude, unused);
+        onGda2020 = run.pathToGda2020->transformDatum(source.latitude, source.longitude, epochs, unused);
       }
       correction = run.heightPlan.heightCorrection(onGda2020, run.heightGrids);
     }

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "pipeline/grid_shift.hpp"
+#include "velmora/deformation/deformation_model.hpp"
 #include "velmora/geodesy/datum_transforms.hpp"
 #include "velmora/geodesy/itrf.hpp"
 
@@ -61,9 +62,19 @@ LatLon applyParameters(const DatumStep& step, LatLon point, double epoch) {
       return forward ? itrfToGda94(lat, lon, epoch, ItrfRealisation::kItrf2008)
                      : gda94ToItrf(lat, lon, epoch, ItrfRealisation::kItrf2008);
     case ParameterSet::kItrf2014ToGda2020:
+    case ParameterSet::kAtrf2014ToGda2020:  // the same rotation rates, published for each
       return forward ? itrf2014ToGda2020(lat, lon, epoch) : gda2020ToItrf2014(lat, lon, epoch);
     case ParameterSet::kItrf2020ToItrf2014:
       return forward ? itrf2020ToItrf2014(lat, lon, epoch) : itrf2014ToItrf2020(lat, lon, epoch);
+    case ParameterSet::kItrf2014ToItrf96:
+      return forward ? itrfToItrf96(lat, lon, epoch, Itrf96Source::kItrf2014)
+                     : itrf96ToItrf(lat, lon, epoch, Itrf96Source::kItrf2014);
+    case ParameterSet::kItrf2008ToItrf96:
+      return forward ? itrfToItrf96(lat, lon, epoch, Itrf96Source::kItrf2008)
+                     : itrf96ToItrf(lat, lon, epoch, Itrf96Source::kItrf2008);
+    case ParameterSet::kItrf2000ToItrf96:
+      return forward ? itrfToItrf96(lat, lon, epoch, Itrf96Source::kItrf2000)
+                     : itrf96ToItrf(lat, lon, epoch, Itrf96Source::kItrf2000);
   }
   return point;
 }
@@ -113,11 +124,49 @@ LatLon shiftOutsideArea(const DatumRoute& route, LatLon point, DatumReport& repo
   return point;
 }
 
-// Stage 5: each stage's grid where it holds the point, else its parameters.
-LatLon runChain(const DatumRoute& route, LatLon point, double epoch, DatumReport& report) {
+// Why the model did not serve.
+DeformationMiss missOf(DeformationStatus status) {
+  switch (status) {
+    case DeformationStatus::kDone:
+      return DeformationMiss::kNone;
+    case DeformationStatus::kOutsideExtent:
+      return DeformationMiss::kOutsideExtent;
+    case DeformationStatus::kOutsideTimeExtent:
+      return DeformationMiss::kOutsideTimeExtent;
+    case DeformationStatus::kNotConverged:
+      return DeformationMiss::kNotConverged;
+    case DeformationStatus::kOutsideGrid:
+    case DeformationStatus::kNoData:
+      break;
+  }
+  return DeformationMiss::kOutsideGrid;
+}
+
+// Stage 5: each stage's grid where it holds the point, else its parameters, at the source's or the
+// target's epoch; the deformation model of a route through it. Nothing when the model does not
+// serve the point (report.deformationMiss says why).
+std::optional<LatLon> runChain(const DatumRoute& route, LatLon point, const PointEpochs& epochs,
+                               const DeformationModel* model, DatumReport& report) {
   report.outcome = route.outcome;
   for (std::size_t k = 0; k < route.stageCount; ++k) {
     const ChainStage& stage = route.stages[k];
+    const double epoch = stage.atTargetEpoch ? epochs.target : epochs.source;
+    if (stage.parameters.kind == StepKind::kDeformation) {
+      if (model == nullptr) {
+        report.deformationMiss = DeformationMiss::kNotOpen;
+        return std::nullopt;
+      }
+      const DeformedPosition moved = stage.parameters.reverse
+                                         ? model->inverse(point.latitude, point.longitude, epoch)
+                                         : model->forward(point.latitude, point.longitude, epoch);
+      if (moved.status != DeformationStatus::kDone) {
+        report.deformationMiss = missOf(moved.status);
+        return std::nullopt;
+      }
+      addStep(report, stage.parameters);
+      point = {moved.latitude, moved.longitude};
+      continue;
+    }
     if (stage.grid) {
       if (const std::optional<LatLon> shifted = runGridLeg(*stage.grid, point, report)) {
         if (stage.hitClearsMiss) report.gridMissed = false;
@@ -141,6 +190,16 @@ DatumPath::DatumPath(const DatumPathSettings& settings, const DatumGrids& grids)
     : plan_(planDatumPath(settings, grids)) {}
 
 LatLon DatumPath::transformDatum(double latitude, double longitude, DatumReport& report) const {
+  return transformDatum(latitude, longitude, PointEpochs{plan_.epoch, plan_.toEpoch.value_or(plan_.epoch)},
+                        report);
+}
+
+PointEpochs DatumPath::epochsOf(double sourceEpoch) const noexcept {
+  return PointEpochs{sourceEpoch, plan_.toEpoch.value_or(sourceEpoch)};
+}
+
+LatLon DatumPath::transformDatum(double latitude, double longitude, const PointEpochs& epochs,
+                                 DatumReport& report) const {
   const LatLon input{latitude, longitude};
   if (plan_.gridLegCount > 0) {
     if (const std::optional<LatLon> shifted = runGridLegs(plan_, input, report)) {
@@ -151,18 +210,38 @@ LatLon DatumPath::transformDatum(double latitude, double longitude, DatumReport&
   }
 
   const bool inNewZealandArea = latitude < kNzAreaNorthLimitDeg && longitude > kNzAreaWestLimitDeg;
+  const bool outsideSupportedArea = latitude > kSupportedNorthLimitDeg ||
+                                    latitude < kSupportedSouthLimitDeg ||
+                                    longitude < kSupportedWestLimitDeg || longitude >= kSupportedEastEndDeg;
+  DeformationMiss modelMiss = DeformationMiss::kNone;
+  if (inNewZealandArea && plan_.usesModel && !outsideSupportedArea) {
+    const DatumRoute& route = plan_.viaModel;
+    report.fromDatum = route.fromDatum;
+    report.toDatum = route.toDatum;
+    report.newZealandRule = route.newZealandRule;
+    if (const std::optional<LatLon> moved = runChain(route, input, epochs, plan_.nzModel, report))
+      return *moved;
+    // The New Zealand rule serves instead, as it did before there was a model.
+    modelMiss = report.deformationMiss;
+    report = DatumReport{};
+  }
+
   const DatumRoute& route = inNewZealandArea ? plan_.newZealand : plan_.ordinary;
   report.fromDatum = route.fromDatum;
   report.toDatum = route.toDatum;
   report.newZealandRule = route.newZealandRule;
+  const auto missed = [&](LatLon point) {
+    if (modelMiss != DeformationMiss::kNone) {
+      report.gridMissed = true;
+      report.missedGrid = GridId::kNzDeformation;
+      report.deformationMiss = modelMiss;
+    }
+    return point;
+  };
 
-  if (route.equalDatums) return input;
-
-  const bool outsideSupportedArea = latitude > kSupportedNorthLimitDeg ||
-                                    latitude < kSupportedSouthLimitDeg ||
-                                    longitude < kSupportedWestLimitDeg || longitude >= kSupportedEastEndDeg;
+  if (route.equalDatums) return missed(input);
   if (outsideSupportedArea) return shiftOutsideArea(route, input, report);
-  return runChain(route, input, plan_.epoch, report);
+  return missed(*runChain(route, input, epochs, nullptr, report));
 }
 
 }  // namespace velmora

@@ -18,6 +18,12 @@ class DatumPath {
   // pass unchanged, points outside 90S..0, 0E..180E at most receive the fixed approximate AGD shift.
   // report starts as a DatumReport{}.
   LatLon transformDatum(double latitude, double longitude, DatumReport& report) const;
+  // The same with the source and target epochs of the point, instead of the run's.
+  LatLon transformDatum(double latitude, double longitude, const PointEpochs& epochs,
+                        DatumReport& report) const;
+  // The epochs of a point whose source position is at sourceEpoch: the target's is the run's
+  // target epoch, or else the same.
+  PointEpochs epochsOf(double sourceEpoch) const noexcept;
 
  private:
   DatumPlan plan_;

@@ -15,7 +15,20 @@
 // the run's epoch; the ITRF datums are positions at that epoch in their own realisation, and
 // every rule for WGS84 holds for them. ITRF2000 and ITRF2008 reach GDA94 by their own
 // fourteen-parameter sets, ITRF2014 through GDA2020 by the plate motion model, ITRF2020 through
-// ITRF2014. ISG is AGD66 on another map grid: every rule for AGD66 holds for it.
+// ITRF2014. ATRF2014 holds ITRF2014's positions (the null transformation) and reaches GDA2020 by
+// its own publication of the same plate motion model. ISG is AGD66 on another map grid: every
+// rule for AGD66 holds for it.
+//
+// With --useGridShift, a point in the New Zealand area with an ITRF datum (WGS84 and ATRF2014
+// included) is taken to NZGD2000 by LINZ's way: the ITRF realisation to ITRF96 by its
+// time-dependent set (EPSG:9083 for ITRF2014, 9082 ITRF2008, 9080 ITRF2000; ITRF2020 first to
+// ITRF2014), then the deformation model backwards (EPSG:9102 for ITRF2014); an ITRF target the same
+// way back at the target epoch. The Australian sets through GDA94 do not hold there. Where the model
+// does not serve (no file, outside its extent or time extent) the New Zealand rule does, as before.
+//
+// A target epoch other than the source's moves a position with the plate: the source side of the
+// chain is taken at the source epoch onto GDA2020 or GDA94, which are fixed to the plate, and the
+// target side back at the target epoch, so that even ITRF2014 to ITRF2014 takes the chain.
 #include "pipeline/datum_plan.hpp"
 
 #include "velmora/geodesy/itrf.hpp"
@@ -30,13 +43,18 @@ bool isAgdFamily(Datum datum) {
 // WGS84 and the ITRF datums: positions at the run's epoch.
 bool isItrfDatum(Datum datum) {
   return datum == Datum::kWgs84 || datum == Datum::kItrf2000 || datum == Datum::kItrf2008 ||
-         datum == Datum::kItrf2014 || datum == Datum::kItrf2020;
+         datum == Datum::kItrf2014 || datum == Datum::kItrf2020 || datum == Datum::kAtrf2014;
 }
 
 // The ITRF datums that reach GDA2020 by the plate motion model (ITRF2020 through ITRF2014) rather
 // than GDA94 by a fourteen-parameter set.
 bool joinsThroughGda2020(Datum datum) {
-  return datum == Datum::kItrf2014 || datum == Datum::kItrf2020;
+  return datum == Datum::kItrf2014 || datum == Datum::kItrf2020 || datum == Datum::kAtrf2014;
+}
+
+// ITRF2014 and ATRF2014 hold the same positions.
+bool isItrf2014Positions(Datum datum) {
+  return datum == Datum::kItrf2014 || datum == Datum::kAtrf2014;
 }
 
 bool isGda94Group(Datum datum) {
@@ -87,7 +105,8 @@ bool sameItrfPositions(Datum from, Datum to, ItrfRealisation wgs84) {
   const auto bySet = [](Datum d) {
     return d == Datum::kWgs84 || d == Datum::kItrf2000 || d == Datum::kItrf2008;
   };
-  return bySet(from) && bySet(to) && realisationOf(from, wgs84) == realisationOf(to, wgs84);
+  return (bySet(from) && bySet(to) && realisationOf(from, wgs84) == realisationOf(to, wgs84)) ||
+         (isItrf2014Positions(from) && isItrf2014Positions(to));
 }
 
 // The published set that joins a datum of the GDA94 chain to GDA94 in one step; the ITRF sets
@@ -111,6 +130,14 @@ ParameterSet setIntoGda94(Datum datum, ItrfRealisation realisation) {
 
 DatumStep parameterStep(ParameterSet set, bool reverse) {
   return DatumStep{StepKind::kParameters, reverse, GridId::kAgd66, nullptr, set};
+}
+
+// The set from an ITRF datum's realisation to ITRF96; ITRF2020 and ATRF2014 by ITRF2014's.
+ParameterSet itrf96Set(Datum datum, ItrfRealisation wgs84) {
+  if (datum == Datum::kItrf2000 || (datum == Datum::kWgs84 && wgs84 == ItrfRealisation::kItrf2000))
+    return ParameterSet::kItrf2000ToItrf96;
+  if (datum == Datum::kItrf2008 || datum == Datum::kWgs84) return ParameterSet::kItrf2008ToItrf96;
+  return ParameterSet::kItrf2014ToItrf96;
 }
 
 struct PlanContext {
@@ -162,16 +189,29 @@ void planGridLegs(DatumPlan& plan, const PlanContext& context) {
   }
 }
 
-// ITRF2014 or ITRF2020 onto GDA2020: ITRF2020 to ITRF2014 first, then the plate motion model.
-void addRecentItrfToGda2020(DatumRoute& route, Datum fromDatum) {
-  if (fromDatum == Datum::kItrf2020) addParameters(route, ParameterSet::kItrf2020ToItrf2014, false);
-  addParameters(route, ParameterSet::kItrf2014ToGda2020, false);
+// The plate motion model as published for the datum: ATRF2014's, else ITRF2014's.
+ParameterSet plateMotionSet(Datum datum) {
+  return datum == Datum::kAtrf2014 ? ParameterSet::kAtrf2014ToGda2020 : ParameterSet::kItrf2014ToGda2020;
 }
 
-// GDA2020 onto ITRF2014 or ITRF2020, the steps above backwards.
+// A stage of the target side of a chain, at the target's epoch.
+void addTargetParameters(DatumRoute& route, ParameterSet set, bool reverse) {
+  ChainStage stage{parameterStep(set, reverse)};
+  stage.atTargetEpoch = true;
+  addStage(route, stage);
+}
+
+// ITRF2014, ATRF2014 or ITRF2020 onto GDA2020: ITRF2020 to ITRF2014 first, then the plate motion
+// model.
+void addRecentItrfToGda2020(DatumRoute& route, Datum fromDatum) {
+  if (fromDatum == Datum::kItrf2020) addParameters(route, ParameterSet::kItrf2020ToItrf2014, false);
+  addParameters(route, plateMotionSet(fromDatum), false);
+}
+
+// GDA2020 onto ITRF2014, ATRF2014 or ITRF2020, the steps above backwards at the target's epoch.
 void addGda2020ToRecentItrf(DatumRoute& route, Datum toDatum) {
-  addParameters(route, ParameterSet::kItrf2014ToGda2020, true);
-  if (toDatum == Datum::kItrf2020) addParameters(route, ParameterSet::kItrf2020ToItrf2014, true);
+  addTargetParameters(route, plateMotionSet(toDatum), true);
+  if (toDatum == Datum::kItrf2020) addTargetParameters(route, ParameterSet::kItrf2020ToItrf2014, true);
 }
 
 // First half of a chain: from the source datum onto GDA94. An AGD source bound for ITRF tries the
@@ -199,10 +239,25 @@ void addFromGda94(DatumRoute& route, Datum fromDatum, Datum toDatum, const PlanC
     return;
   }
   ChainStage stage{parameterStep(setIntoGda94(toDatum, context.realisation), true)};
+  stage.atTargetEpoch = true;
   if (isItrfDatum(fromDatum) && isAgdFamily(toDatum) && context.settings.useGridShift) {
     stage.grid = agdGridLeg(toDatum, false, context);
   }
   addStage(route, stage);
+}
+
+// NZGD49 <-> NZGD2000: the New Zealand grid where asked for and it holds the point, else the seven
+// parameters.
+ChainStage newZealandStage(bool towardNzgd2000, const PlanContext& context) {
+  ChainStage stage{parameterStep(ParameterSet::kNzgd49ToNzgd2000, !towardNzgd2000)};
+  if (context.settings.useGridShift) {
+    stage.grid = PlannedGridLeg{GridId::kNzgd2000, context.grids.nzgd2000, !towardNzgd2000};
+    // An AGD grid that missed under the New Zealand rule no longer matters when this one serves;
+    // an optional grid that is not open leaves the report as it was.
+    stage.hitClearsMiss = true;
+    stage.missReported = anyOpen(context.grids.nzgd2000) || context.nzgd2000Needed;
+  }
+  return stage;
 }
 
 // Stage 5. Pairs without a chain keep the point.
@@ -213,19 +268,22 @@ void planChain(DatumRoute& route, const PlanContext& context) {
   const bool newZealandPair = (fromDatum == Datum::kNzgd49 && toDatum == Datum::kNzgd2000) ||
                               (fromDatum == Datum::kNzgd2000 && toDatum == Datum::kNzgd49);
   if (newZealandPair) {
-    const bool towardNzgd2000 = fromDatum == Datum::kNzgd49;
-    ChainStage stage{parameterStep(ParameterSet::kNzgd49ToNzgd2000, !towardNzgd2000)};
-    if (context.settings.useGridShift) {
-      stage.grid = PlannedGridLeg{GridId::kNzgd2000, context.grids.nzgd2000, !towardNzgd2000};
-      // An AGD grid that missed under the New Zealand rule no longer matters when this one serves;
-      // an optional grid that is not open leaves the report as it was.
-      stage.hitClearsMiss = true;
-      stage.missReported = anyOpen(context.grids.nzgd2000) || context.nzgd2000Needed;
-    }
-    addStage(route, stage);
+    addStage(route, newZealandStage(fromDatum == Datum::kNzgd49, context));
     return;
   }
-  // GDA2020, ITRF2014 and ITRF2020 are joined without GDA94.
+  // Two ITRF datums at different epochs: through the datums fixed to the plate.
+  const bool movesInTime = context.settings.changesEpoch && isItrfDatum(fromDatum) && isItrfDatum(toDatum);
+  if (movesInTime && joinsThroughGda2020(fromDatum) && joinsThroughGda2020(toDatum)) {
+    addRecentItrfToGda2020(route, fromDatum);
+    addGda2020ToRecentItrf(route, toDatum);
+    return;
+  }
+  if (movesInTime) {
+    addToGda94(route, fromDatum, toDatum, context);
+    addFromGda94(route, fromDatum, toDatum, context);
+    return;
+  }
+  // GDA2020, ITRF2014 (ATRF2014) and ITRF2020 are joined without GDA94.
   if (joinsThroughGda2020(fromDatum) && toDatum == Datum::kGda2020) {
     addRecentItrfToGda2020(route, fromDatum);
     return;
@@ -234,11 +292,11 @@ void planChain(DatumRoute& route, const PlanContext& context) {
     addGda2020ToRecentItrf(route, toDatum);
     return;
   }
-  if (fromDatum == Datum::kItrf2020 && toDatum == Datum::kItrf2014) {
+  if (fromDatum == Datum::kItrf2020 && isItrf2014Positions(toDatum)) {
     addParameters(route, ParameterSet::kItrf2020ToItrf2014, false);
     return;
   }
-  if (fromDatum == Datum::kItrf2014 && toDatum == Datum::kItrf2020) {
+  if (isItrf2014Positions(fromDatum) && toDatum == Datum::kItrf2020) {
     addParameters(route, ParameterSet::kItrf2020ToItrf2014, true);
     return;
   }
@@ -261,7 +319,7 @@ DatumRoute planRoute(Datum fromDatum, Datum toDatum, const PlanContext& context)
   route.fromDatum = fromDatum;
   route.toDatum = toDatum;
   route.newZealandRule = fromDatum != context.settings.fromDatum || toDatum != context.settings.toDatum;
-  route.equalDatums = fromDatum == toDatum;
+  route.equalDatums = fromDatum == toDatum && !(context.settings.changesEpoch && isItrfDatum(fromDatum));
   // Stage 4: the approximate shift serves only between the AGD family and GDA94's group.
   if (isAgdFamily(fromDatum) && isGda94Group(toDatum)) {
     route.outsideArea = ApproximateShift::kAdd;
@@ -269,6 +327,53 @@ DatumRoute planRoute(Datum fromDatum, Datum toDatum, const PlanContext& context)
     route.outsideArea = ApproximateShift::kSubtract;
   }
   planChain(route, context);
+  return route;
+}
+
+// Whether New Zealand points of the run go through the deformation model: grids asked for, an ITRF
+// datum on one side, a datum the New Zealand rule puts on NZGD49 or NZGD2000 on the other, and
+// something to do (not the same ITRF positions at one epoch).
+bool usesDeformationModel(const DatumPathSettings& settings, ItrfRealisation realisation) {
+  const Datum from = settings.fromDatum;
+  const Datum to = settings.toDatum;
+  const auto newZealandSide = [](Datum d) { return isNewZealandDatum(newZealandDatum(d)); };
+  if (!settings.useGridShift || !(isItrfDatum(from) || isItrfDatum(to))) return false;
+  if (!newZealandSide(from) || !newZealandSide(to)) return false;
+  const bool samePositions = from == to || sameItrfPositions(from, to, realisation);
+  return !(isItrfDatum(from) && isItrfDatum(to) && samePositions && !settings.changesEpoch);
+}
+
+// The route of New Zealand points through the model: each ITRF side by its sets and the model at
+// its own epoch, each other side by the New Zealand rule (NZGD49 by the New Zealand grid or the
+// seven parameters).
+DatumRoute planModelRoute(const PlanContext& context) {
+  const Datum from = context.settings.fromDatum;
+  const Datum to = context.settings.toDatum;
+  DatumRoute route;
+  route.fromDatum = isItrfDatum(from) ? from : newZealandDatum(from);
+  route.toDatum = isItrfDatum(to) ? to : newZealandDatum(to);
+  route.newZealandRule = route.fromDatum != from || route.toDatum != to;
+  route.outcome = DatumOutcome::kTransformed;
+  const DatumStep model{StepKind::kDeformation,      false, GridId::kNzDeformation,   nullptr,
+                        ParameterSet::kAgd66ToGda94, false, context.grids.nzModelFile};
+  if (isItrfDatum(from)) {
+    if (from == Datum::kItrf2020) addParameters(route, ParameterSet::kItrf2020ToItrf2014, false);
+    addParameters(route, itrf96Set(from, context.realisation), false);
+    DatumStep back = model;
+    back.reverse = true;  // ITRF96 to NZGD2000: the model's inverse
+    addStage(route, ChainStage{back});
+  } else if (route.fromDatum == Datum::kNzgd49) {
+    addStage(route, newZealandStage(true, context));
+  }
+  if (isItrfDatum(to)) {
+    ChainStage forward{model};
+    forward.atTargetEpoch = true;
+    addStage(route, forward);
+    addTargetParameters(route, itrf96Set(to, context.realisation), true);
+    if (to == Datum::kItrf2020) addTargetParameters(route, ParameterSet::kItrf2020ToItrf2014, true);
+  } else if (route.toDatum == Datum::kNzgd49) {
+    addStage(route, newZealandStage(false, context));
+  }
   return route;
 }
 
@@ -299,6 +404,11 @@ GridNeeds gridsNeeded(const DatumPathSettings& settings) {
   const bool namesNz = isNewZealandDatum(from) || isNewZealandDatum(to);
   needs.nzgd2000 = nzPair && namesNz;
   needs.nzgd2000Optional = nzPair && !namesNz;
+  const ItrfRealisation realisation =
+      settings.useITRF2008 ? ItrfRealisation::kItrf2008 : ItrfRealisation::kItrf2000;
+  const bool model = usesDeformationModel(settings, realisation);
+  needs.nzModel = model && namesNz;
+  needs.nzModelOptional = model && !namesNz;
   return needs;
 }
 
@@ -310,10 +420,15 @@ DatumPlan planDatumPath(const DatumPathSettings& settings, const DatumGrids& gri
   plan.fromDatum = settings.fromDatum;
   plan.toDatum = settings.toDatum;
   plan.epoch = settings.epoch;
+  plan.toEpoch = settings.toEpoch;
   if (settings.useGridShift) planGridLegs(plan, context);
   plan.ordinary = planRoute(settings.fromDatum, settings.toDatum, context);
   plan.newZealand =
       planRoute(newZealandDatum(settings.fromDatum), newZealandDatum(settings.toDatum), context);
+  plan.usesModel = usesDeformationModel(settings, context.realisation);
+  if (plan.usesModel) plan.viaModel = planModelRoute(context);
+  plan.nzModel = grids.nzModel;
+  plan.nzModelFile = grids.nzModelFile;
   return plan;
 }
 

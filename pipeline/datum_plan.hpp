@@ -19,18 +19,31 @@ namespace velmora {
 // The grids a datum path may read, each the files of its slot (see grid_list.hpp); empty or nullptr
 // where no file is open.
 struct DatumGrids {
-  GridList agd66;     // AGD66 and ISG <-> GDA94
-  GridList agd84;     // AGD84 <-> GDA94
-  GridList gda2020;   // GDA94 <-> GDA2020
-  GridList nzgd2000;  // NZGD49 <-> NZGD2000
+  GridList agd66;                             // AGD66 and ISG <-> GDA94
+  GridList agd84;                             // AGD84 <-> GDA94
+  GridList gda2020;                           // GDA94 <-> GDA2020
+  GridList nzgd2000;                          // NZGD49 <-> NZGD2000
+  const DeformationModel* nzModel = nullptr;  // NZGD2000 <-> ITRF96 at an epoch
+  std::uint8_t nzModelFile = 0;               // which file of its slot it is
 };
 
 struct DatumPathSettings {
   Datum fromDatum = Datum::kWgs84;
   Datum toDatum = Datum::kWgs84;
-  double epoch = 1994.0;      // decimal year of ITRF (WGS84) positions
-  bool useITRF2008 = false;   // WGS84 is ITRF2008, else ITRF2000
-  bool useGridShift = false;  // the grids serve where they cover the point
+  double epoch = 1994.0;                         // decimal year of ITRF (WGS84) positions
+  bool useITRF2008 = false;                      // WGS84 is ITRF2008, else ITRF2000
+  bool useGridShift = false;                     // the grids serve where they cover the point
+  std::optional<double> toEpoch = std::nullopt;  // decimal year of an ITRF target; none: epoch
+  // Source and target positions may lie at different epochs (a target epoch was given, and differs
+  // from the source epoch or the source epoch comes with each point): two ITRF datums, even the
+  // same, are then joined through GDA2020 or GDA94 rather than taken as the same positions.
+  bool changesEpoch = false;
+};
+
+// The epochs (decimal years) of a point's source and target positions.
+struct PointEpochs {
+  double source = 1994.0;
+  double target = 1994.0;
 };
 
 // The grid files a path between two datums may read when grids are used. The New Zealand grid is
@@ -43,6 +56,10 @@ struct GridNeeds {
   bool gda2020 = false;
   bool nzgd2000 = false;
   bool nzgd2000Optional = false;
+  // New Zealand's deformation model: needed when one datum is ITRF (or WGS84, ATRF2014) and the
+  // other NZGD2000 or NZGD49; optional when only the New Zealand rule leads there.
+  bool nzModel = false;
+  bool nzModelOptional = false;
 };
 GridNeeds gridsNeeded(const DatumPathSettings& settings);
 
@@ -61,6 +78,7 @@ struct ChainStage {
   bool missReported = true;    // a miss sets gridMissed and missedGrid (not so for an optional grid that
                                // is not open: the run never relied on it)
   bool hitClearsMiss = false;  // a hit makes an earlier miss of another grid no longer matter
+  bool atTargetEpoch = false;  // a time-dependent set taken at the target's epoch, not the source's
 };
 
 // What the fixed approximate AGD shift does outside the supported area.
@@ -72,7 +90,9 @@ enum class ApproximateShift : std::uint8_t {
 
 // Between two datums: for the points of one side of the New Zealand area's border.
 struct DatumRoute {
-  static constexpr std::size_t kMaxStages = 4;  // ITRF2020 to AGD66 takes four
+  // ITRF2020 to ITRF2020 at another epoch in New Zealand: to ITRF2014, to ITRF96, the model back,
+  // the model forward, to ITRF2014, to ITRF2020.
+  static constexpr std::size_t kMaxStages = 6;
 
   Datum fromDatum = Datum::kWgs84;  // the run's datums, or those the New Zealand rule put instead
   Datum toDatum = Datum::kWgs84;
@@ -91,13 +111,23 @@ struct DatumPlan {
 
   Datum fromDatum = Datum::kWgs84;  // the run's datums
   Datum toDatum = Datum::kWgs84;
-  double epoch = 1994.0;  // decimal year, for the time-dependent parameter sets
+  // Decimal years, for the time-dependent parameter sets: of the source positions, and of the
+  // target's (none: the source's).
+  double epoch = 1994.0;
+  std::optional<double> toEpoch;
   // Tried first at every point, whatever its area: the grid legs between the run's own datums. The
   // point is settled by them only when every leg holds it.
   std::array<PlannedGridLeg, kMaxGridLegs> gridLegs{};
   std::uint8_t gridLegCount = 0;
   DatumRoute ordinary;    // points outside the New Zealand area
   DatumRoute newZealand;  // points in it
+  // With --useGridShift and an ITRF datum: points in the New Zealand area (and the supported area)
+  // go through New Zealand's deformation model, whose stages this route holds; where the model does
+  // not serve them, by newZealand as before.
+  bool usesModel = false;
+  DatumRoute viaModel;
+  const DeformationModel* nzModel = nullptr;  // nullptr: the model is not open
+  std::uint8_t nzModelFile = 0;
 };
 
 // The plan of a run: settings as for gridsNeeded, grids as opened for them.

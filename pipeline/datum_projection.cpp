@@ -28,8 +28,8 @@ constexpr ProjectionKind kTm = ProjectionKind::kTransverseMercator;
 // 0.006694380022900787. GDA94, GDA2020 and NZGD2000 grid coordinates were computed with it.
 constexpr Ellipsoid kGrs80RoundedAxes = ellipsoidFromSemiAxes(6378137.0, 6356752.3141);
 
-// One row per datum code, AGD66 (0) to ITRF2020 (12).
-constexpr std::array<DatumProjection, 13> kDatumProjections{{
+// One row per datum code, AGD66 (0) to ATRF2014 (13).
+constexpr std::array<DatumProjection, 14> kDatumProjections{{
     {kTm, kAustralianNationalSpheroidRoundedE2, 500000.0, 10000000.0, 0.0, true, 0.0},  // AGD66
     {kTm, kAustralianNationalSpheroidRoundedE2, 500000.0, 10000000.0, 0.0, true, 0.0},  // AGD84
     {kTm, kGrs80RoundedAxes, 500000.0, 10000000.0, 0.0, true, 0.0},                     // GDA94
@@ -48,6 +48,7 @@ constexpr std::array<DatumProjection, 13> kDatumProjections{{
     {kTm, kWgs84RoundedAxes, 500000.0, 10000000.0, 0.0, true, 0.0},  // ITRF2008
     {kTm, kGrs80RoundedAxes, 500000.0, 10000000.0, 0.0, true, 0.0},  // ITRF2014
     {kTm, kGrs80RoundedAxes, 500000.0, 10000000.0, 0.0, true, 0.0},  // ITRF2020
+    {kTm, kGrs80RoundedAxes, 500000.0, 10000000.0, 0.0, true, 0.0},  // ATRF2014
 }};
 
 }  // namespace

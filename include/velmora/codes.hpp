@@ -23,6 +23,9 @@ enum class Datum : int {
   kItrf2008 = 10,
   kItrf2014 = 11,
   kItrf2020 = 12,
+  // ATRF2014: Australia's densification of ITRF2014, the same positions at an epoch (EPSG:9460 is
+  // the null transformation); to GDA2020 by its own copy of the plate motion model (EPSG:9459).
+  kAtrf2014 = 13,
 };
 
 // Form in which coordinates are written.

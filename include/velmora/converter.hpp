@@ -3,8 +3,8 @@
 // Everything a run decides is decided when the Converter is built: the source and target map
 // projections, the datum path, the height surfaces, and the grids they may need, each found in the
 // grid folders, opened once and owned for the Converter's lifetime. A grid that is missing or
-// refused then stays so: such a run converts as if the file did not exist. The datum path is two lists of steps, one
-// between the run's datums and one under the New Zealand rule; per point only the area tests (the
+// refused then stays so: such a run converts as if the file did not exist. The datum path is two lists of
+// steps, one between the run's datums and one under the New Zealand rule; per point only the area tests (the
 // supported area, the New Zealand area, the coverage of each grid) choose among them.
 // transformPoint() only computes: it allocates nothing, touches no file, changes no state, and may be
 // called from any number of threads at once.
@@ -30,6 +30,7 @@
 
 namespace velmora {
 
+class DeformationModel;
 class GridFile;
 class SubGrid;
 
@@ -62,8 +63,11 @@ enum class GridId : std::uint8_t {
   kAgqg,               // "AGQG_20201120.gsb": AVWS heights on GDA2020
   kAusGeoid2020Error,  // "AUSGeoid2020_20180201_error.gsb": uncertainty of AUSGeoid2020 (optional)
   kAgqgUncertainty,    // "AGQG_uncertainty_20201120.gsb": uncertainty of AGQG (optional)
+  // "nz_linz_nzgd2000-20180701.json": New Zealand's deformation model, NZGD2000 <-> ITRF96, its
+  // grids beside it. A master file, not a grid: GridState::model holds it.
+  kNzDeformation,
 };
-inline constexpr std::size_t kGridIdCount = 24;
+inline constexpr std::size_t kGridIdCount = 25;
 
 // Every GridId, in order.
 inline constexpr std::array<GridId, kGridIdCount> kGridIds = [] {
@@ -92,13 +96,17 @@ struct ConversionSettings {
   Datum toDatum = Datum::kWgs84;
   CoordType toCoordType = CoordType::kDd;
   HeightType toHeightType = HeightType::kNone;
-  int zone = 56;                   // UTM zone of grid coordinates: the source's, and the target's
-                                   // unless toZone or autoToZone says otherwise
-  std::optional<int> toZone;       // zone of grid output; none: zone
-  bool autoToZone = false;         // grid output in each point's own UTM zone, from its longitude on
-                                   // the target datum (Transverse Mercator grids with zones only)
-  int isgSubZone = 0;              // ISG sub-zone 1, 2 or 3 (zone Z/s); 0, the zone west of Z/1
-  double epoch = 1994.0;           // decimal year of ITRF (WGS84, ITRFyyyy) coordinates
+  int zone = 56;              // UTM zone of grid coordinates: the source's, and the target's
+                              // unless toZone or autoToZone says otherwise
+  std::optional<int> toZone;  // zone of grid output; none: zone
+  bool autoToZone = false;    // grid output in each point's own UTM zone, from its longitude on
+                              // the target datum (Transverse Mercator grids with zones only)
+  int isgSubZone = 0;         // ISG sub-zone 1, 2 or 3 (zone Z/s); 0, the zone west of Z/1
+  double epoch = 1994.0;      // decimal year of ITRF (WGS84, ITRFyyyy, ATRF2014) coordinates
+  // Decimal year of an ITRF target; none: the source's epoch. Between two ITRF datums at different
+  // epochs a position moves with the plate: forward to GDA2020 or GDA94 at the source epoch, back
+  // at the target epoch.
+  std::optional<double> toEpoch;
   bool useGridShift = false;       // NTv2 grids instead of parameters where they cover the point
   bool southernHemisphere = true;  // false: grid northings with a false northing of 0
   bool useITRF2008 = false;        // WGS84 is ITRF2008 instead of ITRF2000 (the ITRF names keep theirs)
@@ -143,12 +151,29 @@ enum class ParameterSet : std::uint8_t {
   // backwards (its published inverse direction).
   kItrf2014ToGda2020,
   kItrf2020ToItrf2014,
+  kAtrf2014ToGda2020,  // at the run's epoch: the plate motion model as published for ATRF2014
+  // At the run's epoch: LINZ's sets to ITRF96, the frame of New Zealand's deformation model.
+  kItrf2014ToItrf96,
+  kItrf2008ToItrf96,
+  kItrf2000ToItrf96,
 };
 
 enum class StepKind : std::uint8_t {
   kGridShift,         // an NTv2 grid: grid and subGrid say which
   kParameters,        // a parameter set: parameters says which
   kApproximateShift,  // the fixed AGD shift of 5.2" and 4.7" outside the supported area
+  // New Zealand's deformation model at the epoch: forward NZGD2000 to ITRF96, reverse back.
+  kDeformation,
+};
+
+// Why the deformation model did not serve a point that needed it.
+enum class DeformationMiss : std::uint8_t {
+  kNone,
+  kNotOpen,            // no model file open
+  kOutsideExtent,      // the point lies outside the model's extent
+  kOutsideTimeExtent,  // the epoch lies outside the model's time extent
+  kOutsideGrid,        // no grid of a component holds the point, or holds no value there
+  kNotConverged,       // the inverse did not converge
 };
 
 // One operation of a datum change.
@@ -160,7 +185,7 @@ struct DatumStep {
   ParameterSet parameters = ParameterSet::kAgd66ToGda94;  // kParameters only
   bool inMargin = false;  // kGridShift only: the point lay in the band of one spacing outside the
                           // sub-grid's edge, where the shift fades to zero
-  std::uint8_t file = 0;  // kGridShift only: which file of the slot served, 0 its own
+  std::uint8_t file = 0;  // kGridShift and kDeformation: which file of the slot served, 0 its own
 };
 
 // How the datum of a point was settled.
@@ -174,7 +199,7 @@ enum class DatumOutcome : std::uint8_t {
 
 // What changed the datum of a point: the steps in order (none unless transformed or approximate).
 struct DatumReport {
-  std::array<DatumStep, 4> steps{};  // ITRF2020 to AGD66 takes four
+  std::array<DatumStep, 6> steps{};  // ITRF2020 to ITRF2020 at another epoch in New Zealand takes six
   std::uint8_t stepCount = 0;
   DatumOutcome outcome = DatumOutcome::kUnchanged;
   Datum fromDatum = Datum::kWgs84;  // the datums the point was taken between: the run's, or the
@@ -186,6 +211,8 @@ struct DatumReport {
   // the point, or the file was not open: the steps are those that served instead.
   bool gridMissed = false;
   GridId missedGrid = GridId::kAgd66;  // the grid that did not hold the point, when gridMissed
+  // When missedGrid is kNzDeformation: why the model did not serve (the New Zealand rule did).
+  DeformationMiss deformationMiss = DeformationMiss::kNone;
 };
 
 enum class GeoidStatus : std::uint8_t {
@@ -259,16 +286,25 @@ struct ConversionResult {
 // with --useGridShift, AGD and ISG points in the New Zealand area become NZGD49 and GDA94 or WGS84
 // points NZGD2000, so an AGD66 to GDA94 run uses the New Zealand grid there if the file is at hand;
 // an Australian user who has no such file converts those points by the seven parameters, as before,
-// and the run is not at fault. The uncertainty grids are optional too. At most one of needed and
-// optional is set. The extra files of a slot share its needed and optional.
+// and the run is not at fault. The uncertainty grids are optional too. The deformation model is
+// needed when the run names NZGD2000 or NZGD49 beside an ITRF datum, optional when only the New
+// Zealand rule leads there; a New Zealand point it does not serve, open or not, reports the miss
+// (gridMissed). At most one of needed and optional is set. The extra files of a slot share its
+// needed and optional.
 struct GridState {
   std::string path;                // the path opened or tried
   bool searched = false;           // the name was looked for in gridFolders (no path of its own)
   bool needed = false;             // the run's settings may use it, and want it open
   bool optional = false;           // the run uses it where it is open; missing or refused is no fault
   const GridFile* grid = nullptr;  // open, or nullptr when neither needed nor optional, missing or refused
-  GridError error = kGridOk;       // why a needed or optional grid is not open (grid_error.hpp)
+  const DeformationModel* model = nullptr;  // the same for the deformation model's slot
+  GridError error = kGridOk;                // why a needed or optional grid is not open (grid_error.hpp)
 };
+
+// Whether the file of a GridState is open: a grid, or a deformation model.
+inline bool isOpen(const GridState& state) {
+  return state.grid != nullptr || state.model != nullptr;
+}
 
 class Converter {
  public:
@@ -285,6 +321,11 @@ class Converter {
   // passes unchanged, NaN in gives NaN out. The height changes only when both height types are set.
   // A Converter that was moved from may only be assigned to or destroyed.
   ConversionResult transformPoint(const Coordinates& point) const noexcept;
+  // The same for a point whose source position is at its own epoch (decimal year) rather than the
+  // settings' epoch; the target epoch is settings().toEpoch, or else this one.
+  ConversionResult transformPoint(const Coordinates& point, double epoch) const noexcept;
+  // The same with the point's target epoch too (decimal years both), whatever the settings say.
+  ConversionResult transformPoint(const Coordinates& point, double epoch, double toEpoch) const noexcept;
 
   const ConversionSettings& settings() const noexcept;
   // The slot's own file.

@@ -159,7 +159,9 @@ class PyConverter {
     }
   }
 
-  py::tuple convert(const py::object& a, const py::object& b, const py::object& h, unsigned threads) {
+  // epochs, toEpochs: none, or each point's source and target epoch (see epochValues).
+  py::tuple convert(const py::object& a, const py::object& b, const py::object& h, unsigned threads,
+                    const py::object& epochs, const py::object& toEpochs) {
     const ConversionSettings& settings = converter_->settings();
     const bool angleInput =
         settings.fromCoordType == CoordType::kDms || settings.fromCoordType == CoordType::kDm;
@@ -192,6 +194,9 @@ class PyConverter {
     } else if (convertsHeights) {
       throw py::value_error("h: heights are converted (from_height and to_height): give the heights");
     }
+    const std::vector<double> sourceEpochs = epochValues(epochs, "epoch", count);
+    const std::vector<double> targetEpochs = epochValues(toEpochs, "to_epoch", count);
+    const bool pointEpochs = !sourceEpochs.empty() || !targetEpochs.empty();
     if (threads == 0) threads = defaultThreadCount();
     // A run of one piece needs no worker: it is done on the calling thread.
     const unsigned workers = count <= kPiecePoints ? 1U : threads;
@@ -283,7 +288,23 @@ class PyConverter {
           fail("h: not a finite number, and heights are converted");
           continue;
         }
-        const ConversionResult result = converter_->transformPoint(point);
+        // A point's epoch that is missing or unreadable fails it when strict, as a line of the
+        // program's --epochColumn does; otherwise the run's epoch serves.
+        double sourceEpoch = settings.epoch;
+        if (!sourceEpochs.empty() && std::isfinite(sourceEpochs[i])) sourceEpoch = sourceEpochs[i];
+        double targetEpoch = settings.toEpoch.value_or(sourceEpoch);
+        if (!targetEpochs.empty() && std::isfinite(targetEpochs[i])) targetEpoch = targetEpochs[i];
+        if (strict_ && pointEpochs) {
+          const bool sourceBad = !sourceEpochs.empty() && !std::isfinite(sourceEpochs[i]);
+          if (sourceBad || (!targetEpochs.empty() && !std::isfinite(targetEpochs[i]))) {
+            fail(std::string(sourceBad ? "epoch" : "to_epoch") +
+                 ": missing, or not a decimal year or an ISO date such as 2020-07-01");
+            continue;
+          }
+        }
+        const ConversionResult result = pointEpochs
+                                            ? converter_->transformPoint(point, sourceEpoch, targetEpoch)
+                                            : converter_->transformPoint(point);
         if (strict_ && mayHaveProblem(result)) {
           name.clear();
           if (describePointProblem(*converter_, result, name)) {
@@ -389,9 +410,9 @@ class PyConverter {
                                : converter_->settings().extraGridFiles[static_cast<std::size_t>(id)][k - 1];
         entry["path"] = state.path;
         entry["needed"] = state.needed;
-        entry["open"] = state.grid != nullptr;
+        entry["open"] = isOpen(state);
         entry["error"] = static_cast<int>(state.error);
-        const char* message = state.grid != nullptr ? nullptr : gridErrorMessage(state.error);
+        const char* message = isOpen(state) ? nullptr : gridErrorMessage(state.error);
         entry["message"] = message != nullptr ? py::object(py::str(message)) : py::object(py::none());
         out.append(entry);
       }
@@ -414,6 +435,31 @@ class PyConverter {
     if (array.ndim() != 1)
       throw py::value_error(std::string(argument) + ": expected a one-dimensional array");
     return array;
+  }
+
+  // Epochs of the points, one each: none for None; numbers as decimal years; str read as --epoch
+  // reads it (a decimal year or an ISO date). A missing or unreadable epoch (None, NaN, other text)
+  // is NaN.
+  static std::vector<double> epochValues(const py::object& values, const char* argument, std::size_t count) {
+    std::vector<double> out;
+    if (values.is_none()) return out;
+    const char kind = py::isinstance<py::array>(values) ? values.cast<py::array>().dtype().kind() : 'O';
+    if (kind == 'f' || kind == 'i' || kind == 'u') {
+      const DoubleArray array = numbers(values, argument);
+      out.assign(array.data(), array.data() + array.size());
+    } else {
+      for (const py::handle item : values) {
+        double epoch = std::nan("");
+        if (PyUnicode_Check(item.ptr())) {
+          epoch = readEpochText(item.cast<std::string>()).value_or(epoch);
+        } else if (py::isinstance<py::float_>(item) || py::isinstance<py::int_>(item)) {
+          epoch = item.cast<double>();
+        }
+        out.push_back(epoch);
+      }
+    }
+    if (out.size() != count) throw py::value_error(std::string(argument) + " differs in length from a");
+    return out;
   }
 
   // DMS and DM texts, read as UTF-8; None, NaN, pandas' NA and blank texts are missing, a str without
@@ -473,6 +519,6 @@ PYBIND11_MODULE(_velmora, m) {
                     const std::string&, bool>(),
            py::arg("options"), py::arg("strict"), py::arg("share_folder"), py::arg("check_files"))
       .def("convert", &velmora::PyConverter::convert, py::arg("a"), py::arg("b"), py::arg("h"),
-           py::arg("threads"))
+           py::arg("threads"), py::arg("epochs") = py::none(), py::arg("to_epochs") = py::none())
       .def("grids", &velmora::PyConverter::grids);
 }

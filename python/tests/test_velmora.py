@@ -1,5 +1,6 @@
 """The Python module against the velmora program it wraps, and its array and frame handling."""
 
+import datetime
 import os
 import pickle
 import signal
@@ -36,6 +37,53 @@ def write_gsa(path, s, n, w, e, inc, lat_shift, lon_shift):
     values = lat_shift if isinstance(lat_shift, list) else [lat_shift] * (rows * cols)
     body = [f"{value:f} {-lon_shift:f} 0.01 0.01" for value in values]
     path.write_text("\n".join(head + body + ["END"]) + "\n")
+
+
+# ITRF2014 at 2010.0 (or 2020-07-01) to 2025.5 through GDA2020: cct gives -33.849992396205
+# 151.200003052926 for the first (see TransformDatumItrf in the pipeline tests).
+EPOCH_2010_TO_2025_5 = (-33.849992396205, 151.200003052926)
+
+
+@pytest.mark.parametrize("epoch", [
+    2010, 2010.0, "2010", "2010-01-01", "2010-01-01T00:00:00Z", "2010-01-01T10:00:00+10:00",
+    datetime.date(2010, 1, 1), datetime.datetime(2010, 1, 1), np.datetime64("2010-01-01T00:00:00.000000000"),
+    pd.Timestamp("2010-01-01", tz="UTC"),
+])
+def test_epochs_of_every_kind(epoch):
+    """A Converter's epoch, the same epoch per point, and to_epoch as a date all give the same point."""
+    expected = EPOCH_2010_TO_2025_5
+    by_option = velmora.Converter(from_datum="ITRF2014", to_datum="ITRF2014", epoch=epoch, to_epoch=2025.5)
+    per_point = velmora.Converter(from_datum="ITRF2014", to_datum="ITRF2014", to_epoch="2025-07-02T12:00:00Z")
+    for result in (by_option.convert(-33.85, 151.2), per_point.convert([-33.85], [151.2], epoch=[epoch])):
+        assert result.a[0] == pytest.approx(expected[0], abs=1e-9)
+        assert result.b[0] == pytest.approx(expected[1], abs=1e-9)
+
+
+def test_epoch_arrays_one_per_point():
+    """Arrays of epochs, as numbers, datetime64 and a pandas column; a missing or unreadable one fails
+    its point when strict, and takes the Converter's epoch otherwise."""
+    lat, lon = [-33.85] * 3, [151.2] * 3
+    converter = velmora.Converter(from_datum="ITRF2014", to_datum="ITRF2014", to_epoch=2025.5)
+    results = [
+        converter.convert(lat, lon, epoch=np.array([2010.0, 2020.5, 2025.5])),
+        converter.convert(lat, lon, epoch=np.array(["2010-01-01", "2020-07-02", "2025-07-02T12:00"],
+                                                   dtype="datetime64[ns]")),
+        converter.convert(lat, lon, epoch=pd.Series(pd.to_datetime(["2010-01-01", "2020-07-02",
+                                                                    "2025-07-02T12:00"]))),
+        velmora.Converter(from_datum="ITRF2014", to_datum="ITRF2014", epoch=[2010, 2020.5, 2025.5],
+                          to_epoch=2025.5).convert(lat, lon),
+    ]
+    for result in results:
+        assert result.a[0] == pytest.approx(EPOCH_2010_TO_2025_5[0], abs=1e-9)
+        assert result.a[1] != result.a[0]
+        assert result.a[2] == pytest.approx(-33.85, abs=1e-9)  # no time passes: the same position
+    failed = converter.convert(lat, lon, epoch=[2010, None, "mid-2020"])
+    assert list(failed.method == velmora.FAILED) == [False, True, True]
+    assert failed.problems()[1] == "epoch: missing, or not a decimal year or an ISO date such as 2020-07-01"
+    lax = velmora.Converter(from_datum="ITRF2014", to_datum="ITRF2014", epoch=2010, to_epoch=2025.5, strict=False)
+    assert lax.convert(lat, lon, epoch=[None, "x", 2010]).a == pytest.approx([EPOCH_2010_TO_2025_5[0]] * 3, abs=1e-9)
+    with pytest.raises(ValueError, match="GDA2020 positions have no epoch"):
+        velmora.Converter(from_datum="ITRF2014", to_datum="GDA2020", to_epoch=2025)
 
 
 @pytest.mark.skipif(not PROGRAM, reason="VELMORA_PROGRAM names the built program")

@@ -19,6 +19,7 @@ gives the same codes whatever the thread count.
 
 from __future__ import annotations
 
+import datetime
 import difflib
 import inspect
 import os
@@ -47,6 +48,7 @@ _OPTIONS = {
     "to_zone": "--toZone",
     "isg_sub_zone": "--ISGSubZone",
     "epoch": "--epoch",
+    "to_epoch": "--toEpoch",
     "hemisphere": "--hemisphere",
     "tm_formulas": "--tmFormulas",
 }
@@ -56,7 +58,8 @@ _FLAGS = {
     "use_ausgeoid98": "--useAusGeoid98",
     "show_factors": "--showFactors",
 }
-_OPTIONAL = {"from_height", "to_height", "to_zone", "isg_sub_zone"}  # None: not given
+_OPTIONAL = {"from_height", "to_height", "to_zone", "isg_sub_zone", "to_epoch"}  # None: not given
+_EPOCHS = ("epoch", "to_epoch")  # a value, or one per point
 
 
 def _share_folder() -> str:
@@ -73,6 +76,52 @@ def _text(name: str, value: Any) -> str:
     if value is None or isinstance(value, bool):
         raise ValueError(f"{name}: expected a name or number, got {value!r}")
     return str(value)
+
+
+def _epoch_text(name: str, value: Any) -> str:
+    """An epoch as the program's --epoch reads it: numbers as decimal years, str as given, dates and
+    times (datetime, date, numpy.datetime64, pandas.Timestamp) in ISO form (naive ones are UTC)."""
+    if value is None or isinstance(value, bool):
+        raise ValueError(f"{name}: expected a decimal year or a date, got {value!r}")
+    if isinstance(value, np.datetime64):
+        return str(np.datetime_as_string(value, timezone="UTC"))
+    if isinstance(value, (datetime.datetime, datetime.date)):
+        return value.isoformat()
+    return str(value)
+
+
+def _is_per_point(value: Any) -> bool:
+    return value is not None and not isinstance(value, (str, bytes)) and np.ndim(value) > 0
+
+
+def _epoch_values(name: str, values: Any) -> Any:
+    """One epoch per point, as the engine reads them: float64 decimal years, or a list of texts (a
+    missing or unreadable epoch as None)."""
+    if hasattr(values, "dt") and hasattr(values.dt, "tz"):  # a pandas column of times
+        if values.dt.tz is not None:
+            values = values.dt.tz_convert("UTC").dt.tz_localize(None)
+        values = values.to_numpy()
+    elif hasattr(values, "to_numpy"):
+        values = values.to_numpy()
+    array = np.asarray(values) if isinstance(values, np.ndarray) else None
+    if array is not None and array.dtype.kind == "M":
+        texts = np.datetime_as_string(array, timezone="UTC")
+        return [None if missing else str(t) for t, missing in zip(texts, np.isnat(array))]
+    if array is not None and array.dtype.kind in "iuf":
+        return np.ascontiguousarray(array, dtype=np.float64)
+    out = []
+    for item in values:
+        missing = item is None or type(item).__name__ in ("NAType", "NaTType") or (
+            isinstance(item, float) and item != item)
+        if missing or isinstance(item, bool):
+            out.append(None)
+        elif isinstance(item, (int, float, np.integer, np.floating)):
+            out.append(float(item))
+        elif isinstance(item, np.datetime64) and np.isnat(item):
+            out.append(None)
+        else:
+            out.append(_epoch_text(name, item))
+    return out
 
 
 def _grid_path(file: Any) -> str:
@@ -188,6 +237,7 @@ class Converter:
         to_zone: Any = None,
         isg_sub_zone: Any = None,
         epoch: Any = 1994.0,
+        to_epoch: Any = None,
         use_grid_shift: bool = False,
         hemisphere: str = "S",
         tm_formulas: str = "redfearn",
@@ -204,8 +254,9 @@ class Converter:
         self._build(dict(
             from_datum=from_datum, from_type=from_type, from_height=from_height, to_datum=to_datum,
             to_type=to_type, to_height=to_height, zone=zone, to_zone=to_zone, isg_sub_zone=isg_sub_zone,
-            epoch=epoch, hemisphere=hemisphere, tm_formulas=tm_formulas, use_grid_shift=use_grid_shift, use_itrf2008=use_itrf2008,
-            use_ausgeoid98=use_ausgeoid98, show_factors=show_factors, grid_folder=grid_folder, grids=grids, extra_grids=extra_grids,
+            epoch=epoch, to_epoch=to_epoch, hemisphere=hemisphere, tm_formulas=tm_formulas,
+            use_grid_shift=use_grid_shift, use_itrf2008=use_itrf2008, use_ausgeoid98=use_ausgeoid98,
+            show_factors=show_factors, grid_folder=grid_folder, grids=grids, extra_grids=extra_grids,
             strict=strict,
         ), check_files=True)
 
@@ -224,9 +275,15 @@ class Converter:
     def _build(self, options: dict, check_files: bool) -> None:
         options = dict(options)
         args = []
+        # An epoch per point is given to convert(); the run's own stays the default.
+        self._point_epochs = {name: _epoch_values(name, options[name]) for name in _EPOCHS
+                              if _is_per_point(options[name])}
         for name, option in _OPTIONS.items():
+            if name in self._point_epochs:
+                continue
             if options[name] is not None or name not in _OPTIONAL:
-                args.append((option, _text(name, options[name])))
+                text = _epoch_text(name, options[name]) if name in _EPOCHS else _text(name, options[name])
+                args.append((option, text))
         for name in (*_FLAGS, "strict"):
             if not isinstance(options[name], (bool, np.bool_)):
                 raise ValueError(f"{name}: expected True or False, got {options[name]!r}")
@@ -262,10 +319,12 @@ class Converter:
         return (_rebuild, (self.options,))
 
     def __repr__(self) -> str:
-        given = ", ".join(f"{k}={v!r}" for k, v in self._options.items() if v != _DEFAULTS[k] and (v or k not in ("grids", "extra_grids")))
+        given = ", ".join(f"{k}={v!r}" for k, v in self._options.items()
+                          if k in self._point_epochs or (v != _DEFAULTS[k] and (v or k not in ("grids", "extra_grids"))))
         return f"velmora.Converter({given})"
 
-    def convert(self, a: Any, b: Any, h: Any = None, threads: Optional[int] = None) -> Result:
+    def convert(self, a: Any, b: Any, h: Any = None, threads: Optional[int] = None, epoch: Any = None,
+                to_epoch: Any = None) -> Result:
         """Converts the points (a[i], b[i], h[i]): latitude and longitude, or easting and northing.
 
         Numbers are read as float64 (without a copy when already contiguous float64; a single number is one
@@ -275,10 +334,23 @@ class Converter:
         when heights are converted; otherwise they are carried through as given, NaN included. The GIL is
         released while converting on ``threads`` threads (None: every processor; 1: one thread); Ctrl-C
         stops the run within a fraction of a second.
+
+        ``epoch`` and ``to_epoch``, one per point (numbers as decimal years, ISO date texts, datetime,
+        date, numpy.datetime64 or pandas.Timestamp values), replace the Converter's for this call: each
+        point is taken from its epoch to its target epoch. A missing or unreadable one fails the point
+        (without ``strict``: the Converter's epoch serves).
         """
         text = self._options["from_type"] in ("DMS", "DM")
         heights = None if h is None else _points(h, "h", False)
-        return Result(*self._engine.convert(_points(a, "a", text), _points(b, "b", text), heights, _threads(threads)))
+        a_values = _points(a, "a", text)
+
+        def per_point(name: str, value: Any) -> Any:
+            if value is None:
+                return self._point_epochs.get(name)
+            return _epoch_values(name, value if _is_per_point(value) else [value] * len(a_values))
+
+        epochs = [per_point("epoch", epoch), per_point("to_epoch", to_epoch)]
+        return Result(*self._engine.convert(a_values, _points(b, "b", text), heights, _threads(threads), *epochs))
 
     @property
     def grids(self) -> list:

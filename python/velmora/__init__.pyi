@@ -32,7 +32,8 @@ class Converter:
         zone: int | str = 56,
         to_zone: Optional[int | str] = None,
         isg_sub_zone: int | str | None = None,
-        epoch: float | str = 1994.0,
+        epoch: Any = 1994.0,
+        to_epoch: Any = None,
         use_grid_shift: bool = False,
         hemisphere: str = "S",
         use_itrf2008: bool = False,
@@ -43,7 +44,13 @@ class Converter:
         strict: bool = True,
     ) -> None: ...
     def convert(
-        self, a: npt.ArrayLike, b: npt.ArrayLike, h: Optional[npt.ArrayLike] = None, threads: Optional[int] = None
+        self,
+        a: npt.ArrayLike,
+        b: npt.ArrayLike,
+        h: Optional[npt.ArrayLike] = None,
+        threads: Optional[int] = None,
+        epoch: Any = None,
+        to_epoch: Any = None,
     ) -> Result: ...
     @property
     def grids(self) -> list[dict[str, Any]]: ...

@@ -19,12 +19,12 @@ TEST(HelpText, NamesEveryOptionDatumValueGridFileAndMethod) {
   constexpr std::string_view kNames[] = {
       // options, as the help spells them
       "--inputFile", "--fromDatum", "--fromCoordType", "--fromHeightType", "--toDatum", "--toCoordType",
-      "--toHeightType", "--zone", "--ISGSubZone", "--epoch", "--useGridShift", "--hemisphere",
-      "--useITRF2008", "--useAusGeoid98", "--gridFolder", "--grid", "--threads", "--strict", "--showMethod",
-      "--summary", "--help", "-h", "--version",
+      "--toHeightType", "--zone", "--ISGSubZone", "--epoch", "--fromEpoch", "--toEpoch", "--epochColumn",
+      "--useGridShift", "--hemisphere", "--useITRF2008", "--useAusGeoid98", "--gridFolder", "--grid",
+      "--threads", "--strict", "--showMethod", "--summary", "--help", "-h", "--version",
       // datums, coordinate forms, height types
       "AGD66", "AGD84", "GDA94", "GDA2020", "ANG", "ISG", "NZGD49", "NZGD2000", "WGS84", "ITRF2000",
-      "ITRF2008", "ITRF2014", "ITRF2020", "EN", "DMS", "DM", "DD", "NONE", "Ellipsoid", "AHD",
+      "ITRF2008", "ITRF2014", "ITRF2020", "ATRF2014", "EN", "DMS", "DM", "DD", "NONE", "Ellipsoid", "AHD",
       // grid files
       "AGD66_Australia.gsb", "AGD84_Australia.gsb", "GDA2020_Australia.gsb", "AUSGeoid2020.gsb",
       "AUSGeoid09.gsb", "AUSGeoid98.gsb",

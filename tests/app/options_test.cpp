@@ -23,7 +23,7 @@ TEST(Options, NamesAndValuesBecomeSettingsAndProblems) {
        Datum::kWgs84,
        {"--fromDatum 'gda94': unknown datum; expected AGD66, AGD84, GDA94, GDA2020, ANG, ISG, NZGD49, "
         "NZGD2000, "
-        "WGS84, ITRF2000, ITRF2008, ITRF2014 or ITRF2020 (names are case-sensitive: GDA94)"}},
+        "WGS84, ITRF2000, ITRF2008, ITRF2014, ITRF2020 or ATRF2014 (names are case-sensitive: GDA94)"}},
       {{{"--fromDatum", std::nullopt}}, Datum::kWgs84, {"option --fromDatum needs a value"}},
       // "--from" begins several options: no one is suggested.
       {{{"--useGridShift", "yes"}, {"--from", "AGD66"}},

@@ -36,21 +36,30 @@ TEST(StrictE2e, OptionErrorsPrintOneMessageAndStopBeforeAnyOutput) {
        "unknown option '--fromDatun'; did you mean --fromDatum? (velmora --help lists the options)"},
       {{"--fromDatum", "agd66", "-33.8", "151.2"},
        "--fromDatum 'agd66': unknown datum; expected AGD66, AGD84, GDA94, GDA2020, ANG, ISG, NZGD49, "
-       "NZGD2000, WGS84, ITRF2000, ITRF2008, ITRF2014 or ITRF2020 (names are case-sensitive: AGD66)"},
+       "NZGD2000, WGS84, ITRF2000, ITRF2008, ITRF2014, ITRF2020 or ATRF2014 (names are case-sensitive: "
+       "AGD66)"},
       {{"--toDatum", "itrf2020", "-33.8", "151.2"},
        "--toDatum 'itrf2020': unknown datum; expected AGD66, AGD84, GDA94, GDA2020, ANG, ISG, NZGD49, "
-       "NZGD2000, WGS84, ITRF2000, ITRF2008, ITRF2014 or ITRF2020 (names are case-sensitive: ITRF2020)"},
+       "NZGD2000, WGS84, ITRF2000, ITRF2008, ITRF2014, ITRF2020 or ATRF2014 (names are case-sensitive: "
+       "ITRF2020)"},
       {{"--toCoordType=en", "-33.8", "151.2"},
        "--toCoordType 'en': unknown coordinate type; expected EN, DMS, DM or DD (names are case-sensitive: "
        "EN)"},
       {{"--fromHeightType", "Orthometric", "-33.8", "151.2"},
-       "--fromHeightType 'Orthometric': unknown height type; expected NONE, Ellipsoid, AHD, AVWS, NZVD2016 or a "
+       "--fromHeightType 'Orthometric': unknown height type; expected NONE, Ellipsoid, AHD, AVWS, NZVD2016 "
+       "or a "
        "New Zealand local datum that velmora --help lists, such as Dunedin1958"},
       {{"--hemisphere", "s", "-33.8", "151.2"}, "--hemisphere 's': expected S or N"},
       {{"--zone", "55abc", "-33.8", "151.2"}, "--zone '55abc': expected a whole number"},
       {{"--epoch", "2020.5y", "-33.8", "151.2"}, "--epoch '2020.5y': expected a decimal year"},
       {{"--fromDatum", "ITRF2020", "--toDatum", "GDA2020", "--epoch", "20269", "-33.8", "151.2"},
        "--epoch 20269: expected a decimal year from 1950 to 2100"},
+      {{"--fromDatum", "ITRF2014", "--toDatum", "GDA2020", "--toEpoch", "2025", "-33.8", "151.2"},
+       "--toEpoch 2025: GDA2020 positions have no epoch (the target epoch is ignored; it serves WGS84, ITRF "
+       "and "
+       "ATRF2014 targets)"},
+      {{"--toEpoch", "mid-2025", "-33.8", "151.2"},
+       "--toEpoch 'mid-2025': expected a decimal year or an ISO date such as 2020-07-01"},
       {{"--threads", "many", "-33.8", "151.2"},
        "--threads 'many': expected a number of threads (0 for every processor)"},
       {{"--useGridShift=yes", "-33.8", "151.2"},
@@ -63,7 +72,8 @@ TEST(StrictE2e, OptionErrorsPrintOneMessageAndStopBeforeAnyOutput) {
       {{"--toDatum", "ISG", "--toCoordType", "EN", "--ISGSubZone", "4", "-33.8", "151.2"},
        "--ISGSubZone 4: expected 1, 2 or 3 (ISG zones Z/1, Z/2, Z/3)"},
       {{"--toDatum", "ISG", "--toCoordType", "EN", "--zone", "55", "-35.3", "147.2"},
-       "ISG grid coordinates need --ISGSubZone 1, 2 or 3: without it, --zone 55 --ISGSubZone 0 is ISG zone 54/3 "
+       "ISG grid coordinates need --ISGSubZone 1, 2 or 3: without it, --zone 55 --ISGSubZone 0 is ISG zone "
+       "54/3 "
        "(central meridian 143 E): write --zone 54 --ISGSubZone 3"},
       {{"--toDatum", "ISG", "--toCoordType", "EN", "--ISGSubZone", "0", "-33.8", "149.2"},
        "--zone 56 --ISGSubZone 0 is ISG zone 55/3 (central meridian 149 E): write --zone 55 --ISGSubZone 3"},
@@ -294,7 +304,8 @@ TEST(ShowMethodE2e, FileNamesKeepTheMethodOneField) {
     EXPECT_EQ(missing.standardOutput,
               "-33.80000000;151.20000000;0.000;unchanged+geoid-missing:missing-" + c.written + "\n");
     // After the warning that names the file once, as it is.
-    EXPECT_NE(missing.standardError.find("\n" + velmora.programFolder() + "missing-" + c.file + " does not exist\n"),
+    EXPECT_NE(missing.standardError.find("\n" + velmora.programFolder() + "missing-" + c.file +
+                                         " does not exist\n"),
               std::string::npos);
   }
 }

@@ -106,6 +106,19 @@ TEST(ConversionE2e, ParameterTransformationsThroughGda94) {
          const LatLon p = itrf2020ToItrf2014(kSydney.latitude, kSydney.longitude, 2026.9);
          return line(itrf2014ToGda2020(p.latitude, p.longitude, 2026.9));
        }()},
+      // ATRF2014 is ITRF2014's positions; a target epoch moves them through GDA2020. cct on
+      // +proj=set +v_4=2010, EPSG:8049's Helmert, +proj=set +v_4=2025.5, its +inv:
+      // -33.84999239620 151.20000305293.
+      {{"--fromDatum", "ATRF2014", "--toDatum", "GDA2020", "--epoch", "2026.9"},
+       kSydney,
+       line(itrf2014ToGda2020(kSydney.latitude, kSydney.longitude, 2026.9))},
+      {{"--fromDatum", "ITRF2014", "--toDatum", "ITRF2014", "--epoch", "2010", "--toEpoch", "2025.5"},
+       LatLon{-33.85, 151.2},
+       "-33.84999240,151.20000305,0.000\n"},
+      {{"--fromDatum", "ITRF2014", "--toDatum", "ATRF2014", "--fromEpoch", "2010-01-01T00:00:00Z",
+        "--toEpoch", "2025-07-02T12:00:00Z"},
+       LatLon{-33.85, 151.2},
+       "-33.84999240,151.20000305,0.000\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.options[1] << " to " << c.options[3]);
@@ -454,19 +467,21 @@ TEST(ConversionE2e, GeoidsInEveryFormatGiveTheSameHeights) {
 TEST(ConversionE2e, MissingGeoidIsReportedOnceAndCounted) {
   const VelmoraFolder velmora;
   velmora.writeInWorkFolder("points.csv", "-33.5,151.25,10\n-31.5,115.75,20\n-20.25,130.5,30\n");
-  const std::vector<std::string> arguments{"--fromDatum",    "GDA2020",   "--toDatum",   "GDA2020",
-                                           "--fromHeightType", "AHD",     "--toHeightType", "Ellipsoid",
-                                           "--inputFile",    "points.csv"};
+  const std::vector<std::string> arguments{"--fromDatum",      "GDA2020",   "--toDatum",      "GDA2020",
+                                           "--fromHeightType", "AHD",       "--toHeightType", "Ellipsoid",
+                                           "--inputFile",      "points.csv"};
   const std::string geoid = velmora.programFolder() + "AUSGeoid2020.gsb";
   const std::string results =
-      "-33.50000000,151.25000000,10.000\n-31.50000000,115.75000000,20.000\n-20.25000000,130.50000000,30.000\n";
+      "-33.50000000,151.25000000,10.000\n-31.50000000,115.75000000,20.000\n-20.25000000,130.50000000,30."
+      "000\n";
   expectRun(velmora.run(arguments),
             {0, results,
              "velmora: warning: cannot use the geoid file '" + geoid +
-                 "' (needed for the heights): error 321: Cannot open file; looked in " + velmora.programFolder() +
-                 ", " + binaryFolder() + "\n" + geoid +
+                 "' (needed for the heights): error 321: Cannot open file; looked in " +
+                 velmora.programFolder() + ", " + binaryFolder() + "\n" + geoid +
                  " does not exist\n"
-                 "velmora: warning: 3 points had no geoid file, their heights converted without its separation (first: points.csv line "
+                 "velmora: warning: 3 points had no geoid file, their heights converted without its "
+                 "separation (first: points.csv line "
                  "1); --strict makes these errors\n"});
   const ProcessResult quiet = velmora.run(with({"--quiet"}, arguments));
   EXPECT_EQ(quiet.standardOutput, results);
@@ -514,12 +529,15 @@ TEST(ConversionE2e, MissingFilesGiveTheSameBytesOnAnyNumberOfThreads) {
   EXPECT_EQ(reference.standardError,
             "velmora: warning: cannot use the grid file '" + folder +
                 "GDA2020_Australia.gsb' (needed by --useGridShift): error 321: Cannot open file; looked in " +
-                folder + ", " + binaryFolder() + "\n"
+                folder + ", " + binaryFolder() +
+                "\n"
                 "velmora: warning: cannot use the geoid file '" +
-                folder + "AUSGeoid2020.gsb' (needed for the heights): error 321: Cannot open file; looked in " +
+                folder +
+                "AUSGeoid2020.gsb' (needed for the heights): error 321: Cannot open file; looked in " +
                 folder + ", " + binaryFolder() + "\n" + folder +
                 "AUSGeoid2020.gsb does not exist\n"
-                "velmora: warning: 20000 points had no geoid file, their heights converted without its separation (first: points.csv "
+                "velmora: warning: 20000 points had no geoid file, their heights converted without its "
+                "separation (first: points.csv "
                 "line 1); --strict makes these errors\n");
   for (const char* threads : {"2", "7"}) {
     std::vector<std::string> arguments{"--threads", threads};

@@ -100,6 +100,36 @@ TEST(ColumnsE2e, StrictFailsUnreadablePointsButKeepsTheRestOfTheLine) {
              "height field\n"});
 }
 
+// --epochColumn: each line at its own epoch (a decimal year or an ISO date) to the target epoch; a
+// line without a readable epoch fails with --strict, and without it is converted at --epoch with a
+// warning. The values: ITRF2014 at 2010.0 and at 2020-07-01 to 2025.5 through GDA2020, as cct gives
+// them (see TransformDatumItrf in the pipeline tests for the pipeline).
+TEST(ColumnsE2e, EpochColumnGivesEachLineItsEpoch) {
+  const VelmoraFolder velmora;
+  velmora.writeInWorkFolder("points.csv",
+                            "A,-33.85,151.2,2010\nB,-33.85,151.2,2020-07-01\nC,-33.85,151.2,x\n");
+  const std::vector<std::string> options{"--fromDatum",   "ITRF2014", "--toDatum",   "ITRF2014",
+                                         "--toEpoch",     "2025.5",   "--columns",   "2,3",
+                                         "--epochColumn", "4",        "--inputFile", "points.csv"};
+  std::vector<std::string> strict = options;
+  strict.push_back("--strict");
+  expectRun(velmora.run(strict),
+            {1, "A,-33.84999240,151.20000305,2010\nB,-33.84999755,151.20000099,2020-07-01\nC,,,x\n",
+             "velmora: points.csv line 3, field 4 (epoch): expected a decimal year or an ISO date such as "
+             "2020-07-01, got 'x'\n"});
+  std::vector<std::string> threads = options;
+  for (const std::string_view count : {"1", "3"}) {
+    threads.insert(threads.end(), {"--threads", std::string(count), "--epoch", "2010", "--quiet"});
+    expectRun(velmora.run(threads),
+              {0,
+               "A,-33.84999240,151.20000305,2010\nB,-33.84999755,151.20000099,2020-07-01\n"
+               "C,-33.84999240,151.20000305,x\n",
+               ""});
+  }
+  expectRun(velmora.run({"--epochColumn", "3", "-33", "151"}),
+            {1, "", "velmora: --epochColumn 3: needs --columns (the epoch is a field of each line)\n"});
+}
+
 // Every row has the same fields, whatever failed on it, and a line that would mislead a reader
 // downstream is an error with --strict and a warning without.
 TEST(ColumnsE2e, RowsKeepTheirFieldCountAndBrokenLinesAreSaid) {
@@ -144,7 +174,8 @@ TEST(ColumnsE2e, RowsKeepTheirFieldCountAndBrokenLinesAreSaid) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     velmora.writeInWorkFolder("points.csv", c.input);
-    const std::vector<std::string> arguments = with(with(kGda94To2020, c.options), {"--inputFile", "points.csv"});
+    const std::vector<std::string> arguments =
+        with(with(kGda94To2020, c.options), {"--inputFile", "points.csv"});
     expectRun(velmora.run(with({"--strict"}, arguments)),
               {1, c.strictOutput, "velmora: points.csv line 2" + c.message + "\n"});
     const ProcessResult lax = velmora.run(arguments);

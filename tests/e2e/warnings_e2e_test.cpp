@@ -39,7 +39,8 @@ TEST(WarningsE2e, OptionProblemsAreSaidOnceEachBeforeTheResults) {
        "-33.85678000,151.21530000,0.000\n",
        "velmora: warning: --fromDatum 'gda94': unknown datum; expected AGD66, AGD84, GDA94, GDA2020, ANG, "
        "ISG, "
-       "NZGD49, NZGD2000, WGS84, ITRF2000, ITRF2008, ITRF2014 or ITRF2020 (names are case-sensitive: GDA94)\n"
+       "NZGD49, NZGD2000, WGS84, ITRF2000, ITRF2008, ITRF2014, ITRF2020 or ATRF2014 (names are "
+       "case-sensitive: GDA94)\n"
        "velmora: warning: --toHeightType 'ahd': unknown height type; expected NONE, Ellipsoid, AHD, AVWS, "
        "NZVD2016 or a New Zealand local datum that velmora --help lists, such as Dunedin1958 (names are "
        "case-sensitive: AHD)\n"},

@@ -17,10 +17,10 @@ namespace velmora {
 namespace {
 
 TEST(GridErrorTable, KeepsTheLibraryOrderAndEndsWithTheTerminator) {
-  const std::array<GridError, 51> order = {0,   1,   2,   3,   101, 201, 202, 203, 204, 205, 207, 208, 206,
+  const std::array<GridError, 53> order = {0,   1,   2,   3,   101, 201, 202, 203, 204, 205, 207, 208, 206,
                                            301, 302, 303, 304, 305, 306, 307, 308, 309, 310, 311, 312, 313,
                                            314, 315, 316, 317, 318, 319, 320, 321, 322, 323, 324, 325, 326,
-                                           327, 328, 329, 330, 331, 332, 333, 334, 335, 336, 337, 338};
+                                           327, 328, 329, 330, 331, 332, 333, 334, 335, 336, 337, 338, 339, 340};
   for (std::size_t i = 0; i < order.size(); ++i) {
     EXPECT_EQ(kGridErrorMessages[i].code, order[i]) << "entry " << i;
     EXPECT_NE(kGridErrorMessages[i].message, nullptr) << "entry " << i;

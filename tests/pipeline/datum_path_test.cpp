@@ -515,5 +515,75 @@ TEST(TransformDatumRegions, EveryPairInTheNewZealandAreaAndOutsideTheSupportedAr
   }
 }
 
+// A target epoch moves positions with the plate: the source side at its epoch onto GDA2020 or
+// GDA94, the target side back at the target's. Against cct, within 0.1 mm, with the steps of the
+// comment above and "+step +proj=set +v_4=EPOCH" before each side:
+//   ITRF2014 -> ITRF2014   PMM | -PMM
+//   ITRF2020 -> ATRF2014   -T1420 PMM | -PMM
+//   ITRF2000 -> ITRF2014   I0094 (WGS84 to GRS80) G9420 | -PMM
+// Each also through the per-point overload: the run's epoch elsewhere, the point's own.
+TEST(TransformDatumItrf, TargetEpochMovesThePositionWithThePlate) {
+  struct Row {
+    Datum from;
+    Datum to;
+    LatLon point;
+    double epoch;
+    double toEpoch;
+    LatLon proj;
+  };
+  const Row rows[] = {
+      {Datum::kItrf2014,
+       Datum::kItrf2014,
+       {-33.85, 151.2},
+       2010.0,
+       2025.5,
+       {-33.849992396205, 151.200003052926}},
+      {Datum::kItrf2020,
+       Datum::kAtrf2014,
+       {-12.46344, 130.8456},
+       2031.25,
+       2015.0,
+       {-12.463448642369, 130.845594663408}},
+      {Datum::kItrf2000,
+       Datum::kItrf2014,
+       {-31.95224, 115.8614},
+       2005.0,
+       2026.9,
+       {-31.952228473897, 115.861408899519}},
+  };
+  for (const Row& row : rows) {
+    ConversionSettings settings;
+    settings.fromDatum = row.from;
+    settings.toDatum = row.to;
+    settings.epoch = row.epoch;
+    settings.toEpoch = row.toEpoch;
+    const Converter converter(settings);
+    const Coordinates point{row.point.latitude, row.point.longitude, 0.0};
+    const Coordinates c = converter.transformPoint(point).coordinates;
+    EXPECT_LT(test::groundOffset(row.proj, LatLon{c.first, c.second}).length(), 1e-4)
+        << describe(row.from, row.to, row.point);
+    settings.epoch = 1994.0;
+    const Coordinates own = Converter(settings).transformPoint(point, row.epoch).coordinates;
+    EXPECT_EQ(own.first, c.first);
+    EXPECT_EQ(own.second, c.second);
+  }
+}
+
+// ATRF2014 holds ITRF2014's positions: to GDA2020 by the same rates, to ITRF2014 unchanged.
+TEST(TransformDatumItrf, Atrf2014IsItrf2014) {
+  constexpr LatLon kSydney{-33.85678, 151.2153};
+  for (const Datum partner :
+       {Datum::kGda2020, Datum::kGda94, Datum::kAgd66, Datum::kItrf2020, Datum::kWgs84}) {
+    expectBitEqual(transformDatum(kSydney.latitude, kSydney.longitude, Datum::kAtrf2014, partner, 2026.9,
+                                  false, false, ""),
+                   transformDatum(kSydney.latitude, kSydney.longitude, Datum::kItrf2014, partner, 2026.9,
+                                  false, false, ""),
+                   describe(Datum::kAtrf2014, partner, kSydney));
+  }
+  expectBitEqual(transformDatum(kSydney.latitude, kSydney.longitude, Datum::kItrf2014, Datum::kAtrf2014,
+                                2026.9, false, false, ""),
+                 kSydney, "ITRF2014 to ATRF2014");
+}
+
 }  // namespace
 }  // namespace velmora

@@ -57,7 +57,8 @@ class NzGridTest : public ::testing::Test {
 
 // Forward adds PROJ's shift at the NZGD49 point; inverse subtracts the shift at the NZGD2000 point,
 // so taking PROJ's input as NZGD2000 it must give at - (shifted - at). The New Zealand rule reaches
-// the same grid from the Australian datums, also after an AGD grid that is not there.
+// the same grid from the Australian datums, also after an AGD grid that is not there. A WGS84 side
+// would have gone through the deformation model, which is not there: that miss is reported.
 TEST_F(NzGridTest, ForwardAndInverseMatchProjsShift) {
   struct Pair {
     Datum from;
@@ -88,7 +89,11 @@ TEST_F(NzGridTest, ForwardAndInverseMatchProjsShift) {
       EXPECT_EQ(step.reverse, !pair.forward);
       ASSERT_NE(step.subGrid, nullptr);
       EXPECT_EQ(step.subGrid->name(), "NZNAT   ");
-      EXPECT_FALSE(r.datum.gridMissed);
+      const bool modelMissed = pair.from == Datum::kWgs84 || pair.to == Datum::kWgs84;
+      EXPECT_EQ(r.datum.gridMissed, modelMissed);
+      if (modelMissed) {
+        EXPECT_EQ(r.datum.deformationMiss, DeformationMiss::kNotOpen);
+      }
       EXPECT_EQ(r.datum.newZealandRule, pair.newZealandRule);
     }
   }
@@ -118,8 +123,8 @@ TEST_F(NzGridTest, SevenParametersWhereTheGridDoesNotServe) {
        GridId::kNzgd2000},
       {"rule, optional file missing", Datum::kAgd66, Datum::kGda94, false, true, kWellington, true,
        GridId::kAgd66},
-      {"rule without AGD grid leg", Datum::kAgd84, Datum::kWgs84, false, true, kWellington, false,
-       GridId::kAgd66},
+      {"rule without AGD grid leg, no deformation model", Datum::kAgd84, Datum::kWgs84, false, true,
+       kWellington, true, GridId::kNzDeformation},
       {"no --useGridShift", Datum::kNzgd49, Datum::kNzgd2000, true, false, kWellington, false,
        GridId::kAgd66},
   };

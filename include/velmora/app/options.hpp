@@ -28,6 +28,7 @@ struct RunOptions {
     bool zone = false;
     bool isgSubZone = false;
     bool epoch = false;
+    bool toEpoch = false;
   } unreadable;
   bool strict = false;                      // "--strict"
   bool quiet = false;                       // "--quiet": no warnings without --strict
@@ -39,6 +40,7 @@ struct RunOptions {
   std::string outputFile;                   // its last value
   bool progress = false;                    // "--progress"
   std::optional<ColumnSpec> columns;        // "--columns A,B[,H]"
+  int epochColumn = 0;                      // "--epochColumn N": each line's source epoch; 0: none
   Delimiter delimiter = Delimiter::kComma;  // "--delimiter"
   std::uint64_t skipLines = 0;              // "--skipLines N": header lines copied unchanged
   std::string comment;                      // "--comment C": lines starting so are copied; empty: none
@@ -61,6 +63,11 @@ struct OptionText {
   std::string_view name;
   std::optional<std::string_view> value;
 };
+
+// An epoch as --epoch, --toEpoch and --epochColumn read it: a decimal year, or an ISO date or date
+// and time ("2020-07-01", "2020-07-01T12:00:00Z") as a decimal year (the year plus the seconds since
+// 1 January over the seconds in that year). Nothing for any other text.
+std::optional<double> readEpochText(std::string_view text);
 
 // The name of a grid slot as --grid and --extraGrid read it ("AUSGeoid2020").
 std::string_view gridSlotName(GridId grid);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "velmora/deformation/time_function.hpp"
+#include "velmora/gridfile/grid_error.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 
 namespace velmora {
@@ -83,6 +84,11 @@ class DeformationModel {
   // Reads the master file and opens every component's grid (found beside it). Nothing, and the
   // reason in words, when the file or a grid cannot be read.
   static std::unique_ptr<DeformationModel> open(const std::string& path, std::string& problem);
+  // The same with the failure as a code of the grid library: 321 a master file that cannot be
+  // opened, 338 in a build without a JSON parser, 337 a master file not read, else the code of the
+  // grid that failed.
+  static std::unique_ptr<DeformationModel> open(const std::string& path, std::string& problem,
+                                                GridError& error);
 
   // A component's grids: the horizontal offsets (north in the latitude-shift field, east in the
   // longitude-shift field with the sign the grid library gives longitude shifts, in the model's

@@ -45,6 +45,8 @@ inline constexpr GridError kGridContentMismatch = 335;     // writing: the grid 
 inline constexpr GridError kGridWriteFailed = 336;         // writing: the encoder failed
 inline constexpr GridError kGridHoldsHeights = 337;        // a height grid where shifts are needed
 inline constexpr GridError kGridHoldsShifts = 338;         // a horizontal shift grid where heights are needed
+inline constexpr GridError kGridInvalidModel = 339;        // a deformation model master file not read
+inline constexpr GridError kGridNoModelSupport = 340;      // a deformation model in a build without JSON
 
 struct GridErrorMessage {
   GridError code;
@@ -52,7 +54,7 @@ struct GridErrorMessage {
 };
 
 // Every code with its message, in the library's table order, closed by {-1, nullptr}.
-extern const std::array<GridErrorMessage, 52> kGridErrorMessages;
+extern const std::array<GridErrorMessage, 54> kGridErrorMessages;
 
 // The message of a code, or nullptr for a code the table does not hold.
 const char* gridErrorMessage(GridError code);

@@ -228,6 +228,18 @@ std::string_view gridFormatsRead();
 // "horizontal", "geoid" or "vertical".
 std::string_view gridContentName(GridContent content);
 
+// Which samples of a GeoTIFF grid are read. A deformation model's displacement grid
+// (TYPE=DEFORMATION_MODEL) is read only when asked for, since its offsets are metres (or degrees)
+// rather than arc-seconds: its horizontal offsets as a horizontal grid, north_offset in the
+// latitude-shift field and east_offset in the longitude-shift field (stored positive west like
+// every longitude shift), both as stored; its vertical_offset (metres) as a vertical grid. A "3D"
+// grid holds both: each reading gives one. Other forms and types ignore the choice.
+enum class GridSamples {
+  kDefault,
+  kDeformationHorizontal,
+  kDeformationVertical,
+};
+
 // Opens a grid file, the form chosen by gridFormFromName; nullptr on any failure (missing or empty
 // name, unknown extension, unreadable or invalid file). Prints nothing.
 std::unique_ptr<GridFile> openGridFile(std::string_view fileName);
@@ -235,6 +247,8 @@ std::unique_ptr<GridFile> openGridFile(std::string_view fileName);
 // The same, with the code of the failure (grid_error.hpp): the reader's code, 321 also for a name
 // without a known extension, 326 for a GeoTIFF file in a build without libtiff; kGridOk with a grid.
 std::unique_ptr<GridFile> openGridFile(std::string_view fileName, GridError& error);
+// The same, reading the samples chosen.
+std::unique_ptr<GridFile> openGridFile(std::string_view fileName, GridError& error, GridSamples samples);
 
 // Releases the grid (closing its file if still open) and empties the holder; nothing for none.
 void closeGridFile(std::unique_ptr<GridFile>& grid);

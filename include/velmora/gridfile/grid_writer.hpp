@@ -23,6 +23,15 @@ struct GridNode {
   float lonShift = 0.0F;  // file unit, WEST positive
   float latAccuracy = 0.0F;
   float lonAccuracy = 0.0F;
+  float vertical = 0.0F;  // a three-dimensional deformation grid's vertical offset, metres
+};
+
+// What a GeoTIFF holds when it is a deformation model's displacement grid (TYPE=DEFORMATION_MODEL).
+enum class DeformationGridType {
+  kNone,        // not one: the offsets of GridImage::content
+  kHorizontal,  // east_offset (the node's lonShift, turned east positive) and north_offset (latShift)
+  kVertical,    // vertical_offset: the node's latShift
+  k3d,          // east_offset, north_offset and vertical_offset (the node's vertical)
 };
 
 struct SubGridImage {
@@ -55,6 +64,9 @@ struct GridImage {
   // latShift is the value (metres, times the unit's arc-second factor: 1 for SECONDS), and NaN
   // marks a node without data.
   GridContent content = GridContent::kHorizontal;
+  // For the GeoTIFF writer: a deformation model's grid instead, values as stored, in offsetUnit.
+  DeformationGridType deformation = DeformationGridType::kNone;
+  std::string offsetUnit = "metre";  // of east_offset and north_offset: "metre" or "degree"
 };
 
 struct BinaryLayout {
@@ -83,8 +95,9 @@ GridError encodeGtxGrid(const GridImage& image, std::string& bytes);
 // PixelIsPoint, GDAL_METADATA with TYPE, DESCRIPTION and UNITTYPE per sample and
 // positive_value=east. A horizontal grid has latitude_offset and longitude_offset in arc-seconds
 // and, when any is not zero, the two accuracies; a geoid geoid_undulation and a vertical grid
-// vertical_offset, in metres. Nodes without data (NaN; for heights also -998 and below) get -32768
-// and a GDAL_NODATA tag. 0, 326 in a build
+// vertical_offset, in metres; a deformation model's grid (GridImage::deformation) TYPE=
+// DEFORMATION_MODEL with DISPLACEMENT_TYPE and UNCERTAINTY_TYPE=NONE. Nodes without data (NaN; for
+// heights also -998 and below) get -32768 and a GDAL_NODATA tag. 0, 326 in a build
 // without libtiff, 335 bounds that do not hold the nodes, 336 when libtiff fails.
 GridError encodeGeoTiffGrid(const GridImage& image, std::string& bytes);
 
