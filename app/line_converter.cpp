@@ -43,29 +43,81 @@ struct LineFormatter {
   std::string latitudeText;
   std::string longitudeText;
   std::string method;
+  OutputForm form;
+  AngleTextOptions angles;
+  Delimiter delimiter = Delimiter::kComma;  // of the output line
+  std::string scratch;
 };
+
+// An angle text made to sit in a field: with blanks between fields its hemisphere letter follows
+// the last group directly (its groups are joined by ':' later); between other delimiters a text
+// with the seconds sign is quoted, its quotes doubled, as RFC 4180 requires.
+void fitField(std::string& text, LineFormatter& f) {
+  if (f.delimiter == Delimiter::kSpace) {
+    if (f.form.dmsForm == DmsForm::kHemisphere && text.size() >= 2) text.erase(text.size() - 2, 1);
+    return;
+  }
+  if (f.form.dmsForm != DmsForm::kSymbols || text.find('"') == std::string::npos) return;
+  f.scratch.assign(1, '"');
+  for (const char c : text) {
+    if (c == '"') f.scratch.push_back('"');
+    f.scratch.push_back(c);
+  }
+  f.scratch.push_back('"');
+  text.swap(f.scratch);
+}
 
 // The DMS or DM texts of latitude and longitude; false for the numeric forms.
 bool formatAngleTexts(CoordType toCoordType, const Coordinates& c, LineFormatter& f) {
   if (toCoordType == CoordType::kDms) {
-    formatDms(c.first, true, f.latitudeText);
-    formatDms(c.second, false, f.longitudeText);
-    return true;
+    formatDms(c.first, true, f.angles, f.latitudeText);
+    formatDms(c.second, false, f.angles, f.longitudeText);
+  } else if (toCoordType == CoordType::kDm) {
+    formatDm(c.first, true, f.angles, f.latitudeText);
+    formatDm(c.second, false, f.angles, f.longitudeText);
+  } else {
+    return false;
   }
-  if (toCoordType == CoordType::kDm) {
-    formatDm(c.first, true, f.latitudeText);
-    formatDm(c.second, false, f.longitudeText);
-    return true;
+  if (f.form.dmsForm != DmsForm::kPlain) {
+    fitField(f.latitudeText, f);
+    fitField(f.longitudeText, f);
   }
-  return false;
+  return true;
 }
 
 // Inside, the results are latitude first for geographic coordinates, as they were given.
 std::string_view formatResult(CoordType toCoordType, const Coordinates& c, LineFormatter& f) {
-  if (formatAngleTexts(toCoordType, c, f))
-    return angleResultLine(f.latitudeText, f.longitudeText, c.height, f.line);
-  if (toCoordType == CoordType::kEn) return enResultLine(c.first, c.second, c.height, f.line);
-  return ddResultLine(c.first, c.second, c.height, f.line);
+  if (f.form.isDefault()) {
+    if (formatAngleTexts(toCoordType, c, f))
+      return angleResultLine(f.latitudeText, f.longitudeText, c.height, f.line);
+    if (toCoordType == CoordType::kEn) return enResultLine(c.first, c.second, c.height, f.line);
+    return ddResultLine(c.first, c.second, c.height, f.line);
+  }
+  // Decimals or a DMS form chosen: the same fields, each number with its decimals.
+  char* const last = f.line.data() + f.line.size();
+  char* p = f.line.data();
+  const auto text = [&](std::string_view value) {
+    if (p != nullptr && static_cast<std::size_t>(last - p) > value.size()) p = std::copy(value.begin(), value.end(), p);
+    else p = nullptr;
+  };
+  const auto number = [&](double value, int decimals) {
+    if (p != nullptr) p = appendFixed(p, last, value, decimals);
+  };
+  if (formatAngleTexts(toCoordType, c, f)) {
+    text(f.latitudeText);
+    text(",");
+    text(f.longitudeText);
+  } else {
+    const int decimals = f.form.decimals.value_or(toCoordType == CoordType::kEn ? kMetreDecimals : kDegreeDecimals);
+    number(c.first, decimals);
+    text(",");
+    number(c.second, decimals);
+  }
+  text(",");
+  number(c.height, f.form.heightDecimals.value_or(kMetreDecimals));
+  text("\n");
+  if (p == nullptr) return "\n";  // cannot happen: the line holds the largest doubles at 12 decimals
+  return std::string_view(f.line.data(), static_cast<std::size_t>(p - f.line.data()));
 }
 
 // Where a line came from, for messages: a line of the input file, or the positional arguments.
@@ -112,7 +164,11 @@ class LineConverter {
         convertsHeights_(converter.settings().fromHeightType != HeightType::kNone &&
                          converter.settings().toHeightType != HeightType::kNone),
         zoneField_(converter.settings().autoToZone && toCoordType_ == CoordType::kEn),
-        factorFields_(converter.settings().gridFactors) {}
+        factorFields_(converter.settings().gridFactors) {
+    formatter_.form = options.form;
+    formatter_.angles = AngleTextOptions{options.form.decimals, options.form.dmsForm};
+    formatter_.delimiter = options.record.delimiter;
+  }
 
   void convert(const LineFields& line, LinePlace place, BlockOutput& output) {
     if (!options_.strict && !options_.tally && !options_.warnings) {
@@ -213,11 +269,12 @@ class LineConverter {
       text.assign(buffer.data(), end == nullptr ? buffer.data() : end);
     };
     if (!formatAngleTexts(toCoordType_, c, formatter_)) {
-      const int decimals = toCoordType_ == CoordType::kEn ? kMetreDecimals : kDegreeDecimals;
+      const int decimals =
+          options_.form.decimals.value_or(toCoordType_ == CoordType::kEn ? kMetreDecimals : kDegreeDecimals);
       fixed(c.first, decimals, formatter_.latitudeText);
       fixed(c.second, decimals, formatter_.longitudeText);
     }
-    fixed(c.height, kMetreDecimals, heightText_);
+    fixed(c.height, options_.form.heightDecimals.value_or(kMetreDecimals), heightText_);
     if (options_.record.delimiter == Delimiter::kSpace) {
       // Blanks separate the fields: the groups of an angle are joined by colons, as they are read.
       std::replace(formatter_.latitudeText.begin(), formatter_.latitudeText.end(), ' ', ':');

@@ -54,6 +54,9 @@ enum class Option {
   kQuiet,
   kShowFactors,
   kTmFormulas,
+  kDecimals,
+  kHeightDecimals,
+  kDmsFormat,
 };
 
 struct OptionName {
@@ -62,7 +65,7 @@ struct OptionName {
   bool takesValue;
 };
 
-constexpr std::array<OptionName, 37> kOptions{{
+constexpr std::array<OptionName, 40> kOptions{{
     {"--inputFile", Option::kInputFile, true},
     {"--fromDatum", Option::kFromDatum, true},
     {"--fromCoordType", Option::kFromCoordType, true},
@@ -88,6 +91,9 @@ constexpr std::array<OptionName, 37> kOptions{{
     {"--showMethod", Option::kShowMethod, false},
     {"--showFactors", Option::kShowFactors, false},
     {"--tmFormulas", Option::kTmFormulas, true},
+    {"--decimals", Option::kDecimals, true},
+    {"--heightDecimals", Option::kHeightDecimals, true},
+    {"--dmsFormat", Option::kDmsFormat, true},
     {"--summary", Option::kSummary, false},
     {"--help", Option::kHelp, false},
     {"--version", Option::kVersion, false},
@@ -431,6 +437,28 @@ void applyOption(const OptionName& entry, std::string_view value, RunOptions& li
     case Option::kShowFactors:
       settings.gridFactors = true;
       break;
+    case Option::kDecimals:
+    case Option::kHeightDecimals: {
+      const std::optional<long long> decimals = readExactInteger(value);
+      if (!decimals || *decimals < 0 || *decimals > kMaxDecimals) {
+        line.errors.push_back(quoted(entry.name, value) + ": expected a number of decimals from 0 to 12");
+        break;
+      }
+      (entry.option == Option::kDecimals ? line.form.decimals : line.form.heightDecimals) =
+          static_cast<int>(*decimals);
+      break;
+    }
+    case Option::kDmsFormat:
+      if (value == "plain") {
+        line.form.dmsForm = DmsForm::kPlain;
+      } else if (value == "hemisphere") {
+        line.form.dmsForm = DmsForm::kHemisphere;
+      } else if (value == "symbols") {
+        line.form.dmsForm = DmsForm::kSymbols;
+      } else {
+        line.errors.push_back(quoted(entry.name, value) + ": expected plain, hemisphere or symbols");
+      }
+      break;
     case Option::kTmFormulas:
       if (value == "redfearn") {
         settings.tmFormulas = TmFormulas::kRedfearn;
@@ -585,6 +613,12 @@ std::string settingText(Option option, std::optional<GridId> slot, const RunOpti
       return line.gridFolder;
     case Option::kTmFormulas:
       return std::to_string(static_cast<int>(settings.tmFormulas));
+    case Option::kDecimals:
+      return std::to_string(line.form.decimals.value_or(-1));
+    case Option::kHeightDecimals:
+      return std::to_string(line.form.heightDecimals.value_or(-1));
+    case Option::kDmsFormat:
+      return std::to_string(static_cast<int>(line.form.dmsForm));
     case Option::kToZone:
       return settings.autoToZone ? "auto" : std::to_string(settings.toZone.value_or(0));
     case Option::kGrid:

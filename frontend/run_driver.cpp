@@ -199,6 +199,7 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
   const PointOptions options{
       .strict = line.strict,
       .showMethod = line.showMethod,
+      .form = line.form,
       .tally = explain,
       .warnings = warn,
       .inputName = inputName,

@@ -150,6 +150,7 @@ class PyConverter {
     line.settings.homeGridFolder = folders.home;
     line.settings.gridFiles = line.gridFiles;
     converter_.emplace(line.settings);
+    angleText_ = AngleTextOptions{line.form.decimals, line.form.dmsForm};
     // A grid the run needs but cannot open stops a strict converter; a lax one goes on as the
     // program does without --strict, by parameters or without the geoid, and its points say so.
     if (strict_) {
@@ -325,11 +326,11 @@ class PyConverter {
         if (angleOutput) {
           const bool dms = settings.toCoordType == CoordType::kDms;
           if (dms) {
-            formatDms(outA[i], true, textOutA[i]);
-            formatDms(outB[i], false, textOutB[i]);
+            formatDms(outA[i], true, angleText_, textOutA[i]);
+            formatDms(outB[i], false, angleText_, textOutB[i]);
           } else {
-            formatDm(outA[i], true, textOutA[i]);
-            formatDm(outB[i], false, textOutB[i]);
+            formatDm(outA[i], true, angleText_, textOutA[i]);
+            formatDm(outB[i], false, angleText_, textOutB[i]);
           }
         }
         // Neighbouring points mostly share their method: its name is made only when it changes.
@@ -506,6 +507,7 @@ class PyConverter {
 
   bool strict_;
   std::optional<Converter> converter_;
+  AngleTextOptions angleText_;  // decimals and form of DMS and DM text
 };
 
 }  // namespace

@@ -158,6 +158,15 @@ def test_factors_as_the_program_and_as_frame_columns(tmp_path):
         velmora.Converter(show_factors=True)
 
 
+def test_dms_format_and_decimals_shape_the_text():
+    options = dict(from_datum="GDA2020", to_datum="GDA2020", to_type="DMS")
+    result = velmora.Converter(dms_format="hemisphere", decimals=2, **options).convert(-33.99999999, 151.215297)
+    assert (result.a[0], result.b[0]) == ("34 0 0.00 S", "151 12 55.07 E")
+    assert velmora.Converter(dms_format="symbols", **options).convert(-33.856767, 151.215297).a[0] == "33\u00b051'24.3612\"S"
+    with pytest.raises(ValueError, match="expected plain, hemisphere or symbols"):
+        velmora.Converter(dms_format="fancy")
+
+
 def test_tm_formulas_reach_the_exact_projection():
     """9.5 degrees from zone 56's meridian: GeographicLib's exact projection gives E = -389110.9150541917."""
     options = dict(from_datum="GDA2020", to_datum="GDA2020", to_type="EN", zone=56, strict=False)

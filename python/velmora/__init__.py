@@ -15,6 +15,9 @@ that is not when heights are converted, a DMS/DM str with no UTF-8 form (lone su
 ``Result.problems()`` says why (``Result.problem``: codes into ``Result.problem_names``). The other codes name what was applied, as
 ``--showMethod`` prints it, numbered in order of first appearance by point index, so the same input
 gives the same codes whatever the thread count.
+
+``decimals`` and ``dms_format`` shape the DMS and DM text output as ``--decimals`` and ``--dmsFormat``
+do (numeric output is float64 whatever they say).
 """
 
 from __future__ import annotations
@@ -51,6 +54,8 @@ _OPTIONS = {
     "to_epoch": "--toEpoch",
     "hemisphere": "--hemisphere",
     "tm_formulas": "--tmFormulas",
+    "decimals": "--decimals",
+    "dms_format": "--dmsFormat",
 }
 _FLAGS = {
     "use_grid_shift": "--useGridShift",
@@ -58,7 +63,7 @@ _FLAGS = {
     "use_ausgeoid98": "--useAusGeoid98",
     "show_factors": "--showFactors",
 }
-_OPTIONAL = {"from_height", "to_height", "to_zone", "isg_sub_zone", "to_epoch"}  # None: not given
+_OPTIONAL = {"from_height", "to_height", "to_zone", "isg_sub_zone", "to_epoch", "decimals"}  # None: not given
 _EPOCHS = ("epoch", "to_epoch")  # a value, or one per point
 
 
@@ -241,6 +246,8 @@ class Converter:
         use_grid_shift: bool = False,
         hemisphere: str = "S",
         tm_formulas: str = "redfearn",
+        decimals: Any = None,
+        dms_format: str = "plain",
         use_itrf2008: bool = False,
         use_ausgeoid98: bool = False,
         show_factors: bool = False,
@@ -255,6 +262,7 @@ class Converter:
             from_datum=from_datum, from_type=from_type, from_height=from_height, to_datum=to_datum,
             to_type=to_type, to_height=to_height, zone=zone, to_zone=to_zone, isg_sub_zone=isg_sub_zone,
             epoch=epoch, to_epoch=to_epoch, hemisphere=hemisphere, tm_formulas=tm_formulas,
+            decimals=decimals, dms_format=dms_format,
             use_grid_shift=use_grid_shift, use_itrf2008=use_itrf2008, use_ausgeoid98=use_ausgeoid98,
             show_factors=show_factors, grid_folder=grid_folder, grids=grids, extra_grids=extra_grids,
             strict=strict,

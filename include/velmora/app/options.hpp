@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "velmora/app/record_options.hpp"
+#include "velmora/app/result_line.hpp"
 #include "velmora/converter.hpp"
 
 namespace velmora {
@@ -33,6 +34,7 @@ struct RunOptions {
   bool strict = false;                      // "--strict"
   bool quiet = false;                       // "--quiet": no warnings without --strict
   bool showMethod = false;                  // "--showMethod"
+  OutputForm form;                          // "--decimals", "--heightDecimals", "--dmsFormat"
   bool summary = false;                     // "--summary"
   bool help = false;                        // "--help" or "-h"
   bool version = false;                     // "--version"
