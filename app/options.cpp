@@ -13,6 +13,7 @@
 #include "pipeline/datum_projection.hpp"
 #include "pipeline/height_plan.hpp"
 #include "velmora/app/program_folder.hpp"
+#include "velmora/geodesy/nz_circuits.hpp"
 
 namespace velmora {
 
@@ -57,6 +58,8 @@ enum class Option {
   kDecimals,
   kHeightDecimals,
   kDmsFormat,
+  kFromCircuit,
+  kToCircuit,
 };
 
 struct OptionName {
@@ -65,7 +68,7 @@ struct OptionName {
   bool takesValue;
 };
 
-constexpr std::array<OptionName, 40> kOptions{{
+constexpr std::array<OptionName, 42> kOptions{{
     {"--inputFile", Option::kInputFile, true},
     {"--fromDatum", Option::kFromDatum, true},
     {"--fromCoordType", Option::kFromCoordType, true},
@@ -94,6 +97,8 @@ constexpr std::array<OptionName, 40> kOptions{{
     {"--decimals", Option::kDecimals, true},
     {"--heightDecimals", Option::kHeightDecimals, true},
     {"--dmsFormat", Option::kDmsFormat, true},
+    {"--fromCircuit", Option::kFromCircuit, true},
+    {"--toCircuit", Option::kToCircuit, true},
     {"--summary", Option::kSummary, false},
     {"--help", Option::kHelp, false},
     {"--version", Option::kVersion, false},
@@ -437,6 +442,18 @@ void applyOption(const OptionName& entry, std::string_view value, RunOptions& li
     case Option::kShowFactors:
       settings.gridFactors = true;
       break;
+    case Option::kFromCircuit:
+    case Option::kToCircuit: {
+      const NzCircuit* circuit = findNzCircuit(value);
+      if (circuit == nullptr) {
+        std::string names;
+        for (const NzCircuit& known : nzCircuits()) names.append(names.empty() ? "" : ", ").append(known.name);
+        line.errors.push_back(quoted(entry.name, value) + ": unknown circuit; expected one of " + names);
+        break;
+      }
+      (entry.option == Option::kFromCircuit ? settings.fromCircuit : settings.toCircuit) = circuit;
+      break;
+    }
     case Option::kDecimals:
     case Option::kHeightDecimals: {
       const std::optional<long long> decimals = readExactInteger(value);
@@ -613,6 +630,10 @@ std::string settingText(Option option, std::optional<GridId> slot, const RunOpti
       return line.gridFolder;
     case Option::kTmFormulas:
       return std::to_string(static_cast<int>(settings.tmFormulas));
+    case Option::kFromCircuit:
+      return settings.fromCircuit != nullptr ? std::string(settings.fromCircuit->name) : "";
+    case Option::kToCircuit:
+      return settings.toCircuit != nullptr ? std::string(settings.toCircuit->name) : "";
     case Option::kDecimals:
       return std::to_string(line.form.decimals.value_or(-1));
     case Option::kHeightDecimals:
@@ -847,6 +868,16 @@ std::vector<std::string> settingsProblems(const RunOptions& line) {
         "--fromCoordType EN or --toCoordType EN)");
   }
 
+  // A circuit for a side whose coordinates are not EN is never used.
+  const auto unusedCircuit = [&](const NzCircuit* circuit, bool grid, std::string_view option, std::string_view side) {
+    if (circuit != nullptr && !grid) {
+      problems.push_back(std::string(option) + " " + std::string(circuit->name) + ": the " + std::string(side) +
+                         " is not EN, so the circuit goes unused");
+    }
+  };
+  unusedCircuit(settings.fromCircuit, fromGrid, "--fromCircuit", "input");
+  unusedCircuit(settings.toCircuit, settings.toCoordType == CoordType::kEn, "--toCircuit", "output");
+
   const bool epochUsed = isEpochDatum(settings.fromDatum) || isEpochDatum(settings.toDatum);
   if (epochUsed && !line.unreadable.epoch &&
       !(settings.epoch >= kFirstEpoch && settings.epoch <= kLastEpoch)) {
@@ -908,11 +939,24 @@ std::optional<std::string> autoZoneProblem(const ConversionSettings& settings) {
          " grid has no UTM zones (auto serves AMG, MGA and UTM grids)";
 }
 
+std::optional<std::string> circuitProblem(const ConversionSettings& settings) {
+  const auto check = [](const NzCircuit* circuit, Datum datum, std::string_view option) -> std::optional<std::string> {
+    if (circuit == nullptr || datum == Datum::kNzgd2000 || datum == Datum::kNzgd49) return std::nullopt;
+    return std::string(option) + " " + std::string(circuit->name) + ": the circuits are grids of NZGD2000 and " +
+           "NZGD49, not of " + std::string(datumName(datum));
+  };
+  if (std::optional<std::string> problem = check(settings.fromCircuit, settings.fromDatum, "--fromCircuit"))
+    return problem;
+  return check(settings.toCircuit, settings.toDatum, "--toCircuit");
+}
+
 OptionVerdict judgeOptions(const RunOptions& options, OptionPolicy policy,
                            std::span<const std::string> frontEndProblems) {
   OptionVerdict verdict;
   verdict.errors = options.errors;
   if (const std::optional<std::string> problem = autoZoneProblem(options.settings))
+    verdict.errors.push_back(*problem);
+  if (const std::optional<std::string> problem = circuitProblem(options.settings))
     verdict.errors.push_back(*problem);
   if (options.epochColumn > 0) {
     const std::string named = "--epochColumn " + std::to_string(options.epochColumn);

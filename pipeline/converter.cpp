@@ -22,6 +22,7 @@
 #include "pipeline/height_plan.hpp"
 #include "velmora/deformation/deformation_model.hpp"
 #include "velmora/geodesy/map_projection.hpp"
+#include "velmora/geodesy/nz_circuits.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 
 namespace velmora {
@@ -198,6 +199,13 @@ GridError contentProblem(GridId id, const GridFile& grid) {
   return ntv2 || grid.content() != GridContent::kHorizontal ? kGridOk : kGridHoldsShifts;
 }
 
+// The grid of one side: the datum's, or a New Zealand circuit on its datum.
+ProjectionParams sideProjection(Datum datum, int zone, const NzCircuit* circuit, const ConversionSettings& settings) {
+  if (circuit != nullptr && (datum == Datum::kNzgd2000 || datum == Datum::kNzgd49))
+    return circuitProjection(*circuit, datum == Datum::kNzgd49);
+  return makeProjectionParams(datum, zone, settings.southernHemisphere, settings.isgSubZone);
+}
+
 // A height surface that was needed and not applied: the height written is not the one asked for.
 bool heightMissed(const HeightReport& height) {
   const auto missed = [](GeoidStatus status) {
@@ -341,13 +349,13 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
   // Only the projections of a grid side are built: Krueger's series compute their coefficients.
   const TmFormulas formulas = settings.tmFormulas;
   if (fromGrid) {
-    sourceProjection = MapProjection(makeProjectionParams(settings.fromDatum, settings.zone,
-                                                          settings.southernHemisphere, settings.isgSubZone),
+    sourceProjection = MapProjection(sideProjection(settings.fromDatum, settings.zone, settings.fromCircuit,
+                                                    settings),
                                      formulas);
   }
   if (toGrid) {
-    targetProjection = MapProjection(makeProjectionParams(settings.toDatum, settings.toZone.value_or(settings.zone),
-                                                          settings.southernHemisphere, settings.isgSubZone),
+    targetProjection = MapProjection(sideProjection(settings.toDatum, settings.toZone.value_or(settings.zone),
+                                                    settings.toCircuit, settings),
                                      formulas);
   }
   if (toGrid && settings.autoToZone && isUtmGrid(targetProjection.params())) {

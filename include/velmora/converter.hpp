@@ -33,6 +33,7 @@ namespace velmora {
 class DeformationModel;
 class GridFile;
 class SubGrid;
+struct NzCircuit;
 
 // The grid slots of a Converter: each names the files that serve one purpose. A slot is served by
 // its file (found by name, see GridState) and then by any extra files named for it, tried in order.
@@ -115,6 +116,11 @@ struct ConversionSettings {
   bool gridFactors = false;
   // The formulas of every Transverse Mercator grid (UTM-type zones, ISG, ANG, NZTM, circuits).
   TmFormulas tmFormulas = TmFormulas::kRedfearn;
+  // A New Zealand meridional circuit (nz_circuits.hpp) for the EN coordinates of an NZGD2000 or
+  // NZGD49 side instead of NZTM or the NZ Map Grid: its origin on that side's datum. None: the
+  // datum's grid. A circuit on a side of another datum, or not EN, goes unused.
+  const NzCircuit* fromCircuit = nullptr;
+  const NzCircuit* toCircuit = nullptr;
   // Where grid files are looked for, in order: each a prefix of file names, a folder ending in '/'
   // or empty for the current directory. No folder at all: the file names alone (current directory).
   std::vector<std::string> gridFolders;

@@ -167,6 +167,15 @@ def test_dms_format_and_decimals_shape_the_text():
         velmora.Converter(dms_format="fancy")
 
 
+def test_circuits_as_cs2cs():
+    """cs2cs -d 4 EPSG:4167 EPSG:2105 at 36.6297222222222 S, 175.114166666667 E: 827683.4464 431301.4254."""
+    result = velmora.Converter(from_datum="NZGD2000", to_datum="NZGD2000", to_type="EN",
+                               to_circuit="MountEden").convert(-36.6297222222222, 175.114166666667)
+    assert abs(result.a[0] - 431301.4254) < 1e-3 and abs(result.b[0] - 827683.4464) < 1e-3
+    with pytest.raises(ValueError, match="unknown circuit"):
+        velmora.Converter(to_circuit="Mount Eden")
+
+
 def test_tm_formulas_reach_the_exact_projection():
     """9.5 degrees from zone 56's meridian: GeographicLib's exact projection gives E = -389110.9150541917."""
     options = dict(from_datum="GDA2020", to_datum="GDA2020", to_type="EN", zone=56, strict=False)

@@ -56,6 +56,8 @@ _OPTIONS = {
     "tm_formulas": "--tmFormulas",
     "decimals": "--decimals",
     "dms_format": "--dmsFormat",
+    "from_circuit": "--fromCircuit",
+    "to_circuit": "--toCircuit",
 }
 _FLAGS = {
     "use_grid_shift": "--useGridShift",
@@ -63,7 +65,7 @@ _FLAGS = {
     "use_ausgeoid98": "--useAusGeoid98",
     "show_factors": "--showFactors",
 }
-_OPTIONAL = {"from_height", "to_height", "to_zone", "isg_sub_zone", "to_epoch", "decimals"}  # None: not given
+_OPTIONAL = {"from_height", "to_height", "to_zone", "isg_sub_zone", "to_epoch", "decimals", "from_circuit", "to_circuit"}  # None: not given
 _EPOCHS = ("epoch", "to_epoch")  # a value, or one per point
 
 
@@ -248,6 +250,8 @@ class Converter:
         tm_formulas: str = "redfearn",
         decimals: Any = None,
         dms_format: str = "plain",
+        from_circuit: Optional[str] = None,
+        to_circuit: Optional[str] = None,
         use_itrf2008: bool = False,
         use_ausgeoid98: bool = False,
         show_factors: bool = False,
@@ -262,7 +266,7 @@ class Converter:
             from_datum=from_datum, from_type=from_type, from_height=from_height, to_datum=to_datum,
             to_type=to_type, to_height=to_height, zone=zone, to_zone=to_zone, isg_sub_zone=isg_sub_zone,
             epoch=epoch, to_epoch=to_epoch, hemisphere=hemisphere, tm_formulas=tm_formulas,
-            decimals=decimals, dms_format=dms_format,
+            decimals=decimals, dms_format=dms_format, from_circuit=from_circuit, to_circuit=to_circuit,
             use_grid_shift=use_grid_shift, use_itrf2008=use_itrf2008, use_ausgeoid98=use_ausgeoid98,
             show_factors=show_factors, grid_folder=grid_folder, grids=grids, extra_grids=extra_grids,
             strict=strict,

@@ -101,6 +101,10 @@ std::vector<std::string> settingsProblems(const RunOptions& options);
 // option error with or without --strict.
 std::optional<std::string> autoZoneProblem(const ConversionSettings& settings);
 
+// --fromCircuit or --toCircuit for a side whose datum is neither NZGD2000 nor NZGD49: an option error
+// with or without --strict.
+std::optional<std::string> circuitProblem(const ConversionSettings& settings);
+
 // Which problems stop a run: under kStrict every one; under kLax only the errors, the rest being
 // warnings and the run going on with the settings read (scripts written before the checks rely on it).
 enum class OptionPolicy : std::uint8_t { kLax, kStrict };
@@ -110,7 +114,7 @@ struct OptionVerdict {
   std::vector<std::string> warnings;  // said before the first result, the run going on
 };
 
-// The verdict on options read: RunOptions::errors and autoZoneProblem are errors under either
+// The verdict on options read: RunOptions::errors, autoZoneProblem and circuitProblem are errors under either
 // policy; RunOptions::problems, settingsProblems (not after a missing value) and the front end's own
 // problems (its positional arguments, say), in that order, are errors or warnings by policy.
 OptionVerdict judgeOptions(const RunOptions& options, OptionPolicy policy,
