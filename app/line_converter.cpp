@@ -120,6 +120,39 @@ std::string_view formatResult(CoordType toCoordType, const Coordinates& c, LineF
   return std::string_view(f.line.data(), static_cast<std::size_t>(p - f.line.data()));
 }
 
+// A line's zone as --zoneColumn reads it: "55", "55H" (with a latitude band letter, either case) or
+// "56/1" (an ISG zone and sub-zone); blanks around it are ignored. band is 0 when none is given.
+struct LineZone {
+  PointZone zone;
+  char band = 0;
+};
+
+constexpr int kLastZone = 60;
+constexpr int kLastIsgSubZoneDigit = 3;
+constexpr char kFirstNorthernBand = 'N';  // bands C to M lie south of the equator, N to X north
+
+std::optional<LineZone> readLineZone(std::string_view text) {
+  text = trimSpace(text);
+  LineZone read;
+  std::size_t at = 0;
+  while (at < text.size() && at < 2 && text[at] >= '0' && text[at] <= '9') {
+    read.zone.zone = read.zone.zone * 10 + (text[at] - '0');
+    ++at;
+  }
+  if (at == 0 || read.zone.zone < 1 || read.zone.zone > kLastZone) return std::nullopt;
+  const std::string_view rest = text.substr(at);
+  if (rest.size() == 2 && rest[0] == '/' && rest[1] >= '1' && rest[1] <= '0' + kLastIsgSubZoneDigit) {
+    read.zone.isgSubZone = rest[1] - '0';
+  } else if (rest.size() == 1) {
+    const char band = static_cast<char>(rest[0] & ~0x20);  // upper case
+    if (band < 'C' || band > 'X' || band == 'I' || band == 'O') return std::nullopt;
+    read.band = band;
+  } else if (!rest.empty()) {
+    return std::nullopt;
+  }
+  return read;
+}
+
 // Where a line came from, for messages: a line of the input file, or the positional arguments.
 struct LinePlace {
   bool arguments = false;
@@ -164,6 +197,8 @@ class LineConverter {
         convertsHeights_(converter.settings().fromHeightType != HeightType::kNone &&
                          converter.settings().toHeightType != HeightType::kNone),
         zoneField_(converter.settings().autoToZone && toCoordType_ == CoordType::kEn),
+        isgZones_((converter.settings().fromDatum == Datum::kIsg && fromCoordType_ == CoordType::kEn) ||
+                  (converter.settings().toDatum == Datum::kIsg && toCoordType_ == CoordType::kEn)),
         factorFields_(converter.settings().gridFactors) {
     formatter_.form = options.form;
     formatter_.angles = AngleTextOptions{options.form.decimals, options.form.dmsForm};
@@ -444,6 +479,40 @@ class LineConverter {
         }
       }
     }
+    // The line's own zone: without --strict, one that is missing or does not read leaves the run's.
+    std::optional<PointZone> lineZone;
+    if (const int zoneField = options_.record.zoneColumn; zoneField > 0) {
+      const bool hasZoneField = recordFields_.size() >= static_cast<std::size_t>(zoneField);
+      const std::string_view zoneText = hasZoneField ? fieldValue(field(zoneField), scratch_) : "";
+      std::optional<LineZone> read = readLineZone(zoneText);
+      constexpr int kFirstIsgZone = 54;
+      constexpr int kLastIsgZone = 56;
+      if (read && isgZones_ && (read->zone.zone < kFirstIsgZone || read->zone.zone > kLastIsgZone)) read.reset();
+      const bool southern = converter_.settings().southernHemisphere;
+      const bool otherHemisphere = read && read->band != 0 && (read->band >= kFirstNorthernBand) == southern;
+      if (read) lineZone = read->zone;
+      if ((!read || otherHemisphere) && message_.empty()) {
+        kind_ = LineWarning::kZoneUnreadable;
+        if (otherHemisphere) {
+          fieldMessage(place, static_cast<std::size_t>(zoneField) - 1, "zone", zoneText,
+                       southern ? "a latitude band north of the equator, and the run's hemisphere is S"
+                                : "a latitude band south of the equator, and the run's hemisphere is N",
+                       message_);
+        } else if (hasZoneField) {
+          fieldMessage(place, static_cast<std::size_t>(zoneField) - 1, "zone", zoneText,
+                       isgZones_ ? "expected an ISG zone such as 56/1 (zones 54 to 56, sub-zones 1 to 3)"
+                                 : "expected a zone from 1 to 60 such as 55, 55H or 56/1",
+                       message_);
+        } else {
+          startMessage(place, message_);
+          message_.append("expected a zone in field ")
+              .append(std::to_string(zoneField))
+              .append(", got ")
+              .append(std::to_string(recordFields_.size()))
+              .append(" fields\n");
+        }
+      }
+    }
     if (openQuote_ && message_.empty()) {
       // A reader downstream would take the following lines into the open field.
       startMessage(place, message_);
@@ -458,8 +527,11 @@ class LineConverter {
     if (textProblem) noteTextWarning(kind_, place, output);
 
     const Coordinates point{values[0], values[1], height};
-    const ConversionResult result = options_.record.epochColumn > 0 ? converter_.transformPoint(point, epoch)
-                                                                    : converter_.transformPoint(point);
+    const bool ownEpoch = options_.record.epochColumn > 0;
+    const ConversionResult result =
+        lineZone ? converter_.transformPoint(point, *lineZone, ownEpoch ? std::optional<double>(epoch) : std::nullopt)
+        : ownEpoch ? converter_.transformPoint(point, epoch)
+                   : converter_.transformPoint(point);
     if (pointFails(result, place, textProblem, output)) return failRecord(body, ending, columns, output);
     formatValues(result.coordinates);
     formatter_.method.clear();
@@ -672,6 +744,7 @@ class LineConverter {
   CoordType toCoordType_;
   bool convertsHeights_;  // both height types are given
   bool zoneField_;        // grid output in each point's zone: the zone follows the height
+  bool isgZones_;         // a grid side is ISG: a line's zone must be 54, 55 or 56
   std::string zoneText_;  // that zone, for a line of columns mode
   bool factorFields_;     // the grid factors follow the zone
   PointFactors factors_;  // those of a line of columns mode

@@ -60,6 +60,7 @@ enum class Option {
   kDmsFormat,
   kFromCircuit,
   kToCircuit,
+  kZoneColumn,
 };
 
 struct OptionName {
@@ -68,7 +69,7 @@ struct OptionName {
   bool takesValue;
 };
 
-constexpr std::array<OptionName, 42> kOptions{{
+constexpr std::array<OptionName, 43> kOptions{{
     {"--inputFile", Option::kInputFile, true},
     {"--fromDatum", Option::kFromDatum, true},
     {"--fromCoordType", Option::kFromCoordType, true},
@@ -99,6 +100,7 @@ constexpr std::array<OptionName, 42> kOptions{{
     {"--dmsFormat", Option::kDmsFormat, true},
     {"--fromCircuit", Option::kFromCircuit, true},
     {"--toCircuit", Option::kToCircuit, true},
+    {"--zoneColumn", Option::kZoneColumn, true},
     {"--summary", Option::kSummary, false},
     {"--help", Option::kHelp, false},
     {"--version", Option::kVersion, false},
@@ -442,6 +444,16 @@ void applyOption(const OptionName& entry, std::string_view value, RunOptions& li
     case Option::kShowFactors:
       settings.gridFactors = true;
       break;
+    case Option::kZoneColumn: {
+      const std::optional<long long> number = readExactInteger(value);
+      if (number && *number >= 1 && *number <= std::numeric_limits<int>::max()) {
+        line.zoneColumn = static_cast<int>(*number);
+        settings.zonePerPoint = true;
+      } else {
+        line.errors.push_back(quoted(entry.name, value) + ": expected a field number from 1");
+      }
+      break;
+    }
     case Option::kFromCircuit:
     case Option::kToCircuit: {
       const NzCircuit* circuit = findNzCircuit(value);
@@ -630,6 +642,8 @@ std::string settingText(Option option, std::optional<GridId> slot, const RunOpti
       return line.gridFolder;
     case Option::kTmFormulas:
       return std::to_string(static_cast<int>(settings.tmFormulas));
+    case Option::kZoneColumn:
+      return std::to_string(line.zoneColumn);
     case Option::kFromCircuit:
       return settings.fromCircuit != nullptr ? std::string(settings.fromCircuit->name) : "";
     case Option::kToCircuit:
@@ -966,6 +980,17 @@ OptionVerdict judgeOptions(const RunOptions& options, OptionPolicy policy,
                                                        options.epochColumn == c.second ||
                                                        options.epochColumn == c.height) {
       verdict.errors.push_back(named + ": a field --columns already reads");
+    }
+  }
+  if (options.zoneColumn > 0) {
+    const std::string named = "--zoneColumn " + std::to_string(options.zoneColumn);
+    if (!options.columns) {
+      verdict.errors.push_back(named + ": needs --columns (the zone is a field of each line)");
+    } else if (const ColumnSpec& c = *options.columns; options.zoneColumn == c.first ||
+                                                       options.zoneColumn == c.second ||
+                                                       options.zoneColumn == c.height ||
+                                                       options.zoneColumn == options.epochColumn) {
+      verdict.errors.push_back(named + ": a field --columns or --epochColumn already reads");
     }
   }
   std::vector<std::string>& problems = policy == OptionPolicy::kStrict ? verdict.errors : verdict.warnings;

@@ -204,7 +204,8 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
       .warnings = warn,
       .inputName = inputName,
       .records = recordOptions || line.delimiter != Delimiter::kComma,
-      .record = RecordOptions{line.columns, line.delimiter, line.skipLines, line.comment, line.epochColumn}};
+      .record = RecordOptions{line.columns, line.delimiter, line.skipLines, line.comment, line.epochColumn,
+                             line.zoneColumn}};
   RunTally tally;
   // The summary was asked for: one that cannot be written fails the run (other messages on err do
   // not).

@@ -155,6 +155,9 @@ constexpr double kIsgHalfWidthDeg = 1.0;      // an ISG sub-zone
 constexpr double kZoneOverlapLimitDeg = 1.0;  // beyond this outside a zone the series lose accuracy
 constexpr double kFullCircleDeg = 360.0;
 constexpr double kHalfCircleDeg = 180.0;  // longitudes wrap at the antimeridian
+constexpr int kFirstIsgZone = 54;  // the ISG covers New South Wales: zones 54 to 56, sub-zones 1 to 3
+constexpr int kLastIsgZone = 56;
+constexpr int kLastIsgSubZone = 3;
 
 // Transverse Mercator grids on a UTM zone: UTM, MGA and AMG (not the NZGD2000 grid on its fixed
 // meridian).
@@ -249,7 +252,14 @@ enum class Gda2020Position { kTarget, kSource, kOwnPath };
 
 struct Converter::Impl {
   explicit Impl(const ConversionSettings& runSettings);
-  ConversionResult transform(const Coordinates& point, const PointEpochs& epochs) const noexcept;
+  ConversionResult transform(const Coordinates& point, const PointEpochs& epochs,
+                             const PointZone* zone = nullptr) const noexcept;
+  // With zonePerPoint, the grid of each zone of a side: UTM zone z at z - 1, ISG zone z/s at
+  // (z - 54) * 4 + s; empty for a side without zones.
+  std::vector<MapProjection> sourceZones;
+  std::vector<MapProjection> targetZones;
+  const MapProjection* zoneProjection(const std::vector<MapProjection>& zones, const ProjectionParams& params,
+                                      const PointZone& zone) const noexcept;
 
   GridList files(GridId id) const { return lists[slotOf(id)]; }
   DatumGrids datumGrids() const {
@@ -358,6 +368,26 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
                                                     settings.toCircuit, settings),
                                      formulas);
   }
+  if (settings.zonePerPoint) {
+    const auto everyZone = [&](const ProjectionParams& params, Datum datum, std::vector<MapProjection>& zones) {
+      if (isUtmGrid(params)) {
+        for (int zone = kFirstUtmZone; zone <= kLastUtmZone; ++zone)
+          zones.emplace_back(makeProjectionParams(datum, zone, settings.southernHemisphere, settings.isgSubZone),
+                             formulas);
+      } else if (params.kind == ProjectionKind::kIsgGrid) {
+        for (int zone = kFirstIsgZone; zone <= kLastIsgZone; ++zone) {
+          for (int subZone = 0; subZone <= kLastIsgSubZone; ++subZone) {
+            zones.emplace_back(makeProjectionParams(datum, zone, settings.southernHemisphere,
+                                                    subZone == 0 ? settings.isgSubZone : subZone),
+                               formulas);
+          }
+        }
+      }
+    };
+    if (fromGrid) everyZone(sourceProjection.params(), settings.fromDatum, sourceZones);
+    if (toGrid && !settings.toZone && !settings.autoToZone)
+      everyZone(targetProjection.params(), settings.toDatum, targetZones);
+  }
   if (toGrid && settings.autoToZone && isUtmGrid(targetProjection.params())) {
     for (int zone = kFirstUtmZone; zone <= kLastUtmZone; ++zone) {
       zoneProjections.emplace_back(
@@ -437,12 +467,36 @@ ConversionResult Converter::transformPoint(const Coordinates& point, double epoc
   return impl_->transform(point, PointEpochs{epoch, toEpoch});
 }
 
-ConversionResult Converter::Impl::transform(const Coordinates& point,
-                                            const PointEpochs& epochs) const noexcept {
+ConversionResult Converter::transformPoint(const Coordinates& point, const PointZone& zone,
+                                           std::optional<double> epoch) const noexcept {
+  return impl_->transform(point, impl_->path->epochsOf(epoch.value_or(impl_->settings.epoch)), &zone);
+}
+
+const MapProjection* Converter::Impl::zoneProjection(const std::vector<MapProjection>& zones,
+                                                     const ProjectionParams& params,
+                                                     const PointZone& zone) const noexcept {
+  if (zones.empty()) return nullptr;
+  if (params.kind == ProjectionKind::kIsgGrid) {
+    if (zone.zone < kFirstIsgZone || zone.zone > kLastIsgZone || zone.isgSubZone < 0 ||
+        zone.isgSubZone > kLastIsgSubZone)
+      return nullptr;
+    return &zones[static_cast<std::size_t>((zone.zone - kFirstIsgZone) * (kLastIsgSubZone + 1) + zone.isgSubZone)];
+  }
+  if (zone.zone < kFirstUtmZone || zone.zone > kLastUtmZone) return nullptr;
+  return &zones[static_cast<std::size_t>(zone.zone - kFirstUtmZone)];
+}
+
+ConversionResult Converter::Impl::transform(const Coordinates& point, const PointEpochs& epochs,
+                                            const PointZone* zone) const noexcept {
   const Impl& run = *this;
-  const LatLon source = run.fromGrid
-                            ? run.sourceProjection.reverse(GridPoint{point.first, point.second})
-                            : LatLon{point.first, point.second};
+  const MapProjection* sourceGrid = &run.sourceProjection;
+  const MapProjection* targetGrid = &run.targetProjection;
+  if (zone != nullptr) {
+    if (const MapProjection* own = zoneProjection(sourceZones, sourceProjection.params(), *zone)) sourceGrid = own;
+    if (const MapProjection* own = zoneProjection(targetZones, targetProjection.params(), *zone)) targetGrid = own;
+  }
+  const LatLon source = run.fromGrid ? sourceGrid->reverse(GridPoint{point.first, point.second})
+                                     : LatLon{point.first, point.second};
   ConversionResult result;
   const bool moves = run.movingPath && epochs.source != epochs.target;
   const DatumPath& datumPath = moves ? *run.movingPath : *run.path;
@@ -464,9 +518,9 @@ ConversionResult Converter::Impl::transform(const Coordinates& point,
     result.coordinates.height += correction.metres;
   }
 
-  if (run.fromGrid) result.zone.sourceOutside = outsideZone(run.sourceProjection.params(), source.longitude);
+  if (run.fromGrid) result.zone.sourceOutside = outsideZone(sourceGrid->params(), source.longitude);
   if (run.toGrid) {
-    const MapProjection* target = &run.targetProjection;
+    const MapProjection* target = targetGrid;
     if (!run.zoneProjections.empty()) {
       if (const std::optional<int> zone = utmZoneOf(position.longitude)) {
         target = &run.zoneProjections[static_cast<std::size_t>(*zone - kFirstUtmZone)];
@@ -486,7 +540,7 @@ ConversionResult Converter::Impl::transform(const Coordinates& point,
     result.coordinates.second = position.longitude;
   }
   if (run.factorSide == Impl::FactorSide::kSource) {
-    result.factors = pointFactors(run.sourceProjection, source, run.factorHeightEllipsoidal, point.height);
+    result.factors = pointFactors(*sourceGrid, source, run.factorHeightEllipsoidal, point.height);
   }
   return result;
 }

@@ -121,6 +121,9 @@ struct ConversionSettings {
   // datum's grid. A circuit on a side of another datum, or not EN, goes unused.
   const NzCircuit* fromCircuit = nullptr;
   const NzCircuit* toCircuit = nullptr;
+  // Points may come with their own zone (transformPoint with a PointZone): the projections of every
+  // zone are built with the Converter.
+  bool zonePerPoint = false;
   // Where grid files are looked for, in order: each a prefix of file names, a folder ending in '/'
   // or empty for the current directory. No folder at all: the file names alone (current directory).
   std::vector<std::string> gridFolders;
@@ -271,6 +274,13 @@ struct PointFactors {
   double combinedScale = 0.0;
 };
 
+// The zone of a point's grid coordinates, when a point has its own: a UTM zone 1..60 and, on the ISG
+// grid, zone 54..56 with sub-zone 1..3 (0: the settings' sub-zone).
+struct PointZone {
+  int zone = 0;
+  int isgSubZone = 0;
+};
+
 struct ConversionResult {
   Coordinates coordinates;  // on the target datum: grid coordinates for EN, else decimal degrees
   DatumReport datum;
@@ -332,6 +342,11 @@ class Converter {
   ConversionResult transformPoint(const Coordinates& point, double epoch) const noexcept;
   // The same with the point's target epoch too (decimal years both), whatever the settings say.
   ConversionResult transformPoint(const Coordinates& point, double epoch, double toEpoch) const noexcept;
+  // The same for a point in its own zone (with settings().zonePerPoint): the zone of an EN source,
+  // and of EN output unless settings().toZone or autoToZone says otherwise; at epoch, or the
+  // settings' when none. A zone outside the ranges above, or for a grid without zones, is ignored.
+  ConversionResult transformPoint(const Coordinates& point, const PointZone& zone,
+                                  std::optional<double> epoch = std::nullopt) const noexcept;
 
   const ConversionSettings& settings() const noexcept;
   // The slot's own file.

@@ -43,6 +43,7 @@ struct RunOptions {
   bool progress = false;                    // "--progress"
   std::optional<ColumnSpec> columns;        // "--columns A,B[,H]"
   int epochColumn = 0;                      // "--epochColumn N": each line's source epoch; 0: none
+  int zoneColumn = 0;                       // "--zoneColumn N": each line's zone; 0: none
   Delimiter delimiter = Delimiter::kComma;  // "--delimiter"
   std::uint64_t skipLines = 0;              // "--skipLines N": header lines copied unchanged
   std::string comment;                      // "--comment C": lines starting so are copied; empty: none
