@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <cstdlib>
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -118,7 +118,8 @@ void assignFormed(std::string& text, bool negative, int degrees, std::optional<i
 
 // The last unit (below 60) printed with its decimals; true when it printed as 60 or more, that is
 // when it rounds up into the next unit.
-bool formatLastUnit(double value, int decimals, std::array<char, kAngleTextBytes>& buffer, std::string_view& text) {
+bool formatLastUnit(double value, int decimals, std::array<char, kAngleTextBytes>& buffer,
+                    std::string_view& text) {
   char* const end = appendFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals);
   text = std::string_view(buffer.data(), end == nullptr ? 0 : static_cast<std::size_t>(end - buffer.data()));
   return text.size() >= 2 && text[0] == '6' && text[1] == '0';

@@ -97,8 +97,10 @@ std::string_view formatResult(CoordType toCoordType, const Coordinates& c, LineF
   char* const last = f.line.data() + f.line.size();
   char* p = f.line.data();
   const auto text = [&](std::string_view value) {
-    if (p != nullptr && static_cast<std::size_t>(last - p) > value.size()) p = std::copy(value.begin(), value.end(), p);
-    else p = nullptr;
+    if (p != nullptr && static_cast<std::size_t>(last - p) > value.size())
+      p = std::copy(value.begin(), value.end(), p);
+    else
+      p = nullptr;
   };
   const auto number = [&](double value, int decimals) {
     if (p != nullptr) p = appendFixed(p, last, value, decimals);
@@ -108,7 +110,8 @@ std::string_view formatResult(CoordType toCoordType, const Coordinates& c, LineF
     text(",");
     text(f.longitudeText);
   } else {
-    const int decimals = f.form.decimals.value_or(toCoordType == CoordType::kEn ? kMetreDecimals : kDegreeDecimals);
+    const int decimals =
+        f.form.decimals.value_or(toCoordType == CoordType::kEn ? kMetreDecimals : kDegreeDecimals);
     number(c.first, decimals);
     text(",");
     number(c.second, decimals);
@@ -487,7 +490,8 @@ class LineConverter {
       std::optional<LineZone> read = readLineZone(zoneText);
       constexpr int kFirstIsgZone = 54;
       constexpr int kLastIsgZone = 56;
-      if (read && isgZones_ && (read->zone.zone < kFirstIsgZone || read->zone.zone > kLastIsgZone)) read.reset();
+      if (read && isgZones_ && (read->zone.zone < kFirstIsgZone || read->zone.zone > kLastIsgZone))
+        read.reset();
       const bool southern = converter_.settings().southernHemisphere;
       const bool otherHemisphere = read && read->band != 0 && (read->band >= kFirstNorthernBand) == southern;
       if (read) lineZone = read->zone;
@@ -529,7 +533,8 @@ class LineConverter {
     const Coordinates point{values[0], values[1], height};
     const bool ownEpoch = options_.record.epochColumn > 0;
     const ConversionResult result =
-        lineZone ? converter_.transformPoint(point, *lineZone, ownEpoch ? std::optional<double>(epoch) : std::nullopt)
+        lineZone   ? converter_.transformPoint(point, *lineZone,
+                                             ownEpoch ? std::optional<double>(epoch) : std::nullopt)
         : ownEpoch ? converter_.transformPoint(point, epoch)
                    : converter_.transformPoint(point);
     if (pointFails(result, place, textProblem, output)) return failRecord(body, ending, columns, output);
@@ -707,7 +712,8 @@ class LineConverter {
     output.messages.append(message);
     // The line keeps its place: every field empty.
     output.results
-        .append(2 + (zoneField_ ? 1 : 0) + (factorFields_ ? kFactorFieldCount : 0) + (options_.showMethod ? 1 : 0),
+        .append(2 + (zoneField_ ? 1 : 0) + (factorFields_ ? kFactorFieldCount : 0) +
+                    (options_.showMethod ? 1 : 0),
                 ',')
         .append("\n");
     ++output.tally.failed;

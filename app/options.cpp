@@ -459,7 +459,8 @@ void applyOption(const OptionName& entry, std::string_view value, RunOptions& li
       const NzCircuit* circuit = findNzCircuit(value);
       if (circuit == nullptr) {
         std::string names;
-        for (const NzCircuit& known : nzCircuits()) names.append(names.empty() ? "" : ", ").append(known.name);
+        for (const NzCircuit& known : nzCircuits())
+          names.append(names.empty() ? "" : ", ").append(known.name);
         line.errors.push_back(quoted(entry.name, value) + ": unknown circuit; expected one of " + names);
         break;
       }
@@ -883,10 +884,11 @@ std::vector<std::string> settingsProblems(const RunOptions& line) {
   }
 
   // A circuit for a side whose coordinates are not EN is never used.
-  const auto unusedCircuit = [&](const NzCircuit* circuit, bool grid, std::string_view option, std::string_view side) {
+  const auto unusedCircuit = [&](const NzCircuit* circuit, bool grid, std::string_view option,
+                                 std::string_view side) {
     if (circuit != nullptr && !grid) {
-      problems.push_back(std::string(option) + " " + std::string(circuit->name) + ": the " + std::string(side) +
-                         " is not EN, so the circuit goes unused");
+      problems.push_back(std::string(option) + " " + std::string(circuit->name) + ": the " +
+                         std::string(side) + " is not EN, so the circuit goes unused");
     }
   };
   unusedCircuit(settings.fromCircuit, fromGrid, "--fromCircuit", "input");
@@ -954,10 +956,11 @@ std::optional<std::string> autoZoneProblem(const ConversionSettings& settings) {
 }
 
 std::optional<std::string> circuitProblem(const ConversionSettings& settings) {
-  const auto check = [](const NzCircuit* circuit, Datum datum, std::string_view option) -> std::optional<std::string> {
+  const auto check = [](const NzCircuit* circuit, Datum datum,
+                        std::string_view option) -> std::optional<std::string> {
     if (circuit == nullptr || datum == Datum::kNzgd2000 || datum == Datum::kNzgd49) return std::nullopt;
-    return std::string(option) + " " + std::string(circuit->name) + ": the circuits are grids of NZGD2000 and " +
-           "NZGD49, not of " + std::string(datumName(datum));
+    return std::string(option) + " " + std::string(circuit->name) +
+           ": the circuits are grids of NZGD2000 and NZGD49, not of " + std::string(datumName(datum));
   };
   if (std::optional<std::string> problem = check(settings.fromCircuit, settings.fromDatum, "--fromCircuit"))
     return problem;
@@ -986,10 +989,9 @@ OptionVerdict judgeOptions(const RunOptions& options, OptionPolicy policy,
     const std::string named = "--zoneColumn " + std::to_string(options.zoneColumn);
     if (!options.columns) {
       verdict.errors.push_back(named + ": needs --columns (the zone is a field of each line)");
-    } else if (const ColumnSpec& c = *options.columns; options.zoneColumn == c.first ||
-                                                       options.zoneColumn == c.second ||
-                                                       options.zoneColumn == c.height ||
-                                                       options.zoneColumn == options.epochColumn) {
+    } else if (const ColumnSpec& c = *options.columns;
+               options.zoneColumn == c.first || options.zoneColumn == c.second ||
+               options.zoneColumn == c.height || options.zoneColumn == options.epochColumn) {
       verdict.errors.push_back(named + ": a field --columns or --epochColumn already reads");
     }
   }

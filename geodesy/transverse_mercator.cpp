@@ -24,7 +24,6 @@ namespace {
 constexpr double kCentralMeridianRadiansPerDegree = 3.141592653589793 / 180;
 constexpr double kShortenedDegreesPerRadian = 57.295779514;  // reverse longitude only
 
-
 // rho is the derivative of the meridian arc, so each footpoint pass is a Newton step and a real
 // latitude needs two or three. The pass cap only stops inputs whose residual can never fall to
 // 1 m (arcs so large that their rounding error exceeds a metre), which would otherwise loop.

@@ -155,7 +155,7 @@ constexpr double kIsgHalfWidthDeg = 1.0;      // an ISG sub-zone
 constexpr double kZoneOverlapLimitDeg = 1.0;  // beyond this outside a zone the series lose accuracy
 constexpr double kFullCircleDeg = 360.0;
 constexpr double kHalfCircleDeg = 180.0;  // longitudes wrap at the antimeridian
-constexpr int kFirstIsgZone = 54;  // the ISG covers New South Wales: zones 54 to 56, sub-zones 1 to 3
+constexpr int kFirstIsgZone = 54;         // the ISG covers New South Wales: zones 54 to 56, sub-zones 1 to 3
 constexpr int kLastIsgZone = 56;
 constexpr int kLastIsgSubZone = 3;
 
@@ -203,7 +203,8 @@ GridError contentProblem(GridId id, const GridFile& grid) {
 }
 
 // The grid of one side: the datum's, or a New Zealand circuit on its datum.
-ProjectionParams sideProjection(Datum datum, int zone, const NzCircuit* circuit, const ConversionSettings& settings) {
+ProjectionParams sideProjection(Datum datum, int zone, const NzCircuit* circuit,
+                                const ConversionSettings& settings) {
   if (circuit != nullptr && (datum == Datum::kNzgd2000 || datum == Datum::kNzgd49))
     return circuitProjection(*circuit, datum == Datum::kNzgd49);
   return makeProjectionParams(datum, zone, settings.southernHemisphere, settings.isgSubZone);
@@ -359,9 +360,8 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
   // Only the projections of a grid side are built: Krueger's series compute their coefficients.
   const TmFormulas formulas = settings.tmFormulas;
   if (fromGrid) {
-    sourceProjection = MapProjection(sideProjection(settings.fromDatum, settings.zone, settings.fromCircuit,
-                                                    settings),
-                                     formulas);
+    sourceProjection = MapProjection(
+        sideProjection(settings.fromDatum, settings.zone, settings.fromCircuit, settings), formulas);
   }
   if (toGrid) {
     targetProjection = MapProjection(sideProjection(settings.toDatum, settings.toZone.value_or(settings.zone),
@@ -369,11 +369,12 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
                                      formulas);
   }
   if (settings.zonePerPoint) {
-    const auto everyZone = [&](const ProjectionParams& params, Datum datum, std::vector<MapProjection>& zones) {
+    const auto everyZone = [&](const ProjectionParams& params, Datum datum,
+                               std::vector<MapProjection>& zones) {
       if (isUtmGrid(params)) {
         for (int zone = kFirstUtmZone; zone <= kLastUtmZone; ++zone)
-          zones.emplace_back(makeProjectionParams(datum, zone, settings.southernHemisphere, settings.isgSubZone),
-                             formulas);
+          zones.emplace_back(
+              makeProjectionParams(datum, zone, settings.southernHemisphere, settings.isgSubZone), formulas);
       } else if (params.kind == ProjectionKind::kIsgGrid) {
         for (int zone = kFirstIsgZone; zone <= kLastIsgZone; ++zone) {
           for (int subZone = 0; subZone <= kLastIsgSubZone; ++subZone) {
@@ -391,7 +392,8 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
   if (toGrid && settings.autoToZone && isUtmGrid(targetProjection.params())) {
     for (int zone = kFirstUtmZone; zone <= kLastUtmZone; ++zone) {
       zoneProjections.emplace_back(
-          makeProjectionParams(settings.toDatum, zone, settings.southernHemisphere, settings.isgSubZone), formulas);
+          makeProjectionParams(settings.toDatum, zone, settings.southernHemisphere, settings.isgSubZone),
+          formulas);
     }
   }
 
@@ -480,7 +482,8 @@ const MapProjection* Converter::Impl::zoneProjection(const std::vector<MapProjec
     if (zone.zone < kFirstIsgZone || zone.zone > kLastIsgZone || zone.isgSubZone < 0 ||
         zone.isgSubZone > kLastIsgSubZone)
       return nullptr;
-    return &zones[static_cast<std::size_t>((zone.zone - kFirstIsgZone) * (kLastIsgSubZone + 1) + zone.isgSubZone)];
+    return &zones[static_cast<std::size_t>((zone.zone - kFirstIsgZone) * (kLastIsgSubZone + 1) +
+                                           zone.isgSubZone)];
   }
   if (zone.zone < kFirstUtmZone || zone.zone > kLastUtmZone) return nullptr;
   return &zones[static_cast<std::size_t>(zone.zone - kFirstUtmZone)];
@@ -492,8 +495,10 @@ ConversionResult Converter::Impl::transform(const Coordinates& point, const Poin
   const MapProjection* sourceGrid = &run.sourceProjection;
   const MapProjection* targetGrid = &run.targetProjection;
   if (zone != nullptr) {
-    if (const MapProjection* own = zoneProjection(sourceZones, sourceProjection.params(), *zone)) sourceGrid = own;
-    if (const MapProjection* own = zoneProjection(targetZones, targetProjection.params(), *zone)) targetGrid = own;
+    if (const MapProjection* own = zoneProjection(sourceZones, sourceProjection.params(), *zone))
+      sourceGrid = own;
+    if (const MapProjection* own = zoneProjection(targetZones, targetProjection.params(), *zone))
+      targetGrid = own;
   }
   const LatLon source = run.fromGrid ? sourceGrid->reverse(GridPoint{point.first, point.second})
                                      : LatLon{point.first, point.second};

@@ -226,7 +226,9 @@ class PyConverter {
     // With show_factors, each point's convergence (degrees), scale and combined scale factor; NaN
     // where the program writes an empty field.
     const bool factors = settings.gridFactors;
-    const auto factorArray = [&] { return py::array_t<double>(static_cast<py::ssize_t>(factors ? count : 0)); };
+    const auto factorArray = [&] {
+      return py::array_t<double>(static_cast<py::ssize_t>(factors ? count : 0));
+    };
     py::array_t<double> arrayConvergence = factorArray();
     py::array_t<double> arrayScale = factorArray();
     py::array_t<double> arrayCombined = factorArray();

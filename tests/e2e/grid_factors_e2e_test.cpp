@@ -41,19 +41,39 @@ TEST(GridFactorsE2e, EveryGridAgreesWithTheReferences) {
   };
   const Case cases[] = {
       // -e 6378137 1/298.257222101 -l 153 -k 0.9996
-      {"MGA2020 zone 56", {"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--zone", "56"}, "-33.856767",
-       "151.215297", 0.994516251021929, 0.999936033861556},
+      {"MGA2020 zone 56",
+       {"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--zone", "56"},
+       "-33.856767",
+       "151.215297",
+       0.994516251021929,
+       0.999936033861556},
       // -l 147, 2.1 degrees west of the central meridian
-      {"MGA2020 zone 55", {"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--zone", "55"}, "-37.8", "144.9",
-       1.287469294678118, 1.000021032617869},
+      {"MGA2020 zone 55",
+       {"--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--zone", "55"},
+       "-37.8",
+       "144.9",
+       1.287469294678118,
+       1.000021032617869},
       // -e 6378160 1/298.25 -l 151 -k 0.99994
-      {"ISG 56/1", {"--fromDatum", "ISG", "--toDatum", "ISG", "--zone", "56", "--ISGSubZone", "1"}, "-33.5",
-       "150.3", 0.386369445569939, 0.999992137558673},
+      {"ISG 56/1",
+       {"--fromDatum", "ISG", "--toDatum", "ISG", "--zone", "56", "--ISGSubZone", "1"},
+       "-33.5",
+       "150.3",
+       0.386369445569939,
+       0.999992137558673},
       // -e 6378293.639 1/294.26068 -l 111 -k 1
-      {"ANG grid", {"--fromDatum", "ANG", "--toDatum", "ANG"}, "-31.95", "115.86", -2.576324092372881,
+      {"ANG grid",
+       {"--fromDatum", "ANG", "--toDatum", "ANG"},
+       "-31.95",
+       "115.86",
+       -2.576324092372881,
        1.002606677467134},
       // -e 6378137 1/298.257222101 -l 173 -k 0.9996
-      {"NZTM", {"--fromDatum", "NZGD2000", "--toDatum", "NZGD2000"}, "-41.29", "174.78", -1.174785366376477,
+      {"NZTM",
+       {"--fromDatum", "NZGD2000", "--toDatum", "NZGD2000"},
+       "-41.29",
+       "174.78",
+       -1.174785366376477,
        0.999873398300414},
       // proj -V: Convergence -1d10'4.597" [ -1.16794355 ], Meridian scale (h) 0.99995186
       {"NZMG", {"--fromDatum", "NZGD49", "--toDatum", "NZGD49"}, "-41.29", "174.78", -1.16794355, 0.99995186},
@@ -83,10 +103,11 @@ TEST(GridFactorsE2e, FieldsFollowTheZoneAndPrecedeTheMethodOnEitherSide) {
     std::string output;
   };
   const Case cases[] = {
-      {with(gda2020, {"--toCoordType", "EN", "--toZone", "auto", "--showMethod", "-33.856767", "151.215297",
-                      "100"}),
+      {with(gda2020,
+            {"--toCoordType", "EN", "--toZone", "auto", "--showMethod", "-33.856767", "151.215297", "100"}),
        "334900.229,6252292.408,100.000,56,0.994516251,0.9999360339,,unchanged\n"},
-      {with(with(gda2020, ellipsoidal), {"--toCoordType", "EN", "--zone", "56", "-33.856767", "151.215297", "100"}),
+      {with(with(gda2020, ellipsoidal),
+            {"--toCoordType", "EN", "--zone", "56", "-33.856767", "151.215297", "100"}),
        "334900.229,6252292.408,100.000,0.994516251,0.9999360339,0.9999203365\n"},
       // Grid input, geographic output: the source grid's factors.
       {with(with(gda2020, ellipsoidal),
@@ -112,9 +133,8 @@ TEST(GridFactorsE2e, FilesKeepTheFieldCountOnFailedLinesWithColumnsAndBlanks) {
   const VelmoraFolder velmora;
   velmora.writeInWorkFolder("points.csv", "a,-33.856767,151.215297,100\nb,-33.8x,151.2,0\n");
   velmora.writeInWorkFolder("points.txt", "-33.856767 151.215297 100\n");
-  const std::vector<std::string> run{"--fromDatum", "GDA2020", "--toDatum",   "GDA2020",
-                                     "--toCoordType", "EN",   "--zone",      "56",
-                                     "--showFactors", "--strict"};
+  const std::vector<std::string> run{"--fromDatum", "GDA2020", "--toDatum", "GDA2020",       "--toCoordType",
+                                     "EN",          "--zone",  "56",        "--showFactors", "--strict"};
   const ProcessResult columns = velmora.run(with(run, {"--columns", "2,3,4", "--inputFile", "points.csv"}));
   EXPECT_EQ(columns.standardOutput,
             "a,334900.229,6252292.408,100.000,0.994516251,0.9999360339,\n"

@@ -26,29 +26,33 @@ TEST(NzCircuitsE2e, SpecialCircuitsAgreeWithCs2csBothWays) {
     std::string grid;
   };
   const Case cases[] = {
-      {"MountEden", "NZGD2000", "-36.6297222222222", "175.114166666667", "431301.425,827683.446,0.000\n"},  // 2105
-      {"MountEden", "NZGD49", "-36.6297222222222", "175.114166666667", "331287.370,727700.099,0.000\n"},    // 27205
-      {"NorthTaieri", "NZGD2000", "-45.6113888888889", "170.6325", "427300.236,827725.843,0.000\n"},      // 2131
-      {"northtaieri", "NZGD49", "-45.6113888888889", "170.6325", "327294.557,727740.614,0.000\n"},        // 27231
-      {"Bluff", "NZGD2000", "-46.35", "168.692777777778", "426940.691,827730.609,0.000\n"},               // 2132
-      {"Bluff", "NZGD49", "-46.35", "168.692777777778", "326937.359,727732.211,0.000\n"},                 // 27232
+      {"MountEden", "NZGD2000", "-36.6297222222222", "175.114166666667",
+       "431301.425,827683.446,0.000\n"},  // 2105
+      {"MountEden", "NZGD49", "-36.6297222222222", "175.114166666667",
+       "331287.370,727700.099,0.000\n"},                                                              // 27205
+      {"NorthTaieri", "NZGD2000", "-45.6113888888889", "170.6325", "427300.236,827725.843,0.000\n"},  // 2131
+      {"northtaieri", "NZGD49", "-45.6113888888889", "170.6325", "327294.557,727740.614,0.000\n"},    // 27231
+      {"Bluff", "NZGD2000", "-46.35", "168.692777777778", "426940.691,827730.609,0.000\n"},           // 2132
+      {"Bluff", "NZGD49", "-46.35", "168.692777777778", "326937.359,727732.211,0.000\n"},             // 27232
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.circuit) + " " + c.datum);
-    const ProcessResult forward = velmora.run({"--strict", "--fromDatum", c.datum, "--toDatum", c.datum,
-                                               "--toCoordType", "EN", "--toCircuit", c.circuit, c.latitude,
-                                               c.longitude});
+    const ProcessResult forward =
+        velmora.run({"--strict", "--fromDatum", c.datum, "--toDatum", c.datum, "--toCoordType", "EN",
+                     "--toCircuit", c.circuit, c.latitude, c.longitude});
     EXPECT_EQ(forward.standardOutput, c.grid);
     EXPECT_EQ(forward.status, 0) << forward.standardError;
     const std::string easting = c.grid.substr(0, c.grid.find(','));
     const std::string northing = c.grid.substr(easting.size() + 1, c.grid.rfind(',') - easting.size() - 1);
-    const ProcessResult reverse = velmora.run({"--strict", "--fromDatum", c.datum, "--toDatum", c.datum,
-                                               "--fromCoordType", "EN", "--fromCircuit", c.circuit, easting,
-                                               northing});
-    // The grid text is rounded to the millimetre: the point comes back within 2e-8 degrees (a millimetre and the last decimal).
+    const ProcessResult reverse =
+        velmora.run({"--strict", "--fromDatum", c.datum, "--toDatum", c.datum, "--fromCoordType", "EN",
+                     "--fromCircuit", c.circuit, easting, northing});
+    // The grid text is rounded to the millimetre: the point comes back within 2e-8 degrees (a millimetre and
+    // the last decimal).
     const std::string& back = reverse.standardOutput;
     EXPECT_NEAR(std::strtod(back.c_str(), nullptr), std::strtod(c.latitude, nullptr), 2e-8);
-    EXPECT_NEAR(std::strtod(back.c_str() + back.find(',') + 1, nullptr), std::strtod(c.longitude, nullptr), 2e-8);
+    EXPECT_NEAR(std::strtod(back.c_str() + back.find(',') + 1, nullptr), std::strtod(c.longitude, nullptr),
+                2e-8);
     EXPECT_EQ(reverse.status, 0) << reverse.standardError;
   }
 }
@@ -70,8 +74,8 @@ TEST(NzCircuitsE2e, EveryCircuitByNameAndCircuitToCircuit) {
   }
   const ProcessResult across =
       velmora.run({"--strict", "--fromDatum", "NZGD2000", "--toDatum", "NZGD2000", "--fromCoordType", "EN",
-                   "--toCoordType", "EN", "--fromCircuit", "NorthTaieri", "--toCircuit", "Bluff", "--showFactors",
-                   "427300.2355", "827725.8431"});
+                   "--toCoordType", "EN", "--fromCircuit", "NorthTaieri", "--toCircuit", "Bluff",
+                   "--showFactors", "427300.2355", "827725.8431"});
   EXPECT_EQ(across.standardOutput, "578606.091,907336.462,0.000,-1.636692911,1.0003920522,\n");
 }
 
@@ -83,9 +87,12 @@ TEST(NzCircuitsE2e, OptionErrors) {
   };
   const Case cases[] = {
       {{"--toCircuit", "Mount Eden"},
-       "--toCircuit 'Mount Eden': unknown circuit; expected one of MountEden, BayOfPlenty, PovertyBay, HawkesBay, "
-       "Taranaki, Tuhirangi, Wanganui, Wairarapa, Wellington, Collingwood, Nelson, Karamea, Buller, Grey, Amuri, "
-       "Marlborough, Hokitika, Okarito, JacksonsBay, MountPleasant, Gawler, Timaru, LindisPeak, MountNicholas, "
+       "--toCircuit 'Mount Eden': unknown circuit; expected one of MountEden, BayOfPlenty, PovertyBay, "
+       "HawkesBay, "
+       "Taranaki, Tuhirangi, Wanganui, Wairarapa, Wellington, Collingwood, Nelson, Karamea, Buller, Grey, "
+       "Amuri, "
+       "Marlborough, Hokitika, Okarito, JacksonsBay, MountPleasant, Gawler, Timaru, LindisPeak, "
+       "MountNicholas, "
        "MountYork, ObservationPoint, NorthTaieri, Bluff"},
       {{"--toDatum", "GDA94", "--toCoordType", "EN", "--toCircuit", "Bluff"},
        "--toCircuit Bluff: the circuits are grids of NZGD2000 and NZGD49, not of GDA94"},

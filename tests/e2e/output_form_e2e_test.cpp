@@ -22,7 +22,8 @@ TEST(OutputFormE2e, DecimalsAndDmsFormsInEveryLayout) {
   };
   const Case cases[] = {
       {with({"--toCoordType", "DMS"}, sydney), "-33 51 24.3612,151 12 55.0692,12.346\n"},
-      {with({"--toCoordType", "DMS", "--dmsFormat", "plain"}, sydney), "-33 51 24.3612,151 12 55.0692,12.346\n"},
+      {with({"--toCoordType", "DMS", "--dmsFormat", "plain"}, sydney),
+       "-33 51 24.3612,151 12 55.0692,12.346\n"},
       {with({"--toCoordType", "DMS", "--dmsFormat", "hemisphere"}, sydney),
        "33 51 24.3612 S,151 12 55.0692 E,12.346\n"},
       {with({"--toCoordType", "DMS", "--dmsFormat", "symbols"}, sydney),
@@ -35,8 +36,10 @@ TEST(OutputFormE2e, DecimalsAndDmsFormsInEveryLayout) {
       {with({"--heightDecimals", "5"}, sydney), "-33.85676700,151.21529700,12.34560\n"},
       // A second that rounds to 60 is kept by default, and carries with --decimals.
       {{"--toCoordType", "DMS", "-33.99999999", "151.0"}, "-33 59 60.0000,151 0 0.0000,0.000\n"},
-      {{"--toCoordType", "DMS", "--decimals", "4", "-33.99999999", "151.0"}, "-34 0 0.0000,151 0 0.0000,0.000\n"},
-      {{"--toCoordType", "DMS", "--dmsFormat", "hemisphere", "--delimiter", "space", "--inputFile", "points.txt"},
+      {{"--toCoordType", "DMS", "--decimals", "4", "-33.99999999", "151.0"},
+       "-34 0 0.0000,151 0 0.0000,0.000\n"},
+      {{"--toCoordType", "DMS", "--dmsFormat", "hemisphere", "--delimiter", "space", "--inputFile",
+        "points.txt"},
        "33:51:24.3612S 151:12:55.0692E 1.000\n"},
       {{"--toCoordType", "DMS", "--dmsFormat", "hemisphere", "--delimiter", "space", "--columns", "1,2,3",
         "--inputFile", "points.txt"},
@@ -51,13 +54,14 @@ TEST(OutputFormE2e, DecimalsAndDmsFormsInEveryLayout) {
   }
   // The symbols form of a CSV file reads back with --columns, which unquotes fields.
   velmora.writeInWorkFolder("symbols.csv", "\"33\u00b051'24.3612\"\"S\",\"151\u00b012'55.0692\"\"E\",0\n");
-  const ProcessResult back =
-      velmora.run(with(run, {"--strict", "--fromCoordType", "DMS", "--columns", "1,2,3", "--inputFile", "symbols.csv"}));
+  const ProcessResult back = velmora.run(
+      with(run, {"--strict", "--fromCoordType", "DMS", "--columns", "1,2,3", "--inputFile", "symbols.csv"}));
   EXPECT_EQ(back.standardOutput, "-33.85676700,151.21529700,0.000\n");
 
   const std::pair<std::vector<std::string>, std::string> errors[] = {
       {{"--decimals", "13"}, "velmora: --decimals '13': expected a number of decimals from 0 to 12\n"},
-      {{"--heightDecimals", "-1"}, "velmora: --heightDecimals '-1': expected a number of decimals from 0 to 12\n"},
+      {{"--heightDecimals", "-1"},
+       "velmora: --heightDecimals '-1': expected a number of decimals from 0 to 12\n"},
       {{"--dmsFormat", "fancy"}, "velmora: --dmsFormat 'fancy': expected plain, hemisphere or symbols\n"},
   };
   for (const auto& [arguments, message] : errors) {

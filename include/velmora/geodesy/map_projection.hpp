@@ -8,8 +8,8 @@
 #include <optional>
 
 #include "velmora/geodesy/grid_factors.hpp"
-#include "velmora/geodesy/krueger_projection.hpp"
 #include "velmora/geodesy/grid_point.hpp"
+#include "velmora/geodesy/krueger_projection.hpp"
 #include "velmora/geodesy/lat_lon.hpp"
 #include "velmora/geodesy/projection_params.hpp"
 
