@@ -6,8 +6,10 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "velmora/app/result_line.hpp"
 #include "velmora/geodesy/angle_units.hpp"
@@ -88,6 +90,77 @@ std::string formatDm(double angle, bool isLatitude) {
   std::string text;
   formatDm(angle, isLatitude, text);
   return text;
+}
+
+namespace {
+
+constexpr std::string_view kDegreeSign = "\u00b0";
+constexpr int kUnitsPerNext = 60;  // seconds per minute, minutes per degree
+
+// Writes one angle in a form: degrees (no sign with a hemisphere letter), minutes when given, the
+// last unit already formatted.
+void assignFormed(std::string& text, bool negative, int degrees, std::optional<int> minutes,
+                  std::string_view lastPart, bool isLatitude, DmsForm form) {
+  const char letter = isLatitude ? (negative ? 'S' : 'N') : (negative ? 'W' : 'E');
+  text.clear();
+  if (form == DmsForm::kPlain && negative) text.push_back('-');
+  text.append(std::to_string(degrees));
+  text.append(form == DmsForm::kSymbols ? kDegreeSign : " ");
+  if (minutes) {
+    text.append(std::to_string(*minutes));
+    text.append(form == DmsForm::kSymbols ? "'" : " ");
+  }
+  text.append(lastPart);
+  if (form == DmsForm::kSymbols) text.append(minutes ? "\"" : "'");
+  if (form == DmsForm::kHemisphere) text.push_back(' ');
+  if (form != DmsForm::kPlain) text.push_back(letter);
+}
+
+// The last unit (below 60) printed with its decimals; true when it printed as 60 or more, that is
+// when it rounds up into the next unit.
+bool formatLastUnit(double value, int decimals, std::array<char, kAngleTextBytes>& buffer,
+                    std::string_view& text) {
+  char* const end = appendFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals);
+  text = std::string_view(buffer.data(), end == nullptr ? 0 : static_cast<std::size_t>(end - buffer.data()));
+  return text.size() >= 2 && text[0] == '6' && text[1] == '0';
+}
+
+void formatAngle(double angle, bool isLatitude, const AngleTextOptions& options, bool withSeconds,
+                 std::string& text) {
+  const DegreeParts parts = formatDegreeParts(angle, isLatitude);
+  const bool negative = parts.degreeText.starts_with('-');
+  int degrees = std::abs(std::stoi(parts.degreeText));
+  int minutes = parts.minutes;
+  const double last = withSeconds ? parts.seconds : parts.seconds / kSecondsPerMinute + parts.minutes;
+  const int decimals = options.decimals.value_or(withSeconds ? kSecondsDecimals : kDecimalMinutesDecimals);
+  std::array<char, kAngleTextBytes> buffer{};
+  std::string_view lastText;
+  if (formatLastUnit(last, decimals, buffer, lastText) && options.decimals) {
+    // Rounded up to 60: carry one into the next unit, and again when that reaches 60 too.
+    formatLastUnit(0.0, decimals, buffer, lastText);
+    if (withSeconds) {
+      if (++minutes == kUnitsPerNext) {
+        minutes = 0;
+        ++degrees;
+      }
+    } else {
+      ++degrees;
+    }
+  }
+  assignFormed(text, negative, degrees, withSeconds ? std::optional<int>(minutes) : std::nullopt, lastText,
+               isLatitude, options.form);
+}
+
+}  // namespace
+
+void formatDms(double angle, bool isLatitude, const AngleTextOptions& options, std::string& text) {
+  if (!options.decimals && options.form == DmsForm::kPlain) return formatDms(angle, isLatitude, text);
+  formatAngle(angle, isLatitude, options, true, text);
+}
+
+void formatDm(double angle, bool isLatitude, const AngleTextOptions& options, std::string& text) {
+  if (!options.decimals && options.form == DmsForm::kPlain) return formatDm(angle, isLatitude, text);
+  formatAngle(angle, isLatitude, options, false, text);
 }
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -26,6 +27,11 @@ namespace {
 
 constexpr std::string_view kMissingFileMessage = " does not exist\n";
 
+// The factor fields: convergence in degrees to 1e-9 (0.000004 arc-seconds), scale factors to 1e-10.
+constexpr int kConvergenceDecimals = 9;
+constexpr int kScaleDecimals = 10;
+constexpr std::size_t kFactorFieldCount = 3;
+
 // The characters an empty field is written as: nothing, or "*" where blanks separate the fields and
 // an empty field would vanish.
 std::string_view emptyField(Delimiter delimiter) {
@@ -38,29 +44,117 @@ struct LineFormatter {
   std::string latitudeText;
   std::string longitudeText;
   std::string method;
+  OutputForm form;
+  AngleTextOptions angles;
+  Delimiter delimiter = Delimiter::kComma;  // of the output line
+  std::string scratch;
 };
+
+// An angle text made to sit in a field: with blanks between fields its hemisphere letter follows
+// the last group directly (its groups are joined by ':' later); between other delimiters a text
+// with the seconds sign is quoted, its quotes doubled, as RFC 4180 requires.
+void fitField(std::string& text, LineFormatter& f) {
+  if (f.delimiter == Delimiter::kSpace) {
+    if (f.form.dmsForm == DmsForm::kHemisphere && text.size() >= 2) text.erase(text.size() - 2, 1);
+    return;
+  }
+  if (f.form.dmsForm != DmsForm::kSymbols || text.find('"') == std::string::npos) return;
+  f.scratch.assign(1, '"');
+  for (const char c : text) {
+    if (c == '"') f.scratch.push_back('"');
+    f.scratch.push_back(c);
+  }
+  f.scratch.push_back('"');
+  text.swap(f.scratch);
+}
 
 // The DMS or DM texts of latitude and longitude; false for the numeric forms.
 bool formatAngleTexts(CoordType toCoordType, const Coordinates& c, LineFormatter& f) {
   if (toCoordType == CoordType::kDms) {
-    formatDms(c.first, true, f.latitudeText);
-    formatDms(c.second, false, f.longitudeText);
-    return true;
+    formatDms(c.first, true, f.angles, f.latitudeText);
+    formatDms(c.second, false, f.angles, f.longitudeText);
+  } else if (toCoordType == CoordType::kDm) {
+    formatDm(c.first, true, f.angles, f.latitudeText);
+    formatDm(c.second, false, f.angles, f.longitudeText);
+  } else {
+    return false;
   }
-  if (toCoordType == CoordType::kDm) {
-    formatDm(c.first, true, f.latitudeText);
-    formatDm(c.second, false, f.longitudeText);
-    return true;
+  if (f.form.dmsForm != DmsForm::kPlain) {
+    fitField(f.latitudeText, f);
+    fitField(f.longitudeText, f);
   }
-  return false;
+  return true;
 }
 
 // Inside, the results are latitude first for geographic coordinates, as they were given.
 std::string_view formatResult(CoordType toCoordType, const Coordinates& c, LineFormatter& f) {
-  if (formatAngleTexts(toCoordType, c, f))
-    return angleResultLine(f.latitudeText, f.longitudeText, c.height, f.line);
-  if (toCoordType == CoordType::kEn) return enResultLine(c.first, c.second, c.height, f.line);
-  return ddResultLine(c.first, c.second, c.height, f.line);
+  if (f.form.isDefault()) {
+    if (formatAngleTexts(toCoordType, c, f))
+      return angleResultLine(f.latitudeText, f.longitudeText, c.height, f.line);
+    if (toCoordType == CoordType::kEn) return enResultLine(c.first, c.second, c.height, f.line);
+    return ddResultLine(c.first, c.second, c.height, f.line);
+  }
+  // Decimals or a DMS form chosen: the same fields, each number with its decimals.
+  char* const last = f.line.data() + f.line.size();
+  char* p = f.line.data();
+  const auto text = [&](std::string_view value) {
+    if (p != nullptr && static_cast<std::size_t>(last - p) > value.size())
+      p = std::copy(value.begin(), value.end(), p);
+    else
+      p = nullptr;
+  };
+  const auto number = [&](double value, int decimals) {
+    if (p != nullptr) p = appendFixed(p, last, value, decimals);
+  };
+  if (formatAngleTexts(toCoordType, c, f)) {
+    text(f.latitudeText);
+    text(",");
+    text(f.longitudeText);
+  } else {
+    const int decimals =
+        f.form.decimals.value_or(toCoordType == CoordType::kEn ? kMetreDecimals : kDegreeDecimals);
+    number(c.first, decimals);
+    text(",");
+    number(c.second, decimals);
+  }
+  text(",");
+  number(c.height, f.form.heightDecimals.value_or(kMetreDecimals));
+  text("\n");
+  if (p == nullptr) return "\n";  // cannot happen: the line holds the largest doubles at 12 decimals
+  return std::string_view(f.line.data(), static_cast<std::size_t>(p - f.line.data()));
+}
+
+// A line's zone as --zoneColumn reads it: "55", "55H" (with a latitude band letter, either case) or
+// "56/1" (an ISG zone and sub-zone); blanks around it are ignored. band is 0 when none is given.
+struct LineZone {
+  PointZone zone;
+  char band = 0;
+};
+
+constexpr int kLastZone = 60;
+constexpr int kLastIsgSubZoneDigit = 3;
+constexpr char kFirstNorthernBand = 'N';  // bands C to M lie south of the equator, N to X north
+
+std::optional<LineZone> readLineZone(std::string_view text) {
+  text = trimSpace(text);
+  LineZone read;
+  std::size_t at = 0;
+  while (at < text.size() && at < 2 && text[at] >= '0' && text[at] <= '9') {
+    read.zone.zone = read.zone.zone * 10 + (text[at] - '0');
+    ++at;
+  }
+  if (at == 0 || read.zone.zone < 1 || read.zone.zone > kLastZone) return std::nullopt;
+  const std::string_view rest = text.substr(at);
+  if (rest.size() == 2 && rest[0] == '/' && rest[1] >= '1' && rest[1] <= '0' + kLastIsgSubZoneDigit) {
+    read.zone.isgSubZone = rest[1] - '0';
+  } else if (rest.size() == 1) {
+    const char band = static_cast<char>(rest[0] & ~0x20);  // upper case
+    if (band < 'C' || band > 'X' || band == 'I' || band == 'O') return std::nullopt;
+    read.band = band;
+  } else if (!rest.empty()) {
+    return std::nullopt;
+  }
+  return read;
 }
 
 // Where a line came from, for messages: a line of the input file, or the positional arguments.
@@ -106,7 +200,14 @@ class LineConverter {
         toCoordType_(converter.settings().toCoordType),
         convertsHeights_(converter.settings().fromHeightType != HeightType::kNone &&
                          converter.settings().toHeightType != HeightType::kNone),
-        zoneField_(converter.settings().autoToZone && toCoordType_ == CoordType::kEn) {}
+        zoneField_(converter.settings().autoToZone && toCoordType_ == CoordType::kEn),
+        isgZones_((converter.settings().fromDatum == Datum::kIsg && fromCoordType_ == CoordType::kEn) ||
+                  (converter.settings().toDatum == Datum::kIsg && toCoordType_ == CoordType::kEn)),
+        factorFields_(converter.settings().gridFactors) {
+    formatter_.form = options.form;
+    formatter_.angles = AngleTextOptions{options.form.decimals, options.form.dmsForm};
+    formatter_.delimiter = options.record.delimiter;
+  }
 
   void convert(const LineFields& line, LinePlace place, BlockOutput& output) {
     if (!options_.strict && !options_.tally && !options_.warnings) {
@@ -173,6 +274,9 @@ class LineConverter {
           .append(emptyField(options_.record.delimiter));
     }
     if (zoneField_) output.results.append(1, delimiterChar(options_.record.delimiter)).append(zoneText_);
+    if (factorFields_)
+      appendFactors(factors_, delimiterChar(options_.record.delimiter), emptyField(options_.record.delimiter),
+                    output.results);
     if (options_.showMethod)
       output.results.append(1, delimiterChar(options_.record.delimiter)).append(method);
     output.results.append(ending);
@@ -190,6 +294,7 @@ class LineConverter {
     }
     const std::string_view empty = emptyField(options_.record.delimiter);
     zoneText_ = empty;
+    factors_ = PointFactors{};
     writeReplaced(body, ending, columns, {empty, empty, empty}, empty, output,
                   static_cast<std::size_t>(std::max({columns.first, columns.second, columns.height})));
     ++output.tally.failed;
@@ -203,11 +308,12 @@ class LineConverter {
       text.assign(buffer.data(), end == nullptr ? buffer.data() : end);
     };
     if (!formatAngleTexts(toCoordType_, c, formatter_)) {
-      const int decimals = toCoordType_ == CoordType::kEn ? kMetreDecimals : kDegreeDecimals;
+      const int decimals =
+          options_.form.decimals.value_or(toCoordType_ == CoordType::kEn ? kMetreDecimals : kDegreeDecimals);
       fixed(c.first, decimals, formatter_.latitudeText);
       fixed(c.second, decimals, formatter_.longitudeText);
     }
-    fixed(c.height, kMetreDecimals, heightText_);
+    fixed(c.height, options_.form.heightDecimals.value_or(kMetreDecimals), heightText_);
     if (options_.record.delimiter == Delimiter::kSpace) {
       // Blanks separate the fields: the groups of an angle are joined by colons, as they are read.
       std::replace(formatter_.latitudeText.begin(), formatter_.latitudeText.end(), ' ', ':');
@@ -377,6 +483,41 @@ class LineConverter {
         }
       }
     }
+    // The line's own zone: without --strict, one that is missing or does not read leaves the run's.
+    std::optional<PointZone> lineZone;
+    if (const int zoneField = options_.record.zoneColumn; zoneField > 0) {
+      const bool hasZoneField = recordFields_.size() >= static_cast<std::size_t>(zoneField);
+      const std::string_view zoneText = hasZoneField ? fieldValue(field(zoneField), scratch_) : "";
+      std::optional<LineZone> read = readLineZone(zoneText);
+      constexpr int kFirstIsgZone = 54;
+      constexpr int kLastIsgZone = 56;
+      if (read && isgZones_ && (read->zone.zone < kFirstIsgZone || read->zone.zone > kLastIsgZone))
+        read.reset();
+      const bool southern = converter_.settings().southernHemisphere;
+      const bool otherHemisphere = read && read->band != 0 && (read->band >= kFirstNorthernBand) == southern;
+      if (read) lineZone = read->zone;
+      if ((!read || otherHemisphere) && message_.empty()) {
+        kind_ = LineWarning::kZoneUnreadable;
+        if (otherHemisphere) {
+          fieldMessage(place, static_cast<std::size_t>(zoneField) - 1, "zone", zoneText,
+                       southern ? "a latitude band north of the equator, and the run's hemisphere is S"
+                                : "a latitude band south of the equator, and the run's hemisphere is N",
+                       message_);
+        } else if (hasZoneField) {
+          fieldMessage(place, static_cast<std::size_t>(zoneField) - 1, "zone", zoneText,
+                       isgZones_ ? "expected an ISG zone such as 56/1 (zones 54 to 56, sub-zones 1 to 3)"
+                                 : "expected a zone from 1 to 60 such as 55, 55H or 56/1",
+                       message_);
+        } else {
+          startMessage(place, message_);
+          message_.append("expected a zone in field ")
+              .append(std::to_string(zoneField))
+              .append(", got ")
+              .append(std::to_string(recordFields_.size()))
+              .append(" fields\n");
+        }
+      }
+    }
     if (openQuote_ && message_.empty()) {
       // A reader downstream would take the following lines into the open field.
       startMessage(place, message_);
@@ -391,8 +532,12 @@ class LineConverter {
     if (textProblem) noteTextWarning(kind_, place, output);
 
     const Coordinates point{values[0], values[1], height};
-    const ConversionResult result = options_.record.epochColumn > 0 ? converter_.transformPoint(point, epoch)
-                                                                    : converter_.transformPoint(point);
+    const bool ownEpoch = options_.record.epochColumn > 0;
+    const ConversionResult result =
+        lineZone   ? converter_.transformPoint(point, *lineZone,
+                                             ownEpoch ? std::optional<double>(epoch) : std::nullopt)
+        : ownEpoch ? converter_.transformPoint(point, epoch)
+                   : converter_.transformPoint(point);
     if (pointFails(result, place, textProblem, output)) return failRecord(body, ending, columns, output);
     formatValues(result.coordinates);
     formatter_.method.clear();
@@ -403,6 +548,7 @@ class LineConverter {
     }
     if (!heightRead && hasHeightField) heightText_.assign(field(columns.height));
     zoneText_ = std::to_string(result.zone.target);
+    factors_ = result.factors;
     writeReplaced(body, ending, columns, {formatter_.latitudeText, formatter_.longitudeText, heightText_},
                   formatter_.method, output);
   }
@@ -420,19 +566,44 @@ class LineConverter {
 
   void writeResult(const ConversionResult& result, BlockOutput& output) {
     const std::string_view line = formatResult(toCoordType_, result.coordinates, formatter_);
-    if (!options_.showMethod && !zoneField_) {
+    if (!options_.showMethod && !zoneField_ && !factorFields_) {
       output.results.append(line);
       return;
     }
     output.results.append(line.substr(0, line.size() - 1));
-    // Fields other options add: the zone of each point, then the method, always last.
+    // Fields other options add: the zone of each point, the factors, then the method, always last.
     if (zoneField_) output.results.append(",").append(std::to_string(result.zone.target));
+    if (factorFields_) appendFactors(result.factors, ',', "", output.results);
     if (options_.showMethod) {
       formatter_.method.clear();
       appendMethodName(converter_, result, formatter_.method);
       output.results.append(",").append(formatter_.method);
     }
     output.results.append("\n");
+  }
+
+  // The factor fields, each after a separator: convergence, point scale factor, combined scale
+  // factor; empty where the run has no grid side, the combined one also where the height is not
+  // ellipsoidal.
+  static void appendFactors(const PointFactors& factors, char separator, std::string_view empty,
+                            std::string& out) {
+    const auto number = [&](double value, int decimals) {
+      std::array<char, kResultLineBytes> buffer{};
+      char* const end = appendFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals);
+      out.push_back(separator);
+      out.append(buffer.data(), end == nullptr ? buffer.data() : end);
+    };
+    if (!factors.known) {
+      for (std::size_t k = 0; k < kFactorFieldCount; ++k) out.append(1, separator).append(empty);
+      return;
+    }
+    number(factors.grid.convergenceDeg, kConvergenceDecimals);
+    number(factors.grid.scale, kScaleDecimals);
+    if (std::isnan(factors.combinedScale)) {
+      out.append(1, separator).append(empty);
+    } else {
+      number(factors.combinedScale, kScaleDecimals);
+    }
   }
 
   // A line of one field that another delimiter would split: which option reads it.
@@ -541,7 +712,11 @@ class LineConverter {
   void fail(std::string_view message, BlockOutput& output) {
     output.messages.append(message);
     // The line keeps its place: every field empty.
-    output.results.append(2 + (zoneField_ ? 1 : 0) + (options_.showMethod ? 1 : 0), ',').append("\n");
+    output.results
+        .append(2 + (zoneField_ ? 1 : 0) + (factorFields_ ? kFactorFieldCount : 0) +
+                    (options_.showMethod ? 1 : 0),
+                ',')
+        .append("\n");
     ++output.tally.failed;
   }
 
@@ -576,7 +751,10 @@ class LineConverter {
   CoordType toCoordType_;
   bool convertsHeights_;  // both height types are given
   bool zoneField_;        // grid output in each point's zone: the zone follows the height
+  bool isgZones_;         // a grid side is ISG: a line's zone must be 54, 55 or 56
   std::string zoneText_;  // that zone, for a line of columns mode
+  bool factorFields_;     // the grid factors follow the zone
+  PointFactors factors_;  // those of a line of columns mode
   LineFormatter formatter_;
   std::string message_;
   std::string place_;  // where message_'s problem is, for the run's summary of warnings

@@ -13,6 +13,7 @@
 #include "pipeline/datum_projection.hpp"
 #include "pipeline/height_plan.hpp"
 #include "velmora/app/program_folder.hpp"
+#include "velmora/geodesy/nz_circuits.hpp"
 
 namespace velmora {
 
@@ -52,6 +53,14 @@ enum class Option {
   kExtraGrid,
   kToZone,
   kQuiet,
+  kShowFactors,
+  kTmFormulas,
+  kDecimals,
+  kHeightDecimals,
+  kDmsFormat,
+  kFromCircuit,
+  kToCircuit,
+  kZoneColumn,
 };
 
 struct OptionName {
@@ -60,7 +69,7 @@ struct OptionName {
   bool takesValue;
 };
 
-constexpr std::array<OptionName, 35> kOptions{{
+constexpr std::array<OptionName, 43> kOptions{{
     {"--inputFile", Option::kInputFile, true},
     {"--fromDatum", Option::kFromDatum, true},
     {"--fromCoordType", Option::kFromCoordType, true},
@@ -84,6 +93,14 @@ constexpr std::array<OptionName, 35> kOptions{{
     {"--strict", Option::kStrict, false},
     {"--quiet", Option::kQuiet, false},
     {"--showMethod", Option::kShowMethod, false},
+    {"--showFactors", Option::kShowFactors, false},
+    {"--tmFormulas", Option::kTmFormulas, true},
+    {"--decimals", Option::kDecimals, true},
+    {"--heightDecimals", Option::kHeightDecimals, true},
+    {"--dmsFormat", Option::kDmsFormat, true},
+    {"--fromCircuit", Option::kFromCircuit, true},
+    {"--toCircuit", Option::kToCircuit, true},
+    {"--zoneColumn", Option::kZoneColumn, true},
     {"--summary", Option::kSummary, false},
     {"--help", Option::kHelp, false},
     {"--version", Option::kVersion, false},
@@ -435,6 +452,63 @@ void applyOption(const OptionName& entry, std::string_view value, RunOptions& li
     case Option::kShowMethod:
       line.showMethod = true;
       break;
+    case Option::kShowFactors:
+      settings.gridFactors = true;
+      break;
+    case Option::kZoneColumn: {
+      const std::optional<long long> number = readExactInteger(value);
+      if (number && *number >= 1 && *number <= std::numeric_limits<int>::max()) {
+        line.zoneColumn = static_cast<int>(*number);
+        settings.zonePerPoint = true;
+      } else {
+        line.errors.push_back(quoted(entry.name, value) + ": expected a field number from 1");
+      }
+      break;
+    }
+    case Option::kFromCircuit:
+    case Option::kToCircuit: {
+      const NzCircuit* circuit = findNzCircuit(value);
+      if (circuit == nullptr) {
+        std::string names;
+        for (const NzCircuit& known : nzCircuits())
+          names.append(names.empty() ? "" : ", ").append(known.name);
+        line.errors.push_back(quoted(entry.name, value) + ": unknown circuit; expected one of " + names);
+        break;
+      }
+      (entry.option == Option::kFromCircuit ? settings.fromCircuit : settings.toCircuit) = circuit;
+      break;
+    }
+    case Option::kDecimals:
+    case Option::kHeightDecimals: {
+      const std::optional<long long> decimals = readExactInteger(value);
+      if (!decimals || *decimals < 0 || *decimals > kMaxDecimals) {
+        line.errors.push_back(quoted(entry.name, value) + ": expected a number of decimals from 0 to 12");
+        break;
+      }
+      (entry.option == Option::kDecimals ? line.form.decimals : line.form.heightDecimals) =
+          static_cast<int>(*decimals);
+      break;
+    }
+    case Option::kDmsFormat:
+      if (value == "plain") {
+        line.form.dmsForm = DmsForm::kPlain;
+      } else if (value == "hemisphere") {
+        line.form.dmsForm = DmsForm::kHemisphere;
+      } else if (value == "symbols") {
+        line.form.dmsForm = DmsForm::kSymbols;
+      } else {
+        line.errors.push_back(quoted(entry.name, value) + ": expected plain, hemisphere or symbols");
+      }
+      break;
+    case Option::kTmFormulas:
+      if (value == "redfearn") {
+        settings.tmFormulas = TmFormulas::kRedfearn;
+      } else if (value == "krueger") {
+        settings.tmFormulas = TmFormulas::kKrueger;
+      } else {
+        line.errors.push_back(quoted(entry.name, value) + ": expected redfearn or krueger");
+      }
+      break;
     case Option::kSummary:
       line.summary = true;
       break;
@@ -578,6 +652,20 @@ std::string settingText(Option option, std::optional<GridId> slot, const RunOpti
       return line.comment;
     case Option::kGridFolder:
       return line.gridFolder;
+    case Option::kTmFormulas:
+      return std::to_string(static_cast<int>(settings.tmFormulas));
+    case Option::kZoneColumn:
+      return std::to_string(line.zoneColumn);
+    case Option::kFromCircuit:
+      return settings.fromCircuit != nullptr ? std::string(settings.fromCircuit->name) : "";
+    case Option::kToCircuit:
+      return settings.toCircuit != nullptr ? std::string(settings.toCircuit->name) : "";
+    case Option::kDecimals:
+      return std::to_string(line.form.decimals.value_or(-1));
+    case Option::kHeightDecimals:
+      return std::to_string(line.form.heightDecimals.value_or(-1));
+    case Option::kDmsFormat:
+      return std::to_string(static_cast<int>(line.form.dmsForm));
     case Option::kToZone:
       return settings.autoToZone ? "auto" : std::to_string(settings.toZone.value_or(0));
     case Option::kGrid:
@@ -589,6 +677,7 @@ std::string settingText(Option option, std::optional<GridId> slot, const RunOpti
     case Option::kStrict:
     case Option::kQuiet:
     case Option::kShowMethod:
+    case Option::kShowFactors:
     case Option::kSummary:
     case Option::kHelp:
     case Option::kVersion:
@@ -795,6 +884,23 @@ std::vector<std::string> settingsProblems(const RunOptions& line) {
     problems.push_back("--zone " + std::to_string(settings.zone) + ": expected a zone from 1 to 60");
   }
 
+  if (settings.gridFactors && !fromGrid && settings.toCoordType != CoordType::kEn) {
+    problems.push_back(
+        "--showFactors: neither side is a grid (EN): the factor fields would stay empty (give "
+        "--fromCoordType EN or --toCoordType EN)");
+  }
+
+  // A circuit for a side whose coordinates are not EN is never used.
+  const auto unusedCircuit = [&](const NzCircuit* circuit, bool grid, std::string_view option,
+                                 std::string_view side) {
+    if (circuit != nullptr && !grid) {
+      problems.push_back(std::string(option) + " " + std::string(circuit->name) + ": the " +
+                         std::string(side) + " is not EN, so the circuit goes unused");
+    }
+  };
+  unusedCircuit(settings.fromCircuit, fromGrid, "--fromCircuit", "input");
+  unusedCircuit(settings.toCircuit, settings.toCoordType == CoordType::kEn, "--toCircuit", "output");
+
   const bool epochUsed = isEpochDatum(settings.fromDatum) || isEpochDatum(settings.toDatum);
   if (epochUsed && !line.unreadable.epoch &&
       !(settings.epoch >= kFirstEpoch && settings.epoch <= kLastEpoch)) {
@@ -856,11 +962,25 @@ std::optional<std::string> autoZoneProblem(const ConversionSettings& settings) {
          " grid has no UTM zones (auto serves AMG, MGA and UTM grids)";
 }
 
+std::optional<std::string> circuitProblem(const ConversionSettings& settings) {
+  const auto check = [](const NzCircuit* circuit, Datum datum,
+                        std::string_view option) -> std::optional<std::string> {
+    if (circuit == nullptr || datum == Datum::kNzgd2000 || datum == Datum::kNzgd49) return std::nullopt;
+    return std::string(option) + " " + std::string(circuit->name) +
+           ": the circuits are grids of NZGD2000 and NZGD49, not of " + std::string(datumName(datum));
+  };
+  if (std::optional<std::string> problem = check(settings.fromCircuit, settings.fromDatum, "--fromCircuit"))
+    return problem;
+  return check(settings.toCircuit, settings.toDatum, "--toCircuit");
+}
+
 OptionVerdict judgeOptions(const RunOptions& options, OptionPolicy policy,
                            std::span<const std::string> frontEndProblems) {
   OptionVerdict verdict;
   verdict.errors = options.errors;
   if (const std::optional<std::string> problem = autoZoneProblem(options.settings))
+    verdict.errors.push_back(*problem);
+  if (const std::optional<std::string> problem = circuitProblem(options.settings))
     verdict.errors.push_back(*problem);
   if (options.epochColumn > 0) {
     const std::string named = "--epochColumn " + std::to_string(options.epochColumn);
@@ -870,6 +990,16 @@ OptionVerdict judgeOptions(const RunOptions& options, OptionPolicy policy,
                                                        options.epochColumn == c.second ||
                                                        options.epochColumn == c.height) {
       verdict.errors.push_back(named + ": a field --columns already reads");
+    }
+  }
+  if (options.zoneColumn > 0) {
+    const std::string named = "--zoneColumn " + std::to_string(options.zoneColumn);
+    if (!options.columns) {
+      verdict.errors.push_back(named + ": needs --columns (the zone is a field of each line)");
+    } else if (const ColumnSpec& c = *options.columns;
+               options.zoneColumn == c.first || options.zoneColumn == c.second ||
+               options.zoneColumn == c.height || options.zoneColumn == options.epochColumn) {
+      verdict.errors.push_back(named + ": a field --columns or --epochColumn already reads");
     }
   }
   std::vector<std::string>& problems = policy == OptionPolicy::kStrict ? verdict.errors : verdict.warnings;

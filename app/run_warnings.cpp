@@ -29,6 +29,8 @@ constexpr std::array<std::string_view, kLineWarningCount> kKindTexts{{
     "lines had no height field",
     "lines had a double quote that does not close",
     "lines had no epoch that reads in the field of --epochColumn, and were converted at --epoch",
+    "lines had no zone that reads in the field of --zoneColumn (converted in the run's zone), or a band "
+    "of the other hemisphere",
     "points got only the approximate AGD shift",
     "points lie outside the area the transformations are made for",
     "points had no transformation and passed unchanged",

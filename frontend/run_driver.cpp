@@ -196,14 +196,15 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
   Results results(line, out, err);
   if (!results.open()) return finish(out, err, kExitFailure);
 
-  const PointOptions options{
-      .strict = line.strict,
-      .showMethod = line.showMethod,
-      .tally = explain,
-      .warnings = warn,
-      .inputName = inputName,
-      .records = recordOptions || line.delimiter != Delimiter::kComma,
-      .record = RecordOptions{line.columns, line.delimiter, line.skipLines, line.comment, line.epochColumn}};
+  const PointOptions options{.strict = line.strict,
+                             .showMethod = line.showMethod,
+                             .form = line.form,
+                             .tally = explain,
+                             .warnings = warn,
+                             .inputName = inputName,
+                             .records = recordOptions || line.delimiter != Delimiter::kComma,
+                             .record = RecordOptions{line.columns, line.delimiter, line.skipLines,
+                                                     line.comment, line.epochColumn, line.zoneColumn}};
   RunTally tally;
   // The summary was asked for: one that cannot be written fails the run (other messages on err do
   // not).

@@ -24,11 +24,6 @@ namespace {
 constexpr double kCentralMeridianRadiansPerDegree = 3.141592653589793 / 180;
 constexpr double kShortenedDegreesPerRadian = 57.295779514;  // reverse longitude only
 
-constexpr double kMetresToYards = 1.0936132983377078;  // yards per metre
-constexpr double kYardsToMetres = 0.9144;              // metres per yard
-constexpr double kAngFalseEastingYd = 400000.0;
-constexpr double kAngFalseNorthingYd = 4915813.467;
-
 // rho is the derivative of the meridian arc, so each footpoint pass is a Newton step and a real
 // latitude needs two or three. The pass cap only stops inputs whose residual can never fall to
 // 1 m (arcs so large that their rounding error exceeds a metre), which would otherwise loop.
@@ -165,6 +160,10 @@ double originArc(const ProjectionParams& params) {
 
 }  // namespace
 
+double centralScaleFactor(const ProjectionParams& params) {
+  return params.kind == ProjectionKind::kAngGrid ? 1.0 : scaleFactor(params);
+}
+
 double meridianDistance(const Ellipsoid& ellipsoid, double latitudeRad) {
   const double e2 = ellipsoid.eccentricitySquared;
   const double e4 = e2 * e2;
@@ -250,7 +249,7 @@ GridFactors transverseMercatorFactors(const ProjectionParams& params, const LatL
       1.0 + (w * w / 2.0) * psi * c2 +
       (w * w3 / 24.0) * c4 * (4.0 * psi3 * (1.0 - 6.0 * t2) + psi2 * (1.0 + 24.0 * t2) - 4.0 * psi * t2) +
       (w * w5 / 720.0) * c6 * (61.0 - 148.0 * t2 + 16.0 * t4);
-  const double k0 = params.kind == ProjectionKind::kAngGrid ? 1.0 : scaleFactor(params);
+  const double k0 = centralScaleFactor(params);
   return GridFactors{convergence * kDegreesPerRadian, k0 * scaleBracket};
 }
 

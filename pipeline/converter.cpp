@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -21,6 +22,7 @@
 #include "pipeline/height_plan.hpp"
 #include "velmora/deformation/deformation_model.hpp"
 #include "velmora/geodesy/map_projection.hpp"
+#include "velmora/geodesy/nz_circuits.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 
 namespace velmora {
@@ -153,6 +155,9 @@ constexpr double kIsgHalfWidthDeg = 1.0;      // an ISG sub-zone
 constexpr double kZoneOverlapLimitDeg = 1.0;  // beyond this outside a zone the series lose accuracy
 constexpr double kFullCircleDeg = 360.0;
 constexpr double kHalfCircleDeg = 180.0;  // longitudes wrap at the antimeridian
+constexpr int kFirstIsgZone = 54;         // the ISG covers New South Wales: zones 54 to 56, sub-zones 1 to 3
+constexpr int kLastIsgZone = 56;
+constexpr int kLastIsgSubZone = 3;
 
 // Transverse Mercator grids on a UTM zone: UTM, MGA and AMG (not the NZGD2000 grid on its fixed
 // meridian).
@@ -197,6 +202,37 @@ GridError contentProblem(GridId id, const GridFile& grid) {
   return ntv2 || grid.content() != GridContent::kHorizontal ? kGridOk : kGridHoldsShifts;
 }
 
+// The grid of one side: the datum's, or a New Zealand circuit on its datum.
+ProjectionParams sideProjection(Datum datum, int zone, const NzCircuit* circuit,
+                                const ConversionSettings& settings) {
+  if (circuit != nullptr && (datum == Datum::kNzgd2000 || datum == Datum::kNzgd49))
+    return circuitProjection(*circuit, datum == Datum::kNzgd49);
+  return makeProjectionParams(datum, zone, settings.southernHemisphere, settings.isgSubZone);
+}
+
+// A height surface that was needed and not applied: the height written is not the one asked for.
+bool heightMissed(const HeightReport& height) {
+  const auto missed = [](GeoidStatus status) {
+    return status == GeoidStatus::kFileMissing || status == GeoidStatus::kOutside ||
+           status == GeoidStatus::kNoData;
+  };
+  return missed(height.geoidStatus) || missed(height.second.geoidStatus);
+}
+
+// The factors of a grid at a point (degrees) of ellipsoidal height heightM, when known.
+PointFactors pointFactors(const MapProjection& projection, const LatLon& point, bool heightKnown,
+                          double heightM) {
+  PointFactors factors;
+  factors.known = true;
+  factors.grid = projection.factors(point);
+  factors.combinedScale = std::numeric_limits<double>::quiet_NaN();
+  if (heightKnown) {
+    const double radius = gaussianMeanRadius(projection.params().ellipsoid, point.latitude);
+    factors.combinedScale = factors.grid.scale * radius / (radius + heightM);
+  }
+  return factors;
+}
+
 }  // namespace
 
 std::string_view gridFileName(GridId id) {
@@ -217,7 +253,14 @@ enum class Gda2020Position { kTarget, kSource, kOwnPath };
 
 struct Converter::Impl {
   explicit Impl(const ConversionSettings& runSettings);
-  ConversionResult transform(const Coordinates& point, const PointEpochs& epochs) const noexcept;
+  ConversionResult transform(const Coordinates& point, const PointEpochs& epochs,
+                             const PointZone* zone = nullptr) const noexcept;
+  // With zonePerPoint, the grid of each zone of a side: UTM zone z at z - 1, ISG zone z/s at
+  // (z - 54) * 4 + s; empty for a side without zones.
+  std::vector<MapProjection> sourceZones;
+  std::vector<MapProjection> targetZones;
+  const MapProjection* zoneProjection(const std::vector<MapProjection>& zones, const ProjectionParams& params,
+                                      const PointZone& zone) const noexcept;
 
   GridList files(GridId id) const { return lists[slotOf(id)]; }
   DatumGrids datumGrids() const {
@@ -242,10 +285,10 @@ struct Converter::Impl {
   std::vector<std::unique_ptr<DeformationModel>> models;  // the deformation model slot's files
   bool fromGrid = false;                                  // source coordinates are EN
   bool toGrid = false;                                    // target coordinates are EN
-  ProjectionParams sourceProjection;
-  ProjectionParams targetProjection;
+  MapProjection sourceProjection;
+  MapProjection targetProjection;
   // With autoToZone, the target grid of each UTM zone, zone z at z - 1.
-  std::vector<ProjectionParams> zoneProjections;
+  std::vector<MapProjection> zoneProjections;
   bool convertHeights = false;  // both height types are set
   HeightPlan heightPlan;
   HeightPlan::Grids heightGrids;
@@ -256,6 +299,9 @@ struct Converter::Impl {
   std::optional<DatumPath> path;
   std::optional<DatumPath> movingPath;  // for points at two epochs when the run's path is not
   std::optional<DatumPath> pathToGda2020;
+  // The side whose factors are given, and whether its heights are ellipsoidal.
+  enum class FactorSide : std::uint8_t { kNone, kSource, kTarget } factorSide = FactorSide::kNone;
+  bool factorHeightEllipsoidal = false;
 };
 
 // A grid is opened once; a second path that needs a grid the first only took as optional makes it
@@ -311,14 +357,43 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
   models.resize(states[slotOf(GridId::kNzDeformation)].size());
   fromGrid = settings.fromCoordType == CoordType::kEn;
   toGrid = settings.toCoordType == CoordType::kEn;
-  sourceProjection = makeProjectionParams(settings.fromDatum, settings.zone, settings.southernHemisphere,
-                                          settings.isgSubZone);
-  targetProjection = makeProjectionParams(settings.toDatum, settings.toZone.value_or(settings.zone),
-                                          settings.southernHemisphere, settings.isgSubZone);
-  if (settings.autoToZone && isUtmGrid(targetProjection)) {
+  // Only the projections of a grid side are built: Krueger's series compute their coefficients.
+  const TmFormulas formulas = settings.tmFormulas;
+  if (fromGrid) {
+    sourceProjection = MapProjection(
+        sideProjection(settings.fromDatum, settings.zone, settings.fromCircuit, settings), formulas);
+  }
+  if (toGrid) {
+    targetProjection = MapProjection(sideProjection(settings.toDatum, settings.toZone.value_or(settings.zone),
+                                                    settings.toCircuit, settings),
+                                     formulas);
+  }
+  if (settings.zonePerPoint) {
+    const auto everyZone = [&](const ProjectionParams& params, Datum datum,
+                               std::vector<MapProjection>& zones) {
+      if (isUtmGrid(params)) {
+        for (int zone = kFirstUtmZone; zone <= kLastUtmZone; ++zone)
+          zones.emplace_back(
+              makeProjectionParams(datum, zone, settings.southernHemisphere, settings.isgSubZone), formulas);
+      } else if (params.kind == ProjectionKind::kIsgGrid) {
+        for (int zone = kFirstIsgZone; zone <= kLastIsgZone; ++zone) {
+          for (int subZone = 0; subZone <= kLastIsgSubZone; ++subZone) {
+            zones.emplace_back(makeProjectionParams(datum, zone, settings.southernHemisphere,
+                                                    subZone == 0 ? settings.isgSubZone : subZone),
+                               formulas);
+          }
+        }
+      }
+    };
+    if (fromGrid) everyZone(sourceProjection.params(), settings.fromDatum, sourceZones);
+    if (toGrid && !settings.toZone && !settings.autoToZone)
+      everyZone(targetProjection.params(), settings.toDatum, targetZones);
+  }
+  if (toGrid && settings.autoToZone && isUtmGrid(targetProjection.params())) {
     for (int zone = kFirstUtmZone; zone <= kLastUtmZone; ++zone) {
-      zoneProjections.push_back(
-          makeProjectionParams(settings.toDatum, zone, settings.southernHemisphere, settings.isgSubZone));
+      zoneProjections.emplace_back(
+          makeProjectionParams(settings.toDatum, zone, settings.southernHemisphere, settings.isgSubZone),
+          formulas);
     }
   }
 
@@ -352,6 +427,12 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
     heightGrids.surfaces[k] = files(surfaces[k]);
     if (const std::optional<GridId> uncertainty = uncertaintyGrid(surfaces[k]))
       heightGrids.uncertainties[k] = files(*uncertainty);
+  }
+
+  if (settings.gridFactors) {
+    factorSide = toGrid ? FactorSide::kTarget : fromGrid ? FactorSide::kSource : FactorSide::kNone;
+    const HeightType sideHeight = toGrid ? settings.toHeightType : settings.fromHeightType;
+    factorHeightEllipsoidal = sideHeight == HeightType::kEllipsoid;
   }
 
   path.emplace(main, datumGrids());
@@ -389,12 +470,39 @@ ConversionResult Converter::transformPoint(const Coordinates& point, double epoc
   return impl_->transform(point, PointEpochs{epoch, toEpoch});
 }
 
-ConversionResult Converter::Impl::transform(const Coordinates& point,
-                                            const PointEpochs& epochs) const noexcept {
+ConversionResult Converter::transformPoint(const Coordinates& point, const PointZone& zone,
+                                           std::optional<double> epoch) const noexcept {
+  return impl_->transform(point, impl_->path->epochsOf(epoch.value_or(impl_->settings.epoch)), &zone);
+}
+
+const MapProjection* Converter::Impl::zoneProjection(const std::vector<MapProjection>& zones,
+                                                     const ProjectionParams& params,
+                                                     const PointZone& zone) const noexcept {
+  if (zones.empty()) return nullptr;
+  if (params.kind == ProjectionKind::kIsgGrid) {
+    if (zone.zone < kFirstIsgZone || zone.zone > kLastIsgZone || zone.isgSubZone < 0 ||
+        zone.isgSubZone > kLastIsgSubZone)
+      return nullptr;
+    return &zones[static_cast<std::size_t>((zone.zone - kFirstIsgZone) * (kLastIsgSubZone + 1) +
+                                           zone.isgSubZone)];
+  }
+  if (zone.zone < kFirstUtmZone || zone.zone > kLastUtmZone) return nullptr;
+  return &zones[static_cast<std::size_t>(zone.zone - kFirstUtmZone)];
+}
+
+ConversionResult Converter::Impl::transform(const Coordinates& point, const PointEpochs& epochs,
+                                            const PointZone* zone) const noexcept {
   const Impl& run = *this;
-  const LatLon source = run.fromGrid
-                            ? gridToGeographic(run.sourceProjection, GridPoint{point.first, point.second})
-                            : LatLon{point.first, point.second};
+  const MapProjection* sourceGrid = &run.sourceProjection;
+  const MapProjection* targetGrid = &run.targetProjection;
+  if (zone != nullptr) {
+    if (const MapProjection* own = zoneProjection(sourceZones, sourceProjection.params(), *zone))
+      sourceGrid = own;
+    if (const MapProjection* own = zoneProjection(targetZones, targetProjection.params(), *zone))
+      targetGrid = own;
+  }
+  const LatLon source = run.fromGrid ? sourceGrid->reverse(GridPoint{point.first, point.second})
+                                     : LatLon{point.first, point.second};
   ConversionResult result;
   const bool moves = run.movingPath && epochs.source != epochs.target;
   const DatumPath& datumPath = moves ? *run.movingPath : *run.path;
@@ -416,22 +524,29 @@ ConversionResult Converter::Impl::transform(const Coordinates& point,
     result.coordinates.height += correction.metres;
   }
 
-  if (run.fromGrid) result.zone.sourceOutside = outsideZone(run.sourceProjection, source.longitude);
+  if (run.fromGrid) result.zone.sourceOutside = outsideZone(sourceGrid->params(), source.longitude);
   if (run.toGrid) {
-    const ProjectionParams* target = &run.targetProjection;
+    const MapProjection* target = targetGrid;
     if (!run.zoneProjections.empty()) {
       if (const std::optional<int> zone = utmZoneOf(position.longitude)) {
         target = &run.zoneProjections[static_cast<std::size_t>(*zone - kFirstUtmZone)];
       }
     }
-    result.zone.target = target->zone;
-    result.zone.targetOutside = outsideZone(*target, position.longitude);
-    const GridPoint grid = geographicToGrid(*target, position);
+    result.zone.target = target->params().zone;
+    result.zone.targetOutside = outsideZone(target->params(), position.longitude);
+    const GridPoint grid = target->forward(position);
     result.coordinates.first = grid.easting;
     result.coordinates.second = grid.northing;
+    if (run.factorSide == Impl::FactorSide::kTarget) {
+      const bool heightKnown = run.factorHeightEllipsoidal && !heightMissed(result.height);
+      result.factors = pointFactors(*target, position, heightKnown, result.coordinates.height);
+    }
   } else {
     result.coordinates.first = position.latitude;
     result.coordinates.second = position.longitude;
+  }
+  if (run.factorSide == Impl::FactorSide::kSource) {
+    result.factors = pointFactors(*sourceGrid, source, run.factorHeightEllipsoidal, point.height);
   }
   return result;
 }

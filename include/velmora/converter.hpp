@@ -24,6 +24,8 @@
 #include <vector>
 
 #include "velmora/codes.hpp"
+#include "velmora/geodesy/grid_factors.hpp"
+#include "velmora/geodesy/map_projection.hpp"
 #include "velmora/gridfile/grid_error.hpp"
 
 namespace velmora {
@@ -31,6 +33,7 @@ namespace velmora {
 class DeformationModel;
 class GridFile;
 class SubGrid;
+struct NzCircuit;
 
 // The grid slots of a Converter: each names the files that serve one purpose. A slot is served by
 // its file (found by name, see GridState) and then by any extra files named for it, tried in order.
@@ -109,6 +112,18 @@ struct ConversionSettings {
   bool southernHemisphere = true;  // false: grid northings with a false northing of 0
   bool useITRF2008 = false;        // WGS84 is ITRF2008 instead of ITRF2000 (the ITRF names keep theirs)
   bool useAusGeoid98 = false;      // AUSGeoid98 instead of AUSGeoid09 for GDA94 heights
+  // Each point's grid convergence and scale factors (PointFactors), on the grid side of the run.
+  bool gridFactors = false;
+  // The formulas of every Transverse Mercator grid (UTM-type zones, ISG, ANG, NZTM, circuits).
+  TmFormulas tmFormulas = TmFormulas::kRedfearn;
+  // A New Zealand meridional circuit (nz_circuits.hpp) for the EN coordinates of an NZGD2000 or
+  // NZGD49 side instead of NZTM or the NZ Map Grid: its origin on that side's datum. None: the
+  // datum's grid. A circuit on a side of another datum, or not EN, goes unused.
+  const NzCircuit* fromCircuit = nullptr;
+  const NzCircuit* toCircuit = nullptr;
+  // Points may come with their own zone (transformPoint with a PointZone): the projections of every
+  // zone are built with the Converter.
+  bool zonePerPoint = false;
   // Where grid files are looked for, in order: each a prefix of file names, a folder ending in '/'
   // or empty for the current directory. No folder at all: the file names alone (current directory).
   std::vector<std::string> gridFolders;
@@ -247,11 +262,31 @@ struct ZoneReport {
   bool targetOutside = false;  // grid output lies more than a degree outside its zone
 };
 
+// With ConversionSettings::gridFactors, the factors of the run's grid side: the target when its
+// coordinates are EN (in the point's own zone with autoToZone), else the source when its are; none
+// when neither is. The combined scale factor reduces an ellipsoidal distance at height h to the
+// grid: scale * R / (R + h), R the Gaussian mean radius of the grid's ellipsoid at the point. It
+// needs the point's ellipsoidal height on that side: the grid side's height type is Ellipsoid, and
+// a converted height went through every surface it needed; else it is NaN.
+struct PointFactors {
+  bool known = false;  // a grid side exists and gridFactors is set
+  GridFactors grid;    // convergence (degrees, GeographicLib's sign) and point scale factor
+  double combinedScale = 0.0;
+};
+
+// The zone of a point's grid coordinates, when a point has its own: a UTM zone 1..60 and, on the ISG
+// grid, zone 54..56 with sub-zone 1..3 (0: the settings' sub-zone).
+struct PointZone {
+  int zone = 0;
+  int isgSubZone = 0;
+};
+
 struct ConversionResult {
   Coordinates coordinates;  // on the target datum: grid coordinates for EN, else decimal degrees
   DatumReport datum;
   HeightReport height;
   ZoneReport zone;
+  PointFactors factors;
 };
 
 // A grid file the Converter tried to open, and how that went. The file name is gridFiles[slot], or
@@ -307,6 +342,11 @@ class Converter {
   ConversionResult transformPoint(const Coordinates& point, double epoch) const noexcept;
   // The same with the point's target epoch too (decimal years both), whatever the settings say.
   ConversionResult transformPoint(const Coordinates& point, double epoch, double toEpoch) const noexcept;
+  // The same for a point in its own zone (with settings().zonePerPoint): the zone of an EN source,
+  // and of EN output unless settings().toZone or autoToZone says otherwise; at epoch, or the
+  // settings' when none. A zone outside the ranges above, or for a grid without zones, is ignored.
+  ConversionResult transformPoint(const Coordinates& point, const PointZone& zone,
+                                  std::optional<double> epoch = std::nullopt) const noexcept;
 
   const ConversionSettings& settings() const noexcept;
   // The slot's own file.

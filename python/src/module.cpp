@@ -150,6 +150,7 @@ class PyConverter {
     line.settings.homeGridFolder = folders.home;
     line.settings.gridFiles = line.gridFiles;
     converter_.emplace(line.settings);
+    angleText_ = AngleTextOptions{line.form.decimals, line.form.dmsForm};
     // A grid the run needs but cannot open stops a strict converter; a lax one goes on as the
     // program does without --strict, by parameters or without the geoid, and its points say so.
     if (strict_) {
@@ -222,6 +223,18 @@ class PyConverter {
     const bool autoZone = settings.autoToZone && settings.toCoordType == CoordType::kEn;
     py::array_t<std::int16_t> arrayZones(static_cast<py::ssize_t>(autoZone ? count : 0));
     std::int16_t* const zones = arrayZones.mutable_data();
+    // With show_factors, each point's convergence (degrees), scale and combined scale factor; NaN
+    // where the program writes an empty field.
+    const bool factors = settings.gridFactors;
+    const auto factorArray = [&] {
+      return py::array_t<double>(static_cast<py::ssize_t>(factors ? count : 0));
+    };
+    py::array_t<double> arrayConvergence = factorArray();
+    py::array_t<double> arrayScale = factorArray();
+    py::array_t<double> arrayCombined = factorArray();
+    double* const convergences = arrayConvergence.mutable_data();
+    double* const scales = arrayScale.mutable_data();
+    double* const combinedScales = arrayCombined.mutable_data();
     std::vector<std::string> textOutA(angleOutput ? count : 0);
     std::vector<std::string> textOutB(angleOutput ? count : 0);
     const auto work = [&](Piece& local) {
@@ -235,6 +248,7 @@ class PyConverter {
           outA[i] = outB[i] = outH[i] = std::nan("");
           codes[i] = kFailedCode;
           if (autoZone) zones[i] = 0;
+          if (factors) convergences[i] = scales[i] = combinedScales[i] = std::nan("");
           problemCodes[i] = local.problems.code(problem);
         };
         Coordinates point;
@@ -302,17 +316,23 @@ class PyConverter {
           }
         }
         if (autoZone) zones[i] = static_cast<std::int16_t>(result.zone.target);
+        if (factors) {
+          const PointFactors& point = result.factors;
+          convergences[i] = point.known ? point.grid.convergenceDeg : std::nan("");
+          scales[i] = point.known ? point.grid.scale : std::nan("");
+          combinedScales[i] = point.known ? point.combinedScale : std::nan("");
+        }
         outA[i] = result.coordinates.first;
         outB[i] = result.coordinates.second;
         outH[i] = result.coordinates.height;
         if (angleOutput) {
           const bool dms = settings.toCoordType == CoordType::kDms;
           if (dms) {
-            formatDms(outA[i], true, textOutA[i]);
-            formatDms(outB[i], false, textOutB[i]);
+            formatDms(outA[i], true, angleText_, textOutA[i]);
+            formatDms(outB[i], false, angleText_, textOutB[i]);
           } else {
-            formatDm(outA[i], true, textOutA[i]);
-            formatDm(outB[i], false, textOutB[i]);
+            formatDm(outA[i], true, angleText_, textOutA[i]);
+            formatDm(outB[i], false, angleText_, textOutB[i]);
           }
         }
         // Neighbouring points mostly share their method: its name is made only when it changes.
@@ -367,8 +387,16 @@ class PyConverter {
     }
     py::object zoneArray = py::none();
     if (autoZone) zoneArray = arrayZones;
+    py::object convergenceArray = py::none();
+    py::object scaleArray = py::none();
+    py::object combinedArray = py::none();
+    if (factors) {
+      convergenceArray = arrayConvergence;
+      scaleArray = arrayScale;
+      combinedArray = arrayCombined;
+    }
     return py::make_tuple(first, second, arrayH, arrayCodes, py::cast(names), zoneArray, arrayProblems,
-                          py::cast(problemTexts));
+                          py::cast(problemTexts), convergenceArray, scaleArray, combinedArray);
   }
 
   // Every grid file the converter considered, each slot's own then its extra files: the path tried,
@@ -485,6 +513,7 @@ class PyConverter {
 
   bool strict_;
   std::optional<Converter> converter_;
+  AngleTextOptions angleText_;  // decimals and form of DMS and DM text
 };
 
 }  // namespace

@@ -137,6 +137,55 @@ def test_geoid_and_zone_of_each_point_as_the_program(tmp_path, geoid):
     assert list(frame.columns) == ["lat", "lon", "h", "utm"] and list(frame["utm"]) == list(result.zone[:2])
 
 
+@pytest.mark.skipif(not PROGRAM, reason="VELMORA_PROGRAM names the built program")
+def test_factors_as_the_program_and_as_frame_columns(tmp_path):
+    """show_factors=True: the three fields of --showFactors, NaN where the program writes none."""
+    rng = np.random.default_rng(5)
+    lat, lon, h = rng.uniform(-38, -30, 500), rng.uniform(146, 154, 500), rng.uniform(0, 900, 500)
+    options = dict(from_datum="GDA2020", to_datum="GDA2020", to_type="EN", to_zone="auto", show_factors=True)
+    for heights, args in [(dict(from_height="Ellipsoid", to_height="Ellipsoid"),
+                           ["--fromHeightType", "Ellipsoid", "--toHeightType", "Ellipsoid"]), ({}, [])]:
+        result = velmora.Converter(**options, **heights).convert(lat, lon, h)
+        text = "".join(f"{e:.3f},{n:.3f},{hh:.3f},{z},{c:.9f},{k:.10f}," + ("" if np.isnan(m) else f"{m:.10f}") + "\n"
+                       for e, n, hh, z, c, k, m in zip(result.a, result.b, result.h, result.zone, result.convergence,
+                                                       result.scale, result.combined_scale))
+        lines = [f"{a:.17g},{b:.17g},{c:.17g}\n" for a, b, c in zip(lat, lon, h)]
+        assert text.encode() == run_program(["--fromDatum", "GDA2020", "--toDatum", "GDA2020", "--toCoordType",
+                                             "EN", "--toZone", "auto", "--showFactors", *args], lines, tmp_path)
+    frame = velmora.convert_frame(pd.DataFrame({"lat": lat[:2], "lon": lon[:2]}), columns=("lat", "lon"), **options)
+    assert list(frame.columns) == ["lat", "lon", "zone", "convergence", "scale", "combined_scale"]
+    with pytest.raises(ValueError, match="neither side is a grid"):
+        velmora.Converter(show_factors=True)
+
+
+def test_dms_format_and_decimals_shape_the_text():
+    options = dict(from_datum="GDA2020", to_datum="GDA2020", to_type="DMS")
+    result = velmora.Converter(dms_format="hemisphere", decimals=2, **options).convert(-33.99999999, 151.215297)
+    assert (result.a[0], result.b[0]) == ("34 0 0.00 S", "151 12 55.07 E")
+    assert velmora.Converter(dms_format="symbols", **options).convert(-33.856767, 151.215297).a[0] == "33\u00b051'24.3612\"S"
+    with pytest.raises(ValueError, match="expected plain, hemisphere or symbols"):
+        velmora.Converter(dms_format="fancy")
+
+
+def test_circuits_as_cs2cs():
+    """cs2cs -d 4 EPSG:4167 EPSG:2105 at 36.6297222222222 S, 175.114166666667 E: 827683.4464 431301.4254."""
+    result = velmora.Converter(from_datum="NZGD2000", to_datum="NZGD2000", to_type="EN",
+                               to_circuit="MountEden").convert(-36.6297222222222, 175.114166666667)
+    assert abs(result.a[0] - 431301.4254) < 1e-3 and abs(result.b[0] - 827683.4464) < 1e-3
+    with pytest.raises(ValueError, match="unknown circuit"):
+        velmora.Converter(to_circuit="Mount Eden")
+
+
+def test_tm_formulas_reach_the_exact_projection():
+    """9.5 degrees from zone 56's meridian: GeographicLib's exact projection gives E = -389110.9150541917."""
+    options = dict(from_datum="GDA2020", to_datum="GDA2020", to_type="EN", zone=56, strict=False)
+    exact = velmora.Converter(tm_formulas="krueger", **options).convert(-33.0, 143.5)
+    assert abs(exact.a[0] - -389110.9150541917) < 1e-5
+    assert abs(velmora.Converter(**options).convert(-33.0, 143.5).a[0] - exact.a[0]) > 5e-3
+    with pytest.raises(ValueError, match="expected redfearn or krueger"):
+        velmora.Converter(tm_formulas="exact")
+
+
 @pytest.mark.parametrize("options, message", [
     (dict(from_datum="GDA95"), "--fromDatum 'GDA95': unknown datum"),
     (dict(to_type="ENU"), "--toCoordType 'ENU'"),

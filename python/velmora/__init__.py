@@ -15,6 +15,9 @@ that is not when heights are converted, a DMS/DM str with no UTF-8 form (lone su
 ``Result.problems()`` says why (``Result.problem``: codes into ``Result.problem_names``). The other codes name what was applied, as
 ``--showMethod`` prints it, numbered in order of first appearance by point index, so the same input
 gives the same codes whatever the thread count.
+
+``decimals`` and ``dms_format`` shape the DMS and DM text output as ``--decimals`` and ``--dmsFormat``
+do (numeric output is float64 whatever they say).
 """
 
 from __future__ import annotations
@@ -50,13 +53,19 @@ _OPTIONS = {
     "epoch": "--epoch",
     "to_epoch": "--toEpoch",
     "hemisphere": "--hemisphere",
+    "tm_formulas": "--tmFormulas",
+    "decimals": "--decimals",
+    "dms_format": "--dmsFormat",
+    "from_circuit": "--fromCircuit",
+    "to_circuit": "--toCircuit",
 }
 _FLAGS = {
     "use_grid_shift": "--useGridShift",
     "use_itrf2008": "--useITRF2008",
     "use_ausgeoid98": "--useAusGeoid98",
+    "show_factors": "--showFactors",
 }
-_OPTIONAL = {"from_height", "to_height", "to_zone", "isg_sub_zone", "to_epoch"}  # None: not given
+_OPTIONAL = {"from_height", "to_height", "to_zone", "isg_sub_zone", "to_epoch", "decimals", "from_circuit", "to_circuit"}  # None: not given
 _EPOCHS = ("epoch", "to_epoch")  # a value, or one per point
 
 
@@ -189,6 +198,12 @@ class Result(NamedTuple):
     zone: Optional[np.ndarray] = None  # with to_zone="auto" and EN output: each point's zone, int16 (0: failed)
     problem: Optional[np.ndarray] = None  # uint16 codes into problem_names; 0 for a point that converted
     problem_names: Optional[list] = None  # code -> why a point failed ("" for code 0)
+    # With show_factors=True, float64 per point, NaN where the program writes an empty field: the grid
+    # convergence in degrees (positive where grid north lies east of true north), the point scale
+    # factor, and the combined scale factor (only where the grid side's height type is Ellipsoid).
+    convergence: Optional[np.ndarray] = None
+    scale: Optional[np.ndarray] = None
+    combined_scale: Optional[np.ndarray] = None
 
     def methods(self) -> np.ndarray:
         """The method name of every point, as an array of str."""
@@ -234,8 +249,14 @@ class Converter:
         to_epoch: Any = None,
         use_grid_shift: bool = False,
         hemisphere: str = "S",
+        tm_formulas: str = "redfearn",
+        decimals: Any = None,
+        dms_format: str = "plain",
+        from_circuit: Optional[str] = None,
+        to_circuit: Optional[str] = None,
         use_itrf2008: bool = False,
         use_ausgeoid98: bool = False,
+        show_factors: bool = False,
         grid_folder: Optional[str] = None,
         grids: Optional[Mapping[str, str]] = None,
         extra_grids: Optional[Mapping[str, Sequence[str]]] = None,
@@ -246,8 +267,10 @@ class Converter:
         self._build(dict(
             from_datum=from_datum, from_type=from_type, from_height=from_height, to_datum=to_datum,
             to_type=to_type, to_height=to_height, zone=zone, to_zone=to_zone, isg_sub_zone=isg_sub_zone,
-            epoch=epoch, to_epoch=to_epoch, hemisphere=hemisphere, use_grid_shift=use_grid_shift, use_itrf2008=use_itrf2008,
-            use_ausgeoid98=use_ausgeoid98, grid_folder=grid_folder, grids=grids, extra_grids=extra_grids,
+            epoch=epoch, to_epoch=to_epoch, hemisphere=hemisphere, tm_formulas=tm_formulas,
+            decimals=decimals, dms_format=dms_format, from_circuit=from_circuit, to_circuit=to_circuit,
+            use_grid_shift=use_grid_shift, use_itrf2008=use_itrf2008, use_ausgeoid98=use_ausgeoid98,
+            show_factors=show_factors, grid_folder=grid_folder, grids=grids, extra_grids=extra_grids,
             strict=strict,
         ), check_files=True)
 
@@ -364,14 +387,21 @@ def _column_names(columns: Any) -> tuple:
     return tuple(columns)
 
 
-def _check_added(columns: tuple, method_column: Optional[str], zone_column: Optional[str]) -> None:
+_FACTOR_COLUMNS = ("convergence", "scale", "combined_scale")  # added with show_factors=True
+
+
+def _check_added(columns: tuple, method_column: Optional[str], zone_column: Optional[str],
+                 factors: bool = False) -> None:
     """The added columns' names (None: not added) apart from the converted ones and each other."""
     added = [name for name in (method_column, zone_column) if name is not None]
-    for name in added:
+    for name in added + list(_FACTOR_COLUMNS if factors else ()):
         if name in columns:
             raise ValueError(f"{name!r} is one of the converted columns: name the added column otherwise")
     if len(added) == 2 and added[0] == added[1]:
         raise ValueError(f"method_column and zone_column are both {added[0]!r}")
+    for name in added:
+        if factors and name in _FACTOR_COLUMNS:
+            raise ValueError(f"{name!r} is a column that show_factors=True adds: name the added column otherwise")
 
 
 def convert_frame(
@@ -387,7 +417,8 @@ def convert_frame(
 
     Other columns and the index are kept; the input frame is not modified. Missing values (NaN, None,
     pandas' NA) give failed points. ``method_column`` adds the method name of every point. With
-    ``to_zone="auto"`` and EN output the column ``zone_column`` holds each point's UTM zone. The added
+    ``to_zone="auto"`` and EN output the column ``zone_column`` holds each point's UTM zone. With
+``show_factors=True`` the columns "convergence", "scale" and "combined_scale" follow. The added
     columns may not be one of ``columns``. ``options`` are those of Converter, or pass a ``converter``
     (not both).
     """
@@ -400,7 +431,8 @@ def convert_frame(
     text = converter.options["from_type"] in ("DMS", "DM")
     values = [_points(df[name], f"column {name!r}", text and k < 2) for k, name in enumerate(columns)]
     result = converter.convert(*values[:2], values[2] if len(columns) == 3 else None, threads)
-    _check_added(columns, method_column, zone_column if result.zone is not None else None)
+    _check_added(columns, method_column, zone_column if result.zone is not None else None,
+                 result.convergence is not None)
     out = df.copy()
     out[columns[0]] = result.a
     out[columns[1]] = result.b
@@ -408,6 +440,9 @@ def convert_frame(
         out[columns[2]] = result.h
     if result.zone is not None:
         out[zone_column] = result.zone
+    if result.convergence is not None:
+        for name in _FACTOR_COLUMNS:
+            out[name] = getattr(result, name)
     if method_column is not None:
         out[method_column] = result.methods()
     return out

@@ -99,5 +99,60 @@ TEST(AngleFormat, ReusedTextIsReplacedWhole) {
   EXPECT_EQ(text, "151 15.00000000");
 }
 
+TEST(AngleFormat, FormsAndDecimalsCarryingARoundedUnit) {
+  struct Case {
+    double angle;
+    bool isLatitude;
+    bool dms;
+    AngleTextOptions options;
+    const char* text;
+  };
+  const Case cases[] = {
+      {-33.856767, kLatitude, true, {std::nullopt, DmsForm::kHemisphere}, "33 51 24.3612 S"},
+      {151.215297, kLongitude, true, {std::nullopt, DmsForm::kSymbols}, "151\u00b012'55.0692\"E"},
+      {-151.215297, kLongitude, false, {std::nullopt, DmsForm::kSymbols}, "151\u00b012.91782000'W"},
+      {-0.5, kLatitude, true, {std::nullopt, DmsForm::kHemisphere}, "0 30 0.0000 S"},
+      {0.0, kLongitude, true, {std::nullopt, DmsForm::kHemisphere}, "0 0 0.0000 E"},
+      // Without decimals the plain text keeps its 60; with them the unit carries, up to the degrees.
+      {-33.99999999, kLatitude, true, {std::nullopt, DmsForm::kPlain}, "-33 59 60.0000"},
+      {-33.99999999, kLatitude, true, {4, DmsForm::kPlain}, "-34 0 0.0000"},
+      {-0.99999999, kLatitude, true, {2, DmsForm::kHemisphere}, "1 0 0.00 S"},
+      {-33.9999999999, kLatitude, false, {3, DmsForm::kPlain}, "-34 0.000"},
+      {33.5083, kLatitude, true, {0, DmsForm::kPlain}, "33 30 30"},
+      {33.5, kLatitude, true, {12, DmsForm::kPlain}, "33 30 0.000000000000"},
+      {151.25, kLongitude, false, {1, DmsForm::kPlain}, "151 15.0"},
+  };
+  std::string text;
+  for (const Case& c : cases) {
+    if (c.dms) {
+      formatDms(c.angle, c.isLatitude, c.options, text);
+    } else {
+      formatDm(c.angle, c.isLatitude, c.options, text);
+    }
+    EXPECT_EQ(text, c.text) << c.angle;
+  }
+}
+
+// With decimals, every text reads back within half a unit of its last decimal.
+TEST(AngleFormat, DecimalsReadBackWithinTheirRounding) {
+  std::mt19937_64 random(5);
+  std::uniform_real_distribution<double> angle(-179.9, 179.9);
+  for (int k = 0; k < 20000; ++k) {
+    const double value = angle(random);
+    const int decimals = k % 6;
+    std::string text;
+    formatDms(value, kLongitude, AngleTextOptions{decimals, DmsForm::kPlain}, text);
+    int degrees = 0;
+    int minutes = 0;
+    double seconds = 0.0;
+    ASSERT_EQ(std::sscanf(text.c_str(), "%d %d %lf", &degrees, &minutes, &seconds), 3) << text;
+    ASSERT_LT(minutes, 60) << text;
+    ASSERT_LT(seconds, 60.0) << text;
+    const double magnitude = std::abs(degrees) + minutes / 60.0 + seconds / 3600.0;
+    const double back = text.front() == '-' ? -magnitude : magnitude;
+    ASSERT_NEAR(back * 3600.0, value * 3600.0, 0.5 * std::pow(10.0, -decimals) + 1e-9) << text;
+  }
+}
+
 }  // namespace
 }  // namespace velmora

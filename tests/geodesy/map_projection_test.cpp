@@ -91,5 +91,30 @@ TEST(MapProjection, DispatchesOnTheKind) {
   EXPECT_EQ(gridToGeographic(unknown, grid).longitude, grid.easting);
 }
 
+// sqrt(rho nu) is b on the equator (rho = a (1 - e^2), nu = a) and a^2 / b at the poles (rho = nu
+// = a / sqrt(1 - e^2)): the two ends of the radius any height reduction divides by.
+TEST(GaussianMeanRadius, IsTheMinorAxisOnTheEquatorAndASquaredOverBAtThePoles) {
+  constexpr double kToleranceM = 1e-6;
+  const Ellipsoid& grs80 = kGrs80Ellipsoid;
+  const double b = grs80.semiMajorAxis * std::sqrt(grs80.oneMinusE2);
+  EXPECT_NEAR(gaussianMeanRadius(grs80, 0.0), b, kToleranceM);
+  EXPECT_NEAR(gaussianMeanRadius(grs80, -90.0), grs80.semiMajorAxis * grs80.semiMajorAxis / b, kToleranceM);
+  EXPECT_NEAR(gaussianMeanRadius(grs80, 90.0), gaussianMeanRadius(grs80, -90.0), kToleranceM);
+  // GRS80 at 33.856767 S: 6369987.937 m (rho and nu computed apart).
+  EXPECT_NEAR(gaussianMeanRadius(grs80, -33.856767), 6369987.936841231, kToleranceM);
+}
+
+TEST(MapProjection, FactorsDispatchByKind) {
+  const LatLon point{-41.29, 174.78};
+  const ProjectionParams nz = test::nzMapGridRecord();
+  EXPECT_EQ(gridFactors(nz, point).convergenceDeg, nzMapGridFactors(point).convergenceDeg);
+  const ProjectionParams tm = test::gda94Grid(60);
+  EXPECT_EQ(gridFactors(tm, point).scale, transverseMercatorFactors(tm, point).scale);
+  ProjectionParams unknown = tm;
+  unknown.kind = static_cast<ProjectionKind>(7);
+  EXPECT_EQ(gridFactors(unknown, point).convergenceDeg, 0.0);
+  EXPECT_EQ(gridFactors(unknown, point).scale, 1.0);
+}
+
 }  // namespace
 }  // namespace velmora

@@ -1,6 +1,8 @@
 // Angles as degrees-minutes-seconds and degrees-decimal-minutes text for the result lines.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace velmora {
@@ -24,5 +26,21 @@ std::string formatDms(double angle, bool isLatitude);
 // "%s %.8f": degree text and decimal minutes, e.g. "-33 52.17500000".
 void formatDm(double angle, bool isLatitude, std::string& text);
 std::string formatDm(double angle, bool isLatitude);
+
+// How DMS and DM text is written: "-33 51 24.3623" (plain), "33 51 24.3623 S" (hemisphere) or
+// "33°51'24.3623\"S" (symbols, the degree sign in UTF-8), and how many decimals the last unit has.
+enum class DmsForm : std::uint8_t { kPlain, kHemisphere, kSymbols };
+
+struct AngleTextOptions {
+  // Decimals of the seconds (DMS) or minutes (DM), 0..12. None: 4 and 8 without carrying, as above;
+  // given, a last unit that rounds to 60 carries (-33 59 60.0000 is written -34 0 0.0000).
+  std::optional<int> decimals;
+  DmsForm form = DmsForm::kPlain;
+};
+
+// The same texts in a chosen form. The hemisphere letter is N or S for a latitude, E or W for a
+// longitude, from the sign of the angle (a zero angle is N or E).
+void formatDms(double angle, bool isLatitude, const AngleTextOptions& options, std::string& text);
+void formatDm(double angle, bool isLatitude, const AngleTextOptions& options, std::string& text);
 
 }  // namespace velmora

@@ -8,6 +8,7 @@
 
 #include "velmora/app/input_block.hpp"
 #include "velmora/app/record_options.hpp"
+#include "velmora/app/result_line.hpp"
 #include "velmora/app/run_tally.hpp"
 #include "velmora/converter.hpp"
 
@@ -19,6 +20,7 @@ struct PointOptions {
   // message "velmora: <where>: <what>" and a result line of empty fields, and counts as failed.
   bool strict = false;
   bool showMethod = false;  // a last field naming what was applied (method_name.hpp)
+  OutputForm form;          // decimals and DMS form of the results
   bool tally = false;       // count lines, points and methods (for --summary)
   // Without --strict: count what --strict would fail, by kind, with the first of each kind's
   // warning (run_warnings.hpp). Off with --quiet.

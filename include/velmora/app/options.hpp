@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "velmora/app/record_options.hpp"
+#include "velmora/app/result_line.hpp"
 #include "velmora/converter.hpp"
 
 namespace velmora {
@@ -33,6 +34,7 @@ struct RunOptions {
   bool strict = false;                      // "--strict"
   bool quiet = false;                       // "--quiet": no warnings without --strict
   bool showMethod = false;                  // "--showMethod"
+  OutputForm form;                          // "--decimals", "--heightDecimals", "--dmsFormat"
   bool summary = false;                     // "--summary"
   bool help = false;                        // "--help" or "-h"
   bool version = false;                     // "--version"
@@ -41,6 +43,7 @@ struct RunOptions {
   bool progress = false;                    // "--progress"
   std::optional<ColumnSpec> columns;        // "--columns A,B[,H]"
   int epochColumn = 0;                      // "--epochColumn N": each line's source epoch; 0: none
+  int zoneColumn = 0;                       // "--zoneColumn N": each line's zone; 0: none
   Delimiter delimiter = Delimiter::kComma;  // "--delimiter"
   std::uint64_t skipLines = 0;              // "--skipLines N": header lines copied unchanged
   std::string comment;                      // "--comment C": lines starting so are copied; empty: none
@@ -104,6 +107,10 @@ std::vector<std::string> settingsProblems(const RunOptions& options);
 // option error with or without --strict.
 std::optional<std::string> autoZoneProblem(const ConversionSettings& settings);
 
+// --fromCircuit or --toCircuit for a side whose datum is neither NZGD2000 nor NZGD49: an option error
+// with or without --strict.
+std::optional<std::string> circuitProblem(const ConversionSettings& settings);
+
 // Which problems stop a run: under kStrict every one; under kLax only the errors, the rest being
 // warnings and the run going on with the settings read (scripts written before the checks rely on it).
 enum class OptionPolicy : std::uint8_t { kLax, kStrict };
@@ -113,7 +120,7 @@ struct OptionVerdict {
   std::vector<std::string> warnings;  // said before the first result, the run going on
 };
 
-// The verdict on options read: RunOptions::errors and autoZoneProblem are errors under either
+// The verdict on options read: RunOptions::errors, autoZoneProblem and circuitProblem are errors under either
 // policy; RunOptions::problems, settingsProblems (not after a missing value) and the front end's own
 // problems (its positional arguments, say), in that order, are errors or warnings by policy.
 OptionVerdict judgeOptions(const RunOptions& options, OptionPolicy policy,

@@ -44,6 +44,7 @@ struct RecordOptions {
   std::uint64_t skipLines = 0;  // the first lines are copied unchanged
   std::string comment;          // lines that begin with it are copied unchanged; empty: none
   int epochColumn = 0;          // with columns: the field (from 1) of each line's source epoch; 0: none
+  int zoneColumn = 0;           // with columns: the field (from 1) of each line's zone; 0: none
 };
 
 }  // namespace velmora

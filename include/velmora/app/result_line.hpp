@@ -4,12 +4,26 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string_view>
+
+#include "velmora/app/angle_format.hpp"
 
 namespace velmora {
 
 inline constexpr int kMetreDecimals = 3;   // millimetres
 inline constexpr int kDegreeDecimals = 8;  // about a millimetre on the ground
+inline constexpr int kMaxDecimals = 12;    // the most --decimals and --heightDecimals take
+
+// How the numbers of a result line are written: none of these set writes today's bytes.
+struct OutputForm {
+  // Decimals of the coordinates' last unit (degrees for DD, minutes for DM, seconds for DMS, metres
+  // for EN, yards on the ANG grid), 0..12; DMS and DM then carry a unit that rounds to 60.
+  std::optional<int> decimals;
+  std::optional<int> heightDecimals;  // of heights, 0..12; none: 3
+  DmsForm dmsForm = DmsForm::kPlain;  // DMS and DM text
+  bool isDefault() const { return !decimals && !heightDecimals && dmsForm == DmsForm::kPlain; }
+};
 
 // Room for three numbers of the largest magnitude a double holds with their decimals.
 inline constexpr std::size_t kResultLineBytes = 1024;

@@ -28,6 +28,7 @@ enum class LineWarning : std::uint8_t {
   kMissingHeightField,   // no field where --columns puts the height
   kUnterminatedQuote,    // a field opens a double quote that never closes
   kEpochUnreadable,      // no epoch, or no epoch that reads, where --epochColumn puts it
+  kZoneUnreadable,       // no zone that reads where --zoneColumn puts it, or a band of the other hemisphere
   kApproximate,          // only the approximate AGD shift applied
   kOutsideArea,          // outside the area the transformations are made for
   kNoTransformation,     // no transformation for the pair: unchanged

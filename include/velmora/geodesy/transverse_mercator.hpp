@@ -20,6 +20,16 @@ namespace velmora {
 inline constexpr double kUtmScaleFactor = 0.9996;   // k0 on the central meridian of UTM zones
 inline constexpr double kIsgScaleFactor = 0.99994;  // k0 of the Integrated Survey Grid
 
+// The ANG grid: metres on Clarke 1858 turned into yards about its own false origin, scale 1.
+inline constexpr double kMetresToYards = 1.0936132983377078;  // yards per metre
+inline constexpr double kYardsToMetres = 0.9144;              // metres per yard
+inline constexpr double kAngFalseEastingYd = 400000.0;
+inline constexpr double kAngFalseNorthingYd = 4915813.467;
+
+// The scale factor on the central meridian of a record of the family: 0.9996 for UTM-type zones,
+// 0.99994 for ISG, 1 for the ANG grid, centralScale for a circuit.
+double centralScaleFactor(const ProjectionParams& params);
+
 // Meridian arc (metres) from the equator to a latitude in radians, negative in the south; the
 // series in e^2 stops at e^6 (0.3 mm off the exact arc at 47 degrees, 1 mm at 70).
 double meridianDistance(const Ellipsoid& ellipsoid, double latitudeRad);

@@ -1,0 +1,50 @@
+// The family's records around Krueger's series: the series gives x, y about the central meridian
+// and the equator at scale 1; each kind then scales by its k0 and adds its false origin, a circuit
+// counting northings from its latitude of origin, the ANG grid in yards. Longitudes are taken from
+// the central meridian in degrees as written (no rounded 180/pi: no stored coordinate was made with
+// these formulas).
+#include "velmora/geodesy/krueger_projection.hpp"
+
+#include "velmora/geodesy/transverse_mercator.hpp"
+
+namespace velmora {
+
+KruegerProjection::KruegerProjection(const ProjectionParams& params)
+    : params_(params),
+      series_(params.ellipsoid),
+      centralMeridianDeg_(centralMeridianDegrees(params)),
+      k0_(centralScaleFactor(params)) {
+  if (params.kind == ProjectionKind::kNzCircuit) originY_ = series_.forward(params.latitudeOfOrigin, 0.0).y;
+}
+
+GridPoint KruegerProjection::forward(const LatLon& point) const {
+  const KruegerForward offsets = series_.forward(point.latitude, point.longitude - centralMeridianDeg_);
+  if (params_.kind == ProjectionKind::kAngGrid) {
+    return GridPoint{kAngFalseEastingYd + kMetresToYards * offsets.x,
+                     kAngFalseNorthingYd + kMetresToYards * offsets.y};
+  }
+  return GridPoint{params_.falseEasting + k0_ * offsets.x,
+                   params_.falseNorthing + k0_ * (offsets.y - originY_)};
+}
+
+LatLon KruegerProjection::reverse(const GridPoint& point) const {
+  double x = 0.0;
+  double y = 0.0;
+  if (params_.kind == ProjectionKind::kAngGrid) {
+    x = (point.easting - kAngFalseEastingYd) * kYardsToMetres;
+    y = (point.northing - kAngFalseNorthingYd) * kYardsToMetres;
+  } else {
+    x = (point.easting - params_.falseEasting) / k0_;
+    y = (point.northing - params_.falseNorthing) / k0_ + originY_;
+  }
+  const KruegerReverse geographic = series_.reverse(x, y);
+  return LatLon{geographic.latitudeDeg, geographic.longitudeDeg + centralMeridianDeg_};
+}
+
+GridFactors KruegerProjection::factors(const LatLon& point) const {
+  GridFactors factors = series_.forward(point.latitude, point.longitude - centralMeridianDeg_).factors;
+  factors.scale *= k0_;
+  return factors;
+}
+
+}  // namespace velmora
