@@ -483,8 +483,8 @@ const MapProjection* Converter::Impl::zoneProjection(const std::vector<MapProjec
     if (zone.zone < kFirstIsgZone || zone.zone > kLastIsgZone || zone.isgSubZone < 0 ||
         zone.isgSubZone > kLastIsgSubZone)
       return nullptr;
-    return &zones[static_cast<std::size_t>((zone.zone - kFirstIsgZone) * (kLastIsgSubZone + 1) +
-                                           zone.isgSubZone)];
+    const int index = (zone.zone - kFirstIsgZone) * (kLastIsgSubZone + 1) + zone.isgSubZone;
+    return &zones[static_cast<std::size_t>(index)];
   }
   if (zone.zone < kFirstUtmZone || zone.zone > kLastUtmZone) return nullptr;
   return &zones[static_cast<std::size_t>(zone.zone - kFirstUtmZone)];
