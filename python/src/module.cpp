@@ -419,8 +419,8 @@ class PyConverter {
       verticalArray = arrayVertical;
     }
     return py::make_tuple(first, second, arrayH, arrayCodes, py::cast(names), zoneArray, arrayProblems,
-                          py::cast(problemTexts), convergenceArray, scaleArray, combinedArray, horizontalArray,
-                          verticalArray);
+                          py::cast(problemTexts), convergenceArray, scaleArray, combinedArray,
+                          horizontalArray, verticalArray);
   }
 
   // Every grid file the converter considered, each slot's own then its extra files: the path tried,
@@ -537,7 +537,7 @@ class PyConverter {
 
   bool strict_;
   std::optional<Converter> converter_;
-  bool showAccuracy_ = false;    // show_accuracy: the two accuracy arrays
+  bool showAccuracy_ = false;   // show_accuracy: the two accuracy arrays
   AngleTextOptions angleText_;  // decimals and form of DMS and DM text
 };
 
