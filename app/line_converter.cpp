@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -17,6 +18,7 @@
 #include "velmora/app/coordinate_parser.hpp"
 #include "velmora/app/method_name.hpp"
 #include "velmora/app/options.hpp"
+#include "velmora/app/point_accuracy.hpp"
 #include "velmora/app/point_problem.hpp"
 #include "velmora/app/record_fields.hpp"
 #include "velmora/app/result_line.hpp"
@@ -31,6 +33,9 @@ constexpr std::string_view kMissingFileMessage = " does not exist\n";
 constexpr int kConvergenceDecimals = 9;
 constexpr int kScaleDecimals = 10;
 constexpr std::size_t kFactorFieldCount = 3;
+// The accuracy fields: metres to the millimetre.
+constexpr int kAccuracyDecimals = 3;
+constexpr std::size_t kAccuracyFieldCount = 2;
 
 // The characters an empty field is written as: nothing, or "*" where blanks separate the fields and
 // an empty field would vanish.
@@ -203,7 +208,8 @@ class LineConverter {
         zoneField_(converter.settings().autoToZone && toCoordType_ == CoordType::kEn),
         isgZones_((converter.settings().fromDatum == Datum::kIsg && fromCoordType_ == CoordType::kEn) ||
                   (converter.settings().toDatum == Datum::kIsg && toCoordType_ == CoordType::kEn)),
-        factorFields_(converter.settings().gridFactors) {
+        factorFields_(converter.settings().gridFactors),
+        accuracyFields_(options.showAccuracy) {
     formatter_.form = options.form;
     formatter_.angles = AngleTextOptions{options.form.decimals, options.form.dmsForm};
     formatter_.delimiter = options.record.delimiter;
@@ -277,6 +283,9 @@ class LineConverter {
     if (factorFields_)
       appendFactors(factors_, delimiterChar(options_.record.delimiter), emptyField(options_.record.delimiter),
                     output.results);
+    if (accuracyFields_)
+      appendAccuracy(accuracy_, delimiterChar(options_.record.delimiter),
+                     emptyField(options_.record.delimiter), output.results);
     if (options_.showMethod)
       output.results.append(1, delimiterChar(options_.record.delimiter)).append(method);
     output.results.append(ending);
@@ -295,6 +304,7 @@ class LineConverter {
     const std::string_view empty = emptyField(options_.record.delimiter);
     zoneText_ = empty;
     factors_ = PointFactors{};
+    accuracy_ = PointAccuracy{};
     writeReplaced(body, ending, columns, {empty, empty, empty}, empty, output,
                   static_cast<std::size_t>(std::max({columns.first, columns.second, columns.height})));
     ++output.tally.failed;
@@ -549,6 +559,7 @@ class LineConverter {
     if (!heightRead && hasHeightField) heightText_.assign(field(columns.height));
     zoneText_ = std::to_string(result.zone.target);
     factors_ = result.factors;
+    if (accuracyFields_) accuracy_ = pointAccuracy(result, convertsHeights_);
     writeReplaced(body, ending, columns, {formatter_.latitudeText, formatter_.longitudeText, heightText_},
                   formatter_.method, output);
   }
@@ -566,14 +577,16 @@ class LineConverter {
 
   void writeResult(const ConversionResult& result, BlockOutput& output) {
     const std::string_view line = formatResult(toCoordType_, result.coordinates, formatter_);
-    if (!options_.showMethod && !zoneField_ && !factorFields_) {
+    if (!options_.showMethod && !zoneField_ && !factorFields_ && !accuracyFields_) {
       output.results.append(line);
       return;
     }
     output.results.append(line.substr(0, line.size() - 1));
-    // Fields other options add: the zone of each point, the factors, then the method, always last.
+    // Fields other options add: the zone of each point, the factors, the accuracies, then the
+    // method, always last.
     if (zoneField_) output.results.append(",").append(std::to_string(result.zone.target));
     if (factorFields_) appendFactors(result.factors, ',', "", output.results);
+    if (accuracyFields_) appendAccuracy(pointAccuracy(result, convertsHeights_), ',', "", output.results);
     if (options_.showMethod) {
       formatter_.method.clear();
       appendMethodName(converter_, result, formatter_.method);
@@ -603,6 +616,22 @@ class LineConverter {
       out.append(1, separator).append(empty);
     } else {
       number(factors.combinedScale, kScaleDecimals);
+    }
+  }
+
+  // The accuracy fields, each after a separator: horizontal, then vertical, metres; empty where
+  // there is none.
+  static void appendAccuracy(const PointAccuracy& accuracy, char separator, std::string_view empty,
+                             std::string& out) {
+    for (const std::optional<double>& metres : {accuracy.horizontalMetres, accuracy.verticalMetres}) {
+      out.push_back(separator);
+      if (!metres) {
+        out.append(empty);
+        continue;
+      }
+      std::array<char, kResultLineBytes> buffer{};
+      char* const end = appendFixed(buffer.data(), buffer.data() + buffer.size(), *metres, kAccuracyDecimals);
+      out.append(buffer.data(), end == nullptr ? buffer.data() : end);
     }
   }
 
@@ -714,7 +743,7 @@ class LineConverter {
     // The line keeps its place: every field empty.
     output.results
         .append(2 + (zoneField_ ? 1 : 0) + (factorFields_ ? kFactorFieldCount : 0) +
-                    (options_.showMethod ? 1 : 0),
+                    (accuracyFields_ ? kAccuracyFieldCount : 0) + (options_.showMethod ? 1 : 0),
                 ',')
         .append("\n");
     ++output.tally.failed;
@@ -749,12 +778,14 @@ class LineConverter {
   const PointOptions& options_;
   CoordType fromCoordType_;
   CoordType toCoordType_;
-  bool convertsHeights_;  // both height types are given
-  bool zoneField_;        // grid output in each point's zone: the zone follows the height
-  bool isgZones_;         // a grid side is ISG: a line's zone must be 54, 55 or 56
-  std::string zoneText_;  // that zone, for a line of columns mode
-  bool factorFields_;     // the grid factors follow the zone
-  PointFactors factors_;  // those of a line of columns mode
+  bool convertsHeights_;    // both height types are given
+  bool zoneField_;          // grid output in each point's zone: the zone follows the height
+  bool isgZones_;           // a grid side is ISG: a line's zone must be 54, 55 or 56
+  std::string zoneText_;    // that zone, for a line of columns mode
+  bool factorFields_;       // the grid factors follow the zone
+  PointFactors factors_;    // those of a line of columns mode
+  bool accuracyFields_;     // the accuracies follow the factors
+  PointAccuracy accuracy_;  // those of a line of columns mode
   LineFormatter formatter_;
   std::string message_;
   std::string place_;  // where message_'s problem is, for the run's summary of warnings

@@ -54,6 +54,7 @@ enum class Option {
   kToZone,
   kQuiet,
   kShowFactors,
+  kShowAccuracy,
   kTmFormulas,
   kDecimals,
   kHeightDecimals,
@@ -69,7 +70,7 @@ struct OptionName {
   bool takesValue;
 };
 
-constexpr std::array<OptionName, 43> kOptions{{
+constexpr std::array<OptionName, 44> kOptions{{
     {"--inputFile", Option::kInputFile, true},
     {"--fromDatum", Option::kFromDatum, true},
     {"--fromCoordType", Option::kFromCoordType, true},
@@ -94,6 +95,7 @@ constexpr std::array<OptionName, 43> kOptions{{
     {"--quiet", Option::kQuiet, false},
     {"--showMethod", Option::kShowMethod, false},
     {"--showFactors", Option::kShowFactors, false},
+    {"--showAccuracy", Option::kShowAccuracy, false},
     {"--tmFormulas", Option::kTmFormulas, true},
     {"--decimals", Option::kDecimals, true},
     {"--heightDecimals", Option::kHeightDecimals, true},
@@ -455,6 +457,9 @@ void applyOption(const OptionName& entry, std::string_view value, RunOptions& li
     case Option::kShowFactors:
       settings.gridFactors = true;
       break;
+    case Option::kShowAccuracy:
+      line.showAccuracy = true;
+      break;
     case Option::kZoneColumn: {
       const std::optional<long long> number = readExactInteger(value);
       if (number && *number >= 1 && *number <= std::numeric_limits<int>::max()) {
@@ -678,6 +683,7 @@ std::string settingText(Option option, std::optional<GridId> slot, const RunOpti
     case Option::kQuiet:
     case Option::kShowMethod:
     case Option::kShowFactors:
+    case Option::kShowAccuracy:
     case Option::kSummary:
     case Option::kHelp:
     case Option::kVersion:

@@ -198,6 +198,7 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
 
   const PointOptions options{.strict = line.strict,
                              .showMethod = line.showMethod,
+                             .showAccuracy = line.showAccuracy,
                              .form = line.form,
                              .tally = explain,
                              .warnings = warn,

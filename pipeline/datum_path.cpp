@@ -83,8 +83,9 @@ LatLon applyParameters(const DatumStep& step, LatLon point, double epoch) {
 std::optional<LatLon> runGridLeg(const PlannedGridLeg& leg, LatLon point, DatumReport& report) {
   const std::optional<GridLeg> shift = shiftByGrid(leg.files, point.latitude, point.longitude, !leg.reverse);
   if (!shift) return std::nullopt;
-  addStep(report, DatumStep{StepKind::kGridShift, leg.reverse, leg.grid, shift->subGrid,
-                            ParameterSet::kAgd66ToGda94, shift->inMargin, shift->file});
+  addStep(report,
+          DatumStep{StepKind::kGridShift, leg.reverse, leg.grid, shift->subGrid, ParameterSet::kAgd66ToGda94,
+                    shift->inMargin, shift->file, shift->accuracyMetres});
   return shift->position;
 }
 

@@ -14,6 +14,7 @@ struct GridLeg {
   std::uint8_t file = 0;             // the file of the list that gave the shift
   const SubGrid* subGrid = nullptr;  // the sub-grid that gave the shift
   bool inMargin = false;             // in the fading band outside the sub-grid's edge
+  double accuracyMetres = 0.0;       // horizontal, metres; NaN when the sub-grid holds no accuracies
 };
 
 // latitude, longitude in degrees; the file that serves the point is chosen as findInList says.

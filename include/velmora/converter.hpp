@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <span>
@@ -195,6 +196,11 @@ struct DatumStep {
   bool inMargin = false;  // kGridShift only: the point lay in the band of one spacing outside the
                           // sub-grid's edge, where the shift fades to zero
   std::uint8_t file = 0;  // kGridShift and kDeformation: which file of the slot served, 0 its own
+  // kGridShift only: the horizontal accuracy of the shift at the point, metres, from the sub-grid's
+  // latitude and longitude accuracies (arc-seconds) turned into north and east metres by the radii
+  // of curvature and combined as a root sum of squares; NaN when the sub-grid holds no accuracies
+  // (none at all, both 0, or a negative latitude accuracy: unknown).
+  double accuracyMetres = std::numeric_limits<double>::quiet_NaN();
 };
 
 // How the datum of a point was settled.

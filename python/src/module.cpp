@@ -24,6 +24,7 @@
 #include "velmora/app/method_name.hpp"
 #include "velmora/app/options.hpp"
 #include "velmora/app/ordered_runner.hpp"
+#include "velmora/app/point_accuracy.hpp"
 #include "velmora/app/point_problem.hpp"
 #include "velmora/app/program_folder.hpp"
 #include "velmora/converter.hpp"
@@ -150,6 +151,7 @@ class PyConverter {
     line.settings.homeGridFolder = folders.home;
     line.settings.gridFiles = line.gridFiles;
     converter_.emplace(line.settings);
+    showAccuracy_ = line.showAccuracy;
     angleText_ = AngleTextOptions{line.form.decimals, line.form.dmsForm};
     // A grid the run needs but cannot open stops a strict converter; a lax one goes on as the
     // program does without --strict, by parameters or without the geoid, and its points say so.
@@ -235,6 +237,15 @@ class PyConverter {
     double* const convergences = arrayConvergence.mutable_data();
     double* const scales = arrayScale.mutable_data();
     double* const combinedScales = arrayCombined.mutable_data();
+    // With show_accuracy, each point's horizontal and vertical accuracy (metres); NaN where the
+    // program writes an empty field.
+    const auto accuracyArray = [&] {
+      return py::array_t<double>(static_cast<py::ssize_t>(showAccuracy_ ? count : 0));
+    };
+    py::array_t<double> arrayHorizontal = accuracyArray();
+    py::array_t<double> arrayVertical = accuracyArray();
+    double* const horizontals = arrayHorizontal.mutable_data();
+    double* const verticals = arrayVertical.mutable_data();
     std::vector<std::string> textOutA(angleOutput ? count : 0);
     std::vector<std::string> textOutB(angleOutput ? count : 0);
     const auto work = [&](Piece& local) {
@@ -249,6 +260,7 @@ class PyConverter {
           codes[i] = kFailedCode;
           if (autoZone) zones[i] = 0;
           if (factors) convergences[i] = scales[i] = combinedScales[i] = std::nan("");
+          if (showAccuracy_) horizontals[i] = verticals[i] = std::nan("");
           problemCodes[i] = local.problems.code(problem);
         };
         Coordinates point;
@@ -321,6 +333,11 @@ class PyConverter {
           convergences[i] = point.known ? point.grid.convergenceDeg : std::nan("");
           scales[i] = point.known ? point.grid.scale : std::nan("");
           combinedScales[i] = point.known ? point.combinedScale : std::nan("");
+        }
+        if (showAccuracy_) {
+          const PointAccuracy accuracy = pointAccuracy(result, convertsHeights);
+          horizontals[i] = accuracy.horizontalMetres.value_or(std::nan(""));
+          verticals[i] = accuracy.verticalMetres.value_or(std::nan(""));
         }
         outA[i] = result.coordinates.first;
         outB[i] = result.coordinates.second;
@@ -395,8 +412,15 @@ class PyConverter {
       scaleArray = arrayScale;
       combinedArray = arrayCombined;
     }
+    py::object horizontalArray = py::none();
+    py::object verticalArray = py::none();
+    if (showAccuracy_) {
+      horizontalArray = arrayHorizontal;
+      verticalArray = arrayVertical;
+    }
     return py::make_tuple(first, second, arrayH, arrayCodes, py::cast(names), zoneArray, arrayProblems,
-                          py::cast(problemTexts), convergenceArray, scaleArray, combinedArray);
+                          py::cast(problemTexts), convergenceArray, scaleArray, combinedArray,
+                          horizontalArray, verticalArray);
   }
 
   // Every grid file the converter considered, each slot's own then its extra files: the path tried,
@@ -513,6 +537,7 @@ class PyConverter {
 
   bool strict_;
   std::optional<Converter> converter_;
+  bool showAccuracy_ = false;   // show_accuracy: the two accuracy arrays
   AngleTextOptions angleText_;  // decimals and form of DMS and DM text
 };
 

@@ -186,6 +186,27 @@ def test_tm_formulas_reach_the_exact_projection():
         velmora.Converter(tm_formulas="exact")
 
 
+@pytest.mark.skipif(not PROGRAM, reason="VELMORA_PROGRAM names the built program")
+def test_accuracy_as_the_program_and_as_frame_columns(tmp_path):
+    """show_accuracy=True: the two fields of --showAccuracy, NaN where the program writes none."""
+    lat, lon = np.array([-33.5, -41.3]), np.array([151.2, 174.8])
+    options = dict(from_datum="AGD66", to_datum="GDA94", show_accuracy=True)
+    result = velmora.Converter(**options).convert(lat, lon)
+    fields = lambda v: "" if np.isnan(v) else f"{v:.3f}"
+    text = "".join(f"{a:.8f},{b:.8f},{h:.3f},{fields(x)},{fields(z)}\n"
+                   for a, b, h, x, z in zip(result.a, result.b, result.h, result.horizontal_accuracy,
+                                             result.vertical_accuracy))
+    lines = [f"{a:.17g},{b:.17g}\n" for a, b in zip(lat, lon)]
+    assert text.encode() == run_program(["--fromDatum", "AGD66", "--toDatum", "GDA94", "--showAccuracy"], lines,
+                                        tmp_path)
+    assert list(result.horizontal_accuracy) == [3.0, 4.0] and np.isnan(result.vertical_accuracy).all()
+    frame = velmora.convert_frame(pd.DataFrame({"lat": lat, "lon": lon}), columns=("lat", "lon"), **options)
+    assert list(frame.columns) == ["lat", "lon", "horizontal_accuracy", "vertical_accuracy"]
+    with pytest.raises(ValueError, match="show_accuracy=True adds"):
+        velmora.convert_frame(pd.DataFrame({"lat": lat, "lon": lon}), columns=("lat", "lon"),
+                              method_column="vertical_accuracy", **options)
+
+
 @pytest.mark.parametrize("options, message", [
     (dict(from_datum="GDA95"), "--fromDatum 'GDA95': unknown datum"),
     (dict(to_type="ENU"), "--toCoordType 'ENU'"),

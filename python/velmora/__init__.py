@@ -64,6 +64,7 @@ _FLAGS = {
     "use_itrf2008": "--useITRF2008",
     "use_ausgeoid98": "--useAusGeoid98",
     "show_factors": "--showFactors",
+    "show_accuracy": "--showAccuracy",
 }
 _OPTIONAL = {"from_height", "to_height", "to_zone", "isg_sub_zone", "to_epoch", "decimals", "from_circuit", "to_circuit"}  # None: not given
 _EPOCHS = ("epoch", "to_epoch")  # a value, or one per point
@@ -204,6 +205,10 @@ class Result(NamedTuple):
     convergence: Optional[np.ndarray] = None
     scale: Optional[np.ndarray] = None
     combined_scale: Optional[np.ndarray] = None
+    # With show_accuracy=True, float64 per point in metres, NaN where the program writes an empty
+    # field: the horizontal accuracy of the datum change and the vertical accuracy of the height.
+    horizontal_accuracy: Optional[np.ndarray] = None
+    vertical_accuracy: Optional[np.ndarray] = None
 
     def methods(self) -> np.ndarray:
         """The method name of every point, as an array of str."""
@@ -257,6 +262,7 @@ class Converter:
         use_itrf2008: bool = False,
         use_ausgeoid98: bool = False,
         show_factors: bool = False,
+        show_accuracy: bool = False,
         grid_folder: Optional[str] = None,
         grids: Optional[Mapping[str, str]] = None,
         extra_grids: Optional[Mapping[str, Sequence[str]]] = None,
@@ -270,7 +276,7 @@ class Converter:
             epoch=epoch, to_epoch=to_epoch, hemisphere=hemisphere, tm_formulas=tm_formulas,
             decimals=decimals, dms_format=dms_format, from_circuit=from_circuit, to_circuit=to_circuit,
             use_grid_shift=use_grid_shift, use_itrf2008=use_itrf2008, use_ausgeoid98=use_ausgeoid98,
-            show_factors=show_factors, grid_folder=grid_folder, grids=grids, extra_grids=extra_grids,
+            show_factors=show_factors, show_accuracy=show_accuracy, grid_folder=grid_folder, grids=grids, extra_grids=extra_grids,
             strict=strict,
         ), check_files=True)
 
@@ -388,20 +394,23 @@ def _column_names(columns: Any) -> tuple:
 
 
 _FACTOR_COLUMNS = ("convergence", "scale", "combined_scale")  # added with show_factors=True
+_ACCURACY_COLUMNS = ("horizontal_accuracy", "vertical_accuracy")  # added with show_accuracy=True
 
 
 def _check_added(columns: tuple, method_column: Optional[str], zone_column: Optional[str],
-                 factors: bool = False) -> None:
+                 factors: bool = False, accuracy: bool = False) -> None:
     """The added columns' names (None: not added) apart from the converted ones and each other."""
     added = [name for name in (method_column, zone_column) if name is not None]
-    for name in added + list(_FACTOR_COLUMNS if factors else ()):
+    fixed = {**({name: "show_factors" for name in _FACTOR_COLUMNS} if factors else {}),
+             **({name: "show_accuracy" for name in _ACCURACY_COLUMNS} if accuracy else {})}
+    for name in added + list(fixed):
         if name in columns:
             raise ValueError(f"{name!r} is one of the converted columns: name the added column otherwise")
     if len(added) == 2 and added[0] == added[1]:
         raise ValueError(f"method_column and zone_column are both {added[0]!r}")
     for name in added:
-        if factors and name in _FACTOR_COLUMNS:
-            raise ValueError(f"{name!r} is a column that show_factors=True adds: name the added column otherwise")
+        if name in fixed:
+            raise ValueError(f"{name!r} is a column that {fixed[name]}=True adds: name the added column otherwise")
 
 
 def convert_frame(
@@ -418,7 +427,8 @@ def convert_frame(
     Other columns and the index are kept; the input frame is not modified. Missing values (NaN, None,
     pandas' NA) give failed points. ``method_column`` adds the method name of every point. With
     ``to_zone="auto"`` and EN output the column ``zone_column`` holds each point's UTM zone. With
-``show_factors=True`` the columns "convergence", "scale" and "combined_scale" follow. The added
+``show_factors=True`` the columns "convergence", "scale" and "combined_scale" follow, and with
+    ``show_accuracy=True`` "horizontal_accuracy" and "vertical_accuracy" (metres). The added
     columns may not be one of ``columns``. ``options`` are those of Converter, or pass a ``converter``
     (not both).
     """
@@ -432,7 +442,7 @@ def convert_frame(
     values = [_points(df[name], f"column {name!r}", text and k < 2) for k, name in enumerate(columns)]
     result = converter.convert(*values[:2], values[2] if len(columns) == 3 else None, threads)
     _check_added(columns, method_column, zone_column if result.zone is not None else None,
-                 result.convergence is not None)
+                 result.convergence is not None, result.horizontal_accuracy is not None)
     out = df.copy()
     out[columns[0]] = result.a
     out[columns[1]] = result.b
@@ -442,6 +452,9 @@ def convert_frame(
         out[zone_column] = result.zone
     if result.convergence is not None:
         for name in _FACTOR_COLUMNS:
+            out[name] = getattr(result, name)
+    if result.horizontal_accuracy is not None:
+        for name in _ACCURACY_COLUMNS:
             out[name] = getattr(result, name)
     if method_column is not None:
         out[method_column] = result.methods()

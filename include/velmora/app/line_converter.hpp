@@ -20,8 +20,11 @@ struct PointOptions {
   // message "velmora: <where>: <what>" and a result line of empty fields, and counts as failed.
   bool strict = false;
   bool showMethod = false;  // a last field naming what was applied (method_name.hpp)
-  OutputForm form;          // decimals and DMS form of the results
-  bool tally = false;       // count lines, points and methods (for --summary)
+  // Two fields before the method: the horizontal and vertical accuracy in metres
+  // (point_accuracy.hpp), each empty where there is none.
+  bool showAccuracy = false;
+  OutputForm form;     // decimals and DMS form of the results
+  bool tally = false;  // count lines, points and methods (for --summary)
   // Without --strict: count what --strict would fail, by kind, with the first of each kind's
   // warning (run_warnings.hpp). Off with --quiet.
   bool warnings = false;

@@ -34,6 +34,7 @@ struct RunOptions {
   bool strict = false;                      // "--strict"
   bool quiet = false;                       // "--quiet": no warnings without --strict
   bool showMethod = false;                  // "--showMethod"
+  bool showAccuracy = false;                // "--showAccuracy"
   OutputForm form;                          // "--decimals", "--heightDecimals", "--dmsFormat"
   bool summary = false;                     // "--summary"
   bool help = false;                        // "--help" or "-h"
