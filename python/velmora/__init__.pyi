@@ -15,6 +15,11 @@ class Result(NamedTuple):
     zone: Optional[npt.NDArray[np.int16]] = None
     problem: Optional[npt.NDArray[np.uint16]] = None
     problem_names: Optional[list[str]] = None
+    convergence: Optional[npt.NDArray[np.float64]] = None
+    scale: Optional[npt.NDArray[np.float64]] = None
+    combined_scale: Optional[npt.NDArray[np.float64]] = None
+    horizontal_accuracy: Optional[npt.NDArray[np.float64]] = None
+    vertical_accuracy: Optional[npt.NDArray[np.float64]] = None
     def methods(self) -> np.ndarray: ...
     def problems(self) -> np.ndarray: ...
 
@@ -36,8 +41,15 @@ class Converter:
         to_epoch: Any = None,
         use_grid_shift: bool = False,
         hemisphere: str = "S",
+        tm_formulas: str = "redfearn",
+        decimals: Any = None,
+        dms_format: str = "plain",
+        from_circuit: Optional[str] = None,
+        to_circuit: Optional[str] = None,
         use_itrf2008: bool = False,
         use_ausgeoid98: bool = False,
+        show_factors: bool = False,
+        show_accuracy: bool = False,
         grid_folder: Optional[str] = None,
         grids: Optional[Mapping[str, str]] = None,
         extra_grids: Optional[Mapping[str, Sequence[str]]] = None,
