@@ -51,7 +51,8 @@ GridReading read(const GridFile& grid, double latitude, double longitude) {
   if (match.subGrid == nullptr || match.locationClass == kClassMargin) {
     return {DeformationStatus::kOutsideGrid};
   }
-  const std::optional<GridShift> shift = interpolateGridShift(grid, latitude, longitude);
+  // At the sub-grid found: the search is not made twice.
+  const std::optional<GridShift> shift = interpolateGridShift(grid, match, latitude, longitude);
   if (!shift) return {DeformationStatus::kOutsideGrid};
   if (!std::isfinite(shift->longitudeShift) || !std::isfinite(shift->latitudeShift)) {
     return {DeformationStatus::kNoData};
