@@ -49,8 +49,8 @@ std::string scientific(bool negative, const std::string& digits, int exponent) {
   return text;
 }
 
-// The same digits in fixed notation: d.ddd times 10^exponent.
-std::string fixed(bool negative, const std::string& digits, int exponent) {
+// The same digits in fixed notation: d.ddd times 10^exponent, of value.
+std::string fixed(double value, bool negative, const std::string& digits, int exponent) {
   std::string text = negative ? "-" : "";
   if (exponent < 0) {
     const auto zeros = static_cast<std::size_t>(-static_cast<long>(exponent)) - 1;
@@ -58,8 +58,15 @@ std::string fixed(bool negative, const std::string& digits, int exponent) {
     return text;
   }
   const std::size_t before = static_cast<std::size_t>(exponent) + 1;  // digits before the point
-  if (before >= digits.size()) {
-    text += digits + std::string(before - digits.size(), '0');
+  if (before > digits.size()) {
+    // A whole number wider than its shortest digits: of the texts of that length, to_chars writes
+    // the one nearest the value, which is the exact integer, not the digits padded with zeros.
+    std::array<char, 400> whole{};
+    snprintf(whole.data(), whole.size(), "%.0f", value);
+    return whole.data();
+  }
+  if (before == digits.size()) {
+    text += digits;
   } else {
     text += digits.substr(0, before) + "." + digits.substr(before);
   }
@@ -109,14 +116,7 @@ std::string shortestTextByPrintf(double value) {
     if (*at != '.') digits += *at;
   }
   const int exponent = std::atoi(at + 1);
-  std::string inFixed = fixed(negative, digits, exponent);
-  if (exponent >= 0 && static_cast<std::size_t>(exponent) + 1 > digits.size()) {
-    // A whole number wider than its shortest digits: of the texts of that length, to_chars writes the
-    // one nearest the value, which is the exact integer, not the digits padded with zeros.
-    std::array<char, 400> whole{};
-    snprintf(whole.data(), whole.size(), "%.0f", value);
-    inFixed = whole.data();
-  }
+  std::string inFixed = fixed(value, negative, digits, exponent);
   std::string inScientific = scientific(negative, digits, exponent);
   return inFixed.size() <= inScientific.size() ? inFixed : inScientific;
 }
