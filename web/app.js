@@ -71,30 +71,48 @@
     [$('velmora-engine').textContent, '\n;\n', $('velmora-worker').textContent], { type: 'text/javascript' }));
 
   // The long-lived worker: describe, checks, grid report, one point. Requests are answered in order.
+  // An engine that failed (a WebAssembly trap leaves it unusable) is replaced by a fresh worker with
+  // the same grid files, so the next request works again.
   const session = (() => {
-    const worker = new Worker(workerUrl);
+    let worker = null;
+    let mounts = [];
     const pending = new Map();
     let nextId = 1;
-    worker.onmessage = (event) => {
-      const reply = event.data;
-      const waiter = pending.get(reply.id);
-      if (!waiter) {
-        if (reply.type === 'failed') showEngineFailure(reply.message);
-        return;
-      }
-      pending.delete(reply.id);
-      if (reply.type === 'failed') waiter.reject(new Error(reply.message));
-      else waiter.resolve(reply);
+    const start = () => {
+      worker = new Worker(workerUrl);
+      worker.onmessage = (event) => {
+        const reply = event.data;
+        const waiter = pending.get(reply.id);
+        if (!waiter) {
+          if (reply.type === 'failed') showEngineFailure(reply.message);
+          return;
+        }
+        pending.delete(reply.id);
+        if (reply.type === 'failed') {
+          restart();
+          waiter.reject(new Error(reply.message));
+        } else {
+          waiter.resolve(reply);
+        }
+      };
+      worker.onerror = (event) => showEngineFailure(event.message || 'the worker stopped');
+      if (mounts.length) worker.postMessage({ type: 'grids', mounts, id: 0 });
     };
-    worker.onerror = (event) => showEngineFailure(event.message || 'the worker stopped');
+    const restart = () => {
+      worker.terminate();
+      for (const [id, waiter] of pending) waiter.reject(new Error('the engine stopped (request ' + id + ')'));
+      pending.clear();
+      start();
+    };
     const request = (message) => new Promise((resolve, reject) => {
       const id = nextId++;
       pending.set(id, { resolve, reject });
       worker.postMessage({ ...message, id });
     });
+    start();
     return {
       call: async (fn, argv) => (await request({ type: 'call', fn, argv })).result,
-      mount: (mounts) => request({ type: 'grids', mounts }),
+      mount: (newMounts) => { mounts = newMounts; return request({ type: 'grids', mounts }); },
       point: (argv) => request({ type: 'point', argv }),
     };
   })();
