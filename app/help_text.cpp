@@ -1,6 +1,6 @@
 #include "velmora/app/help_text.hpp"
 
-// An option, datum or file added to the program belongs here too: tests/frontend/help_text_test.cpp
+// An option, datum or file added to the program belongs here too: tests/app/help_text_test.cpp
 // keeps a table of the names the text must mention.
 
 namespace velmora {
@@ -318,5 +318,46 @@ const std::string_view kHelpText =
     "  velmora --strict --fromDatum GDA2020 --toDatum GDA2020 --fromHeightType Ellipsoid \\\n"
     "          --toHeightType AHD -33.85678 151.21530 45.0\n"
     "      the AHD height, from AUSGeoid2020.gsb, in the last field\n";
+
+namespace {
+
+// An entry starts with two spaces and the option ("  --zone N, --fromZone N   UTM zone ..."); the
+// description goes on in lines indented further.
+constexpr std::string_view kEntryStart = "  --";
+constexpr std::string_view kContinuation = "    ";
+
+// Whether the name of an entry's first line (before its description) holds the option.
+bool entryNames(std::string_view line, std::string_view name) {
+  const std::size_t description = line.find("   ", kEntryStart.size());
+  const std::string_view names = line.substr(0, description);
+  for (std::size_t at = names.find(name); at != std::string_view::npos; at = names.find(name, at + 1)) {
+    const std::size_t after = at + name.size();
+    const bool before = at == 0 || names[at - 1] == ' ';
+    if (before && (after == names.size() || names[after] == ' ' || names[after] == ',' || names[after] == '\n'))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string optionHelp(std::string_view name) {
+  std::string entry;
+  bool inEntry = false;
+  std::string_view rest = kHelpText;
+  while (!rest.empty()) {
+    const std::size_t newline = rest.find('\n');
+    const std::string_view line = rest.substr(0, newline == std::string_view::npos ? rest.size() : newline + 1);
+    rest.remove_prefix(line.size());
+    if (line.starts_with(kEntryStart)) {
+      if (inEntry) break;
+      inEntry = entryNames(line, name);
+    } else if (inEntry && !line.starts_with(kContinuation)) {
+      break;
+    }
+    if (inEntry) entry.append(line);
+  }
+  return entry;
+}
 
 }  // namespace velmora

@@ -240,4 +240,14 @@ std::string shortestText(double value) {
 #endif
 }
 
+std::string shortestText(float value) {
+#if VELMORA_FLOATING_CHARCONV
+  std::array<char, 32> text{};
+  const std::to_chars_result result = std::to_chars(text.data(), text.data() + text.size(), value);
+  return {text.data(), result.ptr};
+#else
+  return shortestTextByPrintf(value);
+#endif
+}
+
 }  // namespace velmora

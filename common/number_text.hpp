@@ -24,6 +24,9 @@ char* writeFixed(char* first, char* last, double value, int decimals);
 // The shortest text that reads back as value, whatever the locale ("2026.9", "1e+09").
 std::string shortestText(double value);
 
+// The shortest text that reads back (as a float) as value.
+std::string shortestText(float value);
+
 // The leading integer as atoi reads it ("52.9" gives 52, "55abc" gives 55, "abc" gives 0), except
 // that a value beyond the int range saturates to INT_MIN or INT_MAX instead of being undefined.
 int readWholeNumber(std::string_view text);

@@ -12,7 +12,8 @@
 namespace velmora {
 namespace {
 
-constexpr int kMaxSignificantDigits = 17;  // every double reads back from 17
+constexpr int kMaxSignificantDigits = 17;      // every double reads back from 17
+constexpr int kMaxFloatSignificantDigits = 9;  // every float reads back from 9
 
 // The C locale, made once and never changed.
 locale_t cLocale() {
@@ -95,20 +96,26 @@ char* writeFixedByPrintf(char* first, char* last, double value, int decimals) {
   return first + length;
 }
 
-std::string shortestTextByPrintf(double value) {
+namespace {
+
+// The shortest significant digits that read back as value through the reader of its own type
+// (strtod, strtof), then fixed or scientific notation, whichever is shorter.
+template <typename Number>
+std::string shortestByPrintf(Number value, int maxSignificantDigits, Number (*read)(const char*, char**)) {
   const bool negative = std::signbit(value);
   if (std::isnan(value)) return negative ? "-nan" : "nan";
   if (std::isinf(value)) return negative ? "-inf" : "inf";
-  if (value == 0.0) return negative ? "-0" : "0";
+  if (value == 0) return negative ? "-0" : "0";
 
   const CLocaleScope c;
   std::array<char, 40> text{};  // "-d.dddddddddddddddde-308" and its terminator
+  const double wide = value;    // exact: every float is a double
   int precision = 1;
-  for (; precision < kMaxSignificantDigits; ++precision) {
-    snprintf(text.data(), text.size(), "%.*e", precision - 1, value);
-    if (strtod(text.data(), nullptr) == value) break;
+  for (; precision < maxSignificantDigits; ++precision) {
+    snprintf(text.data(), text.size(), "%.*e", precision - 1, wide);
+    if (read(text.data(), nullptr) == value) break;
   }
-  snprintf(text.data(), text.size(), "%.*e", precision - 1, value);
+  snprintf(text.data(), text.size(), "%.*e", precision - 1, wide);
   // "-d.ddde+XX": the significant digits and the exponent.
   const char* at = text.data() + (negative ? 1 : 0);
   std::string digits;
@@ -116,9 +123,19 @@ std::string shortestTextByPrintf(double value) {
     if (*at != '.') digits += *at;
   }
   const int exponent = std::atoi(at + 1);
-  std::string inFixed = fixed(value, negative, digits, exponent);
+  std::string inFixed = fixed(wide, negative, digits, exponent);
   std::string inScientific = scientific(negative, digits, exponent);
   return inFixed.size() <= inScientific.size() ? inFixed : inScientific;
+}
+
+}  // namespace
+
+std::string shortestTextByPrintf(double value) {
+  return shortestByPrintf<double>(value, kMaxSignificantDigits, strtod);
+}
+
+std::string shortestTextByPrintf(float value) {
+  return shortestByPrintf<float>(value, kMaxFloatSignificantDigits, strtof);
 }
 
 }  // namespace velmora

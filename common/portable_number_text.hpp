@@ -16,4 +16,7 @@ char* writeFixedByPrintf(char* first, char* last, double value, int decimals);
 // significant digits, in fixed notation unless scientific is shorter.
 std::string shortestTextByPrintf(double value);
 
+// The same for a float: the fewest significant digits that read back as that float.
+std::string shortestTextByPrintf(float value);
+
 }  // namespace velmora

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "frontend/run_driver.hpp"
+#include "app/run_driver.hpp"
 
 namespace {
 

@@ -17,6 +17,7 @@
 #include "gridfile/grid_builder.hpp"
 #include "gridfile/grid_keys.hpp"
 #include "gridfile/sub_file_header.hpp"
+#include "common/bit_cast.hpp"
 
 namespace velmora {
 
@@ -87,7 +88,7 @@ class RecordReader {
     std::uint32_t raw = 0;
     if (!readRawInt32(raw)) return false;
     if (swapped_) raw = swapBytes(raw);
-    value = std::bit_cast<std::int32_t>(raw);
+    value = bitCast<std::int32_t>(raw);
     return true;
   }
 
@@ -97,7 +98,7 @@ class RecordReader {
     std::uint64_t raw = 0;
     std::memcpy(&raw, bytes.data(), bytes.size());
     if (swapped_) raw = swapBytes(raw);
-    value = std::bit_cast<double>(raw);
+    value = bitCast<double>(raw);
     return true;
   }
 
@@ -126,10 +127,10 @@ GridError readOverview(GridFile& grid, RecordReader& in) {
   if (!in.skipKey()) return kGridInvalidNumORec;
   std::uint32_t raw = 0;
   if (!in.readRawInt32(raw)) return kGridInvalidNumORec;
-  numORec = std::bit_cast<std::int32_t>(raw);
+  numORec = bitCast<std::int32_t>(raw);
   if (numORec != kRecordsPerHeader) {
     fields.byteSwapped = true;
-    numORec = std::bit_cast<std::int32_t>(swapBytes(raw));
+    numORec = bitCast<std::int32_t>(swapBytes(raw));
     if (numORec != kRecordsPerHeader) return kGridInvalidNumORec;
   }
 
@@ -190,7 +191,7 @@ float floatAt(const unsigned char* bytes, bool swapped) {
   std::uint32_t raw = 0;
   std::memcpy(&raw, bytes, sizeof raw);
   if (swapped) raw = swapBytes(raw);
-  return std::bit_cast<float>(raw);
+  return bitCast<float>(raw);
 }
 
 // All node records of one sub-grid, read in large chunks. The caller has checked that they lie

@@ -9,12 +9,13 @@
 #include <array>
 #include <bit>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <span>
 
 #include "common/atomic_file.hpp"
 #include "gridfile/grid_keys.hpp"
+#include "common/bit_cast.hpp"
+#include "common/number_text.hpp"
 
 namespace velmora {
 
@@ -22,7 +23,6 @@ namespace {
 
 constexpr std::size_t kPaddingBytes = 4;
 constexpr std::size_t kEndValueBytes = 8;
-constexpr std::size_t kNumberTextBytes = 64;  // room for any double in shortest form
 
 class BinaryEncoder {
  public:
@@ -39,12 +39,12 @@ class BinaryEncoder {
   }
 
   void integer(std::int32_t value) {
-    bytes(std::bit_cast<std::array<char, 4>>(value));
+    bytes(bitCast<std::array<char, 4>>(value));
     if (padded_) bytes_.append(kPaddingBytes, '\0');
   }
 
-  void real(double value) { bytes(std::bit_cast<std::array<char, 8>>(value)); }
-  void single(float value) { bytes(std::bit_cast<std::array<char, 4>>(value)); }
+  void real(double value) { bytes(bitCast<std::array<char, 8>>(value)); }
+  void single(float value) { bytes(bitCast<std::array<char, 4>>(value)); }
 
   void textRecord(std::string_view name, std::string_view value) {
     key(name);
@@ -81,21 +81,17 @@ std::int32_t countOf(std::size_t size, const std::optional<std::int32_t>& overri
   return override.value_or(static_cast<std::int32_t>(size));
 }
 
-template <typename Number>
-std::string numberText(Number value) {
-  std::array<char, kNumberTextBytes> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-  return std::string(buffer.data(), result.ptr);
+std::string numberText(double value) {
+  return shortestText(value);
 }
 
 // A float in the shortest text that the reader (which parses a double and narrows it) turns back
 // into the same float; the double's own digits when the float's would round differently.
 std::string floatText(float value) {
-  std::string text = numberText(value);
-  double back = 0.0;
-  std::from_chars(text.data(), text.data() + text.size(), back);
-  if (std::bit_cast<std::uint32_t>(static_cast<float>(back)) != std::bit_cast<std::uint32_t>(value)) {
-    text = numberText(static_cast<double>(value));
+  std::string text = shortestText(value);
+  const double back = readDecimal(text);
+  if (bitCast<std::uint32_t>(static_cast<float>(back)) != bitCast<std::uint32_t>(value)) {
+    text = shortestText(static_cast<double>(value));
   }
   return text;
 }

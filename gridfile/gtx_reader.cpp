@@ -20,6 +20,7 @@
 
 #include "gridfile/grid_builder.hpp"
 #include "gridfile/regular_grid.hpp"
+#include "common/bit_cast.hpp"
 
 namespace velmora {
 
@@ -40,15 +41,15 @@ std::uint64_t bigEndianBits(const unsigned char* bytes, std::size_t count) {
 }
 
 double doubleAt(const unsigned char* bytes) {
-  return std::bit_cast<double>(bigEndianBits(bytes, sizeof(double)));
+  return bitCast<double>(bigEndianBits(bytes, sizeof(double)));
 }
 
 std::int32_t int32At(const unsigned char* bytes) {
-  return std::bit_cast<std::int32_t>(static_cast<std::uint32_t>(bigEndianBits(bytes, sizeof(std::int32_t))));
+  return bitCast<std::int32_t>(static_cast<std::uint32_t>(bigEndianBits(bytes, sizeof(std::int32_t))));
 }
 
 float valueAt(const unsigned char* bytes) {
-  const float value = std::bit_cast<float>(static_cast<std::uint32_t>(bigEndianBits(bytes, kValueBytes)));
+  const float value = bitCast<float>(static_cast<std::uint32_t>(bigEndianBits(bytes, kValueBytes)));
   if (value == kGtxNoData || std::fabs(value) > kNoDataBeyondMetres) return std::numeric_limits<float>::quiet_NaN();
   return value;
 }

@@ -6,6 +6,7 @@
 #include "gridfile/gtx_reader.hpp"
 #include "gridfile/regular_grid.hpp"
 #include "velmora/gridfile/grid_writer.hpp"
+#include "common/bit_cast.hpp"
 
 namespace velmora {
 
@@ -25,10 +26,10 @@ GridError encodeGtxGrid(const GridImage& image, std::string& bytes) {
   if (const GridError error = imageGeometry(image, sub, g, toSeconds); error != kGridOk) return error;
   bytes.clear();
   bytes.reserve(40 + sub.nodes.size() * 4);
-  putBigEndian(bytes, std::bit_cast<std::uint64_t>(g.south), 8);
-  putBigEndian(bytes, std::bit_cast<std::uint64_t>(g.west), 8);
-  putBigEndian(bytes, std::bit_cast<std::uint64_t>(g.latStep), 8);
-  putBigEndian(bytes, std::bit_cast<std::uint64_t>(g.lonStep), 8);
+  putBigEndian(bytes, bitCast<std::uint64_t>(g.south), 8);
+  putBigEndian(bytes, bitCast<std::uint64_t>(g.west), 8);
+  putBigEndian(bytes, bitCast<std::uint64_t>(g.latStep), 8);
+  putBigEndian(bytes, bitCast<std::uint64_t>(g.lonStep), 8);
   putBigEndian(bytes, static_cast<std::uint32_t>(g.rows), 4);
   putBigEndian(bytes, static_cast<std::uint32_t>(g.columns), 4);
   // Rows from the south as stored; each row from the west, where the image starts from the east.
@@ -38,7 +39,7 @@ GridError encodeGtxGrid(const GridImage& image, std::string& bytes) {
       const float value = sub.nodes[row * columns + (columns - 1 - i)].latShift;
       const bool noData = std::isnan(value) || value <= kNtv2NoDataAtOrBelow;
       const float metres = noData ? kGtxNoData : static_cast<float>(value * toSeconds);
-      putBigEndian(bytes, std::bit_cast<std::uint32_t>(metres), 4);
+      putBigEndian(bytes, bitCast<std::uint32_t>(metres), 4);
     }
   }
   return kGridOk;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "tests/support/doc_text.hpp"
+#include "velmora/app/options.hpp"
 
 namespace velmora {
 namespace {
@@ -92,6 +93,22 @@ TEST(HelpText, OutputFileAfterStrictFailuresAgreesWithTheManPage) {
             std::string::npos)
       << help;
   EXPECT_EQ(help.find("failed or stopped run"), std::string::npos) << help;
+}
+
+// A page shows each option's entry as its tooltip: every option has one, whole, and only its own.
+TEST(HelpText, EveryOptionHasAnEntryOfItsOwn) {
+  for (const std::string_view name : optionNames()) {
+    if (name == "-h") continue;
+    SCOPED_TRACE(name);
+    const std::string entry = optionHelp(name);
+    ASSERT_TRUE(entry.starts_with("  --")) << entry;
+    EXPECT_NE(entry.substr(0, entry.find('\n')).find(name), std::string::npos);
+    EXPECT_EQ(entry.find("\n  --"), std::string::npos);  // no second entry
+    EXPECT_TRUE(entry.ends_with("\n"));
+  }
+  EXPECT_EQ(optionHelp("--toZone"), optionHelp("--toZone"));
+  EXPECT_NE(optionHelp("--zone").find("--fromZone"), std::string::npos);
+  EXPECT_EQ(optionHelp("--nonsense"), "");
 }
 
 }  // namespace

@@ -52,5 +52,15 @@ TEST(PortableNumberText, WritesTheBytesOfToChars) {
   EXPECT_EQ(writeFixedByPrintf(small.data(), small.data() + small.size(), 151.2, 3), nullptr);  // no room
 }
 
+// Floats (the node values of text grids) have shortest digits of their own, fewer than the double's.
+TEST(PortableNumberText, WritesTheBytesOfToCharsForFloats) {
+  for (const double wide : values()) {
+    const float value = static_cast<float>(wide);
+    std::array<char, 64> expected{};
+    const auto shortest = std::to_chars(expected.data(), expected.data() + expected.size(), value);
+    EXPECT_EQ(shortestTextByPrintf(value), std::string(expected.data(), shortest.ptr)) << value;
+  }
+}
+
 }  // namespace
 }  // namespace velmora

@@ -3,6 +3,7 @@
 // zones, the exit statuses and examples.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace velmora {
@@ -10,5 +11,10 @@ namespace velmora {
 // Plain ASCII but for the degree sign of one input example, lines shorter than 100 characters, each
 // ending in "\n".
 extern const std::string_view kHelpText;
+
+// The entry of kHelpText that describes the option named as the help writes it ("--fromDatum"):
+// its lines, as printed, from the one that names it to the next entry. Empty for a name the help
+// gives no entry of its own.
+std::string optionHelp(std::string_view name);
 
 }  // namespace velmora

@@ -44,9 +44,18 @@ struct RunnerCalls {
   std::function<bool()> keepGoing = [] { return true; };
 };
 
+// Whether this build can start threads at all: a WebAssembly build without them works every piece on
+// the calling thread.
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+inline constexpr bool kThreadsAvailable = false;
+#else
+inline constexpr bool kThreadsAvailable = true;
+#endif
+
 // Worker threads when none are asked for: every processor this process may run on, which a
 // container or taskset may limit below the machine's.
 inline unsigned defaultThreadCount() {
+  if constexpr (!kThreadsAvailable) return 1;
   cpu_set_t allowed;
   if (sched_getaffinity(0, sizeof allowed, &allowed) == 0)
     return static_cast<unsigned>(std::max(1, CPU_COUNT(&allowed)));
@@ -65,7 +74,7 @@ class OrderedRunner {
   // alone. An exception from work stops the run and is thrown again by run.
   OrderedRunner(unsigned workers, std::function<void(Piece&)> work) : work_(std::move(work)) {
     workers = std::min(workers, kMaxWorkers);
-    if (workers <= 1) return;
+    if (workers <= 1 || !kThreadsAvailable) return;
     slots_.resize(workers * kSlotsPerWorker);
     threads_.reserve(workers);
     try {

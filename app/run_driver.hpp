@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/progress.hpp"
 #include "velmora/converter.hpp"
 
 namespace velmora {
@@ -33,6 +34,10 @@ inline constexpr int kExitFailure = 1;  // usage text, unreadable input file, ou
 // prints its message on err and a result line of empty fields, and the run ends with status 1
 // after every line. --summary writes the counts of the run on err after the last result; when they
 // cannot be written the status is 1 (other messages that err cannot take change nothing).
-int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE* err);
+//
+// observer, when given, follows an input file's conversion block by block where --progress does not
+// (a front end's own display of the progress).
+int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE* err,
+               StreamProgress* observer = nullptr);
 
 }  // namespace velmora

@@ -1,6 +1,6 @@
 // Blocks of lines through the ordered runner: read on the calling thread, converted on the workers,
 // written strictly in the order they were read.
-#include "frontend/block_runner.hpp"
+#include "app/block_runner.hpp"
 
 #include <cerrno>
 
@@ -18,7 +18,7 @@ struct StreamSink {
   std::FILE* out;
   std::FILE* err;
   RunTally& total;
-  Progress* progress;  // nullptr without --progress
+  StreamProgress* progress;  // none: nothing follows the run
   const LineReader& reader;
   int writeError = 0;  // of the first write to out that failed
 };
@@ -65,7 +65,7 @@ struct Block {
 
 StreamResult convertStream(const Converter& converter, const PointOptions& options, LineReader& reader,
                            unsigned threads, std::FILE* out, std::FILE* err, RunTally& total,
-                           Progress* progress) {
+                           StreamProgress* progress) {
   StreamSink sink{out, err, total, progress, reader};
   StreamOutcome outcome = StreamOutcome::kCompleted;
   OrderedRunner<Block> runner(threads, [&](Block& block) {

@@ -11,7 +11,25 @@
 
 namespace velmora {
 
-class Progress {
+// What follows a file's conversion block by block: the progress line of --progress, or a front end's
+// own display (a page's progress bar).
+class StreamProgress {
+ public:
+  StreamProgress() = default;
+  StreamProgress(const StreamProgress&) = delete;
+  StreamProgress& operator=(const StreamProgress&) = delete;
+  virtual ~StreamProgress() = default;
+
+  // The results share the display: it is cleared before they are written, and they are flushed at
+  // once.
+  virtual bool sharesTerminal() const { return false; }
+  // After a block is written: its lines, and the bytes of input read so far.
+  virtual void advance(std::uint64_t lines, std::uint64_t bytesRead) = 0;
+  // Before messages are written: a line in place is cleared so that they start a line of their own.
+  virtual void clearLine() {}
+};
+
+class Progress final : public StreamProgress {
  public:
   // inputBytes: the size of the input, when it is a regular file. terminal: standard error is one;
   // resultsOnTerminal: the results go to a terminal too, which then shares the line.
@@ -19,12 +37,10 @@ class Progress {
 
   // The results share the terminal: the line is cleared before they are written, and they are
   // flushed at once so that the next line does not end up among them.
-  bool sharesTerminal() const { return resultsOnTerminal_; }
+  bool sharesTerminal() const override { return resultsOnTerminal_; }
 
-  // After a block is written: its lines, and the bytes of input read so far.
-  void advance(std::uint64_t lines, std::uint64_t bytesRead);
-  // Before messages are written: the line in place is cleared so that they start a line of their own.
-  void clearLine();
+  void advance(std::uint64_t lines, std::uint64_t bytesRead) override;
+  void clearLine() override;
   // The last line.
   void finish();
 

@@ -1,6 +1,8 @@
-#include "frontend/command_line.hpp"
+#include "app/command_line.hpp"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <functional>
 #include <initializer_list>
@@ -280,6 +282,32 @@ TEST(CommandLine, EmptyArgumentVector) {
   const CommandLine line = scanCommandLine(args);
   EXPECT_EQ(line.programPath, "");
   EXPECT_TRUE(line.positionals.empty());
+}
+
+// A front end shows each problem beside the field where its option was given: the option the message
+// names, else the one whose removal takes it away.
+TEST(CommandLine, FindingsArePlacedOnTheirOptions) {
+  const std::vector<std::string_view> args{"velmora", "--fromDatum", "GDA94", "--fromCoordType", "EN", "--zone=99",
+                                           "--epoch", "abc", "--bogus", "--toHeightType", "AHD"};
+  const OptionFindings findings = findOptionProblems(args);
+  struct Expected {
+    std::string_view start;
+    std::optional<std::size_t> index;
+  };
+  for (const Expected& e : std::vector<Expected>{{"--zone 99:", 5},
+                                                 {"--epoch 'abc':", 6},
+                                                 {"unknown option '--bogus'", 8},
+                                                 {"--toHeightType", 9}}) {
+    SCOPED_TRACE(e.start);
+    const auto found = std::find_if(findings.errors.begin(), findings.errors.end(), [&](const OptionFinding& f) {
+      return f.message.starts_with(e.start);
+    });
+    ASSERT_NE(found, findings.errors.end());
+    EXPECT_EQ(found->index, e.index);
+  }
+  // Without --strict the same problems are warnings, but for the errors of either policy.
+  EXPECT_EQ(findings.warnings.size(), findings.errors.size());
+  EXPECT_TRUE(findOptionProblems(std::vector<std::string_view>{"velmora", "--fromDatum", "GDA94"}).errors.empty());
 }
 
 }  // namespace

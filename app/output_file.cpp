@@ -1,4 +1,4 @@
-#include "frontend/output_file.hpp"
+#include "app/output_file.hpp"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "frontend/run_driver.hpp"
+#include "app/run_driver.hpp"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/command_line.hpp"
+#include "app/command_line.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace velmora {

@@ -1,5 +1,8 @@
-#include "frontend/command_line.hpp"
+#include "app/command_line.hpp"
 
+#include <algorithm>
+#include <cctype>
+#include <cstddef>
 #include <optional>
 
 namespace velmora {
@@ -45,36 +48,105 @@ bool isOption(std::string_view argument) {
 
 }  // namespace
 
-CommandLine scanCommandLine(std::span<const std::string_view> args) {
+namespace {
+
+// The options at the start of args, each with the arguments it spans, and where the scan ended.
+struct ScannedOptions {
   std::vector<OptionText> options;
-  std::size_t index = 1;
+  std::vector<std::size_t> firstArgument;  // of each option, its index in args
+  std::size_t end = 1;                     // the first argument after the options
+};
+
+ScannedOptions scanOptions(std::span<const std::string_view> args) {
+  ScannedOptions scan;
+  std::size_t& index = scan.end;
   while (index < args.size() && isOption(args[index])) {
     const std::string_view argument = args[index];
+    scan.firstArgument.push_back(index);
     ++index;
     // "--name=value": the name ends at the first "=".
     const std::size_t equals = argument.find('=');
     const std::string_view name = argument.substr(0, equals);
     if (equals != std::string_view::npos) {
-      options.push_back({name, argument.substr(equals + 1)});
+      scan.options.push_back({name, argument.substr(equals + 1)});
       continue;
     }
     const std::optional<bool> takesValue = optionTakesValue(name);
     if (!takesValue || !*takesValue) {  // a flag, or an unknown option, which takes no value
-      options.push_back({name, std::nullopt});
+      scan.options.push_back({name, std::nullopt});
       continue;
     }
     if (index >= args.size()) {  // the value is missing: the scan stops
-      options.push_back({name, std::nullopt});
+      scan.options.push_back({name, std::nullopt});
       break;
     }
-    options.push_back({name, args[index]});
+    scan.options.push_back({name, args[index]});
     ++index;
   }
+  return scan;
+}
+
+OptionVerdict judgeScanned(std::span<const OptionText> options, OptionPolicy policy) {
+  return judgeOptions(readOptions(options), policy);
+}
+
+// Whether the message names the option as given (its name as typed, or ending at "=").
+bool mentions(std::string_view message, std::string_view name) {
+  for (std::size_t at = message.find(name); at != std::string_view::npos; at = message.find(name, at + 1)) {
+    const std::size_t after = at + name.size();
+    const bool wordEnd = after == message.size() || !(std::isalnum(static_cast<unsigned char>(message[after])) != 0);
+    if (wordEnd) return true;
+  }
+  return false;
+}
+
+std::vector<OptionFinding> placeFindings(const std::vector<std::string>& messages, const ScannedOptions& scan,
+                                         OptionPolicy policy) {
+  // The verdict without each option in turn: a message that disappears belongs to that option.
+  std::vector<OptionVerdict> without;
+  without.reserve(scan.options.size());
+  for (std::size_t k = 0; k < scan.options.size(); ++k) {
+    std::vector<OptionText> rest = scan.options;
+    rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(k));
+    without.push_back(judgeScanned(rest, policy));
+  }
+  std::vector<OptionFinding> findings;
+  for (const std::string& message : messages) {
+    std::optional<std::size_t> named;
+    std::optional<std::size_t> removing;
+    // The last option given decides a setting given twice: its own value is the one in the message.
+    for (std::size_t k = scan.options.size(); k-- > 0;) {
+      const OptionVerdict& verdict = without[k];
+      const auto holds = [&](const std::vector<std::string>& list) {
+        return std::find(list.begin(), list.end(), message) != list.end();
+      };
+      if (holds(verdict.errors) || holds(verdict.warnings)) continue;
+      if (!removing) removing = k;
+      if (!named && mentions(message, scan.options[k].name)) named = k;
+    }
+    const std::optional<std::size_t> option = named ? named : removing;
+    findings.push_back({message, option ? std::optional(scan.firstArgument[*option]) : std::nullopt});
+  }
+  return findings;
+}
+
+}  // namespace
+
+CommandLine scanCommandLine(std::span<const std::string_view> args) {
+  const ScannedOptions scan = scanOptions(args);
   CommandLine line;
-  static_cast<RunOptions&>(line) = readOptions(options);
+  static_cast<RunOptions&>(line) = readOptions(scan.options);
   if (!args.empty()) line.programPath.assign(args.front());
-  if (!line.missingValue && index < args.size()) line.positionals = args.subspan(index);
+  if (!line.missingValue && scan.end < args.size()) line.positionals = args.subspan(scan.end);
   return line;
+}
+
+OptionFindings findOptionProblems(std::span<const std::string_view> args) {
+  const ScannedOptions scan = scanOptions(args);
+  const OptionVerdict strict = judgeScanned(scan.options, OptionPolicy::kStrict);
+  const OptionVerdict lax = judgeScanned(scan.options, OptionPolicy::kLax);
+  return {placeFindings(strict.errors, scan, OptionPolicy::kStrict),
+          placeFindings(lax.warnings, scan, OptionPolicy::kLax)};
 }
 
 std::vector<std::string> positionalProblems(const CommandLine& line) {

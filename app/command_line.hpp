@@ -2,7 +2,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdio>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -31,6 +33,24 @@ struct CommandLine : RunOptions {
 // stands last, the scan stops with missingValue set; nothing past the end of args is read.
 // positionals points into args.
 CommandLine scanCommandLine(std::span<const std::string_view> args);
+
+// A problem of the options, with the argument it concerns: the index in args of the option whose
+// removal takes the message away (one whose name the message mentions first), or none when no single
+// option does.
+struct OptionFinding {
+  std::string message;  // as in RunOptions::problems
+  std::optional<std::size_t> index;
+};
+
+struct OptionFindings {
+  std::vector<OptionFinding> errors;    // what --strict reports, each problem an error
+  std::vector<OptionFinding> warnings;  // what a run without --strict warns of
+};
+
+// The verdicts of both policies on the options of args (args[0] the program path; the positional
+// arguments, a point, are not judged), each message placed on its option, for a front end that shows
+// it beside the field where the option was given.
+OptionFindings findOptionProblems(std::span<const std::string_view> args);
 
 // What --strict reports about the positional arguments: an option after the point, arguments that
 // are not one point (or any, with --inputFile). Messages as in RunOptions::problems.

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "frontend/command_line.hpp"
+#include "app/command_line.hpp"
 #include "tests/support/doc_text.hpp"
 #include "velmora/app/help_text.hpp"
 #include "velmora/app/options.hpp"

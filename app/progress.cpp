@@ -1,4 +1,4 @@
-#include "frontend/progress.hpp"
+#include "app/progress.hpp"
 
 #include <cinttypes>
 

@@ -1,4 +1,4 @@
-#include "frontend/run_driver.hpp"
+#include "app/run_driver.hpp"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,10 +11,10 @@
 #include <system_error>
 #include <vector>
 
-#include "frontend/block_runner.hpp"
-#include "frontend/command_line.hpp"
-#include "frontend/input_lines.hpp"
-#include "frontend/output_file.hpp"
+#include "app/block_runner.hpp"
+#include "app/command_line.hpp"
+#include "app/input_lines.hpp"
+#include "app/output_file.hpp"
 #include "velmora/app/grid_problems.hpp"
 #include "velmora/app/help_text.hpp"
 #include "velmora/app/program_folder.hpp"
@@ -149,7 +149,8 @@ std::optional<std::uint64_t> regularFileSize(std::FILE* input) {
 
 }  // namespace
 
-int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE* err) {
+int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE* err,
+               StreamProgress* observer) {
   if (args.size() <= 1) return usage(out, err);
   CommandLine line = scanCommandLine(args);
   if (line.help) return printHelp(out, err);
@@ -236,7 +237,7 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
                      ::isatty(::fileno(results.stream())) == 1);
   }
   const StreamResult stream = convertStream(converter, options, reader, threads, results.stream(), err, tally,
-                                            progress ? &*progress : nullptr);
+                                            progress ? &*progress : observer);
   if (progress) progress->finish();
   if (stream.outcome == StreamOutcome::kReadError) {
     // The results before the failed read go out before the message that follows them; an output

@@ -1,6 +1,6 @@
 // The stream of blocks on any number of threads: results in input order, a read failing part way
 // keeps the results before it, a failing output ends the run without hanging.
-#include "frontend/block_runner.hpp"
+#include "app/block_runner.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "frontend/input_lines.hpp"
+#include "app/input_lines.hpp"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "frontend/input_lines.hpp"
-#include "frontend/progress.hpp"
+#include "app/input_lines.hpp"
+#include "app/progress.hpp"
 #include "velmora/app/line_converter.hpp"
 #include "velmora/app/ordered_runner.hpp"
 #include "velmora/app/run_tally.hpp"
@@ -33,10 +33,10 @@ struct StreamResult {
 // failure of the run; a failure to write or flush out (also the flush before waiting for slow
 // input) ends it. With kReadError, reader.readError() tells why.
 // The counts of every block are added to total, in input order.
-// With progress, the progress line is advanced after every block written.
+// With progress, it is advanced after every block written.
 StreamResult convertStream(const Converter& converter, const PointOptions& options, LineReader& reader,
                            unsigned threads, std::FILE* out, std::FILE* err, RunTally& total,
-                           Progress* progress = nullptr);
+                           StreamProgress* progress = nullptr);
 StreamResult convertStream(const Converter& converter, LineReader& reader, unsigned threads, std::FILE* out,
                            std::FILE* err);
 

@@ -1,0 +1,209 @@
+// The engine of the web page: the program's own run and checks, called from JavaScript in a Web
+// Worker. Arguments come as a JSON array of strings, answers go back as JSON text; standard output
+// and standard error of a run are handed to the page in chunks as they are written, so that a file
+// of any size streams through without being held.
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <stdio.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/command_line.hpp"
+#include "app/run_driver.hpp"
+#include "velmora/app/grid_problems.hpp"
+#include "velmora/app/help_text.hpp"
+#include "velmora/app/options.hpp"
+#include "velmora/app/program_folder.hpp"
+#include "velmora/codes.hpp"
+#include "velmora/converter.hpp"
+#include "velmora/gridfile/grid_file.hpp"
+#include "velmora/version.hpp"
+
+namespace velmora {
+namespace {
+
+using emscripten::val;
+using nlohmann::json;
+
+// The program's path inside the engine: its folder, the root of the engine's file system, is the
+// program folder where grids would be looked for last.
+constexpr std::string_view kProgramPath = "/velmora";
+
+// Bytes a standard stream of a run gathers before the page is handed them.
+constexpr std::size_t kStreamBufferBytes = std::size_t{1} << 20;
+
+// The arguments of a call, program path first. Text that is no JSON array of strings gives no
+// arguments, which the program answers with its usage text.
+std::vector<std::string> argumentsOf(const std::string& argvJson) {
+  std::vector<std::string> args{std::string(kProgramPath)};
+  const json parsed = json::parse(argvJson, nullptr, false);
+  if (!parsed.is_array()) return args;
+  for (const json& item : parsed) {
+    if (item.is_string()) args.push_back(item.get<std::string>());
+  }
+  return args;
+}
+
+std::vector<std::string_view> viewsOf(const std::vector<std::string>& args) {
+  return {args.begin(), args.end()};
+}
+
+// A standard stream of a run whose bytes go to a function the page set on the module
+// ("onStdout", "onStderr"), as a view of the engine's memory valid during the call.
+class PageStream {
+ public:
+  explicit PageStream(const char* handler) : handler_(handler) {
+    const cookie_io_functions_t calls{nullptr, &PageStream::write, nullptr, nullptr};
+    file_ = fopencookie(this, "w", calls);
+    if (file_ != nullptr) std::setvbuf(file_, nullptr, _IOFBF, kStreamBufferBytes);
+  }
+  PageStream(const PageStream&) = delete;
+  PageStream& operator=(const PageStream&) = delete;
+  ~PageStream() {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+
+  std::FILE* file() const { return file_; }
+
+ private:
+  static ssize_t write(void* cookie, const char* bytes, size_t size) {
+    const auto* stream = static_cast<const PageStream*>(cookie);
+    const val handler = val::module_property(stream->handler_);
+    if (handler.typeOf().as<std::string>() == "function") {
+      handler(val(emscripten::typed_memory_view(size, reinterpret_cast<const std::uint8_t*>(bytes))));
+    }
+    return static_cast<ssize_t>(size);
+  }
+
+  const char* handler_;
+  std::FILE* file_ = nullptr;
+};
+
+// The progress of a file's conversion, handed to the page's "onProgress" after every block.
+class PageProgress final : public StreamProgress {
+ public:
+  void advance(std::uint64_t lines, std::uint64_t bytesRead) override {
+    lines_ += lines;
+    const val handler = val::module_property("onProgress");
+    if (handler.typeOf().as<std::string>() == "function") {
+      handler(static_cast<double>(lines_), static_cast<double>(bytesRead));
+    }
+  }
+
+ private:
+  std::uint64_t lines_ = 0;
+};
+
+json findingsJson(const std::vector<OptionFinding>& findings) {
+  json list = json::array();
+  for (const OptionFinding& finding : findings) {
+    // Indices count the page's arguments, which have no program path.
+    const long index = finding.index ? static_cast<long>(*finding.index) - 1 : -1;
+    list.push_back({{"index", index}, {"message", finding.message}});
+  }
+  return list;
+}
+
+}  // namespace
+
+// What the page builds its form from: every option with its help, the names of datums, forms,
+// height types and grid slots.
+std::string describe() {
+  json options = json::array();
+  for (const std::string_view name : optionNames()) {
+    if (name.size() < 3) continue;  // "-h", the short form of --help
+    options.push_back({{"name", std::string(name)},
+                       {"takesValue", optionTakesValue(name).value_or(false)},
+                       {"help", optionHelp(name)}});
+  }
+  json slots = json::array();
+  for (const GridId id : kGridIds) {
+    json files = json::array();
+    for (const std::string_view file : gridFileNames(id)) files.push_back(std::string(file));
+    slots.push_back({{"name", std::string(gridSlotName(id))}, {"files", files}});
+  }
+  json datums = json::array();
+  for (int code = codeOf(Datum::kAgd66); code <= codeOf(Datum::kAtrf2014); ++code)
+    datums.push_back(std::string(datumName(static_cast<Datum>(code))));
+  json coordTypes = json::array();
+  for (const CoordType type : {CoordType::kEn, CoordType::kDms, CoordType::kDm, CoordType::kDd})
+    coordTypes.push_back(std::string(coordTypeName(type)));
+  json heightTypes = json::array();
+  for (int code = codeOf(HeightType::kNone); code <= codeOf(HeightType::kWellington1953); ++code)
+    heightTypes.push_back(std::string(heightTypeName(static_cast<HeightType>(code))));
+  return json{{"version", std::string(kVersion)},
+              {"gridFormats", gridFormatsRead()},
+              {"options", options},
+              {"slots", slots},
+              {"datums", datums},
+              {"coordTypes", coordTypes},
+              {"heightTypes", heightTypes}}
+      .dump();
+}
+
+// The problems of the options as --strict reports them (errors) and a run without it warns of, each
+// with the index of the option it concerns (-1: none).
+std::string checkOptions(const std::string& argvJson) {
+  const std::vector<std::string> args = argumentsOf(argvJson);
+  const std::vector<std::string_view> views = viewsOf(args);
+  const OptionFindings findings = findOptionProblems(views);
+  return json{{"errors", findingsJson(findings.errors)}, {"warnings", findingsJson(findings.warnings)}}.dump();
+}
+
+// The grid slots the options call for, whether their files opened, and the program's warnings about
+// those that did not.
+std::string gridReport(const std::string& argvJson) {
+  const std::vector<std::string> args = argumentsOf(argvJson);
+  const std::vector<std::string_view> views = viewsOf(args);
+  CommandLine line = scanCommandLine(views);
+  GridFolders folders = gridSearchFolders(line.gridFolder, line.programPath);
+  line.settings.gridFolders = std::move(folders.searched);
+  line.settings.homeGridFolder = folders.home;
+  line.settings.gridFiles = line.gridFiles;
+  const Converter converter(line.settings);
+  json slots = json::array();
+  for (const GridId id : kGridIds) {
+    for (const GridState& state : converter.gridStates(id)) {
+      if (!state.needed && !state.optional) continue;
+      slots.push_back({{"slot", std::string(gridSlotName(id))},
+                       {"needed", state.needed},
+                       {"optional", state.optional},
+                       {"open", isOpen(state)},
+                       {"path", state.path}});
+    }
+  }
+  json problems = json::array();
+  for (const std::string& problem : gridProblems(converter)) problems.push_back(problem);
+  return json{{"problems", problems}, {"slots", slots}}.dump();
+}
+
+// The program run with these arguments: its output and messages go to the page's handlers as they
+// are written, and the answer is its exit status.
+std::string run(const std::string& argvJson) {
+  const std::vector<std::string> args = argumentsOf(argvJson);
+  const std::vector<std::string_view> views = viewsOf(args);
+  PageProgress progress;
+  int status = kExitFailure;
+  {
+    const PageStream out("onStdout");
+    const PageStream err("onStderr");
+    if (out.file() != nullptr && err.file() != nullptr) status = runVelmora(views, out.file(), err.file(), &progress);
+  }  // the streams hand over their last bytes here
+  return json{{"status", status}}.dump();
+}
+
+}  // namespace velmora
+
+EMSCRIPTEN_BINDINGS(velmora_engine) {
+  emscripten::function("describe", &velmora::describe);
+  emscripten::function("checkOptions", &velmora::checkOptions);
+  emscripten::function("gridReport", &velmora::gridReport);
+  emscripten::function("run", &velmora::run);
+}
