@@ -141,8 +141,15 @@
   };
 
   // ---- The options form ----------------------------------------------------------------------------
+  // The option's lines of --help as a tooltip: its synopsis ("--zone N, --fromZone N"), then the
+  // text as one paragraph.
   function helpOf(option) {
-    return (option.help || '').split('\n').map((line) => line.trim()).join('\n').trim();
+    const lines = (option.help || '').split('\n').map((line) => line.trim()).filter(Boolean);
+    if (!lines.length) return '';
+    const first = lines[0].match(/^(\S.*?)\s{2,}(.*)$/);
+    const synopsis = first ? first[1] : lines[0];
+    const text = [...(first ? [first[2]] : []), ...lines.slice(1)].join(' ').replace(/\s+/g, ' ');
+    return text ? synopsis + '\n' + text : synopsis;
   }
 
   function choicesFor(name) {
@@ -343,10 +350,15 @@
     }
     const general = $('general-messages');
     general.textContent = '';
+    // A run without --strict warns of what --strict rejects, mostly in the same words: each text once.
+    const said = new Set();
     const place = (entry, kind) => {
       const text = typeof entry === 'string' ? entry : entry.message;
       const index = typeof entry === 'string' ? -1 : entry.index;
       const field = index >= 0 && index < gridStart ? owners[index] : null;
+      const key = (field ? field.name : '') + '\n' + text;
+      if (said.has(key)) return;
+      said.add(key);
       if (field) {
         field.message.textContent = (field.message.textContent ? field.message.textContent + '\n' : '') + text;
         if (kind === 'error') field.wrap.classList.add('invalid');
