@@ -502,8 +502,8 @@
   // fields that read as coordinates, passing over whole numbers (point numbers, codes) when fractional
   // ones follow.
   const kHeaderNames = {
-    first: /^(lat|latitude|phi|e|east|easting|x)$/i,
-    second: /^(lon|long|longitude|lambda|n|north|northing|y)$/i,
+    first: /^(lat|latitude|phi|e|east|easting)$/i,
+    second: /^(lon|long|longitude|lambda|n|north|northing)$/i,
     height: /^(h|ht|height|elev|elevation|z|rl|ahd)$/i,
   };
 
@@ -758,12 +758,25 @@
   // ---- Start ---------------------------------------------------------------------------------------
   function wire() {
     for (const id of ['point-first', 'point-second', 'point-height']) $(id).addEventListener('input', refreshSoon);
-    const setFolder = (files) => { folderFiles = [...files]; gridsChanged(); };
+    // The grid folder is mounted flat, as the program searches one folder: a file in a sub-folder of
+    // a chosen folder counts only when no file of the same name lies at the top.
+    const setFolder = (files) => {
+      const depth = (f) => (f.webkitRelativePath || f.name).split('/').length;
+      const byName = new Map();
+      for (const file of [...files].sort((a, b) => depth(a) - depth(b))) {
+        if (!byName.has(file.name)) byName.set(file.name, file);
+      }
+      folderFiles = [...byName.values()];
+      gridsChanged();
+    };
     $('grid-folder-dir').addEventListener('change', (e) => setFolder(e.target.files));
     $('grid-folder-files').addEventListener('change', (e) => setFolder(e.target.files));
     $('grid-folder-clear').addEventListener('click', () => setFolder([]));
     $('file-input').addEventListener('change', (e) => chooseFile(e.target.files[0]));
     const zone = $('drop-zone');
+    zone.addEventListener('keydown', (e) => {
+      if (e.key === 'Enter' || e.key === ' ') { e.preventDefault(); $('file-input').click(); }
+    });
     zone.addEventListener('dragover', (e) => { e.preventDefault(); zone.classList.add('over'); });
     zone.addEventListener('dragleave', () => zone.classList.remove('over'));
     zone.addEventListener('drop', (e) => { e.preventDefault(); zone.classList.remove('over'); chooseFile(e.dataTransfer.files[0]); });
