@@ -90,14 +90,14 @@ OptionVerdict judgeScanned(std::span<const OptionText> options, OptionPolicy pol
   return judgeOptions(readOptions(options), policy);
 }
 
-// Whether the message names the option as given (its name as typed, or ending at "=").
-bool mentions(std::string_view message, std::string_view name) {
+// Where the message first names the option as given (its name as typed, ending there); npos for
+// nowhere.
+std::size_t namedAt(std::string_view message, std::string_view name) {
   for (std::size_t at = message.find(name); at != std::string_view::npos; at = message.find(name, at + 1)) {
     const std::size_t after = at + name.size();
-    const bool wordEnd = after == message.size() || !(std::isalnum(static_cast<unsigned char>(message[after])) != 0);
-    if (wordEnd) return true;
+    if (after == message.size() || std::isalnum(static_cast<unsigned char>(message[after])) == 0) return at;
   }
-  return false;
+  return std::string_view::npos;
 }
 
 std::vector<OptionFinding> placeFindings(const std::vector<std::string>& messages, const ScannedOptions& scan,
@@ -112,19 +112,23 @@ std::vector<OptionFinding> placeFindings(const std::vector<std::string>& message
   }
   std::vector<OptionFinding> findings;
   for (const std::string& message : messages) {
-    std::optional<std::size_t> named;
-    std::optional<std::size_t> removing;
-    // The last option given decides a setting given twice: its own value is the one in the message.
-    for (std::size_t k = scan.options.size(); k-- > 0;) {
-      const OptionVerdict& verdict = without[k];
+    // Of the options whose removal takes the message away, the one it names first; of those named
+    // alike (an option given twice), the last given, whose value the setting holds. When no single
+    // removal takes it away (the same option given twice with one value), the option it names first.
+    struct Choice {
+      std::optional<std::size_t> option;
+      std::size_t at = std::string_view::npos;
+    } removing, named;
+    for (std::size_t k = 0; k < scan.options.size(); ++k) {
+      const std::size_t at = namedAt(message, scan.options[k].name);
       const auto holds = [&](const std::vector<std::string>& list) {
         return std::find(list.begin(), list.end(), message) != list.end();
       };
-      if (holds(verdict.errors) || holds(verdict.warnings)) continue;
-      if (!removing) removing = k;
-      if (!named && mentions(message, scan.options[k].name)) named = k;
+      const bool removes = !holds(without[k].errors) && !holds(without[k].warnings);
+      if (removes && (!removing.option || at <= removing.at)) removing = {k, at};
+      if (at != std::string_view::npos && at <= named.at) named = {k, at};
     }
-    const std::optional<std::size_t> option = named ? named : removing;
+    const std::optional<std::size_t> option = removing.option ? removing.option : named.option;
     findings.push_back({message, option ? std::optional(scan.firstArgument[*option]) : std::nullopt});
   }
   return findings;

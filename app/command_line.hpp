@@ -35,8 +35,8 @@ struct CommandLine : RunOptions {
 CommandLine scanCommandLine(std::span<const std::string_view> args);
 
 // A problem of the options, with the argument it concerns: the index in args of the option whose
-// removal takes the message away (one whose name the message mentions first), or none when no single
-// option does.
+// removal takes the message away (of several, the one the message names first; of one option given
+// twice, the later), else of the option the message names first, else none.
 struct OptionFinding {
   std::string message;  // as in RunOptions::problems
   std::optional<std::size_t> index;

@@ -1,6 +1,6 @@
 // The bits of one trivially copyable type read as another of the same size: std::bit_cast where the
-// standard library has it, and the same by memcpy where it does not (libc++ before 15, which the
-// WebAssembly toolchain ships).
+// standard library has it, and the same by memcpy where it does not (libc++ before 14, such as the
+// libc++ 13 of the WebAssembly toolchain).
 #pragma once
 
 #include <bit>

@@ -3,10 +3,12 @@
 // and standard error of a run are handed to the page in chunks as they are written, so that a file
 // of any size streams through without being held.
 #include <emscripten/bind.h>
-#include <emscripten/val.h>
+#include <emscripten/emscripten.h>
 
 #include <stdio.h>
 
+#include <cerrno>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <nlohmann/json.hpp>
@@ -26,10 +28,30 @@
 #include "velmora/gridfile/grid_file.hpp"
 #include "velmora/version.hpp"
 
+// Hands bytes of the engine's memory to the page's handler of that name: 0 when it took them, -1 when
+// there is no handler, it threw, or it answered false (a page that cannot keep the output, say). An
+// exception never crosses into the C++ frames, which would then be left without their clean-up.
+EM_JS(int, handToPage, (const char* handler, const char* bytes, std::size_t size), {
+  try {
+    const take = Module[UTF8ToString(handler)];
+    if (typeof take !== "function") return -1;
+    return take(HEAPU8.subarray(bytes, bytes + size)) === false ? -1 : 0;
+  } catch (error) {
+    return -1;
+  }
+});
+
+// Tells the page's "onProgress" how far a file's conversion is; what it does is no concern of the run.
+EM_JS(void, tellProgress, (double lines, double bytesRead), {
+  try {
+    if (typeof Module.onProgress === "function") Module.onProgress(lines, bytesRead);
+  } catch (error) {
+  }
+});
+
 namespace velmora {
 namespace {
 
-using emscripten::val;
 using nlohmann::json;
 
 // The program's path inside the engine: its folder, the root of the engine's file system, is the
@@ -39,15 +61,14 @@ constexpr std::string_view kProgramPath = "/velmora";
 // Bytes a standard stream of a run gathers before the page is handed them.
 constexpr std::size_t kStreamBufferBytes = std::size_t{1} << 20;
 
-// The arguments of a call, program path first. Text that is no JSON array of strings gives no
-// arguments, which the program answers with its usage text.
+// The arguments of a call, program path first. Text that is no JSON array gives no arguments, which
+// the program answers with its usage text; an item that is no string counts as its JSON text, so
+// that indices stay those of the page's array.
 std::vector<std::string> argumentsOf(const std::string& argvJson) {
   std::vector<std::string> args{std::string(kProgramPath)};
   const json parsed = json::parse(argvJson, nullptr, false);
   if (!parsed.is_array()) return args;
-  for (const json& item : parsed) {
-    if (item.is_string()) args.push_back(item.get<std::string>());
-  }
+  for (const json& item : parsed) args.push_back(item.is_string() ? item.get<std::string>() : item.dump());
   return args;
 }
 
@@ -55,14 +76,15 @@ std::vector<std::string_view> viewsOf(const std::vector<std::string>& args) {
   return {args.begin(), args.end()};
 }
 
-// A standard stream of a run whose bytes go to a function the page set on the module
-// ("onStdout", "onStderr"), as a view of the engine's memory valid during the call.
+// A standard stream of a run whose bytes go to a function the page set on the module ("onStdout",
+// "onStderr"), as a view of the engine's memory valid during the call. A write the page does not
+// take fails with EIO, which the run reports as for any output that cannot be written.
 class PageStream {
  public:
-  explicit PageStream(const char* handler) : handler_(handler) {
+  explicit PageStream(const char* handler) : handler_(handler), buffer_(kStreamBufferBytes) {
     const cookie_io_functions_t calls{nullptr, &PageStream::write, nullptr, nullptr};
     file_ = fopencookie(this, "w", calls);
-    if (file_ != nullptr) std::setvbuf(file_, nullptr, _IOFBF, kStreamBufferBytes);
+    if (file_ != nullptr) std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
   }
   PageStream(const PageStream&) = delete;
   PageStream& operator=(const PageStream&) = delete;
@@ -75,26 +97,24 @@ class PageStream {
  private:
   static ssize_t write(void* cookie, const char* bytes, size_t size) {
     const auto* stream = static_cast<const PageStream*>(cookie);
-    const val handler = val::module_property(stream->handler_);
-    if (handler.typeOf().as<std::string>() == "function") {
-      handler(val(emscripten::typed_memory_view(size, reinterpret_cast<const std::uint8_t*>(bytes))));
+    if (handToPage(stream->handler_, bytes, size) != 0) {
+      errno = EIO;
+      return -1;
     }
     return static_cast<ssize_t>(size);
   }
 
   const char* handler_;
+  std::vector<char> buffer_;
   std::FILE* file_ = nullptr;
 };
 
-// The progress of a file's conversion, handed to the page's "onProgress" after every block.
+// The progress of a file's conversion, handed to the page after every block.
 class PageProgress final : public StreamProgress {
  public:
   void advance(std::uint64_t lines, std::uint64_t bytesRead) override {
     lines_ += lines;
-    const val handler = val::module_property("onProgress");
-    if (handler.typeOf().as<std::string>() == "function") {
-      handler(static_cast<double>(lines_), static_cast<double>(bytesRead));
-    }
+    tellProgress(static_cast<double>(lines_), static_cast<double>(bytesRead));
   }
 
  private:

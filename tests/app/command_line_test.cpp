@@ -287,25 +287,33 @@ TEST(CommandLine, EmptyArgumentVector) {
 // A front end shows each problem beside the field where its option was given: the option the message
 // names, else the one whose removal takes it away.
 TEST(CommandLine, FindingsArePlacedOnTheirOptions) {
-  const std::vector<std::string_view> args{"velmora", "--fromDatum", "GDA94", "--fromCoordType", "EN", "--zone=99",
-                                           "--epoch", "abc", "--bogus", "--toHeightType", "AHD"};
-  const OptionFindings findings = findOptionProblems(args);
-  struct Expected {
-    std::string_view start;
+  struct Case {
+    std::vector<std::string_view> args;
+    std::string_view start;  // of the message
     std::optional<std::size_t> index;
   };
-  for (const Expected& e : std::vector<Expected>{{"--zone 99:", 5},
-                                                 {"--epoch 'abc':", 6},
-                                                 {"unknown option '--bogus'", 8},
-                                                 {"--toHeightType", 9}}) {
-    SCOPED_TRACE(e.start);
+  const std::vector<std::string_view> several{"velmora", "--fromDatum", "GDA94", "--fromCoordType", "EN", "--zone=99",
+                                              "--epoch", "abc", "--bogus", "--toHeightType", "AHD"};
+  for (const Case& c : std::vector<Case>{
+           {several, "--zone 99:", 5},
+           {several, "--epoch 'abc':", 6},
+           {several, "unknown option '--bogus'", 8},
+           {several, "--toHeightType", 9},
+           // Given twice alike, no single removal helps: the later, which the message names.
+           {{"velmora", "--zone", "99", "--zone", "99", "--fromCoordType", "EN"}, "--zone 99:", 3},
+           // Two options clear it; the message is about the one it names first.
+           {{"velmora", "--zoneColumn", "3", "--columns", "1,2,3"}, "--zoneColumn 3:", 1},
+       }) {
+    SCOPED_TRACE(c.start);
+    const OptionFindings findings = findOptionProblems(c.args);
     const auto found = std::find_if(findings.errors.begin(), findings.errors.end(), [&](const OptionFinding& f) {
-      return f.message.starts_with(e.start);
+      return f.message.starts_with(c.start);
     });
     ASSERT_NE(found, findings.errors.end());
-    EXPECT_EQ(found->index, e.index);
+    EXPECT_EQ(found->index, c.index);
   }
   // Without --strict the same problems are warnings, but for the errors of either policy.
+  const OptionFindings findings = findOptionProblems(several);
   EXPECT_EQ(findings.warnings.size(), findings.errors.size());
   EXPECT_TRUE(findOptionProblems(std::vector<std::string_view>{"velmora", "--fromDatum", "GDA94"}).errors.empty());
 }

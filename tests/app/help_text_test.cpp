@@ -106,7 +106,7 @@ TEST(HelpText, EveryOptionHasAnEntryOfItsOwn) {
     EXPECT_EQ(entry.find("\n  --"), std::string::npos);  // no second entry
     EXPECT_TRUE(entry.ends_with("\n"));
   }
-  EXPECT_EQ(optionHelp("--toZone"), optionHelp("--toZone"));
+  EXPECT_NE(optionHelp("--toZone").find("auto"), std::string::npos);
   EXPECT_NE(optionHelp("--zone").find("--fromZone"), std::string::npos);
   EXPECT_EQ(optionHelp("--nonsense"), "");
 }
