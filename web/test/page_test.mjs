@@ -462,7 +462,8 @@ async function bench(page, points) {
   const nativeRate = points / nativeSeconds;
   console.log(`  ${points} DD points GDA94 to GDA2020: page ${pageRate.toFixed(0)} points/s (${run.seconds.toFixed(2)} s from Convert to the download; ` +
     `${run.engineSeconds.toFixed(2)} s in the engine), native --threads 1 ${nativeRate.toFixed(0)} points/s (${nativeSeconds.toFixed(2)} s)`);
-  console.log(`  ratio native/page: ${(nativeRate / pageRate).toFixed(2)}x (goal: within 3x)`);
+  console.log(`  ratio native/page: ${(nativeRate / pageRate).toFixed(2)}x (goal: within 3x` +
+    (points < 1000000 ? '; on a small file the start of the worker weighs in)' : ')'));
   fs.rmSync(file);
   fs.rmSync(out);
 }
