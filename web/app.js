@@ -58,7 +58,9 @@
     return node;
   };
   const lower = (name) => name.toLowerCase();
-  const megabytes = (bytes) => (bytes / (1024 * 1024)).toFixed(bytes < 10 * 1024 * 1024 ? 1 : 0) + ' MB';
+  const megabytes = (bytes) => (bytes < 100 * 1024
+    ? Math.ceil(bytes / 1024) + ' KB'
+    : (bytes / (1024 * 1024)).toFixed(bytes < 10 * 1024 * 1024 ? 1 : 0) + ' MB');
   const debounce = (fn, ms) => {
     let timer = null;
     return () => { clearTimeout(timer); timer = setTimeout(fn, ms); };
@@ -129,6 +131,7 @@
   const fields = [];                 // {option, name, takesValue, input, wrap, message}
   const slotFiles = new Map();       // slot name -> {main: File|null, extras: [File]}
   let folderFiles = [];
+  let folderLeftOut = 0;             // files in sub-folders of the chosen folder, which are not searched
   let lastReport = { problems: [], slots: [] };
   let generation = 0;
   const fileState = {
@@ -289,6 +292,7 @@
     state.textContent = folderFiles.length
       ? `${folderFiles.length} file${folderFiles.length > 1 ? 's' : ''}${folderFiles[0].webkitRelativePath ? ' in ' + folderLabel() : ''}`
       : 'none';
+    if (folderLeftOut) state.textContent += ` (${folderLeftOut} in its sub-folders, not searched, as by the program)`;
     $('grid-folder-clear').hidden = folderFiles.length === 0;
     refresh();
   }
@@ -307,8 +311,11 @@
       const slot = description.slots.find((s) => s.name === name);
       const chosen = slotFiles.get(name) || { main: null, extras: [] };
       const badge = info.open ? el('span', { class: 'badge open', text: 'open' })
-        : info.optional ? el('span', { class: 'badge optional', text: 'optional, missing' })
-          : el('span', { class: 'badge missing', text: 'missing' });
+        : chosen.main ? el('span', { class: 'badge missing', text: 'unusable' })
+          : info.optional ? el('span', { class: 'badge optional', text: 'optional, missing' })
+            : el('span', { class: 'badge missing', text: 'missing' });
+      const readable = description.gridFormats.split(' ');
+      const names = slot.files.filter((file) => readable.some((format) => file.endsWith(format)));
       const pick = el('input', { type: 'file', hidden: true, accept: description.gridFormats.replace(/ /g, ','),
         onchange: (e) => { setSlot(name, { ...chosen, main: e.target.files[0] || null }); } });
       const extras = el('input', { type: 'file', hidden: true, multiple: true,
@@ -318,11 +325,13 @@
         el('div', {}, el('div', { class: 'name', text: name }), badge),
         el('div', {},
           el('div', { text: fileText || 'no file chosen', class: fileText ? '' : 'muted' }),
-          el('div', { class: 'names', text: 'Looked for as ' + slot.files.join(', ') }),
+          el('div', { class: 'names', text: 'Looked for as ' + names.join(', ') }),
           chosen.extras.length ? el('div', { class: 'names', text: 'Also: ' + chosen.extras.map((f) => f.name).join(', ') }) : null),
         el('div', { class: 'actions' },
-          el('label', { class: 'button secondary', title: 'The file for this slot (--grid)' }, 'File…', pick),
-          el('label', { class: 'button secondary', title: 'Files tried after the slot\'s own (--extraGrid)' }, 'Extra…', extras),
+          el('button', { type: 'button', class: 'button secondary', title: 'The file for this slot (--grid)',
+            onclick: () => pick.click() }, 'File…'), pick,
+          el('button', { type: 'button', class: 'button secondary', title: 'Files tried after the slot\'s own (--extraGrid)',
+            onclick: () => extras.click() }, 'Extra…'), extras,
           chosen.main || chosen.extras.length
             ? el('button', { type: 'button', class: 'link', text: 'clear', onclick: () => setSlot(name, null) }) : null)));
     }
@@ -388,15 +397,23 @@
     $('point-second').placeholder = pb;
   }
 
+  // The arguments of the file's run after the options and grids: the file's own, --summary (the page
+  // shows the counts), and the input, named as the user knows it (the worker runs in its folder).
+  function fileRunArgs(options) {
+    const args = [...fileArgv().extra];
+    if (!options.some((a) => lower(a) === '--summary')) args.push('--summary');
+    args.push('--inputFile', fileState.file.name);
+    return args;
+  }
+
   const quote = (arg) => (/^[\w@%+=:,./-]+$/.test(arg) ? arg : "'" + arg.replace(/'/g, "'\\''") + "'");
 
   function showCommandLine(options, grids) {
     const point = pointArgs();
     const words = (args) => ['velmora', ...args].map(quote).join(' ');
-    const lines = [words([...options, ...grids.shown, ...(point || ['LAT', 'LON'])])];
-    if (fileState.file) {
-      lines.push(words([...options, ...grids.shown, ...fileArgv().extra, '--summary', '--inputFile', fileState.file.name]));
-    }
+    const [a, b] = (fieldValue('--fromCoordType') || 'DD').toUpperCase() === 'EN' ? ['E', 'N'] : ['LAT', 'LON'];
+    const lines = [words([...options, ...grids.shown, ...(point || [a, b])])];
+    if (fileState.file) lines.push(words([...options, ...grids.shown, ...fileRunArgs(options)]));
     $('command-line').textContent = lines.join('\n');
   }
 
@@ -408,6 +425,7 @@
     const grids = gridArgv();
     const all = [...argv, ...grids.argv];
     showCommandLine(argv, grids);
+    markStaleResult([...all, ...(fileState.file ? fileRunArgs(argv) : [])]);
     try {
       const check = await session.call('checkOptions', all);
       if (mine !== generation) return;
@@ -440,21 +458,22 @@
   function onOptionsChanged() { refreshSoon(); }
 
   // ---- The CSV file --------------------------------------------------------------------------------
-  function splitFields(line, delimiter) {
-    if (delimiter === 'space') return line.trim().split(/[ \t]+/);
-    const sep = delimiter === 'tab' ? '\t' : delimiter;
-    const out = [];
-    let field = '';
-    let quoted = false;
-    for (let i = 0; i < line.length; i++) {
-      const c = line[i];
-      if (quoted) {
-        if (c === '"' && line[i + 1] === '"') { field += '"'; i++; } else if (c === '"') quoted = false; else field += c;
-      } else if (c === '"') quoted = true;
-      else if (c === sep) { out.push(field); field = ''; } else field += c;
-    }
-    out.push(field);
-    return out;
+  // A result made with other arguments than those now chosen is withdrawn: its download would not be
+  // what the page shows.
+  function markStaleResult(currentArgv) {
+    const run = pageState.file;
+    if (run.phase !== 'done' || !pageState.lastFileArgv) return;
+    if (JSON.stringify(currentArgv) === JSON.stringify(pageState.lastFileArgv)) return;
+    run.phase = 'stale';
+    $('download').hidden = true;
+    $('file-outcome').textContent = 'The options changed since the last conversion: convert again for a result with these.';
+  }
+
+  // The fields of line i of the preview as the program reads them with --columns (the engine splits
+  // the lines for every delimiter when the file is chosen).
+  function fieldsOf(i, delimiter = fileState.delimiter) {
+    const rows = fileState.split && fileState.split[delimiter];
+    return (rows && rows[i]) || [];
   }
 
   // A field that reads as a coordinate or a height: a number, or degrees with minutes and seconds.
@@ -463,14 +482,12 @@
     /^\s*[NSEWnsew]?\s*[+-]?\d+([\s°:dDmMsS'"]+\d+(\.\d*)?)+[\s°'"sS]*[NSEWnsew]?\s*$/.test(text);
 
   function detectDelimiter(lines) {
-    const sample = lines.filter((l) => l.trim()).slice(0, 20);
-    for (const [sep, name] of [['\t', 'tab'], [';', ';'], [',', ',']]) {
-      const counts = sample.map((l) => splitFields(l, name).length - 1);
-      const withIt = counts.filter((n) => n > 0).length;
+    const sample = lines.map((l, i) => i).filter((i) => lines[i].trim()).slice(0, 20);
+    for (const name of ['tab', ';', ',']) {
+      const withIt = sample.filter((i) => fieldsOf(i, name).length > 1).length;
       if (withIt >= Math.max(1, Math.ceil(sample.length * 0.6))) return name;
-      void sep;
     }
-    return sample.some((l) => /\S[ \t]+\S/.test(l.trim())) ? 'space' : ',';
+    return sample.some((i) => /\S[ \t]+\S/.test(lines[i].trim())) ? 'space' : ',';
   }
 
   function detectLayout() {
@@ -481,7 +498,7 @@
     while (skip < s.lines.length && skip < kMaxHeaderLines) {
       const line = s.lines[skip];
       if (s.comment && line.startsWith(s.comment)) break;
-      if (splitFields(line, s.delimiter).filter(looksCoordinate).length >= 2) break;
+      if (fieldsOf(skip).filter(looksCoordinate).length >= 2) break;
       skip++;
     }
     s.skipLines = skip < Math.min(s.lines.length, kMaxHeaderLines) ? skip : 0;
@@ -493,7 +510,7 @@
     for (let i = s.skipLines; i < s.lines.length; i++) {
       const line = s.lines[i];
       if (!line.trim() || (s.comment && line.startsWith(s.comment))) continue;
-      return splitFields(line, s.delimiter);
+      return fieldsOf(i);
     }
     return [];
   }
@@ -514,7 +531,7 @@
     s.explicitColumns = false;
     s.activeRole = 'first';
     if (s.skipLines > 0) {
-      const names = splitFields(s.lines[s.skipLines - 1], s.delimiter).map((n) => n.trim());
+      const names = fieldsOf(s.skipLines - 1).map((n) => n.trim());
       for (const role of ['first', 'second', 'height']) {
         const column = names.findIndex((n) => kHeaderNames[role].test(n));
         if (column >= 0 && looksCoordinate(data[column] || '')) s.roles[role] = column + 1;
@@ -522,6 +539,11 @@
       if (s.roles.first && s.roles.second) return;
       s.roles = {};
     }
+    // An angle split at its blanks (degrees, minutes, seconds and a hemisphere letter each a field)
+    // has no two fields that are the point: the user picks them.
+    const splitAngles = data.some((f) => /^\s*[NSEWnsew]\s*$/.test(f)) ||
+      (s.delimiter === 'space' && ['DMS', 'DM'].includes((fieldValue('--fromCoordType') || '').toUpperCase()));
+    if (splitAngles) return;
     const coordinate = data.map((f, i) => (looksCoordinate(f) ? i + 1 : 0)).filter(Boolean);
     const fractional = coordinate.filter((c) => !/^\s*[+-]?\d+\s*$/.test(data[c - 1]));
     const columns = fractional.length >= 2 ? coordinate.filter((c) => c >= fractional[0]) : coordinate;
@@ -583,6 +605,20 @@
         class: 'role' + (fileState.activeRole === role ? ' active' : ''), title: optionHelp(optionName), text,
         onclick: () => { fileState.activeRole = role; renderRolePicker(); } }));
     }
+    const hint = columnsHint();
+    if (hint) picker.append(el('div', { class: 'message warning', text: hint }));
+  }
+
+  // Lines of more than three fields without picked columns are read as the program reads plain lines:
+  // the first field, the second and the third as the point and its height. Said, for a file where
+  // the page could not tell which fields hold the point.
+  function columnsHint() {
+    const s = fileState;
+    const picked = s.roles.first && s.roles.second;
+    return !picked && firstDataFields().length > 3
+      ? 'Click the fields of the first and the second coordinate: as it is, each line\'s first three fields are ' +
+        'read as the point and its height.'
+      : '';
   }
 
   function roleOfColumn(column) {
@@ -607,14 +643,15 @@
     const s = fileState;
     const table = $('preview');
     table.textContent = '';
-    const rows = s.lines.slice(0, kPreviewLines).map((line) => splitFields(line, s.delimiter));
+    const rows = s.lines.slice(0, kPreviewLines).map((line, i) => fieldsOf(i));
     const width = Math.max(1, ...rows.map((r) => r.length));
     const head = el('tr');
     for (let c = 1; c <= width; c++) {
       const role = roleOfColumn(c);
       const label = role ? kRoles.find(([r]) => r === role)[1] : '';
-      head.append(el('th', { class: role ? 'role-' + role : '', title: 'Field ' + c + ': click to make it the ' +
-        kRoles.find(([r]) => r === s.activeRole)[1].toLowerCase(), onclick: () => pickColumn(c) },
+      head.append(el('th', { class: role ? 'role-' + role : '', tabindex: '0', title: 'Field ' + c + ': click to make it the ' +
+        kRoles.find(([r]) => r === s.activeRole)[1].toLowerCase(), onclick: () => pickColumn(c),
+        onkeydown: (e) => { if (e.key === 'Enter' || e.key === ' ') { e.preventDefault(); pickColumn(c); } } },
       'Field ' + c, label ? el('span', { class: 'tag', text: label }) : null));
     }
     table.append(el('thead', {}, head));
@@ -641,15 +678,20 @@
 
   async function chooseFile(file) {
     if (!file) return;
-    cancelFileRun(false);
     const s = fileState;
+    const running = s.worker ? s.file.name : null;
+    cancelFileRun(false);
+    $('progress').hidden = true;
+    $('progress-text').textContent = '';
     s.file = file;
     const text = await file.slice(0, kPreviewBytes).text();
     const lines = text.replace(/^\uFEFF/, '').split(/\r?\n/);
     if (file.size > kPreviewBytes) lines.pop();  // the last line read may be cut
     s.lines = lines.filter((line, i) => i < lines.length - 1 || line !== '');
+    s.split = await session.call('splitLines', s.lines);
     detectLayout();
-    $('file-name').textContent = `${file.name} \u00b7 ${megabytes(file.size)}`;
+    $('file-name').textContent = `${file.name} \u00b7 ${megabytes(file.size)}` +
+      (running ? ` (the conversion of ${running} was cancelled)` : '');
     $('file-setup').hidden = false;
     $('file-result').hidden = true;
     renderFile();
@@ -668,12 +710,8 @@
     if (s.downloadUrl) { URL.revokeObjectURL(s.downloadUrl); s.downloadUrl = null; }
     const { argv } = optionArgv();
     const grids = gridArgv();
-    const extra = fileArgv().extra;
     const input = s.file;
-    const inputName = input.name;
-    const runArgv = [...argv, ...grids.argv, ...extra];
-    if (!runArgv.some((a) => lower(a) === '--summary')) runArgv.push('--summary');
-    runArgv.push('--inputFile', '/input/' + inputName);
+    const runArgv = [...argv, ...grids.argv, ...fileRunArgs(argv)];
     pageState.lastFileArgv = runArgv;
     const run = pageState.file = { phase: 'running', bytesRead: 0, lines: 0, progressEvents: 0, peakWasmBytes: 0, startedAt: performance.now() };
     const parts = [];
@@ -734,6 +772,7 @@
     download.hidden = false;
     $('file-outcome').textContent = `Converted in ${seconds.toFixed(1)} s, exit status ${done.status}` +
       (done.status === 0 ? '.' : ': see the messages below.');
+    $('file-summary').classList.toggle('failed', done.status !== 0);
     const err = done.stderr;
     $('file-summary').textContent = err.text + (err.omittedBytes ? `\n[... ${err.omittedBytes.toLocaleString('en')} bytes of messages left out ...]\n` : '') +
       (err.tailText || '');
@@ -758,17 +797,17 @@
   // ---- Start ---------------------------------------------------------------------------------------
   function wire() {
     for (const id of ['point-first', 'point-second', 'point-height']) $(id).addEventListener('input', refreshSoon);
-    // The grid folder is mounted flat, as the program searches one folder: a file in a sub-folder of
-    // a chosen folder counts only when no file of the same name lies at the top.
+    // The program searches the grid folder itself, not its sub-folders: so does the page.
     const setFolder = (files) => {
       const depth = (f) => (f.webkitRelativePath || f.name).split('/').length;
-      const byName = new Map();
-      for (const file of [...files].sort((a, b) => depth(a) - depth(b))) {
-        if (!byName.has(file.name)) byName.set(file.name, file);
-      }
-      folderFiles = [...byName.values()];
+      const all = [...files];
+      folderFiles = all.filter((f) => depth(f) <= 2);
+      folderLeftOut = all.length - folderFiles.length;
       gridsChanged();
     };
+    for (const button of document.querySelectorAll('[data-opens]')) {
+      button.addEventListener('click', () => $(button.dataset.opens).click());
+    }
     $('grid-folder-dir').addEventListener('change', (e) => setFolder(e.target.files));
     $('grid-folder-files').addEventListener('change', (e) => setFolder(e.target.files));
     $('grid-folder-clear').addEventListener('click', () => setFolder([]));

@@ -15,6 +15,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/command_line.hpp"
@@ -23,8 +24,10 @@
 #include "velmora/app/help_text.hpp"
 #include "velmora/app/options.hpp"
 #include "velmora/app/program_folder.hpp"
+#include "velmora/app/record_fields.hpp"
 #include "velmora/codes.hpp"
 #include "velmora/converter.hpp"
+#include "velmora/geodesy/nz_circuits.hpp"
 #include "velmora/gridfile/grid_file.hpp"
 #include "velmora/version.hpp"
 
@@ -121,6 +124,12 @@ class PageProgress final : public StreamProgress {
   std::uint64_t lines_ = 0;
 };
 
+// JSON text of an answer. Bytes that are no UTF-8 (a file name, a field of the user's) are replaced,
+// never thrown about: an exception would end the engine.
+std::string textOf(const json& answer) {
+  return answer.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
 json findingsJson(const std::vector<OptionFinding>& findings) {
   json list = json::array();
   for (const OptionFinding& finding : findings) {
@@ -134,7 +143,7 @@ json findingsJson(const std::vector<OptionFinding>& findings) {
 }  // namespace
 
 // What the page builds its form from: every option with its help, the names of datums, forms,
-// height types and grid slots.
+// height types, New Zealand circuits and grid slots.
 std::string describe() {
   json options = json::array();
   for (const std::string_view name : optionNames()) {
@@ -158,14 +167,16 @@ std::string describe() {
   json heightTypes = json::array();
   for (int code = codeOf(HeightType::kNone); code <= codeOf(HeightType::kWellington1953); ++code)
     heightTypes.push_back(std::string(heightTypeName(static_cast<HeightType>(code))));
-  return json{{"version", std::string(kVersion)},
+  json circuits = json::array();
+  for (const NzCircuit& circuit : nzCircuits()) circuits.push_back(std::string(circuit.name));
+  return textOf(json{{"version", std::string(kVersion)},
               {"gridFormats", gridFormatsRead()},
               {"options", options},
               {"slots", slots},
               {"datums", datums},
               {"coordTypes", coordTypes},
-              {"heightTypes", heightTypes}}
-      .dump();
+              {"heightTypes", heightTypes},
+              {"circuits", circuits}});
 }
 
 // The problems of the options as --strict reports them (errors) and a run without it warns of, each
@@ -174,7 +185,7 @@ std::string checkOptions(const std::string& argvJson) {
   const std::vector<std::string> args = argumentsOf(argvJson);
   const std::vector<std::string_view> views = viewsOf(args);
   const OptionFindings findings = findOptionProblems(views);
-  return json{{"errors", findingsJson(findings.errors)}, {"warnings", findingsJson(findings.warnings)}}.dump();
+  return textOf(json{{"errors", findingsJson(findings.errors)}, {"warnings", findingsJson(findings.warnings)}});
 }
 
 // The grid slots the options call for, whether their files opened, and the program's warnings about
@@ -201,7 +212,35 @@ std::string gridReport(const std::string& argvJson) {
   }
   json problems = json::array();
   for (const std::string& problem : gridProblems(converter)) problems.push_back(problem);
-  return json{{"problems", problems}, {"slots", slots}}.dump();
+  return textOf(json{{"problems", problems}, {"slots", slots}});
+}
+
+// The fields of each line as the program reads them with --columns, for each --delimiter value
+// ("," ";" "tab" "space"): an object of arrays of rows of field values (quotes taken off).
+std::string splitLines(const std::string& linesJson) {
+  const json parsed = json::parse(linesJson, nullptr, false);
+  json answer = json::object();
+  const std::pair<const char*, Delimiter> delimiters[] = {
+      {",", Delimiter::kComma}, {";", Delimiter::kSemicolon}, {"tab", Delimiter::kTab}, {"space", Delimiter::kSpace}};
+  for (const auto& [name, delimiter] : delimiters) {
+    json rows = json::array();
+    if (parsed.is_array()) {
+      std::vector<FieldRange> ranges;
+      std::string scratch;
+      for (const json& item : parsed) {
+        const std::string line = item.is_string() ? item.get<std::string>() : std::string();
+        splitRecord(line, delimiter, ranges);
+        json row = json::array();
+        for (const FieldRange& range : ranges) {
+          const std::string_view field = std::string_view(line).substr(range.begin, range.end - range.begin);
+          row.push_back(std::string(fieldValue(field, scratch)));
+        }
+        rows.push_back(std::move(row));
+      }
+    }
+    answer[name] = std::move(rows);
+  }
+  return textOf(answer);
 }
 
 // The program run with these arguments: its output and messages go to the page's handlers as they
@@ -216,7 +255,7 @@ std::string run(const std::string& argvJson) {
     const PageStream err("onStderr");
     if (out.file() != nullptr && err.file() != nullptr) status = runVelmora(views, out.file(), err.file(), &progress);
   }  // the streams hand over their last bytes here
-  return json{{"status", status}}.dump();
+  return textOf(json{{"status", status}});
 }
 
 }  // namespace velmora
@@ -226,4 +265,5 @@ EMSCRIPTEN_BINDINGS(velmora_engine) {
   emscripten::function("checkOptions", &velmora::checkOptions);
   emscripten::function("gridReport", &velmora::gridReport);
   emscripten::function("run", &velmora::run);
+  emscripten::function("splitLines", &velmora::splitLines);
 }

@@ -147,6 +147,9 @@ function cappedStderr() {
 
 function runFile(engine, message) {
   mountAll(engine, [{ dir: '/input', files: [message.input] }, ...message.mounts]);
+  // The program names the input as it was given: the run takes place in its folder, so the page's
+  // arguments name it as the user knows it.
+  engine.FS.chdir('/input');
   const part = new Uint8Array(kOutputPartBytes);
   let partUsed = 0;
   let outputBytes = 0;

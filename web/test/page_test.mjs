@@ -454,7 +454,7 @@ async function bench(page, points) {
   const args = nativeArgs(run.argv, { [path.basename(file)]: file });
   const out = path.join(work, 'bench-native.csv');
   const started = process.hrtime.bigint();
-  const result = spawnSync(kVelmora, ['--threads', '1', ...args], { stdio: ['ignore', fs.openSync(out, 'w'), 'ignore'] });
+  const result = spawnSync(kVelmora, ['--threads', '1', ...args], { cwd: work, stdio: ['ignore', fs.openSync(out, 'w'), 'ignore'] });
   const nativeSeconds = Number(process.hrtime.bigint() - started) / 1e9;
   assert(result.status === run.status, `exit status ${run.status}, native ${result.status}`);
   assertSameBytes(run.bytes, fs.readFileSync(out), 'the benchmark output');
