@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "common/ascii_text.hpp"
+#include "common/number_text.hpp"
 #include "gridfile/gdal_metadata.hpp"
 #include "gridfile/geo_keys.hpp"
 #include "gridfile/grid_builder.hpp"
@@ -96,8 +97,7 @@ int sampleNamed(const std::vector<GdalMetadataItem>& items, std::string_view des
 }
 
 std::optional<double> parseNumber(std::string_view text) {
-  while (!text.empty() && isAsciiSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isAsciiSpace(text.back())) text.remove_suffix(1);
+  text = trimSpace(text);
   if (equalsIgnoreCase(text, "nan")) return std::numeric_limits<double>::quiet_NaN();
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   double value = 0.0;
