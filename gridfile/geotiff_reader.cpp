@@ -273,15 +273,14 @@ class DirectoryReader {
     if (nodes * samples * decoder_.bytes() > fileSize_ * kMaxTiffExpansion) return kGridTooLarge;
     nodesSoFar_ += nodes;
 
-    std::vector<GdalMetadataItem> items;
     if (const std::optional<std::string> xml = tiffText(tiff_, kTagGdalMetadata)) {
       std::optional<std::vector<GdalMetadataItem>> parsed = parseGdalMetadata(*xml);
       if (!parsed) return kGridInvalidMetadata;
-      items = std::move(*parsed);
+      metadata_ = std::move(*parsed);
     } else if (inherited != nullptr) {
-      items = *inherited;  // a later directory without metadata is read as the first one says
+      metadata_ = *inherited;  // a later directory without metadata is read as the first one says
     }
-    metadata_ = items;
+    const std::vector<GdalMetadataItem>& items = metadata_;
     SampleRoles roles;
     if (const GridError error = sampleRoles(items, samples, choice_, roles); error != kGridOk) return error;
     out.content = roles.content;
@@ -325,6 +324,9 @@ class DirectoryReader {
     }
     return readSamples(targets);
   }
+
+  // The GDAL_METADATA items the directory was read with: its own, or those it inherited.
+  const std::vector<GdalMetadataItem>& metadata() const { return metadata_; }
 
  private:
   SampleTarget target(int sample, double toSeconds, double sign, std::vector<float>& values,
@@ -581,9 +583,7 @@ GridError readGeoTiff(GridFile& grid, GridSamples choice) {
           error != kGridOk)
         return error;
       if (grids.size() == 1) {
-        if (const std::optional<std::string> xml = tiffText(handle.get(), kTagGdalMetadata)) {
-          firstItems = parseGdalMetadata(*xml).value_or(std::vector<GdalMetadataItem>{});
-        }
+        firstItems = reader.metadata();
       } else if (out.content != grids.front().content) {
         return kGridUnsupportedType;
       }
