@@ -26,6 +26,7 @@
 #include <limits>
 #include <numbers>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -433,6 +434,9 @@ class DirectoryReader {
     const std::size_t sampleBytes = decoder_.bytes();
     for (std::size_t pass = 0; pass < (separate_ ? targets.size() : 1); ++pass) {
       const auto plane = static_cast<std::uint16_t>(separate_ ? targets[pass].sample : 0);
+      // A separate plane fills its own target; a pixel of all samples fills every one.
+      const std::span<const SampleTarget> filled =
+          separate_ ? std::span(targets).subspan(pass, 1) : std::span(targets);
       for (std::uint32_t y = 0; y < height_; y += blockHeight) {
         for (std::uint32_t x = 0; x < width_; x += blockWidth) {
           const tmsize_t got = tiled
@@ -450,7 +454,7 @@ class DirectoryReader {
             for (std::uint32_t c = 0; c < columnsHere; ++c) {
               const unsigned char* pixel =
                   block.data() + (static_cast<std::size_t>(r) * blockWidth + c) * pixelSamples * sampleBytes;
-              store(targets, separate_ ? pass : targets.size(), pixel, sampleBytes, y + r, x + c);
+              store(filled, pixel, sampleBytes, y + r, x + c);
             }
           }
         }
@@ -459,16 +463,13 @@ class DirectoryReader {
     return kGridOk;
   }
 
-  // Puts the pixel's values (one target's, or all when only is targets.size()) into the node of
-  // TIFF row j and column i.
-  void store(const std::vector<SampleTarget>& targets, std::size_t only, const unsigned char* pixel,
-             std::size_t sampleBytes, std::uint32_t j, std::uint32_t i) const {
+  // Puts the pixel's values for the targets given into the node of TIFF row j and column i.
+  void store(std::span<const SampleTarget> targets, const unsigned char* pixel, std::size_t sampleBytes,
+             std::uint32_t j, std::uint32_t i) const {
     const std::size_t row = topDown_ ? height_ - 1 - j : j;
     const std::size_t column = width_ - 1 - i;
     const std::size_t node = row * width_ + column;
-    for (std::size_t k = 0; k < targets.size(); ++k) {
-      if (only != targets.size() && k != only) continue;
-      const SampleTarget& t = targets[k];
+    for (const SampleTarget& t : targets) {
       const unsigned char* at = separate_ ? pixel : pixel + static_cast<std::size_t>(t.sample) * sampleBytes;
       const double raw = decoder_(at);
       const bool missing = noData_ && (raw == *noData_ || (std::isnan(raw) && std::isnan(*noData_)));
