@@ -601,11 +601,8 @@ GridError readGeoTiff(GridFile& grid, GridSamples choice) {
   if (const GridError error = parentsOf(grids, parents); error != kGridOk) return error;
   const std::vector<std::string> names = shortNames(grids);
 
-  setRegularGridFile(grid, GridForm::kGeoTiff, grids.front().content);
+  setRegularGridFile(grid, GridForm::kGeoTiff, grids.front().content, grids.size());
   GridFileFields& fields = GridFileBuilder::fields(grid);
-  fields.overview.version = "NTv2.0";
-  fields.subGridCount = static_cast<int>(grids.size());
-  fields.subGrids.resize(grids.size());
   for (std::size_t i = 0; i < grids.size(); ++i) {
     const std::string parent = parents[i] < 0 ? "NONE" : names[static_cast<std::size_t>(parents[i])];
     SubGridFields& sub = initRegularSubGrid(grids[i].geometry, names[i], parent, static_cast<int>(i),

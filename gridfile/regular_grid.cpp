@@ -61,12 +61,14 @@ SubGridFields& initRegularSubGrid(const RegularGridGeometry& g, const std::strin
   return sub;
 }
 
-void setRegularGridFile(GridFile& grid, GridForm form, GridContent content) {
+void setRegularGridFile(GridFile& grid, GridForm form, GridContent content, std::size_t subGridCount) {
   setGridUnit(grid, "SECONDS ");
   GridFileFields& fields = GridFileBuilder::fields(grid);
   fields.form = form;
   fields.content = content;
   fields.overview.version = "NTv2.0";  // written as such when the grid is converted to NTv2
+  fields.subGridCount = static_cast<int>(subGridCount);
+  fields.subGrids.resize(subGridCount);
 }
 
 GridError imageGeometry(const GridImage& image, const SubGridImage& sub, RegularGridGeometry& geometry,

@@ -2,6 +2,7 @@
 // search reads: rows from the south, columns from the EAST, shifts in arc-seconds positive WEST.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -44,7 +45,8 @@ SubGridFields& initRegularSubGrid(const RegularGridGeometry& geometry, const std
 GridError imageGeometry(const GridImage& image, const SubGridImage& sub, RegularGridGeometry& geometry,
                         double& toSeconds);
 
-// Unit "SECONDS " (factors 1/3600 and 1), the form and the content, version "NTv2.0".
-void setRegularGridFile(GridFile& grid, GridForm form, GridContent content);
+// Unit "SECONDS " (factors 1/3600 and 1), the form and the content, version "NTv2.0", and room for
+// subGridCount sub-grids, to be filled by initRegularSubGrid.
+void setRegularGridFile(GridFile& grid, GridForm form, GridContent content, std::size_t subGridCount);
 
 }  // namespace velmora
