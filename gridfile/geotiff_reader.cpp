@@ -495,10 +495,8 @@ class DirectoryReader {
 
 // True when a's extent holds b's.
 bool holds(const RegularGridGeometry& a, const RegularGridGeometry& b) {
-  const auto north = [](const RegularGridGeometry& g) { return g.south + g.latStep * (g.rows - 1); };
-  const auto east = [](const RegularGridGeometry& g) { return g.west + g.lonStep * (g.columns - 1); };
-  return a.south <= b.south + kNestingTolerance && north(a) >= north(b) - kNestingTolerance &&
-         a.west <= b.west + kNestingTolerance && east(a) >= east(b) - kNestingTolerance;
+  return a.south <= b.south + kNestingTolerance && a.north() >= b.north() - kNestingTolerance &&
+         a.west <= b.west + kNestingTolerance && a.east() >= b.east() - kNestingTolerance;
 }
 
 double area(const RegularGridGeometry& g) {

@@ -153,8 +153,7 @@ GridError writeDirectory(TIFF* tiff, const GridImage& image, const SubGridImage&
                             extra.data()) == 1;
   }
   // Tie point on the north-western node; pixel scale positive in both directions (rows go south).
-  const double north = g.south + g.latStep * (g.rows - 1);
-  const std::vector<double> tiepoint = {0.0, 0.0, 0.0, g.west, north, 0.0};
+  const std::vector<double> tiepoint = {0.0, 0.0, 0.0, g.west, g.north(), 0.0};
   const std::vector<double> scale = {g.lonStep, g.latStep, 0.0};
   const std::vector<std::uint16_t> keys =
       encodeGeoKeys(kModelTypeGeographic, kRasterPixelIsPoint, kGeodeticCrsWgs84);

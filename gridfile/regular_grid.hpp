@@ -24,6 +24,9 @@ struct RegularGridGeometry {
   double lonStep = 0.0;
   int rows = 0;
   int columns = 0;
+
+  double north() const { return south + latStep * (rows - 1); }  // latitude of the northern row
+  double east() const { return west + lonStep * (columns - 1); }   // longitude of the eastern column
 };
 
 // False unless the geometry is usable: every value finite, steps positive and above 1e-10
