@@ -25,8 +25,8 @@ struct RegularGridGeometry {
   int rows = 0;
   int columns = 0;
 
-  double north() const { return south + latStep * (rows - 1); }  // latitude of the northern row
-  double east() const { return west + lonStep * (columns - 1); }   // longitude of the eastern column
+  double north() const { return south + latStep * (rows - 1); }   // latitude of the northern row
+  double east() const { return west + lonStep * (columns - 1); }  // longitude of the eastern column
 };
 
 // False unless the geometry is usable: every value finite, steps positive and above 1e-10

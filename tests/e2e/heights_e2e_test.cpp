@@ -86,8 +86,8 @@ TEST(HeightsE2e, AWorldGeoidReadsAPointWestOfItsFirstColumnRoundTheGlobe) {
   ASSERT_EQ(encodeGtxGrid(geoid, gtx), kGridOk);
   const VelmoraFolder velmora;
   velmora.writeBesideProgram("world.gtx", gtx);
-  expectRun(velmora.run(with(kNz, {"--strict", "--grid", "NZGeoid2016=world.gtx", "--fromHeightType", "NZVD2016",
-                                   "--toHeightType", "Ellipsoid", "-44.5", "169.5", "50"})),
+  expectRun(velmora.run(with(kNz, {"--strict", "--grid", "NZGeoid2016=world.gtx", "--fromHeightType",
+                                   "NZVD2016", "--toHeightType", "Ellipsoid", "-44.5", "169.5", "50"})),
             {0, "-44.50000000,169.50000000,115.125,unchanged+geoid:world.gtx:GTX\n", ""});
 }
 
