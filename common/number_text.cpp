@@ -128,6 +128,17 @@ bool isWholeDecimal(std::string_view text) {
 // run of digits needs the heap.
 constexpr std::size_t kStackNumberChars = 127;
 
+template <typename Number>
+std::string shortestTextOf(Number value) {
+#if VELMORA_FLOATING_CHARCONV
+  std::array<char, 32> text{};  // the longest shortest double, "-2.2250738585072014e-308", fits
+  const std::to_chars_result result = std::to_chars(text.data(), text.data() + text.size(), value);
+  return {text.data(), result.ptr};
+#else
+  return shortestTextByPrintf(value);
+#endif
+}
+
 }  // namespace
 
 std::string_view trimLeadingSpace(std::string_view text) {
@@ -231,23 +242,11 @@ char* writeFixed(char* first, char* last, double value, int decimals) {
 }
 
 std::string shortestText(double value) {
-#if VELMORA_FLOATING_CHARCONV
-  std::array<char, 32> text{};  // the longest shortest double, "-2.2250738585072014e-308", fits
-  const std::to_chars_result result = std::to_chars(text.data(), text.data() + text.size(), value);
-  return {text.data(), result.ptr};
-#else
-  return shortestTextByPrintf(value);
-#endif
+  return shortestTextOf(value);
 }
 
 std::string shortestText(float value) {
-#if VELMORA_FLOATING_CHARCONV
-  std::array<char, 32> text{};
-  const std::to_chars_result result = std::to_chars(text.data(), text.data() + text.size(), value);
-  return {text.data(), result.ptr};
-#else
-  return shortestTextByPrintf(value);
-#endif
+  return shortestTextOf(value);
 }
 
 }  // namespace velmora

@@ -111,11 +111,10 @@ std::string shortestByPrintf(Number value, int maxSignificantDigits, Number (*re
   std::array<char, 40> text{};  // "-d.dddddddddddddddde-308" and its terminator
   const double wide = value;    // exact: every float is a double
   int precision = 1;
-  for (; precision < maxSignificantDigits; ++precision) {
+  for (;; ++precision) {
     snprintf(text.data(), text.size(), "%.*e", precision - 1, wide);
-    if (read(text.data(), nullptr) == value) break;
+    if (precision == maxSignificantDigits || read(text.data(), nullptr) == value) break;
   }
-  snprintf(text.data(), text.size(), "%.*e", precision - 1, wide);
   // "-d.ddde+XX": the significant digits and the exponent.
   const char* at = text.data() + (negative ? 1 : 0);
   std::string digits;

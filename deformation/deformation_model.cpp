@@ -52,7 +52,7 @@ GridReading read(const GridFile& grid, double latitude, double longitude) {
     return {DeformationStatus::kOutsideGrid};
   }
   // At the sub-grid found: the search is not made twice.
-  const std::optional<GridShift> shift = interpolateGridShift(grid, match, latitude, longitude);
+  const std::optional<GridShift> shift = interpolateGridShift(grid, match, latitude);
   if (!shift) return {DeformationStatus::kOutsideGrid};
   if (!std::isfinite(shift->longitudeShift) || !std::isfinite(shift->latitudeShift)) {
     return {DeformationStatus::kNoData};

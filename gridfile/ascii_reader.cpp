@@ -335,6 +335,7 @@ class AsciiGridReader {
 std::unique_ptr<GridFile> openAsciiGridFile(std::string_view fileName, GridError& error) {
   std::unique_ptr<GridFile> grid = createGridFile(fileName, error);
   if (!grid) return nullptr;
+  GridFileBuilder::fields(*grid).form = GridForm::kText;
   AsciiGridReader reader(*grid);
   error = reader.read();
   if (error != kGridOk) return nullptr;

@@ -26,11 +26,13 @@
 #include <limits>
 #include <numbers>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "common/ascii_text.hpp"
+#include "common/number_text.hpp"
 #include "gridfile/gdal_metadata.hpp"
 #include "gridfile/geo_keys.hpp"
 #include "gridfile/grid_builder.hpp"
@@ -96,8 +98,7 @@ int sampleNamed(const std::vector<GdalMetadataItem>& items, std::string_view des
 }
 
 std::optional<double> parseNumber(std::string_view text) {
-  while (!text.empty() && isAsciiSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isAsciiSpace(text.back())) text.remove_suffix(1);
+  text = trimSpace(text);
   if (equalsIgnoreCase(text, "nan")) return std::numeric_limits<double>::quiet_NaN();
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   double value = 0.0;
@@ -273,15 +274,14 @@ class DirectoryReader {
     if (nodes * samples * decoder_.bytes() > fileSize_ * kMaxTiffExpansion) return kGridTooLarge;
     nodesSoFar_ += nodes;
 
-    std::vector<GdalMetadataItem> items;
     if (const std::optional<std::string> xml = tiffText(tiff_, kTagGdalMetadata)) {
       std::optional<std::vector<GdalMetadataItem>> parsed = parseGdalMetadata(*xml);
       if (!parsed) return kGridInvalidMetadata;
-      items = std::move(*parsed);
+      metadata_ = std::move(*parsed);
     } else if (inherited != nullptr) {
-      items = *inherited;  // a later directory without metadata is read as the first one says
+      metadata_ = *inherited;  // a later directory without metadata is read as the first one says
     }
-    metadata_ = items;
+    const std::vector<GdalMetadataItem>& items = metadata_;
     SampleRoles roles;
     if (const GridError error = sampleRoles(items, samples, choice_, roles); error != kGridOk) return error;
     out.content = roles.content;
@@ -325,6 +325,9 @@ class DirectoryReader {
     }
     return readSamples(targets);
   }
+
+  // The GDAL_METADATA items the directory was read with: its own, or those it inherited.
+  const std::vector<GdalMetadataItem>& metadata() const { return metadata_; }
 
  private:
   SampleTarget target(int sample, double toSeconds, double sign, std::vector<float>& values,
@@ -431,6 +434,9 @@ class DirectoryReader {
     const std::size_t sampleBytes = decoder_.bytes();
     for (std::size_t pass = 0; pass < (separate_ ? targets.size() : 1); ++pass) {
       const auto plane = static_cast<std::uint16_t>(separate_ ? targets[pass].sample : 0);
+      // A separate plane fills its own target; a pixel of all samples fills every one.
+      const std::span<const SampleTarget> filled =
+          separate_ ? std::span(targets).subspan(pass, 1) : std::span(targets);
       for (std::uint32_t y = 0; y < height_; y += blockHeight) {
         for (std::uint32_t x = 0; x < width_; x += blockWidth) {
           const tmsize_t got = tiled
@@ -448,7 +454,7 @@ class DirectoryReader {
             for (std::uint32_t c = 0; c < columnsHere; ++c) {
               const unsigned char* pixel =
                   block.data() + (static_cast<std::size_t>(r) * blockWidth + c) * pixelSamples * sampleBytes;
-              store(targets, separate_ ? pass : targets.size(), pixel, sampleBytes, y + r, x + c);
+              store(filled, pixel, sampleBytes, y + r, x + c);
             }
           }
         }
@@ -457,16 +463,13 @@ class DirectoryReader {
     return kGridOk;
   }
 
-  // Puts the pixel's values (one target's, or all when only is targets.size()) into the node of
-  // TIFF row j and column i.
-  void store(const std::vector<SampleTarget>& targets, std::size_t only, const unsigned char* pixel,
-             std::size_t sampleBytes, std::uint32_t j, std::uint32_t i) const {
+  // Puts the pixel's values for the targets given into the node of TIFF row j and column i.
+  void store(std::span<const SampleTarget> targets, const unsigned char* pixel, std::size_t sampleBytes,
+             std::uint32_t j, std::uint32_t i) const {
     const std::size_t row = topDown_ ? height_ - 1 - j : j;
     const std::size_t column = width_ - 1 - i;
     const std::size_t node = row * width_ + column;
-    for (std::size_t k = 0; k < targets.size(); ++k) {
-      if (only != targets.size() && k != only) continue;
-      const SampleTarget& t = targets[k];
+    for (const SampleTarget& t : targets) {
       const unsigned char* at = separate_ ? pixel : pixel + static_cast<std::size_t>(t.sample) * sampleBytes;
       const double raw = decoder_(at);
       const bool missing = noData_ && (raw == *noData_ || (std::isnan(raw) && std::isnan(*noData_)));
@@ -492,10 +495,8 @@ class DirectoryReader {
 
 // True when a's extent holds b's.
 bool holds(const RegularGridGeometry& a, const RegularGridGeometry& b) {
-  const auto north = [](const RegularGridGeometry& g) { return g.south + g.latStep * (g.rows - 1); };
-  const auto east = [](const RegularGridGeometry& g) { return g.west + g.lonStep * (g.columns - 1); };
-  return a.south <= b.south + kNestingTolerance && north(a) >= north(b) - kNestingTolerance &&
-         a.west <= b.west + kNestingTolerance && east(a) >= east(b) - kNestingTolerance;
+  return a.south <= b.south + kNestingTolerance && a.north() >= b.north() - kNestingTolerance &&
+         a.west <= b.west + kNestingTolerance && a.east() >= b.east() - kNestingTolerance;
 }
 
 double area(const RegularGridGeometry& g) {
@@ -581,9 +582,7 @@ GridError readGeoTiff(GridFile& grid, GridSamples choice) {
           error != kGridOk)
         return error;
       if (grids.size() == 1) {
-        if (const std::optional<std::string> xml = tiffText(handle.get(), kTagGdalMetadata)) {
-          firstItems = parseGdalMetadata(*xml).value_or(std::vector<GdalMetadataItem>{});
-        }
+        firstItems = reader.metadata();
       } else if (out.content != grids.front().content) {
         return kGridUnsupportedType;
       }
@@ -600,11 +599,8 @@ GridError readGeoTiff(GridFile& grid, GridSamples choice) {
   if (const GridError error = parentsOf(grids, parents); error != kGridOk) return error;
   const std::vector<std::string> names = shortNames(grids);
 
-  setRegularGridFile(grid, GridForm::kGeoTiff, grids.front().content);
+  setRegularGridFile(grid, GridForm::kGeoTiff, grids.front().content, grids.size());
   GridFileFields& fields = GridFileBuilder::fields(grid);
-  fields.overview.version = "NTv2.0";
-  fields.subGridCount = static_cast<int>(grids.size());
-  fields.subGrids.resize(grids.size());
   for (std::size_t i = 0; i < grids.size(); ++i) {
     const std::string parent = parents[i] < 0 ? "NONE" : names[static_cast<std::size_t>(parents[i])];
     SubGridFields& sub = initRegularSubGrid(grids[i].geometry, names[i], parent, static_cast<int>(i),

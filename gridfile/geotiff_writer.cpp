@@ -7,8 +7,11 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "common/ascii_text.hpp"
 #include "gridfile/gdal_metadata.hpp"
 #include "gridfile/geo_keys.hpp"
 #include "gridfile/regular_grid.hpp"
@@ -33,19 +36,20 @@ struct Plane {
 // Depth of each sub-grid in the tree its parent names make (0 at the top); names compare ignoring
 // letter case, as the NTv2 tree does.
 std::vector<int> depths(const GridImage& image) {
-  std::vector<int> depth(image.subGrids.size(), 0);
   const auto upper = [](std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : text) c = asciiUpper(c);
     return text;
   };
+  std::unordered_map<std::string, const SubGridImage*> byName;  // the first sub-grid of each name
+  for (const SubGridImage& sub : image.subGrids) byName.emplace(upper(sub.name), &sub);
+  std::vector<int> depth(image.subGrids.size(), 0);
   for (std::size_t i = 0; i < image.subGrids.size(); ++i) {
     std::string parent = upper(image.subGrids[i].parent);
     for (std::size_t step = 0; step < image.subGrids.size() && parent != "NONE"; ++step) {
-      const auto found = std::find_if(image.subGrids.begin(), image.subGrids.end(),
-                                      [&](const SubGridImage& s) { return upper(s.name) == parent; });
-      if (found == image.subGrids.end()) break;
+      const auto found = byName.find(parent);
+      if (found == byName.end()) break;
       ++depth[i];
-      parent = upper(found->parent);
+      parent = upper(found->second->parent);
     }
   }
   return depth;
@@ -149,8 +153,7 @@ GridError writeDirectory(TIFF* tiff, const GridImage& image, const SubGridImage&
                             extra.data()) == 1;
   }
   // Tie point on the north-western node; pixel scale positive in both directions (rows go south).
-  const double north = g.south + g.latStep * (g.rows - 1);
-  const std::vector<double> tiepoint = {0.0, 0.0, 0.0, g.west, north, 0.0};
+  const std::vector<double> tiepoint = {0.0, 0.0, 0.0, g.west, g.north(), 0.0};
   const std::vector<double> scale = {g.lonStep, g.latStep, 0.0};
   const std::vector<std::uint16_t> keys =
       encodeGeoKeys(kModelTypeGeographic, kRasterPixelIsPoint, kGeodeticCrsWgs84);

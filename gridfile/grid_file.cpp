@@ -243,21 +243,17 @@ std::unique_ptr<GridFile> openGridFile(std::string_view fileName, GridError& err
     error = kGridCannotOpenFile;
     return nullptr;
   }
-  std::unique_ptr<GridFile> grid;
   switch (*form) {
     case GridForm::kBinary:
-      grid = openBinaryGridFile(fileName, error);
-      break;
+      return openBinaryGridFile(fileName, error);
     case GridForm::kText:
-      grid = openAsciiGridFile(fileName, error);
-      break;
+      return openAsciiGridFile(fileName, error);
     case GridForm::kGtx:
       return openGtxGridFile(fileName, error);
     case GridForm::kGeoTiff:
       return openGeoTiffGridFile(fileName, error, samples);
   }
-  if (grid) GridFileBuilder::fields(*grid).form = *form;
-  return grid;
+  return nullptr;
 }
 
 std::unique_ptr<GridFile> openGridFile(std::string_view fileName) {

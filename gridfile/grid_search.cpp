@@ -287,38 +287,27 @@ Match searchGrid(const GridFile& grid, double& x, double y) {
   return chosen;
 }
 
-SubGridMatch publicMatch(const Match& match) {
+// x is the longitude at which the search found the sub-grid.
+SubGridMatch publicMatch(const Match& match, double x) {
   if (match.subGrid == nullptr) return {};
-  return {GridFileBuilder::owner(match.subGrid), match.locationClass};
+  return {GridFileBuilder::owner(match.subGrid), match.locationClass, x};
 }
 
 }  // namespace
 
 SubGridMatch findSubGrid(const GridFile& grid, double x, double y) {
-  return publicMatch(searchGrid(grid, x, y));
+  const Match match = searchGrid(grid, x, y);
+  return publicMatch(match, x);
 }
 
 namespace {
 
-// The longitude taken round the globe to the side of the sub-grid it was matched on: a match across
-// the antimeridian is made 360 degrees east or west of the longitude given (a world grid from 0 to
-// 360 E holds -176.5 at 183.5). A longitude within the sub-grid or its margin band is kept as it is.
-double besideSubGrid(const SubGridFields& g, double x) {
-  const auto within = [&g](double lon) { return lon >= g.lonMin - g.lonInc && lon <= g.lonMax + g.lonInc; };
-  if (within(x)) return x;
-  if (within(x + kFullTurnDeg)) return x + kFullTurnDeg;
-  if (within(x - kFullTurnDeg)) return x - kFullTurnDeg;
-  return x;
-}
-
-// The interpolation at a match, without the test for nodes without data.
-std::optional<GridShift> shiftAt(const GridFile& grid, const Match& match, double latitude,
-                                 double longitude) {
+// The interpolation at a match, without the test for nodes without data; x is the longitude at which
+// the search found the sub-grid, y the latitude.
+std::optional<GridShift> shiftAt(const GridFile& grid, const Match& match, double x, double y) {
   if (match.subGrid == nullptr) return std::nullopt;
   const SubGridFields& g = *match.subGrid;
   if (!holdsNodes(g, g.shifts)) return std::nullopt;
-  const double x = besideSubGrid(g, longitude);
-  const double y = latitude;
 
   const Cell cell = locateCell(g, match.locationClass, x, y);
   const auto columns = static_cast<std::size_t>(g.columns);
@@ -334,7 +323,7 @@ std::optional<GridShift> shiftAt(const GridFile& grid, const Match& match, doubl
   const double latAccuracy = hasAccuracies ? toSeconds(interpolate(g.accuracies, 1, columns, cell)) : 0.0;
 
   // NTv2 longitude shifts are positive west; the accuracy takes the same change of sign.
-  return GridShift{-lonShift, latShift, -lonAccuracy, latAccuracy, publicMatch(match)};
+  return GridShift{-lonShift, latShift, -lonAccuracy, latAccuracy, publicMatch(match, x)};
 }
 
 // A node without data (NaN, from a GTX or GeoTIFF grid) makes the shift NaN: the grid has no shift
@@ -362,23 +351,22 @@ GridValue valueOf(const std::optional<GridShift>& shift) {
 std::optional<GridShift> interpolateGridShift(const GridFile& grid, double latitude, double longitude) {
   double x = longitude;
   const Match match = searchGrid(grid, x, latitude);
-  return withData(shiftAt(grid, match, latitude, x));
+  return withData(shiftAt(grid, match, x, latitude));
 }
 
 std::optional<GridShift> interpolateGridShift(const GridFile& grid, const SubGridMatch& match,
-                                              double latitude, double longitude) {
-  return withData(shiftAt(grid, privateMatch(match), latitude, longitude));
+                                              double latitude) {
+  return withData(shiftAt(grid, privateMatch(match), match.longitude, latitude));
 }
 
 GridValue interpolateGridValue(const GridFile& grid, double latitude, double longitude) {
   double x = longitude;
   const Match match = searchGrid(grid, x, latitude);
-  return valueOf(shiftAt(grid, match, latitude, x));
+  return valueOf(shiftAt(grid, match, x, latitude));
 }
 
-GridValue interpolateGridValue(const GridFile& grid, const SubGridMatch& match, double latitude,
-                               double longitude) {
-  return valueOf(shiftAt(grid, privateMatch(match), latitude, longitude));
+GridValue interpolateGridValue(const GridFile& grid, const SubGridMatch& match, double latitude) {
+  return valueOf(shiftAt(grid, privateMatch(match), match.longitude, latitude));
 }
 
 }  // namespace velmora

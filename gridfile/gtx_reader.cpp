@@ -84,11 +84,9 @@ GridError readGtx(GridFile& grid) {
   if (world) ++geometry.columns;
   if (!regularGeometryValid(geometry)) return kGridInvalidGtxHeader;
 
-  setRegularGridFile(grid, GridForm::kGtx, GridContent::kGeoid);
-  GridFileFields& fields = GridFileBuilder::fields(grid);
-  fields.subGridCount = 1;
-  fields.subGrids.resize(1);
-  SubGridFields& sub = initRegularSubGrid(geometry, "GTX", "NONE", 0, fields.subGrids[0]);
+  setRegularGridFile(grid, GridForm::kGtx, GridContent::kGeoid, 1);
+  SubGridFields& sub =
+      initRegularSubGrid(geometry, "GTX", "NONE", 0, GridFileBuilder::fields(grid).subGrids[0]);
   sub.dataOffset = static_cast<std::int64_t>(kHeaderBytes);
 
   // Row by row; internal column j holds the node at longitude lonMax - j x spacing, file column

@@ -22,10 +22,8 @@ bool regularGeometryValid(const RegularGridGeometry& g) {
   if (!std::isfinite(g.south) || !std::isfinite(g.west) || !std::isfinite(g.latStep) || !std::isfinite(g.lonStep))
     return false;
   if (!(g.latStep > kMinStepDeg) || !(g.lonStep > kMinStepDeg) || g.rows < 2 || g.columns < 2) return false;
-  const double north = g.south + g.latStep * (g.rows - 1);
-  const double east = g.west + g.lonStep * (g.columns - 1);
-  return std::fabs(g.south) <= kLatitudeLimitDeg && std::fabs(north) <= kLatitudeLimitDeg &&
-         std::fabs(g.west) <= kLongitudeLimitDeg && std::fabs(east) <= kLongitudeLimitDeg;
+  return std::fabs(g.south) <= kLatitudeLimitDeg && std::fabs(g.north()) <= kLatitudeLimitDeg &&
+         std::fabs(g.west) <= kLongitudeLimitDeg && std::fabs(g.east()) <= kLongitudeLimitDeg;
 }
 
 SubGridFields& initRegularSubGrid(const RegularGridGeometry& g, const std::string& name, const std::string& parent,
@@ -40,10 +38,10 @@ SubGridFields& initRegularSubGrid(const RegularGridGeometry& g, const std::strin
   sub.columns = g.columns;
   sub.nodeCount = static_cast<std::uint32_t>(static_cast<std::uint64_t>(g.rows) * static_cast<std::uint64_t>(g.columns));
   sub.latMin = g.south;
-  sub.latMax = g.south + g.latStep * (g.rows - 1);
+  sub.latMax = g.north();
   sub.latInc = g.latStep;
   sub.lonMin = g.west;
-  sub.lonMax = g.west + g.lonStep * (g.columns - 1);
+  sub.lonMax = g.east();
   sub.lonInc = g.lonStep;
   if (allocateShifts) sub.shifts.assign(static_cast<std::size_t>(sub.nodeCount) * 2, 0.0F);
 
@@ -61,12 +59,14 @@ SubGridFields& initRegularSubGrid(const RegularGridGeometry& g, const std::strin
   return sub;
 }
 
-void setRegularGridFile(GridFile& grid, GridForm form, GridContent content) {
+void setRegularGridFile(GridFile& grid, GridForm form, GridContent content, std::size_t subGridCount) {
   setGridUnit(grid, "SECONDS ");
   GridFileFields& fields = GridFileBuilder::fields(grid);
   fields.form = form;
   fields.content = content;
   fields.overview.version = "NTv2.0";  // written as such when the grid is converted to NTv2
+  fields.subGridCount = static_cast<int>(subGridCount);
+  fields.subGrids.resize(subGridCount);
 }
 
 GridError imageGeometry(const GridImage& image, const SubGridImage& sub, RegularGridGeometry& geometry,

@@ -2,6 +2,7 @@
 // search reads: rows from the south, columns from the EAST, shifts in arc-seconds positive WEST.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -23,6 +24,9 @@ struct RegularGridGeometry {
   double lonStep = 0.0;
   int rows = 0;
   int columns = 0;
+
+  double north() const { return south + latStep * (rows - 1); }   // latitude of the northern row
+  double east() const { return west + lonStep * (columns - 1); }  // longitude of the eastern column
 };
 
 // False unless the geometry is usable: every value finite, steps positive and above 1e-10
@@ -44,7 +48,8 @@ SubGridFields& initRegularSubGrid(const RegularGridGeometry& geometry, const std
 GridError imageGeometry(const GridImage& image, const SubGridImage& sub, RegularGridGeometry& geometry,
                         double& toSeconds);
 
-// Unit "SECONDS " (factors 1/3600 and 1), the form and the content, version "NTv2.0".
-void setRegularGridFile(GridFile& grid, GridForm form, GridContent content);
+// Unit "SECONDS " (factors 1/3600 and 1), the form and the content, version "NTv2.0", and room for
+// subGridCount sub-grids, to be filled by initRegularSubGrid.
+void setRegularGridFile(GridFile& grid, GridForm form, GridContent content, std::size_t subGridCount);
 
 }  // namespace velmora

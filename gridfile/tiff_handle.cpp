@@ -112,6 +112,17 @@ void appendAll(std::vector<double>& out, const void* data, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) out.push_back(static_cast<double>(values[i]));
 }
 
+// The values of a field libtiff passes with its count, which is 32 bits wide for TIFF_VARIABLE2
+// fields and 16 bits otherwise; false when the directory does not hold the field.
+template <typename T>
+bool countedField(TIFF* tiff, const TIFFField* field, std::uint32_t tag, std::uint32_t& count, T*& data) {
+  if (TIFFFieldReadCount(field) == TIFF_VARIABLE2) return TIFFGetField(tiff, tag, &count, &data) == 1;
+  std::uint16_t shortCount = 0;
+  if (TIFFGetField(tiff, tag, &shortCount, &data) != 1) return false;
+  count = shortCount;
+  return true;
+}
+
 }  // namespace
 
 TiffHandle::TiffHandle() : stream_(std::make_unique<Stream>()) {}
@@ -162,21 +173,11 @@ bool TiffHandle::failed() const {
 
 std::optional<std::vector<double>> tiffNumbers(TIFF* tiff, std::uint32_t tag) {
   const TIFFField* field = TIFFFindField(tiff, tag, TIFF_ANY);
-  if (field == nullptr) return std::nullopt;
+  // Every tag read here is an array libtiff passes with its count.
+  if (field == nullptr || TIFFFieldPassCount(field) == 0) return std::nullopt;
   std::uint32_t count = 0;
   void* data = nullptr;
-  if (TIFFFieldPassCount(field) != 0) {
-    if (TIFFFieldReadCount(field) == TIFF_VARIABLE2) {
-      if (TIFFGetField(tiff, tag, &count, &data) != 1) return std::nullopt;
-    } else {
-      std::uint16_t shortCount = 0;
-      if (TIFFGetField(tiff, tag, &shortCount, &data) != 1) return std::nullopt;
-      count = shortCount;
-    }
-  } else {
-    return std::nullopt;  // every tag read here is an array libtiff passes with its count
-  }
-  if (data == nullptr) return std::nullopt;
+  if (!countedField(tiff, field, tag, count, data) || data == nullptr) return std::nullopt;
   std::vector<double> out;
   out.reserve(count);
   switch (TIFFFieldDataType(field)) {
@@ -217,14 +218,7 @@ std::optional<std::string> tiffText(TIFF* tiff, std::uint32_t tag) {
   char* text = nullptr;
   if (TIFFFieldPassCount(field) != 0) {
     std::uint32_t count = 0;
-    if (TIFFFieldReadCount(field) == TIFF_VARIABLE2) {
-      if (TIFFGetField(tiff, tag, &count, &text) != 1) return std::nullopt;
-    } else {
-      std::uint16_t shortCount = 0;
-      if (TIFFGetField(tiff, tag, &shortCount, &text) != 1) return std::nullopt;
-      count = shortCount;
-    }
-    if (text == nullptr) return std::nullopt;
+    if (!countedField(tiff, field, tag, count, text) || text == nullptr) return std::nullopt;
     // Counted text: the terminating zero, when there, is not part of the value.
     std::string value(text, count);
     if (const std::size_t zero = value.find('\0'); zero != std::string::npos) value.resize(zero);

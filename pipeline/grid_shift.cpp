@@ -43,7 +43,7 @@ double accuracyInMetres(double latitudeDeg, double latitudeAccuracySec, double l
 std::optional<GridLeg> shiftByGrid(GridList files, double latitude, double longitude, bool forward) {
   const ListMatch found = findInList(files, latitude, longitude);
   if (found.grid == nullptr) return std::nullopt;
-  const std::optional<GridShift> shift = interpolateGridShift(*found.grid, found.match, latitude, longitude);
+  const std::optional<GridShift> shift = interpolateGridShift(*found.grid, found.match, latitude);
   if (!shift) return std::nullopt;
 
   const double latitudeShiftDeg = shift->latitudeShift / kArcSecondsPerDegree;

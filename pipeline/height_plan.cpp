@@ -148,7 +148,7 @@ HeightCorrection HeightPlan::heightCorrection(LatLon position, const Grids& grid
       report.geoidStatus = GeoidStatus::kOutside;
       return;
     }
-    const GridValue value = interpolateGridValue(*found.grid, found.match, latitude, longitude);
+    const GridValue value = interpolateGridValue(*found.grid, found.match, latitude);
     report.file = found.file;
     report.subGrid = value.match.subGrid;
     report.inMargin = value.match.locationClass == kClassMargin;
@@ -164,7 +164,7 @@ HeightCorrection HeightPlan::heightCorrection(LatLon position, const Grids& grid
     // margin band it would claim the geoid better known there than anywhere.
     const ListMatch error = findInList(grids.uncertainties[k], latitude, longitude);
     if (error.grid != nullptr && error.match.locationClass != kClassMargin) {
-      const GridValue sigma = interpolateGridValue(*error.grid, error.match, latitude, longitude);
+      const GridValue sigma = interpolateGridValue(*error.grid, error.match, latitude);
       if (sigma.status == GridValueStatus::kFound) report.uncertainty = sigma.value;
     }
   };

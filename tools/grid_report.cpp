@@ -271,9 +271,13 @@ GridShiftReport formatGridShift(const GridFile& grid, GridForm form, double lati
   // "no data", not a point outside the grid.
   const bool heightsOnly = (form == GridForm::kGtx || form == GridForm::kGeoTiff) &&
                            grid.content() != GridContent::kHorizontal;
-  const GridValue value = interpolateGridValue(grid, latitude, longitude);
-  const std::optional<GridShift> shift = interpolateGridShift(grid, latitude, longitude);
-  if (heightsOnly ? value.status == GridValueStatus::kOutside : !shift) return report;
+  const std::optional<GridShift> shift =
+      heightsOnly ? std::nullopt : interpolateGridShift(grid, latitude, longitude);
+  if (!heightsOnly && !shift) return report;
+  // A shift's value is read at the sub-grid the shift came from: one search, not two.
+  const GridValue value = heightsOnly ? interpolateGridValue(grid, latitude, longitude)
+                                      : interpolateGridValue(grid, shift->match, latitude);
+  if (value.status == GridValueStatus::kOutside) return report;
   report.found = true;
 
   const SubGridMatch& match = heightsOnly ? value.match : shift->match;

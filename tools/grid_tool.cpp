@@ -86,11 +86,6 @@ namespace {
 
 constexpr std::string_view kToolName = "velmora-grid";
 
-struct OpenedGrid {
-  std::unique_ptr<GridFile> grid;
-  GridForm form = GridForm::kBinary;
-};
-
 GridToolResult usage() {
   return GridToolResult{kToolFailure, std::string(kGridToolUsage), ""};
 }
@@ -144,32 +139,29 @@ int writeWhole(int fd, std::string_view text) {
 }
 
 // Opens by extension, keeping the reader's code so that it can be shown.
-OpenedGrid openForTool(std::string_view fileName, std::string& problem) {
-  OpenedGrid opened;
-  const std::optional<GridForm> form = gridFormFromName(fileName);
-  if (!form) {
+std::unique_ptr<GridFile> openForTool(std::string_view fileName, std::string& problem) {
+  if (!gridFormFromName(fileName)) {
     problem = unknownExtension();
-    return opened;
+    return nullptr;
   }
-  opened.form = *form;
   GridError error = kGridOk;
-  opened.grid = openGridFile(fileName, error);
-  if (opened.grid == nullptr) problem = codeText(error);
-  return opened;
+  std::unique_ptr<GridFile> grid = openGridFile(fileName, error);
+  if (grid == nullptr) problem = codeText(error);
+  return grid;
 }
 
 GridToolResult runInfo(std::string_view fileName) {
   std::string problem;
-  const OpenedGrid opened = openForTool(fileName, problem);
-  if (opened.grid == nullptr) return failure(fileName, problem);
-  return GridToolResult{kToolSuccess, formatGridInfo(*opened.grid, opened.form), ""};
+  const std::unique_ptr<GridFile> grid = openForTool(fileName, problem);
+  if (grid == nullptr) return failure(fileName, problem);
+  return GridToolResult{kToolSuccess, formatGridInfo(*grid, grid->form()), ""};
 }
 
 GridToolResult runShift(std::string_view fileName, double latitude, double longitude) {
   std::string problem;
-  const OpenedGrid opened = openForTool(fileName, problem);
-  if (opened.grid == nullptr) return failure(fileName, problem);
-  GridShiftReport report = formatGridShift(*opened.grid, opened.form, latitude, longitude);
+  const std::unique_ptr<GridFile> grid = openForTool(fileName, problem);
+  if (grid == nullptr) return failure(fileName, problem);
+  GridShiftReport report = formatGridShift(*grid, grid->form(), latitude, longitude);
   if (!report.found) {
     GridToolResult result = failure(fileName, "no sub-grid holds latitude " + formatFixed(latitude, 9) +
                                                   ", longitude " + formatFixed(longitude, 9));
@@ -190,14 +182,14 @@ GridToolResult runConvert(std::string_view inName, std::string_view outName, std
     return failure(outName, "same file as the input " + std::string(inName) + ", not converted");
   }
   std::string problem;
-  const OpenedGrid opened = openForTool(inName, problem);
-  if (opened.grid == nullptr) return failure(inName, problem);
+  const std::unique_ptr<GridFile> grid = openForTool(inName, problem);
+  if (grid == nullptr) return failure(inName, problem);
 
-  GridImage image = gridImageFromFile(*opened.grid);
+  GridImage image = gridImageFromFile(*grid);
   // A GeoTIFF grid says what it holds, and a GTX file holds heights of one kind or the other: only
   // what the file leaves open may be given.
-  const GridForm inForm = opened.grid->form();
-  const GridContent own = opened.grid->content();
+  const GridForm inForm = grid->form();
+  const GridContent own = grid->content();
   const bool fixed = inForm == GridForm::kGeoTiff || (inForm == GridForm::kGtx && content == GridContent::kHorizontal);
   if (content && fixed && *content != own) {
     return failure(inName, "holds a " + std::string(gridContentName(own)) + " grid, as the file says: --content " +

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/e2e/velmora_folder.hpp"
+#include "tests/support/grid_images.hpp"
 #include "velmora/gridfile/grid_writer.hpp"
 
 namespace velmora::testing {
@@ -72,6 +73,22 @@ TEST(HeightsE2e, NewZealandHeightsThroughTheirSurfaces) {
                                           "-41.3", "174.8", "10"})),
       {0, "-41.30000000,174.80000000,25.050,unchanged+geoid-outside:dunedin.gsb+geoid:nzgeoid.gsb:AREA\n",
        "velmora: warning: the geoid dunedin.gsb does not cover the point\n"});
+}
+
+// A world geoid from 170 E (GTX, 1-degree nodes, N = lat / 2 + lon / 4 at the nodes): 169.5 E lies
+// in the band west of its first column and is read 360 degrees round, between 529 E and the wrap
+// column. PROJ on the same GTX gives N = 65.125:
+//   echo "169.5 -44.5 0" | cct -d 6 +proj=vgridshift +grids=./world.gtx +multiplier=1
+TEST(HeightsE2e, AWorldGeoidReadsAPointWestOfItsFirstColumnRoundTheGlobe) {
+  GridImage geoid = degreeGrid({-47.0, -43.0, 170.0, 529.0, 1.0}, shiftPlanes({0.0, 0.5, 0.25}, {}));
+  geoid.content = GridContent::kGeoid;
+  std::string gtx;
+  ASSERT_EQ(encodeGtxGrid(geoid, gtx), kGridOk);
+  const VelmoraFolder velmora;
+  velmora.writeBesideProgram("world.gtx", gtx);
+  expectRun(velmora.run(with(kNz, {"--strict", "--grid", "NZGeoid2016=world.gtx", "--fromHeightType",
+                                   "NZVD2016", "--toHeightType", "Ellipsoid", "-44.5", "169.5", "50"})),
+            {0, "-44.50000000,169.50000000,115.125,unchanged+geoid:world.gtx:GTX\n", ""});
 }
 
 TEST(HeightsE2e, PairsWithoutAPathKeepTheHeight) {

@@ -197,6 +197,36 @@ TEST(GtxReader, DatelineGeoidAgreesWithProj) {
   }
 }
 
+// A world GTX from 0 E (1-degree nodes, N = column / 10) read at a sub-grid already chosen: -0.5
+// lies in the margin band west of 0 E but the search matches it 360 degrees round, at 359.5, between
+// the last column and the wrap to the first. Expected values from PROJ 9.1.1:
+//   echo "LON LAT 0" | cct -d 9 +proj=vgridshift +grids=./world.gtx +multiplier=1
+TEST(GtxReader, MatchReadsAtTheLongitudeTheSearchSettledOn) {
+  constexpr int kColumns = 360;
+  std::vector<float> values;
+  for (int node = 0; node < 3 * kColumns; ++node)
+    values.push_back(static_cast<float>(node % kColumns) / 10.0F);
+  const TempDir dir;
+  GridError error = kGridOk;
+  const auto grid = openGtxGridFile(
+      dir.writeFile("world.gtx", gtxBytes({-1.0, 0.0, 1.0, 1.0, 3, kColumns}, values)), error);
+  ASSERT_NE(grid, nullptr);
+  struct Case {
+    double latitude;
+    double longitude;
+    double metres;
+  };
+  const std::vector<Case> cases = {
+      {0.0, -0.5, 17.950000763}, {0.5, -0.25, 8.975000381}, {0.0, 180.5, 18.050000191}};
+  for (const Case& c : cases) {
+    const SubGridMatch match = findSubGrid(*grid, c.longitude, c.latitude);
+    EXPECT_EQ(match.locationClass, kClassInterior) << c.longitude;
+    const GridValue value = interpolateGridValue(*grid, match, c.latitude);
+    ASSERT_EQ(value.status, GridValueStatus::kFound) << c.longitude;
+    EXPECT_NEAR(value.value, c.metres, 1e-6) << c.longitude;
+  }
+}
+
 // The world geoid of Debian's proj-data: a 15' GTX from -180 with 1440 columns, read across the
 // seam at 180. Expected values from PROJ 9.1.1:
 //   echo "LON LAT 0" | cct -d 9 +proj=vgridshift +grids=egm96_15.gtx +multiplier=1

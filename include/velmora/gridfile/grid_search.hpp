@@ -16,7 +16,8 @@ inline constexpr int kClassMargin = 5;  // within one spacing outside a top-leve
 
 struct SubGridMatch {
   const SubGrid* subGrid = nullptr;
-  int locationClass = 0;  // 0 when no sub-grid holds the point
+  int locationClass = 0;   // 0 when no sub-grid holds the point
+  double longitude = 0.0;  // degrees east at which the sub-grid holds it: as given, or 360 east or west
 };
 
 // x longitude (degrees, east positive), y latitude (degrees). Among the top-level sub-grids an
@@ -49,10 +50,10 @@ struct GridShift {
 // read holds no data (NaN in a GTX or GeoTIFF grid).
 std::optional<GridShift> interpolateGridShift(const GridFile& grid, double latitude, double longitude);
 
-// The same at a sub-grid already chosen: match is what findSubGrid(grid, longitude, latitude) gave.
-// Nothing for an empty match.
+// The same at a sub-grid already chosen: match is what findSubGrid(grid, longitude, latitude) gave,
+// and its longitude is the one read. Nothing for an empty match.
 std::optional<GridShift> interpolateGridShift(const GridFile& grid, const SubGridMatch& match,
-                                              double latitude, double longitude);
+                                              double latitude);
 
 // Geoid files hold the geoid-ellipsoid separation N (metres) in the latitude-shift field and mark
 // nodes without data with -999.
@@ -73,7 +74,6 @@ struct GridValue {
 GridValue interpolateGridValue(const GridFile& grid, double latitude, double longitude);
 
 // The same at a sub-grid already chosen, as for interpolateGridShift.
-GridValue interpolateGridValue(const GridFile& grid, const SubGridMatch& match, double latitude,
-                               double longitude);
+GridValue interpolateGridValue(const GridFile& grid, const SubGridMatch& match, double latitude);
 
 }  // namespace velmora
