@@ -49,21 +49,21 @@ struct LineFormatter {
   std::string latitudeText;
   std::string longitudeText;
   std::string method;
-  OutputForm form;
   AngleTextOptions angles;
-  Delimiter delimiter = Delimiter::kComma;  // of the output line
+  int coordDecimals = kMetreDecimals;   // of numeric coordinates
+  int heightDecimals = kMetreDecimals;  // of heights
   std::string scratch;
 };
 
 // An angle text made to sit in a field: with blanks between fields its hemisphere letter follows
 // the last group directly (its groups are joined by ':' later); between other delimiters a text
 // with the seconds sign is quoted, its quotes doubled, as RFC 4180 requires.
-void fitField(std::string& text, LineFormatter& f) {
-  if (f.delimiter == Delimiter::kSpace) {
-    if (f.form.dmsForm == DmsForm::kHemisphere && text.size() >= 2) text.erase(text.size() - 2, 1);
+void fitField(std::string& text, Delimiter delimiter, LineFormatter& f) {
+  if (delimiter == Delimiter::kSpace) {
+    if (f.angles.form == DmsForm::kHemisphere && text.size() >= 2) text.erase(text.size() - 2, 1);
     return;
   }
-  if (f.form.dmsForm != DmsForm::kSymbols || text.find('"') == std::string::npos) return;
+  if (f.angles.form != DmsForm::kSymbols || text.find('"') == std::string::npos) return;
   f.scratch.assign(1, '"');
   for (const char c : text) {
     if (c == '"') f.scratch.push_back('"');
@@ -74,7 +74,7 @@ void fitField(std::string& text, LineFormatter& f) {
 }
 
 // The DMS or DM texts of latitude and longitude; false for the numeric forms.
-bool formatAngleTexts(CoordType toCoordType, const Coordinates& c, LineFormatter& f) {
+bool formatAngleTexts(CoordType toCoordType, const Coordinates& c, Delimiter delimiter, LineFormatter& f) {
   if (toCoordType == CoordType::kDms) {
     formatDms(c.first, true, f.angles, f.latitudeText);
     formatDms(c.second, false, f.angles, f.longitudeText);
@@ -84,49 +84,19 @@ bool formatAngleTexts(CoordType toCoordType, const Coordinates& c, LineFormatter
   } else {
     return false;
   }
-  if (f.form.dmsForm != DmsForm::kPlain) {
-    fitField(f.latitudeText, f);
-    fitField(f.longitudeText, f);
+  if (f.angles.form != DmsForm::kPlain) {
+    fitField(f.latitudeText, delimiter, f);
+    fitField(f.longitudeText, delimiter, f);
   }
   return true;
 }
 
 // Inside, the results are latitude first for geographic coordinates, as they were given.
-std::string_view formatResult(CoordType toCoordType, const Coordinates& c, LineFormatter& f) {
-  if (f.form.isDefault()) {
-    if (formatAngleTexts(toCoordType, c, f))
-      return angleResultLine(f.latitudeText, f.longitudeText, c.height, f.line);
-    if (toCoordType == CoordType::kEn) return enResultLine(c.first, c.second, c.height, f.line);
-    return ddResultLine(c.first, c.second, c.height, f.line);
-  }
-  // Decimals or a DMS form chosen: the same fields, each number with its decimals.
-  char* const last = f.line.data() + f.line.size();
-  char* p = f.line.data();
-  const auto text = [&](std::string_view value) {
-    if (p != nullptr && static_cast<std::size_t>(last - p) > value.size())
-      p = std::copy(value.begin(), value.end(), p);
-    else
-      p = nullptr;
-  };
-  const auto number = [&](double value, int decimals) {
-    if (p != nullptr) p = appendFixed(p, last, value, decimals);
-  };
-  if (formatAngleTexts(toCoordType, c, f)) {
-    text(f.latitudeText);
-    text(",");
-    text(f.longitudeText);
-  } else {
-    const int decimals =
-        f.form.decimals.value_or(toCoordType == CoordType::kEn ? kMetreDecimals : kDegreeDecimals);
-    number(c.first, decimals);
-    text(",");
-    number(c.second, decimals);
-  }
-  text(",");
-  number(c.height, f.form.heightDecimals.value_or(kMetreDecimals));
-  text("\n");
-  if (p == nullptr) return "\n";  // cannot happen: the line holds the largest doubles at 12 decimals
-  return std::string_view(f.line.data(), static_cast<std::size_t>(p - f.line.data()));
+std::string_view formatResult(CoordType toCoordType, const Coordinates& c, Delimiter delimiter,
+                              LineFormatter& f) {
+  if (formatAngleTexts(toCoordType, c, delimiter, f))
+    return angleResultLine(f.latitudeText, f.longitudeText, c.height, f.heightDecimals, f.line);
+  return numberLine(c.first, c.second, f.coordDecimals, c.height, f.heightDecimals, f.line);
 }
 
 // A line's zone as --zoneColumn reads it: "55", "55H" (with a latitude band letter, either case) or
@@ -210,9 +180,10 @@ class LineConverter {
                   (converter.settings().toDatum == Datum::kIsg && toCoordType_ == CoordType::kEn)),
         factorFields_(converter.settings().gridFactors),
         accuracyFields_(options.showAccuracy) {
-    formatter_.form = options.form;
     formatter_.angles = AngleTextOptions{options.form.decimals, options.form.dmsForm};
-    formatter_.delimiter = options.record.delimiter;
+    formatter_.coordDecimals =
+        options.form.decimals.value_or(toCoordType_ == CoordType::kEn ? kMetreDecimals : kDegreeDecimals);
+    formatter_.heightDecimals = options.form.heightDecimals.value_or(kMetreDecimals);
   }
 
   void convert(const LineFields& line, LinePlace place, BlockOutput& output) {
@@ -317,13 +288,11 @@ class LineConverter {
       char* end = appendFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals);
       text.assign(buffer.data(), end == nullptr ? buffer.data() : end);
     };
-    if (!formatAngleTexts(toCoordType_, c, formatter_)) {
-      const int decimals =
-          options_.form.decimals.value_or(toCoordType_ == CoordType::kEn ? kMetreDecimals : kDegreeDecimals);
-      fixed(c.first, decimals, formatter_.latitudeText);
-      fixed(c.second, decimals, formatter_.longitudeText);
+    if (!formatAngleTexts(toCoordType_, c, options_.record.delimiter, formatter_)) {
+      fixed(c.first, formatter_.coordDecimals, formatter_.latitudeText);
+      fixed(c.second, formatter_.coordDecimals, formatter_.longitudeText);
     }
-    fixed(c.height, options_.form.heightDecimals.value_or(kMetreDecimals), heightText_);
+    fixed(c.height, formatter_.heightDecimals, heightText_);
     if (options_.record.delimiter == Delimiter::kSpace) {
       // Blanks separate the fields: the groups of an angle are joined by colons, as they are read.
       std::replace(formatter_.latitudeText.begin(), formatter_.latitudeText.end(), ' ', ':');
@@ -576,7 +545,8 @@ class LineConverter {
   }
 
   void writeResult(const ConversionResult& result, BlockOutput& output) {
-    const std::string_view line = formatResult(toCoordType_, result.coordinates, formatter_);
+    const std::string_view line =
+        formatResult(toCoordType_, result.coordinates, options_.record.delimiter, formatter_);
     if (!options_.showMethod && !zoneField_ && !factorFields_ && !accuracyFields_) {
       output.results.append(line);
       return;
