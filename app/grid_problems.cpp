@@ -1,5 +1,6 @@
 #include "velmora/app/grid_problems.hpp"
 
+#include <algorithm>
 #include <span>
 
 #include "velmora/app/program_folder.hpp"
@@ -13,9 +14,9 @@ std::optional<std::string> gridShiftProblem(const Converter& converter) {
   // its own only where the run moves positions in time (two ITRF datums with --toEpoch).
   const GridState& model = converter.gridState(GridId::kNzDeformation);
   const bool datumGrid =
-      converter.gridState(GridId::kAgd66).needed || converter.gridState(GridId::kAgd84).needed ||
-      converter.gridState(GridId::kGda2020).needed || converter.gridState(GridId::kNzgd2000).needed ||
-      model.needed || (model.optional && settings.toEpoch.has_value());
+      (model.optional && settings.toEpoch.has_value()) || std::ranges::any_of(kGridIds, [&](GridId id) {
+        return isDatumGrid(id) && converter.gridState(id).needed;
+      });
   if (settings.useGridShift && !datumGrid) {
     return "--useGridShift: no grid file serves " + std::string(datumName(settings.fromDatum)) + " to " +
            std::string(datumName(settings.toDatum));
@@ -28,9 +29,7 @@ std::vector<std::string> gridProblems(const Converter& converter) {
   if (std::optional<std::string> problem = gridShiftProblem(converter))
     problems.push_back(std::move(*problem));
   for (const GridId id : kGridIds) {
-    // Every slot but the datum grids holds a height surface.
-    const bool geoid = id != GridId::kAgd66 && id != GridId::kAgd84 && id != GridId::kGda2020 &&
-                       id != GridId::kNzgd2000 && id != GridId::kNzDeformation;
+    const bool geoid = !isDatumGrid(id);
     const std::span<const GridState> states = converter.gridStates(id);
     for (std::size_t k = 0; k < states.size(); ++k) {
       const GridState& state = states[k];

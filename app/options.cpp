@@ -934,8 +934,8 @@ std::vector<std::string> settingsProblems(const RunOptions& line) {
 
   // The datum grids serve only --useGridShift: a file named for one would silently go unread.
   if (!settings.useGridShift) {
-    for (const GridId id :
-         {GridId::kAgd66, GridId::kAgd84, GridId::kGda2020, GridId::kNzgd2000, GridId::kNzDeformation}) {
+    for (const GridId id : kGridIds) {
+      if (!isDatumGrid(id)) continue;
       const std::size_t slot = static_cast<std::size_t>(id);
       const auto ignored = [&](std::string_view option, const std::string& file) {
         problems.push_back(std::string(option) + " " + std::string(gridSlotName(id)) + "=" + file +
