@@ -34,7 +34,6 @@ constexpr int kConvergenceDecimals = 9;
 constexpr int kScaleDecimals = 10;
 constexpr std::size_t kFactorFieldCount = 3;
 // The accuracy fields: metres to the millimetre.
-constexpr int kAccuracyDecimals = 3;
 constexpr std::size_t kAccuracyFieldCount = 2;
 
 // The characters an empty field is written as: nothing, or "*" where blanks separate the fields and
@@ -283,10 +282,9 @@ class LineConverter {
 
   // The point's texts in the output's form: latitude and longitude or easting and northing, height.
   void formatValues(const Coordinates& c) {
-    const auto fixed = [&](double value, int decimals, std::string& text) {
-      std::array<char, kResultLineBytes> buffer{};
-      char* end = appendFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals);
-      text.assign(buffer.data(), end == nullptr ? buffer.data() : end);
+    const auto fixed = [](double value, int decimals, std::string& text) {
+      text.clear();
+      appendFixed(text, value, decimals);
     };
     if (!formatAngleTexts(toCoordType_, c, options_.record.delimiter, formatter_)) {
       fixed(c.first, formatter_.coordDecimals, formatter_.latitudeText);
@@ -571,10 +569,8 @@ class LineConverter {
   static void appendFactors(const PointFactors& factors, char separator, std::string_view empty,
                             std::string& out) {
     const auto number = [&](double value, int decimals) {
-      std::array<char, kResultLineBytes> buffer{};
-      char* const end = appendFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals);
       out.push_back(separator);
-      out.append(buffer.data(), end == nullptr ? buffer.data() : end);
+      appendFixed(out, value, decimals);
     };
     if (!factors.known) {
       for (std::size_t k = 0; k < kFactorFieldCount; ++k) out.append(1, separator).append(empty);
@@ -599,9 +595,7 @@ class LineConverter {
         out.append(empty);
         continue;
       }
-      std::array<char, kResultLineBytes> buffer{};
-      char* const end = appendFixed(buffer.data(), buffer.data() + buffer.size(), *metres, kAccuracyDecimals);
-      out.append(buffer.data(), end == nullptr ? buffer.data() : end);
+      appendFixed(out, *metres, kMetreDecimals);
     }
   }
 

@@ -88,6 +88,12 @@ char* appendFixed(char* first, char* last, double value, int decimals) {
   return writeFixed(first, last, value, decimals);
 }
 
+void appendFixed(std::string& out, double value, int decimals) {
+  std::array<char, kResultLineBytes> buffer;  // written before it is read: no need to clear it
+  char* const end = appendFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals);
+  out.append(buffer.data(), end == nullptr ? buffer.data() : end);
+}
+
 std::string_view numberLine(double first, double second, int decimals, double height, int heightDecimals,
                             ResultLine& line) {
   char* const last = line.data() + line.size();

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "velmora/app/angle_format.hpp"
@@ -31,6 +32,8 @@ using ResultLine = std::array<char, kResultLineBytes>;
 // "%.<decimals>f" of value appended at first; returns the end, or nullptr when [first, last) is
 // too small.
 char* appendFixed(char* first, char* last, double value, int decimals);
+// The same appended to out.
+void appendFixed(std::string& out, double value, int decimals);
 
 // "%.<decimals>f,%.<decimals>f,%.<heightDecimals>f\n": two coordinates and a height.
 std::string_view numberLine(double first, double second, int decimals, double height, int heightDecimals,
