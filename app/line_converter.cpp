@@ -228,12 +228,12 @@ class LineConverter {
   }
 
   // The line with the fields of the point replaced (by nothing when the texts are empty), then
-  // the method when asked for, then its ending.
+  // the fields other options add (empty for a failed line, whose result is nullptr), then its ending.
   // padTo: a failed line short of the height field gets empty fields up to it, so that every row
   // has the same fields.
   void writeReplaced(std::string_view body, std::string_view ending, const ColumnSpec& columns,
-                     const std::array<std::string_view, 3>& texts, std::string_view method,
-                     BlockOutput& output, std::size_t padTo = 0) const {
+                     const std::array<std::string_view, 3>& texts, const ConversionResult* result,
+                     std::string_view method, BlockOutput& output, std::size_t padTo = 0) const {
     const std::array<int, 3> numbers{columns.first, columns.second, columns.height};
     std::size_t copied = 0;
     for (std::size_t k = 0; k < recordFields_.size(); ++k) {
@@ -249,16 +249,25 @@ class LineConverter {
       output.results.append(1, delimiterChar(options_.record.delimiter))
           .append(emptyField(options_.record.delimiter));
     }
-    if (zoneField_) output.results.append(1, delimiterChar(options_.record.delimiter)).append(zoneText_);
-    if (factorFields_)
-      appendFactors(factors_, delimiterChar(options_.record.delimiter), emptyField(options_.record.delimiter),
-                    output.results);
-    if (accuracyFields_)
-      appendAccuracy(accuracy_, delimiterChar(options_.record.delimiter),
-                     emptyField(options_.record.delimiter), output.results);
-    if (options_.showMethod)
-      output.results.append(1, delimiterChar(options_.record.delimiter)).append(method);
+    appendAddedFields(result, method, delimiterChar(options_.record.delimiter),
+                      emptyField(options_.record.delimiter), output.results);
     output.results.append(ending);
+  }
+
+  // The fields other options add after the point's, each after a separator: the zone of the
+  // point, the factors, the accuracies, then the method, always last. All empty without a result.
+  void appendAddedFields(const ConversionResult* result, std::string_view method, char separator,
+                         std::string_view empty, std::string& out) const {
+    if (zoneField_) {
+      out.push_back(separator);
+      out.append(result ? std::to_string(result->zone.target) : std::string(empty));
+    }
+    if (factorFields_) appendFactors(result ? result->factors : PointFactors{}, separator, empty, out);
+    if (accuracyFields_) {
+      const PointAccuracy accuracy = result ? pointAccuracy(*result, convertsHeights_) : PointAccuracy{};
+      appendAccuracy(accuracy, separator, empty, out);
+    }
+    if (options_.showMethod) out.append(1, separator).append(method);
   }
 
   // A failed line keeps its place with the point's fields emptied, as many fields as a good line
@@ -272,10 +281,7 @@ class LineConverter {
       recordFields_.back().end = recordFields_.back().begin;
     }
     const std::string_view empty = emptyField(options_.record.delimiter);
-    zoneText_ = empty;
-    factors_ = PointFactors{};
-    accuracy_ = PointAccuracy{};
-    writeReplaced(body, ending, columns, {empty, empty, empty}, empty, output,
+    writeReplaced(body, ending, columns, {empty, empty, empty}, nullptr, empty, output,
                   static_cast<std::size_t>(std::max({columns.first, columns.second, columns.height})));
     ++output.tally.failed;
   }
@@ -524,11 +530,8 @@ class LineConverter {
       output.tally.addHeight(result.height);
     }
     if (!heightRead && hasHeightField) heightText_.assign(field(columns.height));
-    zoneText_ = std::to_string(result.zone.target);
-    factors_ = result.factors;
-    if (accuracyFields_) accuracy_ = pointAccuracy(result, convertsHeights_);
     writeReplaced(body, ending, columns, {formatter_.latitudeText, formatter_.longitudeText, heightText_},
-                  formatter_.method, output);
+                  &result, formatter_.method, output);
   }
 
   // Without --strict, a line whose point cannot be read keeps its place unchanged, with a warning.
@@ -550,16 +553,11 @@ class LineConverter {
       return;
     }
     output.results.append(line.substr(0, line.size() - 1));
-    // Fields other options add: the zone of each point, the factors, the accuracies, then the
-    // method, always last.
-    if (zoneField_) output.results.append(",").append(std::to_string(result.zone.target));
-    if (factorFields_) appendFactors(result.factors, ',', "", output.results);
-    if (accuracyFields_) appendAccuracy(pointAccuracy(result, convertsHeights_), ',', "", output.results);
     if (options_.showMethod) {
       formatter_.method.clear();
       appendMethodName(converter_, result, formatter_.method);
-      output.results.append(",").append(formatter_.method);
     }
+    appendAddedFields(&result, formatter_.method, ',', "", output.results);
     output.results.append("\n");
   }
 
@@ -742,14 +740,11 @@ class LineConverter {
   const PointOptions& options_;
   CoordType fromCoordType_;
   CoordType toCoordType_;
-  bool convertsHeights_;    // both height types are given
-  bool zoneField_;          // grid output in each point's zone: the zone follows the height
-  bool isgZones_;           // a grid side is ISG: a line's zone must be 54, 55 or 56
-  std::string zoneText_;    // that zone, for a line of columns mode
-  bool factorFields_;       // the grid factors follow the zone
-  PointFactors factors_;    // those of a line of columns mode
-  bool accuracyFields_;     // the accuracies follow the factors
-  PointAccuracy accuracy_;  // those of a line of columns mode
+  bool convertsHeights_;  // both height types are given
+  bool zoneField_;        // grid output in each point's zone: the zone follows the height
+  bool isgZones_;         // a grid side is ISG: a line's zone must be 54, 55 or 56
+  bool factorFields_;     // the grid factors follow the zone
+  bool accuracyFields_;   // the accuracies follow the factors
   LineFormatter formatter_;
   std::string message_;
   std::string place_;  // where message_'s problem is, for the run's summary of warnings
