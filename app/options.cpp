@@ -588,7 +588,7 @@ void applyOption(const OptionName& entry, std::string_view value, RunOptions& li
       }
       const auto slot = static_cast<std::size_t>(slotFile->slot);
       if (entry.option == Option::kGrid) {
-        line.gridFiles[slot].assign(slotFile->file);
+        settings.gridFiles[slot].assign(slotFile->file);
       } else {
         settings.extraGridFiles[slot].emplace_back(slotFile->file);
       }
@@ -675,7 +675,7 @@ std::string settingText(Option option, std::optional<GridId> slot, const RunOpti
     case Option::kToZone:
       return settings.autoToZone ? "auto" : std::to_string(settings.toZone.value_or(0));
     case Option::kGrid:
-      return slot ? line.gridFiles[static_cast<std::size_t>(*slot)] : "";
+      return slot ? settings.gridFiles[static_cast<std::size_t>(*slot)] : "";
     case Option::kExtraGrid:  // repeatable: each value adds a file
     case Option::kUseGridShift:
     case Option::kUseItrf2008:
@@ -941,7 +941,7 @@ std::vector<std::string> settingsProblems(const RunOptions& line) {
         problems.push_back(std::string(option) + " " + std::string(gridSlotName(id)) + "=" + file +
                            ": datum grids are read only with --useGridShift (the file would be ignored)");
       };
-      if (!line.gridFiles[slot].empty()) ignored("--grid", line.gridFiles[slot]);
+      if (!settings.gridFiles[slot].empty()) ignored("--grid", settings.gridFiles[slot]);
       for (const std::string& file : settings.extraGridFiles[slot]) ignored("--extraGrid", file);
     }
   }
