@@ -13,10 +13,9 @@ std::optional<std::string> gridShiftProblem(const Converter& converter) {
   // The deformation model, optional for a pair the New Zealand rule leads to it, serves the run on
   // its own only where the run moves positions in time (two ITRF datums with --toEpoch).
   const GridState& model = converter.gridState(GridId::kNzDeformation);
-  const bool datumGrid =
-      (model.optional && settings.toEpoch.has_value()) || std::ranges::any_of(kGridIds, [&](GridId id) {
-        return isDatumGrid(id) && converter.gridState(id).needed;
-      });
+  const auto needed = [&](GridId id) { return isDatumGrid(id) && converter.gridState(id).needed; };
+  const bool datumGrid = (model.optional && settings.toEpoch.has_value()) ||
+                         std::any_of(kGridIds.begin(), kGridIds.end(), needed);
   if (settings.useGridShift && !datumGrid) {
     return "--useGridShift: no grid file serves " + std::string(datumName(settings.fromDatum)) + " to " +
            std::string(datumName(settings.toDatum));
