@@ -2,11 +2,9 @@
 // such rather than carrying into the next unit, which is how stored results have always looked.
 #include "velmora/app/angle_format.hpp"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,12 +28,13 @@ constexpr std::size_t kAngleTextBytes = 64;
 // Fills text with "<degrees> <minutes> <seconds>" ("%s %d %.4f") or, without minutes,
 // "<degrees> <decimal minutes>" ("%s %.8f"). The assignment reuses the capacity of text, so a
 // text reused from point to point allocates nothing.
-void assignAngleText(std::string& text, const std::string& degrees, std::optional<int> minutes,
-                     double lastPart, int decimals) {
+void assignAngleText(std::string& text, const DegreeParts& parts, std::optional<int> minutes, double lastPart,
+                     int decimals) {
   std::array<char, kAngleTextBytes> scratch{};
   char* const last = scratch.data() + scratch.size();
   char* p = scratch.data();
-  p = std::copy(degrees.begin(), degrees.end(), p);
+  if (parts.negative) *p++ = '-';
+  p = std::to_chars(p, last, parts.degrees).ptr;
   *p++ = ' ';
   if (minutes.has_value()) {
     p = std::to_chars(p, last, *minutes).ptr;
@@ -52,26 +51,21 @@ DegreeParts formatDegreeParts(double angle, bool isLatitude) {
   const double limit = isLatitude ? kLatitudeLimitDeg : kLongitudeLimitDeg;
   const double wholeDegrees = std::trunc(angle);
   DegreeParts parts;
-  int degrees = 0;
+  parts.negative = angle < 0.0;  // false for a NaN
   // The range test is made on the truncated value before any conversion to int, so a NaN (every
   // comparison false), an infinity or 1e300 becomes the zero angle instead of an undefined cast.
   if (wholeDegrees >= -limit && wholeDegrees <= limit) {
-    degrees = static_cast<int>(wholeDegrees);
+    parts.degrees = static_cast<int>(std::fabs(wholeDegrees));
     const double minutes = (std::fabs(angle) - std::fabs(wholeDegrees)) * kMinutesPerDegree;
     parts.minutes = static_cast<int>(minutes);
     parts.seconds = (minutes - parts.minutes) * kSecondsPerMinute;
-  }
-  if (degrees != 0) {
-    parts.degreeText = std::to_string(degrees);
-  } else {
-    parts.degreeText = angle < 0.0 ? "-0" : "0";
   }
   return parts;
 }
 
 void formatDms(double angle, bool isLatitude, std::string& text) {
   const DegreeParts parts = formatDegreeParts(angle, isLatitude);
-  assignAngleText(text, parts.degreeText, parts.minutes, parts.seconds, kSecondsDecimals);
+  assignAngleText(text, parts, parts.minutes, parts.seconds, kSecondsDecimals);
 }
 
 std::string formatDms(double angle, bool isLatitude) {
@@ -83,7 +77,7 @@ std::string formatDms(double angle, bool isLatitude) {
 void formatDm(double angle, bool isLatitude, std::string& text) {
   const DegreeParts parts = formatDegreeParts(angle, isLatitude);
   const double decimalMinutes = parts.seconds / kSecondsPerMinute + parts.minutes;
-  assignAngleText(text, parts.degreeText, std::nullopt, decimalMinutes, kDecimalMinutesDecimals);
+  assignAngleText(text, parts, std::nullopt, decimalMinutes, kDecimalMinutesDecimals);
 }
 
 std::string formatDm(double angle, bool isLatitude) {
@@ -128,8 +122,7 @@ bool formatLastUnit(double value, int decimals, std::array<char, kAngleTextBytes
 void formatAngle(double angle, bool isLatitude, const AngleTextOptions& options, bool withSeconds,
                  std::string& text) {
   const DegreeParts parts = formatDegreeParts(angle, isLatitude);
-  const bool negative = parts.degreeText.starts_with('-');
-  int degrees = std::abs(std::stoi(parts.degreeText));
+  int degrees = parts.degrees;
   int minutes = parts.minutes;
   const double last = withSeconds ? parts.seconds : parts.seconds / kSecondsPerMinute + parts.minutes;
   const int decimals = options.decimals.value_or(withSeconds ? kSecondsDecimals : kDecimalMinutesDecimals);
@@ -147,8 +140,8 @@ void formatAngle(double angle, bool isLatitude, const AngleTextOptions& options,
       ++degrees;
     }
   }
-  assignFormed(text, negative, degrees, withSeconds ? std::optional<int>(minutes) : std::nullopt, lastText,
-               isLatitude, options.form);
+  assignFormed(text, parts.negative, degrees, withSeconds ? std::optional<int>(minutes) : std::nullopt,
+               lastText, isLatitude, options.form);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "velmora/app/grid_problems.hpp"
 
+#include <algorithm>
 #include <span>
 
 #include "velmora/app/program_folder.hpp"
@@ -12,10 +13,9 @@ std::optional<std::string> gridShiftProblem(const Converter& converter) {
   // The deformation model, optional for a pair the New Zealand rule leads to it, serves the run on
   // its own only where the run moves positions in time (two ITRF datums with --toEpoch).
   const GridState& model = converter.gridState(GridId::kNzDeformation);
-  const bool datumGrid =
-      converter.gridState(GridId::kAgd66).needed || converter.gridState(GridId::kAgd84).needed ||
-      converter.gridState(GridId::kGda2020).needed || converter.gridState(GridId::kNzgd2000).needed ||
-      model.needed || (model.optional && settings.toEpoch.has_value());
+  const auto needed = [&](GridId id) { return isDatumGrid(id) && converter.gridState(id).needed; };
+  const bool datumGrid = (model.optional && settings.toEpoch.has_value()) ||
+                         std::any_of(kGridIds.begin(), kGridIds.end(), needed);
   if (settings.useGridShift && !datumGrid) {
     return "--useGridShift: no grid file serves " + std::string(datumName(settings.fromDatum)) + " to " +
            std::string(datumName(settings.toDatum));
@@ -28,9 +28,7 @@ std::vector<std::string> gridProblems(const Converter& converter) {
   if (std::optional<std::string> problem = gridShiftProblem(converter))
     problems.push_back(std::move(*problem));
   for (const GridId id : kGridIds) {
-    // Every slot but the datum grids holds a height surface.
-    const bool geoid = id != GridId::kAgd66 && id != GridId::kAgd84 && id != GridId::kGda2020 &&
-                       id != GridId::kNzgd2000 && id != GridId::kNzDeformation;
+    const bool geoid = !isDatumGrid(id);
     const std::span<const GridState> states = converter.gridStates(id);
     for (std::size_t k = 0; k < states.size(); ++k) {
       const GridState& state = states[k];

@@ -34,7 +34,6 @@ constexpr int kConvergenceDecimals = 9;
 constexpr int kScaleDecimals = 10;
 constexpr std::size_t kFactorFieldCount = 3;
 // The accuracy fields: metres to the millimetre.
-constexpr int kAccuracyDecimals = 3;
 constexpr std::size_t kAccuracyFieldCount = 2;
 
 // The characters an empty field is written as: nothing, or "*" where blanks separate the fields and
@@ -49,21 +48,21 @@ struct LineFormatter {
   std::string latitudeText;
   std::string longitudeText;
   std::string method;
-  OutputForm form;
   AngleTextOptions angles;
-  Delimiter delimiter = Delimiter::kComma;  // of the output line
+  int coordDecimals = kMetreDecimals;   // of numeric coordinates
+  int heightDecimals = kMetreDecimals;  // of heights
   std::string scratch;
 };
 
 // An angle text made to sit in a field: with blanks between fields its hemisphere letter follows
 // the last group directly (its groups are joined by ':' later); between other delimiters a text
 // with the seconds sign is quoted, its quotes doubled, as RFC 4180 requires.
-void fitField(std::string& text, LineFormatter& f) {
-  if (f.delimiter == Delimiter::kSpace) {
-    if (f.form.dmsForm == DmsForm::kHemisphere && text.size() >= 2) text.erase(text.size() - 2, 1);
+void fitField(std::string& text, Delimiter delimiter, LineFormatter& f) {
+  if (delimiter == Delimiter::kSpace) {
+    if (f.angles.form == DmsForm::kHemisphere && text.size() >= 2) text.erase(text.size() - 2, 1);
     return;
   }
-  if (f.form.dmsForm != DmsForm::kSymbols || text.find('"') == std::string::npos) return;
+  if (f.angles.form != DmsForm::kSymbols || text.find('"') == std::string::npos) return;
   f.scratch.assign(1, '"');
   for (const char c : text) {
     if (c == '"') f.scratch.push_back('"');
@@ -74,7 +73,7 @@ void fitField(std::string& text, LineFormatter& f) {
 }
 
 // The DMS or DM texts of latitude and longitude; false for the numeric forms.
-bool formatAngleTexts(CoordType toCoordType, const Coordinates& c, LineFormatter& f) {
+bool formatAngleTexts(CoordType toCoordType, const Coordinates& c, Delimiter delimiter, LineFormatter& f) {
   if (toCoordType == CoordType::kDms) {
     formatDms(c.first, true, f.angles, f.latitudeText);
     formatDms(c.second, false, f.angles, f.longitudeText);
@@ -84,49 +83,19 @@ bool formatAngleTexts(CoordType toCoordType, const Coordinates& c, LineFormatter
   } else {
     return false;
   }
-  if (f.form.dmsForm != DmsForm::kPlain) {
-    fitField(f.latitudeText, f);
-    fitField(f.longitudeText, f);
+  if (f.angles.form != DmsForm::kPlain) {
+    fitField(f.latitudeText, delimiter, f);
+    fitField(f.longitudeText, delimiter, f);
   }
   return true;
 }
 
 // Inside, the results are latitude first for geographic coordinates, as they were given.
-std::string_view formatResult(CoordType toCoordType, const Coordinates& c, LineFormatter& f) {
-  if (f.form.isDefault()) {
-    if (formatAngleTexts(toCoordType, c, f))
-      return angleResultLine(f.latitudeText, f.longitudeText, c.height, f.line);
-    if (toCoordType == CoordType::kEn) return enResultLine(c.first, c.second, c.height, f.line);
-    return ddResultLine(c.first, c.second, c.height, f.line);
-  }
-  // Decimals or a DMS form chosen: the same fields, each number with its decimals.
-  char* const last = f.line.data() + f.line.size();
-  char* p = f.line.data();
-  const auto text = [&](std::string_view value) {
-    if (p != nullptr && static_cast<std::size_t>(last - p) > value.size())
-      p = std::copy(value.begin(), value.end(), p);
-    else
-      p = nullptr;
-  };
-  const auto number = [&](double value, int decimals) {
-    if (p != nullptr) p = appendFixed(p, last, value, decimals);
-  };
-  if (formatAngleTexts(toCoordType, c, f)) {
-    text(f.latitudeText);
-    text(",");
-    text(f.longitudeText);
-  } else {
-    const int decimals =
-        f.form.decimals.value_or(toCoordType == CoordType::kEn ? kMetreDecimals : kDegreeDecimals);
-    number(c.first, decimals);
-    text(",");
-    number(c.second, decimals);
-  }
-  text(",");
-  number(c.height, f.form.heightDecimals.value_or(kMetreDecimals));
-  text("\n");
-  if (p == nullptr) return "\n";  // cannot happen: the line holds the largest doubles at 12 decimals
-  return std::string_view(f.line.data(), static_cast<std::size_t>(p - f.line.data()));
+std::string_view formatResult(CoordType toCoordType, const Coordinates& c, Delimiter delimiter,
+                              LineFormatter& f) {
+  if (formatAngleTexts(toCoordType, c, delimiter, f))
+    return angleResultLine(f.latitudeText, f.longitudeText, c.height, f.heightDecimals, f.line);
+  return numberLine(c.first, c.second, f.coordDecimals, c.height, f.heightDecimals, f.line);
 }
 
 // A line's zone as --zoneColumn reads it: "55", "55H" (with a latitude band letter, either case) or
@@ -210,9 +179,10 @@ class LineConverter {
                   (converter.settings().toDatum == Datum::kIsg && toCoordType_ == CoordType::kEn)),
         factorFields_(converter.settings().gridFactors),
         accuracyFields_(options.showAccuracy) {
-    formatter_.form = options.form;
     formatter_.angles = AngleTextOptions{options.form.decimals, options.form.dmsForm};
-    formatter_.delimiter = options.record.delimiter;
+    formatter_.coordDecimals =
+        options.form.decimals.value_or(toCoordType_ == CoordType::kEn ? kMetreDecimals : kDegreeDecimals);
+    formatter_.heightDecimals = options.form.heightDecimals.value_or(kMetreDecimals);
   }
 
   void convert(const LineFields& line, LinePlace place, BlockOutput& output) {
@@ -258,12 +228,12 @@ class LineConverter {
   }
 
   // The line with the fields of the point replaced (by nothing when the texts are empty), then
-  // the method when asked for, then its ending.
+  // the fields other options add (empty for a failed line, whose result is nullptr), then its ending.
   // padTo: a failed line short of the height field gets empty fields up to it, so that every row
   // has the same fields.
   void writeReplaced(std::string_view body, std::string_view ending, const ColumnSpec& columns,
-                     const std::array<std::string_view, 3>& texts, std::string_view method,
-                     BlockOutput& output, std::size_t padTo = 0) const {
+                     const std::array<std::string_view, 3>& texts, const ConversionResult* result,
+                     std::string_view method, BlockOutput& output, std::size_t padTo = 0) const {
     const std::array<int, 3> numbers{columns.first, columns.second, columns.height};
     std::size_t copied = 0;
     for (std::size_t k = 0; k < recordFields_.size(); ++k) {
@@ -279,16 +249,25 @@ class LineConverter {
       output.results.append(1, delimiterChar(options_.record.delimiter))
           .append(emptyField(options_.record.delimiter));
     }
-    if (zoneField_) output.results.append(1, delimiterChar(options_.record.delimiter)).append(zoneText_);
-    if (factorFields_)
-      appendFactors(factors_, delimiterChar(options_.record.delimiter), emptyField(options_.record.delimiter),
-                    output.results);
-    if (accuracyFields_)
-      appendAccuracy(accuracy_, delimiterChar(options_.record.delimiter),
-                     emptyField(options_.record.delimiter), output.results);
-    if (options_.showMethod)
-      output.results.append(1, delimiterChar(options_.record.delimiter)).append(method);
+    appendAddedFields(result, method, delimiterChar(options_.record.delimiter),
+                      emptyField(options_.record.delimiter), output.results);
     output.results.append(ending);
+  }
+
+  // The fields other options add after the point's, each after a separator: the zone of the
+  // point, the factors, the accuracies, then the method, always last. All empty without a result.
+  void appendAddedFields(const ConversionResult* result, std::string_view method, char separator,
+                         std::string_view empty, std::string& out) const {
+    if (zoneField_) {
+      out.push_back(separator);
+      out.append(result ? std::to_string(result->zone.target) : std::string(empty));
+    }
+    if (factorFields_) appendFactors(result ? result->factors : PointFactors{}, separator, empty, out);
+    if (accuracyFields_) {
+      const PointAccuracy accuracy = result ? pointAccuracy(*result, convertsHeights_) : PointAccuracy{};
+      appendAccuracy(accuracy, separator, empty, out);
+    }
+    if (options_.showMethod) out.append(1, separator).append(method);
   }
 
   // A failed line keeps its place with the point's fields emptied, as many fields as a good line
@@ -302,28 +281,22 @@ class LineConverter {
       recordFields_.back().end = recordFields_.back().begin;
     }
     const std::string_view empty = emptyField(options_.record.delimiter);
-    zoneText_ = empty;
-    factors_ = PointFactors{};
-    accuracy_ = PointAccuracy{};
-    writeReplaced(body, ending, columns, {empty, empty, empty}, empty, output,
+    writeReplaced(body, ending, columns, {empty, empty, empty}, nullptr, empty, output,
                   static_cast<std::size_t>(std::max({columns.first, columns.second, columns.height})));
     ++output.tally.failed;
   }
 
   // The point's texts in the output's form: latitude and longitude or easting and northing, height.
   void formatValues(const Coordinates& c) {
-    const auto fixed = [&](double value, int decimals, std::string& text) {
-      std::array<char, kResultLineBytes> buffer{};
-      char* end = appendFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals);
-      text.assign(buffer.data(), end == nullptr ? buffer.data() : end);
+    const auto fixed = [](double value, int decimals, std::string& text) {
+      text.clear();
+      appendFixed(text, value, decimals);
     };
-    if (!formatAngleTexts(toCoordType_, c, formatter_)) {
-      const int decimals =
-          options_.form.decimals.value_or(toCoordType_ == CoordType::kEn ? kMetreDecimals : kDegreeDecimals);
-      fixed(c.first, decimals, formatter_.latitudeText);
-      fixed(c.second, decimals, formatter_.longitudeText);
+    if (!formatAngleTexts(toCoordType_, c, options_.record.delimiter, formatter_)) {
+      fixed(c.first, formatter_.coordDecimals, formatter_.latitudeText);
+      fixed(c.second, formatter_.coordDecimals, formatter_.longitudeText);
     }
-    fixed(c.height, options_.form.heightDecimals.value_or(kMetreDecimals), heightText_);
+    fixed(c.height, formatter_.heightDecimals, heightText_);
     if (options_.record.delimiter == Delimiter::kSpace) {
       // Blanks separate the fields: the groups of an angle are joined by colons, as they are read.
       std::replace(formatter_.latitudeText.begin(), formatter_.latitudeText.end(), ' ', ':');
@@ -557,11 +530,8 @@ class LineConverter {
       output.tally.addHeight(result.height);
     }
     if (!heightRead && hasHeightField) heightText_.assign(field(columns.height));
-    zoneText_ = std::to_string(result.zone.target);
-    factors_ = result.factors;
-    if (accuracyFields_) accuracy_ = pointAccuracy(result, convertsHeights_);
     writeReplaced(body, ending, columns, {formatter_.latitudeText, formatter_.longitudeText, heightText_},
-                  formatter_.method, output);
+                  &result, formatter_.method, output);
   }
 
   // Without --strict, a line whose point cannot be read keeps its place unchanged, with a warning.
@@ -576,22 +546,18 @@ class LineConverter {
   }
 
   void writeResult(const ConversionResult& result, BlockOutput& output) {
-    const std::string_view line = formatResult(toCoordType_, result.coordinates, formatter_);
+    const std::string_view line =
+        formatResult(toCoordType_, result.coordinates, options_.record.delimiter, formatter_);
     if (!options_.showMethod && !zoneField_ && !factorFields_ && !accuracyFields_) {
       output.results.append(line);
       return;
     }
     output.results.append(line.substr(0, line.size() - 1));
-    // Fields other options add: the zone of each point, the factors, the accuracies, then the
-    // method, always last.
-    if (zoneField_) output.results.append(",").append(std::to_string(result.zone.target));
-    if (factorFields_) appendFactors(result.factors, ',', "", output.results);
-    if (accuracyFields_) appendAccuracy(pointAccuracy(result, convertsHeights_), ',', "", output.results);
     if (options_.showMethod) {
       formatter_.method.clear();
       appendMethodName(converter_, result, formatter_.method);
-      output.results.append(",").append(formatter_.method);
     }
+    appendAddedFields(&result, formatter_.method, ',', "", output.results);
     output.results.append("\n");
   }
 
@@ -601,10 +567,8 @@ class LineConverter {
   static void appendFactors(const PointFactors& factors, char separator, std::string_view empty,
                             std::string& out) {
     const auto number = [&](double value, int decimals) {
-      std::array<char, kResultLineBytes> buffer{};
-      char* const end = appendFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals);
       out.push_back(separator);
-      out.append(buffer.data(), end == nullptr ? buffer.data() : end);
+      appendFixed(out, value, decimals);
     };
     if (!factors.known) {
       for (std::size_t k = 0; k < kFactorFieldCount; ++k) out.append(1, separator).append(empty);
@@ -629,9 +593,7 @@ class LineConverter {
         out.append(empty);
         continue;
       }
-      std::array<char, kResultLineBytes> buffer{};
-      char* const end = appendFixed(buffer.data(), buffer.data() + buffer.size(), *metres, kAccuracyDecimals);
-      out.append(buffer.data(), end == nullptr ? buffer.data() : end);
+      appendFixed(out, *metres, kMetreDecimals);
     }
   }
 
@@ -778,14 +740,11 @@ class LineConverter {
   const PointOptions& options_;
   CoordType fromCoordType_;
   CoordType toCoordType_;
-  bool convertsHeights_;    // both height types are given
-  bool zoneField_;          // grid output in each point's zone: the zone follows the height
-  bool isgZones_;           // a grid side is ISG: a line's zone must be 54, 55 or 56
-  std::string zoneText_;    // that zone, for a line of columns mode
-  bool factorFields_;       // the grid factors follow the zone
-  PointFactors factors_;    // those of a line of columns mode
-  bool accuracyFields_;     // the accuracies follow the factors
-  PointAccuracy accuracy_;  // those of a line of columns mode
+  bool convertsHeights_;  // both height types are given
+  bool zoneField_;        // grid output in each point's zone: the zone follows the height
+  bool isgZones_;         // a grid side is ISG: a line's zone must be 54, 55 or 56
+  bool factorFields_;     // the grid factors follow the zone
+  bool accuracyFields_;   // the accuracies follow the factors
   LineFormatter formatter_;
   std::string message_;
   std::string place_;  // where message_'s problem is, for the run's summary of warnings

@@ -233,17 +233,22 @@ bool checkWholeNumber(std::string_view option, std::string_view value, std::vect
   return true;
 }
 
+// A field number: a whole number from 1 that an int holds.
+std::optional<int> readFieldNumber(std::string_view text) {
+  const std::optional<long long> number = readExactInteger(text);
+  if (!number || *number < 1 || *number > std::numeric_limits<int>::max()) return std::nullopt;
+  return static_cast<int>(*number);
+}
+
 // "A,B" or "A,B,H": field numbers from 1, all different.
 std::optional<ColumnSpec> parseColumns(std::string_view value) {
   std::array<int, 3> numbers{};
   std::size_t count = 0;
   for (;;) {
     const std::size_t comma = value.find(',');
-    const std::optional<long long> number = readExactInteger(value.substr(0, comma));
-    if (!number || *number < 1 || *number > std::numeric_limits<int>::max() || count == numbers.size()) {
-      return std::nullopt;
-    }
-    numbers[count++] = static_cast<int>(*number);
+    const std::optional<int> number = readFieldNumber(value.substr(0, comma));
+    if (!number || count == numbers.size()) return std::nullopt;
+    numbers[count++] = *number;
     if (comma == std::string_view::npos) break;
     value.remove_prefix(comma + 1);
   }
@@ -408,15 +413,13 @@ void applyOption(const OptionName& entry, std::string_view value, RunOptions& li
                               ": expected a decimal year or an ISO date such as 2020-07-01");
       }
       break;
-    case Option::kEpochColumn: {
-      const std::optional<long long> number = readExactInteger(value);
-      if (number && *number >= 1 && *number <= std::numeric_limits<int>::max()) {
-        line.epochColumn = static_cast<int>(*number);
+    case Option::kEpochColumn:
+      if (const std::optional<int> number = readFieldNumber(value)) {
+        line.epochColumn = *number;
       } else {
         line.errors.push_back(quoted(entry.name, value) + ": expected a field number from 1");
       }
       break;
-    }
     case Option::kUseGridShift:
       settings.useGridShift = true;
       break;
@@ -460,16 +463,14 @@ void applyOption(const OptionName& entry, std::string_view value, RunOptions& li
     case Option::kShowAccuracy:
       line.showAccuracy = true;
       break;
-    case Option::kZoneColumn: {
-      const std::optional<long long> number = readExactInteger(value);
-      if (number && *number >= 1 && *number <= std::numeric_limits<int>::max()) {
-        line.zoneColumn = static_cast<int>(*number);
+    case Option::kZoneColumn:
+      if (const std::optional<int> number = readFieldNumber(value)) {
+        line.zoneColumn = *number;
         settings.zonePerPoint = true;
       } else {
         line.errors.push_back(quoted(entry.name, value) + ": expected a field number from 1");
       }
       break;
-    }
     case Option::kFromCircuit:
     case Option::kToCircuit: {
       const NzCircuit* circuit = findNzCircuit(value);
@@ -587,7 +588,7 @@ void applyOption(const OptionName& entry, std::string_view value, RunOptions& li
       }
       const auto slot = static_cast<std::size_t>(slotFile->slot);
       if (entry.option == Option::kGrid) {
-        line.gridFiles[slot].assign(slotFile->file);
+        settings.gridFiles[slot].assign(slotFile->file);
       } else {
         settings.extraGridFiles[slot].emplace_back(slotFile->file);
       }
@@ -674,7 +675,7 @@ std::string settingText(Option option, std::optional<GridId> slot, const RunOpti
     case Option::kToZone:
       return settings.autoToZone ? "auto" : std::to_string(settings.toZone.value_or(0));
     case Option::kGrid:
-      return slot ? line.gridFiles[static_cast<std::size_t>(*slot)] : "";
+      return slot ? settings.gridFiles[static_cast<std::size_t>(*slot)] : "";
     case Option::kExtraGrid:  // repeatable: each value adds a file
     case Option::kUseGridShift:
     case Option::kUseItrf2008:
@@ -908,8 +909,7 @@ std::vector<std::string> settingsProblems(const RunOptions& line) {
   unusedCircuit(settings.toCircuit, settings.toCoordType == CoordType::kEn, "--toCircuit", "output");
 
   const bool epochUsed = isEpochDatum(settings.fromDatum) || isEpochDatum(settings.toDatum);
-  if (epochUsed && !line.unreadable.epoch &&
-      !(settings.epoch >= kFirstEpoch && settings.epoch <= kLastEpoch)) {
+  if (epochUsed && !line.unreadable.epoch && !isEpochInRange(settings.epoch)) {
     problems.push_back("--epoch " + shortestText(settings.epoch) +
                        ": expected a decimal year from 1950 to 2100");
   }
@@ -918,7 +918,7 @@ std::vector<std::string> settingsProblems(const RunOptions& line) {
                        std::string(datumName(settings.toDatum)) +
                        " positions have no epoch (the target epoch is ignored; it serves WGS84, ITRF and "
                        "ATRF2014 targets)");
-  } else if (settings.toEpoch && !(*settings.toEpoch >= kFirstEpoch && *settings.toEpoch <= kLastEpoch)) {
+  } else if (settings.toEpoch && !isEpochInRange(*settings.toEpoch)) {
     problems.push_back("--toEpoch " + shortestText(*settings.toEpoch) +
                        ": expected a decimal year from 1950 to 2100");
   }
@@ -934,14 +934,14 @@ std::vector<std::string> settingsProblems(const RunOptions& line) {
 
   // The datum grids serve only --useGridShift: a file named for one would silently go unread.
   if (!settings.useGridShift) {
-    for (const GridId id :
-         {GridId::kAgd66, GridId::kAgd84, GridId::kGda2020, GridId::kNzgd2000, GridId::kNzDeformation}) {
+    for (const GridId id : kGridIds) {
+      if (!isDatumGrid(id)) continue;
       const std::size_t slot = static_cast<std::size_t>(id);
       const auto ignored = [&](std::string_view option, const std::string& file) {
         problems.push_back(std::string(option) + " " + std::string(gridSlotName(id)) + "=" + file +
                            ": datum grids are read only with --useGridShift (the file would be ignored)");
       };
-      if (!line.gridFiles[slot].empty()) ignored("--grid", line.gridFiles[slot]);
+      if (!settings.gridFiles[slot].empty()) ignored("--grid", settings.gridFiles[slot]);
       for (const std::string& file : settings.extraGridFiles[slot]) ignored("--extraGrid", file);
     }
   }
@@ -988,26 +988,23 @@ OptionVerdict judgeOptions(const RunOptions& options, OptionPolicy policy,
     verdict.errors.push_back(*problem);
   if (const std::optional<std::string> problem = circuitProblem(options.settings))
     verdict.errors.push_back(*problem);
-  if (options.epochColumn > 0) {
-    const std::string named = "--epochColumn " + std::to_string(options.epochColumn);
+  // A line's own epoch or zone is read from a field of its own: not one of --columns, nor other
+  // (the epoch's field, for the zone; 0 for none).
+  const auto checkOwnField = [&](std::string_view option, int field, std::string_view what, int other,
+                                 std::string_view readers) {
+    if (field <= 0) return;
+    const std::string named = std::string(option) + " " + std::to_string(field);
     if (!options.columns) {
-      verdict.errors.push_back(named + ": needs --columns (the epoch is a field of each line)");
-    } else if (const ColumnSpec& c = *options.columns; options.epochColumn == c.first ||
-                                                       options.epochColumn == c.second ||
-                                                       options.epochColumn == c.height) {
-      verdict.errors.push_back(named + ": a field --columns already reads");
-    }
-  }
-  if (options.zoneColumn > 0) {
-    const std::string named = "--zoneColumn " + std::to_string(options.zoneColumn);
-    if (!options.columns) {
-      verdict.errors.push_back(named + ": needs --columns (the zone is a field of each line)");
+      verdict.errors.push_back(named + ": needs --columns (the " + std::string(what) +
+                               " is a field of each line)");
     } else if (const ColumnSpec& c = *options.columns;
-               options.zoneColumn == c.first || options.zoneColumn == c.second ||
-               options.zoneColumn == c.height || options.zoneColumn == options.epochColumn) {
-      verdict.errors.push_back(named + ": a field --columns or --epochColumn already reads");
+               field == c.first || field == c.second || field == c.height || field == other) {
+      verdict.errors.push_back(named + ": a field " + std::string(readers) + " already reads");
     }
-  }
+  };
+  checkOwnField("--epochColumn", options.epochColumn, "epoch", 0, "--columns");
+  checkOwnField("--zoneColumn", options.zoneColumn, "zone", options.epochColumn,
+                "--columns or --epochColumn");
   std::vector<std::string>& problems = policy == OptionPolicy::kStrict ? verdict.errors : verdict.warnings;
   problems.insert(problems.end(), options.problems.begin(), options.problems.end());
   if (!options.missingValue) {  // after a missing value the front end says how it is used

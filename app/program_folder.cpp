@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "velmora/converter.hpp"
+
 namespace velmora {
 
 std::string folderOfPath(std::string_view path) {
@@ -89,6 +91,11 @@ GridFolders gridSearchFolders(std::string_view optionFolder, const char* environ
 GridFolders gridSearchFolders(std::string_view optionFolder, std::string_view programPath) {
   return gridSearchFolders(optionFolder, std::getenv(kGridFolderVariable), programPath,
                            runningExecutablePath());
+}
+
+void applyGridFolders(GridFolders folders, ConversionSettings& settings) {
+  settings.gridFolders = std::move(folders.searched);
+  settings.homeGridFolder = folders.home;
 }
 
 }  // namespace velmora

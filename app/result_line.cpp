@@ -29,18 +29,6 @@ std::string_view finish(char* end, ResultLine& line) {
   return {line.data(), static_cast<std::size_t>(end - line.data())};
 }
 
-std::string_view numberLine(double a, int aDecimals, double b, int bDecimals, double height,
-                            ResultLine& line) {
-  char* const last = line.data() + line.size();
-  char* p = appendFixed(line.data(), last, a, aDecimals);
-  p = appendChar(p, last, ',');
-  p = appendFixed(p, last, b, bDecimals);
-  p = appendChar(p, last, ',');
-  p = appendFixed(p, last, height, kMetreDecimals);
-  p = appendChar(p, last, '\n');
-  return finish(p, line);
-}
-
 // Powers of ten up to the largest number of decimals a result line uses; each is exact in a double.
 constexpr std::array<double, 9> kPowersOfTen{1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
 constexpr std::array<std::uint64_t, 9> kIntegerPowersOfTen{1,      10,      100,      1000,     10000,
@@ -100,22 +88,40 @@ char* appendFixed(char* first, char* last, double value, int decimals) {
   return writeFixed(first, last, value, decimals);
 }
 
+void appendFixed(std::string& out, double value, int decimals) {
+  std::array<char, kResultLineBytes> buffer;  // written before it is read: no need to clear it
+  char* const end = appendFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals);
+  out.append(buffer.data(), end == nullptr ? buffer.data() : end);
+}
+
+std::string_view numberLine(double first, double second, int decimals, double height, int heightDecimals,
+                            ResultLine& line) {
+  char* const last = line.data() + line.size();
+  char* p = appendFixed(line.data(), last, first, decimals);
+  p = appendChar(p, last, ',');
+  p = appendFixed(p, last, second, decimals);
+  p = appendChar(p, last, ',');
+  p = appendFixed(p, last, height, heightDecimals);
+  p = appendChar(p, last, '\n');
+  return finish(p, line);
+}
+
 std::string_view enResultLine(double easting, double northing, double height, ResultLine& line) {
-  return numberLine(easting, kMetreDecimals, northing, kMetreDecimals, height, line);
+  return numberLine(easting, northing, kMetreDecimals, height, kMetreDecimals, line);
 }
 
 std::string_view ddResultLine(double latitude, double longitude, double height, ResultLine& line) {
-  return numberLine(latitude, kDegreeDecimals, longitude, kDegreeDecimals, height, line);
+  return numberLine(latitude, longitude, kDegreeDecimals, height, kMetreDecimals, line);
 }
 
 std::string_view angleResultLine(std::string_view latitude, std::string_view longitude, double height,
-                                 ResultLine& line) {
+                                 int heightDecimals, ResultLine& line) {
   char* const last = line.data() + line.size();
   char* p = appendText(line.data(), last, latitude);
   p = appendChar(p, last, ',');
   p = appendText(p, last, longitude);
   p = appendChar(p, last, ',');
-  p = appendFixed(p, last, height, kMetreDecimals);
+  p = appendFixed(p, last, height, heightDecimals);
   p = appendChar(p, last, '\n');
   return finish(p, line);
 }

@@ -183,10 +183,7 @@ int runVelmora(std::span<const std::string_view> args, std::FILE* out, std::FILE
     return cannotReadInput(out, err);
   }
 
-  GridFolders folders = gridSearchFolders(line.gridFolder, line.programPath);
-  line.settings.gridFolders = std::move(folders.searched);
-  line.settings.homeGridFolder = folders.home;
-  line.settings.gridFiles = line.gridFiles;
+  applyGridFolders(gridSearchFolders(line.gridFolder, line.programPath), line.settings);
   const Converter converter(line.settings);
   if (line.strict) {
     if (const std::optional<std::string> problem = gridProblem(converter))

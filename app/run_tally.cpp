@@ -66,10 +66,9 @@ namespace {
 
 // Metres to the millimetre, as heights are written.
 std::string metres(double value) {
-  constexpr int kMillimetreDecimals = 3;
-  std::array<char, kResultLineBytes> buffer{};
-  char* end = appendFixed(buffer.data(), buffer.data() + buffer.size(), value, kMillimetreDecimals);
-  return end == nullptr ? std::string() : std::string(buffer.data(), end);
+  std::string text;
+  appendFixed(text, value, kMetreDecimals);
+  return text;
 }
 
 std::string plural(std::uint64_t count, std::string_view one, std::string_view many) {

@@ -134,6 +134,9 @@
   let folderLeftOut = 0;             // files in sub-folders of the chosen folder, which are not searched
   let lastReport = { problems: [], slots: [] };
   let generation = 0;
+  // The option check and the grid report (which opens the grid files) of the last options and grids:
+  // typing a point reuses them; gridsChanged forgets them.
+  let checked = null;
   const fileState = {
     file: null, lines: [], delimiter: ',', skipLines: 0, comment: '', roles: {}, explicitColumns: false,
     activeRole: 'first', worker: null, downloadUrl: null,
@@ -288,6 +291,7 @@
 
   async function gridsChanged() {
     await session.mount(gridMounts());
+    checked = null;
     const state = $('grid-folder-state');
     state.textContent = folderFiles.length
       ? `${folderFiles.length} file${folderFiles.length > 1 ? 's' : ''}${folderFiles[0].webkitRelativePath ? ' in ' + folderLabel() : ''}`
@@ -427,13 +431,15 @@
     showCommandLine(argv, grids);
     markStaleResult([...all, ...(fileState.file ? fileRunArgs(argv) : [])]);
     try {
-      const check = await session.call('checkOptions', all);
+      const key = JSON.stringify(all);
+      const entry = checked?.key === key ? checked : (checked = { key });
+      entry.check ??= await session.call('checkOptions', all);
       if (mine !== generation) return;
-      showChecks(check, owners, argv.length);
-      const report = await session.call('gridReport', all);
+      showChecks(entry.check, owners, argv.length);
+      entry.report ??= await session.call('gridReport', all);
       if (mine !== generation) return;
-      lastReport = report;
-      renderSlots(report);
+      lastReport = entry.report;
+      renderSlots(entry.report);
       const point = pointArgs();
       const status = $('point-status');
       if (!point) {

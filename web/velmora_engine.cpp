@@ -194,10 +194,7 @@ std::string gridReport(const std::string& argvJson) {
   const std::vector<std::string> args = argumentsOf(argvJson);
   const std::vector<std::string_view> views = viewsOf(args);
   CommandLine line = scanCommandLine(views);
-  GridFolders folders = gridSearchFolders(line.gridFolder, line.programPath);
-  line.settings.gridFolders = std::move(folders.searched);
-  line.settings.homeGridFolder = folders.home;
-  line.settings.gridFiles = line.gridFiles;
+  applyGridFolders(gridSearchFolders(line.gridFolder, line.programPath), line.settings);
   const Converter converter(line.settings);
   json slots = json::array();
   for (const GridId id : kGridIds) {

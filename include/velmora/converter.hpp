@@ -78,6 +78,13 @@ inline constexpr std::array<GridId, kGridIdCount> kGridIds = [] {
   return ids;
 }();
 
+// The slots of the datum grids (shifts between datums, and the deformation model); every other slot
+// holds a height surface.
+constexpr bool isDatumGrid(GridId id) {
+  return id == GridId::kAgd66 || id == GridId::kAgd84 || id == GridId::kGda2020 || id == GridId::kNzgd2000 ||
+         id == GridId::kNzDeformation;
+}
+
 // The fixed file name of a slot, without folder: the first of gridFileNames(id).
 std::string_view gridFileName(GridId id);
 

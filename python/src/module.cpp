@@ -147,9 +147,7 @@ class PyConverter {
     GridFolders folders =
         gridSearchFolders(line.gridFolder, std::getenv(kGridFolderVariable), shareFolder, "");
     if (shareFolder.empty()) std::erase(folders.searched, std::string());
-    line.settings.gridFolders = std::move(folders.searched);
-    line.settings.homeGridFolder = folders.home;
-    line.settings.gridFiles = line.gridFiles;
+    applyGridFolders(std::move(folders), line.settings);
     converter_.emplace(line.settings);
     showAccuracy_ = line.showAccuracy;
     angleText_ = AngleTextOptions{line.form.decimals, line.form.dmsForm};

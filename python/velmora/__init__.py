@@ -367,7 +367,10 @@ class Converter:
         def per_point(name: str, value: Any) -> Any:
             if value is None:
                 return self._point_epochs.get(name)
-            return _epoch_values(name, value if _is_per_point(value) else [value] * len(a_values))
+            if _is_per_point(value):
+                return _epoch_values(name, value)
+            (one,) = _epoch_values(name, [value])  # one epoch for every point, read once
+            return np.full(len(a_values), one) if isinstance(one, float) else [one] * len(a_values)
 
         epochs = [per_point("epoch", epoch), per_point("to_epoch", to_epoch)]
         return Result(*self._engine.convert(a_values, _points(b, "b", text), heights, _threads(threads), *epochs))

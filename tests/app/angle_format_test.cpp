@@ -63,12 +63,12 @@ TEST(AngleFormat, DmsAndDmTable) {
 
 TEST(AngleFormat, DegreePartsKeepMinutesAndSecondsNonNegative) {
   const DegreeParts parts = formatDegreeParts(-(12 + 34 / 60.0 + 56.789 / 3600.0), kLatitude);
-  EXPECT_EQ(parts.degreeText, "-12");
+  EXPECT_EQ(parts.degreeText(), "-12");
   EXPECT_EQ(parts.minutes, 34);
   EXPECT_NEAR(parts.seconds, 56.789, 1e-9);  // arc-seconds; only the binary fraction is lost
 
   const DegreeParts outside = formatDegreeParts(-95.75, kLatitude);
-  EXPECT_EQ(outside.degreeText, "-0");
+  EXPECT_EQ(outside.degreeText(), "-0");
   EXPECT_EQ(outside.minutes, 0);
   EXPECT_EQ(outside.seconds, 0.0);
 }
@@ -82,10 +82,10 @@ TEST(AngleFormat, SameTextAsPrintfOfTheParts) {
     const double value = k % 3 == 0 ? std::round(angle(random) * 3600.0) / 3600.0 : angle(random);
     const bool isLatitude = k % 2 == 0;
     const DegreeParts parts = formatDegreeParts(value, isLatitude);
-    std::snprintf(expected, sizeof expected, "%s %d %.4f", parts.degreeText.c_str(), parts.minutes,
+    std::snprintf(expected, sizeof expected, "%s %d %.4f", parts.degreeText().c_str(), parts.minutes,
                   parts.seconds);
     ASSERT_EQ(formatDms(value, isLatitude), expected) << value;
-    std::snprintf(expected, sizeof expected, "%s %.8f", parts.degreeText.c_str(),
+    std::snprintf(expected, sizeof expected, "%s %.8f", parts.degreeText().c_str(),
                   parts.seconds / 60.0 + parts.minutes);
     ASSERT_EQ(formatDm(value, isLatitude), expected) << value;
   }

@@ -113,9 +113,9 @@ TEST(ResultLine, SameBytesAsPrintfAtTiesAndLimits) {
 
 TEST(ResultLine, AngleTexts) {
   ResultLine line{};
-  EXPECT_EQ(angleResultLine("-33 52 10.5000", "151 12 30.0000", 12.5, line),
+  EXPECT_EQ(angleResultLine("-33 52 10.5000", "151 12 30.0000", 12.5, kMetreDecimals, line),
             "-33 52 10.5000,151 12 30.0000,12.500\n");
-  EXPECT_EQ(angleResultLine("-0 30.00000000", "0 15.00000000", -0.0004, line),
+  EXPECT_EQ(angleResultLine("-0 30.00000000", "0 15.00000000", -0.0004, kMetreDecimals, line),
             "-0 30.00000000,0 15.00000000,-0.000\n");
 }
 

@@ -8,9 +8,12 @@
 namespace velmora {
 
 struct DegreeParts {
-  std::string degreeText;  // "%d" of the whole degrees; "-0" for a negative angle of less than 1 degree
-  int minutes = 0;         // whole minutes, never negative
-  double seconds = 0.0;    // never negative
+  bool negative = false;  // the angle is below zero, even when its whole degrees are 0
+  int degrees = 0;        // whole degrees, never negative
+  int minutes = 0;        // whole minutes, never negative
+  double seconds = 0.0;   // never negative
+  // "%d" of the whole degrees with their sign; "-0" for a negative angle of less than 1 degree.
+  std::string degreeText() const { return (negative ? "-" : "") + std::to_string(degrees); }
 };
 
 // angle in decimal degrees. The degrees are the angle truncated toward zero. When they fall outside

@@ -49,8 +49,8 @@ struct RunOptions {
   std::uint64_t skipLines = 0;              // "--skipLines N": header lines copied unchanged
   std::string comment;                      // "--comment C": lines starting so are copied; empty: none
   std::string gridFolder;                   // "--gridFolder DIR": searched first for grids
-  std::array<std::string, kGridIdCount> gridFiles;  // "--grid SLOT=FILE"; empty: the slot's names
-  // ("--extraGrid SLOT=FILE" goes straight to settings.extraGridFiles.)
+  // ("--grid SLOT=FILE" and "--extraGrid SLOT=FILE" go straight to settings.gridFiles and
+  // settings.extraGridFiles.)
   // Values of the options above that name nothing: an error with or without --strict (these options
   // are new, so no script relies on their values being skipped).
   std::vector<std::string> errors;

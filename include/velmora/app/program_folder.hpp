@@ -9,6 +9,8 @@
 
 namespace velmora {
 
+struct ConversionSettings;
+
 // Everything up to and including the last "/" of path; empty when path holds no "/".
 std::string folderOfPath(std::string_view path);
 
@@ -53,5 +55,8 @@ GridFolders gridSearchFolders(std::string_view optionFolder, const char* environ
 
 // gridSearchFolders with getenv(kGridFolderVariable) and runningExecutablePath().
 GridFolders gridSearchFolders(std::string_view optionFolder, std::string_view programPath);
+
+// The run's grid folders set in settings: gridFolders and homeGridFolder.
+void applyGridFolders(GridFolders folders, ConversionSettings& settings);
 
 }  // namespace velmora

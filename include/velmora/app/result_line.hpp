@@ -5,6 +5,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "velmora/app/angle_format.hpp"
@@ -22,7 +23,6 @@ struct OutputForm {
   std::optional<int> decimals;
   std::optional<int> heightDecimals;  // of heights, 0..12; none: 3
   DmsForm dmsForm = DmsForm::kPlain;  // DMS and DM text
-  bool isDefault() const { return !decimals && !heightDecimals && dmsForm == DmsForm::kPlain; }
 };
 
 // Room for three numbers of the largest magnitude a double holds with their decimals.
@@ -32,13 +32,19 @@ using ResultLine = std::array<char, kResultLineBytes>;
 // "%.<decimals>f" of value appended at first; returns the end, or nullptr when [first, last) is
 // too small.
 char* appendFixed(char* first, char* last, double value, int decimals);
+// The same appended to out.
+void appendFixed(std::string& out, double value, int decimals);
 
+// "%.<decimals>f,%.<decimals>f,%.<heightDecimals>f\n": two coordinates and a height.
+std::string_view numberLine(double first, double second, int decimals, double height, int heightDecimals,
+                            ResultLine& line);
 // "%.3lf,%.3lf,%.3lf\n": easting, northing, height.
 std::string_view enResultLine(double easting, double northing, double height, ResultLine& line);
 // "%.8lf,%.8lf,%.3lf\n": latitude, longitude, height.
 std::string_view ddResultLine(double latitude, double longitude, double height, ResultLine& line);
-// "%s,%s,%.3lf\n": latitude text, longitude text (DMS or DM, each at most 64 characters), height.
+// "%s,%s,%.<heightDecimals>f\n": latitude text, longitude text (DMS or DM, each at most 64
+// characters), height.
 std::string_view angleResultLine(std::string_view latitude, std::string_view longitude, double height,
-                                 ResultLine& line);
+                                 int heightDecimals, ResultLine& line);
 
 }  // namespace velmora
