@@ -37,8 +37,8 @@ LatLon KruegerProjection::reverse(const GridPoint& point) const {
     x = (point.easting - params_.falseEasting) / k0_;
     y = (point.northing - params_.falseNorthing) / k0_ + originY_;
   }
-  const KruegerReverse geographic = series_.reverse(x, y);
-  return LatLon{geographic.latitudeDeg, geographic.longitudeDeg + centralMeridianDeg_};
+  const LatLon geographic = series_.geographic(x, y);
+  return LatLon{geographic.latitude, geographic.longitude + centralMeridianDeg_};
 }
 
 GridFactors KruegerProjection::factors(const LatLon& point) const {
