@@ -26,10 +26,10 @@ class KruegerProjection {
   // The grid convergence (degrees) and point scale factor at a point, central scale included.
   GridFactors factors(const LatLon& point) const;
 
-  const ProjectionParams& params() const { return params_; }
-
  private:
-  ProjectionParams params_;
+  ProjectionKind kind_ = ProjectionKind::kTransverseMercator;
+  double falseEasting_ = 0.0;   // metres
+  double falseNorthing_ = 0.0;  // metres
   KruegerSeries series_;
   double centralMeridianDeg_ = 0.0;
   double k0_ = 1.0;

@@ -42,9 +42,6 @@ class KruegerSeries {
   LatLon geographic(double x, double y) const;
   KruegerReverse reverse(double x, double y) const;
 
-  // The rectifying radius A: y of a pole is A * pi / 2.
-  double rectifyingRadius() const { return radius_; }
-
  private:
   double semiMajorAxis_ = 0.0;
   double eccentricity_ = 0.0;
