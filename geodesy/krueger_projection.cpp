@@ -19,14 +19,20 @@ KruegerProjection::KruegerProjection(const ProjectionParams& params)
   if (params.kind == ProjectionKind::kNzCircuit) originY_ = series_.forward(params.latitudeOfOrigin, 0.0).y;
 }
 
-GridPoint KruegerProjection::forward(const LatLon& point) const {
+ProjectedPoint KruegerProjection::forwardWithFactors(const LatLon& point) const {
   const KruegerForward offsets = series_.forward(point.latitude, point.longitude - centralMeridianDeg_);
+  GridFactors factors = offsets.factors;
+  factors.scale *= k0_;
   if (kind_ == ProjectionKind::kAngGrid) {
-    return GridPoint{kAngFalseEastingYd + kMetresToYards * offsets.x,
-                     kAngFalseNorthingYd + kMetresToYards * offsets.y};
+    return {GridPoint{kAngFalseEastingYd + kMetresToYards * offsets.x,
+                      kAngFalseNorthingYd + kMetresToYards * offsets.y},
+            factors};
   }
-  return GridPoint{falseEasting_ + k0_ * offsets.x,
-                   falseNorthing_ + k0_ * (offsets.y - originY_)};
+  return {GridPoint{falseEasting_ + k0_ * offsets.x, falseNorthing_ + k0_ * (offsets.y - originY_)}, factors};
+}
+
+GridPoint KruegerProjection::forward(const LatLon& point) const {
+  return forwardWithFactors(point).grid;
 }
 
 LatLon KruegerProjection::reverse(const GridPoint& point) const {
@@ -44,9 +50,7 @@ LatLon KruegerProjection::reverse(const GridPoint& point) const {
 }
 
 GridFactors KruegerProjection::factors(const LatLon& point) const {
-  GridFactors factors = series_.forward(point.latitude, point.longitude - centralMeridianDeg_).factors;
-  factors.scale *= k0_;
-  return factors;
+  return forwardWithFactors(point).factors;
 }
 
 }  // namespace velmora

@@ -219,12 +219,13 @@ bool heightMissed(const HeightReport& height) {
   return missed(height.geoidStatus) || missed(height.second.geoidStatus);
 }
 
-// The factors of a grid at a point (degrees) of ellipsoidal height heightM, when known.
-PointFactors pointFactors(const MapProjection& projection, const LatLon& point, bool heightKnown,
-                          double heightM) {
+// The factors of a grid at a point (degrees) of ellipsoidal height heightM, when known, from the
+// grid's own factors there.
+PointFactors pointFactors(const MapProjection& projection, const LatLon& point, const GridFactors& grid,
+                          bool heightKnown, double heightM) {
   PointFactors factors;
   factors.known = true;
-  factors.grid = projection.factors(point);
+  factors.grid = grid;
   factors.combinedScale = std::numeric_limits<double>::quiet_NaN();
   if (heightKnown) {
     const double radius = gaussianMeanRadius(projection.params().ellipsoid, point.latitude);
@@ -534,19 +535,23 @@ ConversionResult Converter::Impl::transform(const Coordinates& point, const Poin
     }
     result.zone.target = target->params().zone;
     result.zone.targetOutside = outsideZone(target->params(), position.longitude);
-    const GridPoint grid = target->forward(position);
-    result.coordinates.first = grid.easting;
-    result.coordinates.second = grid.northing;
-    if (run.factorSide == Impl::FactorSide::kTarget) {
+    const bool withFactors = run.factorSide == Impl::FactorSide::kTarget;
+    const ProjectedPoint projected =
+        withFactors ? target->forwardWithFactors(position) : ProjectedPoint{target->forward(position), {}};
+    result.coordinates.first = projected.grid.easting;
+    result.coordinates.second = projected.grid.northing;
+    if (withFactors) {
       const bool heightKnown = run.factorHeightEllipsoidal && !heightMissed(result.height);
-      result.factors = pointFactors(*target, position, heightKnown, result.coordinates.height);
+      result.factors =
+          pointFactors(*target, position, projected.factors, heightKnown, result.coordinates.height);
     }
   } else {
     result.coordinates.first = position.latitude;
     result.coordinates.second = position.longitude;
   }
   if (run.factorSide == Impl::FactorSide::kSource) {
-    result.factors = pointFactors(*sourceGrid, source, run.factorHeightEllipsoidal, point.height);
+    result.factors = pointFactors(*sourceGrid, source, sourceGrid->factors(source),
+                                  run.factorHeightEllipsoidal, point.height);
   }
   return result;
 }
