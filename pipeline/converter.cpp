@@ -369,34 +369,29 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
                                                     settings.toCircuit, settings),
                                      formulas);
   }
-  if (settings.zonePerPoint) {
-    const auto everyZone = [&](const ProjectionParams& params, Datum datum,
-                               std::vector<MapProjection>& zones) {
-      if (isUtmGrid(params)) {
-        for (int zone = kFirstUtmZone; zone <= kLastUtmZone; ++zone)
-          zones.emplace_back(
-              makeProjectionParams(datum, zone, settings.southernHemisphere, settings.isgSubZone), formulas);
-      } else if (params.kind == ProjectionKind::kIsgGrid) {
-        for (int zone = kFirstIsgZone; zone <= kLastIsgZone; ++zone) {
-          for (int subZone = 0; subZone <= kLastIsgSubZone; ++subZone) {
-            zones.emplace_back(makeProjectionParams(datum, zone, settings.southernHemisphere,
-                                                    subZone == 0 ? settings.isgSubZone : subZone),
-                               formulas);
-          }
+  // The grid of every zone of a side whose grid comes in zones: UTM zones, or ISG zones and sub-zones.
+  const auto everyZone = [&](const ProjectionParams& params, Datum datum, std::vector<MapProjection>& zones) {
+    if (isUtmGrid(params)) {
+      for (int zone = kFirstUtmZone; zone <= kLastUtmZone; ++zone)
+        zones.emplace_back(
+            makeProjectionParams(datum, zone, settings.southernHemisphere, settings.isgSubZone), formulas);
+    } else if (params.kind == ProjectionKind::kIsgGrid) {
+      for (int zone = kFirstIsgZone; zone <= kLastIsgZone; ++zone) {
+        for (int subZone = 0; subZone <= kLastIsgSubZone; ++subZone) {
+          zones.emplace_back(makeProjectionParams(datum, zone, settings.southernHemisphere,
+                                                  subZone == 0 ? settings.isgSubZone : subZone),
+                             formulas);
         }
       }
-    };
+    }
+  };
+  if (settings.zonePerPoint) {
     if (fromGrid) everyZone(sourceProjection.params(), settings.fromDatum, sourceZones);
     if (toGrid && !settings.toZone && !settings.autoToZone)
       everyZone(targetProjection.params(), settings.toDatum, targetZones);
   }
-  if (toGrid && settings.autoToZone && isUtmGrid(targetProjection.params())) {
-    for (int zone = kFirstUtmZone; zone <= kLastUtmZone; ++zone) {
-      zoneProjections.emplace_back(
-          makeProjectionParams(settings.toDatum, zone, settings.southernHemisphere, settings.isgSubZone),
-          formulas);
-    }
-  }
+  if (toGrid && settings.autoToZone && isUtmGrid(targetProjection.params()))
+    everyZone(targetProjection.params(), settings.toDatum, zoneProjections);
 
   convertHeights = settings.fromHeightType != HeightType::kNone && settings.toHeightType != HeightType::kNone;
   heightPlan = HeightPlan(settings.fromDatum, settings.fromHeightType, settings.toDatum,
@@ -418,7 +413,8 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
   // may take the moving path: its grids too (the deformation model, for two ITRF datums in New
   // Zealand, optional there).
   if (!main.changesEpoch) openFor(gridsNeeded(moving));
-  if (heightsNeedOwnPath) openFor(gridsNeeded(pathSettings(settings, Datum::kGda2020)));
+  const DatumPathSettings toGda2020 = pathSettings(settings, Datum::kGda2020);
+  if (heightsNeedOwnPath) openFor(gridsNeeded(toGda2020));
   for (const GridId surface : heightPlan.surfaces()) {
     open(surface);
     if (const std::optional<GridId> uncertainty = uncertaintyGrid(surface)) open(*uncertainty, false);
@@ -438,7 +434,7 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
 
   path.emplace(main, datumGrids());
   if (!main.changesEpoch) movingPath.emplace(moving, datumGrids());
-  if (heightsNeedOwnPath) pathToGda2020.emplace(pathSettings(settings, Datum::kGda2020), datumGrids());
+  if (heightsNeedOwnPath) pathToGda2020.emplace(toGda2020, datumGrids());
 }
 
 Converter::Converter(const ConversionSettings& settings) : impl_(std::make_unique<const Impl>(settings)) {}
