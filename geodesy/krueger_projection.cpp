@@ -10,41 +10,47 @@
 namespace velmora {
 
 KruegerProjection::KruegerProjection(const ProjectionParams& params)
-    : params_(params),
+    : kind_(params.kind),
+      falseEasting_(params.falseEasting),
+      falseNorthing_(params.falseNorthing),
       series_(params.ellipsoid),
       centralMeridianDeg_(centralMeridianDegrees(params)),
       k0_(centralScaleFactor(params)) {
   if (params.kind == ProjectionKind::kNzCircuit) originY_ = series_.forward(params.latitudeOfOrigin, 0.0).y;
 }
 
-GridPoint KruegerProjection::forward(const LatLon& point) const {
+ProjectedPoint KruegerProjection::forwardWithFactors(const LatLon& point) const {
   const KruegerForward offsets = series_.forward(point.latitude, point.longitude - centralMeridianDeg_);
-  if (params_.kind == ProjectionKind::kAngGrid) {
-    return GridPoint{kAngFalseEastingYd + kMetresToYards * offsets.x,
-                     kAngFalseNorthingYd + kMetresToYards * offsets.y};
+  GridFactors factors = offsets.factors;
+  factors.scale *= k0_;
+  if (kind_ == ProjectionKind::kAngGrid) {
+    return {GridPoint{kAngFalseEastingYd + kMetresToYards * offsets.x,
+                      kAngFalseNorthingYd + kMetresToYards * offsets.y},
+            factors};
   }
-  return GridPoint{params_.falseEasting + k0_ * offsets.x,
-                   params_.falseNorthing + k0_ * (offsets.y - originY_)};
+  return {GridPoint{falseEasting_ + k0_ * offsets.x, falseNorthing_ + k0_ * (offsets.y - originY_)}, factors};
+}
+
+GridPoint KruegerProjection::forward(const LatLon& point) const {
+  return forwardWithFactors(point).grid;
 }
 
 LatLon KruegerProjection::reverse(const GridPoint& point) const {
   double x = 0.0;
   double y = 0.0;
-  if (params_.kind == ProjectionKind::kAngGrid) {
+  if (kind_ == ProjectionKind::kAngGrid) {
     x = (point.easting - kAngFalseEastingYd) * kYardsToMetres;
     y = (point.northing - kAngFalseNorthingYd) * kYardsToMetres;
   } else {
-    x = (point.easting - params_.falseEasting) / k0_;
-    y = (point.northing - params_.falseNorthing) / k0_ + originY_;
+    x = (point.easting - falseEasting_) / k0_;
+    y = (point.northing - falseNorthing_) / k0_ + originY_;
   }
-  const KruegerReverse geographic = series_.reverse(x, y);
-  return LatLon{geographic.latitudeDeg, geographic.longitudeDeg + centralMeridianDeg_};
+  const LatLon geographic = series_.geographic(x, y);
+  return LatLon{geographic.latitude, geographic.longitude + centralMeridianDeg_};
 }
 
 GridFactors KruegerProjection::factors(const LatLon& point) const {
-  GridFactors factors = series_.forward(point.latitude, point.longitude - centralMeridianDeg_).factors;
-  factors.scale *= k0_;
-  return factors;
+  return forwardWithFactors(point).factors;
 }
 
 }  // namespace velmora

@@ -116,7 +116,7 @@ KruegerForward KruegerSeries::forward(double latitudeDeg, double longitudeDeg) c
   return result;
 }
 
-KruegerReverse KruegerSeries::reverse(double x, double y) const {
+LatLon KruegerSeries::geographic(double x, double y) const {
   const double xi = y / radius_;
   const double eta = x / radius_;
   double xiPrime = xi;
@@ -143,11 +143,12 @@ KruegerReverse KruegerSeries::reverse(double x, double y) const {
     tau += change;
     if (!(std::fabs(change) >= kTauTolerance * std::max(1.0, std::fabs(tau)))) break;
   }
-  KruegerReverse result;
-  result.latitudeDeg = std::atan(tau) * kDegreesPerRadian;
-  result.longitudeDeg = lambda * kDegreesPerRadian;
-  result.factors = forward(result.latitudeDeg, result.longitudeDeg).factors;
-  return result;
+  return LatLon{std::atan(tau) * kDegreesPerRadian, lambda * kDegreesPerRadian};
+}
+
+KruegerReverse KruegerSeries::reverse(double x, double y) const {
+  const LatLon point = geographic(x, y);
+  return KruegerReverse{point.latitude, point.longitude, forward(point.latitude, point.longitude).factors};
 }
 
 }  // namespace velmora

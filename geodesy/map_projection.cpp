@@ -74,6 +74,11 @@ GridFactors MapProjection::factors(const LatLon& point) const {
   return krueger_ ? krueger_->factors(point) : gridFactors(params_, point);
 }
 
+ProjectedPoint MapProjection::forwardWithFactors(const LatLon& point) const {
+  if (krueger_) return krueger_->forwardWithFactors(point);
+  return {geographicToGrid(params_, point), gridFactors(params_, point)};
+}
+
 double gaussianMeanRadius(const Ellipsoid& ellipsoid, double latitudeDeg) {
   // rho = a (1 - e^2) / w^3 and nu = a / w with w^2 = 1 - e^2 sin^2(phi): rho * nu = a^2 (1 - e^2) / w^4.
   const double sinLat = std::sin(latitudeDeg * kRadiansPerDegree);

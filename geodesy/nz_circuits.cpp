@@ -6,6 +6,8 @@
 #include <array>
 
 #include "common/ascii_text.hpp"
+#include "velmora/geodesy/angle_units.hpp"
+#include "velmora/geodesy/transverse_mercator.hpp"
 
 namespace velmora {
 namespace {
@@ -80,6 +82,7 @@ ProjectionParams circuitProjection(const NzCircuit& circuit, bool nzgd49) {
   params.falseNorthing = origin.falseNorthing;
   params.centralMeridian = origin.longitude.decimalDegrees();
   params.latitudeOfOrigin = origin.latitude.decimalDegrees();
+  params.originArcM = meridianDistance(params.ellipsoid, params.latitudeOfOrigin * kRadiansPerDegree);
   params.centralScale = circuit.scale;
   return params;
 }

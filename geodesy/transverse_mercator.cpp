@@ -153,11 +153,6 @@ double scaleFactor(const ProjectionParams& params) {
   return params.kind == ProjectionKind::kIsgGrid ? kIsgScaleFactor : kUtmScaleFactor;
 }
 
-// The meridian arc to the latitude of origin, which a circuit's northings count from.
-double originArc(const ProjectionParams& params) {
-  return meridianDistance(params.ellipsoid, params.latitudeOfOrigin * kRadiansPerDegree);
-}
-
 }  // namespace
 
 double centralScaleFactor(const ProjectionParams& params) {
@@ -194,7 +189,7 @@ GridPoint transverseMercatorForward(const ProjectionParams& params, const LatLon
   const double k0 = scaleFactor(params);
   if (params.kind == ProjectionKind::kNzCircuit) {
     return GridPoint{params.falseEasting + k0 * offsets.easting,
-                     params.falseNorthing + k0 * (offsets.northing - originArc(params))};
+                     params.falseNorthing + k0 * (offsets.northing - params.originArcM)};
   }
   return GridPoint{params.falseEasting + k0 * offsets.easting, params.falseNorthing + k0 * offsets.northing};
 }
@@ -209,7 +204,7 @@ LatLon transverseMercatorReverse(const ProjectionParams& params, const GridPoint
     const double k0 = scaleFactor(params);
     eastingM = (point.easting - params.falseEasting) / k0;
     northingM = (point.northing - params.falseNorthing) / k0;
-    if (params.kind == ProjectionKind::kNzCircuit) northingM += originArc(params);
+    if (params.kind == ProjectionKind::kNzCircuit) northingM += params.originArcM;
   }
   // The circuits are new to the program: no stored coordinate holds the shortened 180/pi.
   const double degreesPerRadian =

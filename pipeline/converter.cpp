@@ -219,12 +219,13 @@ bool heightMissed(const HeightReport& height) {
   return missed(height.geoidStatus) || missed(height.second.geoidStatus);
 }
 
-// The factors of a grid at a point (degrees) of ellipsoidal height heightM, when known.
-PointFactors pointFactors(const MapProjection& projection, const LatLon& point, bool heightKnown,
-                          double heightM) {
+// The factors of a grid at a point (degrees) of ellipsoidal height heightM, when known, from the
+// grid's own factors there.
+PointFactors pointFactors(const MapProjection& projection, const LatLon& point, const GridFactors& grid,
+                          bool heightKnown, double heightM) {
   PointFactors factors;
   factors.known = true;
-  factors.grid = projection.factors(point);
+  factors.grid = grid;
   factors.combinedScale = std::numeric_limits<double>::quiet_NaN();
   if (heightKnown) {
     const double radius = gaussianMeanRadius(projection.params().ellipsoid, point.latitude);
@@ -368,34 +369,29 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
                                                     settings.toCircuit, settings),
                                      formulas);
   }
-  if (settings.zonePerPoint) {
-    const auto everyZone = [&](const ProjectionParams& params, Datum datum,
-                               std::vector<MapProjection>& zones) {
-      if (isUtmGrid(params)) {
-        for (int zone = kFirstUtmZone; zone <= kLastUtmZone; ++zone)
-          zones.emplace_back(
-              makeProjectionParams(datum, zone, settings.southernHemisphere, settings.isgSubZone), formulas);
-      } else if (params.kind == ProjectionKind::kIsgGrid) {
-        for (int zone = kFirstIsgZone; zone <= kLastIsgZone; ++zone) {
-          for (int subZone = 0; subZone <= kLastIsgSubZone; ++subZone) {
-            zones.emplace_back(makeProjectionParams(datum, zone, settings.southernHemisphere,
-                                                    subZone == 0 ? settings.isgSubZone : subZone),
-                               formulas);
-          }
+  // The grid of every zone of a side whose grid comes in zones: UTM zones, or ISG zones and sub-zones.
+  const auto everyZone = [&](const ProjectionParams& params, Datum datum, std::vector<MapProjection>& zones) {
+    if (isUtmGrid(params)) {
+      for (int zone = kFirstUtmZone; zone <= kLastUtmZone; ++zone)
+        zones.emplace_back(
+            makeProjectionParams(datum, zone, settings.southernHemisphere, settings.isgSubZone), formulas);
+    } else if (params.kind == ProjectionKind::kIsgGrid) {
+      for (int zone = kFirstIsgZone; zone <= kLastIsgZone; ++zone) {
+        for (int subZone = 0; subZone <= kLastIsgSubZone; ++subZone) {
+          zones.emplace_back(makeProjectionParams(datum, zone, settings.southernHemisphere,
+                                                  subZone == 0 ? settings.isgSubZone : subZone),
+                             formulas);
         }
       }
-    };
+    }
+  };
+  if (settings.zonePerPoint) {
     if (fromGrid) everyZone(sourceProjection.params(), settings.fromDatum, sourceZones);
     if (toGrid && !settings.toZone && !settings.autoToZone)
       everyZone(targetProjection.params(), settings.toDatum, targetZones);
   }
-  if (toGrid && settings.autoToZone && isUtmGrid(targetProjection.params())) {
-    for (int zone = kFirstUtmZone; zone <= kLastUtmZone; ++zone) {
-      zoneProjections.emplace_back(
-          makeProjectionParams(settings.toDatum, zone, settings.southernHemisphere, settings.isgSubZone),
-          formulas);
-    }
-  }
+  if (toGrid && settings.autoToZone && isUtmGrid(targetProjection.params()))
+    everyZone(targetProjection.params(), settings.toDatum, zoneProjections);
 
   convertHeights = settings.fromHeightType != HeightType::kNone && settings.toHeightType != HeightType::kNone;
   heightPlan = HeightPlan(settings.fromDatum, settings.fromHeightType, settings.toDatum,
@@ -417,7 +413,8 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
   // may take the moving path: its grids too (the deformation model, for two ITRF datums in New
   // Zealand, optional there).
   if (!main.changesEpoch) openFor(gridsNeeded(moving));
-  if (heightsNeedOwnPath) openFor(gridsNeeded(pathSettings(settings, Datum::kGda2020)));
+  const DatumPathSettings toGda2020 = pathSettings(settings, Datum::kGda2020);
+  if (heightsNeedOwnPath) openFor(gridsNeeded(toGda2020));
   for (const GridId surface : heightPlan.surfaces()) {
     open(surface);
     if (const std::optional<GridId> uncertainty = uncertaintyGrid(surface)) open(*uncertainty, false);
@@ -437,7 +434,7 @@ Converter::Impl::Impl(const ConversionSettings& runSettings) : settings(runSetti
 
   path.emplace(main, datumGrids());
   if (!main.changesEpoch) movingPath.emplace(moving, datumGrids());
-  if (heightsNeedOwnPath) pathToGda2020.emplace(pathSettings(settings, Datum::kGda2020), datumGrids());
+  if (heightsNeedOwnPath) pathToGda2020.emplace(toGda2020, datumGrids());
 }
 
 Converter::Converter(const ConversionSettings& settings) : impl_(std::make_unique<const Impl>(settings)) {}
@@ -534,19 +531,23 @@ ConversionResult Converter::Impl::transform(const Coordinates& point, const Poin
     }
     result.zone.target = target->params().zone;
     result.zone.targetOutside = outsideZone(target->params(), position.longitude);
-    const GridPoint grid = target->forward(position);
-    result.coordinates.first = grid.easting;
-    result.coordinates.second = grid.northing;
-    if (run.factorSide == Impl::FactorSide::kTarget) {
+    const bool withFactors = run.factorSide == Impl::FactorSide::kTarget;
+    const ProjectedPoint projected =
+        withFactors ? target->forwardWithFactors(position) : ProjectedPoint{target->forward(position), {}};
+    result.coordinates.first = projected.grid.easting;
+    result.coordinates.second = projected.grid.northing;
+    if (withFactors) {
       const bool heightKnown = run.factorHeightEllipsoidal && !heightMissed(result.height);
-      result.factors = pointFactors(*target, position, heightKnown, result.coordinates.height);
+      result.factors =
+          pointFactors(*target, position, projected.factors, heightKnown, result.coordinates.height);
     }
   } else {
     result.coordinates.first = position.latitude;
     result.coordinates.second = position.longitude;
   }
   if (run.factorSide == Impl::FactorSide::kSource) {
-    result.factors = pointFactors(*sourceGrid, source, run.factorHeightEllipsoidal, point.height);
+    result.factors = pointFactors(*sourceGrid, source, sourceGrid->factors(source),
+                                  run.factorHeightEllipsoidal, point.height);
   }
   return result;
 }

@@ -190,11 +190,6 @@ std::optional<LatLon> runChain(const DatumRoute& route, LatLon point, const Poin
 DatumPath::DatumPath(const DatumPathSettings& settings, const DatumGrids& grids)
     : plan_(planDatumPath(settings, grids)) {}
 
-LatLon DatumPath::transformDatum(double latitude, double longitude, DatumReport& report) const {
-  return transformDatum(latitude, longitude, PointEpochs{plan_.epoch, plan_.toEpoch.value_or(plan_.epoch)},
-                        report);
-}
-
 PointEpochs DatumPath::epochsOf(double sourceEpoch) const noexcept {
   return PointEpochs{sourceEpoch, plan_.toEpoch.value_or(sourceEpoch)};
 }

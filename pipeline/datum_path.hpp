@@ -14,11 +14,9 @@ class DatumPath {
   // Works out the plan (see datum_plan.hpp); grids as opened for gridsNeeded(settings).
   DatumPath(const DatumPathSettings& settings, const DatumGrids& grids);
 
-  // latitude, longitude: degrees on the source datum. Never fails: pairs without a transformation
-  // pass unchanged, points outside 90S..0, 0E..180E at most receive the fixed approximate AGD shift.
-  // report starts as a DatumReport{}.
-  LatLon transformDatum(double latitude, double longitude, DatumReport& report) const;
-  // The same with the source and target epochs of the point, instead of the run's.
+  // latitude, longitude: degrees on the source datum, at the point's source and target epochs.
+  // Never fails: pairs without a transformation pass unchanged, points outside 90S..0, 0E..180E at
+  // most receive the fixed approximate AGD shift. report starts as a DatumReport{}.
   LatLon transformDatum(double latitude, double longitude, const PointEpochs& epochs,
                         DatumReport& report) const;
   // The epochs of a point whose source position is at sourceEpoch: the target's is the run's

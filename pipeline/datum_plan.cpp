@@ -419,7 +419,6 @@ DatumPlan planDatumPath(const DatumPathSettings& settings, const DatumGrids& gri
   DatumPlan plan;
   plan.fromDatum = settings.fromDatum;
   plan.toDatum = settings.toDatum;
-  plan.epoch = settings.epoch;
   plan.toEpoch = settings.toEpoch;
   if (settings.useGridShift) planGridLegs(plan, context);
   plan.ordinary = planRoute(settings.fromDatum, settings.toDatum, context);
@@ -428,7 +427,6 @@ DatumPlan planDatumPath(const DatumPathSettings& settings, const DatumGrids& gri
   plan.usesModel = usesDeformationModel(settings, context.realisation);
   if (plan.usesModel) plan.viaModel = planModelRoute(context);
   plan.nzModel = grids.nzModel;
-  plan.nzModelFile = grids.nzModelFile;
   return plan;
 }
 

@@ -111,9 +111,7 @@ struct DatumPlan {
 
   Datum fromDatum = Datum::kWgs84;  // the run's datums
   Datum toDatum = Datum::kWgs84;
-  // Decimal years, for the time-dependent parameter sets: of the source positions, and of the
-  // target's (none: the source's).
-  double epoch = 1994.0;
+  // The decimal year of the target's positions (none: that of each point's source).
   std::optional<double> toEpoch;
   // Tried first at every point, whatever its area: the grid legs between the run's own datums. The
   // point is settled by them only when every leg holds it.
@@ -127,7 +125,6 @@ struct DatumPlan {
   bool usesModel = false;
   DatumRoute viaModel;
   const DeformationModel* nzModel = nullptr;  // nullptr: the model is not open
-  std::uint8_t nzModelFile = 0;
 };
 
 // The plan of a run: settings as for gridsNeeded, grids as opened for them.

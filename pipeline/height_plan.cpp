@@ -139,11 +139,11 @@ HeightCorrection HeightPlan::heightCorrection(LatLon position, const Grids& grid
   const auto readSurface = [&](std::size_t k, HeightLookup& report) {
     const Surface& surface = steps_[k];
     report.geoid = surface.grid;
-    const ListMatch found = findInList(grids.surfaces[k], latitude, longitude);
     if (!anyOpen(grids.surfaces[k])) {
       report.geoidStatus = GeoidStatus::kFileMissing;
       return;
     }
+    const ListMatch found = findInList(grids.surfaces[k], latitude, longitude);
     if (found.grid == nullptr) {
       report.geoidStatus = GeoidStatus::kOutside;
       return;

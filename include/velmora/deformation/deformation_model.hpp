@@ -100,7 +100,6 @@ class DeformationModel {
   };
 
   const DeformationModelFile& file() const { return file_; }
-  const std::vector<ComponentGrids>& grids() const { return grids_; }
 
   // From the source frame to the target frame at epoch (decimal year): the displacement added.
   DeformedPosition forward(double latitude, double longitude, double epoch) const;

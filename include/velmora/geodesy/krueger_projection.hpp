@@ -13,6 +13,12 @@
 
 namespace velmora {
 
+// A grid point with the grid convergence and point scale factor there.
+struct ProjectedPoint {
+  GridPoint grid;
+  GridFactors factors;
+};
+
 class KruegerProjection {
  public:
   // A record of kind kTransverseMercator, kIsgGrid, kAngGrid or kNzCircuit; the series' coefficients
@@ -25,11 +31,13 @@ class KruegerProjection {
   LatLon reverse(const GridPoint& point) const;
   // The grid convergence (degrees) and point scale factor at a point, central scale included.
   GridFactors factors(const LatLon& point) const;
-
-  const ProjectionParams& params() const { return params_; }
+  // forward and factors together, from one run of the series.
+  ProjectedPoint forwardWithFactors(const LatLon& point) const;
 
  private:
-  ProjectionParams params_;
+  ProjectionKind kind_ = ProjectionKind::kTransverseMercator;
+  double falseEasting_ = 0.0;   // metres
+  double falseNorthing_ = 0.0;  // metres
   KruegerSeries series_;
   double centralMeridianDeg_ = 0.0;
   double k0_ = 1.0;

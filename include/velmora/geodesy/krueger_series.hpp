@@ -13,6 +13,7 @@
 
 #include "velmora/geodesy/ellipsoid.hpp"
 #include "velmora/geodesy/grid_factors.hpp"
+#include "velmora/geodesy/lat_lon.hpp"
 
 namespace velmora {
 
@@ -37,10 +38,9 @@ class KruegerSeries {
 
   // Latitude and longitude from the central meridian, degrees (|longitude| < 90).
   KruegerForward forward(double latitudeDeg, double longitudeDeg) const;
+  // Back from x, y: latitude and longitude from the central meridian alone, or with the factors.
+  LatLon geographic(double x, double y) const;
   KruegerReverse reverse(double x, double y) const;
-
-  // The rectifying radius A: y of a pole is A * pi / 2.
-  double rectifyingRadius() const { return radius_; }
 
  private:
   double semiMajorAxis_ = 0.0;

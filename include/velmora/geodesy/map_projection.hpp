@@ -43,6 +43,8 @@ class MapProjection {
   GridPoint forward(const LatLon& point) const;
   LatLon reverse(const GridPoint& point) const;
   GridFactors factors(const LatLon& point) const;
+  // forward and factors together: Krueger's series run once for both.
+  ProjectedPoint forwardWithFactors(const LatLon& point) const;
   const ProjectionParams& params() const { return params_; }
 
  private:
