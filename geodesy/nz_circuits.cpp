@@ -6,8 +6,6 @@
 #include <array>
 
 #include "common/ascii_text.hpp"
-#include "velmora/geodesy/angle_units.hpp"
-#include "velmora/geodesy/transverse_mercator.hpp"
 
 namespace velmora {
 namespace {
@@ -82,7 +80,6 @@ ProjectionParams circuitProjection(const NzCircuit& circuit, bool nzgd49) {
   params.falseNorthing = origin.falseNorthing;
   params.centralMeridian = origin.longitude.decimalDegrees();
   params.latitudeOfOrigin = origin.latitude.decimalDegrees();
-  params.originArcM = meridianDistance(params.ellipsoid, params.latitudeOfOrigin * kRadiansPerDegree);
   params.centralScale = circuit.scale;
   return params;
 }

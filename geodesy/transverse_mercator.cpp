@@ -153,6 +153,11 @@ double scaleFactor(const ProjectionParams& params) {
   return params.kind == ProjectionKind::kIsgGrid ? kIsgScaleFactor : kUtmScaleFactor;
 }
 
+// The meridian arc to the latitude of origin, which a circuit's northings count from.
+double originArc(const ProjectionParams& params) {
+  return meridianDistance(params.ellipsoid, params.latitudeOfOrigin * kRadiansPerDegree);
+}
+
 }  // namespace
 
 double centralScaleFactor(const ProjectionParams& params) {
@@ -189,7 +194,7 @@ GridPoint transverseMercatorForward(const ProjectionParams& params, const LatLon
   const double k0 = scaleFactor(params);
   if (params.kind == ProjectionKind::kNzCircuit) {
     return GridPoint{params.falseEasting + k0 * offsets.easting,
-                     params.falseNorthing + k0 * (offsets.northing - params.originArcM)};
+                     params.falseNorthing + k0 * (offsets.northing - originArc(params))};
   }
   return GridPoint{params.falseEasting + k0 * offsets.easting, params.falseNorthing + k0 * offsets.northing};
 }
@@ -204,7 +209,7 @@ LatLon transverseMercatorReverse(const ProjectionParams& params, const GridPoint
     const double k0 = scaleFactor(params);
     eastingM = (point.easting - params.falseEasting) / k0;
     northingM = (point.northing - params.falseNorthing) / k0;
-    if (params.kind == ProjectionKind::kNzCircuit) northingM += params.originArcM;
+    if (params.kind == ProjectionKind::kNzCircuit) northingM += originArc(params);
   }
   // The circuits are new to the program: no stored coordinate holds the shortened 180/pi.
   const double degreesPerRadian =

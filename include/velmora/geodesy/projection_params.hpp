@@ -23,9 +23,6 @@ struct ProjectionParams {
   double centralMeridian = 0.0;  // degrees east; used only when zone is 0
   double latitudeOfOrigin = 0.0;  // degrees; kNzCircuit only (the others count northings from the equator)
   double centralScale = 0.0;      // kNzCircuit only: the scale factor on the central meridian
-  // kNzCircuit only: the meridian arc (metres) to latitudeOfOrigin by Redfearn's series, from which
-  // the circuit's northings count; circuitProjection sets it with the latitude.
-  double originArcM = 0.0;
 };
 
 // Central meridian (degrees east) that the projection formulas use for this record: (zone - 53)
